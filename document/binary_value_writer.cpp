@@ -1,0 +1,252 @@
+#include "document/binary_value_writer.h"
+
+#include "document/code_page.h"
+#include "document/errors.h"
+#include "document/extended_float.h"
+#include "document/message_ids.h"
+#include "document/messages.h"
+
+#include <algorithm>
+#include <bit>
+#include <limits>
+
+namespace orvane {
+
+namespace {
+
+[[noreturn]] void WriteFailed()
+{
+    throw EWriteError(GetMessage(msg::StreamWriteError));
+}
+
+// Readers take the 4-byte counts as signed. Checked before the type byte is
+// written, so a failed write leaves nothing behind.
+uint32_t CheckedCount(qsizetype count)
+{
+    if (count < 0 || count > std::numeric_limits<int32_t>::max())
+        WriteFailed();
+    return uint32_t(count);
+}
+
+} // namespace
+
+TBinaryValueWriter::TBinaryValueWriter(QByteArray& out) : m_out(out) {}
+
+void TBinaryValueWriter::WriteSignature()
+{
+    m_out.append(kStreamSignature, sizeof(kStreamSignature));
+}
+
+void TBinaryValueWriter::WriteByte(uint8_t value)
+{
+    m_out.append(char(value));
+}
+
+void TBinaryValueWriter::WriteBytes(QByteArrayView bytes)
+{
+    m_out.append(bytes.data(), bytes.size());
+}
+
+void TBinaryValueWriter::WriteValueType(TValueType type)
+{
+    WriteByte(type);
+}
+
+void TBinaryValueWriter::WriteUInt32(uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        WriteByte(uint8_t(value >> (8 * i)));
+}
+
+void TBinaryValueWriter::WriteUInt64(uint64_t value)
+{
+    for (int i = 0; i < 8; ++i)
+        WriteByte(uint8_t(value >> (8 * i)));
+}
+
+void TBinaryValueWriter::WriteShortString(QStringView text)
+{
+    WriteShortStringBytes(ToCodePage(text.first(std::min<qsizetype>(text.size(), 255))));
+}
+
+void TBinaryValueWriter::WriteShortStringBytes(QByteArrayView bytes)
+{
+    const qsizetype length = std::min<qsizetype>(bytes.size(), 255);
+    WriteByte(uint8_t(length));
+    WriteBytes(bytes.first(length));
+}
+
+void TBinaryValueWriter::WriteListEnd()
+{
+    WriteByte(svNull);
+}
+
+void TBinaryValueWriter::WriteInteger(int64_t value)
+{
+    if (value >= -128 && value <= 127) {
+        WriteValueType(svInt8);
+        WriteByte(uint8_t(value));
+    } else if (value >= -32768 && value <= 32767) {
+        WriteValueType(svInt16);
+        WriteByte(uint8_t(value));
+        WriteByte(uint8_t(value >> 8));
+    } else if (value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max()) {
+        WriteValueType(svInt32);
+        WriteUInt32(uint32_t(value));
+    } else {
+        WriteValueType(svInt64);
+        WriteUInt64(uint64_t(value));
+    }
+}
+
+void TBinaryValueWriter::WriteInt64(int64_t value)
+{
+    WriteInteger(value);
+}
+
+void TBinaryValueWriter::WriteExtended(double value)
+{
+    uint8_t bytes[10];
+    EncodeExtended(value, bytes);
+    WriteValueType(svExtended);
+    WriteBytes(QByteArrayView(bytes, 10));
+}
+
+void TBinaryValueWriter::WriteSingle(float value)
+{
+    WriteValueType(svSingle);
+    WriteUInt32(std::bit_cast<uint32_t>(value));
+}
+
+void TBinaryValueWriter::WriteCurrency(int64_t scaledBy10000)
+{
+    WriteValueType(svCurrency);
+    WriteUInt64(uint64_t(scaledBy10000));
+}
+
+void TBinaryValueWriter::WriteDate(double value)
+{
+    WriteValueType(svDate);
+    WriteUInt64(std::bit_cast<uint64_t>(value));
+}
+
+void TBinaryValueWriter::WriteBoolean(bool value)
+{
+    WriteValueType(value ? svTrue : svFalse);
+}
+
+void TBinaryValueWriter::WriteIdent(QStringView name)
+{
+    if (name.compare(u"False", Qt::CaseInsensitive) == 0)
+        WriteValueType(svFalse);
+    else if (name.compare(u"True", Qt::CaseInsensitive) == 0)
+        WriteValueType(svTrue);
+    else if (name.compare(u"nil", Qt::CaseInsensitive) == 0)
+        WriteValueType(svNil);
+    else if (name.compare(u"Null", Qt::CaseInsensitive) == 0)
+        WriteValueType(svNull);
+    else
+        WriteRawIdent(name);
+}
+
+void TBinaryValueWriter::WriteRawIdent(QStringView name)
+{
+    WriteValueType(svIdent);
+    WriteShortString(name);
+}
+
+void TBinaryValueWriter::WriteSingleByteString(const QByteArray& bytes)
+{
+    if (bytes.size() < 256) {
+        WriteValueType(svString);
+        WriteByte(uint8_t(bytes.size()));
+    } else {
+        const uint32_t count = CheckedCount(bytes.size());
+        WriteValueType(svLString);
+        WriteUInt32(count);
+    }
+    WriteBytes(bytes);
+}
+
+void TBinaryValueWriter::WriteString(QStringView text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    // Empty text is written as the two-byte code 6 form: both encodings are
+    // empty, and string-list lines use the same form, so text conversions
+    // give the same bytes back.
+    if (utf8.size() < 2 * text.size() || text.isEmpty()) {
+        const QByteArray single = ToCodePage(text);
+        if (single == utf8) {
+            WriteSingleByteString(single);
+        } else {
+            const uint32_t count = CheckedCount(utf8.size());
+            WriteValueType(svUtf8String);
+            WriteUInt32(count);
+            WriteBytes(utf8);
+        }
+        return;
+    }
+    const uint32_t count = CheckedCount(text.size());
+    WriteValueType(svWString);
+    WriteUInt32(count);
+    m_out.reserve(m_out.size() + 2 * text.size());
+    for (QChar unit : text) {
+        WriteByte(uint8_t(unit.unicode()));
+        WriteByte(uint8_t(unit.unicode() >> 8));
+    }
+}
+
+void TBinaryValueWriter::WriteListItemString(QStringView text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    const QByteArray single = ToCodePage(text);
+    if (single != utf8) {
+        const uint32_t count = CheckedCount(utf8.size());
+        WriteValueType(svUtf8String);
+        WriteUInt32(count);
+        WriteBytes(utf8);
+    } else {
+        WriteSingleByteString(single);
+    }
+}
+
+void TBinaryValueWriter::WriteSet(const QStringList& memberNames)
+{
+    WriteValueType(svSet);
+    for (const QString& name : memberNames) {
+        // An empty name would end the set early and shift everything after it.
+        if (!name.isEmpty())
+            WriteShortString(name);
+    }
+    WriteByte(0);
+}
+
+void TBinaryValueWriter::WriteBinary(QByteArrayView bytes)
+{
+    const uint32_t count = CheckedCount(bytes.size());
+    WriteValueType(svBinary);
+    WriteUInt32(count);
+    WriteBytes(bytes);
+}
+
+void TBinaryValueWriter::WritePrefix(uint8_t flags, int position)
+{
+    flags &= cfInherited | cfChildPos | cfInline;
+    if (flags == 0)
+        return;
+    WriteByte(kPrefixMarker | flags);
+    if (flags & cfChildPos)
+        WriteInteger(position);
+}
+
+void TBinaryValueWriter::WriteNil()
+{
+    WriteValueType(svNil);
+}
+
+void TBinaryValueWriter::WriteNull()
+{
+    WriteValueType(svNull);
+}
+
+} // namespace orvane

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+namespace orvane {
+
+// Windows-1252, the single-byte code page of streams and text files.
+// Every byte maps to one character (the five bytes the code page leaves
+// undefined map to the C1 control of the same value), so bytes survive a
+// round trip through QString unchanged.
+
+// Characters outside the code page become '?' (one per code point).
+QByteArray ToCodePage(QStringView text);
+QString FromCodePage(QByteArrayView bytes);
+bool IsCodePageRepresentable(QStringView text);
+
+} // namespace orvane

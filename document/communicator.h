@@ -1,0 +1,121 @@
+#pragma once
+
+#include "document/designer_interface.h"
+#include "document/event_ids.h"
+#include "document/toolkit_component.h"
+
+#include <bitset>
+#include <memory>
+#include <vector>
+
+namespace orvane {
+
+// Bits of a report object's design state.
+enum TjxDesignStateBit : uint16_t {
+    dsDesigning = 1,            // edited in the designer
+    dsDesignerActive = 2,       // the designer window showing it is active
+    dsPrintingFromDesigner = 4,
+    dsShowingData = 8,          // the design view shows data
+    dsRestoring = 16,           // restored from a stream by the designer (undo, clipboard)
+    dsPasting = 32,
+    dsBuildingControls = 64,    // the designer builds band bars and design controls
+    dsLoadingTemplate = 128,
+    dsSavingTemplate = 256,
+    dsUpdating = 512,           // inside a begin/end update bracket
+    dsCreatingFromPalette = 1024,
+};
+
+// The base of every report object: user name, design state, mutual notify
+// links and the numbered event channel.
+class TjxCommunicator : public TComponent {
+    ORVANE_CLASS(TjxCommunicator, TComponent)
+public:
+    explicit TjxCommunicator(TComponent* owner = nullptr);
+    ~TjxCommunicator() override;
+
+    // User name: the name the designer shows ("Label1" for jxLabel1).
+    QString UserName() const { return GetUserName(); }
+    virtual QString GetUserName() const { return m_userName; }
+    virtual void SetUserName(const QString& value);
+    virtual bool IsValidUserName(const QString& name) const;
+    virtual TjxCommunicator* FindUserName(const QString& name) const;
+    virtual QString GetValidUserName(const TjxCommunicator* component) const;
+    // The user name a name implies: without the "jx" of the class, or as it is.
+    QString DefaultUserName() const;
+
+    uint16_t DesignState() const { return m_designState; }
+    virtual void IncludeDesignState(uint16_t bits);
+    virtual void ExcludeDesignState(uint16_t bits);
+    virtual void DesignStateChanged(uint16_t bits) {}
+
+    virtual TjxComponentDesigner* GetComponentDesigner() const { return m_componentDesigner; }
+    virtual void SetComponentDesigner(TjxComponentDesigner* designer) { m_componentDesigner = designer; }
+    virtual TjxDesignerInterface* GetDesignerInterface() const;
+    virtual void Modified();
+    virtual void NotifyDesignerModified();
+    virtual void NotifyDesignerPropertyChange(const QString& propertyName);
+    virtual void NotifyDesigner(int message, int code, TjxCommunicator* object);
+
+    virtual void ChangeOwner(TComponent* newOwner);
+    // A unique component name in the scope: the class name without its T and the lowest free number.
+    virtual QString GetValidName(const TComponent* component) const;
+
+    // Notify links: always mutual; either side's destruction removes both.
+    void AddNotify(TjxCommunicator* other);
+    void RemoveNotify(TjxCommunicator* other);
+    void SendNotify(int operation);
+    virtual void Notify(TjxCommunicator* sender, int operation);
+
+    // Event channel: listeners in order (sorted by key when they have one),
+    // called for the events in their interest set.
+    void AddEventNotify(TjxCommunicator* listener);
+    void RemoveEventNotify(TjxCommunicator* listener);
+    void SendEventNotify(int eventId, TjxEventParams* params = nullptr);
+    bool HasEventListener(int eventId) const;
+    virtual void EventNotify(TjxCommunicator* sender, int eventId, TjxEventParams* params);
+    virtual QString GetEventNotifyKey() const { return {}; }
+    void AddEventInterest(int eventId) { if (eventId >= 0 && eventId < 256) m_eventInterest.set(size_t(eventId)); }
+    void RemoveEventInterest(int eventId) { if (eventId >= 0 && eventId < 256) m_eventInterest.reset(size_t(eventId)); }
+    bool HasEventInterest(int eventId) const { return eventId >= 0 && eventId < 256 && m_eventInterest.test(size_t(eventId)); }
+
+    int NotifyCount() const { return m_notifyList ? int(m_notifyList->size()) : 0; }
+    TjxCommunicator* NotifyPartner(int index) const { return m_notifyList->at(size_t(index)); }
+    int EventNotifyCount() const { return m_eventNotifyList ? int(m_eventNotifyList->size()) : 0; }
+    TjxCommunicator* EventListener(int index) const { return m_eventNotifyList->at(size_t(index)); }
+
+    bool NameChangedOnLoad() const { return m_nameChangedOnLoad; }
+    void SetNameChangedOnLoad(bool value) { m_nameChangedOnLoad = value; }
+
+    // Handlers of code that embeds an object.
+    std::function<void(TjxCommunicator* sender, int operation)> OnNotify;
+    std::function<void(TjxCommunicator* sender, int eventId, TjxEventParams* params)> OnEventNotify;
+
+    void SetName(const QString& newName) override;
+    void Loaded() override;
+
+protected:
+    // The communicator whose tree this object's user names are unique in.
+    virtual TjxCommunicator* ParentCommunicator() const { return nullptr; }
+    // Stores a user name and tells the partners.
+    void StoreUserName(const QString& value);
+    bool IsReadingOrLoading() const { return HasState(csReading | csLoading); }
+
+private:
+    using List = std::vector<TjxCommunicator*>;
+    static void Erase(std::unique_ptr<List>& list, TjxCommunicator* item);
+
+    QString m_userName;
+    uint16_t m_designState = 0;
+    TjxComponentDesigner* m_componentDesigner = nullptr;
+    std::unique_ptr<List> m_notifyList;
+    std::unique_ptr<List> m_eventNotifyList;
+    std::bitset<256> m_eventInterest;
+    bool m_nameChangedOnLoad = false;
+};
+
+// The lowest positive number missing from the list (the list is sorted here).
+int LowestFreeNumber(std::vector<int> numbers);
+// The positive integer after a stem ("jxLabel12" after "jxLabel" gives 12), or 0.
+int NumberAfterStem(QStringView name, QStringView stem, Qt::CaseSensitivity cs = Qt::CaseSensitive);
+
+} // namespace orvane

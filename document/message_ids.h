@@ -1,0 +1,43 @@
+#pragma once
+
+// Numbers of the messages that have no number in the built-in table of 803.
+// They live above that table's range (message n is identifier 43000 + n),
+// so message 2001 is identifier 45001. Texts are in message_table_en.txt.
+namespace orvane::msg {
+
+enum OwnMessage : int {
+    // Stream reader and writer.
+    InvalidStreamFormat = 2001,
+    StreamReadError,
+    ClassNotFound,            // Class %s not found
+    ComponentNameExists,      // A component named %s already exists
+    PropertyDoesNotExist,     // Property %s does not exist
+    InvalidPropertyPath,
+    InvalidPropertyValue,
+    PropertyIsReadOnly,
+    AncestorNotFound,         // Ancestor for '%s' not found
+    ErrorReading,             // Error reading %s%s%s: %s
+    StreamWriteError,
+    // Text form parser.
+    ParseErrorOnLine,         // %s on line %d
+    IdentifierExpected,
+    StringExpected,
+    NumberExpected,
+    CharExpected,             // ''%s'' expected
+    KeywordExpected,          // %s expected
+    InvalidStringConstant,
+    InvalidBinaryValue,
+    LineTooLong,
+    // Registries.
+    UnableToRegisterComponents,
+    UnableToUnregisterComponents,
+    // Files.
+    CannotOpenFile,           // Cannot open file "%s". %s
+    CannotCreateFile,         // Cannot create file "%s". %s
+    // Component framework.
+    CannotAssign,             // Cannot assign a %s to a %s
+    InvalidComponentName,     // ''%s'' is not a valid component name
+    ListIndexOutOfBounds,     // List index out of bounds (%d)
+};
+
+} // namespace orvane::msg

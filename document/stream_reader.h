@@ -1,0 +1,119 @@
+#pragma once
+
+#include "document/binary_value_reader.h"
+#include "document/property_info.h"
+
+#include <QSet>
+#include <memory>
+#include <vector>
+
+namespace orvane {
+
+class TPersistent;
+class TComponent;
+class TCollection;
+
+// Applies component records to objects: creates components by class name,
+// reads their properties and children, resolves references and tells every
+// component read that loading has finished.
+class TReader {
+public:
+    // Records nest no deeper than this; a deeper stream is broken, not a tree.
+    static constexpr int kMaxRecordDepth = 256;
+
+    // Keeps its own (shared) copy of the bytes, so a temporary is safe to pass.
+    explicit TReader(const QByteArray& data);
+    ~TReader();
+    TReader(const TReader&) = delete;
+    TReader& operator=(const TReader&) = delete;
+
+    // Hooks. OnError gets the message of a failed entry or record and answers
+    // whether it is handled (reading then goes on). OnSetName may replace the
+    // name of a new component, OnReferenceName a reference before it is looked
+    // up. OnFindMethod may supply a handler (code) or refuse one (veto).
+    // OnFindComponentClass may supply the class of a record.
+    std::function<bool(const QString& message)> OnError;
+    std::function<void(TComponent* component, QString& name)> OnSetName;
+    std::function<void(QString& name)> OnReferenceName;
+    std::function<void(const QString& name, TMethodCode& code, bool& veto)> OnFindMethod;
+    std::function<const TClassInfo*(const QString& className)> OnFindComponentClass;
+
+    TComponent* Root() const { return m_root; }
+    void SetRoot(TComponent* root) { m_root = root; }
+    TComponent* Owner() const { return m_owner; }
+    void SetOwner(TComponent* owner) { m_owner = owner; }
+    TComponent* Parent() const { return m_parent; }
+    void SetParent(TComponent* parent) { m_parent = parent; }
+
+    // A whole stream whose top record is the root itself: root (or, when
+    // null, a new object of the record's class) gets the properties, and the
+    // children are owned by it.
+    TComponent* ReadRootComponent(TComponent* root);
+    // A whole stream whose top record is `instance`, or a new component owned
+    // by Owner() and parented by Parent(). References resolve from Root()
+    // (the owner when none is set).
+    TComponent* ReadComponent(TComponent* instance);
+    // Records each behind its own signature until a 0 byte; proc gets each top-level object.
+    void ReadComponents(TComponent* owner, TComponent* parent, const std::function<void(TComponent*)>& proc);
+
+    // Values, for the read operations of defined properties.
+    TValueType NextValue() { return m_values.NextValue(); }
+    bool EndOfList() { return m_values.EndOfList(); }
+    void ReadListBegin();
+    void ReadListEnd() { m_values.ReadListEnd(); }
+    int64_t ReadInteger() { return m_values.ReadInteger(); }
+    double ReadFloat() { return m_values.ReadFloat(); }
+    float ReadSingle() { return m_values.ReadSingle(); }
+    int64_t ReadCurrency() { return m_values.ReadCurrency(); }
+    double ReadDate() { return m_values.ReadDate(); }
+    bool ReadBoolean() { return m_values.ReadBoolean(); }
+    QString ReadString() { return m_values.ReadString(); }
+    QString ReadIdent() { return m_values.ReadIdent(); }
+    TVarValue ReadVariant();
+    void ReadCollection(TCollection& collection);
+    void SkipValue() { m_values.SkipValue(); }
+    TBinaryValueReader& Values() { return m_values; }
+
+    // The component whose record is being read.
+    TComponent* Current() const { return m_current; }
+
+private:
+    class TWatcher;
+    struct Fixup {
+        TComponent* holder;
+        TPersistent* instance;
+        const TPropInfo* prop;
+        QString reference;
+    };
+
+    TComponent* ReadRecord(TComponent* given);
+    void ReadRecordBody(TComponent* component);
+    void ReadProperty(TPersistent& instance);
+    void ReadPropertyPath(TPersistent& instance, const QString& path, bool& offer);
+    void ReadPropValue(TPersistent& instance, const TPropInfo& prop);
+    const TClassInfo* FindComponentClass(const QString& className) const;
+    void Watch(TComponent* component);
+    void Forget(TComponent* component);
+    bool Alive(TComponent* component) const { return m_alive.contains(component); }
+    void FinishRead();
+    void AbandonRead();
+
+    QByteArray m_data;
+    TBinaryValueReader m_values;
+    TComponent* m_root = nullptr;
+    TComponent* m_owner = nullptr;
+    TComponent* m_parent = nullptr;
+    TComponent* m_current = nullptr;
+    std::unique_ptr<TWatcher> m_watcher;
+    QSet<TComponent*> m_alive;
+    std::vector<TComponent*> m_loaded;
+    std::vector<Fixup> m_fixups;
+    int m_depth = 0;
+};
+
+// Convenience: reads a binary stream into `instance` (or a new component of
+// the stream's class owned by `owner`).
+TComponent* ReadComponentFromBytes(const QByteArray& data, TComponent* instance, TComponent* owner = nullptr,
+                                   TComponent* parent = nullptr);
+
+} // namespace orvane

@@ -1,0 +1,243 @@
+#include "document/stream_writer.h"
+
+#include "document/collection.h"
+#include "document/errors.h"
+#include "document/message_ids.h"
+#include "document/messages.h"
+#include "document/toolkit_component.h"
+
+namespace orvane {
+
+TWriter::TWriter(QByteArray& out) : m_out(out), m_values(out) {}
+
+void TWriter::WriteDescendent(TComponent* component)
+{
+    if (!m_root)
+        m_root = component->Owner() ? component->Owner() : component;
+    if (!m_lookupRoot)
+        m_lookupRoot = m_root;
+    m_values.WriteSignature();
+    WriteComponent(component);
+}
+
+void TWriter::WriteComponent(TComponent* component)
+{
+    struct WritingFlag {
+        TComponent* c;
+        explicit WritingFlag(TComponent* c) : c(c) { c->SetWriting(true); }
+        ~WritingFlag() { c->SetWriting(false); }
+    } writing(component);
+
+    m_values.WriteShortString(component->ClassName());
+    m_values.WriteShortString(component->Name());
+    WriteProperties(*component);
+    m_values.WriteListEnd();
+    component->GetChildren([this](TComponent* child) { WriteComponent(child); }, m_root);
+    m_values.WriteListEnd();
+}
+
+void TWriter::WritePropName(const QString& prefix, const QString& name)
+{
+    if (prefix.isEmpty())
+        m_values.WriteShortString(name);
+    else
+        m_values.WriteShortString(prefix + name);
+}
+
+void TWriter::WriteProperties(const TPersistent& instance, const QString& prefix)
+{
+    const TClassInfo& cls = instance.ClassInfo();
+    for (const TPropInfo& prop : cls.properties)
+        WriteProperty(instance, prop, prefix);
+    for (const TDefinedPropInfo& d : cls.defined) {
+        if (!d.hasData || !d.hasData(instance))
+            continue;
+        if (d.binary) {
+            if (!d.writeBinary)
+                continue;
+            WritePropName(prefix, d.name);
+            m_values.WriteBinary(d.writeBinary(instance));
+        } else {
+            if (!d.write)
+                continue;
+            WritePropName(prefix, d.name);
+            d.write(instance, *this);
+        }
+    }
+}
+
+void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, const QString& prefix)
+{
+    if (!prop.IsReadable())
+        return;
+    const TTypeKind kind = prop.Kind();
+    if (!prop.IsWritable()) {
+        if (kind != tkClass)
+            return;
+        const auto* sub = dynamic_cast<const TComponent*>(prop.getObject(instance));
+        if (!sub || !sub->IsSubComponent())
+            return;
+    }
+    if (!prop.IsStored(instance))
+        return;
+
+    switch (kind) {
+    case tkInteger: case tkChar: case tkEnumeration: case tkSet: {
+        const int64_t v = prop.getOrdinal(instance);
+        if (prop.defaultValue != kNoDefault && v == prop.defaultValue)
+            return;
+        WritePropName(prefix, prop.name);
+        if (kind == tkInteger) {
+            QString ident;
+            if (prop.type->IntToIdent(v, ident))
+                m_values.WriteRawIdent(ident);
+            else
+                m_values.WriteInteger(v);
+        } else if (kind == tkChar) {
+            const QChar c{char16_t(v)};
+            m_values.WriteString(QStringView(&c, 1));
+        } else if (kind == tkEnumeration) {
+            m_values.WriteIdent(prop.type->EnumName(v));
+        } else {
+            QStringList members;
+            for (int i = 0; i < prop.type->enumNames.size() && i < 32; ++i)
+                if (uint64_t(v) & (uint64_t(1) << i))
+                    members.append(prop.type->enumNames[i]);
+            m_values.WriteSet(members);
+        }
+        return;
+    }
+    case tkInt64: {
+        const int64_t v = prop.getOrdinal(instance);
+        if (v == (prop.defaultValue == kNoDefault ? 0 : prop.defaultValue))
+            return;
+        WritePropName(prefix, prop.name);
+        m_values.WriteInt64(v);
+        return;
+    }
+    case tkFloat: {
+        const double v = prop.getFloat(instance);
+        if (v == 0)
+            return;
+        WritePropName(prefix, prop.name);
+        m_values.WriteExtended(v);
+        return;
+    }
+    case tkString: case tkWString: {
+        const QString v = prop.getString(instance);
+        if (v.isEmpty())
+            return;
+        WritePropName(prefix, prop.name);
+        m_values.WriteString(v);
+        return;
+    }
+    case tkMethod: {
+        const TMethod m = prop.getMethod(instance);
+        if (!m.IsAssigned() || !m_lookupRoot)
+            return;
+        const QString name = m_lookupRoot->MethodName(m);
+        if (name.isEmpty())
+            return;
+        WritePropName(prefix, prop.name);
+        m_values.WriteRawIdent(name);
+        return;
+    }
+    case tkVariant: {
+        const TVarValue v = prop.getVariant(instance);
+        if (v.IsUnassigned())
+            return;
+        WritePropName(prefix, prop.name);
+        WriteVariant(v);
+        return;
+    }
+    case tkClass: case tkInterface: {
+        TPersistent* value = prop.getObject(instance);
+        if (!value)
+            return;
+        auto* component = dynamic_cast<TComponent*>(value);
+        if (component && !component->IsSubComponent()) {
+            const QString ref = ReferenceText(component);
+            if (ref.isEmpty())
+                return;
+            WritePropName(prefix, prop.name);
+            m_values.WriteRawIdent(ref);
+            return;
+        }
+        const QString path = prefix + prop.name;
+        WriteProperties(*value, path + u'.');
+        if (auto* collection = dynamic_cast<TCollection*>(value)) {
+            m_values.WriteShortString(path);
+            WriteCollection(*collection);
+        }
+        return;
+    }
+    }
+}
+
+void TWriter::WriteCollection(const TCollection& collection)
+{
+    m_values.WriteValueType(svCollection);
+    for (int i = 0; i < collection.Count(); ++i) {
+        m_values.WriteValueType(svList);
+        WriteProperties(*collection.Items(i));
+        m_values.WriteListEnd();
+    }
+    m_values.WriteListEnd();
+}
+
+void TWriter::WriteVariant(const TVarValue& v)
+{
+    switch (v.kind) {
+    case TVarValue::vtUnassigned: m_values.WriteNil(); return;
+    case TVarValue::vtNull: m_values.WriteNull(); return;
+    case TVarValue::vtShortInt: case TVarValue::vtSmallInt: case TVarValue::vtInteger:
+        m_values.WriteInteger(v.integer);
+        return;
+    case TVarValue::vtInt64: m_values.WriteInt64(v.integer); return;
+    case TVarValue::vtSingle: m_values.WriteSingle(float(v.real)); return;
+    case TVarValue::vtDouble: m_values.WriteExtended(v.real); return;
+    case TVarValue::vtCurrency: m_values.WriteCurrency(v.integer); return;
+    case TVarValue::vtDate: m_values.WriteDate(v.real); return;
+    case TVarValue::vtBoolean: m_values.WriteBoolean(v.integer != 0); return;
+    case TVarValue::vtWideString: m_values.WriteString(v.text); return;
+    case TVarValue::vtString: m_values.WriteListItemString(v.text); return;
+    case TVarValue::vtArray: break;
+    }
+    throw EWriteError(GetMessage(msg::StreamWriteError));
+}
+
+QString TWriter::ReferenceText(const TComponent* component) const
+{
+    if (!component)
+        return {};
+    if (component == m_lookupRoot)
+        return QStringLiteral("Owner");
+    if (component->Name().isEmpty())
+        return {};
+    TComponent* owner = component->Owner();
+    if (owner && owner == m_lookupRoot)
+        return component->Name();
+    if (owner && m_lookupRoot)
+        for (TComponent* up = owner->Owner(); up; up = up->Owner())
+            if (up == m_lookupRoot) {
+                const QString ownerRef = ReferenceText(owner);
+                return ownerRef.isEmpty() ? QString() : ownerRef + u'.' + component->Name();
+            }
+    if (!owner || owner->Name().isEmpty())
+        return component->Name() + QStringLiteral(".Owner");
+    return owner->Name() + u'.' + component->Name();
+}
+
+QByteArray WriteComponentToBytes(TComponent* component, TComponent* root)
+{
+    QByteArray out;
+    TWriter writer(out);
+    if (root) {
+        writer.SetRoot(root);
+        writer.SetLookupRoot(root);
+    }
+    writer.WriteDescendent(component);
+    return out;
+}
+
+} // namespace orvane

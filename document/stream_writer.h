@@ -1,0 +1,66 @@
+#pragma once
+
+#include "document/binary_value_writer.h"
+#include "document/property_info.h"
+
+namespace orvane {
+
+class TPersistent;
+class TComponent;
+class TCollection;
+
+// Writes component records: published properties in list order, then defined
+// properties, then the children each class names. Values equal to their
+// defaults are left out.
+class TWriter {
+public:
+    explicit TWriter(QByteArray& out);
+
+    // The component whose stream this is, and the one references are relative to.
+    TComponent* Root() const { return m_root; }
+    void SetRoot(TComponent* root) { m_root = root; }
+    TComponent* LookupRoot() const { return m_lookupRoot; }
+    void SetLookupRoot(TComponent* lookupRoot) { m_lookupRoot = lookupRoot; }
+
+    // Signature and one record. Root and lookup root default to the
+    // component's owner, or the component itself when it has none.
+    void WriteDescendent(TComponent* component);
+    // One record without signature.
+    void WriteComponent(TComponent* component);
+    // A component's entries (or a sub-object's, under a path prefix).
+    void WriteProperties(const TPersistent& instance, const QString& prefix = QString());
+    void WriteCollection(const TCollection& collection);
+
+    // Values, for the write operations of defined properties.
+    void WriteListBegin() { m_values.WriteValueType(svList); }
+    void WriteListEnd() { m_values.WriteListEnd(); }
+    void WriteInteger(int64_t v) { m_values.WriteInteger(v); }
+    void WriteFloat(double v) { m_values.WriteExtended(v); }
+    void WriteSingle(float v) { m_values.WriteSingle(v); }
+    void WriteCurrency(int64_t scaled) { m_values.WriteCurrency(scaled); }
+    void WriteDate(double v) { m_values.WriteDate(v); }
+    void WriteBoolean(bool v) { m_values.WriteBoolean(v); }
+    void WriteString(QStringView v) { m_values.WriteString(v); }
+    void WriteListItemString(QStringView v) { m_values.WriteListItemString(v); }
+    void WriteIdent(QStringView v) { m_values.WriteIdent(v); }
+    void WriteVariant(const TVarValue& v);
+    TBinaryValueWriter& Values() { return m_values; }
+
+    // The text that names a component relative to the lookup root; empty when
+    // the component cannot be named.
+    QString ReferenceText(const TComponent* component) const;
+
+private:
+    void WriteProperty(const TPersistent& instance, const TPropInfo& prop, const QString& prefix);
+    void WritePropName(const QString& prefix, const QString& name);
+
+    QByteArray& m_out;
+    TBinaryValueWriter m_values;
+    TComponent* m_root = nullptr;
+    TComponent* m_lookupRoot = nullptr;
+};
+
+// Convenience: the binary stream of one component.
+QByteArray WriteComponentToBytes(TComponent* component, TComponent* root = nullptr);
+
+} // namespace orvane

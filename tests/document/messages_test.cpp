@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+
+#include "document/message_ids.h"
+#include "document/message_table.h"
+#include "document/messages.h"
+
+using namespace orvane;
+
+// Failures show the text, not its bytes.
+static void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+QByteArray BuiltInTableSource()
+{
+    QFile file(QStringLiteral(":/orvane/message_table_en.txt"));
+    (void)BuiltInMessages();  // registers the library's resources
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll();
+}
+
+} // namespace
+
+TEST(MessageTable, BuiltInTableIsCleanAndInRange)
+{
+    TjxMessageTableIssues issues;
+    const TjxMessageTable table = TjxMessageTable::Parse(BuiltInTableSource(), &issues);
+    EXPECT_FALSE(issues.invalidUtf8);
+    EXPECT_EQ(issues.malformedLines, QList<int>());
+    EXPECT_EQ(issues.repeatedNumbers, QList<int>());
+    EXPECT_EQ(table.Count(), BuiltInMessages().Count());
+
+    // The library's own table stops at identifier 44156; our own texts start
+    // at 2001 and run without gaps, one for every number in message_ids.h.
+    int expectedOwn = msg::InvalidStreamFormat;
+    for (int n : table.Numbers()) {
+        if (n < msg::InvalidStreamFormat) {
+            EXPECT_GE(n, 1);
+            EXPECT_LE(n, 1156);
+        } else {
+            EXPECT_EQ(n, expectedOwn);
+            ++expectedOwn;
+        }
+        EXPECT_FALSE(table.Text(n).isEmpty()) << n;
+    }
+    EXPECT_GT(expectedOwn, int(msg::ListIndexOutOfBounds));
+}
+
+TEST(MessageTable, BuiltInPlaceholdersAreKnownNames)
+{
+    // A misspelt placeholder would never be filled; "<None>" and "<FindText>"
+    // are texts shown as they are.
+    const QSet<QString> known(MessagePlaceholders().begin(), MessagePlaceholders().end());
+    const QRegularExpression placeholder(QStringLiteral("<[^<>]*>"));
+    for (int n : BuiltInMessages().Numbers()) {
+        const QString text = BuiltInMessages().Text(n);
+        for (const auto& match : placeholder.globalMatch(text)) {
+            const QString name = match.captured();
+            EXPECT_TRUE(known.contains(name) || name == u"<None>" || name == u"<FindText>")
+                << n << ": " << text.toStdString();
+        }
+    }
+}
+
+TEST(MessageTable, BothFormsOfANumberFindTheSameText)
+{
+    const TjxMessageTable& table = BuiltInMessages();
+    EXPECT_EQ(table.Text(43004), table.Text(4));
+    EXPECT_EQ(table.Text(4), u"Calculating page <page> for report <documentname>");
+    EXPECT_EQ(table.Text(44034), u"No Data Found");
+    EXPECT_EQ(table.Text(49), u"Invalid Template Format");
+    EXPECT_EQ(table.Text(11), u"Enter page numbers and/or page ranges separated by commas.  For example, 1,3,5-12.");
+    // The inspector's title message has no English text.
+    EXPECT_FALSE(table.Contains(963));
+    EXPECT_TRUE(table.Text(963).isEmpty());
+    EXPECT_EQ(GetMessage(43342), GetMessage(342));
+    EXPECT_EQ(GetMessage(msg::UnableToRegisterComponents + 43000), u"Unable to register component classes.");
+}
+
+TEST(MessageTable, ParsesTheTextForm)
+{
+    const QByteArray source =
+        "\xEF\xBB\xBF# comment\r\n"
+        "\r\n"
+        "  12 =  two blanks kept \r\n"
+        "43013=First = Page\n"
+        "14=line\\nbreak\\ttab\\\\back\\slash\n"
+        "15=\n"
+        "not a line\n"
+        "=no number\n"
+        "0=zero\n"
+        "16=one\n"
+        "16=two";
+    TjxMessageTableIssues issues;
+    const TjxMessageTable table = TjxMessageTable::Parse(source, &issues);
+    EXPECT_EQ(table.Text(12), u"  two blanks kept ");
+    EXPECT_EQ(table.Text(13), u"First = Page");
+    EXPECT_EQ(table.Text(14), u"line\nbreak\ttab\\back\\slash");
+    EXPECT_TRUE(table.Contains(15));
+    EXPECT_TRUE(table.Text(15).isEmpty());
+    EXPECT_EQ(table.Text(16), u"two");
+    EXPECT_EQ(table.Numbers(), (QList<int>{12, 13, 14, 15, 16}));
+    EXPECT_EQ(issues.malformedLines, (QList<int>{7, 8, 9}));
+    EXPECT_EQ(issues.repeatedNumbers, QList<int>{16});
+    EXPECT_FALSE(issues.invalidUtf8);
+
+    TjxMessageTable::Parse("1=caf\xE9\n", &issues);
+    EXPECT_TRUE(issues.invalidUtf8);
+}
+
+TEST(Messages, FormatMessageTurnsEveryPlaceholderIntoAMarker)
+{
+    const QString text = MessagePlaceholders().join(u'|');
+    const QString format = FormatMessage(text);
+    EXPECT_EQ(format.count(QStringLiteral("%s")), MessagePlaceholders().size());
+    EXPECT_FALSE(format.contains(u'<'));
+
+    const QString status = FillMessage(FormatMessage(GetMessage(4)), {QStringLiteral("3"), QStringLiteral("Invoice")});
+    EXPECT_EQ(status, u"Calculating page 3 for report Invoice");
+    // Texts in angle brackets that are no placeholder stay.
+    EXPECT_EQ(FormatMessage(QStringLiteral("<None> <page> <Page>")), u"<None> %s <Page>");
+}
+
+TEST(Messages, FillMessageInsertsValuesAsText)
+{
+    EXPECT_EQ(MessageText(msg::ParseErrorOnLine, {GetMessage(msg::IdentifierExpected), QStringLiteral("7")}),
+              u"Identifier expected on line 7");
+    EXPECT_EQ(MessageText(msg::ErrorReading, {QStringLiteral("jxLabel1"), QStringLiteral("."),
+                                              QStringLiteral("Caption"), QStringLiteral("Stream read error")}),
+              u"Error reading jxLabel1.Caption: Stream read error");
+    // A value that looks like a format is not expanded again.
+    EXPECT_EQ(FillMessage(QStringLiteral("Class %s not found"), {QStringLiteral("%s%d%%")}), u"Class %s%d%% not found");
+    // Percent signs that start no marker are text.
+    EXPECT_EQ(FillMessage(GetMessage(1), {QStringLiteral("x")}), u"100 %");
+    EXPECT_EQ(FillMessage(GetMessage(430), {}), GetMessage(430));
+    EXPECT_EQ(FillMessage(QStringLiteral("50%% of %s"), {QStringLiteral("it")}), u"50% of it");
+    // Missing values give nothing; surplus values are ignored.
+    EXPECT_EQ(FillMessage(QStringLiteral("[%s|%d]"), {QStringLiteral("a")}), u"[a|]");
+    EXPECT_EQ(FillMessage(QStringLiteral("[%s]"), {QStringLiteral("a"), QStringLiteral("b")}), u"[a]");
+}
+
+TEST(Messages, FillMessageWidthPrecisionAndIndex)
+{
+    EXPECT_EQ(FillMessage(QStringLiteral("%8d|"), {QStringLiteral("42")}), u"      42|");
+    EXPECT_EQ(FillMessage(QStringLiteral("%-5s|"), {QStringLiteral("ab")}), u"ab   |");
+    EXPECT_EQ(FillMessage(QStringLiteral("%.2s|%.3d|%.3d"), {QStringLiteral("abcd"), QStringLiteral("7"), QStringLiteral("-7")}),
+              u"ab|007|-007");
+    EXPECT_EQ(FillMessage(QStringLiteral(": %3d   "), {QStringLiteral("1234")}), u": 1234   ");
+    // An explicit index lets a translation reorder the values; counting
+    // continues after it.
+    EXPECT_EQ(FillMessage(QStringLiteral("%1:s before %0:s, then %s"),
+                          {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}),
+              u"b before a, then b");
+    EXPECT_EQ(FillMessage(QStringLiteral("%1:s %s"), {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}),
+              u"b c");
+}
+
+TEST(Messages, FillPlaceholdersByName)
+{
+    // A translation may put the placeholders in another order than English.
+    const QString translated = QStringLiteral("<documentname>: Seite <page> von <pagecount>");
+    EXPECT_EQ(FillPlaceholders(translated, {{QStringLiteral("page"), QStringLiteral("2")},
+                                            {QStringLiteral("pagecount"), QStringLiteral("5")},
+                                            {QStringLiteral("documentname"), QStringLiteral("Rechnung")}}),
+              u"Rechnung: Seite 2 von 5");
+    // Every occurrence is filled; values are not searched again; names
+    // without a value and lone brackets stay.
+    EXPECT_EQ(FillPlaceholders(QStringLiteral("<name> a <b <name> <None> <page>"),
+                               {{QStringLiteral("name"), QStringLiteral("<page>")}}),
+              u"<page> a <b <page> <None> <page>");
+    EXPECT_EQ(FillPlaceholders(GetMessage(67), {{QStringLiteral("filename"), QStringLiteral("/tmp/x.txt")}}),
+              u"Unable to open file: /tmp/x.txt.");
+}
