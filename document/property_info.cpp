@@ -5,12 +5,32 @@
 
 namespace orvane {
 
+void TTypeInfo::Index()
+{
+    m_enumExact.clear();
+    m_enumIndex.clear();
+    for (int i = 0; i < enumNames.size(); ++i) {
+        m_enumExact.insert(enumNames[i], i);
+        m_enumIndex.insert(enumNames[i].toLower(), i);
+    }
+    m_identExact.clear();
+    m_identIndex.clear();
+    m_valueIndex.clear();
+    for (int i = 0; i < int(identMap.size()); ++i) {
+        m_identExact.insert(identMap[size_t(i)].name, identMap[size_t(i)].value);
+        m_identIndex.insert(identMap[size_t(i)].name.toLower(), identMap[size_t(i)].value);
+        if (!m_valueIndex.contains(identMap[size_t(i)].value))
+            m_valueIndex.insert(identMap[size_t(i)].value, i);
+    }
+}
+
 int TTypeInfo::EnumValue(QStringView valueName) const
 {
-    for (int i = 0; i < enumNames.size(); ++i)
-        if (QStringView(enumNames[i]).compare(valueName, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    const QString key = valueName.toString();
+    auto exact = m_enumExact.constFind(key);
+    if (exact != m_enumExact.cend())
+        return *exact;
+    return m_enumIndex.value(key.toLower(), -1);
 }
 
 QString TTypeInfo::EnumName(int64_t ordinal) const
@@ -22,22 +42,26 @@ QString TTypeInfo::EnumName(int64_t ordinal) const
 
 bool TTypeInfo::IdentToInt(QStringView ident, int64_t& value) const
 {
-    for (const auto& e : identMap)
-        if (QStringView(e.name).compare(ident, Qt::CaseInsensitive) == 0) {
-            value = e.value;
-            return true;
-        }
-    return false;
+    const QString key = ident.toString();
+    auto exact = m_identExact.constFind(key);
+    if (exact != m_identExact.cend()) {
+        value = *exact;
+        return true;
+    }
+    auto it = m_identIndex.constFind(key.toLower());
+    if (it == m_identIndex.cend())
+        return false;
+    value = *it;
+    return true;
 }
 
 bool TTypeInfo::IntToIdent(int64_t value, QString& ident) const
 {
-    for (const auto& e : identMap)
-        if (e.value == value) {
-            ident = e.name;
-            return true;
-        }
-    return false;
+    auto it = m_valueIndex.constFind(value);
+    if (it == m_valueIndex.cend())
+        return false;
+    ident = identMap[size_t(*it)].name;
+    return true;
 }
 
 namespace {
@@ -104,6 +128,7 @@ const TTypeInfo& EnumType(const char* name, std::initializer_list<const char*> n
     TTypeInfo& t = const_cast<TTypeInfo&>(s.Add(tkEnumeration, typeName));
     for (const char* n : names)
         t.enumNames.append(QString::fromLatin1(n));
+    t.Index();
     return t;
 }
 
@@ -117,6 +142,7 @@ const TTypeInfo& SetType(const char* name, const TTypeInfo& elementType)
             return t;
     TTypeInfo& t = const_cast<TTypeInfo&>(s.Add(tkSet, typeName));
     t.enumNames = elementType.enumNames;
+    t.Index();
     return t;
 }
 
@@ -130,6 +156,7 @@ const TTypeInfo& IdentMapType(const char* name, std::vector<TIdentMapEntry> entr
             return t;
     TTypeInfo& t = const_cast<TTypeInfo&>(s.Add(tkInteger, typeName));
     t.identMap = std::move(entries);
+    t.Index();
     return t;
 }
 
@@ -155,14 +182,22 @@ bool TPropInfo::IsStored(const TPersistent& instance) const
 
 void TClassInfo::Index()
 {
+    m_exactIndex.clear();
     m_propIndex.clear();
-    for (int i = 0; i < int(properties.size()); ++i)
+    for (int i = 0; i < int(properties.size()); ++i) {
+        m_exactIndex.insert(properties[i].name, i);
         m_propIndex.insert(properties[i].name.toLower(), i);
+    }
 }
 
 const TPropInfo* TClassInfo::FindProperty(QStringView propName) const
 {
-    auto it = m_propIndex.constFind(propName.toString().toLower());
+    // Streams spell names as declared; only other spellings pay for folding.
+    const QString key = propName.toString();
+    auto exact = m_exactIndex.constFind(key);
+    if (exact != m_exactIndex.cend())
+        return &properties[*exact];
+    auto it = m_propIndex.constFind(key.toLower());
     return it == m_propIndex.cend() ? nullptr : &properties[*it];
 }
 

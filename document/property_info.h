@@ -51,6 +51,15 @@ public:
     QString EnumName(int64_t ordinal) const;
     bool IdentToInt(QStringView ident, int64_t& value) const;
     bool IntToIdent(int64_t value, QString& ident) const;
+
+    void Index();  // builds the look-up tables once the names are complete
+
+private:
+    QHash<QString, int> m_enumExact;        // value name as declared -> ordinal
+    QHash<QString, int> m_enumIndex;        // lower-case value name -> ordinal
+    QHash<QString, int64_t> m_identExact;   // identifier as declared -> value
+    QHash<QString, int64_t> m_identIndex;   // lower-case identifier -> value
+    QHash<int64_t, int> m_valueIndex;       // value -> first map entry
 };
 
 const TTypeInfo& IntegerType();
@@ -139,7 +148,8 @@ public:
     void Index();  // builds the name look-up tables; called once when the class is complete
 
 private:
-    QHash<QString, int> m_propIndex;  // lower-case name -> position
+    QHash<QString, int> m_exactIndex;  // name as declared -> position
+    QHash<QString, int> m_propIndex;   // lower-case name -> position
 };
 
 namespace detail {

@@ -14,14 +14,12 @@ namespace orvane {
 
 // Hears about components that go away while the stream is read (a failed
 // record, a parent that destroys its children), so nothing dangles.
-class TReader::TWatcher : public TComponent {
+class TReader::TWatcher : public TDestructionObserver {
 public:
     explicit TWatcher(TReader& reader) : m_reader(reader) {}
-
-protected:
-    void Notification(TComponent* component, TOperation operation) override
+    void ComponentDestroyed(TComponent* component) override
     {
-        if (operation == opRemove)
+        if (m_reader.m_alive.contains(component))
             m_reader.Forget(component);
     }
 
@@ -31,18 +29,13 @@ private:
 
 TReader::TReader(const QByteArray& data) : m_data(data), m_values(m_data), m_watcher(std::make_unique<TWatcher>(*this)) {}
 
-TReader::~TReader()
-{
-    for (TComponent* c : std::as_const(m_alive))
-        m_watcher->RemoveFreeNotification(c);
-}
+TReader::~TReader() = default;
 
 void TReader::Watch(TComponent* component)
 {
     if (m_alive.contains(component))
         return;
     m_alive.insert(component);
-    m_watcher->FreeNotification(component);
 }
 
 void TReader::Forget(TComponent* component)

@@ -39,8 +39,26 @@ TComponent::TComponent(TComponent* owner)
         owner->InsertComponent(this);
 }
 
+namespace {
+thread_local TDestructionObserver* t_observers = nullptr;
+}
+
+TDestructionObserver::TDestructionObserver() : m_previous(t_observers) { t_observers = this; }
+
+TDestructionObserver::~TDestructionObserver()
+{
+    // Observers come and go in stack order on one thread.
+    TDestructionObserver** link = &t_observers;
+    while (*link && *link != this)
+        link = &(*link)->m_previous;
+    if (*link)
+        *link = m_previous;
+}
+
 TComponent::~TComponent()
 {
+    for (TDestructionObserver* o = t_observers; o; o = o->m_previous)
+        o->ComponentDestroyed(this);
     m_state |= csDestroying;
     FreeNotifyPartners();
     DestroyComponents();

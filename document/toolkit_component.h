@@ -109,6 +109,21 @@ private:
     bool m_subComponent = false;
 };
 
+// Hears, on its own thread, about every component destroyed while it is
+// installed (a stream reader keeps track of the objects it created this way).
+class TDestructionObserver {
+public:
+    TDestructionObserver();
+    virtual ~TDestructionObserver();
+    TDestructionObserver(const TDestructionObserver&) = delete;
+    TDestructionObserver& operator=(const TDestructionObserver&) = delete;
+    virtual void ComponentDestroyed(TComponent* component) = 0;
+
+private:
+    friend class TComponent;
+    TDestructionObserver* m_previous;
+};
+
 // Identifier rule for component and user names.
 bool IsValidIdent(QStringView ident);
 
