@@ -453,3 +453,45 @@ TEST(ComponentStream, ReadComponentsReadsRecordsUntilTheEndByte)
     EXPECT_EQ(read[1]->Name(), u"jxLabel7");
     EXPECT_EQ(form.ComponentCount(), 3);  // the band's label child too
 }
+
+TEST(ComponentStream, PrefixFlagsPlaceChildrenAndAdjustExistingComponents)
+{
+    // The text form carries the flags: a child with a position, an inherited record.
+    const QByteArray text =
+        "object jxBand1: TjxTestBand\r\n"
+        "  object jxBand2: TjxTestBand\r\n"
+        "  end\r\n"
+        "  object jxBand3: TjxTestBand [0]\r\n"
+        "  end\r\n"
+        "  inherited jxLabel1: TjxTestLabel\r\n"
+        "    Caption = 'adjusted'\r\n"
+        "  end\r\n"
+        "end\r\n";
+    QByteArray bytes;
+    ObjectTextToBinary(text, bytes);
+    EXPECT_TRUE(bytes.contains(QByteArray("\xf2\x02\x00\x0bTjxTestBand", 15)));
+    EXPECT_TRUE(bytes.contains(QByteArray("\xf1\x0cTjxTestLabel", 14)));
+
+    TTestForm form;
+    auto* existing = new TjxTestLabel(&form);
+    existing->SetName(QStringLiteral("jxLabel1"));
+    auto* root = new TjxTestBand(&form);
+    ReadComponentFromBytes(bytes, root, &form);
+    ASSERT_EQ(root->ChildCount(), 2);
+    EXPECT_EQ(root->Child(0)->Name(), u"jxBand3");
+    EXPECT_EQ(root->Child(1)->Name(), u"jxBand2");
+    EXPECT_EQ(existing->Caption(), u"adjusted");
+
+    // An inherited record whose component does not exist.
+    TTestForm empty;
+    auto* root2 = new TjxTestBand(&empty);
+    try {
+        ReadComponentFromBytes(bytes, root2, &empty);
+        FAIL();
+    } catch (const EReadError& e) {
+        EXPECT_EQ(e.Message(), u"Ancestor for 'jxLabel1' not found");
+    }
+    QByteArray back;
+    ObjectBinaryToText(bytes, back);
+    EXPECT_EQ(back, text);
+}

@@ -124,6 +124,9 @@ TEST(Messages, FormatMessageTurnsEveryPlaceholderIntoAMarker)
 
     const QString status = FillMessage(FormatMessage(GetMessage(4)), {QStringLiteral("3"), QStringLiteral("Invoice")});
     EXPECT_EQ(status, u"Calculating page 3 for report Invoice");
+    // Cited by its identifier.
+    EXPECT_EQ(FillMessage(FormatMessage(GetMessage(43027)), {QStringLiteral("3"), QStringLiteral("Report"), QStringLiteral("P")}),
+              u"Printing page 3 for report Report on the P");
     // Texts in angle brackets that are no placeholder stay.
     EXPECT_EQ(FormatMessage(QStringLiteral("<None> <page> <Page>")), u"<None> %s <Page>");
 }
