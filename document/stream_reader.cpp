@@ -47,6 +47,18 @@ void TReader::Forget(TComponent* component)
                    m_fixups.end());
 }
 
+template <class Fn>
+void TReader::Guarded(Fn read)
+{
+    try {
+        read();
+    } catch (...) {
+        AbandonRead();
+        throw;
+    }
+    FinishRead();
+}
+
 TComponent* TReader::ReadRootComponent(TComponent* root)
 {
     m_values.ReadSignature();
@@ -54,13 +66,7 @@ TComponent* TReader::ReadRootComponent(TComponent* root)
     m_owner = root ? root->Owner() : nullptr;
     m_parent = nullptr;
     TComponent* result = nullptr;
-    try {
-        result = ReadRecord(root);
-    } catch (...) {
-        AbandonRead();
-        throw;
-    }
-    FinishRead();
+    Guarded([&] { result = ReadRecord(root); });
     return result;
 }
 
@@ -70,13 +76,7 @@ TComponent* TReader::ReadComponent(TComponent* instance)
     if (!m_root)
         m_root = m_owner ? m_owner : instance;
     TComponent* result = nullptr;
-    try {
-        result = ReadRecord(instance);
-    } catch (...) {
-        AbandonRead();
-        throw;
-    }
-    FinishRead();
+    Guarded([&] { result = ReadRecord(instance); });
     return result;
 }
 
@@ -86,7 +86,7 @@ void TReader::ReadComponents(TComponent* owner, TComponent* parent, const std::f
     m_parent = parent;
     if (!m_root)
         m_root = owner;
-    try {
+    Guarded([&] {
         while (!m_values.EndOfList()) {
             m_values.ReadSignature();
             TComponent* c = ReadRecord(nullptr);
@@ -94,11 +94,7 @@ void TReader::ReadComponents(TComponent* owner, TComponent* parent, const std::f
                 proc(c);
         }
         m_values.ReadListEnd();
-    } catch (...) {
-        AbandonRead();
-        throw;
-    }
-    FinishRead();
+    });
 }
 
 const TClassInfo* TReader::FindComponentClass(const QString& className) const
@@ -147,6 +143,8 @@ TComponent* TReader::ReadRecord(TComponent* given)
                 throw EClassNotFound(MessageText(msg::ClassNotFound, {className}));
             component = cls->createComponent(m_owner);
             created = true;
+            if (!m_root)
+                m_root = component;  // a stream read with no root roots itself
             Watch(component);
             component->SetLoading();
             if (flags & cfInline)

@@ -95,6 +95,7 @@ private:
     void Watch(TComponent* component);
     void Forget(TComponent* component);
     bool Alive(TComponent* component) const { return m_alive.contains(component); }
+    template <class Fn> void Guarded(Fn read);
     void FinishRead();
     void AbandonRead();
 

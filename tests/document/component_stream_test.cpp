@@ -495,3 +495,18 @@ TEST(ComponentStream, PrefixFlagsPlaceChildrenAndAdjustExistingComponents)
     ObjectBinaryToText(bytes, back);
     EXPECT_EQ(back, text);
 }
+
+TEST(ComponentStream, RootReadWithoutAnObjectCreatesIt)
+{
+    Tree t;
+    const QByteArray bytes = WriteComponentToBytes(&t.form, &t.form);
+    TReader reader(bytes);
+    std::unique_ptr<TComponent> root(reader.ReadRootComponent(nullptr));
+    auto* form = dynamic_cast<TTestForm*>(root.get());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Name(), u"Form1");
+    auto* band = dynamic_cast<TjxTestBand*>(form->FindComponent(u"jxBand1"));
+    ASSERT_NE(band, nullptr);
+    EXPECT_EQ(band->Target(), form->FindComponent(u"jxLabel1"));
+    EXPECT_EQ(WriteComponentToBytes(form, form), bytes);
+}
