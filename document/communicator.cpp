@@ -350,7 +350,9 @@ void TjxCommunicator::ChangeOwner(TComponent* newOwner)
         return;
     if (Owner())
         Owner()->RemoveComponent(this);
-    if (newOwner) {
+    // Objects in a report tree keep their user names: the tree, not the owner,
+    // keeps them unique (a window may hold two reports with the same names).
+    if (newOwner && !ParentCommunicator()) {
         for (int i = 0; i < newOwner->ComponentCount(); ++i) {
             auto* c = dynamic_cast<TjxCommunicator*>(newOwner->Components(i));
             if (c && !m_userName.isEmpty() && c->m_userName.compare(m_userName, Qt::CaseInsensitive) == 0) {
@@ -358,6 +360,8 @@ void TjxCommunicator::ChangeOwner(TComponent* newOwner)
                 break;
             }
         }
+    }
+    if (newOwner) {
         // A name the new owner already uses would make the move fail; take a free one.
         const bool nameTaken = !Name().isEmpty() && newOwner->FindComponent(Name());
         if (nameTaken)

@@ -93,6 +93,22 @@ public:
     void SetName(const QString& newName) override;
     void Loaded() override;
 
+    // The common setter: while reading only store; otherwise tell the
+    // designer before and after the change.
+    template <class V>
+    void SetField(V& field, const V& value, const char* propertyName)
+    {
+        if (field == value)
+            return;
+        if (IsReadingOrLoading()) {
+            field = value;
+            return;
+        }
+        NotifyDesignerPropertyChange(QString::fromLatin1(propertyName));
+        field = value;
+        Modified();
+    }
+
 protected:
     // The communicator whose tree this object's user names are unique in.
     virtual TjxCommunicator* ParentCommunicator() const { return nullptr; }

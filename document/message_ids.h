@@ -38,6 +38,16 @@ enum OwnMessage : int {
     CannotAssign,             // Cannot assign a %s to a %s
     InvalidComponentName,     // ''%s'' is not a valid component name
     ListIndexOutOfBounds,     // List index out of bounds (%d)
+    // Parameters and value conversions.
+    ParameterTypeNotSupported,  // TjxParameter.SetDataType: %s data type is not supported
+    ParameterNotFound,          // TjxParameterList.GetItemForName: No parameter named, %s, exists
+    ParameterExists,            // TjxParameterList.Add: a Parameter named, %s, already exists.
+    VariantConvertError,        // Could not convert variant of type (%s) into type (%s)
+    InvalidIntegerText,         // '%s' is not a valid integer value
+    InvalidFloatText,           // '%s' is not a valid floating point value
+    InvalidDateTimeText,        // '%s' is not a valid date and time
+    // Printers.
+    ScreenPrinterCannotPrint,   // Screen printer does not support printing.
 };
 
 } // namespace orvane::msg

@@ -222,6 +222,24 @@ public:
         return *this;
     }
 
+    // A property kept in a plain data member. Setting it on a report object
+    // goes through its SetField, which tells the designer.
+    template <class V, class Holder>
+    TClassBuilder& Field(const char* name, const TTypeInfo& type, V Holder::*member)
+    {
+        static_assert(std::is_base_of_v<Holder, C>);
+        return Prop(
+            name, type, [member](const C& o) { return o.*member; },
+            [member, name](C& o, const V& v) {
+                if constexpr (requires { o.SetField(o.*member, v, name); })
+                    o.SetField(o.*member, v, name);
+                else
+                    o.*member = v;
+            });
+    }
+    template <class Holder>
+    TClassBuilder& Event(const char* name, TMethod Holder::*member) { return Field(name, MethodType(), member); }
+
     // Modifiers of the property declared last.
     TClassBuilder& Default(int64_t value) { Last().defaultValue = value; return *this; }
     TClassBuilder& NoDefault() { Last().defaultValue = kNoDefault; return *this; }

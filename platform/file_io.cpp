@@ -25,3 +25,14 @@ void WriteWholeFile(const QString& fileName, const QByteArray& data)
 }
 
 } // namespace orvane
+
+namespace orvane {
+
+QString ResolveFileName(const QString& fileName)
+{
+    QString resolved = fileName;
+    resolved.replace(u'\\', u'/');
+    return resolved;
+}
+
+} // namespace orvane

@@ -11,3 +11,11 @@ QByteArray ReadWholeFile(const QString& fileName);
 void WriteWholeFile(const QString& fileName, const QByteArray& data);
 
 } // namespace orvane
+
+namespace orvane {
+
+// Names stored with "\" separators (".\Ravelle.rtm") as this platform writes them:
+// relative names stay relative to the current directory.
+QString ResolveFileName(const QString& fileName);
+
+} // namespace orvane

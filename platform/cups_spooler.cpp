@@ -1,0 +1,462 @@
+#include "platform/cups_spooler.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QSet>
+#include <cmath>
+
+#include <cups/cups.h>
+
+namespace orvane {
+
+namespace {
+
+struct DestsDeleter {
+    int count;
+    void operator()(cups_dest_t* dests) const { cupsFreeDests(count, dests); }
+};
+
+struct DestDeleter {
+    void operator()(cups_dest_t* dest) const { cupsFreeDests(1, dest); }
+};
+
+struct InfoDeleter {
+    void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
+};
+
+// The first paper number the platform leaves to drivers.
+constexpr int kFirstDriverPaper = kPaperUser + 1;
+
+int BinNumber(const QString& source, int index)
+{
+    // The platform's own numbers where a source has one; driver numbers after 256.
+    if (source == u"auto")
+        return kBinAutomatic;
+    if (source == u"manual")
+        return 4;
+    if (source == u"main" || source == u"top")
+        return 1;
+    if (source == u"bottom")
+        return 2;
+    if (source == u"middle")
+        return 3;
+    if (source == u"envelope")
+        return 5;
+    return kPaperUser + 1 + index;
+}
+
+int PixelsOf(int hundredthsOfMillimetre, int resolution)
+{
+    return int(std::lround(double(hundredthsOfMillimetre) * resolution / 2540.0));
+}
+
+// Paper, orientation and margins that a settings record selects on a printer.
+struct Layout {
+    int width = 0;   // hundredths of a millimetre, oriented
+    int length = 0;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool landscape = false;
+    int duplex = 1;
+    int copies = 1;
+};
+
+Layout LayoutOf(const TjxCupsSpooler::Driver& driver, const TjxDevMode* settings)
+{
+    Layout layout;
+    const TjxCupsSpooler::Paper* paper =
+        driver.defaultPaper >= 0 ? &driver.papers[driver.defaultPaper] : nullptr;
+    int width = paper ? paper->width : 21000;
+    int length = paper ? paper->length : 29700;
+    int left = paper ? paper->left : 0, bottom = paper ? paper->bottom : 0;
+    int right = paper ? paper->right : 0, top = paper ? paper->top : 0;
+    bool landscape = driver.defaultOrientation == 2;
+    if (settings) {
+        if (settings->fields & dmfPaperSize) {
+            if (settings->paperSize == kPaperUser && settings->paperWidth > 0 && settings->paperLength > 0) {
+                width = settings->paperWidth * 10;
+                length = settings->paperLength * 10;
+                left = bottom = right = top = 0;
+            } else {
+                for (const auto& p : driver.papers)
+                    if (p.number == settings->paperSize) {
+                        width = p.width, length = p.length;
+                        left = p.left, bottom = p.bottom, right = p.right, top = p.top;
+                        break;
+                    }
+            }
+        }
+        if (settings->fields & dmfOrientation)
+            landscape = settings->orientation == 2;
+        if (settings->fields & dmfDuplex)
+            layout.duplex = settings->duplex;
+        if (settings->fields & dmfCopies)
+            layout.copies = std::max(1, settings->copies);
+    }
+    layout.landscape = landscape;
+    if (landscape) {
+        // The paper turns a quarter to the left: its left edge becomes the bottom.
+        layout.width = length, layout.length = width;
+        layout.left = top, layout.top = right, layout.right = bottom, layout.bottom = left;
+    } else {
+        layout.width = width, layout.length = length;
+        layout.left = left, layout.top = top, layout.right = right, layout.bottom = bottom;
+    }
+    return layout;
+}
+
+class TCupsDeviceContext : public TjxDeviceContext {
+public:
+    TCupsDeviceContext(QString device, std::shared_ptr<const TjxCupsSpooler::Driver> driver, const TjxDevMode* settings,
+                       bool printing)
+        : m_device(std::move(device)), m_driver(std::move(driver)), m_printing(printing)
+    {
+        m_layout = LayoutOf(*m_driver, settings);
+    }
+
+    ~TCupsDeviceContext() override
+    {
+        if (m_painter.isActive()) {
+            m_printer->abort();
+            m_painter.end();
+        }
+    }
+
+    TjxDeviceCaps Caps() const override
+    {
+        TjxDeviceCaps caps;
+        const int rx = m_driver->resolutionX, ry = m_driver->resolutionY;
+        caps.logPixelsX = rx;
+        caps.logPixelsY = ry;
+        caps.physicalWidth = PixelsOf(m_layout.width, rx);
+        caps.physicalHeight = PixelsOf(m_layout.length, ry);
+        caps.physicalOffsetX = PixelsOf(m_layout.left, rx);
+        caps.physicalOffsetY = PixelsOf(m_layout.top, ry);
+        caps.horzRes = caps.physicalWidth - caps.physicalOffsetX - PixelsOf(m_layout.right, rx);
+        caps.vertRes = caps.physicalHeight - caps.physicalOffsetY - PixelsOf(m_layout.bottom, ry);
+        if (!m_driver->color) {
+            caps.sizePalette = 2;
+            caps.numColors = 2;
+        }
+        return caps;
+    }
+
+    bool Reset(const TjxDevMode* settings) override
+    {
+        m_layout = LayoutOf(*m_driver, settings);
+        if (m_printer)
+            ApplyLayout();
+        return true;
+    }
+
+    bool StartDoc(const QString& documentName, const QString& outputName) override
+    {
+        if (!m_printing || m_printer)
+            return false;
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_printer->setPrinterName(m_device);
+        if (!outputName.isEmpty())
+            m_printer->setOutputFileName(outputName);
+        m_printer->setDocName(documentName);
+        m_printer->setResolution(m_driver->resolutionY);
+        ApplyLayout();
+        return m_printer->isValid();
+    }
+
+    bool StartPage() override
+    {
+        if (!m_printer)
+            return false;
+        if (!m_painter.isActive())
+            return m_painter.begin(m_printer.get());
+        return m_printer->newPage();
+    }
+
+    bool EndPage() override { return m_printer && m_painter.isActive(); }
+
+    bool EndDoc() override
+    {
+        if (!m_printer)
+            return false;
+        const bool ok = !m_painter.isActive() || m_painter.end();
+        m_printer.reset();
+        return ok;
+    }
+
+    QPainter* Painter() override { return m_painter.isActive() ? &m_painter : nullptr; }
+
+private:
+    void ApplyLayout()
+    {
+        // The page size in portrait sense; the layout's orientation turns it.
+        const bool landscape = m_layout.landscape;
+        const QSizeF portrait = landscape ? QSizeF(m_layout.length, m_layout.width) / 100.0
+                                          : QSizeF(m_layout.width, m_layout.length) / 100.0;
+        const QMarginsF margins(m_layout.left / 100.0, m_layout.top / 100.0, m_layout.right / 100.0,
+                                m_layout.bottom / 100.0);
+        m_printer->setFullPage(false);
+        m_printer->setPageLayout(QPageLayout(QPageSize(portrait, QPageSize::Millimeter),
+                                             landscape ? QPageLayout::Landscape : QPageLayout::Portrait, margins,
+                                             QPageLayout::Millimeter));
+        m_printer->setDuplex(m_layout.duplex == 2   ? QPrinter::DuplexShortSide
+                             : m_layout.duplex == 3 ? QPrinter::DuplexLongSide
+                                                    : QPrinter::DuplexNone);
+        m_printer->setCopyCount(m_layout.copies);
+    }
+
+    QString m_device;
+    std::shared_ptr<const TjxCupsSpooler::Driver> m_driver;
+    bool m_printing;
+    Layout m_layout;
+    std::unique_ptr<QPrinter> m_printer;
+    QPainter m_painter;
+};
+
+std::shared_ptr<TjxCupsSpooler::Driver> QueryDriver(const QString& device)
+{
+    auto driver = std::make_shared<TjxCupsSpooler::Driver>();
+    const QByteArray name = device.toUtf8();
+    std::unique_ptr<cups_dest_t, DestDeleter> dest(
+        device.isEmpty() ? nullptr : cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr));
+    if (!dest)
+        return driver;
+    driver->exists = true;
+    std::unique_ptr<cups_dinfo_t, InfoDeleter> info(cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest.get()));
+    if (!info)
+        return driver;
+
+    QSet<int> numbers;
+    int nextDriverNumber = kFirstDriverPaper;
+    const int mediaCount = cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, dest.get(), info.get(), CUPS_MEDIA_FLAGS_DEFAULT);
+    for (int i = 0; i < mediaCount; ++i) {
+        cups_size_t size;
+        if (!cupsGetDestMediaByIndex(CUPS_HTTP_DEFAULT, dest.get(), info.get(), i, CUPS_MEDIA_FLAGS_DEFAULT, &size))
+            continue;
+        TjxCupsSpooler::Paper paper;
+        paper.width = size.width;
+        paper.length = size.length;
+        paper.left = size.left, paper.bottom = size.bottom, paper.right = size.right, paper.top = size.top;
+        const QPageSize::PageSizeId id =
+            QPageSize::id(QSizeF(size.width / 100.0, size.length / 100.0), QPageSize::Millimeter, QPageSize::FuzzyMatch);
+        int number = 0;
+        if (id != QPageSize::Custom) {
+            paper.name = QPageSize::name(id);
+            number = QPageSize::windowsId(id);
+        } else {
+            paper.name = QStringLiteral("%1 x %2 mm").arg(size.width / 100).arg(size.length / 100);
+        }
+        if (number <= 0 || number == kPaperUser || numbers.contains(number))
+            number = nextDriverNumber++;
+        numbers.insert(number);
+        paper.number = number;
+        driver->papers.append(paper);
+    }
+    cups_size_t defaultSize;
+    if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest.get(), info.get(), CUPS_MEDIA_FLAGS_DEFAULT, &defaultSize))
+        for (int i = 0; i < driver->papers.size(); ++i)
+            if (driver->papers[i].width == defaultSize.width && driver->papers[i].length == defaultSize.length) {
+                driver->defaultPaper = i;
+                break;
+            }
+    if (driver->defaultPaper < 0 && !driver->papers.isEmpty())
+        driver->defaultPaper = 0;
+
+    if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "media-source"))
+        for (int i = 0; i < ippGetCount(a); ++i) {
+            const QString source = QString::fromUtf8(ippGetString(a, i, nullptr));
+            driver->binNames.append(source);
+            driver->binNumbers.append(BinNumber(source, i));
+        }
+    if (ipp_attribute_t* a = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "media-source")) {
+        const int i = driver->binNames.indexOf(QString::fromUtf8(ippGetString(a, 0, nullptr)));
+        if (i >= 0)
+            driver->defaultBin = driver->binNumbers[i];
+    }
+    if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "copies")) {
+        int upper = 1;
+        if (ippGetValueTag(a) == IPP_TAG_RANGE)
+            ippGetRange(a, 0, &upper);
+        else
+            upper = ippGetInteger(a, 0);
+        driver->maxCopies = std::max(1, upper);
+    }
+    if (ipp_attribute_t* a = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "printer-resolution")) {
+        ipp_res_t units = IPP_RES_PER_INCH;
+        int y = 0;
+        const int x = ippGetResolution(a, 0, &y, &units);
+        if (units == IPP_RES_PER_CM) {
+            driver->resolutionX = int(std::lround(x * 2.54));
+            driver->resolutionY = int(std::lround(y * 2.54));
+        } else if (x > 0 && y > 0) {
+            driver->resolutionX = x;
+            driver->resolutionY = y;
+        }
+    }
+    if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "print-color-mode")) {
+        bool color = false;
+        for (int i = 0; i < ippGetCount(a); ++i) {
+            const QByteArray mode = ippGetString(a, i, nullptr);
+            color = color || (mode != "monochrome" && mode != "bi-level" && mode != "auto-monochrome");
+        }
+        driver->color = color;
+    }
+    if (ipp_attribute_t* a = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "sides")) {
+        const QByteArray sides = ippGetString(a, 0, nullptr);
+        driver->defaultDuplex = sides == "two-sided-long-edge" ? 3 : sides == "two-sided-short-edge" ? 2 : 1;
+    }
+    if (ipp_attribute_t* a = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "orientation-requested"))
+        driver->defaultOrientation = ippGetInteger(a, 0) == IPP_ORIENT_LANDSCAPE ? 2 : 1;
+    return driver;
+}
+
+} // namespace
+
+TjxCupsSpooler::TjxCupsSpooler() = default;
+TjxCupsSpooler::~TjxCupsSpooler() = default;
+
+QList<TjxSpoolerPrinter> TjxCupsSpooler::EnumPrinters()
+{
+    cups_dest_t* raw = nullptr;
+    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &raw);
+    std::unique_ptr<cups_dest_t, DestsDeleter> dests(raw, DestsDeleter{count});
+    QList<TjxSpoolerPrinter> printers;
+    for (int i = 0; i < count; ++i) {
+        const cups_dest_t& dest = raw[i];
+        if (dest.instance)
+            continue;  // an instance is a set of options on a queue, not a printer
+        TjxSpoolerPrinter p;
+        p.name = QString::fromUtf8(dest.name);
+        const char* type = cupsGetOption("printer-type", dest.num_options, dest.options);
+        const unsigned long bits = type ? std::strtoul(type, nullptr, 10) : 0;
+        p.attributes = (bits & CUPS_PRINTER_REMOTE) ? kPrinterNetwork : kPrinterLocal;
+        printers.append(p);
+    }
+    return printers;
+}
+
+QString TjxCupsSpooler::DefaultPrinter()
+{
+    cups_dest_t* raw = nullptr;
+    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &raw);
+    std::unique_ptr<cups_dest_t, DestsDeleter> dests(raw, DestsDeleter{count});
+    const cups_dest_t* dest = cupsGetDest(nullptr, nullptr, count, raw);
+    return dest ? QString::fromUtf8(dest->name) : QString();
+}
+
+std::shared_ptr<const TjxCupsSpooler::Driver> TjxCupsSpooler::DriverOf(const QString& device)
+{
+    {
+        std::lock_guard guard(m_lock);
+        if (auto it = m_drivers.constFind(device); it != m_drivers.cend())
+            return *it;
+    }
+    // Asked outside the lock: the scheduler may take its time.
+    std::shared_ptr<const Driver> driver = QueryDriver(device);
+    std::lock_guard guard(m_lock);
+    return *m_drivers.insert(device, driver);
+}
+
+QString TjxCupsSpooler::DeviceOfHandle(int handle)
+{
+    std::lock_guard guard(m_lock);
+    return m_handles.value(handle);
+}
+
+TjxDriverCapabilities TjxCupsSpooler::DeviceCapabilities(const QString& device)
+{
+    const auto driver = DriverOf(device);
+    TjxDriverCapabilities caps;
+    for (const Paper& p : driver->papers) {
+        caps.paperNames.append(p.name);
+        caps.paperNumbers.append(p.number);
+        caps.paperSizes.append(QSize(int(std::lround(p.width / 10.0)), int(std::lround(p.length / 10.0))));
+    }
+    caps.binNames = driver->binNames;
+    caps.binNumbers = driver->binNumbers;
+    caps.maxCopies = driver->exists ? driver->maxCopies : 0;
+    return caps;
+}
+
+int TjxCupsSpooler::OpenPrinter(const QString& device)
+{
+    if (!DriverOf(device)->exists)
+        return 0;
+    std::lock_guard guard(m_lock);
+    const int handle = m_nextHandle++;
+    m_handles.insert(handle, device);
+    return handle;
+}
+
+void TjxCupsSpooler::ClosePrinter(int handle)
+{
+    std::lock_guard guard(m_lock);
+    m_handles.remove(handle);
+}
+
+std::optional<TjxDevMode> TjxCupsSpooler::DocumentProperties(int handle)
+{
+    const QString device = DeviceOfHandle(handle);
+    if (device.isEmpty())
+        return std::nullopt;
+    const auto driver = DriverOf(device);
+    TjxDevMode mode;
+    mode.fields = dmfOrientation | dmfPaperSize | dmfCopies | dmfDuplex;
+    mode.orientation = driver->defaultOrientation;
+    if (driver->defaultPaper >= 0) {
+        const Paper& p = driver->papers[driver->defaultPaper];
+        mode.paperSize = p.number;
+        mode.paperWidth = int(std::lround(p.width / 10.0));
+        mode.paperLength = int(std::lround(p.length / 10.0));
+    }
+    mode.copies = 1;
+    mode.duplex = driver->defaultDuplex;
+    if (!driver->binNumbers.isEmpty()) {
+        mode.fields |= dmfDefaultSource;
+        mode.defaultSource = driver->defaultBin ? driver->defaultBin : driver->binNumbers.first();
+    }
+    return mode;
+}
+
+bool TjxCupsSpooler::EditDocumentProperties(int, TjxDevMode&)
+{
+    // The driver's dialog is a window; the core has none (the print dialog
+    // of the user-interface library edits the settings instead).
+    return false;
+}
+
+// CUPS keeps no table of named forms: a user-defined size travels with each
+// job as the paper width and length of the settings record. So there is
+// never a form to find, and storing one has nothing to do.
+bool TjxCupsSpooler::GetForm(int, const QString&, TjxForm&)
+{
+    return false;
+}
+
+bool TjxCupsSpooler::SetForm(int, const TjxForm&)
+{
+    return true;
+}
+
+bool TjxCupsSpooler::AddForm(int, const TjxForm&)
+{
+    return true;
+}
+
+std::unique_ptr<TjxDeviceContext> TjxCupsSpooler::CreateDC(const QString& device, const TjxDevMode* settings)
+{
+    auto driver = DriverOf(device);
+    if (!driver->exists)
+        return nullptr;
+    return std::make_unique<TCupsDeviceContext>(device, std::move(driver), settings, true);
+}
+
+std::unique_ptr<TjxDeviceContext> TjxCupsSpooler::CreateIC(const QString& device, const TjxDevMode* settings)
+{
+    auto driver = DriverOf(device);
+    if (!driver->exists)
+        return nullptr;
+    return std::make_unique<TCupsDeviceContext>(device, std::move(driver), settings, false);
+}
+
+} // namespace orvane

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/spooler.h"
+
+#include <QHash>
+#include <mutex>
+
+namespace orvane {
+
+// The spooler of a Linux desktop: printers, defaults and media from the CUPS
+// scheduler (libcups), printing through Qt's print support, which hands the
+// job to CUPS. Paper numbers are the platform's standard numbers where Qt
+// knows the size's number, otherwise driver numbers from 257 up. Information
+// contexts measure from the scheduler's answers alone, so listing and
+// measuring need no window system.
+class TjxCupsSpooler : public TjxSpooler {
+public:
+    TjxCupsSpooler();
+    ~TjxCupsSpooler() override;
+
+    QList<TjxSpoolerPrinter> EnumPrinters() override;
+    QString DefaultPrinter() override;
+    TjxDriverCapabilities DeviceCapabilities(const QString& device) override;
+    int OpenPrinter(const QString& device) override;
+    void ClosePrinter(int handle) override;
+    std::optional<TjxDevMode> DocumentProperties(int handle) override;
+    bool EditDocumentProperties(int handle, TjxDevMode& settings) override;
+    bool GetForm(int handle, const QString& name, TjxForm& form) override;
+    bool SetForm(int handle, const TjxForm& form) override;
+    bool AddForm(int handle, const TjxForm& form) override;
+    std::unique_ptr<TjxDeviceContext> CreateDC(const QString& device, const TjxDevMode* settings) override;
+    std::unique_ptr<TjxDeviceContext> CreateIC(const QString& device, const TjxDevMode* settings) override;
+
+    // A printer's media and defaults as the scheduler reports them.
+    struct Paper {
+        QString name;
+        int number = 0;
+        int width = 0;   // hundredths of a millimetre, portrait sense
+        int length = 0;
+        int left = 0, bottom = 0, right = 0, top = 0;  // unprintable margins, same unit
+    };
+    struct Driver {
+        bool exists = false;
+        QList<Paper> papers;
+        QStringList binNames;
+        QList<int> binNumbers;
+        int maxCopies = 1;
+        int resolutionX = 300;
+        int resolutionY = 300;
+        bool color = true;
+        int defaultPaper = -1;  // index into papers
+        int defaultBin = 0;     // bin number, 0 when the printer names none
+        int defaultDuplex = 1;
+        int defaultOrientation = 1;
+    };
+
+private:
+    std::shared_ptr<const Driver> DriverOf(const QString& device);
+    QString DeviceOfHandle(int handle);
+
+    std::mutex m_lock;
+    QHash<QString, std::shared_ptr<const Driver>> m_drivers;
+    QHash<int, QString> m_handles;
+    int m_nextHandle = 1;
+};
+
+} // namespace orvane

@@ -1,0 +1,221 @@
+// Printing for real: through the CUPS scheduler to the OrvanePDF queue, whose
+// cups-pdf backend writes a PDF file that poppler reads back.
+
+#include "document/printer.h"
+#include "document/printer_list.h"
+#include "platform/spooler.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFont>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+
+namespace {
+
+const QString kQueue = QStringLiteral("OrvanePDF");
+
+// Painting text on a printer needs the application's fonts.
+class GuiEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (!QCoreApplication::instance())
+            m_app = std::make_unique<QGuiApplication>(m_argc, m_argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    int m_argc = 1;
+    char m_name[16] = "test_platform";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QGuiApplication> m_app;
+};
+
+const auto* const g_gui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+struct Run {
+    int exitCode = -1;
+    QString output;
+};
+
+Run Tool(const QString& program, const QStringList& args, int timeoutMs = 30000)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    if (!p.waitForStarted(timeoutMs) || !p.waitForFinished(timeoutMs))
+        return {-1, program + QStringLiteral(": ") + p.errorString()};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAll())};
+}
+
+bool SchedulerRunning()
+{
+    return Tool(QStringLiteral("lpstat"), {QStringLiteral("-r")}).output.contains(u"is running");
+}
+
+// Starts the scheduler and the queue the way the test script does; returns why not when it cannot.
+QString PrepareQueue()
+{
+    const QString script = QStringLiteral(ORVANE_TEST_DATA "/../../scripts/start-cups");
+    if (!SchedulerRunning() || Tool(QStringLiteral("lpstat"), {QStringLiteral("-p"), kQueue}).exitCode != 0) {
+        const Run started = Tool(QStringLiteral("bash"), {script}, 60000);
+        if (started.exitCode != 0)
+            return QStringLiteral("scripts/start-cups failed: ") + started.output.trimmed();
+    }
+    if (!SchedulerRunning())
+        return QStringLiteral("the CUPS scheduler is not running (lpstat -r)");
+    if (Tool(QStringLiteral("lpstat"), {QStringLiteral("-p"), kQueue}).exitCode != 0)
+        return QStringLiteral("the queue %1 does not exist").arg(kQueue);
+    return {};
+}
+
+// Where cups-pdf writes for the current user: the Out folder of its configuration,
+// and the folder of anonymous jobs.
+QStringList OutputFolders()
+{
+    QStringList folders;
+    QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
+    QString out = QStringLiteral("${HOME}/PDF");
+    if (conf.open(QIODevice::ReadOnly))
+        for (const QByteArray& raw : conf.readAll().split('\n')) {
+            const QString line = QString::fromLocal8Bit(raw).trimmed();
+            if (line.startsWith(u"Out ") || line.startsWith(u"Out\t"))
+                out = line.mid(4).trimmed();
+        }
+    out.replace(QStringLiteral("${HOME}"), QDir::homePath());
+    out.replace(QStringLiteral("${USER}"), qEnvironmentVariable("USER", QStringLiteral("root")));
+    folders << out << QDir::homePath() + QStringLiteral("/PDF") << QStringLiteral("/var/spool/cups-pdf/ANONYMOUS");
+    folders.removeDuplicates();
+    return folders;
+}
+
+// The PDF that the job produced: named after the document (cups-pdf names
+// files after the job's title), or, should the naming differ, the newest one
+// written since `since`; complete once pdfinfo reads it. Waits up to 60 s.
+QString WaitForPdf(const QDateTime& since, const QString& documentName)
+{
+    const QDateTime start = QDateTime::currentDateTime();
+    while (start.secsTo(QDateTime::currentDateTime()) < 60) {
+        const bool onlyNamed = start.secsTo(QDateTime::currentDateTime()) < 30;
+        QString found;
+        QDateTime foundTime;
+        for (const QString& folder : OutputFolders()) {
+            QDirIterator it(folder, {QStringLiteral("*.pdf")}, QDir::Files);
+            while (it.hasNext()) {
+                const QFileInfo info(it.next());
+                if (info.lastModified() < since || (onlyNamed && !info.fileName().contains(documentName)))
+                    continue;
+                if (found.isEmpty() || info.lastModified() > foundTime) {
+                    found = info.filePath();
+                    foundTime = info.lastModified();
+                }
+            }
+        }
+        if (!found.isEmpty() && Tool(QStringLiteral("pdfinfo"), {found}).exitCode == 0)
+            return found;
+        QThread::msleep(250);
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(CupsPrinting, PrintsTwoPagesThroughCupsPdf)
+{
+    const QString problem = PrepareQueue();
+    if (!problem.isEmpty()) {
+        if (qEnvironmentVariable("CI") == u"true")
+            FAIL() << "CI needs a CUPS scheduler with the " << kQueue.toStdString()
+                   << " queue for the printing test, and there is none: " << problem.toStdString();
+        GTEST_SKIP() << "no CUPS queue to print to (" << problem.toStdString()
+                     << "); scripts/test starts one with scripts/start-cups";
+    }
+    SetSpooler(nullptr);  // the CUPS spooler
+
+    // The queue as the printer layer sees it.
+    TjxPrinterInfo* info = PrinterList().Find(kQueue);
+    ASSERT_NE(info, nullptr);
+    ASSERT_EQ(info->Name(), kQueue);
+    const TjxPrinterCapabilities& caps = info->GetCapabilities();
+    const int a4 = int(caps.PaperNumbers.indexOf(QStringLiteral("9")));
+    ASSERT_GE(a4, 0) << caps.PaperNames.join(u", ").toStdString();
+    EXPECT_NEAR(caps.PaperWidths[a4].toInt(), 2100, 2);
+    EXPECT_NEAR(caps.PaperHeights[a4].toInt(), 2970, 2);
+    EXPECT_EQ(caps.PaperNames.last(), u"Custom");
+    EXPECT_TRUE(caps.BinNames.contains(QStringLiteral("Default")));
+
+    TjxPrinter printer;
+    TjxPrinterSetup setup;
+    setup.SetPrinterName(kQueue);
+    setup.SetUnits(utMillimeters);
+    setup.SetPaperName(caps.PaperNames[a4]);
+    const QString documentName =
+        QStringLiteral("OrvaneCupsTest%1x%2").arg(QCoreApplication::applicationPid()).arg(QDateTime::currentMSecsSinceEpoch());
+    setup.SetDocumentName(documentName);
+    printer.SetPrinterSetup(setup);
+    EXPECT_EQ(printer.PrinterName(), kQueue);
+    EXPECT_EQ(printer.DevMode()->paperSize, 9);
+    const QPoint ppi = printer.PixelsPerInch();
+    EXPECT_GT(ppi.x(), 0);
+    // A4 at the device's resolution.
+    EXPECT_NEAR(printer.PhysicalSize().width(), 210.0 / 25.4 * ppi.x(), 3);
+
+    const auto printTwoPages = [&](const QString& outputName) {
+        printer.SetOutputName(outputName);
+        printer.BeginDoc();
+        for (const char* text : {"Orvane page one", "Orvane page two"}) {
+            printer.NewPage();
+            QPainter* painter = printer.Canvas()->Painter();
+            ASSERT_NE(painter, nullptr);
+            QFont font(QStringLiteral("DejaVu Sans"));
+            font.setPointSize(20);
+            painter->setFont(font);
+            painter->drawText(QPoint(ppi.x(), ppi.y()), QString::fromLatin1(text));
+            printer.EndPage();
+        }
+        printer.EndDoc();
+        EXPECT_FALSE(printer.Printing());
+    };
+    const auto pageCountAndSize = [](const QString& pdf) {
+        const QString pdfInfo = Tool(QStringLiteral("pdfinfo"), {pdf}).output;
+        EXPECT_TRUE(pdfInfo.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n")))) << pdfInfo.toStdString();
+        EXPECT_TRUE(pdfInfo.contains(QRegularExpression(QStringLiteral("Page size:\\s+59[45](\\.\\d+)? x 84[12]"))))
+            << pdfInfo.toStdString();
+    };
+
+    // Through the queue. cups-pdf distils the job again by way of PostScript,
+    // which turns the fonts into Type 3 fonts whose character codes no longer
+    // spell the text: so here each page must carry text, and the words are
+    // checked on the document as the printer object writes it (below).
+    const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+    printTwoPages(QString());
+    const QString pdf = WaitForPdf(since, documentName);
+    ASSERT_FALSE(pdf.isEmpty()) << "cups-pdf wrote no PDF within 60 s into " << OutputFolders().join(u", ").toStdString();
+    pageCountAndSize(pdf);
+    const QStringList pages = Tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).output.split(u'\f');
+    ASSERT_GE(pages.size(), 2);
+    EXPECT_FALSE(pages[0].trimmed().isEmpty());
+    EXPECT_FALSE(pages[1].trimmed().isEmpty());
+    QFile::remove(pdf);
+
+    // The same document to a file: the job the queue was given, word for word.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("job.pdf"));
+    printTwoPages(file);
+    pageCountAndSize(file);
+    const QStringList words = Tool(QStringLiteral("pdftotext"), {file, QStringLiteral("-")}).output.split(u'\f');
+    ASSERT_GE(words.size(), 2);
+    EXPECT_EQ(words[0].trimmed(), u"Orvane page one");
+    EXPECT_EQ(words[1].trimmed(), u"Orvane page two");
+}
