@@ -6,6 +6,17 @@ namespace orvane {
 
 class TjxCommunicator;
 
+// Numbered designer notifications; sent as NotifyDesigner(number, kDesignerNotifyCode, object).
+inline constexpr int kDesignerNotifyCode = 5050;
+enum TjxDesignerNotification : int {
+    dnNameChanged = 1124, dnBandHeightChanged, dnReportDestroyed, dnPageLayoutChanged, dnComponentDestroyed,
+    dnUnitsChanged, dnEditGroups, dnPropertyChanged, dnDataPipelineChanged, dnSelectReport, dnLanguageChanged,
+    dnGetDisplayFormats, dnDesignControlCreated, dnBandControlCreated, dnBandCreated, dnBandRemoved,
+    dnBandDestroyed, dnPrinting, dnReportAttached, dnReportDetached, dnBoundsLocksChanged, dnSubreportChanged,
+    dnTemplateLoadStart, dnTemplateLoadEnd, dnReportUpdateStart, dnReportUpdateEnd,
+    dnChildAdded = 1151, dnChildRemoved, dnChildChanged, dnTemplateNewStart, dnTemplateNewEnd, dnTemplateSaveStart,
+};
+
 // What report objects tell the designer that edits them.
 class TjxDesignerInterface {
 public:

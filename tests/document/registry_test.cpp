@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace orvane;
 using namespace orvane::test;
 
@@ -27,7 +29,12 @@ TEST(ComponentRegistry, SecondRegistrationReplacesTheFirst)
     EXPECT_EQ(list.Find(u"TjxTestLabel")->Hint(), u"Memo");
     EXPECT_EQ(list.Find(u"TjxTestBand")->Hint(), u"Band");
     EXPECT_EQ(FindClass(u"TjxTestLabel"), &TjxTestLabel::StaticClass());
-    ASSERT_EQ(list.Palette(u"Standard Components").size(), 1u);
+    const auto palette = list.Palette(u"Standard Components");
+    EXPECT_EQ(std::count_if(palette.begin(), palette.end(),
+                            [](const TjxRegComponent* r) { return r->componentClass == &TjxTestBand::StaticClass(); }),
+              1);
+    EXPECT_TRUE(std::is_sorted(palette.begin(), palette.end(),
+                               [](const TjxRegComponent* a, const TjxRegComponent* b) { return a->position < b->position; }));
 
     UnregisterComponent(TjxTestLabel::StaticClass());
     UnregisterComponent(TjxTestBand::StaticClass());

@@ -1,21 +1,21 @@
 // orvane-cli: the headless tools of the report library.
 
+#include "tools/orvane-cli/commands.h"
+
 #include "document/errors.h"
-#include "document/stream_text.h"
-#include "platform/file_io.h"
 
-#include <QCoreApplication>
-#include <QStringList>
+#include <QGuiApplication>
 #include <cstdio>
-
-using namespace orvane;
 
 namespace {
 
 const char kUsage[] =
     "usage:\n"
-    "  orvane-cli convert --to-text IN OUT     component stream (either form) to text form\n"
-    "  orvane-cli convert --to-binary IN OUT   component stream (either form) to binary form\n";
+    "  orvane-cli convert --to-text IN OUT     a component stream or template (either form) to text form\n"
+    "  orvane-cli convert --to-binary IN OUT   ... to binary form (templates keep their closing 0 byte)\n"
+    "  orvane-cli info FILE                    a template's report: settings, bands, groups, components\n"
+    "  orvane-cli printers                     the printer list: Default, Screen, then the system's printers\n"
+    "  orvane-cli printers [--papers] NAME     one printer: resolution, papers and bins\n";
 
 int Usage()
 {
@@ -23,48 +23,28 @@ int Usage()
     return 2;
 }
 
-bool IsBinaryStream(const QByteArray& data)
-{
-    return data.startsWith("TPF0");
-}
-
-int Convert(const QStringList& args)
-{
-    if (args.size() != 3 || (args[0] != u"--to-text" && args[0] != u"--to-binary"))
-        return Usage();
-    const bool toText = args[0] == u"--to-text";
-    const QByteArray input = ReadWholeFile(args[1]);
-    QByteArray binary;
-    if (IsBinaryStream(input))
-        binary = input;
-    else
-        ObjectTextToBinary(input, binary);
-    QByteArray output;
-    if (toText)
-        ObjectBinaryToText(binary, output);
-    else {
-        // Check the record as the text converter would, and drop anything behind it.
-        QByteArray text;
-        ObjectBinaryToText(binary, text);
-        ObjectTextToBinary(text, output);
-    }
-    WriteWholeFile(args[2], output);
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Fonts and printers need the GUI module, never a window: run offscreen unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
         return Usage();
     const QString command = args.takeFirst();
     try {
         if (command == u"convert")
-            return Convert(args);
-    } catch (const EOrvaneError& e) {
+            return orvane::ConvertCommand(args);
+        if (command == u"info")
+            return orvane::InfoCommand(args);
+        if (command == u"printers") {
+            args.removeAll(QStringLiteral("--papers"));
+            return orvane::PrintersCommand(args);
+        }
+    } catch (const orvane::EOrvaneError& e) {
         std::fprintf(stderr, "orvane-cli: %s\n", e.what());
         return 1;
     }

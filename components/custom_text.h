@@ -1,0 +1,58 @@
+#pragma once
+
+// The base of the single-line or wrapped text components: rotation, breaking
+// inside words, and the settings of report-emulation text files.
+
+#include "components/component.h"
+
+namespace orvane {
+
+class TjxCustomText : public TjxCustomComponent {
+    ORVANE_CLASS(TjxCustomText, TjxCustomComponent)
+public:
+    explicit TjxCustomText(TComponent* owner = nullptr);
+
+    int Angle() const { return m_angle; }
+    // -359 to -1 are stored as a turn more; other values outside 0 to 359 are
+    // ignored. A rotated text does not wrap.
+    virtual void SetAngle(int value);
+    bool CharWrap() const { return m_charWrap; }
+    virtual void SetCharWrap(bool value);
+    const QString& DisplayFormat() const { return m_displayFormat; }
+    virtual void SetDisplayFormat(const QString& value);
+    int RotatedOriginLeft() const { return m_rotatedOriginLeft; }
+    int RotatedOriginTop() const { return m_rotatedOriginTop; }
+    void SetRotatedOrigin(int left, int top);
+
+    // Report-emulation text files.
+    bool Save() const { return m_save; }
+    virtual void SetSave(bool value);
+    int SaveLength() const { return m_saveLength; }
+    virtual void SetSaveLength(int value);
+    int SaveOrder() const { return m_saveOrder; }
+    // Negative orders become 0; while reading the value is only recorded.
+    virtual void SetSaveOrder(int value);
+
+    TMethod OnGetText() const { return m_onGetText; }
+    void SetOnGetText(const TMethod& value) { SetField(m_onGetText, value, "OnGetText"); }
+    // The handler name an older stream gave as "OnSave".
+    const QString& LegacySaveHandlerName() const { return m_legacySaveHandlerName; }
+
+    void SetCaption(const QString& value) override;
+    void SetWordWrap(bool value) override;
+    void FontChanged() override;
+
+private:
+    int m_angle = 0;
+    bool m_charWrap = false;
+    QString m_displayFormat;
+    int m_rotatedOriginLeft = 0;
+    int m_rotatedOriginTop = 0;
+    int16_t m_saveOrder = -1;
+    bool m_save = false;
+    int m_saveLength = 0;
+    TMethod m_onGetText;
+    QString m_legacySaveHandlerName;
+};
+
+} // namespace orvane

@@ -1,0 +1,154 @@
+#include "components/line.h"
+
+#include "document/class_registry.h"
+#include "document/component_registry.h"
+
+#include <cmath>
+
+namespace orvane {
+
+namespace {
+
+float WeightOfPenWidth(int width)
+{
+    return float(double(width) / kScreenPixelsPerInch * 72.0);
+}
+
+} // namespace
+
+const TTypeInfo& LinePositionTypeType()
+{
+    static const TTypeInfo& t = EnumType("TjxLinePositionType", {"lpTop", "lpBottom", "lpLeft", "lpRight"});
+    return t;
+}
+
+const TTypeInfo& LineStyleTypeType()
+{
+    static const TTypeInfo& t = EnumType("TjxLineStyleType", {"lsSingle", "lsDouble"});
+    return t;
+}
+
+const TClassInfo& TjxLine::StaticClass()
+{
+    using T = TjxLine;
+    using P = TjxPublish<T>;
+    static const TClassInfo info = [] {
+        TClassBuilder<T> b("TjxLine", &TjxCustomGraphic::StaticClass());
+        b.Creatable();
+        P::Base(b);
+        P::Anchors(b);
+        P::Border(b);
+        P::OnDrawCommandClick(b);
+        P::OnDrawCommandCreate(b);
+        P::ParentHeight(b);
+        P::ParentWidth(b);
+        b.Prop("Pen", ClassType(), &T::Pen, &T::SetPen);
+        b.Prop("Position", LinePositionTypeType(), &T::Position, &T::SetPosition).Default(lpTop);
+        P::ReprintOnOverFlow(b);
+        P::StretchWithParent(b);
+        b.Prop("Style", LineStyleTypeType(), &T::Style, &T::SetStyle).Default(lsSingle);
+        P::Visible(b);
+        // Always stored (a float of 0 is the only value left out).
+        b.Prop("Weight", FloatType(), &T::Weight, &T::SetWeight);
+        return b.Build();
+    }();
+    return info;
+}
+
+TjxLine::TjxLine(TComponent* owner) : TjxCustomGraphic(owner)
+{
+    Brush()->OnChange = nullptr;
+    Brush()->SetStyle(bsClear);
+    Brush()->OnChange = [this] { GraphicChanged(); };
+    SetInitialTransparent(true);
+    SetInitialSize(UnitsToThousandths(50, utScreenPixels, axHorizontal),
+                   UnitsToThousandths(15, utScreenPixels, axVertical));
+    m_lastPenWidth = Pen()->Width();
+}
+
+void TjxLine::SetPosition(TjxLinePositionType value)
+{
+    if (value == m_position || value > lpRight)
+        return;
+    if (IsReadingOrLoading()) {
+        m_position = value;
+        return;
+    }
+    NotifyDesignerPropertyChange(QStringLiteral("Position"));
+    m_position = value;
+    GraphicChanged();
+}
+
+void TjxLine::SetStyle(TjxLineStyleType value)
+{
+    if (value > lsDouble)
+        return;
+    if (IsReadingOrLoading()) {
+        m_style = value;
+        return;
+    }
+    NotifyDesignerPropertyChange(QStringLiteral("Style"));
+    m_style = value;
+    GraphicChanged();
+    NotifyDesignerModified();
+}
+
+void TjxLine::SetWeight(float value)
+{
+    if (value == m_weight || !(value >= 0) || std::isinf(value))
+        return;
+    if (!IsReadingOrLoading())
+        NotifyDesignerPropertyChange(QStringLiteral("Weight"));
+    m_settingWeight = true;
+    m_weight = value;
+    Pen()->SetWidth(int(RoundHalfEven(double(value) * kScreenPixelsPerInch / 72.0)));
+    m_lastPenWidth = Pen()->Width();
+    m_settingWeight = false;
+}
+
+void TjxLine::GraphicChanged()
+{
+    TjxCustomGraphic::GraphicChanged();
+    if (IsReadingOrLoading() || m_settingWeight)
+        return;
+    if (Pen()->Width() != m_lastPenWidth) {
+        m_lastPenWidth = Pen()->Width();
+        m_weight = WeightOfPenWidth(m_lastPenWidth);
+    }
+}
+
+void TjxLine::Loaded()
+{
+    TjxCustomGraphic::Loaded();
+    // The weight read is the truth; a later pen change is measured from the pen read with it.
+    m_lastPenWidth = Pen()->Width();
+}
+
+void TjxLine::ConvertVersion(int version)
+{
+    TjxCustomGraphic::ConvertVersion(version);
+    if (version < 3000) {
+        m_weight = WeightOfPenWidth(Pen()->Width());
+        m_lastPenWidth = Pen()->Width();
+    }
+}
+
+namespace {
+
+struct TLineRegistrar {
+    TLineRegistrar() { RegisterComponent(TjxLine::StaticClass(), QStringLiteral("Standard Components"), 7, 174); }
+    ~TLineRegistrar()
+    {
+        try {
+            UnregisterComponent(TjxLine::StaticClass());
+        } catch (...) {
+            // The registry was shut down first; nothing is left to remove.
+        }
+    }
+} s_lineRegistrar;
+
+} // namespace
+
+ORVANE_REGISTER_CLASS(TjxLine);
+
+} // namespace orvane

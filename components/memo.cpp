@@ -1,0 +1,155 @@
+#include "components/memo.h"
+
+#include "document/class_registry.h"
+#include "document/component_registry.h"
+#include "document/stream_reader.h"
+#include "document/stream_writer.h"
+
+namespace orvane {
+
+// ---- TjxCustomMemo ----
+
+const TClassInfo& TjxCustomMemo::StaticClass()
+{
+    using T = TjxCustomMemo;
+    using P = TjxPublish<T>;
+    static const TClassInfo info = [] {
+        TClassBuilder<T> b("TjxCustomMemo", &TjxStretchable::StaticClass());
+        P::Base(b);
+        P::ForceJustifyLastLine(b);
+        b.Prop("KeepTogether", BooleanType(), &T::KeepTogether, &T::SetKeepTogether).Default(0);
+        b.Defined("mmLeading", [](T& c, TReader& r) { c.SetmmLeading(ReadStoredLength(r)); },
+                  [](const T& c, TWriter& w) { w.WriteInteger(c.m_mmLeading); }, [](const T&) { return true; });
+        b.Defined("Position", [](T&, TReader& r) { r.SkipValue(); }, nullptr, [](const T&) { return false; });
+        return b.Build();
+    }();
+    return info;
+}
+
+TjxCustomMemo::TjxCustomMemo(TComponent* owner)
+    : TjxStretchable(owner),
+      m_lines(std::make_unique<TStrings>()),
+      m_tabStopPositions(std::make_unique<TStrings>()),
+      m_tabStopsInUnits(std::make_unique<TStrings>())
+{
+    m_lines->OnChange = [this] { LinesChanged(); };
+}
+
+TjxCustomMemo::~TjxCustomMemo()
+{
+    m_lines->OnChange = nullptr;
+}
+
+void TjxCustomMemo::SetCharWrap(bool value)
+{
+    Change(m_charWrap, value, "CharWrap", true);
+}
+
+void TjxCustomMemo::SetmmLeading(int value)
+{
+    Change(m_mmLeading, value, "Leading", true);
+}
+
+void TjxCustomMemo::LinesChanged()
+{
+    if (IsReadingOrLoading())
+        return;
+    AfterChange(true);
+}
+
+void TjxCustomMemo::SetLines(TStrings* value)
+{
+    if (!value || *value == *m_lines)
+        return;
+    if (!IsReadingOrLoading())
+        NotifyDesignerPropertyChange(QStringLiteral("Lines"));
+    m_lines->Assign(value);
+}
+
+TStrings* TjxCustomMemo::TabStopPositions() const
+{
+    if (IsReadingOrLoading() || IsWriting())
+        return m_tabStopPositions.get();
+    m_tabStopsInUnits->SetLines(ThousandthsListToUnits(m_tabStopPositions->Lines(), Units(), axHorizontal));
+    return m_tabStopsInUnits.get();
+}
+
+void TjxCustomMemo::SetTabStopPositions(TStrings* value)
+{
+    if (!value)
+        return;
+    if (IsReadingOrLoading()) {
+        m_tabStopPositions->Assign(value);
+        return;
+    }
+    const QStringList stored = UnitsListToThousandths(value->Lines(), Units(), axHorizontal);
+    if (stored == m_tabStopPositions->Lines())
+        return;
+    NotifyDesignerPropertyChange(QStringLiteral("TabStopPositions"));
+    m_tabStopPositions->SetLines(stored);
+    AfterChange(true);
+}
+
+void TjxCustomMemo::ConvertVersion(int version)
+{
+    TjxStretchable::ConvertVersion(version);
+    // Leading was once kept in screen pixels.
+    if (version < 3000)
+        m_mmLeading = UnitsToThousandths(float(m_mmLeading), utScreenPixels, axVertical);
+}
+
+// ---- TjxMemo ----
+
+const TClassInfo& TjxMemo::StaticClass()
+{
+    using T = TjxMemo;
+    using P = TjxPublish<T>;
+    static const TClassInfo info = [] {
+        TClassBuilder<T> b("TjxMemo", &TjxCustomMemo::StaticClass());
+        b.Creatable();
+        P::Anchors(b);
+        P::Border(b);
+        b.Prop("BottomOffset", FloatType(), &T::BottomOffset, &T::SetBottomOffset).NeverStored();
+        P::Caption(b);
+        // Stored whatever its value: memos have no default here.
+        b.Prop("CharWrap", BooleanType(), &T::CharWrap, &T::SetCharWrap).NoDefault();
+        P::Color(b);
+        P::Font(b);
+        b.Prop("Leading", FloatType(), &T::Leading, &T::SetLeading).NeverStored();
+        b.Prop("Lines", ClassType(), &T::Lines, &T::SetLines);
+        P::OnDrawCommandClick(b);
+        P::OnDrawCommandCreate(b);
+        b.Prop("OverFlowOffset", FloatType(), &T::OverFlowOffset, &T::SetOverFlowOffset).NeverStored();
+        P::ReprintOnOverFlow(b);
+        b.Prop("ShiftRelativeTo", ClassType(), &T::ShiftRelativeTo, &T::SetShiftRelativeTo);
+        b.Prop("Stretch", BooleanType(), &T::Stretch, &T::SetStretch).Default(0);
+        b.Prop("TabStopPositions", ClassType(), &T::TabStopPositions, &T::SetTabStopPositions);
+        P::TextAlignment(b);
+        P::Transparent(b);
+        P::Visible(b);
+        return b.Build();
+    }();
+    return info;
+}
+
+TjxMemo::TjxMemo(TComponent* owner) : TjxCustomMemo(owner) {}
+
+namespace {
+
+struct TMemoRegistrar {
+    TMemoRegistrar() { RegisterComponent(TjxMemo::StaticClass(), QStringLiteral("Standard Components"), 1, 175); }
+    ~TMemoRegistrar()
+    {
+        try {
+            UnregisterComponent(TjxMemo::StaticClass());
+        } catch (...) {
+            // The registry was shut down first; nothing is left to remove.
+        }
+    }
+} s_memoRegistrar;
+
+} // namespace
+
+ORVANE_REGISTER_CLASS(TjxMemo);
+
+} // namespace orvane

@@ -1,0 +1,243 @@
+#pragma once
+
+// The base of everything a report prints inside a band: geometry in
+// thousandths of a millimetre, appearance, border, font and the optional
+// binding to a data pipeline field.
+
+#include "document/auto_search_field.h"  // TAlignment, the toolkit's alignment
+#include "document/graphic_objects.h"
+#include "document/relative.h"
+#include "document/units.h"
+
+namespace orvane {
+
+class TjxBand;
+
+enum TjxBorderPosition : uint8_t { bpLeft, bpTop, bpRight, bpBottom };
+using TjxBorderPositions = uint32_t;  // bit (1 << TjxBorderPosition)
+const TTypeInfo& BorderPositionsType();
+
+// A rectangle in thousandths of a millimetre; right and bottom are exclusive.
+struct TjxRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool operator==(const TjxRect&) const = default;
+};
+
+enum TjxTextAlignment : uint8_t { taLeftJustified, taRightJustified, taCentered, taFullJustified };
+const TTypeInfo& TextAlignmentType();
+
+// The frame drawn around a component; its lines are Weight points thick.
+class TjxBorder : public TPersistent {
+    ORVANE_CLASS(TjxBorder, TPersistent)
+public:
+    TjxBorder() = default;
+
+    TjxBorderPositions BorderPositions() const { return m_borderPositions; }
+    void SetBorderPositions(TjxBorderPositions value);
+    bool HasPosition(TjxBorderPosition p) const { return (m_borderPositions & (1u << p)) != 0; }
+    TColor Color() const { return m_color; }
+    void SetColor(TColor value);
+    TPenStyle Style() const { return m_style; }
+    void SetStyle(TPenStyle value);
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool value);
+    float Weight() const { return m_weight; }
+    // Negative and non-numeric weights are ignored.
+    void SetWeight(float value);
+
+    void Assign(const TPersistent* source) override;
+    bool operator==(const TjxBorder& other) const;
+
+    std::function<void()> OnChange;
+
+private:
+    template <class V> void Store(V& field, const V& value);
+
+    TjxBorderPositions m_borderPositions = 0;
+    TColor m_color = clBlack;
+    TPenStyle m_style = psSolid;
+    bool m_visible = false;
+    float m_weight = 1.0f;
+};
+
+class TjxPrintable : public TjxRelative {
+    ORVANE_CLASS(TjxPrintable, TjxRelative)
+public:
+    explicit TjxPrintable(TComponent* owner = nullptr);
+    ~TjxPrintable() override;
+
+    // Appearance.
+    TAlignment Alignment() const { return m_alignment; }
+    virtual void SetAlignment(TAlignment value);
+    bool AutoSize() const { return m_autoSize; }
+    virtual void SetAutoSize(bool value);
+    TjxBorder* Border() const { return m_border.get(); }
+    virtual void SetBorder(TjxBorder* value);
+    const QString& Caption() const { return m_caption; }
+    virtual void SetCaption(const QString& value);
+    TColor Color() const { return m_color; }
+    virtual void SetColor(TColor value);
+    TFont* Font() const { return m_font.get(); }
+    virtual void SetFont(TFont* value);
+    bool ForceJustifyLastLine() const { return m_forceJustifyLastLine; }
+    virtual void SetForceJustifyLastLine(bool value);
+    bool ParentHeight() const { return m_parentHeight; }
+    virtual void SetParentHeight(bool value);
+    bool ParentWidth() const { return m_parentWidth; }
+    virtual void SetParentWidth(bool value);
+    bool ReprintOnOverFlow() const { return m_reprintOnOverFlow; }
+    virtual void SetReprintOnOverFlow(bool value);
+    bool StretchWithParent() const { return m_stretchWithParent; }
+    virtual void SetStretchWithParent(bool value);
+    TjxTextAlignment TextAlignment() const { return m_textAlignment; }
+    virtual void SetTextAlignment(TjxTextAlignment value);
+    bool Transparent() const { return m_transparent; }
+    virtual void SetTransparent(bool value);
+    bool Visible() const { return m_visible; }
+    virtual void SetVisible(bool value);
+    bool WordWrap() const { return m_wordWrap; }
+    virtual void SetWordWrap(bool value);
+    // The text last assigned through SetText or the caption.
+    const QString& Text() const { return m_text; }
+    virtual void SetText(const QString& value);
+
+    // Background and font colour as the designer's colour buttons set them.
+    virtual void SetBackground(TColor color, bool transparent);
+    virtual void SetFontColor(TColor color);
+    virtual bool UsesColor() const { return true; }
+    virtual bool UsesFontColor() const { return true; }
+    virtual bool CanFullJustify() const { return false; }
+
+    // Data binding. The pipeline is held as a communicator until the data
+    // layer exists; the name read from a stream waits to be resolved.
+    const QString& DataField() const { return m_dataField; }
+    virtual void SetDataField(const QString& value);
+    TjxCommunicator* DataPipeline() const { return m_dataPipeline; }
+    virtual void SetDataPipeline(TjxCommunicator* value);
+    const QString& DataPipelineName() const { return m_dataPipelineName; }
+    virtual bool IsDataAware() const { return false; }
+
+    // Geometry in thousandths of a millimetre, relative to the parent band.
+    int mmLeft() const { return m_mmLeft; }
+    virtual void SetmmLeft(int value);
+    int mmTop() const { return m_mmTop; }
+    virtual void SetmmTop(int value);
+    int mmWidth() const { return m_mmWidth; }
+    virtual void SetmmWidth(int value);
+    int mmHeight() const { return m_mmHeight; }
+    virtual void SetmmHeight(int value);
+    virtual void SetBounds(int left, int top, int height, int width);
+
+    // The same lengths in Units.
+    virtual TjxUnitType Units() const { return m_units; }
+    virtual void SetUnits(TjxUnitType value) { m_units = value; }
+    double Left() const;
+    void SetLeft(double value);
+    double Top() const;
+    void SetTop(double value);
+    double Width() const;
+    void SetWidth(double value);
+    double Height() const;
+    void SetHeight(double value);
+
+    TMethod OnPrint() const { return m_onPrint; }
+    void SetOnPrint(const TMethod& value) { SetField(m_onPrint, value, "OnPrint"); }
+    TMethod OnDrawCommandClick() const { return m_onDrawCommandClick; }
+    void SetOnDrawCommandClick(const TMethod& value) { SetField(m_onDrawCommandClick, value, "OnDrawCommandClick"); }
+    TMethod OnDrawCommandCreate() const { return m_onDrawCommandCreate; }
+    void SetOnDrawCommandCreate(const TMethod& value) { SetField(m_onDrawCommandCreate, value, "OnDrawCommandCreate"); }
+
+    // The property the designer's in-place edit changes; empty for none.
+    virtual QString DesignEditProperty() const { return {}; }
+
+    // Recomputes the size for AutoSize; the base only repaints.
+    virtual void AdjustBounds() { InvalidateDesignControl(); }
+    virtual void BoundsChanged() {}
+    virtual void FontChanged();
+    virtual void InvalidateDesignControl() {}
+    // Tells the band that its layout is stale.
+    virtual void LayoutChanged() {}
+    // Brings values read from an older stream up to date (9.01 is 9010).
+    virtual void ConvertVersion(int version);
+
+protected:
+    // The common setter: equal values do nothing; while reading only store;
+    // otherwise tell the designer before and after, and the band when the
+    // layout is affected. Returns whether the value changed.
+    template <class V>
+    bool Change(V& field, const V& value, const char* propertyName, bool affectsLayout = false)
+    {
+        if (field == value)
+            return false;
+        if (IsReadingOrLoading()) {
+            field = value;
+            return true;
+        }
+        NotifyDesignerPropertyChange(QString::fromLatin1(propertyName));
+        field = value;
+        AfterChange(affectsLayout);
+        return true;
+    }
+    void AfterChange(bool affectsLayout);
+    // Applies new bounds with one before-change notification.
+    void ChangeBounds(int left, int top, int width, int height);
+    // Sets the size a class starts with, before anyone can be told.
+    void SetInitialSize(int width, int height)
+    {
+        m_mmWidth = width;
+        m_mmHeight = height;
+    }
+    void SetInitialAutoSize(bool value) { m_autoSize = value; }
+    void SetInitialTransparent(bool value) { m_transparent = value; }
+    bool IsDesigning() const;
+    bool IsWriting() const { return HasState(csWriting); }
+    void StoreAlignment(TjxTextAlignment value);
+
+    // Units conversions of this component.
+    double ToUnits(int thousandths, TjxAxis axis) const;
+    int FromUnits(double value, TjxAxis axis) const;
+
+    void Notify(TjxCommunicator* sender, int operation) override;
+
+    // Values of obsolete stored properties, kept for ConvertVersion.
+    QString m_legacyDataField;
+    QString m_legacyDataSource;
+
+private:
+    void BorderChanged();
+
+    TAlignment m_alignment = taLeftJustify;
+    bool m_autoSize = false;
+    std::unique_ptr<TjxBorder> m_border;
+    QString m_caption;
+    TColor m_color = clWhite;
+    QString m_dataField;
+    TjxCommunicator* m_dataPipeline = nullptr;
+    QString m_dataPipelineName;
+    std::unique_ptr<TFont> m_font;
+    bool m_forceJustifyLastLine = false;
+    int m_mmHeight;
+    int m_mmLeft = 0;
+    TMethod m_onDrawCommandCreate;
+    TMethod m_onDrawCommandClick;
+    TMethod m_onPrint;
+    bool m_parentHeight = false;
+    bool m_parentWidth = false;
+    bool m_reprintOnOverFlow = false;
+    bool m_stretchWithParent = false;
+    QString m_text;
+    TjxTextAlignment m_textAlignment = taLeftJustified;
+    int m_mmTop = 0;
+    bool m_transparent = false;
+    TjxUnitType m_units = utInches;
+    bool m_visible = true;
+    int m_mmWidth;
+    bool m_wordWrap = false;
+};
+
+// Reads a defined length that older streams may hold as a float (truncated toward zero).
+int ReadStoredLength(TReader& reader);
+
+} // namespace orvane

@@ -1,0 +1,183 @@
+#include "components/shape.h"
+
+#include "document/class_registry.h"
+#include "document/component_registry.h"
+
+namespace orvane {
+
+// ---- TjxCustomGraphic ----
+
+const TClassInfo& TjxCustomGraphic::StaticClass()
+{
+    static const TClassInfo info =
+        TClassBuilder<TjxCustomGraphic>("TjxCustomGraphic", &TjxCustomComponent::StaticClass()).Build();
+    return info;
+}
+
+TjxCustomGraphic::TjxCustomGraphic(TComponent* owner)
+    : TjxCustomComponent(owner), m_pen(std::make_unique<TPen>()), m_brush(std::make_unique<TBrush>())
+{
+    SetInitialSize(UnitsToThousandths(50, utScreenPixels, axHorizontal),
+                   UnitsToThousandths(50, utScreenPixels, axVertical));
+    m_pen->OnChange = [this] { GraphicChanged(); };
+    m_brush->OnChange = [this] { GraphicChanged(); };
+}
+
+TjxCustomGraphic::~TjxCustomGraphic()
+{
+    m_pen->OnChange = nullptr;
+    m_brush->OnChange = nullptr;
+}
+
+void TjxCustomGraphic::SetPen(TPen* value)
+{
+    if (!value || *value == *m_pen)
+        return;
+    if (!IsReadingOrLoading())
+        NotifyDesignerPropertyChange(QStringLiteral("Pen"));
+    m_pen->Assign(value);
+}
+
+void TjxCustomGraphic::SetBrush(TBrush* value)
+{
+    if (!value || *value == *m_brush)
+        return;
+    if (!IsReadingOrLoading())
+        NotifyDesignerPropertyChange(QStringLiteral("Brush"));
+    m_brush->Assign(value);
+}
+
+void TjxCustomGraphic::GraphicChanged()
+{
+    if (IsReadingOrLoading())
+        return;
+    AfterChange(true);
+}
+
+void TjxCustomGraphic::SetBackground(TColor color, bool transparent)
+{
+    const bool reading = IsReadingOrLoading();
+    if (color != m_brush->Color() && !transparent) {
+        if (!reading)
+            NotifyDesignerPropertyChange(QStringLiteral("Brush.Color"));
+        m_brush->SetColor(color);
+    }
+    const TBrushStyle style = transparent ? bsClear : bsSolid;
+    if (style != m_brush->Style()) {
+        if (!reading)
+            NotifyDesignerPropertyChange(QStringLiteral("Brush.Style"));
+        m_brush->SetStyle(style);
+    }
+}
+
+void TjxCustomGraphic::SetPenColor(TColor color, bool clear)
+{
+    const bool reading = IsReadingOrLoading();
+    if (color != m_pen->Color() && !clear) {
+        if (!reading)
+            NotifyDesignerPropertyChange(QStringLiteral("Pen.Color"));
+        m_pen->SetColor(color);
+    }
+    const TPenStyle style = clear ? psClear : psSolid;
+    if (style != m_pen->Style()) {
+        if (!reading)
+            NotifyDesignerPropertyChange(QStringLiteral("Pen.Style"));
+        m_pen->SetStyle(style);
+    }
+}
+
+void TjxCustomGraphic::SetFontColor(TColor color)
+{
+    SetPenColor(color, false);
+}
+
+void TjxCustomGraphic::SetLineWidth(int width)
+{
+    if (width == m_pen->Width())
+        return;
+    if (!IsReadingOrLoading())
+        NotifyDesignerPropertyChange(QStringLiteral("Pen.Width"));
+    m_pen->SetWidth(width);
+}
+
+// ---- TjxShape ----
+
+const TTypeInfo& ShapeTypeType()
+{
+    static const TTypeInfo& t =
+        EnumType("TShapeType", {"stRectangle", "stSquare", "stRoundRect", "stRoundSquare", "stEllipse", "stCircle"});
+    return t;
+}
+
+const TClassInfo& TjxShape::StaticClass()
+{
+    using T = TjxShape;
+    using P = TjxPublish<T>;
+    static const TClassInfo info = [] {
+        TClassBuilder<T> b("TjxShape", &TjxCustomGraphic::StaticClass());
+        b.Creatable();
+        P::Base(b);
+        P::Anchors(b);
+        b.Prop("Brush", ClassType(), &T::Brush, &T::SetBrush);
+        P::OnDrawCommandClick(b);
+        P::OnDrawCommandCreate(b);
+        P::ParentHeight(b);
+        P::ParentWidth(b);
+        b.Prop("Pen", ClassType(), &T::Pen, &T::SetPen);
+        P::ReprintOnOverFlow(b);
+        b.Prop("Shape", ShapeTypeType(), &T::Shape, &T::SetShape).Default(stRectangle);
+        P::StretchWithParent(b);
+        P::Visible(b);
+        return b.Build();
+    }();
+    return info;
+}
+
+TjxShape::TjxShape(TComponent* owner) : TjxCustomGraphic(owner) {}
+
+void TjxShape::SetShape(TShapeType value)
+{
+    if (value > stCircle)
+        return;
+    if (IsReadingOrLoading()) {
+        m_shape = value;
+        return;
+    }
+    NotifyDesignerPropertyChange(QStringLiteral("Shape"));
+    m_shape = value;
+    GraphicChanged();
+}
+
+void TjxShape::Loaded()
+{
+    TjxCustomGraphic::Loaded();
+    // A clear brush read from a stream is what makes a shape transparent.
+    SetInitialTransparent(Brush()->Style() == bsClear);
+}
+
+void TjxShape::GraphicChanged()
+{
+    TjxCustomGraphic::GraphicChanged();
+    if (!IsReadingOrLoading())
+        SetTransparent(Brush()->Style() == bsClear);
+}
+
+namespace {
+
+struct TShapeRegistrar {
+    TShapeRegistrar() { RegisterComponent(TjxShape::StaticClass(), QStringLiteral("Standard Components"), 6, 178); }
+    ~TShapeRegistrar()
+    {
+        try {
+            UnregisterComponent(TjxShape::StaticClass());
+        } catch (...) {
+            // The registry was shut down first; nothing is left to remove.
+        }
+    }
+} s_shapeRegistrar;
+
+} // namespace
+
+ORVANE_REGISTER_CLASS(TjxShape);
+
+} // namespace orvane

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "document/relative.h"
+#include "document/report_settings.h"
+#include "document/resource_manager.h"
+
+namespace orvane {
+
+class TjxPrinterSetup;
+
+enum TjxFileType : uint8_t { ftComma, ftTab, ftFixedLength, ftCustom };
+const TTypeInfo& FileTypeType();
+const TTypeInfo& LanguageTypeType();
+
+// The icon of the preview, print and cancel windows: image bytes as stored.
+class TIcon : public TPersistent {
+    ORVANE_CLASS(TIcon, TPersistent)
+public:
+    const QByteArray& Data() const { return m_data; }
+    void SetData(const QByteArray& data) { m_data = data; }
+    bool IsEmpty() const { return m_data.isEmpty(); }
+    void Assign(const TPersistent* source) override;
+
+private:
+    QByteArray m_data;
+};
+
+// The base of everything that produces pages: device and printing settings,
+// the printer setup and the version text. Printing itself lives with the
+// output devices.
+class TjxProducer : public TjxRelative {
+    ORVANE_CLASS(TjxProducer, TjxRelative)
+public:
+    static constexpr const char* kVersion = "9.01";
+
+    explicit TjxProducer(TComponent* owner = nullptr);
+    ~TjxProducer() override;
+
+    TjxPrinterSetup* PrinterSetup() const { return m_printerSetup.get(); }
+    void SetPrinterSetup(TjxPrinterSetup* value);
+
+    const QString& Version() const { return m_version; }
+    void SetVersion(const QString& value) { m_version = value; }
+
+    bool AllowPrintToArchive() const { return m_allowPrintToArchive; }
+    bool AllowPrintToFile() const { return m_allowPrintToFile; }
+    const QString& ArchiveFileName() const { return m_archiveFileName; }
+    TjxBackgroundPrintSettings* BackgroundPrintSettings() const { return m_backgroundPrintSettings.get(); }
+    void SetBackgroundPrintSettings(TjxBackgroundPrintSettings* v) { m_backgroundPrintSettings->Assign(v); }
+    bool CachePages() const { return m_cachePages; }
+    const QString& DeviceType() const { return m_deviceType; }
+    // Names that no registered device has are ignored, except while reading.
+    void SetDeviceType(const QString& value);
+    TIcon* Icon() const { return m_icon.get(); }
+    void SetIcon(TIcon* v) { m_icon->Assign(v); }
+    TjxLanguageType Language() const { return m_language; }
+    // A language without modules is refused; while reading it falls back to lgDefault.
+    void SetLanguage(TjxLanguageType value);
+    int LanguageIndex() const { return m_languageIndex; }
+    bool ModalCancelDialog() const { return m_modalCancelDialog; }
+    bool ModalPreview() const { return m_modalPreview; }
+    TjxPDFSettings* PDFSettings() const { return m_pdfSettings.get(); }
+    void SetPDFSettings(TjxPDFSettings* v) { m_pdfSettings->Assign(v); }
+    TjxPreviewFormSettings* PreviewFormSettings() const { return m_previewFormSettings.get(); }
+    void SetPreviewFormSettings(TjxPreviewFormSettings* v) { m_previewFormSettings->Assign(v); }
+    bool SavePrinterSetup() const { return m_savePrinterSetup; }
+    bool ShowCancelDialog() const { return m_showCancelDialog; }
+    bool ShowPrintDialog() const { return m_showPrintDialog; }
+    const QString& TextFileName() const { return m_textFileName; }
+    TjxFileType TextFileType() const { return m_textFileType; }
+    TjxTextSearchSettings* TextSearchSettings() const { return m_textSearchSettings.get(); }
+    void SetTextSearchSettings(TjxTextSearchSettings* v) { m_textSearchSettings->Assign(v); }
+
+    // Which device names SetDeviceType accepts; the output library installs it.
+    static std::function<bool(const QString&)>& DeviceNameValidator();
+
+    // Copies the producer settings (template loads move content between reports).
+    void AssignProducerSettings(const TjxProducer& other);
+
+protected:
+    // Producer settings, published by TjxReport.
+    bool m_allowPrintToArchive = false;
+    bool m_allowPrintToFile = false;
+    QString m_archiveFileName;
+    bool m_cachePages = false;
+    QString m_deviceType = QStringLiteral("Screen");
+    TjxLanguageType m_language = lgDefault;
+    int m_languageIndex = 0;
+    bool m_modalCancelDialog = true;
+    bool m_modalPreview = true;
+    bool m_savePrinterSetup = false;
+    bool m_showCancelDialog = true;
+    bool m_showPrintDialog = true;
+    QString m_textFileName;
+    TjxFileType m_textFileType = ftComma;
+    TMethod m_beforePrint, m_afterPrint, m_onCancel, m_onCancelDialogCreate, m_onCancelDialogClose,
+        m_onPageRequest, m_onAssignPreviewFormSettings, m_onPreviewFormCreate, m_onPreviewFormClose,
+        m_onPrintDialogCreate, m_onPrintDialogClose, m_onPrintingComplete, m_onSaveText;
+
+    std::unique_ptr<TjxPrinterSetup> m_printerSetup;
+    std::unique_ptr<TjxBackgroundPrintSettings> m_backgroundPrintSettings;
+    std::unique_ptr<TIcon> m_icon;
+    std::unique_ptr<TjxPDFSettings> m_pdfSettings;
+    std::unique_ptr<TjxPreviewFormSettings> m_previewFormSettings;
+    std::unique_ptr<TjxTextSearchSettings> m_textSearchSettings;
+    QString m_version = QString::fromLatin1(kVersion);
+};
+
+} // namespace orvane

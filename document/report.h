@@ -1,0 +1,62 @@
+#pragma once
+
+#include "document/custom_report.h"
+
+namespace orvane {
+
+class TjxParameterList;
+class TjxAutoSearchField;
+
+// The top-level report: previewing, auto-search, outline, parameters.
+class TjxReport : public TjxBandedReport {
+    ORVANE_CLASS(TjxReport, TjxBandedReport)
+public:
+    explicit TjxReport(TComponent* owner = nullptr);
+    ~TjxReport() override;
+
+    TjxOutlineReportSettings* OutlineSettings() const { return m_outlineSettings.get(); }
+    void SetOutlineSettings(TjxOutlineReportSettings* v) { m_outlineSettings->Assign(v); }
+    bool ShowAutoSearchDialog() const { return m_showAutoSearchDialog; }
+    void SetShowAutoSearchDialog(bool v) { SetField(m_showAutoSearchDialog, v, "ShowAutoSearchDialog"); }
+
+    // Created on first use: owned by the report's owner, parented by the report.
+    TjxParameterList* Parameters();
+    TjxParameterList* ParameterList() const { return m_parameterList; }
+    void DestroyParameterList();
+
+    int AutoSearchFieldCount() const { return int(m_autoSearchFields.size()); }
+    TjxAutoSearchField* AutoSearchFields(int index) const { return m_autoSearchFields.at(size_t(index)); }
+    void DestroyAutoSearchFields();
+
+    // Hook the designer sets for child reports that load their own templates.
+    std::function<void(TjxCustomReport*)> OnChildReportTemplateLoad;
+
+    void TakeOverContent(TjxCustomReport* other) override;
+    void AddChild(TjxRelative* child) override;
+    void RemoveChild(TjxRelative* child) override;
+    void GetExtraReportChildren(const TGetChildProc& proc) const override;
+
+protected:
+    void ConvertVersion(int version) override;
+
+private:
+    std::unique_ptr<TjxOutlineReportSettings> m_outlineSettings;
+    bool m_showAutoSearchDialog = false;
+    TjxParameterList* m_parameterList = nullptr;
+    std::vector<TjxAutoSearchField*> m_autoSearchFields;
+    TMethod m_afterAutoSearchDialogCreate, m_afterOpenDataPipelines, m_beforeAutoSearchDialogCreate,
+        m_beforeOpenDataPipelines, m_onAutoSearchDialogClose, m_onGetAutoSearchValues, m_onOutlineNodeCreate,
+        m_onInitializeParameters;
+    QString m_legacyOnAutoSearchDialogCreate;
+};
+
+// The report inside a subreport component.
+class TjxChildReport : public TjxBandedReport {
+    ORVANE_CLASS(TjxChildReport, TjxBandedReport)
+public:
+    explicit TjxChildReport(TComponent* owner = nullptr);
+    // Taking over another report's content clears SaveAsTemplate.
+    void TakeOverContent(TjxCustomReport* other) override;
+};
+
+} // namespace orvane

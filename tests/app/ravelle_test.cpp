@@ -1,0 +1,187 @@
+// Ravelle's window, driven as a user drives it (offscreen).
+
+#include "app/main_window.h"
+#include "app/receipt_form.h"
+#include "designer/designer.h"
+#include "document/class_registry.h"
+#include "document/parameter_list.h"
+#include "document/report.h"
+#include "document/report_template.h"
+#include "document/stream_text.h"
+#include "document/stream_writer.h"
+#include "platform/file_io.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+
+void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << text.toStdString();
+}
+
+namespace {
+
+// One application object for the whole run, gone before the program's statics.
+class AppEnvironment : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "test_app";
+        static char* argv[] = {name, nullptr};
+        m_app = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    std::unique_ptr<QApplication> m_app;
+};
+
+testing::Environment* const g_appEnvironment = testing::AddGlobalTestEnvironment(new AppEnvironment);
+
+
+// Runs a test in its own current directory, as the program resolves .\Ravelle.rtm there.
+struct InTempDir {
+    QTemporaryDir dir;
+    QString previous = QDir::currentPath();
+    InTempDir() { QDir::setCurrent(dir.path()); }
+    ~InTempDir() { QDir::setCurrent(previous); }
+};
+
+QStringList Layout(TjxReport& report)
+{
+    QStringList lines;
+    QByteArray text;
+    ObjectBinaryToText(WriteComponentToBytes(&report, report.Owner()), text);
+    // The template's file name is where the layout went, not part of it.
+    for (const QByteArray& line : text.split('\n'))
+        if (!line.startsWith("  Template.FileName"))
+            lines << QString::fromLatin1(line);
+    return lines;
+}
+
+
+// The first line where two layouts differ, or nothing.
+QString FirstDifference(const QStringList& a, const QStringList& b)
+{
+    for (qsizetype i = 0; i < std::max(a.size(), b.size()); ++i)
+        if (a.value(i) != b.value(i))
+            return QStringLiteral("line %1: '%2' vs '%3'").arg(i).arg(a.value(i).trimmed(), b.value(i).trimmed());
+    return {};
+}
+
+} // namespace
+
+TEST(Ravelle, ShipsTheReceiptLayoutFromItsStoredDescription)
+{
+    TRavelleWindow window;
+    EXPECT_EQ(window.windowTitle(), u"Trust Account Receipt Layout");
+    TForm1* form = window.Form();
+    EXPECT_EQ(form->TemplateFileName(), u".\\Ravelle.rtm");
+    TjxReport* report = form->Receipt();
+    ASSERT_NE(report, nullptr);
+    EXPECT_FALSE(report->AutoStop());
+    EXPECT_EQ(report->PassSetting(), psTwoPass);
+    EXPECT_EQ(report->NoDataBehaviors(), (1u << ndMessageOnPage) | (1u << ndBlankReport));
+    ASSERT_EQ(report->BandCount(), 2);
+    EXPECT_EQ(report->Band(0)->Name(), u"jxHeaderBand14");
+    EXPECT_EQ(report->Band(0)->mmHeight(), 266171);
+    EXPECT_EQ(report->Band(0)->ChildCount(), 41);
+    EXPECT_EQ(report->Band(1)->Name(), u"jxDetailBand17");
+    EXPECT_EQ(report->Band(1)->PrintHeight(), phDynamic);
+    ASSERT_NE(report->ParameterList(), nullptr);
+    EXPECT_EQ(report->ParameterList()->Name(), u"jxParameterList10");
+    ASSERT_NE(form->Designer(), nullptr);
+    EXPECT_EQ(form->Designer()->Report(), report);
+
+    auto* copy = dynamic_cast<TjxReport*>(form->FindComponent(u"jxReportOriginal"));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->Band(0)->ChildCount(), 41);
+    EXPECT_EQ(copy->Band(0)->Child(0)->Name(), u"jxLabel1");
+
+    // The copy's labels count when the designer names a new one.
+    const TClassInfo* labelClass = FindClass(u"TjxLabel");
+    ASSERT_NE(labelClass, nullptr);
+    std::unique_ptr<TComponent> label(labelClass->createComponent(nullptr));
+    form->InsertComponent(label.get());
+    EXPECT_EQ(report->GetValidName(label.get()), u"jxLabel39");
+    EXPECT_EQ(report->GetValidUserName(static_cast<TjxCommunicator*>(label.get())), u"Label1");
+    form->RemoveComponent(label.get());
+}
+
+TEST(Ravelle, SaveThenOpenRestoresTheLayout)
+{
+    InTempDir cwd;
+    TRavelleWindow window;
+    TjxReport* report = window.Form()->Receipt();
+    const QStringList saved = Layout(*report);
+
+    QTest::mouseClick(window.SaveButton(), Qt::LeftButton);
+    const QByteArray file = ReadWholeFile(QStringLiteral("Ravelle.rtm"));
+    EXPECT_TRUE(file.startsWith(QByteArray("TPF0\x09TjxReport\x0arptReceipt")));
+    EXPECT_TRUE(file.endsWith(QByteArray(1, '\0')));
+
+    report->SetPassSetting(psOnePass);
+    report->Band(0)->Child(0)->SetUserName(QStringLiteral("Changed"));
+    QTest::mouseClick(window.OpenButton(), Qt::LeftButton);
+    EXPECT_EQ(FirstDifference(Layout(*report), saved), QString());
+
+    // A text-form file opens, and the next save writes binary again.
+    QByteArray text;
+    ObjectBinaryToText(file, text);
+    WriteWholeFile(QStringLiteral("Ravelle.rtm"), text);
+    window.Open();
+    EXPECT_EQ(FirstDifference(Layout(*report), saved), QString());
+    window.Save();
+    EXPECT_TRUE(ReadWholeFile(QStringLiteral("Ravelle.rtm")).startsWith("TPF0"));
+}
+
+TEST(Ravelle, ErrorsAreShownAndTheWindowStaysUsable)
+{
+    InTempDir cwd;
+    TRavelleWindow window;
+    TjxReport* report = window.Form()->Receipt();
+    const QStringList before = Layout(*report);
+
+    WriteWholeFile(QStringLiteral("Ravelle.rtm"), "hello");
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w)) {
+                shown = box->text();
+                box->accept();
+            }
+    });
+    QTest::mouseClick(window.OpenButton(), Qt::LeftButton);
+    EXPECT_EQ(shown, u"Invalid Template Format");
+    EXPECT_EQ(FirstDifference(Layout(*report), before), QString());
+
+    QFile::setPermissions(QStringLiteral("Ravelle.rtm"), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    shown.clear();
+    QTimer::singleShot(0, [&shown] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w)) {
+                shown = box->text();
+                box->accept();
+            }
+    });
+    QTest::mouseClick(window.SaveButton(), Qt::LeftButton);
+    EXPECT_EQ(shown, u"File is read-only.");
+    EXPECT_EQ(ReadWholeFile(QStringLiteral("Ravelle.rtm")), "hello");
+
+    // Open with no file: nothing happens, no message.
+    QFile::setPermissions(QStringLiteral("Ravelle.rtm"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::remove(QStringLiteral("Ravelle.rtm"));
+    window.Open();
+    EXPECT_EQ(FirstDifference(Layout(*report), before), QString());
+}

@@ -1,0 +1,114 @@
+// orvane-cli info: a template's report as a readable tree.
+
+#include "tools/orvane-cli/commands.h"
+
+#include "document/custom_report.h"
+#include "document/errors.h"
+#include "document/message_ids.h"
+#include "document/messages.h"
+#include "document/report.h"
+#include "document/report_template.h"
+#include "document/stream_reader.h"
+#include "document/stream_text.h"
+#include "document/stream_writer.h"
+#include "platform/file_io.h"
+
+#include <QTextStream>
+#include <cstdio>
+
+namespace orvane {
+
+namespace {
+
+// Owns what a template holds while it is shown.
+class TInfoHost : public TComponent {
+public:
+    TInfoHost() = default;
+};
+
+QString Value(const TPersistent& object, const char* property)
+{
+    if (!object.ClassInfo().PublishesProperty(QString::fromLatin1(property)))
+        return {};
+    const QVariant v = object.GetPropertyValue(QString::fromLatin1(property));
+    if (v.typeId() == QMetaType::Double)
+        return QString::number(v.toDouble(), 'g', 6);
+    return v.toString();
+}
+
+void PrintObject(QTextStream& out, const TComponent& c, int depth)
+{
+    const QString indent(depth * 2, u' ');
+    out << indent << c.Name() << ": " << c.ClassName();
+    if (auto* communicator = dynamic_cast<const TjxCommunicator*>(&c))
+        if (!communicator->UserName().isEmpty() && communicator->UserName() != c.Name())
+            out << " (" << communicator->UserName() << ')';
+    if (auto* band = dynamic_cast<const TjxBand*>(&c))
+        out << "  height " << band->mmHeight();
+    if (auto* group = dynamic_cast<const TjxGroup*>(&c))
+        out << "  break " << group->BreakName();
+    const QString left = Value(c, "Left");
+    if (!left.isEmpty())
+        out << "  at " << left << ',' << Value(c, "Top") << " size " << Value(c, "Width") << 'x'
+            << Value(c, "Height");
+    const QString caption = Value(c, "Caption");
+    if (!caption.isEmpty())
+        out << "  \"" << caption << '"';
+    out << '\n';
+}
+
+void PrintTree(QTextStream& out, const TComponent& c, TComponent* root, int depth)
+{
+    PrintObject(out, c, depth);
+    c.GetChildren([&](TComponent* child) { PrintTree(out, *child, root, depth + 1); }, root);
+}
+
+// The report's own settings: the top-level entries of its text form.
+void PrintSettings(QTextStream& out, TjxCustomReport& report, TComponent* root)
+{
+    QByteArray text;
+    ObjectBinaryToText(WriteComponentToBytes(&report, root), text);
+    for (const QByteArray& line : text.split('\n')) {
+        const QByteArray trimmed = line.trimmed();
+        if (line.startsWith("  object") || line.startsWith("  inherited"))
+            break;
+        if (line.startsWith("  ") && !line.startsWith("    "))
+            out << "  = " << QString::fromLatin1(trimmed) << '\n';
+    }
+}
+
+} // namespace
+
+int InfoCommand(const QStringList& args)
+{
+    if (args.size() != 1) {
+        std::fputs("usage: orvane-cli info FILE\n", stderr);
+        return 2;
+    }
+    QByteArray data = ReadWholeFile(args[0]);
+    TInfoHost probe;
+    TjxReport detector(&probe);
+    const qsizetype start = detector.Template()->DetectOffset(data, 0);
+    if (start < 0)
+        throw EInvalidTemplateError(GetMessage(49));
+    QByteArray binary = data.mid(start);
+    if (binary.startsWith("object"))
+        ObjectTextToBinary(QByteArray(binary), binary);
+
+    TInfoHost host;
+    TReader reader(binary);
+    reader.SetOwner(&host);
+    reader.SetRoot(&host);
+    auto* report = dynamic_cast<TjxCustomReport*>(reader.ReadComponent(nullptr));
+    if (!report)
+        throw EInvalidTemplateError(GetMessage(49));
+    QTextStream out(stdout);
+    if (start > 0)
+        out << "offset " << start << '\n';
+    PrintObject(out, *report, 0);
+    PrintSettings(out, *report, &host);
+    report->GetChildren([&](TComponent* child) { PrintTree(out, *child, &host, 1); }, &host);
+    return 0;
+}
+
+} // namespace orvane
