@@ -4,7 +4,6 @@
 // thousandths of a millimetre, appearance, border, font and the optional
 // binding to a data pipeline field.
 
-#include "document/auto_search_field.h"  // TAlignment, the toolkit's alignment
 #include "document/graphic_objects.h"
 #include "document/relative.h"
 #include "document/units.h"

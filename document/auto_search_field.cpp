@@ -7,11 +7,6 @@
 
 namespace orvane {
 
-const TTypeInfo& AlignmentType()
-{
-    static const TTypeInfo& t = EnumType("TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"});
-    return t;
-}
 
 const TTypeInfo& SortOrderTypeType()
 {

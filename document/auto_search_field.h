@@ -4,6 +4,7 @@
 // report prints; the application applies them to its data.
 
 #include "document/data_type.h"
+#include "document/graphic_objects.h"
 #include "document/relative.h"
 
 #include <QObject>
@@ -15,8 +16,6 @@ namespace orvane {
 class TStrings;
 
 // The toolkit's text alignment.
-enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
-const TTypeInfo& AlignmentType();
 
 enum TjxSortOrderType : uint8_t { soAscending, soDescending };
 const TTypeInfo& SortOrderTypeType();

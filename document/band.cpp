@@ -283,14 +283,17 @@ void TjxBand::Convert(int version)
     }
     if (version < 2097)
         m_mmHeight = UnitsToThousandths(float(m_mmHeight), utScreenPixels, axVertical);
+    for (int i = 0; i < ChildCount(); ++i)
+        Child(i)->ConvertVersion(version);
     if (version < 3000 && m_printHeight == phDynamic) {
+        // The lowest component bottom, through the published lengths in report units.
         int lowest = -1;
         for (int i = 0; i < ChildCount(); ++i) {
-            QVariant top, height;
             const TPersistent* c = Child(i);
-            if (c->ClassInfo().PublishesProperty(u"mmTop") && c->ClassInfo().PublishesProperty(u"mmHeight"))
-                lowest = std::max(lowest, int(c->GetPropertyValue(u"mmTop").toLongLong() +
-                                              c->GetPropertyValue(u"mmHeight").toLongLong()));
+            if (!c->ClassInfo().PublishesProperty(u"Top", tkFloat) || !c->ClassInfo().PublishesProperty(u"Height", tkFloat))
+                continue;
+            const float bottom = float(c->GetPropertyValue(u"Top").toDouble() + c->GetPropertyValue(u"Height").toDouble());
+            lowest = std::max(lowest, UnitsToThousandths(bottom, ReportUnits(), axVertical));
         }
         if (lowest >= 0)
             m_mmBottomOffset = m_mmHeight - lowest;

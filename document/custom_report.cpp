@@ -125,6 +125,19 @@ TjxCustomReport::TjxCustomReport(TComponent* owner)
       m_template(std::make_unique<TjxReportTemplate>(this))
 {
     m_printerSetup->SetDocumentName(GetUserName());
+    // Without a designer there is nobody to ask about components beyond a
+    // narrower page, so every page definition is accepted.
+    m_printerSetup->OnValidatePageDef = [](TjxPrinterSetup*, TjxPageDef*, bool& accept) { accept = true; };
+    m_printerSetup->OnPageDefChange = [this](TjxPrinterSetup*) {
+        for (TjxBand* band : m_bands)
+            band->SendEventNotify(ciBandLayoutChanged);
+        NotifyDesigner(dnPageLayoutChanged, kDesignerNotifyCode, this);
+        LayoutChanged();
+    };
+    m_printerSetup->OnChange = [this](TjxPrinterSetup*) {
+        if (m_printerSetup->Units() != m_units)
+            m_printerSetup->SetUnits(m_units);
+    };
 }
 
 TjxCustomReport::~TjxCustomReport()

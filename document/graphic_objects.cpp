@@ -42,6 +42,12 @@ const TTypeInfo& FontCharsetType()
     return t;
 }
 
+const TTypeInfo& AlignmentType()
+{
+    static const TTypeInfo& t = EnumType("TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"});
+    return t;
+}
+
 const TTypeInfo& FontPitchType()
 {
     static const TTypeInfo& t = EnumType("TFontPitch", {"fpDefault", "fpVariable", "fpFixed"});

@@ -46,6 +46,9 @@ enum TPenMode : uint8_t {
 };
 enum TBrushStyle : uint8_t { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
 
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+
+const TTypeInfo& AlignmentType();
 const TTypeInfo& FontPitchType();
 const TTypeInfo& FontStylesType();
 const TTypeInfo& PenStyleType();

@@ -37,6 +37,8 @@ public:
 
     void Modified() override;
     void ChangeOwner(TComponent* newOwner) override;
+    // Brings an object read from an older stream up to date (the version as a number, 9.01 = 9010).
+    virtual void ConvertVersion(int version) {}
 
     void GetChildren(const TGetChildProc& proc, TComponent* root) const override;
     bool HasParent() const override { return m_parent != nullptr; }

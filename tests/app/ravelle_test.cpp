@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -184,4 +185,45 @@ TEST(Ravelle, ErrorsAreShownAndTheWindowStaysUsable)
     QFile::remove(QStringLiteral("Ravelle.rtm"));
     window.Open();
     EXPECT_EQ(FirstDifference(Layout(*report), before), QString());
+}
+
+TEST(Ravelle, SavedTemplateCarriesTheShippedSettingsInOrder)
+{
+    InTempDir cwd;
+    TRavelleWindow window;
+    window.Save();
+    QByteArray text;
+    ObjectBinaryToText(ReadWholeFile(QStringLiteral("Ravelle.rtm")), text);
+    EXPECT_TRUE(text.startsWith("object rptReceipt: TjxReport\r\n"));
+    for (const char* line : {"  AutoStop = False\r\n", "  NoDataBehaviors = [ndMessageOnPage, ndBlankReport]\r\n",
+                             "  PassSetting = psTwoPass\r\n", "  PrinterSetup.PaperName = 'A4",
+                             "  PrinterSetup.mmPaperHeight = 297127\r\n", "  PrinterSetup.PaperSize = 9\r\n",
+                             "  Version = '9.01'\r\n"})
+        EXPECT_TRUE(text.contains(line)) << "missing: " << std::string(line);
+    const qsizetype header = text.indexOf("  object jxHeaderBand14: TjxHeaderBand");
+    const qsizetype detail = text.indexOf("  object jxDetailBand17: TjxDetailBand");
+    const qsizetype params = text.indexOf("  object jxParameterList10: TjxParameterList");
+    EXPECT_TRUE(header > 0 && header < detail && detail < params);
+    // The long caption of the signature line breaks after 64 characters.
+    const qsizetype label = text.indexOf("object jxLabel191: TjxLabel");
+    const qsizetype caption = text.indexOf("Caption =", label);
+    ASSERT_GT(caption, label);
+    const QByteArray next = text.mid(caption, text.indexOf("\r\n", text.indexOf("\r\n", caption) + 2) - caption);
+    EXPECT_TRUE(next.contains("Caption = \r\n") || next.contains(" +")) << next.constData();
+    EXPECT_TRUE(text.contains(QByteArray("'Signed: ") + QByteArray(56, '.') + "' +\r\n"));
+}
+
+TEST(Ravelle, StartsHeadless)
+{
+    InTempDir cwd;
+    QProcess ravelle;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    ravelle.setProcessEnvironment(env);
+    ravelle.start(QStringLiteral(RAVELLE_BIN), {});
+    ASSERT_TRUE(ravelle.waitForStarted(10000));
+    // Still running after its window came up: it waits for the user.
+    EXPECT_FALSE(ravelle.waitForFinished(1500));
+    ravelle.kill();
+    ravelle.waitForFinished(5000);
 }
