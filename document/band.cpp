@@ -31,18 +31,6 @@ const TTypeInfo& PageSettingType()
     return t;
 }
 
-namespace {
-
-// A defined integer that older streams may hold as a float (truncated).
-int ReadLengthValue(TReader& reader)
-{
-    if (reader.NextValue() == svExtended)
-        return int(reader.ReadFloat());
-    return int(reader.ReadInteger());
-}
-
-} // namespace
-
 // ---- TjxBand ----
 
 const TClassInfo& TjxBand::StaticClass()
@@ -60,11 +48,11 @@ const TClassInfo& TjxBand::StaticClass()
                 .NeverStored()
             .Prop("Save", BooleanType(), &T::Save, &T::SetSave).Default(0)
             .Prop("Visible", BooleanType(), &T::Visible, &T::SetVisible).Default(1)
-            .Defined("mmBottomOffset", [](T& b, TReader& r) { b.m_mmBottomOffset = ReadLengthValue(r); },
+            .Defined("mmBottomOffset", [](T& b, TReader& r) { b.m_mmBottomOffset = r.ReadThousandths(); },
                      [](const T& b, TWriter& w) { w.WriteInteger(b.m_mmBottomOffset); }, [](const T&) { return true; })
-            .Defined("mmHeight", [](T& b, TReader& r) { b.m_mmHeight = ReadLengthValue(r); },
+            .Defined("mmHeight", [](T& b, TReader& r) { b.m_mmHeight = r.ReadThousandths(); },
                      [](const T& b, TWriter& w) { w.WriteInteger(b.m_mmHeight); }, [](const T&) { return true; })
-            .Defined("mmPrintPosition", [](T& b, TReader& r) { b.m_mmPrintPosition = ReadLengthValue(r); },
+            .Defined("mmPrintPosition", [](T& b, TReader& r) { b.m_mmPrintPosition = r.ReadThousandths(); },
                      [](const T& b, TWriter& w) { w.WriteInteger(b.m_mmPrintPosition); }, [](const T&) { return true; })
             .Defined("OnPrint", &T::ReadLegacyIdent, nullptr, [](const T&) { return false; })
             .Defined("OnSaveLineEnd", [](T&, TReader& r) { r.SkipValue(); }, nullptr, [](const T&) { return false; })
@@ -175,65 +163,31 @@ void TjxBand::SetmmHeight(int value)
 
 void TjxBand::SetmmBottomOffset(int value)
 {
-    if (value == m_mmBottomOffset)
-        return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("BottomOffset"));
-    m_mmBottomOffset = value;
-    if (!IsReadingOrLoading()) {
+    if (SetField(m_mmBottomOffset, value, "BottomOffset"))
         LayoutChanged();
-        Modified();
-    }
 }
 
 void TjxBand::SetmmPrintPosition(int value)
 {
-    if (value == m_mmPrintPosition)
-        return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("PrintPosition"));
-    m_mmPrintPosition = value;
-    if (!IsReadingOrLoading()) {
+    if (SetField(m_mmPrintPosition, value, "PrintPosition"))
         LayoutChanged();
-        Modified();
-    }
 }
 
 void TjxBand::SetSave(bool value)
 {
-    if (value == m_save)
-        return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("Save"));
-    m_save = value;
-    if (!IsReadingOrLoading())
-        Modified();
+    SetField(m_save, value, "Save");
 }
 
 void TjxBand::SetVisible(bool value)
 {
-    if (value == m_visible)
-        return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("Visible"));
-    m_visible = value;
-    if (!IsReadingOrLoading()) {
+    if (SetField(m_visible, value, "Visible"))
         LayoutChanged();
-        Modified();
-    }
 }
 
 void TjxBand::SetPrintHeight(TjxPrintHeightType value)
 {
-    if (value == m_printHeight)
-        return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("PrintHeight"));
-    m_printHeight = value;
-    if (!IsReadingOrLoading()) {
+    if (SetField(m_printHeight, value, "PrintHeight"))
         LayoutChanged();
-        Modified();
-    }
 }
 
 void TjxBand::BringToFront(TjxRelative* component)
@@ -335,24 +289,12 @@ const TClassInfo& TjxPageBand::StaticClass()
 
 void TjxPageBand::SetPrintOnFirstPage(bool value)
 {
-    if (value == m_printOnFirstPage)
-        return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("PrintOnFirstPage"));
-    m_printOnFirstPage = value;
-    if (!IsReadingOrLoading())
-        Modified();
+    SetField(m_printOnFirstPage, value, "PrintOnFirstPage");
 }
 
 void TjxPageBand::SetPrintOnLastPage(bool value)
 {
-    if (value == m_printOnLastPage)
-        return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("PrintOnLastPage"));
-    m_printOnLastPage = value;
-    if (!IsReadingOrLoading())
-        Modified();
+    SetField(m_printOnLastPage, value, "PrintOnLastPage");
 }
 
 const TClassInfo& TjxHeaderBand::StaticClass()
@@ -395,13 +337,7 @@ const TClassInfo& TjxReportBand::StaticClass()
 
 void TjxReportBand::SetNewPage(bool value)
 {
-    if (value == m_newPage)
-        return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("NewPage"));
-    m_newPage = value;
-    if (!IsReadingOrLoading())
-        Modified();
+    SetField(m_newPage, value, "NewPage");
 }
 
 template <class T>
@@ -458,35 +394,21 @@ TjxDetailBand::TjxDetailBand(TComponent* owner) : TjxBasicBand(owner) {}
 
 void TjxDetailBand::SetBandsPerRecord(int value)
 {
-    if (value < 1 || value == m_bandsPerRecord)
+    if (value < 1)
         return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("BandsPerRecord"));
-    m_bandsPerRecord = value;
-    if (!IsReadingOrLoading())
-        Modified();
+    SetField(m_bandsPerRecord, value, "BandsPerRecord");
 }
 
 void TjxDetailBand::SetColumnTraversal(TjxColumnTraversalType value)
 {
-    if (value == m_columnTraversal)
-        return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("ColumnTraversal"));
-    m_columnTraversal = value;
-    if (!IsReadingOrLoading())
-        Modified();
+    SetField(m_columnTraversal, value, "ColumnTraversal");
 }
 
 void TjxDetailBand::SetPrintCount(int value)
 {
-    if (value < 0 || value == m_printCount)
+    if (value < 0)
         return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("PrintCount"));
-    m_printCount = value;
-    if (!IsReadingOrLoading())
-        Modified();
+    SetField(m_printCount, value, "PrintCount");
 }
 
 void TjxDetailBand::Convert(int version)

@@ -95,18 +95,21 @@ public:
 
     // The common setter: while reading only store; otherwise tell the
     // designer before and after the change.
+    // Returns whether the value changed outside reading (so that callers
+    // can follow up, for example with a layout change).
     template <class V>
-    void SetField(V& field, const V& value, const char* propertyName)
+    bool SetField(V& field, const V& value, const char* propertyName)
     {
         if (field == value)
-            return;
+            return false;
         if (IsReadingOrLoading()) {
             field = value;
-            return;
+            return false;
         }
         NotifyDesignerPropertyChange(QString::fromLatin1(propertyName));
         field = value;
         Modified();
+        return true;
     }
 
 protected:

@@ -79,9 +79,7 @@ const TClassInfo& TjxCustomReport::StaticClass()
             .Defined("Version", &T::ReadVersion, [](const T&, TWriter& w) { w.WriteString(QString::fromLatin1(kVersion)); },
                      [](const T&) { return true; })
             .Defined("mmColumnWidth",
-                     [](T& r, TReader& rd) {
-                         r.m_mmColumnWidth = rd.NextValue() == svExtended ? int(rd.ReadFloat()) : int(rd.ReadInteger());
-                     },
+                     [](T& r, TReader& rd) { r.m_mmColumnWidth = rd.ReadThousandths(); },
                      [](const T& r, TWriter& w) { w.WriteInteger(r.m_mmColumnWidth); }, [](const T&) { return true; })
             .Defined("DataPipelineName", [](T& r, TReader& rd) { r.m_dataPipelineName = rd.ReadString(); },
                      [](const T& r, TWriter& w) { w.WriteString(r.m_dataPipeline ? r.m_dataPipeline->Name() : r.m_dataPipelineName); },

@@ -16,15 +16,6 @@ const TTypeInfo& BreakTypeType()
     return t;
 }
 
-namespace {
-int ReadLength(TReader& reader)
-{
-    if (reader.NextValue() == svExtended)
-        return int(reader.ReadFloat());
-    return int(reader.ReadInteger());
-}
-} // namespace
-
 const TClassInfo& TjxGroup::StaticClass()
 {
     using T = TjxGroup;
@@ -60,9 +51,9 @@ const TClassInfo& TjxGroup::StaticClass()
             .Prop("ReprintOnSubsequentColumn", BooleanType(), &T::ReprintOnSubsequentColumn, &T::SetReprintOnSubsequentColumn).Default(1)
             .Prop("ReprintOnSubsequentPage", BooleanType(), &T::ReprintOnSubsequentPage, &T::SetReprintOnSubsequentPage).Default(1)
             .Prop("UserName", StringType(), &T::UserName, &T::SetUserName)
-            .Defined("mmNewColumnThreshold", [](T& g, TReader& r) { g.m_mmNewColumnThreshold = ReadLength(r); },
+            .Defined("mmNewColumnThreshold", [](T& g, TReader& r) { g.m_mmNewColumnThreshold = r.ReadThousandths(); },
                      [](const T& g, TWriter& w) { w.WriteInteger(g.m_mmNewColumnThreshold); }, [](const T&) { return true; })
-            .Defined("mmNewPageThreshold", [](T& g, TReader& r) { g.m_mmNewPageThreshold = ReadLength(r); },
+            .Defined("mmNewPageThreshold", [](T& g, TReader& r) { g.m_mmNewPageThreshold = r.ReadThousandths(); },
                      [](const T& g, TWriter& w) { w.WriteInteger(g.m_mmNewPageThreshold); }, [](const T&) { return true; })
             .Defined("DataPipelineName", [](T& g, TReader& r) { g.m_dataPipelineName = r.ReadString(); },
                      [](const T& g, TWriter& w) { w.WriteString(g.m_dataPipelineName); }, [](const T&) { return true; })
@@ -187,23 +178,10 @@ void TjxGroup::SetBreakType(TjxBreakType value)
     }
 }
 
-#define ORVANE_GROUP_FLAG(Setter, member, Name)                          \
-    void TjxGroup::Setter(bool value)                                    \
-    {                                                                    \
-        if (member == value)                                             \
-            return;                                                      \
-        if (!IsReadingOrLoading())                                       \
-            NotifyDesignerPropertyChange(QStringLiteral(Name));          \
-        member = value;                                                  \
-        if (!IsReadingOrLoading())                                       \
-            Modified();                                                  \
-    }
-
-ORVANE_GROUP_FLAG(SetHeaderForOrphanedFooter, m_headerForOrphanedFooter, "HeaderForOrphanedFooter")
-ORVANE_GROUP_FLAG(SetResetPageNo, m_resetPageNo, "ResetPageNo")
-ORVANE_GROUP_FLAG(SetReprintOnSubsequentColumn, m_reprintOnSubsequentColumn, "ReprintOnSubsequentColumn")
-ORVANE_GROUP_FLAG(SetReprintOnSubsequentPage, m_reprintOnSubsequentPage, "ReprintOnSubsequentPage")
-#undef ORVANE_GROUP_FLAG
+void TjxGroup::SetHeaderForOrphanedFooter(bool value) { SetField(m_headerForOrphanedFooter, value, "HeaderForOrphanedFooter"); }
+void TjxGroup::SetResetPageNo(bool value) { SetField(m_resetPageNo, value, "ResetPageNo"); }
+void TjxGroup::SetReprintOnSubsequentColumn(bool value) { SetField(m_reprintOnSubsequentColumn, value, "ReprintOnSubsequentColumn"); }
+void TjxGroup::SetReprintOnSubsequentPage(bool value) { SetField(m_reprintOnSubsequentPage, value, "ReprintOnSubsequentPage"); }
 
 void TjxGroup::SetKeepTogether(bool value)
 {
@@ -248,24 +226,12 @@ void TjxGroup::SetNewPage(bool value)
 
 void TjxGroup::SetmmNewColumnThreshold(int value)
 {
-    if (m_mmNewColumnThreshold == value)
-        return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("NewColumnThreshold"));
-    m_mmNewColumnThreshold = value;
-    if (!IsReadingOrLoading())
-        Modified();
+    SetField(m_mmNewColumnThreshold, value, "NewColumnThreshold");
 }
 
 void TjxGroup::SetmmNewPageThreshold(int value)
 {
-    if (m_mmNewPageThreshold == value)
-        return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("NewPageThreshold"));
-    m_mmNewPageThreshold = value;
-    if (!IsReadingOrLoading())
-        Modified();
+    SetField(m_mmNewPageThreshold, value, "NewPageThreshold");
 }
 
 QString TjxGroup::BreakCaption() const

@@ -646,14 +646,9 @@ void TjxPrinterSetup::ConvertLegacyPaperSize()
 
 void TjxPrinterSetup::ReadThousandths(TReader& reader, void (TjxPageDef::*setter)(int))
 {
-    const TValueType type = reader.NextValue();
-    int64_t value = 0;
-    if (type == svExtended || type == svSingle)
-        value = Truncate(static_cast<long double>(reader.ReadFloat()));
-    else
-        value = reader.ReadInteger();
+    const int value = reader.ReadThousandths();
     std::lock_guard guard(m_lock);
-    (m_pageDef.get()->*setter)(int(value));
+    (m_pageDef.get()->*setter)(value);
 }
 
 void TjxPrinterSetup::ReadPaperSize(TReader& reader)

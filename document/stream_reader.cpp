@@ -7,6 +7,7 @@
 #include "document/message_ids.h"
 #include "document/messages.h"
 #include "document/toolkit_component.h"
+#include "document/units.h"
 
 #include <algorithm>
 
@@ -414,6 +415,19 @@ TVarValue TReader::ReadVariant()
     default: break;
     }
     throw EReadError(GetMessage(msg::InvalidPropertyValue));
+}
+
+int TReader::ReadThousandths()
+{
+    const TValueType type = m_values.NextValue();
+    int64_t value = 0;
+    if (type == svExtended)
+        value = Truncate(static_cast<long double>(m_values.ReadFloat()));
+    else if (type == svSingle)
+        value = Truncate(static_cast<long double>(m_values.ReadSingle()));
+    else
+        value = m_values.ReadInteger();
+    return int(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 void TReader::ReadListBegin()

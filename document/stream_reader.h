@@ -62,6 +62,9 @@ public:
     void ReadListBegin();
     void ReadListEnd() { m_values.ReadListEnd(); }
     int64_t ReadInteger() { return m_values.ReadInteger(); }
+    // A length in thousandths of a millimetre: an integer, or a float from
+    // older streams, truncated toward zero.
+    int ReadThousandths();
     double ReadFloat() { return m_values.ReadFloat(); }
     float ReadSingle() { return m_values.ReadSingle(); }
     int64_t ReadCurrency() { return m_values.ReadCurrency(); }
