@@ -104,6 +104,56 @@ void TjxReport::DestroyAutoSearchFields()
         delete m_autoSearchFields.back();
 }
 
+TjxAutoSearchField* TjxReport::CreateAutoSearchCriteria(const QString& dataPipelineName, const QString& fieldName,
+                                                        TjxSearchOperatorType searchOperator, const QString& expression,
+                                                        bool mandatory)
+{
+    auto* field = new TjxAutoSearchField(Owner() ? Owner() : this);
+    field->SetName(GetValidName(field));
+    field->SetDataPipelineName(dataPipelineName);
+    field->SetFieldName(fieldName);
+    field->SetSearchOperator(searchOperator);
+    field->SetSearchExpression(expression);
+    field->SetMandatory(mandatory);
+    field->SetParent(this);
+    TjxEventParams params{{QStringLiteral("aAutoSearchField"), QVariant::fromValue<TPersistent*>(field), false}};
+    SendEventNotify(ciReportAutoSearchFieldCreated, &params);
+    return field;
+}
+
+TjxAutoSearchField* TjxReport::CreateAutoSearchCriteria(const QString& tableName, const QString& fieldName,
+                                                        const QString& fieldAlias, TjxDataType dataType,
+                                                        TjxSearchOperatorType searchOperator, const QString& expression,
+                                                        bool mandatory)
+{
+    auto* field = new TjxAutoSearchField(Owner() ? Owner() : this);
+    field->SetName(GetValidName(field));
+    field->SetTableName(tableName);
+    field->SetFieldName(fieldName);
+    field->SetFieldAlias(fieldAlias);
+    field->SetDataType(dataType);
+    field->SetSearchOperator(searchOperator);
+    field->SetSearchExpression(expression);
+    field->SetMandatory(mandatory);
+    field->SetParent(this);
+    return field;
+}
+
+TjxAutoSearchField* TjxReport::AutoSearchCriteriaByName(QStringView dataPipelineName, QStringView fieldName) const
+{
+    return FindAutoSearchField(m_autoSearchFields, dataPipelineName, fieldName);
+}
+
+QString TjxReport::AutoSearchDescription() const
+{
+    return orvane::AutoSearchDescription(m_autoSearchFields);
+}
+
+void TjxReport::GetAutoSearchDescriptionLines(TStrings& lines) const
+{
+    orvane::GetAutoSearchDescriptionLines(m_autoSearchFields, lines);
+}
+
 void TjxReport::AddChild(TjxRelative* child)
 {
     TjxBandedReport::AddChild(child);

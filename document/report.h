@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/auto_search_field.h"
 #include "document/custom_report.h"
 
 namespace orvane {
@@ -27,6 +28,18 @@ public:
     int AutoSearchFieldCount() const { return int(m_autoSearchFields.size()); }
     TjxAutoSearchField* AutoSearchFields(int index) const { return m_autoSearchFields.at(size_t(index)); }
     void DestroyAutoSearchFields();
+    // A new search criterion owned like the report's other objects; announced with event 66.
+    TjxAutoSearchField* CreateAutoSearchCriteria(const QString& dataPipelineName, const QString& fieldName,
+                                                 TjxSearchOperatorType searchOperator, const QString& expression,
+                                                 bool mandatory);
+    // The query tools' form: table and alias instead of a pipeline, and no event.
+    TjxAutoSearchField* CreateAutoSearchCriteria(const QString& tableName, const QString& fieldName,
+                                                 const QString& fieldAlias, TjxDataType dataType,
+                                                 TjxSearchOperatorType searchOperator, const QString& expression,
+                                                 bool mandatory);
+    TjxAutoSearchField* AutoSearchCriteriaByName(QStringView dataPipelineName, QStringView fieldName) const;
+    QString AutoSearchDescription() const;
+    void GetAutoSearchDescriptionLines(TStrings& lines) const;
 
     // Hook the designer sets for child reports that load their own templates.
     std::function<void(TjxCustomReport*)> OnChildReportTemplateLoad;

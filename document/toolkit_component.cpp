@@ -20,6 +20,12 @@ const TClassInfo& TComponent::StaticClass()
     return info;
 }
 
+std::shared_mutex& ComponentNameLock()
+{
+    static std::shared_mutex lock;
+    return lock;
+}
+
 bool IsValidIdent(QStringView ident)
 {
     if (ident.isEmpty())

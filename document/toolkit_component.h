@@ -3,6 +3,7 @@
 #include "document/persistent.h"
 
 #include <QHash>
+#include <shared_mutex>
 #include <vector>
 
 namespace orvane {
@@ -123,6 +124,10 @@ private:
     friend class TComponent;
     TDestructionObserver* m_previous;
 };
+
+// Guards component names process-wide: a template load holds it for writing,
+// so that another thread never sees a half-renamed tree.
+std::shared_mutex& ComponentNameLock();
 
 // Identifier rule for component and user names.
 bool IsValidIdent(QStringView ident);

@@ -230,3 +230,36 @@ TEST(Report, OlderStreamsAreConverted)
     EXPECT_TRUE(report->ConvertedFromOldFormat());
     EXPECT_EQ(report->PassSetting(), psTwoPass);
 }
+
+TEST(Report, AutoSearchCriteriaAreChildrenAnnouncedAndStreamed)
+{
+    TReportHost host;
+    auto* report = new TjxReport(&host);
+    report->SetName(QStringLiteral("rptSearch"));
+    TjxCommunicator listener;
+    listener.AddEventInterest(ciReportAutoSearchFieldCreated);
+    TPersistent* announced = nullptr;
+    listener.OnEventNotify = [&](TjxCommunicator*, int, TjxEventParams* p) {
+        announced = p->Value(u"aAutoSearchField").value<TPersistent*>();
+    };
+    report->AddEventNotify(&listener);
+    TjxAutoSearchField* field =
+        report->CreateAutoSearchCriteria(QStringLiteral("plCustomers"), QStringLiteral("Name"), soEqual,
+                                         QStringLiteral("Smith"), true);
+    EXPECT_EQ(announced, field);
+    EXPECT_EQ(field->Parent(), report);
+    EXPECT_EQ(report->AutoSearchFieldCount(), 1);
+    EXPECT_EQ(report->AutoSearchCriteriaByName(u"PLCUSTOMERS", u"name"), field);
+    EXPECT_EQ(report->AutoSearchCriteriaByName(u"plOther", u"Name"), nullptr);
+    EXPECT_FALSE(report->AutoSearchDescription().isEmpty());
+
+    // Streamed after the bands, read back as the report's fields.
+    const QByteArray bytes = WriteComponentToBytes(report, &host);
+    TReportHost host2;
+    auto* copy = static_cast<TjxReport*>(ReadComponentFromBytes(bytes, nullptr, &host2));
+    ASSERT_EQ(copy->AutoSearchFieldCount(), 1);
+    EXPECT_EQ(copy->AutoSearchFields(0)->FieldName(), u"Name");
+    EXPECT_EQ(copy->AutoSearchDescription(), report->AutoSearchDescription());
+    delete field;
+    EXPECT_EQ(report->AutoSearchFieldCount(), 0);
+}

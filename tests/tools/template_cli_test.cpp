@@ -1,0 +1,100 @@
+// orvane-cli on templates: info, and convert keeping a template's closing byte
+// while dropping an offset in front of it.
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Output {
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+Output Run(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(ORVANE_CLI), args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+void Write(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+QByteArray Read(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+const QByteArray kTemplate =
+    "object rptInvoice: TjxReport\r\n"
+    "  PassSetting = psTwoPass\r\n"
+    "  Version = '9.01'\r\n"
+    "  object jxHeaderBand1: TjxHeaderBand\r\n"
+    "    mmHeight = 20000\r\n"
+    "    object jxLabel1: TjxLabel\r\n"
+    "      Caption = 'Invoice'\r\n"
+    "    end\r\n"
+    "  end\r\n"
+    "  object jxDetailBand1: TjxDetailBand\r\n"
+    "  end\r\n"
+    "end\r\n";
+
+} // namespace
+
+TEST(CliTemplates, InfoShowsTheReportTree)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("invoice.rtm"));
+    Write(file, kTemplate);
+    const Output r = Run({"info", file});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("rptInvoice: TjxReport"))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("= PassSetting = psTwoPass")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("  jxHeaderBand1: TjxHeaderBand (Header)  height 20000")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("    jxLabel1: TjxLabel (Label1)")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\"Invoice\"")));
+    EXPECT_LT(r.out.indexOf(QStringLiteral("jxHeaderBand1")), r.out.indexOf(QStringLiteral("jxDetailBand1")));
+
+    Write(file, "not a template");
+    const Output bad = Run({"info", file});
+    EXPECT_NE(bad.exitCode, 0);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("Invalid Template Format"))) << bad.err.toStdString();
+}
+
+TEST(CliTemplates, ConvertKeepsTheClosingByteAndDropsTheOffset)
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("t.txt"));
+    const QString bin = dir.filePath(QStringLiteral("t.rtm"));
+    Write(text, kTemplate);
+    ASSERT_EQ(Run({"convert", "--to-binary", text, bin}).exitCode, 0);
+    const QByteArray binary = Read(bin);
+    EXPECT_TRUE(binary.startsWith("TPF0\x09TjxReport"));
+    EXPECT_TRUE(binary.endsWith(QByteArray(3, '\0')));  // record end, children end, template end
+
+    // The same template behind a 4-byte offset header converts to the same bytes.
+    QByteArray withOffset(24, '#');
+    qToLittleEndian<qint32>(24, withOffset.data());
+    withOffset += binary;
+    const QString offsetFile = dir.filePath(QStringLiteral("offset.rtm"));
+    Write(offsetFile, withOffset);
+    const QString again = dir.filePath(QStringLiteral("again.rtm"));
+    ASSERT_EQ(Run({"convert", "--to-binary", offsetFile, again}).exitCode, 0);
+    EXPECT_EQ(Read(again), binary);
+    const QString back = dir.filePath(QStringLiteral("back.txt"));
+    ASSERT_EQ(Run({"convert", "--to-text", offsetFile, back}).exitCode, 0);
+    EXPECT_EQ(Read(back), kTemplate);
+}
