@@ -16,7 +16,7 @@ struct Output {
     QString err;
 };
 
-Output Run(const QStringList& args)
+Output RunCli(const QStringList& args)
 {
     QProcess p;
     p.start(QStringLiteral(ORVANE_CLI), args);
@@ -59,7 +59,7 @@ TEST(CliTemplates, InfoShowsTheReportTree)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("invoice.rtm"));
     Write(file, kTemplate);
-    const Output r = Run({"info", file});
+    const Output r = RunCli({"info", file});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("rptInvoice: TjxReport"))) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("= PassSetting = psTwoPass")));
@@ -69,7 +69,7 @@ TEST(CliTemplates, InfoShowsTheReportTree)
     EXPECT_LT(r.out.indexOf(QStringLiteral("jxHeaderBand1")), r.out.indexOf(QStringLiteral("jxDetailBand1")));
 
     Write(file, "not a template");
-    const Output bad = Run({"info", file});
+    const Output bad = RunCli({"info", file});
     EXPECT_NE(bad.exitCode, 0);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("Invalid Template Format"))) << bad.err.toStdString();
 }
@@ -80,7 +80,7 @@ TEST(CliTemplates, ConvertKeepsTheClosingByteAndDropsTheOffset)
     const QString text = dir.filePath(QStringLiteral("t.txt"));
     const QString bin = dir.filePath(QStringLiteral("t.rtm"));
     Write(text, kTemplate);
-    ASSERT_EQ(Run({"convert", "--to-binary", text, bin}).exitCode, 0);
+    ASSERT_EQ(RunCli({"convert", "--to-binary", text, bin}).exitCode, 0);
     const QByteArray binary = Read(bin);
     EXPECT_TRUE(binary.startsWith("TPF0\x09TjxReport"));
     EXPECT_TRUE(binary.endsWith(QByteArray(3, '\0')));  // record end, children end, template end
@@ -92,9 +92,9 @@ TEST(CliTemplates, ConvertKeepsTheClosingByteAndDropsTheOffset)
     const QString offsetFile = dir.filePath(QStringLiteral("offset.rtm"));
     Write(offsetFile, withOffset);
     const QString again = dir.filePath(QStringLiteral("again.rtm"));
-    ASSERT_EQ(Run({"convert", "--to-binary", offsetFile, again}).exitCode, 0);
+    ASSERT_EQ(RunCli({"convert", "--to-binary", offsetFile, again}).exitCode, 0);
     EXPECT_EQ(Read(again), binary);
     const QString back = dir.filePath(QStringLiteral("back.txt"));
-    ASSERT_EQ(Run({"convert", "--to-text", offsetFile, back}).exitCode, 0);
+    ASSERT_EQ(RunCli({"convert", "--to-text", offsetFile, back}).exitCode, 0);
     EXPECT_EQ(Read(back), kTemplate);
 }
