@@ -268,13 +268,20 @@ void TjxCustomPrinter::BeginDoc()
     m_pageOpen = false;
     // An information context is replaced by a device context.
     DropDC();
+    // A document that did not start leaves the printer idle: no printing
+    // state, no device context that a later EndDoc would close.
+    const auto abandon = [this] {
+        m_printing = false;
+        m_pageOpen = false;
+        m_resetPending = false;
+        DropDC();
+    };
     try {
         ResetDC();
-        if (m_dc)
-            m_dc->StartDoc(m_documentName, m_outputName);
+        if (!m_dc || !m_dc->StartDoc(m_documentName, m_outputName))
+            abandon();
     } catch (...) {
-        m_printing = false;
-        DropDC();
+        abandon();
         throw;
     }
 }
@@ -373,7 +380,7 @@ void TjxCustomPrinter::Release()
     m_handleSpooler.reset();
 }
 
-TjxPrinter::TjxPrinter() : m_setup(std::make_unique<TjxPrinterSetup>())
+TjxPrinter::TjxPrinter() : m_setup(std::make_unique<TjxPrinterSetup>(nullptr, &Lock()))
 {
     m_setup->OnPageDefChange = [this](TjxPrinterSetup*) { ApplySetup(); };
     m_setup->OnChange = [this](TjxPrinterSetup*) { ApplySetup(); };

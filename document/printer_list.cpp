@@ -133,10 +133,12 @@ TjxPrinterInfo* TjxPrinterList::Find(const QString& name) const
 {
     std::lock_guard guard(m_lock);
     TjxPrinterInfo* entry = Lookup(name.compare(u"Default", Qt::CaseInsensitive) == 0 ? m_defaultPrinterName : name);
-    if (!entry && name.contains(u"on")) {
-        // "Printer on port" names the printer before the first " on".
-        const qsizetype on = name.indexOf(u" on");
-        entry = Lookup(NameOfDevice(on < 0 ? QString() : name.left(on)));
+    // "Device on port": only a whole word "on" splits, so "Canon X" stays a
+    // name (and falls back to the default printer below).
+    if (!entry) {
+        const qsizetype on = name.indexOf(u" on ");
+        if (on > 0)
+            entry = Lookup(NameOfDevice(name.left(on)));
     }
     if (!entry)
         entry = Lookup(m_defaultPrinterName);

@@ -91,8 +91,8 @@ const TClassInfo& TjxPrinterSetup::StaticClass()
     return info;
 }
 
-TjxPrinterSetup::TjxPrinterSetup(TComponent* owner)
-    : m_owner(owner), m_pageDef(std::make_unique<TjxPageDef>()), m_proposedPageDef(std::make_unique<TjxPageDef>())
+TjxPrinterSetup::TjxPrinterSetup(TComponent* owner, std::recursive_mutex* sharedLock)
+    : m_lock(sharedLock ? *sharedLock : m_ownLock), m_owner(owner), m_pageDef(std::make_unique<TjxPageDef>()), m_proposedPageDef(std::make_unique<TjxPageDef>())
 {
     const bool point = FormatSettings().decimalSeparator == u'.';
     m_pageDef->SetmmWidth(point ? kLetterWidth : kA4Width);
@@ -469,7 +469,9 @@ void TjxPrinterSetup::SetPaperName(const QString& value)
     }
     if (m_pendingPaperNumber != 0)
         PaperName();
-    // Envelopes feed sideways.
+    // Envelopes feed sideways: the size is looked up in landscape, but the
+    // orientation only stays when the proposal is accepted.
+    const TPrinterOrientation previous = m_orientation;
     if (value.contains(u"Envelope"))
         m_orientation = poLandscape;
     float width = PaperWidth();
@@ -478,8 +480,10 @@ void TjxPrinterSetup::SetPaperName(const QString& value)
     m_proposedPageDef->Assign(m_pageDef.get());
     m_proposedPageDef->SetmmWidth(ThousandthsOf(width, axHorizontal));
     m_proposedPageDef->SetmmHeight(ThousandthsOf(height, axVertical));
-    if (!Validate(*m_proposedPageDef))
+    if (!Validate(*m_proposedPageDef)) {
+        m_orientation = previous;
         return;
+    }
     m_paperName = value;
     m_pageDef->SetmmWidth(m_proposedPageDef->mmWidth());
     m_pageDef->SetmmHeight(m_proposedPageDef->mmHeight());

@@ -29,7 +29,9 @@ class TjxPrinterSetup : public TPersistent {
 public:
     // The owner (a report) is never owned by the setup; it decides when the
     // setup is Active (not while it is loading or being read).
-    explicit TjxPrinterSetup(TComponent* owner = nullptr);
+    // A printer passes its own lock, so that it and its setup are always
+    // locked in one order whichever side a thread starts from.
+    explicit TjxPrinterSetup(TComponent* owner = nullptr, std::recursive_mutex* sharedLock = nullptr);
     ~TjxPrinterSetup() override;
 
     void Assign(const TPersistent* source) override;
@@ -129,7 +131,8 @@ private:
     void ReadThousandths(TReader& reader, void (TjxPageDef::*setter)(int));
     void ReadPaperSize(TReader& reader);
 
-    mutable std::recursive_mutex m_lock;
+    mutable std::recursive_mutex m_ownLock;
+    std::recursive_mutex& m_lock;  // m_ownLock, or the lock of the printer that owns the setup
     TComponent* m_owner;
     std::unique_ptr<TjxPageDef> m_pageDef;
     std::unique_ptr<TjxPageDef> m_proposedPageDef;

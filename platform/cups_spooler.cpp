@@ -4,7 +4,9 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
 
 #include <cups/cups.h>
@@ -13,11 +15,6 @@ namespace orvane {
 
 namespace {
 
-struct DestsDeleter {
-    int count;
-    void operator()(cups_dest_t* dests) const { cupsFreeDests(count, dests); }
-};
-
 struct DestDeleter {
     void operator()(cups_dest_t* dest) const { cupsFreeDests(1, dest); }
 };
@@ -25,9 +22,6 @@ struct DestDeleter {
 struct InfoDeleter {
     void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
 };
-
-// The first paper number the platform leaves to drivers.
-constexpr int kFirstDriverPaper = kPaperUser + 1;
 
 int BinNumber(const QString& source, int index)
 {
@@ -213,54 +207,83 @@ private:
     QPainter m_painter;
 };
 
+// A paper the platform has no number for gets one from its size's key: the
+// same paper has the same number on every printer and in every run, so a
+// stored layout finds it again. Above 1000, clear of the platform's numbers.
+int SyntheticPaperNumber(const QString& key, const QSet<int>& taken)
+{
+    uint32_t hash = 2166136261u;  // FNV-1a
+    for (const char c : key.toUtf8()) {
+        hash ^= uint8_t(c);
+        hash *= 16777619u;
+    }
+    constexpr int kFirst = 1001, kRange = 64000;
+    int number = kFirst + int(hash % kRange);
+    while (taken.contains(number))
+        number = number + 1 < kFirst + kRange ? number + 1 : kFirst;
+    return number;
+}
+
 std::shared_ptr<TjxCupsSpooler::Driver> QueryDriver(const QString& device)
 {
     auto driver = std::make_shared<TjxCupsSpooler::Driver>();
-    const QByteArray name = device.toUtf8();
-    std::unique_ptr<cups_dest_t, DestDeleter> dest(
-        device.isEmpty() ? nullptr : cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr));
-    if (!dest)
+    const QPrinterInfo printer = device.isEmpty() ? QPrinterInfo() : QPrinterInfo::printerInfo(device);
+    if (printer.isNull())
         return driver;
     driver->exists = true;
+
+    // Papers as Qt's print support reads them from the queue.
+    QSet<int> numbers;
+    const QPageSize defaultSize = printer.defaultPageSize();
+    for (const QPageSize& size : printer.supportedPageSizes()) {
+        if (!size.isValid())
+            continue;
+        const QSizeF mm = size.size(QPageSize::Millimeter);
+        TjxCupsSpooler::Paper paper;
+        paper.name = size.name();
+        paper.width = int(std::lround(mm.width() * 100));
+        paper.length = int(std::lround(mm.height() * 100));
+        int number = size.windowsId();
+        if (number <= 0 || number == kPaperUser || numbers.contains(number))
+            number = SyntheticPaperNumber(size.key(), numbers);
+        numbers.insert(number);
+        paper.number = number;
+        if (driver->defaultPaper < 0 && defaultSize.isValid() && size.isEquivalentTo(defaultSize))
+            driver->defaultPaper = int(driver->papers.size());
+        driver->papers.append(paper);
+    }
+    if (driver->defaultPaper < 0 && !driver->papers.isEmpty())
+        driver->defaultPaper = 0;
+    const QList<QPrinter::ColorMode> colorModes = printer.supportedColorModes();
+    driver->color = colorModes.isEmpty() || colorModes.contains(QPrinter::Color);
+    switch (printer.defaultDuplexMode()) {
+    case QPrinter::DuplexLongSide: driver->defaultDuplex = 3; break;
+    case QPrinter::DuplexShortSide: driver->defaultDuplex = 2; break;
+    default: driver->defaultDuplex = 1; break;
+    }
+    const QList<int> resolutions = printer.supportedResolutions();
+    if (!resolutions.isEmpty())
+        driver->resolutionX = driver->resolutionY = *std::max_element(resolutions.begin(), resolutions.end());
+
+    // What Qt does not tell: unprintable margins, paper sources, the copy
+    // limit and the default resolution, from the scheduler where it has the queue.
+    const QByteArray name = device.toUtf8();
+    std::unique_ptr<cups_dest_t, DestDeleter> dest(cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr));
+    if (!dest)
+        return driver;
     std::unique_ptr<cups_dinfo_t, InfoDeleter> info(cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest.get()));
     if (!info)
         return driver;
-
-    QSet<int> numbers;
-    int nextDriverNumber = kFirstDriverPaper;
     const int mediaCount = cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, dest.get(), info.get(), CUPS_MEDIA_FLAGS_DEFAULT);
     for (int i = 0; i < mediaCount; ++i) {
         cups_size_t size;
         if (!cupsGetDestMediaByIndex(CUPS_HTTP_DEFAULT, dest.get(), info.get(), i, CUPS_MEDIA_FLAGS_DEFAULT, &size))
             continue;
-        TjxCupsSpooler::Paper paper;
-        paper.width = size.width;
-        paper.length = size.length;
-        paper.left = size.left, paper.bottom = size.bottom, paper.right = size.right, paper.top = size.top;
-        const QPageSize::PageSizeId id =
-            QPageSize::id(QSizeF(size.width / 100.0, size.length / 100.0), QPageSize::Millimeter, QPageSize::FuzzyMatch);
-        int number = 0;
-        if (id != QPageSize::Custom) {
-            paper.name = QPageSize::name(id);
-            number = QPageSize::windowsId(id);
-        } else {
-            paper.name = QStringLiteral("%1 x %2 mm").arg(size.width / 100).arg(size.length / 100);
-        }
-        if (number <= 0 || number == kPaperUser || numbers.contains(number))
-            number = nextDriverNumber++;
-        numbers.insert(number);
-        paper.number = number;
-        driver->papers.append(paper);
-    }
-    cups_size_t defaultSize;
-    if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest.get(), info.get(), CUPS_MEDIA_FLAGS_DEFAULT, &defaultSize))
-        for (int i = 0; i < driver->papers.size(); ++i)
-            if (driver->papers[i].width == defaultSize.width && driver->papers[i].length == defaultSize.length) {
-                driver->defaultPaper = i;
-                break;
+        for (TjxCupsSpooler::Paper& paper : driver->papers)
+            if (std::abs(paper.width - size.width) <= 100 && std::abs(paper.length - size.length) <= 100) {
+                paper.left = size.left, paper.bottom = size.bottom, paper.right = size.right, paper.top = size.top;
             }
-    if (driver->defaultPaper < 0 && !driver->papers.isEmpty())
-        driver->defaultPaper = 0;
+    }
 
     if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "media-source"))
         for (int i = 0; i < ippGetCount(a); ++i) {
@@ -285,25 +308,13 @@ std::shared_ptr<TjxCupsSpooler::Driver> QueryDriver(const QString& device)
         ipp_res_t units = IPP_RES_PER_INCH;
         int y = 0;
         const int x = ippGetResolution(a, 0, &y, &units);
-        if (units == IPP_RES_PER_CM) {
-            driver->resolutionX = int(std::lround(x * 2.54));
-            driver->resolutionY = int(std::lround(y * 2.54));
-        } else if (x > 0 && y > 0) {
-            driver->resolutionX = x;
-            driver->resolutionY = y;
+        int rx = x, ry = y;
+        if (units == IPP_RES_PER_CM)
+            rx = int(std::lround(x * 2.54)), ry = int(std::lround(y * 2.54));
+        if (rx > 0 && ry > 0 && (resolutions.isEmpty() || resolutions.contains(rx))) {
+            driver->resolutionX = rx;
+            driver->resolutionY = ry;
         }
-    }
-    if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "print-color-mode")) {
-        bool color = false;
-        for (int i = 0; i < ippGetCount(a); ++i) {
-            const QByteArray mode = ippGetString(a, i, nullptr);
-            color = color || (mode != "monochrome" && mode != "bi-level" && mode != "auto-monochrome");
-        }
-        driver->color = color;
-    }
-    if (ipp_attribute_t* a = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "sides")) {
-        const QByteArray sides = ippGetString(a, 0, nullptr);
-        driver->defaultDuplex = sides == "two-sided-long-edge" ? 3 : sides == "two-sided-short-edge" ? 2 : 1;
     }
     if (ipp_attribute_t* a = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "orientation-requested"))
         driver->defaultOrientation = ippGetInteger(a, 0) == IPP_ORIENT_LANDSCAPE ? 2 : 1;
@@ -317,31 +328,18 @@ TjxCupsSpooler::~TjxCupsSpooler() = default;
 
 QList<TjxSpoolerPrinter> TjxCupsSpooler::EnumPrinters()
 {
-    cups_dest_t* raw = nullptr;
-    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &raw);
-    std::unique_ptr<cups_dest_t, DestsDeleter> dests(raw, DestsDeleter{count});
     QList<TjxSpoolerPrinter> printers;
-    for (int i = 0; i < count; ++i) {
-        const cups_dest_t& dest = raw[i];
-        if (dest.instance)
+    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
+        if (info.printerName().contains(u'/'))
             continue;  // an instance is a set of options on a queue, not a printer
-        TjxSpoolerPrinter p;
-        p.name = QString::fromUtf8(dest.name);
-        const char* type = cupsGetOption("printer-type", dest.num_options, dest.options);
-        const unsigned long bits = type ? std::strtoul(type, nullptr, 10) : 0;
-        p.attributes = (bits & CUPS_PRINTER_REMOTE) ? kPrinterNetwork : kPrinterLocal;
-        printers.append(p);
+        printers.append({info.printerName(), info.isRemote() ? kPrinterNetwork : kPrinterLocal});
     }
     return printers;
 }
 
 QString TjxCupsSpooler::DefaultPrinter()
 {
-    cups_dest_t* raw = nullptr;
-    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &raw);
-    std::unique_ptr<cups_dest_t, DestsDeleter> dests(raw, DestsDeleter{count});
-    const cups_dest_t* dest = cupsGetDest(nullptr, nullptr, count, raw);
-    return dest ? QString::fromUtf8(dest->name) : QString();
+    return QPrinterInfo::defaultPrinterName().section(u'/', 0, 0);
 }
 
 std::shared_ptr<const TjxCupsSpooler::Driver> TjxCupsSpooler::DriverOf(const QString& device)

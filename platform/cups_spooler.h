@@ -7,12 +7,14 @@
 
 namespace orvane {
 
-// The spooler of a Linux desktop: printers, defaults and media from the CUPS
-// scheduler (libcups), printing through Qt's print support, which hands the
-// job to CUPS. Paper numbers are the platform's standard numbers where Qt
-// knows the size's number, otherwise driver numbers from 257 up. Information
-// contexts measure from the scheduler's answers alone, so listing and
-// measuring need no window system.
+// The spooler of a Linux desktop: printers, the default printer, papers,
+// resolution, colour and duplex from Qt's print support over CUPS; paper
+// sources, margins and the copy limit from the scheduler (libcups), which
+// Qt does not report. Printing goes through QPrinter. Paper numbers are the
+// platform's standard numbers where the page size has one, otherwise a
+// number above 1000 derived from the size, the same in every run.
+// Information contexts measure from these answers alone, so listing and
+// measuring need no window.
 class TjxCupsSpooler : public TjxSpooler {
 public:
     TjxCupsSpooler();

@@ -8,8 +8,10 @@ namespace {
 
 class TTestDeviceContext : public TjxDeviceContext {
 public:
-    TTestDeviceContext(std::shared_ptr<TjxTestSpooler> spooler, QString device, TjxDeviceCaps caps, bool printing)
-        : m_spooler(std::move(spooler)), m_device(std::move(device)), m_caps(caps), m_printing(printing)
+    TTestDeviceContext(std::shared_ptr<TjxTestSpooler> spooler, QString device, TjxDeviceCaps caps, bool printing,
+                       bool refuseDocuments)
+        : m_spooler(std::move(spooler)), m_device(std::move(device)), m_caps(caps), m_printing(printing),
+          m_refuseDocuments(refuseDocuments)
     {
     }
     ~TTestDeviceContext() override
@@ -31,7 +33,7 @@ public:
     bool StartDoc(const QString& documentName, const QString& outputName) override
     {
         m_spooler->Write(QStringLiteral("StartDoc %1 doc=%2 output=%3").arg(m_device, documentName, outputName));
-        if (!m_printing || m_document >= 0)
+        if (!m_printing || m_refuseDocuments || m_document >= 0)
             return false;
         m_document = m_spooler->StartDocument(m_device, documentName, outputName);
         return true;
@@ -81,6 +83,7 @@ private:
     QString m_device;
     TjxDeviceCaps m_caps;
     bool m_printing;
+    bool m_refuseDocuments;
     int m_document = -1;
     std::shared_ptr<QPicture> m_page;
     QPainter m_painter;
@@ -290,7 +293,7 @@ std::unique_ptr<TjxDeviceContext> TjxTestSpooler::CreateDC(const QString& device
     const Printer* p = Find(device);
     if (!p || p->refuseContexts)
         return nullptr;
-    return std::make_unique<TTestDeviceContext>(shared_from_this(), device, p->caps, true);
+    return std::make_unique<TTestDeviceContext>(shared_from_this(), device, p->caps, true, p->refuseDocuments);
 }
 
 std::unique_ptr<TjxDeviceContext> TjxTestSpooler::CreateIC(const QString& device, const TjxDevMode* settings)
@@ -300,7 +303,7 @@ std::unique_ptr<TjxDeviceContext> TjxTestSpooler::CreateIC(const QString& device
     const Printer* p = Find(device);
     if (!p || p->refuseContexts)
         return nullptr;
-    return std::make_unique<TTestDeviceContext>(shared_from_this(), device, p->caps, false);
+    return std::make_unique<TTestDeviceContext>(shared_from_this(), device, p->caps, false, false);
 }
 
 std::unique_ptr<TjxDeviceContext> TjxTestSpooler::ScreenDC()

@@ -25,6 +25,7 @@ public:
         std::optional<TjxDevMode> settings;  // what the driver reports; none: it gives no record
         TjxDeviceCaps caps;                  // what its contexts measure
         bool refuseContexts = false;         // device and information contexts fail
+        bool refuseDocuments = false;        // StartDoc fails (a full queue, a stopped printer)
     };
 
     // A document printed on one of the printer's device contexts.

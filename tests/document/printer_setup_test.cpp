@@ -88,7 +88,9 @@ TEST_F(PrinterSetupWithoutPrinters, PlaceholderAndScreen)
     // "Default" without printers is the screen, which knows a few standard papers.
     EXPECT_EQ(s.PrinterInfo()->Name(), u"Screen");
     EXPECT_EQ(s.PaperName(), u"Letter 8 1/2 x 11 in");
-    s.SetPrinterName(QStringLiteral("Anything"));
+    EXPECT_EQ(s.PaperNumber(), 1);
+    EXPECT_EQ(s.PaperNames().first(), u"Custom");
+    s.SetPrinterName(QStringLiteral("R"));
     EXPECT_EQ(s.PrinterName(), u"Screen");
     EXPECT_EQ(NoPrinterInfo()->GetCapabilities().PaperNames, QStringList({"Custom"}));
     EXPECT_EQ(NoPrinterInfo()->GetCapabilities().BinNames, QStringList({"Default"}));
@@ -207,6 +209,18 @@ TEST_F(PrinterSetup, EnvelopesTurnToLandscapeFirst)
     s.SetUnits(utMillimeters);
     HookCounts hooks;
     hooks.Connect(s);
+    // A vetoed envelope leaves the orientation as well as the size.
+    s.OnValidatePageDef = [](TjxPrinterSetup*, TjxPageDef* proposed, bool& accept) {
+        EXPECT_EQ(proposed->mmWidth(), 220000);  // proposed in landscape
+        accept = false;
+    };
+    const int width = s.PageDef()->mmWidth();
+    s.SetPaperName(QStringLiteral("Envelope DL 110 x 220mm"));
+    EXPECT_EQ(s.Orientation(), poPortrait);
+    EXPECT_EQ(s.PageDef()->mmWidth(), width);
+    EXPECT_EQ(hooks.pageDef, 0);
+    s.OnValidatePageDef = nullptr;
+
     s.SetPaperName(QStringLiteral("Envelope DL 110 x 220mm"));
     EXPECT_EQ(s.Orientation(), poLandscape);
     EXPECT_EQ(s.PageDef()->mmWidth(), 220000);

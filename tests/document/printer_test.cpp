@@ -7,6 +7,12 @@
 #include "document/printer_list.h"
 
 #include <QPainter>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <thread>
 #include <gtest/gtest.h>
 
 using namespace orvane;
@@ -25,6 +31,9 @@ TEST_F(PrinterList_, EntriesAndLookups)
     EXPECT_EQ(list.Find(QStringLiteral("p"))->Name(), u"P");
     EXPECT_EQ(list.Find(QStringLiteral("R"))->Name(), u"P");
     EXPECT_EQ(list.Find(QStringLiteral("Q on network"))->Name(), u"Q");
+    // "on" inside a word is no "device on port": the default printer, not the "Default" entry.
+    EXPECT_EQ(list.Find(QStringLiteral("Canon X"))->Name(), u"P");
+    EXPECT_EQ(list.Find(QStringLiteral("Qon"))->Name(), u"P");
     EXPECT_EQ(list.NameOfDevice(QStringLiteral("q")), u"Q");
     EXPECT_EQ(list.NameOfDevice(QString()), u"Default");
     EXPECT_TRUE(list.Find(QStringLiteral("P"))->LocalPrinter());
@@ -245,6 +254,54 @@ TEST_F(PrinterObject, CustomPaperRegistersAForm)
     setup.SetPaperHeight(160);
     printer.SetPrinterSetup(setup);
     EXPECT_EQ(m_spooler->Log().filter(QStringLiteral("SetForm")).size(), 1);
+
+    // A user size read back: tenths become the setup's units (millimetres), turned when landscape.
+    TjxDevMode user = *printer.DevMode();
+    user.paperWidth = 1200;
+    user.paperLength = 1800;
+    user.orientation = 2;
+    printer.SetDevMode(user);
+    TjxPrinterSetup* back = printer.PrinterSetup();
+    EXPECT_EQ(back->Orientation(), poLandscape);
+    EXPECT_EQ(back->PageDef()->mmWidth(), 180000);
+    EXPECT_EQ(back->PageDef()->mmHeight(), 120000);
+    EXPECT_EQ(back->PaperName(), u"Custom");
+}
+
+// The printing thread goes printer -> setup (SetPrinterSetup), the user-interface
+// thread setup -> printer (a change of the printer's own setup runs its hook).
+TEST_F(PrinterObject, PrinterAndItsSetupShareOneLockOrder)
+{
+    TjxPrinter printer;
+    TjxPrinterSetup* own = printer.PrinterSetup();
+    EXPECT_EQ(&own->Lock(), &printer.Lock());
+
+    TjxPrinterSetup portrait, landscape;
+    portrait.SetPrinterName(QStringLiteral("P"));
+    landscape.Assign(&portrait);
+    landscape.SetOrientation(poLandscape);
+    std::atomic<bool> done{false};
+    auto printing = std::async(std::launch::async, [&] {
+        for (int i = 0; i < 2000; ++i)
+            printer.SetPrinterSetup(i % 2 ? landscape : portrait);
+    });
+    auto ui = std::async(std::launch::async, [&] {
+        for (int i = 0; i < 2000; ++i)
+            own->SetCopies(1 + i % 5);
+    });
+    std::thread watchdog([&] {
+        for (int i = 0; i < 600 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!done) {
+            std::fputs("PrinterAndItsSetupShareOneLockOrder: deadlock\n", stderr);
+            std::_Exit(1);
+        }
+    });
+    printing.get();
+    ui.get();
+    done = true;
+    watchdog.join();
+    EXPECT_EQ(printer.PrinterName(), u"P");
 }
 
 TEST_F(PrinterObject, DocumentAndPageBrackets)
@@ -287,6 +344,35 @@ TEST_F(PrinterObject, DocumentAndPageBrackets)
     ASSERT_EQ(docs[0].resets.size(), 1);  // the one at the second page; the first came before StartDoc
     EXPECT_EQ(docs[0].resets[0].orientation, 2);
     EXPECT_TRUE(docs[0].ended);
+}
+
+TEST_F(PrinterObject, ARefusedDocumentLeavesThePrinterIdle)
+{
+    m_spooler->AddPrinter({QStringLiteral("Stopped"), kPrinterLocal, {}, std::nullopt, Caps600(), false, true});
+    TjxPrinter printer;
+    printer.SetPrinterName(QStringLiteral("P"));
+    m_spooler->ClearLog();
+    printer.EndDoc();  // no document started: nothing to end
+    printer.EndPage();
+    EXPECT_TRUE(m_spooler->Log().isEmpty()) << m_spooler->Log().join(u'\n').toStdString();
+
+    TjxPrinter stopped;
+    stopped.SetPrinterName(QStringLiteral("Stopped"));
+    EXPECT_EQ(stopped.PrinterName(), u"Stopped");
+    m_spooler->ClearLog();
+    stopped.BeginDoc();
+    EXPECT_FALSE(stopped.Printing());
+    EXPECT_EQ(stopped.CurrentDC(), nullptr);  // the device context went with the document
+    stopped.NewPage();
+    stopped.EndDoc();
+    EXPECT_EQ(stopped.PageCount(), 0);
+    const QStringList log = m_spooler->Log();
+    EXPECT_TRUE(log.filter(QStringLiteral("StartPage")).isEmpty()) << log.join(u'\n').toStdString();
+    EXPECT_TRUE(log.filter(QStringLiteral("EndDoc")).isEmpty()) << log.join(u'\n').toStdString();
+    EXPECT_TRUE(m_spooler->Documents().isEmpty());
+    // Still usable for measuring, on an information context again.
+    EXPECT_EQ(stopped.PixelsPerInch(), QPoint(600, 300));
+    EXPECT_EQ(stopped.PrinterName(), u"Stopped");
 }
 
 TEST_F(PrinterObject, RefusedContextsFallBackToTheScreen)

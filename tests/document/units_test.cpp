@@ -53,6 +53,7 @@ TEST(Units, RoundingIsHalfToEven)
     EXPECT_EQ(Truncate(-1.7L), -1);
     EXPECT_EQ(UnitsToTenths(215950, utMMThousandths), 2160);       // 2159.5 goes to 2160
     EXPECT_EQ(UnitsToTenths(216050, utMMThousandths), 2160);       // 2160.5 goes to 2160
+    EXPECT_EQ(UnitsToTenths(250, utMMThousandths), 2);
 }
 
 TEST(Units, TenthsOfAMillimetre)

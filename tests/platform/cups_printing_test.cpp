@@ -3,6 +3,7 @@
 
 #include "document/printer.h"
 #include "document/printer_list.h"
+#include "platform/cups_spooler.h"
 #include "platform/spooler.h"
 
 #include <QDateTime>
@@ -14,6 +15,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -154,6 +156,17 @@ TEST(CupsPrinting, PrintsTwoPagesThroughCupsPdf)
     EXPECT_NEAR(caps.PaperHeights[a4].toInt(), 2970, 2);
     EXPECT_EQ(caps.PaperNames.last(), u"Custom");
     EXPECT_TRUE(caps.BinNames.contains(QStringLiteral("Default")));
+    // Papers without a platform number get one above 1000 that another
+    // spooler (another run) gives them again.
+    const TjxDriverCapabilities again = TjxCupsSpooler().DeviceCapabilities(kQueue);
+    QStringList numbers;
+    for (int n : again.paperNumbers) {
+        EXPECT_TRUE(n < kPaperUser || n > 1000) << n;
+        numbers.append(QString::number(n));
+    }
+    numbers.append(QStringLiteral("256"));
+    EXPECT_EQ(QSet<QString>(numbers.begin(), numbers.end()),
+              QSet<QString>(caps.PaperNumbers.begin(), caps.PaperNumbers.end()));
 
     TjxPrinter printer;
     TjxPrinterSetup setup;

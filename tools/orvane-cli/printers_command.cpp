@@ -55,17 +55,23 @@ int PrintersCommand(const QStringList& args)
 {
     TjxPrinterList& list = PrinterList();
     if (args.isEmpty()) {
+        // One entry a line: name, local or network, "default" on the system's
+        // default printer; the pseudo-entry "Default" names the printer it stands for.
         const QString defaultName = list.DefaultPrinterName();
-        for (const QString& name : list.Names()) {
-            if (name == u"Default")
-                Print(QStringLiteral("Default -> %1").arg(defaultName));
+        for (int i = 0; i < list.Count(); ++i) {
+            const TjxPrinterInfo* info = list.Info(i);
+            const QString kind = info->LocalPrinter() ? QStringLiteral("local") : QStringLiteral("network");
+            if (i == 0)
+                Print(QStringLiteral("%1\t-> %2").arg(info->Name(), defaultName));
+            else if (info->Name() == defaultName)
+                Print(QStringLiteral("%1\t%2\tdefault").arg(info->Name(), kind));
             else
-                Print(name == defaultName ? name + QStringLiteral(" (default)") : name);
+                Print(QStringLiteral("%1\t%2").arg(info->Name(), kind));
         }
         return 0;
     }
     if (args.size() != 1 || args[0].startsWith(u'-')) {
-        std::fputs("usage: orvane-cli printers [NAME]\n", stderr);
+        std::fputs("usage: orvane-cli printers [--papers NAME]\n", stderr);
         return 2;
     }
     // Only a name in the list: the list's fallback to the default printer would hide a typing error.
