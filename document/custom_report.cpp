@@ -7,6 +7,7 @@
 #include "document/report_template.h"
 #include "document/stream_reader.h"
 #include "document/stream_writer.h"
+#include "engine/pipeline_list.h"
 
 #include <algorithm>
 
@@ -543,6 +544,8 @@ int TjxCustomReport::VersionNumber(const QString& text)
 void TjxCustomReport::Loaded()
 {
     TjxProducer::Loaded();
+    // The pipelines beside the report, found by the names read.
+    ResolveReportPipelines(*this);
     if (FormatSettings().decimalSeparator != u'.')
         m_columnPositions->SetLines(LocalizeDecimalPoint(m_columnPositions->Lines()));
     m_printerSetup->Loaded();

@@ -48,6 +48,13 @@ enum OwnMessage : int {
     InvalidDateTimeText,        // '%s' is not a valid date and time
     // Printers.
     ScreenPrinterCannotPrint,   // Screen printer does not support printing.
+    // Data pipelines.
+    DataTypeNotSupported,       // DataType not supported by %s
+    FieldNotFound,              // Field "%s" not found in %s
+    DatabaseOpenError,          // Cannot open database "%s". %s
+    DatabaseQueryError,         // Database error: %s
+    DatabaseOptionNeedsFile,    // --db needs the name of an SQLite file
+    DatabaseFileNotFound,       // Database file not found: %s
 };
 
 } // namespace orvane::msg

@@ -10,4 +10,16 @@ int ConvertCommand(const QStringList& args);
 int InfoCommand(const QStringList& args);
 int PrintersCommand(const QStringList& args);
 
+class TComponent;
+class TjxCustomReport;
+
+// "--db FILE.sqlite": removes the option from the arguments and returns the
+// file, or an empty text when absent; raises when the file name is missing.
+QString TakeDatabaseOption(QStringList& args);
+// Gives every pipeline name the report refers to (its own, its detail band's,
+// its groups' and its components') a pipeline on the table of that name in the
+// SQLite file (or the name without its "pl" prefix), owned by the report's
+// owner, and binds the names. Returns the pipelines made.
+int BindDatabase(TjxCustomReport& report, const QString& sqliteFile);
+
 } // namespace orvane
