@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -97,4 +99,31 @@ TEST(CliTemplates, ConvertKeepsTheClosingByteAndDropsTheOffset)
     const QString back = dir.filePath(QStringLiteral("back.txt"));
     ASSERT_EQ(RunCli({"convert", "--to-text", offsetFile, back}).exitCode, 0);
     EXPECT_EQ(Read(back), kTemplate);
+}
+
+TEST(CliTemplates, InfoBindsPipelinesToADatabase)
+{
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("data.sqlite"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("cli.info"));
+        db.setDatabaseName(data);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE customers (id INTEGER, name TEXT, balance REAL)")));
+        for (int i = 1; i <= 3; ++i)
+            ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO customers VALUES (%1, 'c%1', %1.5)").arg(i)));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("cli.info"));
+    QByteArray text = kTemplate;
+    text.replace("  PassSetting = psTwoPass\r\n", "  PassSetting = psTwoPass\r\n  DataPipelineName = 'plCustomers'\r\n");
+    const QString file = dir.filePath(QStringLiteral("invoice.rtm"));
+    Write(file, text);
+
+    const Output r = RunCli({"info", file, "--db", data});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("pipeline plCustomers: 3 record(s)"))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("  name ")));
+    EXPECT_NE(RunCli({"info", file, "--db", dir.filePath(QStringLiteral("missing.sqlite"))}).exitCode, 0);
+    EXPECT_EQ(RunCli({"info", file, "--db"}).exitCode, 1);
 }

@@ -11,6 +11,9 @@
 #include "document/stream_reader.h"
 #include "document/stream_text.h"
 #include "document/stream_writer.h"
+#include "engine/data_pipeline.h"
+#include "engine/field.h"
+#include "engine/pipeline_list.h"
 #include "platform/file_io.h"
 
 #include <QTextStream>
@@ -79,10 +82,31 @@ void PrintSettings(QTextStream& out, TjxCustomReport& report, TComponent* root)
 
 } // namespace
 
-int InfoCommand(const QStringList& args)
+// The pipelines the report can reach, with their fields and record counts.
+void PrintPipelines(QTextStream& out, TjxCustomReport& report)
 {
+    const TjxDataPipelineList list(&report);
+    for (int i = 0; i < list.Count(); ++i) {
+        TjxDataPipeline* pipeline = list.Pipelines(i);
+        pipeline->Open();
+        int records = 0;
+        for (pipeline->First(); !pipeline->Eof(); pipeline->Next())
+            ++records;
+        out << "pipeline " << list.Names(i) << ": " << records << " record(s)\n";
+        for (int f = 0; f < pipeline->FieldCount(); ++f) {
+            TjxField* field = pipeline->Fields(f);
+            out << "  " << field->FieldName() << ' ' << DataTypeName(field->DataType()) << '\n';
+        }
+        pipeline->Close();
+    }
+}
+
+int InfoCommand(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    const QString database = TakeDatabaseOption(args);
     if (args.size() != 1) {
-        std::fputs("usage: orvane-cli info FILE\n", stderr);
+        std::fputs("usage: orvane-cli info FILE [--db FILE.sqlite]\n", stderr);
         return 2;
     }
     QByteArray data = ReadWholeFile(args[0]);
@@ -108,6 +132,10 @@ int InfoCommand(const QStringList& args)
     PrintObject(out, *report, 0);
     PrintSettings(out, *report, &host);
     report->GetChildren([&](TComponent* child) { PrintTree(out, *child, &host, 1); }, &host);
+    if (!database.isEmpty()) {
+        BindDatabase(*report, database);
+        PrintPipelines(out, *report);
+    }
     return 0;
 }
 

@@ -13,7 +13,8 @@ const char kUsage[] =
     "usage:\n"
     "  orvane-cli convert --to-text IN OUT     a component stream or template (either form) to text form\n"
     "  orvane-cli convert --to-binary IN OUT   ... to binary form (templates keep their closing 0 byte)\n"
-    "  orvane-cli info FILE                    a template's report: settings, bands, groups, components\n"
+    "  orvane-cli info FILE [--db DATA.sqlite] a template's report: settings, bands, groups, components;\n"
+    "                                          with --db, its pipelines bound to that file's tables\n"
     "  orvane-cli printers                     the printer list: Default, Screen, then the system's printers\n"
     "  orvane-cli printers [--papers] NAME     one printer: resolution, papers and bins\n";
 
