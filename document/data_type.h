@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <array>
 #include <cstdint>
 
 namespace orvane {
@@ -25,7 +26,7 @@ QString DataTypeName(TjxDataType type);
 // How text is read into values and values are shown as text. The process
 // locale is never consulted; whoever knows the user's preferences injects them.
 // Date and time formats use d, dd, m, mm, yy, yyyy, h, hh, n, nn, s, ss and
-// "AMPM"; "/" and ":" stand for the separators.
+// "AMPM"; "/" and ":" stand for the separators. The defaults are en-US.
 struct TValueFormatSettings {
     QChar decimalSeparator = u'.';
     QChar thousandSeparator = u',';
@@ -35,6 +36,32 @@ struct TValueFormatSettings {
     QString longTimeFormat = QStringLiteral("h:nn:ss AMPM");
     QString timeAMString = QStringLiteral("AM");
     QString timePMString = QStringLiteral("PM");
+    // Display formats (components/display_format.h) also use these.
+    QString longDateFormat = QStringLiteral("dddd, mmmm d, yyyy");
+    QString shortTimeFormat = QStringLiteral("h:nn AMPM");
+    QString currencyString = QStringLiteral("$");
+    // Placement of currency string and sign: 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $";
+    // negative 0 "($1)" to 15 "(1 $)" in the platform's order.
+    uint8_t currencyFormat = 0;
+    uint8_t negativeCurrencyFormat = 0;
+    uint8_t currencyDecimals = 2;
+    // January first; Sunday first.
+    std::array<QString, 12> shortMonthNames = {
+        QStringLiteral("Jan"), QStringLiteral("Feb"), QStringLiteral("Mar"), QStringLiteral("Apr"),
+        QStringLiteral("May"), QStringLiteral("Jun"), QStringLiteral("Jul"), QStringLiteral("Aug"),
+        QStringLiteral("Sep"), QStringLiteral("Oct"), QStringLiteral("Nov"), QStringLiteral("Dec")};
+    std::array<QString, 12> longMonthNames = {
+        QStringLiteral("January"), QStringLiteral("February"), QStringLiteral("March"), QStringLiteral("April"),
+        QStringLiteral("May"), QStringLiteral("June"), QStringLiteral("July"), QStringLiteral("August"),
+        QStringLiteral("September"), QStringLiteral("October"), QStringLiteral("November"),
+        QStringLiteral("December")};
+    std::array<QString, 7> shortDayNames = {QStringLiteral("Sun"), QStringLiteral("Mon"), QStringLiteral("Tue"),
+                                            QStringLiteral("Wed"), QStringLiteral("Thu"), QStringLiteral("Fri"),
+                                            QStringLiteral("Sat")};
+    std::array<QString, 7> longDayNames = {QStringLiteral("Sunday"), QStringLiteral("Monday"),
+                                           QStringLiteral("Tuesday"), QStringLiteral("Wednesday"),
+                                           QStringLiteral("Thursday"), QStringLiteral("Friday"),
+                                           QStringLiteral("Saturday")};
 };
 
 TValueFormatSettings ValueFormatSettings();
