@@ -5,6 +5,7 @@
 // process locale is never consulted.
 
 #include "document/data_type.h"
+#include "document/date_time_format.h"
 #include "document/var_value.h"
 
 #include <QString>
@@ -25,11 +26,6 @@ QString FormatDisplayValue(const TVarValue& value, TjxDataType dataType, const Q
 // on a field that is not textual. Text such as "0" never counts as zero.
 bool IsZeroValue(const TVarValue& value, TjxDataType dataType);
 
-// Date-time format strings: c, d to dddddd, m to mmmm, yy, yyyy, h, hh, n, nn,
-// s, ss, z, zzz, t, tt, am/pm, a/p, ampm, "/" and ":" for the separators,
-// quoted text. An "m" right after an "h" means minutes. Dates outside the
-// years 1 to 9999 give empty text.
-QString FormatDateTimePattern(QStringView format, double value, const TValueFormatSettings& settings);
 
 // Numeric format strings: "0" and "#" digit placeholders, "." decimal point,
 // "," thousands separators, "E+"/"E-" exponents, quoted text, and up to three

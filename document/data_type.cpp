@@ -1,5 +1,7 @@
 #include "document/data_type.h"
 
+#include "document/date_time_format.h"
+
 #include "document/errors.h"
 #include "document/message_ids.h"
 #include "document/messages.h"
@@ -520,11 +522,6 @@ QString FloatToTextPrecision(double value, int precision, const TValueFormatSett
     return out;
 }
 
-QString TwoDigits(int v)
-{
-    return QString::number(v).rightJustified(2, u'0');
-}
-
 } // namespace
 
 QString FloatToText(double value, const TValueFormatSettings& fs)
@@ -549,69 +546,16 @@ QString CurrencyToText(int64_t scaled, const TValueFormatSettings& fs)
     return out;
 }
 
-QString FormatDateTimeText(QStringView format, double value, const TValueFormatSettings& fs)
-{
-    int year, month, day, hour, minute, second, msec;
-    DecodeDateTime(value, year, month, day, hour, minute, second, msec);
-    const bool twelveHour = format.contains(u"ampm", Qt::CaseInsensitive);
-    QString out;
-    qsizetype i = 0;
-    auto run = [&](QChar c) {
-        qsizetype n = 0;
-        while (i + n < format.size() && format[i + n].toLower() == c)
-            ++n;
-        return n;
-    };
-    while (i < format.size()) {
-        const QChar c = format[i];
-        const QChar lower = c.toLower();
-        if (c == u'\'' || c == u'"') {
-            const qsizetype close = format.indexOf(c, i + 1);
-            const qsizetype stop = close < 0 ? format.size() : close;
-            out += format.mid(i + 1, stop - i - 1);
-            i = stop + 1;
-        } else if (format.mid(i).startsWith(u"ampm", Qt::CaseInsensitive)) {
-            out += hour < 12 ? fs.timeAMString : fs.timePMString;
-            i += 4;
-        } else if (lower == u'y') {
-            const qsizetype n = run(u'y');
-            out += n <= 2 ? TwoDigits(year % 100) : QString::number(year).rightJustified(4, u'0');
-            i += n;
-        } else if (lower == u'm' || lower == u'd' || lower == u'h' || lower == u'n' || lower == u's') {
-            const qsizetype n = run(lower);
-            int v = 0;
-            switch (lower.unicode()) {
-            case u'm': v = month; break;
-            case u'd': v = day; break;
-            case u'h': v = twelveHour ? (hour % 12 == 0 ? 12 : hour % 12) : hour; break;
-            case u'n': v = minute; break;
-            default: v = second; break;
-            }
-            out += n >= 2 ? TwoDigits(v) : QString::number(v);
-            i += n;
-        } else if (c == u'/') {
-            out += fs.dateSeparator;
-            ++i;
-        } else if (c == u':') {
-            out += fs.timeSeparator;
-            ++i;
-        } else {
-            out += c;
-            ++i;
-        }
-    }
-    return out;
-}
 
 QString DateTimeToText(double value, const TValueFormatSettings& fs)
 {
     const double whole = std::trunc(value);
     const bool hasTime = value != whole;
     if (whole == 0 && hasTime)
-        return FormatDateTimeText(fs.longTimeFormat, value, fs);
+        return FormatDateTimePattern(fs.longTimeFormat, value, fs);
     if (!hasTime)
-        return FormatDateTimeText(fs.shortDateFormat, value, fs);
-    return FormatDateTimeText(fs.shortDateFormat, value, fs) + u' ' + FormatDateTimeText(fs.longTimeFormat, value, fs);
+        return FormatDateTimePattern(fs.shortDateFormat, value, fs);
+    return FormatDateTimePattern(fs.shortDateFormat, value, fs) + u' ' + FormatDateTimePattern(fs.longTimeFormat, value, fs);
 }
 
 // ---- variants -----------------------------------------------------------------

@@ -90,7 +90,6 @@ double TextToDateTime(QStringView text, const TValueFormatSettings& fs);
 // and long time formats (the date alone at midnight, the time alone on day 0).
 QString FloatToText(double value, const TValueFormatSettings& fs);
 QString CurrencyToText(int64_t scaled, const TValueFormatSettings& fs);
-QString FormatDateTimeText(QStringView format, double value, const TValueFormatSettings& fs);
 QString DateTimeToText(double value, const TValueFormatSettings& fs);
 
 // Variant values of the other kinds.
