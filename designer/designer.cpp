@@ -2,6 +2,7 @@
 
 #include "document/class_registry.h"
 #include "document/report.h"
+#include "document/resource_manager.h"
 
 namespace orvane {
 
@@ -178,6 +179,16 @@ void TjxDesigner::Loaded()
     TjxEventParams none;
     m_onCreate(this, none);
 }
+
+namespace {
+
+// The designer's texts come from its own language modules ("lxIDE").
+struct TDesignerModule {
+    TDesignerModule() { TjxResourceManager::Instance().AddModule(QString(kIdeModuleName)); }
+    ~TDesignerModule() { TjxResourceManager::Instance().RemoveModule(QString(kIdeModuleName)); }
+} s_designerModule;
+
+} // namespace
 
 ORVANE_REGISTER_CLASS(TjxBasicDataSettings);
 ORVANE_REGISTER_CLASS(TjxDataSettings);
