@@ -16,6 +16,29 @@ float WeightOfPenWidth(int width)
 
 } // namespace
 
+int LineThickness(float weight)
+{
+    const int t = UnitsToThousandths(weight / 72.0f, utInches, axVertical);
+    return t < 1 ? 1 : t;
+}
+
+std::vector<TjxRect> LineStrips(const TjxRect& rect, TjxLinePositionType position, TjxLineStyleType style,
+                                float weight)
+{
+    const int t = LineThickness(weight);
+    std::vector<TjxRect> strips;
+    for (int pass = 0; pass < (style == lsDouble ? 2 : 1); ++pass) {
+        const int g = pass * 2 * t;
+        switch (position) {
+        case lpTop: strips.push_back({rect.left, rect.top + g, rect.right, rect.top + g + t}); break;
+        case lpBottom: strips.push_back({rect.left, rect.bottom - g - t, rect.right, rect.bottom - g}); break;
+        case lpLeft: strips.push_back({rect.left + g, rect.top, rect.left + g + t, rect.bottom}); break;
+        case lpRight: strips.push_back({rect.right - g - t, rect.top, rect.right - g, rect.bottom}); break;
+        }
+    }
+    return strips;
+}
+
 const TTypeInfo& LinePositionTypeType()
 {
     static const TTypeInfo& t = EnumType("TjxLinePositionType", {"lpTop", "lpBottom", "lpLeft", "lpRight"});

@@ -4,12 +4,21 @@
 
 #include "components/shape.h"
 
+#include <vector>
+
 namespace orvane {
 
 enum TjxLinePositionType : uint8_t { lpTop, lpBottom, lpLeft, lpRight };
 enum TjxLineStyleType : uint8_t { lsSingle, lsDouble };
 const TTypeInfo& LinePositionTypeType();
 const TTypeInfo& LineStyleTypeType();
+
+// A line's thickness in thousandths of a millimetre: Weight points, at least 1.
+int LineThickness(float weight);
+// The strips a line fills along one edge of its rectangle, in thousandths of a
+// millimetre: one, or for a double line a second one two thicknesses further in.
+std::vector<TjxRect> LineStrips(const TjxRect& rect, TjxLinePositionType position, TjxLineStyleType style,
+                                float weight);
 
 class TjxLine : public TjxCustomGraphic {
     ORVANE_CLASS(TjxLine, TjxCustomGraphic)
@@ -30,6 +39,12 @@ public:
     QString DesignEditProperty() const override { return QStringLiteral("Position"); }
     void ConvertVersion(int version) override;
     void Loaded() override;
+
+    // The strips in the rectangle a band print gave the line.
+    std::vector<TjxRect> PrintStrips(const TjxRect& printRect) const
+    {
+        return LineStrips(printRect, m_position, m_style, m_weight);
+    }
 
 protected:
     void GraphicChanged() override;

@@ -3,6 +3,8 @@
 #include "document/class_registry.h"
 #include "document/component_registry.h"
 
+#include <algorithm>
+
 namespace orvane {
 
 // ---- TjxCustomGraphic ----
@@ -160,6 +162,53 @@ void TjxShape::GraphicChanged()
     TjxCustomGraphic::GraphicChanged();
     if (!IsReadingOrLoading())
         SetTransparent(Brush()->Style() == bsClear);
+}
+
+TjxShapeGeometry ShapeGeometry(TShapeType shape, int penWidth, int widthPx, int heightPx, int originLeft,
+                               int originTop)
+{
+    const int q = penWidth / 2;
+    int left = q, top = q, right = widthPx - q, bottom = heightPx - q;
+    const int m = std::min(widthPx, heightPx);
+    if (shape == stSquare || shape == stRoundSquare || shape == stCircle) {
+        const int dx = (widthPx - m) / 2;
+        const int dy = (heightPx - m) / 2;
+        left += dx;
+        top += dy;
+        right -= dx;
+        bottom -= dy;
+    }
+    // A pen wider than the shape leaves nothing to fill rather than a figure turned inside out.
+    right = std::max(right, left);
+    bottom = std::max(bottom, top);
+    const auto th = [](int px) { return UnitsToThousandths(float(px), utScreenPixels, axVertical); };
+    TjxShapeGeometry g;
+    g.left = th(left) + originLeft;
+    g.top = th(top) + originTop;
+    g.width = th(right) + originLeft - g.left;
+    g.height = th(bottom) + originTop - g.top;
+    g.cornerRound = th(m / 4);
+    switch (shape) {
+    case stSquare: g.shapeType = stRectangle; break;
+    case stRoundSquare: g.shapeType = stRoundRect; break;
+    case stCircle: g.shapeType = stEllipse; break;
+    default: g.shapeType = shape; break;
+    }
+    return g;
+}
+
+TjxShapeGeometry TjxShape::PrintGeometry(const TjxRect& printRect) const
+{
+    const int w = UnitsToScreenPixels(float(printRect.Width()), utMMThousandths, axHorizontal);
+    const int h = UnitsToScreenPixels(float(printRect.Height()), utMMThousandths, axVertical);
+    return ShapeGeometry(m_shape, Pen()->Width(), w, h, printRect.left, printRect.top);
+}
+
+TjxShapeGeometry TjxShape::DesignGeometry() const
+{
+    const int w = UnitsToScreenPixels(float(mmWidth()), utMMThousandths, axHorizontal);
+    const int h = UnitsToScreenPixels(float(mmHeight()), utMMThousandths, axVertical);
+    return ShapeGeometry(m_shape, Pen()->Width(), w, h, 0, 0);
 }
 
 namespace {

@@ -37,6 +37,20 @@ private:
 enum TShapeType : uint8_t { stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle };
 const TTypeInfo& ShapeTypeType();
 
+// Where a shape's figure lies, in thousandths of a millimetre on the page.
+struct TjxShapeGeometry {
+    int left = 0, top = 0, width = 0, height = 0;
+    int cornerRound = 0;                 // both radii
+    TShapeType shapeType = stRectangle;  // square forms become their general forms
+    bool operator==(const TjxShapeGeometry&) const = default;
+};
+
+// The figure of a shape widthPx x heightPx screen pixels drawn with a pen
+// penWidth pixels wide, placed at (originLeft, originTop). The pen's stroke
+// stays inside the rectangle; square forms are centred on the shorter side.
+TjxShapeGeometry ShapeGeometry(TShapeType shape, int penWidth, int widthPx, int heightPx, int originLeft,
+                               int originTop);
+
 class TjxShape : public TjxCustomGraphic {
     ORVANE_CLASS(TjxShape, TjxCustomGraphic)
 public:
@@ -47,6 +61,11 @@ public:
 
     QString DesignEditProperty() const override { return QStringLiteral("Shape"); }
     void Loaded() override;
+
+    // The figure in the rectangle a band print gave the shape.
+    TjxShapeGeometry PrintGeometry(const TjxRect& printRect) const;
+    // The figure at the shape's own size, at (0, 0), as the designer shows it.
+    TjxShapeGeometry DesignGeometry() const;
 
 protected:
     void GraphicChanged() override;
