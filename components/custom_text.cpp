@@ -1,5 +1,6 @@
 #include "components/custom_text.h"
 
+#include "document/method.h"
 #include "document/stream_reader.h"
 #include "document/stream_writer.h"
 
@@ -77,6 +78,9 @@ void TjxCustomText::FontChanged()
 
 void TjxCustomText::SetCharWrap(bool value)
 {
+    // The layout of a running report must not change under it.
+    if (m_printing)
+        return;
     if (Change(m_charWrap, value, "CharWrap", true) && !IsReadingOrLoading())
         AdjustBounds();
 }
@@ -109,6 +113,109 @@ void TjxCustomText::SetSaveOrder(int value)
     // The order is a 16-bit number in the band's list of saved components.
     value = std::clamp(value, int(std::numeric_limits<int16_t>::min()), int(std::numeric_limits<int16_t>::max()));
     Change(m_saveOrder, int16_t(value), "SaveOrder");
+}
+
+QString TjxCustomText::GetText()
+{
+    QString text = FormattedText();
+    if (IsReadingOrLoading() || (IsDesigning() && !m_printing))
+        return text;
+    TjxEventParams params{{QStringLiteral("Text"), text, true}};
+    m_onGetText(this, params);
+    SendEventNotify(ciTextGetText, &params);
+    return params.Value(u"Text").toString();
+}
+
+QStringList TjxCustomText::WrappedText(const TjxRect& rect, TjxCustomPrinter* printer)
+{
+    QStringList lines;
+    int position = 0;
+    WrapText(GetText(), rect, lines, position, printer, {}, 0, m_charWrap, *Font(), AutoSize(), TextAlignment(),
+             TextMeasurer());
+    return lines;
+}
+
+void TjxCustomText::MeasureText(const QString& text, double& width, double& height)
+{
+    // Unwrapped text breaks only at its line breaks: a box too wide to wrap anything.
+    constexpr int kUnbounded = 1 << 29;
+    const TjxRect rect{0, 0, WordWrap() ? mmWidth() : kUnbounded, kUnbounded};
+    QStringList lines;
+    int position = 0;
+    const TTextMeasurer& measurer = TextMeasurer();
+    const TjxWrapMetrics metrics =
+        WrapText(text, rect, lines, position, nullptr, {}, 0, m_charWrap, *Font(), false, TextAlignment(), measurer);
+    width = metrics.widestLine;
+    // An empty text is still one line high.
+    const int lineCount = std::max<int>(1, int(lines.size()));
+    height = UnitsToThousandths(float(lineCount * measurer.LineHeight(*Font(), kScreenPixelsPerInch)),
+                                utScreenPixels, axVertical);
+}
+
+void TjxCustomText::AdjustRotatedBounds(const QString& text)
+{
+    const TjxRect box{mmLeft(), mmTop(), mmLeft() + mmWidth(), mmTop() + mmHeight()};
+    const TjxRotatedText rotated =
+        SizeRotatedText(text, box, *Border(), TextAlignment(), AutoSize(), m_angle, *Font(), TextMeasurer());
+    if (AutoSize() && !(rotated.box == box))
+        SetBounds(rotated.box.left, rotated.box.top, rotated.box.Height(), rotated.box.Width());
+    SetRotatedOrigin(rotated.originLeft, rotated.originTop);
+}
+
+void TjxCustomText::AdjustBounds()
+{
+    TjxCustomComponent::AdjustBounds();
+    if (IsDesigning())
+        SizeToText();
+}
+
+void TjxCustomText::SizeToText()
+{
+    if (IsReadingOrLoading())
+        return;
+    const QString text = Caption();
+    if (m_angle != 0) {
+        AdjustRotatedBounds(text);
+        return;
+    }
+    if (m_printing || (!AutoSize() && WordWrap()))
+        return;
+
+    double measuredWidth = 0, measuredHeight = 0;
+    MeasureText(text, measuredWidth, measuredHeight);
+    const TjxBorder& border = *Border();
+    const int b = border.Visible() ? UnitsToThousandths(border.Weight() * kScreenPixelsPerInch / 72.0f, utScreenPixels)
+                                   : 0;
+
+    if (!AutoSize()) {
+        const int height = border.Visible() ? mmHeight() : int(measuredHeight);
+        SetBounds(mmLeft(), mmTop(), height, mmWidth());
+        return;
+    }
+
+    const int lines = [&](TjxBorderPosition a, TjxBorderPosition c) {
+        return (border.HasPosition(a) ? 1 : 0) + (border.HasPosition(c) ? 1 : 0);
+    }(bpTop, bpBottom);
+    const int columns = (border.HasPosition(bpLeft) ? 1 : 0) + (border.HasPosition(bpRight) ? 1 : 0);
+    const int height = int(measuredHeight) + lines * b;
+    const int width = int(measuredWidth) + columns * b;
+
+    // A border line added or removed would otherwise move a right-aligned box left.
+    const bool bordersChanged = border.BorderPositions() != m_sizedBorderPositions;
+    m_sizedBorderPositions = border.BorderPositions();
+    int left = mmLeft();
+    switch (Alignment()) {
+    case taLeftJustify:
+        break;
+    case taRightJustify:
+        if (!bordersChanged)
+            left = mmLeft() + (mmWidth() - width);
+        break;
+    case taCenter:
+        left = mmLeft() + (mmWidth() - width) / 2;
+        break;
+    }
+    SetBounds(left, mmTop(), height, width);
 }
 
 } // namespace orvane

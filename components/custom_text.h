@@ -4,6 +4,7 @@
 // inside words, and the settings of report-emulation text files.
 
 #include "components/component.h"
+#include "components/text_layout.h"
 
 namespace orvane {
 
@@ -42,7 +43,34 @@ public:
     void SetWordWrap(bool value) override;
     void FontChanged() override;
 
+    // The text to print: the formatted text, then OnGetText and its event
+    // (not while reading, nor in the designer unless printing).
+    QString GetText();
+    // The text before OnGetText: the caption here, the field value for data-aware classes.
+    virtual QString FormattedText() { return Caption(); }
+    // The lines of the text inside `rect` from its start, wrapped at words
+    // (and inside words with CharWrap), as a wrapped component prints them.
+    QStringList WrappedText(const TjxRect& rect, TjxCustomPrinter* printer = nullptr);
+
+    // Set by the engine while the report generates: sizes stay, events fire.
+    bool IsPrinting() const { return m_printing; }
+    void SetPrinting(bool value) { m_printing = value; }
+    // Fonts are measured with this measurer; none means the real fonts.
+    const TTextMeasurer& TextMeasurer() const { return m_measurer ? *m_measurer : DefaultTextMeasurer(); }
+    void SetTextMeasurer(const TTextMeasurer* measurer) { m_measurer = measurer; }
+
+    // Sizes the component to its text (AutoSize) at the screen's resolution,
+    // keeping the edge its alignment anchors; rotated text by its extents and
+    // its origin. Setters size only in the designer: a program that builds a
+    // report keeps the bounds it gives, and calls SizeToText when it wants sizing.
+    void AdjustBounds() override;
+    void SizeToText();
+
 private:
+    // The text as one block at the screen's resolution: widest line and total height, in pixels.
+    void MeasureText(const QString& text, double& width, double& height);
+    void AdjustRotatedBounds(const QString& text);
+
     int m_angle = 0;
     bool m_charWrap = false;
     QString m_displayFormat;
@@ -53,6 +81,10 @@ private:
     int m_saveLength = 0;
     TMethod m_onGetText;
     QString m_legacySaveHandlerName;
+    bool m_printing = false;
+    const TTextMeasurer* m_measurer = nullptr;
+    // The border lines at the last sizing: adding or removing one does not move a right-aligned text.
+    TjxBorderPositions m_sizedBorderPositions = 0;
 };
 
 } // namespace orvane

@@ -42,6 +42,9 @@ TjxCustomMemo::~TjxCustomMemo()
 
 void TjxCustomMemo::SetCharWrap(bool value)
 {
+    // The layout of a running report must not change under it.
+    if (m_printing)
+        return;
     Change(m_charWrap, value, "CharWrap", true);
 }
 
@@ -52,7 +55,7 @@ void TjxCustomMemo::SetmmLeading(int value)
 
 void TjxCustomMemo::LinesChanged()
 {
-    if (IsReadingOrLoading())
+    if (IsReadingOrLoading() || m_quietLines)
         return;
     AfterChange(true);
 }
@@ -96,6 +99,68 @@ void TjxCustomMemo::ConvertVersion(int version)
     // Leading was once kept in screen pixels.
     if (version < 3000)
         m_mmLeading = UnitsToThousandths(float(m_mmLeading), utScreenPixels, axVertical);
+}
+
+QString TjxCustomMemo::GetText()
+{
+    return m_lines->Lines().join(TjxTextMarkup::LineBreak);
+}
+
+void TjxCustomMemo::SetLinesQuietly(const QStringList& lines)
+{
+    m_quietLines = true;
+    m_lines->SetLines(lines);
+    m_quietLines = false;
+}
+
+TjxMemoTextStyle TjxCustomMemo::TextStyle(TjxCustomPrinter* printer) const
+{
+    TjxMemoTextStyle style;
+    style.font = Font();
+    style.alignment = TextAlignment();
+    style.charWrap = m_charWrap;
+    style.leading = m_mmLeading;
+    style.tabStops = m_tabStopPositions->Lines();
+    style.printer = printer;
+    return style;
+}
+
+void TjxCustomMemo::ComputeMemoContent(const TjxRect& printRect, bool stretching, bool canMoveWhole,
+                                       TjxCustomPrinter* printer)
+{
+    const QString text = GetText();
+    TjxMemoContinuation& c = m_continuation;
+    if (!stretching) {
+        const TjxRect designed{printRect.left, printRect.top, printRect.left + mmWidth(), printRect.top + mmHeight()};
+        const TjxMemoPage page = LayoutMemoPage(text, designed, 0, TextStyle(printer), TextMeasurer());
+        c.charPos = 0;
+        c.printLines = page.lines;
+        c.drawHeight = mmHeight();
+        c.overFlow = false;
+        return;
+    }
+
+    const int before = c.charPos;
+    const TjxMemoPage page = LayoutMemoPage(text, printRect, before, TextStyle(printer), TextMeasurer());
+    c.printLines = page.lines;
+    if (page.complete) {
+        c.overFlow = false;
+        if (!page.lines.isEmpty())
+            c.drawHeight = page.drawHeight;
+        c.charPos = 0;
+        c.keepTogetherMoved = false;
+        return;
+    }
+    c.charPos = page.nextPosition;
+    c.overFlow = true;
+    c.drawHeight = page.drawHeight;
+    // A memo kept together starts on the next page rather than splitting, once.
+    if (KeepTogether() && canMoveWhole && before == 0 && !c.keepTogetherMoved) {
+        c.drawHeight = 0;
+        c.keepTogetherMoved = true;
+        c.charPos = before;
+        c.printLines.clear();
+    }
 }
 
 // ---- TjxMemo ----

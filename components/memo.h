@@ -3,9 +3,20 @@
 // Multi-line text that may stretch across pages.
 
 #include "components/stretchable.h"
+#include "components/text_production.h"
 #include "document/strings.h"
 
 namespace orvane {
+
+// Where a memo stands in its text while a report generates; the page cache
+// keeps a copy per page.
+struct TjxMemoContinuation {
+    int charPos = 0;                // where the next page continues; 0 at the start
+    bool overFlow = false;          // text is left for the next page
+    bool keepTogetherMoved = false; // the whole memo was moved to a new page once
+    QStringList printLines;         // the lines of the current page
+    int drawHeight = 0;             // thousandths of mm
+};
 
 class TjxCustomMemo : public TjxStretchable {
     ORVANE_CLASS(TjxCustomMemo, TjxStretchable)
@@ -31,8 +42,39 @@ public:
     bool CanFullJustify() const override { return true; }
     void ConvertVersion(int version) override;
 
+    // The lines joined with line breaks.
+    virtual QString GetText();
+    // Set by the engine while the report generates.
+    bool IsPrinting() const { return m_printing; }
+    void SetPrinting(bool value) { m_printing = value; }
+    const TTextMeasurer& TextMeasurer() const { return m_measurer ? *m_measurer : DefaultTextMeasurer(); }
+    void SetTextMeasurer(const TTextMeasurer* measurer) { m_measurer = measurer; }
+    TjxMemoTextStyle TextStyle(TjxCustomPrinter* printer = nullptr) const;
+
+    const TjxMemoContinuation& Continuation() const { return m_continuation; }
+    void SetContinuation(const TjxMemoContinuation& value) { m_continuation = value; }
+    // At report start.
+    void ResetContinuation() { m_continuation = {}; }
+    // Lays out this page's part of the text in `printRect` (its bottom the
+    // page limit). A stretching memo in a band of dynamic height continues
+    // from CharPos and may overflow; `canMoveWhole` says that the engine would
+    // move a KeepTogether memo that does not fit to the next page whole.
+    // Otherwise the text is laid out from its start in the designed height
+    // and what does not fit is dropped.
+    void ComputeMemoContent(const TjxRect& printRect, bool stretching, bool canMoveWhole,
+                            TjxCustomPrinter* printer = nullptr);
+
+protected:
+    // Lines changed by the component itself, not by the user.
+    void SetLinesQuietly(const QStringList& lines);
+
 private:
     void LinesChanged();
+
+    bool m_printing = false;
+    bool m_quietLines = false;
+    const TTextMeasurer* m_measurer = nullptr;
+    TjxMemoContinuation m_continuation;
 
     bool m_charWrap = false;
     int m_mmLeading = 0;

@@ -1,0 +1,130 @@
+#include "components/db_memo.h"
+
+#include "document/class_registry.h"
+#include "document/component_registry.h"
+#include "document/method.h"
+#include "engine/data_pipeline.h"
+
+#include <exception>
+
+namespace orvane {
+
+const TClassInfo& TjxDBMemo::StaticClass()
+{
+    using T = TjxDBMemo;
+    using P = TjxPublish<T>;
+    static const TClassInfo info = [] {
+        TClassBuilder<T> b("TjxDBMemo", &TjxCustomMemo::StaticClass());
+        b.Creatable();
+        P::Anchors(b);
+        b.Prop("AutoDisplay", BooleanType(), &T::AutoDisplay, &T::SetAutoDisplay).Default(1);
+        P::Border(b);
+        b.Prop("BottomOffset", FloatType(), &T::BottomOffset, &T::SetBottomOffset).NeverStored();
+        // Stored whatever its value, as for memos.
+        b.Prop("CharWrap", BooleanType(), &T::CharWrap, &T::SetCharWrap).NoDefault();
+        P::Color(b);
+        b.Prop("DataField", StringType(), &T::DataField, &T::SetDataField);
+        b.Prop("DataPipeline", ClassType(), &T::DataPipeline, &T::SetDataPipeline);
+        P::Font(b);
+        b.Prop("Leading", FloatType(), &T::Leading, &T::SetLeading).NeverStored();
+        P::OnDrawCommandClick(b);
+        P::OnDrawCommandCreate(b);
+        b.Prop("OnGetMemo", MethodType(), &T::OnGetMemo, &T::SetOnGetMemo);
+        b.Prop("OverFlowOffset", FloatType(), &T::OverFlowOffset, &T::SetOverFlowOffset).NeverStored();
+        b.Prop("ParentDataPipeline", BooleanType(), &T::ParentDataPipeline, &T::SetParentDataPipeline).Default(1);
+        P::ReprintOnOverFlow(b);
+        b.Prop("ShiftRelativeTo", ClassType(), &T::ShiftRelativeTo, &T::SetShiftRelativeTo);
+        b.Prop("Stretch", BooleanType(), &T::Stretch, &T::SetStretch).Default(0);
+        b.Prop("SuppressRepeatedValues", BooleanType(), &T::SuppressRepeatedValues, &T::SetSuppressRepeatedValues)
+            .Default(0);
+        b.Prop("TabStopPositions", ClassType(), &T::TabStopPositions, &T::SetTabStopPositions);
+        P::TextAlignment(b);
+        P::Transparent(b);
+        P::Visible(b);
+        return b.Build();
+    }();
+    return info;
+}
+
+TjxDBMemo::TjxDBMemo(TComponent* owner) : TjxCustomMemo(owner) {}
+
+void TjxDBMemo::SetAutoDisplay(bool value)
+{
+    Change(m_autoDisplay, value, "AutoDisplay");
+}
+
+void TjxDBMemo::SetSuppressRepeatedValues(bool value)
+{
+    Change(m_suppressRepeatedValues, value, "SuppressRepeatedValues");
+}
+
+void TjxDBMemo::SetDataField(const QString& value)
+{
+    const QString old = DataField();
+    TjxCustomMemo::SetDataField(value);
+    if (DataField() != old && !IsReadingOrLoading())
+        RefreshLines();
+}
+
+QString TjxDBMemo::GetText()
+{
+    RefreshLines();
+    return TjxCustomMemo::GetText();
+}
+
+void TjxDBMemo::RefreshLines()
+{
+    if (IsReadingOrLoading())
+        return;
+    const bool handled = m_onGetMemo.IsAssigned() || HasEventListener(ciDataMemoGetMemo);
+    if (!m_autoDisplay && !handled)
+        return;
+    SetLinesQuietly({});
+    if (handled && IsPrinting()) {
+        TjxEventParams params{{QStringLiteral("Lines"), QVariant::fromValue<TPersistent*>(Lines()), false}};
+        m_onGetMemo(this, params);
+        SendEventNotify(ciDataMemoGetMemo, &params);
+        return;
+    }
+    TjxDataPipeline* pipeline = AvailableDataPipeline(*this, IsPrinting());
+    if (!pipeline)
+        return;
+    QString text;
+    try {
+        text = pipeline->GetFieldAsString(DataField());
+    } catch (const std::exception&) {
+        // A value that cannot be read leaves the memo empty; the report goes on.
+        return;
+    }
+    TStrings lines;
+    lines.SetText(text);
+    SetLinesQuietly(lines.Lines());
+}
+
+void TjxDBMemo::Notify(TjxCommunicator* sender, int operation)
+{
+    const bool fromPipeline = sender && sender == DataPipeline();
+    TjxCustomMemo::Notify(sender, operation);
+    if (fromPipeline && IsDesigning() && operation == ntDataChanged)
+        RefreshLines();
+}
+
+namespace {
+
+struct TDBMemoRegistrar {
+    TDBMemoRegistrar() { RegisterComponent(TjxDBMemo::StaticClass(), QStringLiteral("Data Components"), 1, 166); }
+    ~TDBMemoRegistrar()
+    {
+        try {
+            UnregisterComponent(TjxDBMemo::StaticClass());
+        } catch (...) {
+            // The registry was shut down first; nothing is left to remove.
+        }
+    }
+} s_dbMemoRegistrar;
+
+} // namespace
+
+ORVANE_REGISTER_CLASS(TjxDBMemo);
+
+} // namespace orvane

@@ -1,0 +1,183 @@
+#include "components/db_text.h"
+
+#include "components/display_format.h"
+#include "document/class_registry.h"
+#include "document/component_registry.h"
+#include "document/errors.h"
+#include "document/group.h"
+#include "document/method.h"
+#include "engine/data_pipeline.h"
+
+#include <exception>
+
+namespace orvane {
+
+QString FormatFieldText(const TVarValue& value, TjxDataType dataType, const QString& displayFormat,
+                        bool blankWhenZero)
+{
+    const bool isNull = value.kind == TVarValue::vtNull || value.kind == TVarValue::vtUnassigned;
+    // Text such as "0" is never a zero: only numbers and dates are.
+    if (blankWhenZero && !isNull && IsZeroValue(value, dtInteger))
+        return {};
+    if ((value.kind == TVarValue::vtWideString || value.kind == TVarValue::vtString) && value.text.isEmpty())
+        return {};
+    if (isNull && (dataType == dtDate || dataType == dtDateTime))
+        return {};
+    try {
+        return FormatDisplayValue(value, dataType, displayFormat);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+const TClassInfo& TjxDBText::StaticClass()
+{
+    using T = TjxDBText;
+    using P = TjxPublish<T>;
+    static const TClassInfo info = [] {
+        TClassBuilder<T> b("TjxDBText", &TjxCustomText::StaticClass());
+        b.Creatable();
+        P::Anchors(b);
+        P::AutoSize(b, false);
+        b.Prop("BlankWhenZero", BooleanType(), &T::BlankWhenZero, &T::SetBlankWhenZero).Default(0);
+        P::Border(b);
+        P::Color(b);
+        b.Prop("DataField", StringType(), &T::DataField, &T::SetDataField);
+        b.Prop("DataPipeline", ClassType(), &T::DataPipeline, &T::SetDataPipeline);
+        b.Prop("DisplayFormat", StringType(), &T::DisplayFormat, &T::SetDisplayFormat);
+        P::Font(b);
+        P::OnDrawCommandClick(b);
+        P::OnDrawCommandCreate(b);
+        b.Prop("OnFormat", MethodType(), &T::OnFormat, &T::SetOnFormat);
+        b.Prop("ParentDataPipeline", BooleanType(), &T::ParentDataPipeline, &T::SetParentDataPipeline).Default(1);
+        b.Prop("ReprintOnSubsequent", BooleanType(), &T::ReprintOnSubsequent, &T::SetReprintOnSubsequent)
+            .Default(0);
+        b.Prop("ResetGroup", ClassType(), &T::ResetGroup, &T::SetResetGroup);
+        b.Prop("SuppressRepeatedValues", BooleanType(), &T::SuppressRepeatedValues, &T::SetSuppressRepeatedValues)
+            .Default(0);
+        P::TextAlignment(b);
+        P::Transparent(b);
+        P::Visible(b);
+        P::WordWrap(b);
+        return b.Build();
+    }();
+    return info;
+}
+
+TjxDBText::TjxDBText(TComponent* owner) : TjxCustomText(owner)
+{
+    SetInitialAutoSize(false);
+}
+
+void TjxDBText::SetBlankWhenZero(bool value)
+{
+    Change(m_blankWhenZero, value, "BlankWhenZero");
+}
+
+void TjxDBText::SetReprintOnSubsequent(bool value)
+{
+    Change(m_reprintOnSubsequent, value, "ReprintOnSubsequent");
+}
+
+void TjxDBText::SetSuppressRepeatedValues(bool value)
+{
+    Change(m_suppressRepeatedValues, value, "SuppressRepeatedValues");
+}
+
+QString TjxDBText::FormattedText()
+{
+    TjxDataPipeline* pipeline = AvailableDataPipeline(*this, IsPrinting());
+    if (!pipeline)
+        return FieldPlaceholderText(*this, IsPrinting());
+
+    TjxDataType dataType = dtString;
+    try {
+        dataType = pipeline->GetFieldDataType(DataField());
+    } catch (const std::exception&) {
+        dataType = dtString;
+    }
+    TVarValue value;
+    try {
+        value = pipeline->GetFieldValue(DataField());
+    } catch (const std::exception&) {
+        // A record that cannot be read prints nothing; the report goes on.
+        return {};
+    }
+    const bool formatHandler = m_onFormat.IsAssigned();
+    QString text = FormatFieldText(value, dataType, formatHandler ? QString() : DisplayFormat(), m_blankWhenZero);
+    if (formatHandler) {
+        TjxEventParams params{{QStringLiteral("DisplayFormat"), DisplayFormat(), false},
+                              {QStringLiteral("DataType"), int(dataType), false},
+                              {QStringLiteral("Value"), VarValueToVariant(value), false},
+                              {QStringLiteral("Text"), text, true}};
+        m_onFormat(this, params);
+        text = params.Value(u"Text").toString();
+    }
+    return text;
+}
+
+void TjxDBText::RefreshCaption()
+{
+    if (IsReadingOrLoading() || IsPrinting())
+        return;
+    TjxCustomText::SetCaption(GetText());
+}
+
+void TjxDBText::SetDataField(const QString& value)
+{
+    const QString old = DataField();
+    TjxCustomText::SetDataField(value);
+    if (DataField() != old)
+        RefreshCaption();
+}
+
+void TjxDBText::SetDisplayFormat(const QString& value)
+{
+    const QString old = DisplayFormat();
+    TjxCustomText::SetDisplayFormat(value);
+    if (DisplayFormat() != old)
+        RefreshCaption();
+}
+
+void TjxDBText::SetUserName(const QString& value)
+{
+    const QString old = UserName();
+    TjxCustomText::SetUserName(value);
+    if (UserName() != old)
+        RefreshCaption();
+}
+
+QString TjxDBText::DisplayName() const
+{
+    if (DataField().isEmpty())
+        return UserName();
+    return UserName() + QStringLiteral(": ") + DataField();
+}
+
+void TjxDBText::Notify(TjxCommunicator* sender, int operation)
+{
+    const bool fromPipeline = sender && sender == DataPipeline();
+    TjxCustomText::Notify(sender, operation);
+    if (fromPipeline && IsDesigning() && (operation == ntDataChanged || operation == ntDestroying))
+        RefreshCaption();
+}
+
+namespace {
+
+struct TDBTextRegistrar {
+    TDBTextRegistrar() { RegisterComponent(TjxDBText::StaticClass(), QStringLiteral("Data Components"), 0, 167); }
+    ~TDBTextRegistrar()
+    {
+        try {
+            UnregisterComponent(TjxDBText::StaticClass());
+        } catch (...) {
+            // The registry was shut down first; nothing is left to remove.
+        }
+    }
+} s_dbTextRegistrar;
+
+} // namespace
+
+ORVANE_REGISTER_CLASS(TjxDBText);
+
+} // namespace orvane

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "components/custom_text.h"
+#include "components/text_production.h"
+
+namespace orvane {
+
+// The value of a data field as text, formatted by DisplayFormat, optionally
+// blank for zero and not repeated while the value stays the same.
+class TjxDBText : public TjxCustomText {
+    ORVANE_CLASS(TjxDBText, TjxCustomText)
+public:
+    explicit TjxDBText(TComponent* owner = nullptr);
+
+    bool BlankWhenZero() const { return m_blankWhenZero; }
+    void SetBlankWhenZero(bool value);
+    bool ReprintOnSubsequent() const { return m_reprintOnSubsequent; }
+    void SetReprintOnSubsequent(bool value);
+    bool SuppressRepeatedValues() const { return m_suppressRepeatedValues; }
+    void SetSuppressRepeatedValues(bool value);
+    // OnFormat(Sender, DisplayFormat, DataType, Value, var Text) after the default formatting.
+    TMethod OnFormat() const { return m_onFormat; }
+    void SetOnFormat(const TMethod& value) { SetField(m_onFormat, value, "OnFormat"); }
+
+    bool IsDataAware() const override { return true; }
+    // The field's value formatted: see FormatFieldText.
+    QString FormattedText() override;
+    void SetDataField(const QString& value) override;
+    void SetDisplayFormat(const QString& value) override;
+    void SetUserName(const QString& value) override;
+    // "Label: field" in the designer's lists.
+    QString DisplayName() const;
+
+    // Repeated values. The state is what the page cache keeps per page.
+    const TjxRepeatState& RepeatState() const { return m_repeat; }
+    void SetRepeatState(const TjxRepeatState& state) { m_repeat = state; }
+    TjxRepeatOptions RepeatOptions() const { return {m_suppressRepeatedValues, m_reprintOnSubsequent}; }
+    void ResetPriorValue() { orvane::ResetPriorValue(m_repeat); }
+    void RecordChanged(int currentPage) { RepeatRecordChanged(m_repeat, GetText(), currentPage); }
+    void PageStart() { RepeatPageStart(m_repeat, RepeatOptions()); }
+    // Whether the value prints in this band print.
+    bool DecidePrint(bool firstRecord, int currentPage, bool toPrint)
+    {
+        return RepeatDecidePrint(m_repeat, RepeatOptions(), GetText(), firstRecord, currentPage, toPrint);
+    }
+
+protected:
+    void Notify(TjxCommunicator* sender, int operation) override;
+
+private:
+    // The designer shows what the component would print.
+    void RefreshCaption();
+
+    bool m_blankWhenZero = false;
+    bool m_reprintOnSubsequent = false;
+    bool m_suppressRepeatedValues = false;
+    TMethod m_onFormat;
+    TjxRepeatState m_repeat;
+};
+
+// The text of a field value: empty for a zero number or date under
+// BlankWhenZero, for an empty string and for a null date; otherwise the
+// display format's text.
+QString FormatFieldText(const TVarValue& value, TjxDataType dataType, const QString& displayFormat,
+                        bool blankWhenZero);
+
+} // namespace orvane
