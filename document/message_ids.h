@@ -55,6 +55,8 @@ enum OwnMessage : int {
     DatabaseQueryError,         // Database error: %s
     DatabaseOptionNeedsFile,    // --db needs the name of an SQLite file
     DatabaseFileNotFound,       // Database file not found: %s
+    // Pages.
+    OnlyOneOutlineCommand,      // TjxPage.AddDrawCommand: Cannot add more than one draw outline command per page.
 };
 
 } // namespace orvane::msg

@@ -322,4 +322,10 @@ QStringList LocalizeDecimalPoint(const QStringList& list)
     return result;
 }
 
+int ThousandthsToPixels(int64_t value, int dotsPerInch)
+{
+    return int(RoundHalfEven(static_cast<long double>(value) / 1000.0L * static_cast<long double>(kInchesPerMillimeter) *
+                             dotsPerInch));
+}
+
 } // namespace orvane

@@ -56,6 +56,10 @@ int UnitsToScreenPixels(float value, TjxUnitType unit, TjxAxis axis = axHorizont
                         TjxCustomPrinter* printer = nullptr);
 float ScreenPixelsToUnits(float pixels, TjxUnitType unit, TjxAxis axis = axHorizontal,
                           TjxCustomPrinter* printer = nullptr);
+// Device pixels at a resolution: Round(th / 1000 x 0.03937 x dpi), as screen
+// pixels are at 96 dpi.
+int ThousandthsToPixels(int64_t value, int dotsPerInch);
+
 // Tenths of a millimetre, the platform's paper unit. Inch values pass through
 // whole screen pixels, so 8.5 in and 2159 tenths meet where they always did.
 int UnitsToTenths(float value, TjxUnitType unit, TjxAxis axis = axHorizontal,

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "output/draw_command.h"
+
+#include <QImage>
+
+namespace orvane {
+
+// The picture a draw image command carries. Streams as the binary "Data":
+// the graphic's class name (a short string), then the graphic's own bytes;
+// bitmaps as a 32-bit length and a BMP file.
+class TjxCommandPicture : public TPersistent {
+    ORVANE_CLASS(TjxCommandPicture, TPersistent)
+public:
+    TjxCommandPicture() = default;
+
+    const QImage& Image() const { return m_image; }
+    void SetImage(const QImage& image) { m_image = image; }
+    bool IsEmpty() const { return m_image.isNull(); }
+
+    void Assign(const TPersistent* source) override;
+
+private:
+    void ReadData(const QByteArray& data);
+    QByteArray WriteData() const;
+
+    QImage m_image;
+};
+
+class TjxDrawImage : public TjxDrawCommand {
+    ORVANE_CLASS(TjxDrawImage, TjxDrawCommand)
+public:
+    explicit TjxDrawImage(TComponent* owner = nullptr);
+    ~TjxDrawImage() override;
+
+    bool Center() const { return m_center; }
+    void SetCenter(bool value) { m_center = value; }
+    bool MaintainAspectRatio() const { return m_maintainAspectRatio; }
+    void SetMaintainAspectRatio(bool value) { m_maintainAspectRatio = value; }
+    TjxCommandPicture* Picture() const { return m_picture.get(); }
+    void SetPicture(TjxCommandPicture* value) { if (value) m_picture->Assign(value); }
+    bool Scale() const { return m_scale; }
+    void SetScale(bool value) { m_scale = value; }
+    bool Stretch() const { return m_stretch; }
+    void SetStretch(bool value) { m_stretch = value; }
+    bool Transparent() const { return m_transparent; }
+    void SetTransparent(bool value) { m_transparent = value; }
+    bool DirectDraw() const { return m_directDraw; }
+    void SetDirectDraw(bool value) { m_directDraw = value; }
+    const QString& ImageName() const { return m_imageName; }
+    void SetImageName(const QString& value) { m_imageName = value; }
+    // Whether the picture goes into streams (archives may keep images apart).
+    bool StorePicture() const { return m_storePicture; }
+    void SetStorePicture(bool value) { m_storePicture = value; }
+
+    bool Draw(TjxCanvas& canvas) override;
+    void Assign(const TPersistent* source) override;
+
+private:
+    bool m_center = false;
+    bool m_maintainAspectRatio = false;
+    std::unique_ptr<TjxCommandPicture> m_picture;
+    bool m_scale = false;
+    bool m_stretch = false;
+    bool m_transparent = false;
+    bool m_directDraw = false;
+    QString m_imageName;
+    bool m_storePicture = true;
+};
+
+} // namespace orvane

@@ -1,0 +1,317 @@
+#include "output/draw_other.h"
+
+#include "document/class_registry.h"
+#include "document/stream_reader.h"
+
+namespace orvane {
+
+const TTypeInfo& VarTypeType()
+{
+    static const TTypeInfo& t =
+        EnumType("TjxVarType", {"vtDate", "vtDateTime", "vtDocumentName", "vtPrintDateTime", "vtPageCount",
+                                "vtPageSet", "vtPageSetDesc", "vtPageNo", "vtPageNoDesc", "vtTime"});
+    return t;
+}
+
+const TTypeInfo& CalcTypeType()
+{
+    static const TTypeInfo& t =
+        EnumType("TjxCalcType", {"ctDate", "ctDateTime", "ctPrintDateTime", "ctPageCount", "ctPageSet",
+                                 "ctPageSetDesc", "ctPageNo", "ctPageNoDesc", "ctTime", "ctCustom"});
+    return t;
+}
+
+const TTypeInfo& OutlineNodeTypeType()
+{
+    static const TTypeInfo& t = EnumType(
+        "TjxOutlineNodeType", {"ntRoot", "ntReport", "ntSubReport", "ntGroup", "ntPage", "ntNoOutline", "ntOther"});
+    return t;
+}
+
+const TTypeInfo& BarCodeTypeType()
+{
+    static const TTypeInfo& t =
+        EnumType("TjxBarCodeType", {"bcUPC_A", "bcUPC_E", "bcEAN_13", "bcEAN_8", "bcInt2of5", "bcCode128",
+                                    "bcCode39", "bcPostnet", "bcFIM", "bcCodabar", "bcMSI"});
+    return t;
+}
+
+const TTypeInfo& BarCodeOrientationType()
+{
+    static const TTypeInfo& t = EnumType("TjxBarCodeOrientation",
+                                         {"orLeftToRight", "orRightToLeft", "orTopToBottom", "orBottomToTop"});
+    return t;
+}
+
+// ---- variables and calculations ----
+
+const TClassInfo& TjxDrawVariable::StaticClass()
+{
+    static const TClassInfo info =
+        TClassBuilder<TjxDrawVariable>("TjxDrawVariable", &TjxDrawText::StaticClass()).Creatable().Build();
+    return info;
+}
+
+void TjxDrawVariable::Assign(const TPersistent* source)
+{
+    TjxDrawText::Assign(source);
+    if (const auto* o = dynamic_cast<const TjxDrawVariable*>(source)) {
+        m_lookAhead = o->m_lookAhead;
+        m_variableName = o->m_variableName;
+    }
+}
+
+const TClassInfo& TjxDrawVar::StaticClass()
+{
+    using T = TjxDrawVar;
+    static const TClassInfo info = TClassBuilder<T>("TjxDrawVar", &TjxDrawText::StaticClass())
+                                       .Creatable()
+                                       .Prop("VarType", VarTypeType(), &T::VarType, &T::SetVarType)
+                                       .Default(vtDate)
+                                       .Build();
+    return info;
+}
+
+namespace {
+bool IsClockVar(TjxVarType t) { return t == vtDate || t == vtDateTime || t == vtPrintDateTime || t == vtTime; }
+} // namespace
+
+bool TjxDrawVar::IsSameAs(const TjxDrawCommand* other) const
+{
+    const auto* o = dynamic_cast<const TjxDrawVar*>(other);
+    if (!o)
+        return false;
+    // Clock values differ from run to run; any two of them count as the same command.
+    if (IsClockVar(m_varType))
+        return IsClockVar(o->m_varType);
+    return TjxDrawText::IsSameAs(other) && m_varType == o->m_varType;
+}
+
+void TjxDrawVar::Assign(const TPersistent* source)
+{
+    TjxDrawText::Assign(source);
+    if (const auto* o = dynamic_cast<const TjxDrawVar*>(source))
+        m_varType = o->m_varType;
+}
+
+const TClassInfo& TjxDrawCalc::StaticClass()
+{
+    using T = TjxDrawCalc;
+    static const TClassInfo info = TClassBuilder<T>("TjxDrawCalc", &TjxDrawText::StaticClass())
+                                       .Creatable()
+                                       .Prop("CalcType", CalcTypeType(), &T::CalcType, &T::SetCalcType)
+                                       .Default(ctDate)
+                                       .Build();
+    return info;
+}
+
+void TjxDrawCalc::Assign(const TPersistent* source)
+{
+    TjxDrawText::Assign(source);
+    if (const auto* o = dynamic_cast<const TjxDrawCalc*>(source))
+        m_calcType = o->m_calcType;
+}
+
+// ---- rich text ----
+
+const TClassInfo& TjxDrawRichText::StaticClass()
+{
+    using T = TjxDrawRichText;
+    static const TClassInfo info =
+        TClassBuilder<T>("TjxDrawRichText", &TjxDrawCommand::StaticClass())
+            .Creatable()
+            .Prop("DataType", DataTypeType(), &T::DataType, &T::SetDataType).Default(dtBLOB)
+            .Prop("Color", ColorType(), &T::Color, &T::SetColor)
+            .Prop("EndCharPos", IntegerType(), &T::EndCharPos, &T::SetEndCharPos)
+            .Prop("StartCharPos", IntegerType(), &T::StartCharPos, &T::SetStartCharPos)
+            .Prop("Transparent", BooleanType(), &T::Transparent, &T::SetTransparent).Default(0)
+            .DefinedBinary(
+                "RTFStream", [](T& c, const QByteArray& b) { c.m_richTextStream = b; },
+                [](const T& c) { return c.m_richTextStream; }, [](const T& c) { return !c.m_richTextStream.isEmpty(); })
+            .Build();
+    return info;
+}
+
+TjxDrawRichText::TjxDrawRichText(TComponent* owner) : TjxDrawCommand(owner)
+{
+    SetDataType(dtBLOB);
+}
+
+void TjxDrawRichText::Assign(const TPersistent* source)
+{
+    TjxDrawCommand::Assign(source);
+    if (const auto* o = dynamic_cast<const TjxDrawRichText*>(source)) {
+        m_color = o->m_color;
+        m_endCharPos = o->m_endCharPos;
+        m_richTextStream = o->m_richTextStream;
+        m_startCharPos = o->m_startCharPos;
+        m_transparent = o->m_transparent;
+    }
+}
+
+// ---- barcode ----
+
+const TClassInfo& TjxDrawBarCode::StaticClass()
+{
+    using T = TjxDrawBarCode;
+    static const TClassInfo info =
+        TClassBuilder<T>("TjxDrawBarCode", &TjxDrawCommand::StaticClass())
+            .Creatable()
+            .Prop("Alignment", AlignmentType(), &T::Alignment, &T::SetAlignment).Default(taLeftJustify)
+            .Prop("AddOnCode", StringType(), &T::AddOnCode, &T::SetAddOnCode)
+            .Prop("AutoEncode", BooleanType(), &T::AutoEncode, &T::SetAutoEncode).Default(0)
+            .Prop("AutoSize", BooleanType(), &T::AutoSize, &T::SetAutoSize).Default(1)
+            .Prop("AutoSizeFont", BooleanType(), &T::AutoSizeFont, &T::SetAutoSizeFont).Default(1)
+            .Prop("BarCodeType", BarCodeTypeType(), &T::BarCodeType, &T::SetBarCodeType)
+            .Prop("BarColor", ColorType(), &T::BarColor, &T::SetBarColor)
+            .Prop("BarWidth", IntegerType(), &T::BarWidth, &T::SetBarWidth)
+            .Prop("BearerBars", BooleanType(), &T::BearerBars, &T::SetBearerBars).Default(0)
+            .Prop("CalcCheckDigit", BooleanType(), &T::CalcCheckDigit, &T::SetCalcCheckDigit).Default(1)
+            .Prop("CodeOK", BooleanType(), &T::CodeOK, &T::SetCodeOK).Default(1)
+            .Prop("Color", ColorType(), &T::Color, &T::SetColor)
+            .Prop("Data", StringType(), &T::Data, &T::SetData)
+            .Prop("Font", ClassType(), &T::Font, &T::SetFont)
+            .Prop("Orientation", BarCodeOrientationType(), &T::Orientation, &T::SetOrientation)
+            .Default(orLeftToRight)
+            .Prop("PrintHumanReadable", BooleanType(), &T::PrintHumanReadable, &T::SetPrintHumanReadable)
+            .Default(1)
+            .Prop("Transparent", BooleanType(), &T::Transparent, &T::SetTransparent).Default(0)
+            .Prop("WideBarRatio", FloatType(), &T::WideBarRatio, &T::SetWideBarRatio)
+            .Build();
+    return info;
+}
+
+TjxDrawBarCode::TjxDrawBarCode(TComponent* owner) : TjxDrawCommand(owner), m_font(std::make_unique<TFont>()) {}
+TjxDrawBarCode::~TjxDrawBarCode() = default;
+
+void TjxDrawBarCode::Assign(const TPersistent* source)
+{
+    TjxDrawCommand::Assign(source);
+    const auto* o = dynamic_cast<const TjxDrawBarCode*>(source);
+    if (!o)
+        return;
+    m_alignment = o->m_alignment;
+    m_addOnCode = o->m_addOnCode;
+    m_autoEncode = o->m_autoEncode;
+    m_autoSize = o->m_autoSize;
+    m_autoSizeFont = o->m_autoSizeFont;
+    m_barCodeType = o->m_barCodeType;
+    m_barColor = o->m_barColor;
+    m_barWidth = o->m_barWidth;
+    m_bearerBars = o->m_bearerBars;
+    m_calcCheckDigit = o->m_calcCheckDigit;
+    m_codeOK = o->m_codeOK;
+    m_color = o->m_color;
+    m_data = o->m_data;
+    m_font->Assign(o->m_font.get());
+    m_orientation = o->m_orientation;
+    m_printHumanReadable = o->m_printHumanReadable;
+    m_transparent = o->m_transparent;
+    m_wideBarRatio = o->m_wideBarRatio;
+}
+
+// ---- outline ----
+
+const TClassInfo& TjxOutlineNode::StaticClass()
+{
+    using T = TjxOutlineNode;
+    static const TClassInfo info = TClassBuilder<T>("TjxOutlineNode", &TjxRelative::StaticClass())
+                                       .Creatable()
+                                       .Prop("Caption", StringType(), &T::Caption, &T::SetCaption)
+                                       .Prop("NodeType", OutlineNodeTypeType(), &T::NodeType, &T::SetNodeType)
+                                       .Prop("PageReference", IntegerType(), &T::PageReference, &T::SetPageReference)
+                                       .Build();
+    return info;
+}
+
+TjxOutlineNode* TjxOutlineNode::AddNode()
+{
+    auto* node = new TjxOutlineNode(this);
+    node->SetParent(this);
+    return node;
+}
+
+bool TjxOutlineNode::IsSameTree(const TjxOutlineNode* other) const
+{
+    if (!other || m_caption != other->m_caption || m_pageReference != other->m_pageReference ||
+        m_nodeType != other->m_nodeType || NodeCount() != other->NodeCount())
+        return false;
+    for (int i = 0; i < NodeCount(); ++i)
+        if (!Node(i)->IsSameTree(other->Node(i)))
+            return false;
+    return true;
+}
+
+void TjxOutlineNode::Assign(const TPersistent* source)
+{
+    const auto* o = dynamic_cast<const TjxOutlineNode*>(source);
+    if (!o)
+        return TjxRelative::Assign(source);
+    m_caption = o->m_caption;
+    m_nodeType = o->m_nodeType;
+    m_pageReference = o->m_pageReference;
+    while (ChildCount() > 0)
+        delete Child(ChildCount() - 1);
+    for (int i = 0; i < o->NodeCount(); ++i)
+        AddNode()->Assign(o->Node(i));
+}
+
+const TClassInfo& TjxOutlineDrawCommand::StaticClass()
+{
+    using T = TjxOutlineDrawCommand;
+    static const TClassInfo info = TClassBuilder<T>("TjxOutlineDrawCommand", &TjxDrawCommand::StaticClass())
+                                       .Creatable()
+                                       .Prop("Completed", BooleanType(), &T::Completed, &T::SetCompleted)
+                                       .Build();
+    return info;
+}
+
+TjxOutlineNode* TjxOutlineDrawCommand::Root() const
+{
+    for (int i = 0; i < ChildCount(); ++i)
+        if (auto* node = dynamic_cast<TjxOutlineNode*>(Child(i)))
+            return node;
+    return nullptr;
+}
+
+TjxOutlineNode* TjxOutlineDrawCommand::CreateRoot()
+{
+    if (TjxOutlineNode* root = Root())
+        return root;
+    auto* root = new TjxOutlineNode(this);
+    root->SetParent(this);
+    return root;
+}
+
+bool TjxOutlineDrawCommand::IsSameAs(const TjxDrawCommand* other) const
+{
+    const auto* o = dynamic_cast<const TjxOutlineDrawCommand*>(other);
+    if (!o || m_completed != o->m_completed)
+        return false;
+    const TjxOutlineNode* a = Root();
+    const TjxOutlineNode* b = o->Root();
+    return a ? a->IsSameTree(b) : b == nullptr;
+}
+
+void TjxOutlineDrawCommand::Assign(const TPersistent* source)
+{
+    TjxDrawCommand::Assign(source);
+    const auto* o = dynamic_cast<const TjxOutlineDrawCommand*>(source);
+    if (!o)
+        return;
+    m_completed = o->m_completed;
+    if (TjxOutlineNode* root = Root())
+        delete root;
+    if (o->Root())
+        CreateRoot()->Assign(o->Root());
+}
+
+ORVANE_REGISTER_CLASS(TjxDrawVariable);
+ORVANE_REGISTER_CLASS(TjxDrawVar);
+ORVANE_REGISTER_CLASS(TjxDrawCalc);
+ORVANE_REGISTER_CLASS(TjxDrawRichText);
+ORVANE_REGISTER_CLASS(TjxDrawBarCode);
+ORVANE_REGISTER_CLASS(TjxOutlineNode);
+ORVANE_REGISTER_CLASS(TjxOutlineDrawCommand);
+
+} // namespace orvane

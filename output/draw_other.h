@@ -1,0 +1,229 @@
+#pragma once
+
+// Draw commands whose drawing lives with their components: variables and
+// calculations (text refreshed after the page is made), rich text, barcodes,
+// and the command that carries the report outline.
+
+#include "output/draw_text.h"
+
+namespace orvane {
+
+enum TjxVarType : uint8_t {
+    vtDate, vtDateTime, vtDocumentName, vtPrintDateTime, vtPageCount, vtPageSet, vtPageSetDesc, vtPageNo,
+    vtPageNoDesc, vtTime
+};
+enum TjxCalcType : uint8_t {
+    ctDate, ctDateTime, ctPrintDateTime, ctPageCount, ctPageSet, ctPageSetDesc, ctPageNo, ctPageNoDesc, ctTime,
+    ctCustom
+};
+enum TjxOutlineNodeType : uint8_t { ntRoot, ntReport, ntSubReport, ntGroup, ntPage, ntNoOutline, ntOther };
+enum TjxBarCodeType : uint8_t {
+    bcUPC_A, bcUPC_E, bcEAN_13, bcEAN_8, bcInt2of5, bcCode128, bcCode39, bcPostnet, bcFIM, bcCodabar, bcMSI
+};
+enum TjxBarCodeOrientation : uint8_t { orLeftToRight, orRightToLeft, orTopToBottom, orBottomToTop };
+
+const TTypeInfo& VarTypeType();
+const TTypeInfo& CalcTypeType();
+const TTypeInfo& OutlineNodeTypeType();
+const TTypeInfo& BarCodeTypeType();
+const TTypeInfo& BarCodeOrientationType();
+
+// The value of a look-ahead calculation, filled in when the value is known.
+class TjxDrawVariable : public TjxDrawText {
+    ORVANE_CLASS(TjxDrawVariable, TjxDrawText)
+public:
+    explicit TjxDrawVariable(TComponent* owner = nullptr) : TjxDrawText(owner) {}
+
+    bool LookAhead() const { return m_lookAhead; }
+    void SetLookAhead(bool value) { m_lookAhead = value; }
+    const QString& VariableName() const { return m_variableName; }
+    void SetVariableName(const QString& value) { m_variableName = value; }
+
+    bool IsUpdateable() const override { return m_lookAhead; }
+    void Assign(const TPersistent* source) override;
+
+private:
+    bool m_lookAhead = false;
+    QString m_variableName;
+};
+
+// The text of a system variable.
+class TjxDrawVar : public TjxDrawText {
+    ORVANE_CLASS(TjxDrawVar, TjxDrawText)
+public:
+    explicit TjxDrawVar(TComponent* owner = nullptr) : TjxDrawText(owner) {}
+
+    TjxVarType VarType() const { return m_varType; }
+    void SetVarType(TjxVarType value) { m_varType = value; }
+
+    bool IsSameAs(const TjxDrawCommand* other) const override;
+    bool IsUpdateable() const override { return m_varType >= vtPageCount && m_varType <= vtPageNoDesc; }
+    void Assign(const TPersistent* source) override;
+
+private:
+    TjxVarType m_varType = vtDate;
+};
+
+// The text of a system calculation.
+class TjxDrawCalc : public TjxDrawText {
+    ORVANE_CLASS(TjxDrawCalc, TjxDrawText)
+public:
+    explicit TjxDrawCalc(TComponent* owner = nullptr) : TjxDrawText(owner) {}
+
+    TjxCalcType CalcType() const { return m_calcType; }
+    void SetCalcType(TjxCalcType value) { m_calcType = value; }
+
+    bool IsUpdateable() const override { return true; }
+    void Assign(const TPersistent* source) override;
+
+private:
+    TjxCalcType m_calcType = ctDate;
+};
+
+// Rich text: the whole document, of which the characters from StartCharPos
+// to EndCharPos fall on this page.
+class TjxDrawRichText : public TjxDrawCommand {
+    ORVANE_CLASS(TjxDrawRichText, TjxDrawCommand)
+public:
+    explicit TjxDrawRichText(TComponent* owner = nullptr);
+
+    TColor Color() const { return m_color; }
+    void SetColor(TColor value) { m_color = value; }
+    int EndCharPos() const { return m_endCharPos; }
+    void SetEndCharPos(int value) { m_endCharPos = value; }
+    const QByteArray& RichTextStream() const { return m_richTextStream; }
+    void SetRichTextStream(const QByteArray& value) { m_richTextStream = value; }
+    int StartCharPos() const { return m_startCharPos; }
+    void SetStartCharPos(int value) { m_startCharPos = value; }
+    bool Transparent() const { return m_transparent; }
+    void SetTransparent(bool value) { m_transparent = value; }
+
+    void Assign(const TPersistent* source) override;
+
+private:
+    TColor m_color = clWhite;
+    int m_endCharPos = 0;
+    QByteArray m_richTextStream;
+    int m_startCharPos = 0;
+    bool m_transparent = false;
+};
+
+class TjxDrawBarCode : public TjxDrawCommand {
+    ORVANE_CLASS(TjxDrawBarCode, TjxDrawCommand)
+public:
+    explicit TjxDrawBarCode(TComponent* owner = nullptr);
+    ~TjxDrawBarCode() override;
+
+    TAlignment Alignment() const { return m_alignment; }
+    void SetAlignment(TAlignment value) { m_alignment = value; }
+    const QString& AddOnCode() const { return m_addOnCode; }
+    void SetAddOnCode(const QString& value) { m_addOnCode = value; }
+    bool AutoEncode() const { return m_autoEncode; }
+    void SetAutoEncode(bool value) { m_autoEncode = value; }
+    bool AutoSize() const { return m_autoSize; }
+    void SetAutoSize(bool value) { m_autoSize = value; }
+    bool AutoSizeFont() const { return m_autoSizeFont; }
+    void SetAutoSizeFont(bool value) { m_autoSizeFont = value; }
+    TjxBarCodeType BarCodeType() const { return m_barCodeType; }
+    void SetBarCodeType(TjxBarCodeType value) { m_barCodeType = value; }
+    TColor BarColor() const { return m_barColor; }
+    void SetBarColor(TColor value) { m_barColor = value; }
+    // Narrow bar width in thousandths of a millimetre.
+    int BarWidth() const { return m_barWidth; }
+    void SetBarWidth(int value) { m_barWidth = value; }
+    bool BearerBars() const { return m_bearerBars; }
+    void SetBearerBars(bool value) { m_bearerBars = value; }
+    bool CalcCheckDigit() const { return m_calcCheckDigit; }
+    void SetCalcCheckDigit(bool value) { m_calcCheckDigit = value; }
+    bool CodeOK() const { return m_codeOK; }
+    void SetCodeOK(bool value) { m_codeOK = value; }
+    TColor Color() const { return m_color; }
+    void SetColor(TColor value) { m_color = value; }
+    const QString& Data() const { return m_data; }
+    void SetData(const QString& value) { m_data = value; }
+    TFont* Font() const { return m_font.get(); }
+    void SetFont(TFont* value) { if (value) m_font->Assign(value); }
+    TjxBarCodeOrientation Orientation() const { return m_orientation; }
+    void SetOrientation(TjxBarCodeOrientation value) { m_orientation = value; }
+    bool PrintHumanReadable() const { return m_printHumanReadable; }
+    void SetPrintHumanReadable(bool value) { m_printHumanReadable = value; }
+    bool Transparent() const { return m_transparent; }
+    void SetTransparent(bool value) { m_transparent = value; }
+    float WideBarRatio() const { return m_wideBarRatio; }
+    void SetWideBarRatio(float value) { m_wideBarRatio = value; }
+
+    void Assign(const TPersistent* source) override;
+
+private:
+    TAlignment m_alignment = taLeftJustify;
+    QString m_addOnCode;
+    bool m_autoEncode = false;
+    bool m_autoSize = true;
+    bool m_autoSizeFont = true;
+    TjxBarCodeType m_barCodeType = bcCode39;
+    TColor m_barColor = clBlack;
+    int m_barWidth = 0;
+    bool m_bearerBars = false;
+    bool m_calcCheckDigit = true;
+    bool m_codeOK = true;
+    TColor m_color = clWhite;
+    QString m_data;
+    std::unique_ptr<TFont> m_font;
+    TjxBarCodeOrientation m_orientation = orLeftToRight;
+    bool m_printHumanReadable = true;
+    bool m_transparent = false;
+    float m_wideBarRatio = 2.0f;
+};
+
+// A node of the report outline as pages carry it; its children are its sub-nodes.
+class TjxOutlineNode : public TjxRelative {
+    ORVANE_CLASS(TjxOutlineNode, TjxRelative)
+public:
+    explicit TjxOutlineNode(TComponent* owner = nullptr) : TjxRelative(owner) {}
+
+    const QString& Caption() const { return m_caption; }
+    void SetCaption(const QString& value) { m_caption = value; }
+    TjxOutlineNodeType NodeType() const { return m_nodeType; }
+    void SetNodeType(TjxOutlineNodeType value) { m_nodeType = value; }
+    // The AbsolutePageNo the node points to.
+    int PageReference() const { return m_pageReference; }
+    void SetPageReference(int value) { m_pageReference = value; }
+
+    int NodeCount() const { return ChildCount(); }
+    TjxOutlineNode* Node(int index) const { return static_cast<TjxOutlineNode*>(Child(index)); }
+    TjxOutlineNode* AddNode();
+    // Caption, page reference and type equal, and the children pairwise equal.
+    bool IsSameTree(const TjxOutlineNode* other) const;
+    // Copies the node and its whole subtree.
+    void Assign(const TPersistent* source) override;
+
+    TComponent* GetChildOwner() override { return this; }
+
+private:
+    QString m_caption;
+    TjxOutlineNodeType m_nodeType = ntOther;
+    int m_pageReference = 0;
+};
+
+// Carries the report outline: its child in a stream is the root node.
+class TjxOutlineDrawCommand : public TjxDrawCommand {
+    ORVANE_CLASS(TjxOutlineDrawCommand, TjxDrawCommand)
+public:
+    explicit TjxOutlineDrawCommand(TComponent* owner = nullptr) : TjxDrawCommand(owner) {}
+
+    bool Completed() const { return m_completed; }
+    void SetCompleted(bool value) { m_completed = value; }
+    // The root node; none until one is made or read.
+    TjxOutlineNode* Root() const;
+    TjxOutlineNode* CreateRoot();
+
+    bool IsSameAs(const TjxDrawCommand* other) const override;
+    void Assign(const TPersistent* source) override;
+
+    TComponent* GetChildOwner() override { return this; }
+
+private:
+    bool m_completed = false;
+};
+
+} // namespace orvane

@@ -1,0 +1,419 @@
+#include "platform/canvas.h"
+
+#include "document/units.h"
+#include "platform/text_measurer.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPen>
+#include <cmath>
+
+namespace orvane {
+
+namespace {
+
+// Qt's light palette for the system colours a template may name.
+QColor SystemQColor(int index)
+{
+    switch (index) {
+    case 1: case 12: return QColor(0xAB, 0xAB, 0xAB);
+    case 2: return QColor(0x99, 0xB4, 0xD1);
+    case 3: return QColor(0xBF, 0xCD, 0xDB);
+    case 4: case 5: case 9: case 14: case 20: case 24: case 30: return QColor(0xFF, 0xFF, 0xFF);
+    case 13: case 29: return QColor(0x33, 0x99, 0xFF);
+    case 15: case 22: return QColor(0xF0, 0xF0, 0xF0);
+    case 16: return QColor(0xA0, 0xA0, 0xA0);
+    case 17: return QColor(0x6D, 0x6D, 0x6D);
+    case 21: return QColor(0x69, 0x69, 0x69);
+    default: return QColor(0, 0, 0);
+    }
+}
+
+Qt::PenStyle ToQtPenStyle(TPenStyle style)
+{
+    switch (style) {
+    case psDash: return Qt::DashLine;
+    case psDot: case psAlternate: return Qt::DotLine;
+    case psDashDot: return Qt::DashDotLine;
+    case psDashDotDot: return Qt::DashDotDotLine;
+    case psClear: return Qt::NoPen;
+    default: return Qt::SolidLine;
+    }
+}
+
+Qt::BrushStyle ToQtBrushStyle(TBrushStyle style)
+{
+    switch (style) {
+    case bsClear: return Qt::NoBrush;
+    case bsHorizontal: return Qt::HorPattern;
+    case bsVertical: return Qt::VerPattern;
+    case bsFDiagonal: return Qt::FDiagPattern;
+    case bsBDiagonal: return Qt::BDiagPattern;
+    case bsCross: return Qt::CrossPattern;
+    case bsDiagCross: return Qt::DiagCrossPattern;
+    default: return Qt::SolidPattern;
+    }
+}
+
+// The font as the measurer realises it, so that drawn and measured text agree.
+QFont MakeDeviceFont(const TFont& font, int dpi)
+{
+    QFont f(font.Name());
+    f.setPixelSize(std::max(1, std::abs(MulDiv(font.Size(), dpi, 72))));
+    f.setBold(font.HasStyle(fsBold));
+    f.setItalic(font.HasStyle(fsItalic));
+    f.setUnderline(font.HasStyle(fsUnderline));
+    f.setStrikeOut(font.HasStyle(fsStrikeOut));
+    f.setKerning(false);
+    if (font.Pitch() == fpFixed)
+        f.setFixedPitch(true);
+    // Pixel sizes must not be scaled again by the paint device's resolution.
+    f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+}
+
+int ToPixels(int th, int dpi)
+{
+    return ThousandthsToPixels(th, dpi);
+}
+
+} // namespace
+
+QColor ToQColor(TColor color)
+{
+    const uint32_t c = uint32_t(color);
+    if ((c & 0xFF000000u) == 0xFF000000u)
+        return SystemQColor(int(c & 0xFFu));
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+QString DeviceSubstitution(const QString& faceName)
+{
+    static const std::pair<const char16_t*, const char16_t*> table[] = {
+        {u"Courier", u"Courier New"}, {u"Fixedsys", u"Arial"}, {u"Modern", u"Arial"},
+        {u"MS Sans Serif", u"Arial"}, {u"MS Serif", u"Courier New"}, {u"Small Fonts", u"Arial"},
+        {u"System", u"Arial"},        {u"Terminal", u"Arial"},
+    };
+    for (const auto& [from, to] : table)
+        if (faceName == QStringView(from))
+            return QString::fromUtf16(to);
+    return faceName;
+}
+
+TjxCanvas::TjxCanvas(QPaintDevice* device)
+    : m_ownPainter(std::make_unique<QPainter>()), m_measurer(&DefaultTextMeasurer())
+{
+    m_painter = m_ownPainter.get();
+    if (device) {
+        m_dpiX = device->logicalDpiX();
+        m_dpiY = device->logicalDpiY();
+        m_painter->begin(device);
+    }
+    ApplyPen();
+    ApplyBrush();
+}
+
+TjxCanvas::TjxCanvas(QPainter* painter, int dpiX, int dpiY)
+    : m_painter(painter), m_dpiX(dpiX), m_dpiY(dpiY), m_measurer(&DefaultTextMeasurer())
+{
+    ApplyPen();
+    ApplyBrush();
+}
+
+TjxCanvas::~TjxCanvas()
+{
+    if (m_ownPainter && m_ownPainter->isActive())
+        m_ownPainter->end();
+}
+
+bool TjxCanvas::IsActive() const { return m_painter && m_painter->isActive(); }
+
+int TjxCanvas::ThousandthsToPixelsX(int th) const { return ToPixels(th, m_dpiX); }
+int TjxCanvas::ThousandthsToPixelsY(int th) const { return ToPixels(th, m_dpiY); }
+
+QRect TjxCanvas::ThousandthsToPixels(int left, int top, int width, int height) const
+{
+    const int l = ThousandthsToPixelsX(left);
+    const int t = ThousandthsToPixelsY(top);
+    const int r = ThousandthsToPixelsX(left + width);
+    const int b = ThousandthsToPixelsY(top + height);
+    return QRect(QPoint(l, t), QPoint(r - 1, b - 1));
+}
+
+void TjxCanvas::SetPen(TColor color, TPenStyle style, int width)
+{
+    m_penColor = color;
+    m_penStyle = style;
+    m_penWidth = std::max(0, width);
+    ApplyPen();
+}
+
+void TjxCanvas::SetBrush(TColor color, TBrushStyle style)
+{
+    m_brushColor = color;
+    m_brushStyle = style;
+    ApplyBrush();
+}
+
+void TjxCanvas::ApplyPen()
+{
+    if (!IsActive())
+        return;
+    QPen pen(ToQColor(m_penColor), std::max(1, m_penWidth), ToQtPenStyle(m_penStyle), Qt::FlatCap, Qt::MiterJoin);
+    m_painter->setPen(pen);
+}
+
+void TjxCanvas::ApplyBrush()
+{
+    if (!IsActive())
+        return;
+    m_painter->setBrush(QBrush(ToQColor(m_brushColor), ToQtBrushStyle(m_brushStyle)));
+}
+
+void TjxCanvas::SetFont(const TFont& font, bool substitute)
+{
+    m_font.Assign(&font);
+    if (substitute)
+        m_font.SetName(DeviceSubstitution(font.Name()));
+    if (IsActive()) {
+        m_painter->setFont(MakeDeviceFont(m_font, m_dpiY));
+    }
+}
+
+void TjxCanvas::SetMeasurer(const TTextMeasurer* measurer)
+{
+    m_measurer = measurer ? measurer : &DefaultTextMeasurer();
+}
+
+// Shapes are stroked inside their rectangle: a pen w pixels wide covers the
+// outermost w pixels, so the pixels touched are exactly those of the rectangle.
+void TjxCanvas::Rectangle(int left, int top, int right, int bottom)
+{
+    if (right <= left || bottom <= top || !IsActive())
+        return;
+    const QRect r(left, top, right - left, bottom - top);
+    if (m_brushStyle != bsClear)
+        m_painter->fillRect(r, m_painter->brush());
+    if (m_penStyle == psClear)
+        return;
+    const double w = std::min<double>(std::max(1, m_penWidth), std::min(r.width(), r.height()) / 2.0);
+    m_painter->save();
+    m_painter->setBrush(Qt::NoBrush);
+    QPen pen = m_painter->pen();
+    pen.setWidthF(w);
+    m_painter->setPen(pen);
+    m_painter->drawRect(QRectF(left + w / 2, top + w / 2, r.width() - w, r.height() - w));
+    m_painter->restore();
+}
+
+void TjxCanvas::FillRect(const QRect& rect, TColor color)
+{
+    if (IsActive() && !rect.isEmpty())
+        m_painter->fillRect(rect, ToQColor(color));
+}
+
+void TjxCanvas::RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight)
+{
+    if (right <= left || bottom <= top || !IsActive())
+        return;
+    const double w = m_penStyle == psClear ? 0 : std::max(1, m_penWidth);
+    m_painter->save();
+    if (m_penStyle == psClear)
+        m_painter->setPen(Qt::NoPen);
+    else {
+        QPen pen = m_painter->pen();
+        pen.setWidthF(w);
+        m_painter->setPen(pen);
+    }
+    m_painter->setRenderHint(QPainter::Antialiasing, false);
+    m_painter->drawRoundedRect(QRectF(left + w / 2, top + w / 2, right - left - w, bottom - top - w),
+                               cornerWidth / 2.0, cornerHeight / 2.0, Qt::AbsoluteSize);
+    m_painter->restore();
+}
+
+void TjxCanvas::Ellipse(int left, int top, int right, int bottom)
+{
+    if (right <= left || bottom <= top || !IsActive())
+        return;
+    const double w = m_penStyle == psClear ? 0 : std::max(1, m_penWidth);
+    m_painter->save();
+    if (m_penStyle == psClear)
+        m_painter->setPen(Qt::NoPen);
+    else {
+        QPen pen = m_painter->pen();
+        pen.setWidthF(w);
+        m_painter->setPen(pen);
+    }
+    m_painter->drawEllipse(QRectF(left + w / 2, top + w / 2, right - left - w, bottom - top - w));
+    m_painter->restore();
+}
+
+// Lines stop before their end point, so a line from x1 to x2 covers the
+// pixels x1 to x2 - 1 (an aliased line with a flat cap does just that).
+void TjxCanvas::Line(int x1, int y1, int x2, int y2)
+{
+    if (!IsActive() || m_penStyle == psClear)
+        return;
+    if (x1 == x2 && y1 == y2)
+        return;
+    m_painter->save();
+    m_painter->setRenderHint(QPainter::Antialiasing, false);
+    m_painter->drawLine(QPoint(x1, y1), QPoint(x2, y2));
+    m_painter->restore();
+}
+
+void TjxCanvas::Polyline(const std::vector<QPoint>& points)
+{
+    if (!IsActive() || m_penStyle == psClear || points.size() < 2)
+        return;
+    QPolygonF polygon;
+    for (const QPoint& p : points)
+        polygon << QPointF(p);
+    m_painter->drawPolyline(polygon);
+}
+
+double TjxCanvas::TextWidth(const QString& text) const
+{
+    return m_measurer->TextWidth(m_font, m_dpiY, text);
+}
+
+double TjxCanvas::TextHeight() const
+{
+    return m_measurer->LineHeight(m_font, m_dpiY);
+}
+
+double TjxCanvas::ExternalLeading() const
+{
+    return QFontMetricsF(MakeDeviceFont(m_font, m_dpiY)).leading();
+}
+
+void TjxCanvas::RotatedText(int x, int y, int angle, const QString& text)
+{
+    if (!IsActive() || text.isEmpty())
+        return;
+    m_painter->save();
+    m_painter->translate(x, y);
+    m_painter->rotate(-angle);
+    m_painter->setPen(ToQColor(m_font.Color()));
+    const QFontMetricsF metrics(m_painter->font(), m_painter->device());
+    m_painter->drawText(QPointF(0, metrics.ascent()), text);
+    m_painter->restore();
+}
+
+void TjxCanvas::TextRect(const QRect& clip, int x, int y, const QString& text)
+{
+    if (!IsActive() || text.isEmpty() || clip.isEmpty())
+        return;
+    m_painter->save();
+    m_painter->setClipRect(clip, Qt::IntersectClip);
+    m_painter->setPen(ToQColor(m_font.Color()));
+    const QFontMetricsF metrics(m_painter->font(), m_painter->device());
+    m_painter->drawText(QPointF(x, y + metrics.ascent()), text);
+    m_painter->restore();
+}
+
+void TjxCanvas::JustifiedTextRect(const QRect& clip, int x, int y, const QString& text, int leadingSpaces,
+                                  int breaks, double extra)
+{
+    if (breaks <= 0 || extra == 0) {
+        TextRect(clip, x, y, text);
+        return;
+    }
+    // Spread the extra over the blanks, the first ones taking the remainder.
+    const int whole = int(std::floor(extra));
+    const int perBreak = whole / breaks;
+    int remainder = whole % breaks;
+    double pos = x;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool blank = i < text.size() && i >= leadingSpaces && text[i] == u' ';
+        if (!blank && i < text.size())
+            continue;
+        const QString piece = text.mid(start, i - start + (blank ? 1 : 0));
+        TextRect(clip, int(std::lround(pos)), y, piece);
+        pos += TextWidth(piece);
+        if (blank) {
+            pos += perBreak + (remainder > 0 ? 1 : 0);
+            if (remainder > 0)
+                --remainder;
+        }
+        start = i + 1;
+    }
+}
+
+double TjxCanvas::TabAdvance(double position, const std::vector<int>& tabStops) const
+{
+    if (tabStops.size() <= 1) {
+        const double step = tabStops.empty() ? 8 * m_measurer->AverageCharWidth(m_font, m_dpiY) : tabStops[0];
+        if (step <= 0)
+            return position;
+        return (std::floor(position / step) + 1) * step;
+    }
+    for (int stop : tabStops)
+        if (stop > position)
+            return stop;
+    return position;
+}
+
+double TjxCanvas::TabbedTextWidth(const QString& text, const std::vector<int>& tabStops) const
+{
+    double pos = 0;
+    const QList<QStringView> parts = QStringView(text).split(u'\t');
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            pos = TabAdvance(pos, tabStops);
+        pos += m_measurer->TextWidth(m_font, m_dpiY, parts[i]);
+    }
+    return pos;
+}
+
+void TjxCanvas::TabbedText(int x, int y, const QString& text, const std::vector<int>& tabStops, int tabOrigin)
+{
+    if (!IsActive())
+        return;
+    double pos = x - tabOrigin;
+    const QList<QStringView> parts = QStringView(text).split(u'\t');
+    const QRect everywhere(-(1 << 28), -(1 << 28), 1 << 29, 1 << 29);
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            pos = TabAdvance(pos, tabStops);
+        const QString piece = parts[i].toString();
+        TextRect(everywhere, tabOrigin + int(std::lround(pos)), y, piece);
+        pos += TextWidth(piece);
+    }
+}
+
+void TjxCanvas::StretchDraw(const QRect& rect, const QImage& image, TjxCopyMode mode)
+{
+    if (!IsActive() || image.isNull() || rect.isEmpty())
+        return;
+    m_painter->save();
+    // AND only exists on raster devices; elsewhere the image is copied.
+    if (mode == cmSrcAnd && m_painter->paintEngine() && m_painter->paintEngine()->type() == QPaintEngine::Raster)
+        m_painter->setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    m_painter->drawImage(rect, image);
+    m_painter->restore();
+}
+
+void TjxCanvas::SaveState()
+{
+    if (IsActive())
+        m_painter->save();
+}
+
+void TjxCanvas::RestoreState()
+{
+    if (IsActive())
+        m_painter->restore();
+}
+
+void TjxCanvas::IntersectClip(const QRect& rect)
+{
+    if (IsActive())
+        m_painter->setClipRect(rect, Qt::IntersectClip);
+}
+
+} // namespace orvane

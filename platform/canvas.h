@@ -1,0 +1,122 @@
+#pragma once
+
+// A drawing surface in device pixels over QPainter (on a QImage, a QPdfWriter
+// or a QPrinter) with the operations the page renderers need. Coordinates are
+// integer pixels; right and bottom edges are exclusive, as for device
+// rectangles, and a line's end point is not drawn.
+
+#include "document/graphic_objects.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+#include <QString>
+#include <memory>
+#include <vector>
+
+class QPaintDevice;
+
+namespace orvane {
+
+class TTextMeasurer;
+
+// Copy modes of images: plain copy, or AND with what is already there.
+enum TjxCopyMode : uint8_t { cmSrcCopy, cmSrcAnd };
+
+// The faces the screen draws with in place of old raster fonts.
+QString DeviceSubstitution(const QString& faceName);
+
+class TjxCanvas {
+public:
+    // Paints on `device` until destroyed; the painter is begun here. The
+    // resolution is the device's own logical resolution.
+    explicit TjxCanvas(QPaintDevice* device);
+    // Paints with a painter someone else began (a printer's page, a widget).
+    TjxCanvas(QPainter* painter, int dpiX, int dpiY);
+    ~TjxCanvas();
+    TjxCanvas(const TjxCanvas&) = delete;
+    TjxCanvas& operator=(const TjxCanvas&) = delete;
+
+    bool IsActive() const;
+    int DpiX() const { return m_dpiX; }
+    int DpiY() const { return m_dpiY; }
+    QPainter& Painter() { return *m_painter; }
+
+    // Thousandths of a millimetre to pixels of this device.
+    int ThousandthsToPixelsX(int th) const;
+    int ThousandthsToPixelsY(int th) const;
+    // A rectangle in thousandths to device pixels: each edge converted on its own.
+    QRect ThousandthsToPixels(int left, int top, int width, int height) const;
+
+    // Drawing state.
+    void SetPen(TColor color, TPenStyle style, int width);
+    void SetPen(const TPen& pen) { SetPen(pen.Color(), pen.Style(), pen.Width()); }
+    int PenWidth() const { return m_penWidth; }
+    void SetBrush(TColor color, TBrushStyle style);
+    void SetBrush(const TBrush& brush) { SetBrush(brush.Color(), brush.Style()); }
+    TBrushStyle BrushStyle() const { return m_brushStyle; }
+    // The font at this device's resolution, its face substituted when asked.
+    void SetFont(const TFont& font, bool substitute = false);
+    const TFont& Font() const { return m_font; }
+    // Measuring goes through the measurer so that layout and drawing agree.
+    void SetMeasurer(const TTextMeasurer* measurer);
+    const TTextMeasurer& Measurer() const { return *m_measurer; }
+
+    // Shapes. The outline is drawn inside the rectangle; the inside is filled
+    // with the brush unless it is clear.
+    void Rectangle(int left, int top, int right, int bottom);
+    void FillRect(const QRect& rect, TColor color);
+    void RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
+    void Ellipse(int left, int top, int right, int bottom);
+    void Line(int x1, int y1, int x2, int y2);
+    void Polyline(const std::vector<QPoint>& points);
+
+    // Text: the top of the character cell is at y.
+    double TextWidth(const QString& text) const;
+    double TextHeight() const;
+    // The font's external leading in pixels.
+    double ExternalLeading() const;
+    // One line turned `angle` degrees counter-clockwise about (x, y), the top-left of its cell.
+    void RotatedText(int x, int y, int angle, const QString& text);
+    // Draws text clipped to `clip`.
+    void TextRect(const QRect& clip, int x, int y, const QString& text);
+    // Draws text with `extra` pixels shared by the blanks after the first
+    // `leadingSpaces` characters (`breaks` of them), clipped to `clip`.
+    void JustifiedTextRect(const QRect& clip, int x, int y, const QString& text, int leadingSpaces, int breaks,
+                           double extra);
+    // Draws text with its tabs expanded to `tabStops` (pixels from `tabOrigin`):
+    // none means a stop every eight average characters, one a stop at every
+    // multiple of it; a tab past the last stop moves nothing.
+    void TabbedText(int x, int y, const QString& text, const std::vector<int>& tabStops, int tabOrigin);
+    double TabbedTextWidth(const QString& text, const std::vector<int>& tabStops) const;
+
+    // An image stretched to the rectangle.
+    void StretchDraw(const QRect& rect, const QImage& image, TjxCopyMode mode = cmSrcCopy);
+    // Clipping that the caller restores.
+    void SaveState();
+    void RestoreState();
+    void IntersectClip(const QRect& rect);
+
+private:
+    void ApplyPen();
+    void ApplyBrush();
+    double TabAdvance(double position, const std::vector<int>& tabStops) const;
+
+    std::unique_ptr<QPainter> m_ownPainter;
+    QPainter* m_painter = nullptr;
+    int m_dpiX = 96;
+    int m_dpiY = 96;
+    TColor m_penColor = clBlack;
+    TPenStyle m_penStyle = psSolid;
+    int m_penWidth = 1;
+    TColor m_brushColor = clWhite;
+    TBrushStyle m_brushStyle = bsSolid;
+    TFont m_font;
+    const TTextMeasurer* m_measurer = nullptr;
+};
+
+// A colour of the graphic objects as Qt's; system colours take the usual
+// light theme's values.
+QColor ToQColor(TColor color);
+
+} // namespace orvane
