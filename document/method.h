@@ -48,7 +48,14 @@ struct TMethod {
     {
         if (code) code(sender, params);
     }
-    bool operator==(const TMethod& other) const { return data == other.data && name == other.name; }
+    // Handlers given as code alone cannot be compared: such a handler equals
+    // only the empty handler's absence of one, so setting it is never skipped.
+    bool operator==(const TMethod& other) const
+    {
+        if (data != other.data || name != other.name)
+            return false;
+        return !name.isEmpty() || (!code && !other.code);
+    }
 };
 
 } // namespace orvane
