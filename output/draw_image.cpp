@@ -3,63 +3,8 @@
 #include "document/class_registry.h"
 #include "platform/canvas.h"
 
-#include <QBuffer>
-#include <QtEndian>
 
 namespace orvane {
-
-const TClassInfo& TjxCommandPicture::StaticClass()
-{
-    using T = TjxCommandPicture;
-    static const TClassInfo info = TClassBuilder<T>("TjxCommandPicture", &TPersistent::StaticClass())
-                                       .DefinedBinary("Data", &T::ReadData, &T::WriteData,
-                                                      [](const T& p) { return !p.m_image.isNull(); })
-                                       .Build();
-    return info;
-}
-
-void TjxCommandPicture::Assign(const TPersistent* source)
-{
-    const auto* o = dynamic_cast<const TjxCommandPicture*>(source);
-    if (!o)
-        return TPersistent::Assign(source);
-    m_image = o->m_image;
-}
-
-QByteArray TjxCommandPicture::WriteData() const
-{
-    QByteArray bmp;
-    QBuffer buffer(&bmp);
-    buffer.open(QIODevice::WriteOnly);
-    m_image.save(&buffer, "BMP");
-    const QByteArray name("TBitmap");
-    QByteArray out;
-    out.append(char(name.size()));
-    out.append(name);
-    char size[4];
-    qToLittleEndian<quint32>(quint32(bmp.size()), size);
-    out.append(size, 4);
-    out.append(bmp);
-    return out;
-}
-
-void TjxCommandPicture::ReadData(const QByteArray& data)
-{
-    m_image = QImage();
-    if (data.isEmpty())
-        return;
-    const int nameLength = uchar(data[0]);
-    if (data.size() < 1 + nameLength)
-        return;
-    const QByteArray name = data.mid(1, nameLength);
-    QByteArray graphic = data.mid(1 + nameLength);
-    if (name == "TBitmap" && graphic.size() >= 4) {
-        const quint32 size = qFromLittleEndian<quint32>(graphic.constData());
-        graphic = graphic.mid(4, qsizetype(std::min<quint64>(size, quint64(graphic.size() - 4))));
-    }
-    // Other graphics carry their file format; a graphic that cannot be read leaves no picture.
-    m_image.loadFromData(graphic);
-}
 
 const TClassInfo& TjxDrawImage::StaticClass()
 {
@@ -83,7 +28,7 @@ const TClassInfo& TjxDrawImage::StaticClass()
 }
 
 TjxDrawImage::TjxDrawImage(TComponent* owner)
-    : TjxDrawCommand(owner), m_picture(std::make_unique<TjxCommandPicture>())
+    : TjxDrawCommand(owner), m_picture(std::make_unique<TPicture>())
 {
     SetDataType(dtGraphic);
 }
@@ -92,7 +37,7 @@ TjxDrawImage::~TjxDrawImage() = default;
 
 bool TjxDrawImage::Draw(TjxCanvas& canvas)
 {
-    const QImage& image = m_picture->Image();
+    const QImage image = m_picture->Graphic() ? m_picture->Graphic()->Image() : QImage();
     if (image.isNull())
         return true;
     const TjxDeviceRect r = DeviceRect();

@@ -1,31 +1,11 @@
 #pragma once
 
+#include "components/picture.h"
 #include "output/draw_command.h"
 
 #include <QImage>
 
 namespace orvane {
-
-// The picture a draw image command carries. Streams as the binary "Data":
-// the graphic's class name (a short string), then the graphic's own bytes;
-// bitmaps as a 32-bit length and a BMP file.
-class TjxCommandPicture : public TPersistent {
-    ORVANE_CLASS(TjxCommandPicture, TPersistent)
-public:
-    TjxCommandPicture() = default;
-
-    const QImage& Image() const { return m_image; }
-    void SetImage(const QImage& image) { m_image = image; }
-    bool IsEmpty() const { return m_image.isNull(); }
-
-    void Assign(const TPersistent* source) override;
-
-private:
-    void ReadData(const QByteArray& data);
-    QByteArray WriteData() const;
-
-    QImage m_image;
-};
 
 class TjxDrawImage : public TjxDrawCommand {
     ORVANE_CLASS(TjxDrawImage, TjxDrawCommand)
@@ -37,8 +17,8 @@ public:
     void SetCenter(bool value) { m_center = value; }
     bool MaintainAspectRatio() const { return m_maintainAspectRatio; }
     void SetMaintainAspectRatio(bool value) { m_maintainAspectRatio = value; }
-    TjxCommandPicture* Picture() const { return m_picture.get(); }
-    void SetPicture(TjxCommandPicture* value) { if (value) m_picture->Assign(value); }
+    TPicture* Picture() const { return m_picture.get(); }
+    void SetPicture(TPicture* value) { if (value) m_picture->Assign(value); }
     bool Scale() const { return m_scale; }
     void SetScale(bool value) { m_scale = value; }
     bool Stretch() const { return m_stretch; }
@@ -59,7 +39,7 @@ public:
 private:
     bool m_center = false;
     bool m_maintainAspectRatio = false;
-    std::unique_ptr<TjxCommandPicture> m_picture;
+    std::unique_ptr<TPicture> m_picture;
     bool m_scale = false;
     bool m_stretch = false;
     bool m_transparent = false;

@@ -133,8 +133,8 @@ void ExpectSamePage(const TjxPage& a, const TjxPage& b)
     EXPECT_EQ(static_cast<const TjxDrawLine*>(b.DrawCommand(5))->Weight(), 1.5f);
     const auto* ia = static_cast<const TjxDrawImage*>(a.DrawCommand(6));
     const auto* ib = static_cast<const TjxDrawImage*>(b.DrawCommand(6));
-    EXPECT_EQ(ib->Picture()->Image().convertToFormat(QImage::Format_RGB32),
-              ia->Picture()->Image().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(ib->Picture()->Graphic()->Image().convertToFormat(QImage::Format_RGB32),
+              ia->Picture()->Graphic()->Image().convertToFormat(QImage::Format_RGB32));
     EXPECT_EQ(ib->ImageName(), QStringLiteral("logo"));
     EXPECT_EQ(static_cast<const TjxDrawRichText*>(b.DrawCommand(7))->RichTextStream(), QByteArray("{\\rtf1 hello}"));
     EXPECT_EQ(static_cast<const TjxDrawBarCode*>(b.DrawCommand(8))->Data(), QStringLiteral("ABC-123"));
