@@ -1,4 +1,5 @@
 #include "components/component.h"
+#include "output/draw_command.h"
 
 #include "document/band.h"
 #include "document/custom_report.h"
@@ -406,6 +407,66 @@ const TClassInfo& TjxCustomComponent::StaticClass()
                      [](const T&) { return false; })
             .Build();
     return info;
+}
+
+void TjxComponent::PropertiesToDrawCommand(TjxDrawCommand* command)
+{
+    TjxPrintable::PropertiesToDrawCommand(command);
+    command->SetBand(Band());
+}
+
+// ---- TjxCustomComponent ----
+
+TjxCustomComponent::TjxCustomComponent(TComponent* owner) : TjxComponent(owner)
+{
+    SetCacheRecordSize(1);
+}
+
+void TjxCustomComponent::Generate(const TjxPrintParent& parent)
+{
+    if (ReprintOnOverFlow() && parent.overFlow)
+        Reprint();
+    // Invisible components hear OnPrint too: the handler may show them.
+    FirePrint();
+    if (ToPrint() && Visible()) {
+        ComputePosition(parent);
+        if (NoRoom())
+            return;
+    }
+    SetComplete(true);
+}
+
+void TjxCustomComponent::ComputePosition(const TjxPrintParent& parent)
+{
+    const int x = parent.printRect.left + mmLeft();
+    int h = mmHeight();
+    int y = parent.isRegion ? mmTop() + (parent.regionPageTop - parent.regionmmTop) : parent.printRect.top + mmTop();
+    if (parent.overFlow)
+        y -= parent.overFlowOffset;
+    if (IsBottomAnchored()) {
+        // Keep the designed distance below the lowest stretched sibling, or follow the parent's growth.
+        if (const TjxPrintable* child = parent.lowestStretched)
+            y = child->PrintRect().top + child->DrawHeight() + (mmTop() - child->mmTop() - child->mmHeight());
+        else
+            y += parent.spaceUsed - parent.designHeight;
+    }
+    if (StretchWithParent()) {
+        if (y < parent.currentBottom)
+            h = parent.currentBottom - y;
+        if (y < parent.pageLimit && parent.pageLimit < y + h)
+            h = parent.pageLimit - y;
+    }
+    // One thousandth of slack absorbs rounding in the positions above.
+    if (parent.dynamicHeight && parent.pageLimit + 1 < y + h) {
+        SetNoRoom(true);
+        return;
+    }
+    SetPrintRect({x, y, x + mmWidth(), y + h});
+    SetDrawHeight(h);
+    ComputeContent();
+    TjxRect rect = PrintRect();
+    rect.bottom = y + DrawHeight();
+    SetPrintRect(rect);
 }
 
 } // namespace orvane

@@ -66,6 +66,7 @@ public:
     void SendToBack();
 
     void LayoutChanged() override;
+    void PropertiesToDrawCommand(TjxDrawCommand* command) override;
     TjxDesignerInterface* GetDesignerInterface() const override;
     void SetParent(TjxRelative* parent) override;
     void SetParentComponent(TComponent* parent) override;
@@ -90,7 +91,16 @@ private:
 class TjxCustomComponent : public TjxComponent {
     ORVANE_CLASS(TjxCustomComponent, TjxComponent)
 public:
-    using TjxComponent::TjxComponent;
+    explicit TjxCustomComponent(TComponent* owner = nullptr);
+
+    // Reprints on an overflow continuation when asked to, fires OnPrint, and
+    // places the component when it is due; Complete unless there was no room.
+    void Generate(const TjxPrintParent& parent) override;
+    // Places the component in its parent's rectangle on the page, or sets
+    // NoRoom when a parent of dynamic height has no room left for it.
+    virtual void ComputePosition(const TjxPrintParent& parent);
+    // What the component shows in its PrintRect; it may change DrawHeight.
+    virtual void ComputeContent() {}
 };
 
 // The published properties the printable classes choose from. Each concrete

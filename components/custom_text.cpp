@@ -1,4 +1,5 @@
 #include "components/custom_text.h"
+#include "output/draw_text.h"
 
 #include "document/method.h"
 #include "document/stream_reader.h"
@@ -216,6 +217,47 @@ void TjxCustomText::SizeToText()
         break;
     }
     SetBounds(left, mmTop(), height, width);
+}
+
+std::unique_ptr<TjxDrawCommand> TjxCustomText::NewDrawCommand() const
+{
+    return std::make_unique<TjxDrawText>();
+}
+
+void TjxCustomText::PropertiesToDrawCommand(TjxDrawCommand* command)
+{
+    TjxCustomComponent::PropertiesToDrawCommand(command);
+    auto* draw = dynamic_cast<TjxDrawText*>(command);
+    if (!draw)
+        return;
+    // OnGetText fires once per command.
+    const QString text = GetText();
+    draw->SetText(text);
+    draw->SetAngle(m_angle);
+    draw->SetAutoSize(AutoSize());
+    draw->SetColor(Color());
+    draw->SetFont(Font());
+    draw->SetForceJustifyLastLine(ForceJustifyLastLine());
+    draw->SetTextAlignment(TextAlignment());
+    draw->SetTransparent(Transparent());
+    draw->SetRotatedOriginLeft(m_rotatedOriginLeft);
+    draw->SetRotatedOriginTop(m_rotatedOriginTop);
+    draw->SetTextComponent(this);
+    draw->SetComponentSave(m_save);
+    draw->SetComponentSaveNo(m_saveOrder);
+    draw->SetSaveLength(m_saveLength);
+    // A rotated text does not wrap.
+    const bool wrap = WordWrap() && m_angle == 0;
+    draw->SetWordWrap(wrap);
+    if (wrap) {
+        QStringList lines;
+        int position = 0;
+        WrapText(text, PrintRect(), lines, position, nullptr, {}, 0, m_charWrap, *Font(), AutoSize(), TextAlignment(),
+                 TextMeasurer());
+        TStrings wrapped;
+        wrapped.SetLines(lines);
+        draw->SetWrappedText(&wrapped);
+    }
 }
 
 } // namespace orvane

@@ -53,7 +53,7 @@ public:
     QStringList WrappedText(const TjxRect& rect, TjxCustomPrinter* printer = nullptr);
 
     // Set by the engine while the report generates: sizes stay, events fire.
-    bool IsPrinting() const { return m_printing; }
+    bool IsPrinting() const override { return m_printing; }
     void SetPrinting(bool value) { m_printing = value; }
     // Fonts are measured with this measurer; none means the real fonts.
     const TTextMeasurer& TextMeasurer() const { return m_measurer ? *m_measurer : DefaultTextMeasurer(); }
@@ -65,6 +65,10 @@ public:
     // report keeps the bounds it gives, and calls SizeToText when it wants sizing.
     void AdjustBounds() override;
     void SizeToText();
+
+    // Prints as a text command with the produced text, wrapped in the PrintRect when WordWrap is on.
+    std::unique_ptr<TjxDrawCommand> NewDrawCommand() const override;
+    void PropertiesToDrawCommand(TjxDrawCommand* command) override;
 
 private:
     // The text as one block at the screen's resolution: widest line and total height, in pixels.

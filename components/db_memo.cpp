@@ -1,4 +1,5 @@
 #include "components/db_memo.h"
+#include "components/db_text.h"
 
 #include "document/class_registry.h"
 #include "document/component_registry.h"
@@ -126,5 +127,17 @@ struct TDBMemoRegistrar {
 } // namespace
 
 ORVANE_REGISTER_CLASS(TjxDBMemo);
+
+void TjxDBMemo::WriteState(QDataStream& stream) const
+{
+    TjxCustomMemo::WriteState(stream);
+    WriteRepeatState(stream, m_repeat);
+}
+
+void TjxDBMemo::ReadState(QDataStream& stream)
+{
+    TjxCustomMemo::ReadState(stream);
+    ReadRepeatState(stream, m_repeat);
+}
 
 } // namespace orvane

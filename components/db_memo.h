@@ -27,10 +27,10 @@ public:
     void RefreshLines();
 
     // Repeated values, tracked only while SuppressRepeatedValues is on.
-    bool TracksPriorValue() const { return m_suppressRepeatedValues; }
+    bool TracksPriorValue() const override { return m_suppressRepeatedValues; }
     const TjxRepeatState& RepeatState() const { return m_repeat; }
     void SetRepeatState(const TjxRepeatState& state) { m_repeat = state; }
-    void ResetPriorValue() { orvane::ResetPriorValue(m_repeat); }
+    void ResetPriorValue() override { orvane::ResetPriorValue(m_repeat); }
     void RecordChanged(int currentPage) { RepeatRecordChanged(m_repeat, GetText(), currentPage); }
     // Whether the value prints in this band print; a suppressed memo lays nothing out.
     bool DecidePrint(bool firstRecord, int currentPage, bool toPrint)
@@ -41,6 +41,9 @@ public:
 
 protected:
     void Notify(TjxCommunicator* sender, int operation) override;
+    // The record adds the repeat state to the memo's continuation.
+    void WriteState(QDataStream& stream) const override;
+    void ReadState(QDataStream& stream) override;
 
 private:
     bool m_autoDisplay = true;

@@ -180,4 +180,29 @@ struct TDBTextRegistrar {
 
 ORVANE_REGISTER_CLASS(TjxDBText);
 
+void WriteRepeatState(QDataStream& stream, const TjxRepeatState& s)
+{
+    stream << s.alreadyPrinted << s.currentValue << qint32(s.lastPrintPage) << s.priorValue << s.priorValueSame
+           << s.repeatReset;
+}
+
+void ReadRepeatState(QDataStream& stream, TjxRepeatState& s)
+{
+    qint32 lastPrintPage = -1;
+    stream >> s.alreadyPrinted >> s.currentValue >> lastPrintPage >> s.priorValue >> s.priorValueSame >> s.repeatReset;
+    s.lastPrintPage = lastPrintPage;
+}
+
+void TjxDBText::WriteState(QDataStream& stream) const
+{
+    TjxCustomText::WriteState(stream);
+    WriteRepeatState(stream, m_repeat);
+}
+
+void TjxDBText::ReadState(QDataStream& stream)
+{
+    TjxCustomText::ReadState(stream);
+    ReadRepeatState(stream, m_repeat);
+}
+
 } // namespace orvane

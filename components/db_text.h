@@ -35,9 +35,10 @@ public:
     const TjxRepeatState& RepeatState() const { return m_repeat; }
     void SetRepeatState(const TjxRepeatState& state) { m_repeat = state; }
     TjxRepeatOptions RepeatOptions() const { return {m_suppressRepeatedValues, m_reprintOnSubsequent}; }
-    void ResetPriorValue() { orvane::ResetPriorValue(m_repeat); }
+    bool TracksPriorValue() const override { return true; }
+    void ResetPriorValue() override { orvane::ResetPriorValue(m_repeat); }
     void RecordChanged(int currentPage) { RepeatRecordChanged(m_repeat, GetText(), currentPage); }
-    void PageStart() { RepeatPageStart(m_repeat, RepeatOptions()); }
+    void PageStart() override { RepeatPageStart(m_repeat, RepeatOptions()); }
     // Whether the value prints in this band print.
     bool DecidePrint(bool firstRecord, int currentPage, bool toPrint)
     {
@@ -46,6 +47,9 @@ public:
 
 protected:
     void Notify(TjxCommunicator* sender, int operation) override;
+    // The record carries the repeat state, prior value included.
+    void WriteState(QDataStream& stream) const override;
+    void ReadState(QDataStream& stream) override;
 
 private:
     // The designer shows what the component would print.
@@ -57,6 +61,10 @@ private:
     TMethod m_onFormat;
     TjxRepeatState m_repeat;
 };
+
+// The repeat state as part of a component's page record.
+void WriteRepeatState(QDataStream& stream, const TjxRepeatState& state);
+void ReadRepeatState(QDataStream& stream, TjxRepeatState& state);
 
 // The text of a field value: empty for a zero number or date under
 // BlankWhenZero, for an empty string and for a null date; otherwise the

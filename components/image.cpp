@@ -1,4 +1,5 @@
 #include "components/image.h"
+#include "output/draw_image.h"
 
 #include "document/class_registry.h"
 #include "document/component_registry.h"
@@ -382,5 +383,25 @@ struct TImageRegistrar {
 
 ORVANE_REGISTER_CLASS(TjxImage);
 ORVANE_REGISTER_CLASS(TjxDBImage);
+
+std::unique_ptr<TjxDrawCommand> TjxCustomImage::NewDrawCommand() const
+{
+    return std::make_unique<TjxDrawImage>();
+}
+
+void TjxCustomImage::PropertiesToDrawCommand(TjxDrawCommand* command)
+{
+    TjxCustomComponent::PropertiesToDrawCommand(command);
+    auto* draw = dynamic_cast<TjxDrawImage*>(command);
+    if (!draw)
+        return;
+    draw->SetPicture(Picture());
+    draw->SetCenter(m_center);
+    draw->SetDirectDraw(m_directDraw);
+    draw->SetMaintainAspectRatio(m_maintainAspectRatio);
+    draw->SetStretch(m_stretch);
+    draw->SetTransparent(Transparent());
+    draw->SetImageName(ImageName());
+}
 
 } // namespace orvane

@@ -38,11 +38,19 @@ public:
     // The engine's side: the counter restarts with each report, and a picture
     // change counts only while a page the cache does not hold yet is generated.
     int ImageCounter() const { return m_imageCounter; }
-    void InitGeneration() { m_imageCounter = 0; }
+    void InitGeneration() override
+    {
+        TjxCustomComponent::InitGeneration();
+        m_imageCounter = 0;
+    }
     void SetPrintState(bool printing, bool generatingNewPage);
-    bool IsPrinting() const { return m_printing; }
+    bool IsPrinting() const override { return m_printing; }
     // Devices keep one copy of a picture per name.
     virtual QString ImageName();
+
+    // Prints as an image command holding a copy of the picture.
+    std::unique_ptr<TjxDrawCommand> NewDrawCommand() const override;
+    void PropertiesToDrawCommand(TjxDrawCommand* command) override;
 
 protected:
     virtual void PictureChanged();

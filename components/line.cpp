@@ -1,4 +1,5 @@
 #include "components/line.h"
+#include "output/draw_line.h"
 
 #include "document/class_registry.h"
 #include "document/component_registry.h"
@@ -173,5 +174,22 @@ struct TLineRegistrar {
 } // namespace
 
 ORVANE_REGISTER_CLASS(TjxLine);
+
+std::unique_ptr<TjxDrawCommand> TjxLine::NewDrawCommand() const
+{
+    return std::make_unique<TjxDrawLine>();
+}
+
+void TjxLine::PropertiesToDrawCommand(TjxDrawCommand* command)
+{
+    TjxCustomGraphic::PropertiesToDrawCommand(command);
+    auto* draw = dynamic_cast<TjxDrawLine*>(command);
+    if (!draw)
+        return;
+    draw->SetLinePosition(m_position);
+    draw->SetLineStyle(m_style);
+    draw->SetPen(Pen());
+    draw->SetWeight(m_weight);
+}
 
 } // namespace orvane

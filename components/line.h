@@ -46,6 +46,10 @@ public:
         return LineStrips(printRect, m_position, m_style, m_weight);
     }
 
+    // Prints as a line command along the chosen edge of its PrintRect.
+    std::unique_ptr<TjxDrawCommand> NewDrawCommand() const override;
+    void PropertiesToDrawCommand(TjxDrawCommand* command) override;
+
 protected:
     void GraphicChanged() override;
 

@@ -1,4 +1,5 @@
 #include "components/memo.h"
+#include "output/draw_text.h"
 
 #include "document/class_registry.h"
 #include "document/component_registry.h"
@@ -216,5 +217,49 @@ struct TMemoRegistrar {
 } // namespace
 
 ORVANE_REGISTER_CLASS(TjxMemo);
+
+std::unique_ptr<TjxDrawCommand> TjxCustomMemo::NewDrawCommand() const
+{
+    return std::make_unique<TjxDrawText>();
+}
+
+void TjxCustomMemo::PropertiesToDrawCommand(TjxDrawCommand* command)
+{
+    TjxStretchable::PropertiesToDrawCommand(command);
+    auto* draw = dynamic_cast<TjxDrawText*>(command);
+    if (!draw)
+        return;
+    draw->SetText(GetText());
+    draw->SetIsMemo(true);
+    draw->SetWordWrap(true);
+    TStrings lines;
+    lines.SetLines(m_continuation.printLines);
+    draw->SetWrappedText(&lines);
+    draw->SetLeading(m_mmLeading);
+    draw->SetTabStopPositions(m_tabStopPositions.get());
+    draw->SetColor(Color());
+    draw->SetFont(Font());
+    draw->SetForceJustifyLastLine(ForceJustifyLastLine());
+    draw->SetTextAlignment(TextAlignment());
+    draw->SetTransparent(Transparent());
+    draw->SetTextComponent(this);
+}
+
+void TjxCustomMemo::WriteState(QDataStream& stream) const
+{
+    TjxStretchable::WriteState(stream);
+    const TjxMemoContinuation& c = m_continuation;
+    stream << qint32(c.charPos) << c.overFlow << c.keepTogetherMoved << c.printLines << qint32(c.drawHeight);
+}
+
+void TjxCustomMemo::ReadState(QDataStream& stream)
+{
+    TjxStretchable::ReadState(stream);
+    TjxMemoContinuation& c = m_continuation;
+    qint32 charPos = 0, drawHeight = 0;
+    stream >> charPos >> c.overFlow >> c.keepTogetherMoved >> c.printLines >> drawHeight;
+    c.charPos = charPos;
+    c.drawHeight = drawHeight;
+}
 
 } // namespace orvane

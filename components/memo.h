@@ -45,7 +45,7 @@ public:
     // The lines joined with line breaks.
     virtual QString GetText();
     // Set by the engine while the report generates.
-    bool IsPrinting() const { return m_printing; }
+    bool IsPrinting() const override { return m_printing; }
     void SetPrinting(bool value) { m_printing = value; }
     const TTextMeasurer& TextMeasurer() const { return m_measurer ? *m_measurer : DefaultTextMeasurer(); }
     void SetTextMeasurer(const TTextMeasurer* measurer) { m_measurer = measurer; }
@@ -64,7 +64,14 @@ public:
     void ComputeMemoContent(const TjxRect& printRect, bool stretching, bool canMoveWhole,
                             TjxCustomPrinter* printer = nullptr);
 
+    // Prints as a text command holding this page's lines.
+    std::unique_ptr<TjxDrawCommand> NewDrawCommand() const override;
+    void PropertiesToDrawCommand(TjxDrawCommand* command) override;
+
 protected:
+    // The record carries the continuation, so a page generated again starts where it did.
+    void WriteState(QDataStream& stream) const override;
+    void ReadState(QDataStream& stream) override;
     // Lines changed by the component itself, not by the user.
     void SetLinesQuietly(const QStringList& lines);
 

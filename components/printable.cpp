@@ -4,6 +4,10 @@
 #include "document/event_ids.h"
 #include "document/stream_reader.h"
 #include "document/stream_writer.h"
+#include "components/text_production.h"
+#include "engine/data_pipeline.h"
+#include "output/draw_command.h"
+#include "output/page.h"
 
 #include <algorithm>
 #include <climits>
@@ -103,7 +107,7 @@ const TClassInfo& TjxPrintable::StaticClass()
     const auto never = [](const T&) { return false; };
     const auto skip = [](T&, TReader& r) { r.SkipValue(); };
     static const TClassInfo info =
-        TClassBuilder<T>("TjxPrintable", &TjxRelative::StaticClass())
+        TClassBuilder<T>("TjxPrintable", &TjxCacheable::StaticClass())
             .Defined("DataPipelineName", [](T& c, TReader& r) { c.m_dataPipelineName = r.ReadString(); },
                      [](const T& c, TWriter& w) { w.WriteString(c.m_dataPipeline->Name()); },
                      [](const T& c) { return c.m_dataPipeline != nullptr; })
@@ -133,7 +137,7 @@ const TClassInfo& TjxPrintable::StaticClass()
 }
 
 TjxPrintable::TjxPrintable(TComponent* owner)
-    : TjxRelative(owner),
+    : TjxCacheable(owner),
       m_border(std::make_unique<TjxBorder>()),
       m_font(std::make_unique<TFont>()),
       m_mmHeight(UnitsToThousandths(17, utScreenPixels, axVertical)),
@@ -331,7 +335,7 @@ void TjxPrintable::Notify(TjxCommunicator* sender, int operation)
 {
     if (sender == m_dataPipeline && operation == ntDestroying)
         m_dataPipeline = nullptr;
-    TjxRelative::Notify(sender, operation);
+    TjxCacheable::Notify(sender, operation);
 }
 
 void TjxPrintable::ChangeBounds(int left, int top, int width, int height)
@@ -427,6 +431,111 @@ void TjxPrintable::ConvertVersion(int version)
     if (version < 3530 && !Name().isEmpty())
         SetUserName(Name());
     m_legacyDataField.clear();
+}
+
+// ---- Generation ----
+
+bool TjxPrintable::IsDataAvailable() const
+{
+    return AvailableDataPipeline(*this, IsPrinting()) != nullptr;
+}
+
+void TjxPrintable::InitGeneration()
+{
+    m_overFlow = false;
+    if (TracksPriorValue())
+        ResetPriorValue();
+}
+
+void TjxPrintable::BeforeGenerate(bool freshBandPrint)
+{
+    m_complete = false;
+    m_drawHeight = 0;
+    m_noRoom = false;
+    if (freshBandPrint)
+        m_toPrint = true;
+}
+
+void TjxPrintable::AfterGenerate()
+{
+    if (m_complete)
+        m_toPrint = false;
+}
+
+void TjxPrintable::FirePrint()
+{
+    const bool wasVisible = Visible();
+    TjxEventParams params;
+    m_onPrint(this, params);
+    SendEventNotify(ciComponentPrint);
+    if (!wasVisible && Visible() && !m_toPrint)
+        m_toPrint = true;
+}
+
+std::unique_ptr<TjxDrawCommand> TjxPrintable::NewDrawCommand() const
+{
+    return nullptr;
+}
+
+void TjxPrintable::PrintToPage(TjxPage* page)
+{
+    if (m_toPrint && Visible())
+        CreateDrawCommand(page);
+}
+
+TjxDrawCommand* TjxPrintable::CreateDrawCommand(TjxPage* page)
+{
+    std::unique_ptr<TjxDrawCommand> command = NewDrawCommand();
+    if (!command)
+        return nullptr;
+    PropertiesToDrawCommand(command.get());
+    if (m_onDrawCommandClick.IsAssigned() || HasEventListener(ciComponentDrawCommandClick)) {
+        command->SetClickable(true);
+        command->SetClickHandler([this](TjxDrawCommand* clicked) { DrawCommandClick(clicked); });
+    }
+    // The command belongs to nobody until the page takes it, so a handler that
+    // throws leaves nothing behind.
+    TjxEventParams params{{QStringLiteral("aDrawCommand"), QVariant::fromValue<TPersistent*>(command.get()), false}};
+    m_onDrawCommandCreate(this, params);
+    TjxDrawCommand* added = command.get();
+    if (page)
+        page->AddDrawCommand(command.release());
+    SendEventNotify(ciComponentDrawCommandCreate, &params);
+    // Without a page the caller had nowhere to keep it.
+    return page ? added : nullptr;
+}
+
+void TjxPrintable::PropertiesToDrawCommand(TjxDrawCommand* command)
+{
+    command->SetTag(Tag());
+    command->SetBorder(Border());
+    command->SetBounds(m_printRect.left, m_printRect.top, m_printRect.Width(), m_drawHeight);
+    if (TjxDataPipeline* pipeline = AvailableDataPipeline(*this, IsPrinting()))
+        command->SetDataType(pipeline->GetFieldDataType(DataField()));
+}
+
+void TjxPrintable::DrawCommandClick(TPersistent* command)
+{
+    if (!dynamic_cast<TjxDrawCommand*>(command))
+        return;
+    TjxEventParams params{{QStringLiteral("aDrawCommand"), QVariant::fromValue<TPersistent*>(command), false}};
+    m_onDrawCommandClick(this, params);
+    SendEventNotify(ciComponentDrawCommandClick, &params);
+}
+
+void TjxPrintable::WriteState(QDataStream& stream) const
+{
+    stream << m_toPrint << m_complete << m_noRoom << m_overFlow << qint32(m_drawHeight) << qint32(m_printRect.left)
+           << qint32(m_printRect.top) << qint32(m_printRect.right) << qint32(m_printRect.bottom) << m_repeatReset;
+}
+
+void TjxPrintable::ReadState(QDataStream& stream)
+{
+    qint32 drawHeight = 0, left = 0, top = 0, right = 0, bottom = 0;
+    stream >> m_toPrint >> m_complete >> m_noRoom >> m_overFlow >> drawHeight >> left >> top >> right >> bottom
+        >> m_repeatReset;
+    m_drawHeight = drawHeight;
+    m_printRect = {left, top, right, bottom};
 }
 
 } // namespace orvane

@@ -5,12 +5,18 @@
 // binding to a data pipeline field.
 
 #include "document/graphic_objects.h"
+#include "document/cacheable.h"
 #include "document/relative.h"
 #include "document/units.h"
+
+#include <memory>
 
 namespace orvane {
 
 class TjxBand;
+class TjxDrawCommand;
+class TjxPage;
+class TjxPrintable;
 
 enum TjxBorderPosition : uint8_t { bpLeft, bpTop, bpRight, bpBottom };
 using TjxBorderPositions = uint32_t;  // bit (1 << TjxBorderPosition)
@@ -22,6 +28,25 @@ struct TjxRect {
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
     bool operator==(const TjxRect&) const = default;
+};
+
+// What a band (or region) tells its components while it prints on a page,
+// in thousandths of a millimetre in page coordinates.
+struct TjxPrintParent {
+    TjxRect printRect;           // the parent's rectangle on the page
+    int currentBottom = 0;       // how far the parent's contents reach so far
+    int pageLimit = 0;           // the lowest position the page allows
+    bool dynamicHeight = false;  // a band of dynamic height, or a stretching region inside one
+    bool overFlow = false;       // printing the continuation of an overflow
+    int overFlowOffset = 0;      // how far the continuation has been moved up
+    int spaceUsed = 0;           // the parent's height so far
+    int designHeight = 0;        // the parent's designed height
+    // A region parent: its top on the page and its designed top in the band.
+    bool isRegion = false;
+    int regionPageTop = 0;
+    int regionmmTop = 0;
+    // The lowest child that stretched, none when nothing did.
+    const TjxPrintable* lowestStretched = nullptr;
 };
 
 enum TjxTextAlignment : uint8_t { taLeftJustified, taRightJustified, taCentered, taFullJustified };
@@ -61,8 +86,8 @@ private:
     float m_weight = 1.0f;
 };
 
-class TjxPrintable : public TjxRelative {
-    ORVANE_CLASS(TjxPrintable, TjxRelative)
+class TjxPrintable : public TjxCacheable {
+    ORVANE_CLASS(TjxPrintable, TjxCacheable)
 public:
     explicit TjxPrintable(TComponent* owner = nullptr);
     ~TjxPrintable() override;
@@ -161,6 +186,56 @@ public:
     // Brings values read from an older stream up to date (9.01 is 9010).
     virtual void ConvertVersion(int version);
 
+    // ---- Generation ----
+    // Print state of the current band print.
+    bool ToPrint() const { return m_toPrint; }
+    void SetToPrint(bool value) { m_toPrint = value; }
+    bool Complete() const { return m_complete; }
+    void SetComplete(bool value) { m_complete = value; }
+    bool NoRoom() const { return m_noRoom; }
+    void SetNoRoom(bool value) { m_noRoom = value; }
+    bool OverFlow() const { return m_overFlow; }
+    void SetOverFlow(bool value) { m_overFlow = value; }
+    int DrawHeight() const { return m_drawHeight; }
+    virtual void SetDrawHeight(int value) { m_drawHeight = value; }
+    const TjxRect& PrintRect() const { return m_printRect; }
+    void SetPrintRect(const TjxRect& value) { m_printRect = value; }
+    // Forces the next value to print even when it repeats the prior one.
+    bool RepeatReset() const { return m_repeatReset; }
+    virtual void SetRepeatReset(bool value) { m_repeatReset = value; }
+    // Position in the band's object list; orders the draw commands on a page.
+    int IndexInBand() const { return m_indexInBand; }
+    void SetIndexInBand(int value) { m_indexInBand = value; }
+
+    virtual bool IsPrinting() const { return false; }
+    virtual bool IsDataAvailable() const;
+    virtual bool TracksPriorValue() const { return false; }
+    virtual void ResetPriorValue() {}
+
+    // At report start.
+    virtual void InitGeneration();
+    // At the start of every page.
+    virtual void PageStart() {}
+    // Before each print of the band; a fresh band print (not an overflow
+    // continuation) makes the component due to print.
+    virtual void BeforeGenerate(bool freshBandPrint = true);
+    // Lays the component out in its parent; growing and fixed components do this differently.
+    virtual void Generate(const TjxPrintParent& parent) {}
+    virtual void AfterGenerate();
+    // Prints again on the continuation page of an overflowing parent.
+    virtual void Reprint() { m_toPrint = Visible(); }
+    // Fires OnPrint and its event; a handler that makes the component visible prints it now.
+    void FirePrint();
+    virtual void PrintToPage(TjxPage* page);
+
+    // The draw command class: none for the base.
+    virtual std::unique_ptr<TjxDrawCommand> NewDrawCommand() const;
+    // Creates, fills and adds the component's draw command to `page`; none when the class has none.
+    virtual TjxDrawCommand* CreateDrawCommand(TjxPage* page);
+    virtual void PropertiesToDrawCommand(TjxDrawCommand* command);
+    // The viewer's click on one of the component's commands; anything else is ignored.
+    virtual void DrawCommandClick(TPersistent* command);
+
 protected:
     // The common setter: equal values do nothing; while reading only store;
     // otherwise tell the designer before and after, and the band when the
@@ -199,6 +274,8 @@ protected:
     int FromUnits(double value, TjxAxis axis) const;
 
     void Notify(TjxCommunicator* sender, int operation) override;
+    void WriteState(QDataStream& stream) const override;
+    void ReadState(QDataStream& stream) override;
 
     // Values of obsolete stored properties, kept for ConvertVersion.
     QString m_legacyDataField;
@@ -234,6 +311,15 @@ private:
     bool m_visible = true;
     int m_mmWidth;
     bool m_wordWrap = false;
+
+    bool m_toPrint = false;
+    bool m_complete = false;
+    bool m_noRoom = false;
+    bool m_overFlow = false;
+    int m_drawHeight = 0;
+    TjxRect m_printRect;
+    bool m_repeatReset = false;
+    int m_indexInBand = 0;
 };
 
 // Reads a defined length that older streams may hold as a float (truncated toward zero).

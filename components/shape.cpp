@@ -1,4 +1,5 @@
 #include "components/shape.h"
+#include "output/draw_shape.h"
 
 #include "document/class_registry.h"
 #include "document/component_registry.h"
@@ -228,5 +229,25 @@ struct TShapeRegistrar {
 } // namespace
 
 ORVANE_REGISTER_CLASS(TjxShape);
+
+std::unique_ptr<TjxDrawCommand> TjxShape::NewDrawCommand() const
+{
+    return std::make_unique<TjxDrawShape>();
+}
+
+void TjxShape::PropertiesToDrawCommand(TjxDrawCommand* command)
+{
+    TjxCustomGraphic::PropertiesToDrawCommand(command);
+    auto* draw = dynamic_cast<TjxDrawShape*>(command);
+    if (!draw)
+        return;
+    const TjxShapeGeometry g = PrintGeometry(PrintRect());
+    draw->SetBounds(g.left, g.top, g.width, g.height);
+    draw->SetShapeType(g.shapeType);
+    draw->SetXCornerRound(g.cornerRound);
+    draw->SetYCornerRound(g.cornerRound);
+    draw->SetPen(Pen());
+    draw->SetBrush(Brush());
+}
 
 } // namespace orvane

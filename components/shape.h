@@ -67,6 +67,10 @@ public:
     // The figure at the shape's own size, at (0, 0), as the designer shows it.
     TjxShapeGeometry DesignGeometry() const;
 
+    // Prints as a shape command holding the figure of its PrintRect.
+    std::unique_ptr<TjxDrawCommand> NewDrawCommand() const override;
+    void PropertiesToDrawCommand(TjxDrawCommand* command) override;
+
 protected:
     void GraphicChanged() override;
 
