@@ -593,3 +593,15 @@ TEST(ComponentStreaming, OlderLengthsAreConverted)
     memo.ConvertVersion(2999);
     EXPECT_EQ(memo.mmLeading(), 25400);
 }
+
+TEST(ComponentSetters, DefaultSizesComeFromScreenPixels)
+{
+    TjxLabel label;
+    EXPECT_EQ(label.mmWidth(), 17198);   // 65 screen pixels
+    EXPECT_EQ(label.mmHeight(), 4498);   // 17 screen pixels
+    TjxLine line;
+    EXPECT_EQ(line.mmWidth(), 13229);
+    EXPECT_EQ(line.mmHeight(), 3969);
+    label.SetmmLeft(-5);
+    EXPECT_EQ(label.mmLeft(), 0);
+}
