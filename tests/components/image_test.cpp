@@ -15,31 +15,13 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include "tests/support/gui_environment.h"
+
 #include <gtest/gtest.h>
 
 using namespace orvane;
 
 namespace {
-
-// Image plug-ins need an application object; another suite may have made one.
-class ImageEnvironment : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (QCoreApplication::instance())
-            return;
-        static int argc = 1;
-        static char name[] = "test_components";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> m_app;
-};
-
-testing::Environment* const g_imageEnvironment = testing::AddGlobalTestEnvironment(new ImageEnvironment);
 
 QByteArray Encoded(int width, int height, const char* format)
 {

@@ -14,31 +14,13 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QRegularExpression>
+#include "tests/support/gui_environment.h"
+
 #include <gtest/gtest.h>
 
 using namespace orvane;
 
 namespace {
-
-// QFont needs a GUI application; another suite in this program may have made one.
-class TextGuiEnvironment : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (QCoreApplication::instance())
-            return;
-        static int argc = 1;
-        static char name[] = "test_components";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> m_app;
-};
-
-testing::Environment* const g_textGuiEnvironment = testing::AddGlobalTestEnvironment(new TextGuiEnvironment);
 
 // 12 pt at 96 dpi: every character 8 px wide, a line 20 px high.
 const TFixedAdvanceMeasurer kFixed{0.5, 1.25};

@@ -8,31 +8,13 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QRegularExpression>
+#include "tests/support/gui_environment.h"
+
 #include <gtest/gtest.h>
 
 using namespace orvane;
 
 namespace {
-
-// QFont needs a GUI application; another suite in this program may have made one.
-class GuiEnvironment : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (QCoreApplication::instance())
-            return;
-        static int argc = 1;
-        static char name[] = "test_components";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> m_app;
-};
-
-testing::Environment* const g_guiEnvironment = testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 // 12 pt at 96 dpi is a 16 px em: every character is 8 px wide and a line 20 px high.
 constexpr double kAdvancePx = 8;

@@ -13,31 +13,13 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include "tests/support/gui_environment.h"
+
 #include <gtest/gtest.h>
 
 using namespace orvane;
 
 namespace {
-
-// Fonts need a GUI application; another suite in this program may have made one.
-class GuiEnvironment : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (QCoreApplication::instance())
-            return;
-        static int argc = 1;
-        static char name[] = "test_output";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> m_app;
-};
-
-testing::Environment* const g_guiEnvironment = testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 QImage WhiteImage(int w = 200, int h = 200)
 {
