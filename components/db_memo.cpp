@@ -110,21 +110,7 @@ void TjxDBMemo::Notify(TjxCommunicator* sender, int operation)
         RefreshLines();
 }
 
-namespace {
-
-struct TDBMemoRegistrar {
-    TDBMemoRegistrar() { RegisterComponent(TjxDBMemo::StaticClass(), QStringLiteral("Data Components"), 1, 166); }
-    ~TDBMemoRegistrar()
-    {
-        try {
-            UnregisterComponent(TjxDBMemo::StaticClass());
-        } catch (...) {
-            // The registry was shut down first; nothing is left to remove.
-        }
-    }
-} s_dbMemoRegistrar;
-
-} // namespace
+ORVANE_REGISTER_COMPONENT(TjxDBMemo, "Data Components", 1, 166);
 
 ORVANE_REGISTER_CLASS(TjxDBMemo);
 

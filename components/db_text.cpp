@@ -162,21 +162,7 @@ void TjxDBText::Notify(TjxCommunicator* sender, int operation)
         RefreshCaption();
 }
 
-namespace {
-
-struct TDBTextRegistrar {
-    TDBTextRegistrar() { RegisterComponent(TjxDBText::StaticClass(), QStringLiteral("Data Components"), 0, 167); }
-    ~TDBTextRegistrar()
-    {
-        try {
-            UnregisterComponent(TjxDBText::StaticClass());
-        } catch (...) {
-            // The registry was shut down first; nothing is left to remove.
-        }
-    }
-} s_dbTextRegistrar;
-
-} // namespace
+ORVANE_REGISTER_COMPONENT(TjxDBText, "Data Components", 0, 167);
 
 ORVANE_REGISTER_CLASS(TjxDBText);
 

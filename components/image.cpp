@@ -360,26 +360,8 @@ void TjxDBImage::LoadFromField(TjxDataPipeline& pipeline)
     }
 }
 
-namespace {
-
-struct TImageRegistrar {
-    TImageRegistrar()
-    {
-        RegisterComponent(TjxImage::StaticClass(), QStringLiteral("Standard Components"), 5, 170);
-        RegisterComponent(TjxDBImage::StaticClass(), QStringLiteral("Data Components"), 4, 165);
-    }
-    ~TImageRegistrar()
-    {
-        try {
-            UnregisterComponent(TjxDBImage::StaticClass());
-            UnregisterComponent(TjxImage::StaticClass());
-        } catch (...) {
-            // The registry was shut down first; nothing is left to remove.
-        }
-    }
-} s_imageRegistrar;
-
-} // namespace
+ORVANE_REGISTER_COMPONENT(TjxImage, "Standard Components", 5, 170);
+ORVANE_REGISTER_COMPONENT(TjxDBImage, "Data Components", 4, 165);
 
 ORVANE_REGISTER_CLASS(TjxImage);
 ORVANE_REGISTER_CLASS(TjxDBImage);

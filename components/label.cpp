@@ -40,21 +40,7 @@ void TjxLabel::SetUserName(const QString& value)
         SetCaption(UserName());
 }
 
-namespace {
-
-struct TLabelRegistrar {
-    TLabelRegistrar() { RegisterComponent(TjxLabel::StaticClass(), QStringLiteral("Standard Components"), 0, 172); }
-    ~TLabelRegistrar()
-    {
-        try {
-            UnregisterComponent(TjxLabel::StaticClass());
-        } catch (...) {
-            // The registry was shut down first; nothing is left to remove.
-        }
-    }
-} s_labelRegistrar;
-
-} // namespace
+ORVANE_REGISTER_COMPONENT(TjxLabel, "Standard Components", 0, 172);
 
 ORVANE_REGISTER_CLASS(TjxLabel);
 

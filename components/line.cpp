@@ -157,21 +157,7 @@ void TjxLine::ConvertVersion(int version)
     }
 }
 
-namespace {
-
-struct TLineRegistrar {
-    TLineRegistrar() { RegisterComponent(TjxLine::StaticClass(), QStringLiteral("Standard Components"), 7, 174); }
-    ~TLineRegistrar()
-    {
-        try {
-            UnregisterComponent(TjxLine::StaticClass());
-        } catch (...) {
-            // The registry was shut down first; nothing is left to remove.
-        }
-    }
-} s_lineRegistrar;
-
-} // namespace
+ORVANE_REGISTER_COMPONENT(TjxLine, "Standard Components", 7, 174);
 
 ORVANE_REGISTER_CLASS(TjxLine);
 

@@ -200,21 +200,7 @@ const TClassInfo& TjxMemo::StaticClass()
 
 TjxMemo::TjxMemo(TComponent* owner) : TjxCustomMemo(owner) {}
 
-namespace {
-
-struct TMemoRegistrar {
-    TMemoRegistrar() { RegisterComponent(TjxMemo::StaticClass(), QStringLiteral("Standard Components"), 1, 175); }
-    ~TMemoRegistrar()
-    {
-        try {
-            UnregisterComponent(TjxMemo::StaticClass());
-        } catch (...) {
-            // The registry was shut down first; nothing is left to remove.
-        }
-    }
-} s_memoRegistrar;
-
-} // namespace
+ORVANE_REGISTER_COMPONENT(TjxMemo, "Standard Components", 1, 175);
 
 ORVANE_REGISTER_CLASS(TjxMemo);
 

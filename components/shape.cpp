@@ -212,21 +212,7 @@ TjxShapeGeometry TjxShape::DesignGeometry() const
     return ShapeGeometry(m_shape, Pen()->Width(), w, h, 0, 0);
 }
 
-namespace {
-
-struct TShapeRegistrar {
-    TShapeRegistrar() { RegisterComponent(TjxShape::StaticClass(), QStringLiteral("Standard Components"), 6, 178); }
-    ~TShapeRegistrar()
-    {
-        try {
-            UnregisterComponent(TjxShape::StaticClass());
-        } catch (...) {
-            // The registry was shut down first; nothing is left to remove.
-        }
-    }
-} s_shapeRegistrar;
-
-} // namespace
+ORVANE_REGISTER_COMPONENT(TjxShape, "Standard Components", 6, 178);
 
 ORVANE_REGISTER_CLASS(TjxShape);
 

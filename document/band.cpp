@@ -255,11 +255,6 @@ void TjxBand::Convert(int version)
     m_legacyOnPrint.clear();
 }
 
-void TjxBand::Loaded()
-{
-    TjxRelative::Loaded();
-}
-
 // ---- page, report and other bands ----
 
 const TClassInfo& TjxCustomBand::StaticClass()

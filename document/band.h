@@ -85,14 +85,12 @@ public:
     void SetLegacyRowSpacing(double value) { m_legacyRowSpacing = value; }
 
     void SetParentComponent(TComponent* parent) override;
-    void Loaded() override;
 
 protected:
     void SetHeightValue(int value) { m_mmHeight = value; }
     // Legacy values remembered while reading.
     QString m_legacyOnPrint;
     double m_legacyRowSpacing = 0;
-    bool m_heightReadAsFloat = false;
 
 private:
     static void ReadLegacyIdent(TjxBand& band, TReader& reader);

@@ -115,4 +115,17 @@ void UnregisterComponent(const TClassInfo& cls)
     list.Changed();
 }
 
+TComponentRegistrar::TComponentRegistrar(const TClassInfo& cls, const char* paletteName, int position, int hintMessage)
+    : m_cls(cls)
+{
+    RegisterComponent(cls, QString::fromLatin1(paletteName), position, hintMessage);
+}
+
+TComponentRegistrar::~TComponentRegistrar()
+{
+    // After the registry shut down there is nothing left to remove.
+    if (g_installed)
+        UnregisterComponent(m_cls);
+}
+
 } // namespace orvane

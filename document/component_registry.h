@@ -52,6 +52,20 @@ void RegisterComponent(const TClassInfo& cls, const QString& paletteName, int po
                        const QString& hintText = QString());
 void UnregisterComponent(const TClassInfo& cls);
 
+// Registers a report component for as long as the library is loaded.
+struct TComponentRegistrar {
+    TComponentRegistrar(const TClassInfo& cls, const char* paletteName, int position, int hintMessage);
+    ~TComponentRegistrar();
+    TComponentRegistrar(const TComponentRegistrar&) = delete;
+    TComponentRegistrar& operator=(const TComponentRegistrar&) = delete;
+
+private:
+    const TClassInfo& m_cls;
+};
+
+#define ORVANE_REGISTER_COMPONENT(Class, palette, position, hint) \
+    static const ::orvane::TComponentRegistrar s_component_##Class(Class::StaticClass(), palette, position, hint)
+
 // The registry module's start and shutdown; registering while it is shut down fails.
 void InstallComponentRegistry();
 void UninstallComponentRegistry();

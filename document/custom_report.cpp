@@ -436,11 +436,6 @@ void TjxCustomReport::Notify(TjxCommunicator* sender, int operation)
     TjxProducer::Notify(sender, operation);
 }
 
-void TjxCustomReport::Notification(TComponent* component, TOperation operation)
-{
-    TjxProducer::Notification(component, operation);
-}
-
 void TjxCustomReport::LayoutChanged()
 {
     if (IsReadingOrLoading() || HasState(csDestroying))

@@ -102,7 +102,6 @@ public:
 
 protected:
     virtual void ConvertVersion(int version);
-    void Notification(TComponent* component, TOperation operation) override;
     void Notify(TjxCommunicator* sender, int operation) override;
 
     bool m_autoStop = true;
@@ -130,7 +129,6 @@ protected:
     bool m_legacyLandscape = false;
     double m_legacyRowSpacing = 0;
     QString m_legacyDataSource;
-    QString m_legacyOnPrintingComplete;
 
 private:
     void ReadVersion(TReader& reader);

@@ -60,7 +60,6 @@ private:
     TMethod m_afterAutoSearchDialogCreate, m_afterOpenDataPipelines, m_beforeAutoSearchDialogCreate,
         m_beforeOpenDataPipelines, m_onAutoSearchDialogClose, m_onGetAutoSearchValues, m_onOutlineNodeCreate,
         m_onInitializeParameters;
-    QString m_legacyOnAutoSearchDialogCreate;
 };
 
 // The report inside a subreport component.

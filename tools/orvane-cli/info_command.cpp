@@ -110,9 +110,8 @@ int InfoCommand(const QStringList& arguments)
         return 2;
     }
     QByteArray data = ReadWholeFile(args[0]);
-    TInfoHost probe;
-    TjxReport detector(&probe);
-    const qsizetype start = detector.Template()->DetectOffset(data, 0);
+    TjxReportTemplate probe;
+    const qsizetype start = probe.DetectOffset(data, 0);
     if (start < 0)
         throw EInvalidTemplateError(GetMessage(49));
     QByteArray binary = data.mid(start);
