@@ -57,6 +57,22 @@ enum OwnMessage : int {
     DatabaseFileNotFound,       // Database file not found: %s
     // Pages.
     OnlyOneOutlineCommand,      // TjxPage.AddDrawCommand: Cannot add more than one draw outline command per page.
+    // Engine, band engines and page cache.
+    CouldNotOpenDataSet,        // Could not open DataSet.
+    EngineWithoutReport,        // TjxEngine.GetPageBottom: No Report assigned to this engine.
+    StaticBandCannotFit,        // Static height detail band cannot fit on page
+    DetailEngineWrongBand,      // TjxDetailBandEngine.SetBand: Band must be a TjxDetailBand.
+    CacheRecordUnreadable,      // The page cache record of page %d could not be read.
+    // Producer and devices.
+    FileDeviceExists,           // TjxProducer.PrintToPrinter: The file device has already been created.
+    ConvertBeforePrint,         // This report will be converted to 4.0 format before printing.
+    NotAnArchive,               // "%s" is not a report archive file.
+    ArchivePageMissing,         // The archive has no page %d.
+    UnknownDevice,              // No output device is named "%s".
+    // Command line rendering.
+    RenderFormatUnknown,        // Unknown output format "%s": use pdf, png or raf.
+    RenderPagesInvalid,         // No pages in "%s".
+    RenderNoPages,              // The report produced no page to write.
 };
 
 } // namespace orvane::msg
