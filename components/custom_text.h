@@ -54,7 +54,7 @@ public:
 
     // Set by the engine while the report generates: sizes stay, events fire.
     bool IsPrinting() const override { return m_printing; }
-    void SetPrinting(bool value) { m_printing = value; }
+    void SetPrinting(bool value) override { m_printing = value; }
     // Fonts are measured with this measurer; none means the real fonts.
     const TTextMeasurer& TextMeasurer() const { return m_measurer ? *m_measurer : DefaultTextMeasurer(); }
     void SetTextMeasurer(const TTextMeasurer* measurer) { m_measurer = measurer; }

@@ -44,6 +44,7 @@ public:
         m_imageCounter = 0;
     }
     void SetPrintState(bool printing, bool generatingNewPage);
+    void SetPrinting(bool value) override { SetPrintState(value, m_generatingNewPage); }
     bool IsPrinting() const override { return m_printing; }
     // Devices keep one copy of a picture per name.
     virtual QString ImageName();

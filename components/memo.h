@@ -46,7 +46,7 @@ public:
     virtual QString GetText();
     // Set by the engine while the report generates.
     bool IsPrinting() const override { return m_printing; }
-    void SetPrinting(bool value) { m_printing = value; }
+    void SetPrinting(bool value) override { m_printing = value; }
     const TTextMeasurer& TextMeasurer() const { return m_measurer ? *m_measurer : DefaultTextMeasurer(); }
     void SetTextMeasurer(const TTextMeasurer* measurer) { m_measurer = measurer; }
     TjxMemoTextStyle TextStyle(TjxCustomPrinter* printer = nullptr) const;

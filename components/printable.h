@@ -208,6 +208,8 @@ public:
     void SetIndexInBand(int value) { m_indexInBand = value; }
 
     virtual bool IsPrinting() const { return false; }
+    // The report is generating pages (not the designer showing the component).
+    virtual void SetPrinting(bool value) {}
     virtual bool IsDataAvailable() const;
     virtual bool TracksPriorValue() const { return false; }
     virtual void ResetPriorValue() {}

@@ -1,6 +1,7 @@
 #include "document/cacheable.h"
 
 #include "document/class_registry.h"
+#include "engine/cache_manager.h"
 
 #include <QIODevice>
 
@@ -14,7 +15,21 @@ const TClassInfo& TjxCacheable::StaticClass()
 
 TjxCacheable::TjxCacheable(TComponent* owner) : TjxRelative(owner) {}
 
-TjxCacheable::~TjxCacheable() = default;
+TjxCacheable::~TjxCacheable()
+{
+    while (!m_cacheManagers.empty())
+        m_cacheManagers.back()->Unregister(this);
+}
+
+int TjxCacheable::CachePageCount() const
+{
+    return m_cacheManager ? m_cacheManager->CachedPageCount() : int(m_pageRecords.size()) - 1;
+}
+
+int TjxCacheable::CacheCount() const
+{
+    return m_cacheManager ? m_cacheManager->CacheableCount() : 0;
+}
 
 QByteArray TjxCacheable::SaveState() const
 {
@@ -51,6 +66,10 @@ void TjxCacheable::SaveState(int pageIndex)
 {
     if (pageIndex < 0)
         return;
+    if (m_cacheManager) {
+        m_cacheManager->WriteRecord(this, pageIndex, SaveState());
+        return;
+    }
     // Pages are generated in order; a page saved again makes the later ones stale.
     m_pageRecords.resize(size_t(pageIndex) + 1);
     m_pageRecords[size_t(pageIndex)] = SaveState();
@@ -58,13 +77,23 @@ void TjxCacheable::SaveState(int pageIndex)
 
 void TjxCacheable::RestoreState(int pageIndex)
 {
-    if (pageIndex < 0 || size_t(pageIndex) >= m_pageRecords.size())
+    if (pageIndex < 0)
+        return;
+    if (m_cacheManager) {
+        QByteArray record;
+        if (m_cacheManager->ReadRecord(this, pageIndex, record))
+            RestoreState(record);
+        return;
+    }
+    if (size_t(pageIndex) >= m_pageRecords.size())
         return;
     RestoreState(m_pageRecords[size_t(pageIndex)]);
 }
 
 void TjxCacheable::DiscardFrom(int pageIndex)
 {
+    if (m_cacheManager)
+        return;
     if (pageIndex < 0)
         pageIndex = 0;
     if (size_t(pageIndex) < m_pageRecords.size())

@@ -142,6 +142,8 @@ TjxCustomReport::TjxCustomReport(TComponent* owner)
 TjxCustomReport::~TjxCustomReport()
 {
     SetStateFlags(csDestroying);
+    // The engine holds the bands and components; it goes first.
+    m_engine.reset();
     SetDataPipeline(nullptr);
     m_clearing = true;
     // Groups destroy their own bands; then the other bands.

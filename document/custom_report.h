@@ -10,6 +10,12 @@
 namespace orvane {
 
 class TjxReportTemplate;
+class TjxEngine;
+
+// Frees the engine where its class is known.
+struct TjxEngineDeleter {
+    void operator()(TjxEngine* engine) const;
+};
 
 enum TjxNoDataBehaviorType : uint8_t { ndMessageDialog, ndMessageOnPage, ndBlankPage, ndBlankReport };
 using TjxNoDataBehaviors = uint32_t;  // bit (1 << TjxNoDataBehaviorType)
@@ -75,6 +81,9 @@ public:
     const QString& DataPipelineName() const { return m_dataPipelineName; }
 
     // Printable width of the page in th (paper width less the side margins).
+    TMethod OnNoData() const { return m_onNoData; }
+    void SetOnNoData(const TMethod& value) { SetField(m_onNoData, value, "OnNoData"); }
+
     int PrintableWidth() const;
     int Version() const { return m_versionNumber; }
     static int VersionNumber(const QString& text);
@@ -83,6 +92,10 @@ public:
     // The layout-changed notice: generated pages are out of date.
     void LayoutChanged();
     int LayoutChangeCount() const { return m_layoutChangeCount; }
+
+    // The engine that generates the report's pages, made on first use.
+    TjxEngine* Engine();
+    bool HasEngine() const { return m_engine != nullptr; }
 
     // Moves another report's content into this one (template loads).
     virtual void TakeOverContent(TjxCustomReport* other);
@@ -101,6 +114,9 @@ public:
     virtual void GetExtraReportChildren(const TGetChildProc& proc) const {}
 
 protected:
+    friend class TjxEngine;
+    friend class TjxHorizontalBandEngine;
+
     virtual void ConvertVersion(int version);
     void Notify(TjxCommunicator* sender, int operation) override;
 
@@ -138,6 +154,7 @@ private:
     uint32_t m_automaticBandTypes = (1u << btHeader) | (1u << btDetail) | (1u << btFooter);
     int m_layoutChangeCount = 0;
     bool m_clearing = false;
+    std::unique_ptr<TjxEngine, TjxEngineDeleter> m_engine;
 };
 
 // Adds the automatic creation of bands.

@@ -73,6 +73,10 @@ enum OwnMessage : int {
     RenderFormatUnknown,        // Unknown output format "%s": use pdf, png or raf.
     RenderPagesInvalid,         // No pages in "%s".
     RenderNoPages,              // The report produced no page to write.
+    DetailBandCannotFit,        // Detail band cannot fit on page
+    // Output devices.
+    PdfFileDescription,         // PDF File
+    BandCannotFit,              // Band %s cannot fit on page
 };
 
 } // namespace orvane::msg

@@ -48,6 +48,7 @@ public:
     TjxBackgroundPrintSettings* BackgroundPrintSettings() const { return m_backgroundPrintSettings.get(); }
     void SetBackgroundPrintSettings(TjxBackgroundPrintSettings* v) { m_backgroundPrintSettings->Assign(v); }
     bool CachePages() const { return m_cachePages; }
+    void SetCachePages(bool value) { SetField(m_cachePages, value, "CachePages"); }
     const QString& DeviceType() const { return m_deviceType; }
     // Names that no registered device has are ignored, except while reading.
     void SetDeviceType(const QString& value);
@@ -77,6 +78,10 @@ public:
     // Copies the producer settings (template loads move content between reports).
     void AssignProducerSettings(const TjxProducer& other);
 
+    // Whether generation lets the user interface process pending messages.
+    bool EnableProcessMessages() const { return m_enableProcessMessages; }
+    void SetEnableProcessMessages(bool value) { m_enableProcessMessages = value; }
+
 protected:
     // Producer settings, published by TjxReport.
     bool m_allowPrintToArchive = false;
@@ -87,6 +92,7 @@ protected:
     TjxLanguageType m_language = lgDefault;
     int m_languageIndex = 0;
     bool m_modalCancelDialog = true;
+    bool m_enableProcessMessages = true;
     bool m_modalPreview = true;
     bool m_savePrinterSetup = false;
     bool m_showCancelDialog = true;

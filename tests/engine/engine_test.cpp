@@ -1,0 +1,302 @@
+#include "report_fixture.h"
+
+#include "document/errors.h"
+#include "document/messages.h"
+#include "document/message_ids.h"
+#include "engine/band_engine.h"
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+QStringList Ids(const TjxPage& page)
+{
+    return ReportFixture::Texts(page);
+}
+
+// Static detail bands of a given height over twelve records, nothing else.
+struct ListReport : ReportFixture {
+    explicit ListReport(int bandHeight, int records = 12)
+    {
+        AddData(records);
+        TjxBand* detail = AddBand(btDetail, bandHeight);
+        AddField(detail, "id");
+    }
+};
+
+} // namespace
+
+TEST(Engine, StaticDetailBandsFillPagesExactly)
+{
+    // 297000 - 2 x 13500 leaves 270000: three bands of 90000 fit exactly.
+    ListReport fits(90000);
+    fits.Run();
+    ASSERT_EQ(fits.FinalPages().size(), 4u);
+    EXPECT_EQ(Ids(*fits.FinalPages()[0]), QStringList({"1", "2", "3"}));
+    EXPECT_EQ(Ids(*fits.FinalPages()[3]), QStringList({"10", "11", "12"}));
+    EXPECT_TRUE(fits.FinalPages()[3]->LastPage());
+    EXPECT_FALSE(fits.FinalPages()[2]->LastPage());
+
+    // One thousandth more and only two fit.
+    ListReport tooTall(90001);
+    tooTall.Run();
+    ASSERT_EQ(tooTall.FinalPages().size(), 6u);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(Ids(*tooTall.FinalPages()[size_t(i)]),
+                  QStringList({QString::number(2 * i + 1), QString::number(2 * i + 2)}));
+    // Records start at the top margin, one band below another.
+    const TjxDrawCommand* second = tooTall.FinalPages()[0]->DrawCommand(1);
+    EXPECT_EQ(second->Top(), 13500 + 90001);
+}
+
+TEST(Engine, TwoPassKnowsThePageCountAndOnePassMakesARequestedPageAlone)
+{
+    ListReport twoPass(90000);
+    twoPass.report->SetPassSetting(psTwoPass);
+    twoPass.Run();
+    const auto pages = twoPass.FinalPages();
+    ASSERT_EQ(pages.size(), 4u);
+    EXPECT_EQ(pages[1]->AbsolutePageNo(), 2);
+    EXPECT_EQ(pages[1]->AbsolutePageCount(), 4);
+    EXPECT_EQ(pages[1]->PageOfPagesText().contains(QStringLiteral("4")), true);
+    // The first pass only counts: its pages are calculation pages.
+    int calculation = 0;
+    for (const auto& page : twoPass.pages)
+        calculation += page->Calculation() ? 1 : 0;
+    EXPECT_EQ(calculation, 4);
+
+    ListReport onePass(90000);
+    onePass.Run(psSinglePage, 3);
+    const auto drawn = onePass.FinalPages();
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0]->AbsolutePageNo(), 3);
+    EXPECT_EQ(Ids(*drawn[0]), QStringList({"7", "8", "9"}));
+    // Pages 1 and 2 were laid out but not drawn.
+    EXPECT_EQ(onePass.pages.size(), 3u);
+    EXPECT_EQ(onePass.pages[0]->DrawCommandCount(), 0);
+}
+
+TEST(Engine, RegeneratedPageIsByteIdentical)
+{
+    for (TjxPassSettingType passes : {psTwoPass, psOnePass}) {
+        ListReport report(90000);
+        report.report->SetCachePages(false);
+        report.report->SetPassSetting(passes);
+        report.Run(psAll);
+        ASSERT_EQ(report.FinalPages().size(), 4u);
+        TjxPage first;
+        first.Assign(report.FinalPages()[1]);
+        // A one-pass page learns the page count only later, as the publisher tells cached pages.
+        first.SetAbsolutePageCount(4);
+        first.SetPageCount(4);
+        report.pages.clear();
+        report.Run(psSinglePage, 2);
+        ASSERT_EQ(report.FinalPages().size(), 1u);
+        EXPECT_EQ(WriteComponentToBytes(report.pages.back().get()), WriteComponentToBytes(&first));
+        EXPECT_EQ(Ids(*report.pages.back()), QStringList({"4", "5", "6"}));
+    }
+}
+
+TEST(Engine, SinglePagePastTheEndOfAOnePassReportEndsAtTheLastPage)
+{
+    ListReport report(90000);
+    report.Run(psSinglePage, 10);
+    const auto drawn = report.FinalPages();
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0]->AbsolutePageNo(), 4);
+    EXPECT_TRUE(drawn[0]->LastPage());
+    EXPECT_EQ(Ids(*drawn[0]), QStringList({"10", "11", "12"}));
+}
+
+TEST(Engine, NoDataBehaviours)
+{
+    {
+        ReportFixture f;
+        f.AddData(0);
+        f.report->PrinterSetup()->PageDef()->SetmmMarginTop(0);
+        f.report->PrinterSetup()->PageDef()->SetmmMarginBottom(0);
+        f.report->PrinterSetup()->PageDef()->SetmmMarginLeft(0);
+        f.report->PrinterSetup()->PageDef()->SetmmMarginRight(0);
+        TjxBand* detail = f.AddBand(btDetail, 20000);
+        f.AddField(detail, "name");
+        f.report->SetNoDataBehaviors((1u << ndMessageOnPage) | (1u << ndBlankReport));
+        f.Run();
+        ASSERT_EQ(f.FinalPages().size(), 1u);
+        const TjxPage& page = *f.FinalPages()[0];
+        const TjxDrawText* message = nullptr;
+        for (int i = 0; i < page.DrawCommandCount(); ++i)
+            if (auto* text = dynamic_cast<TjxDrawText*>(page.DrawCommand(i)); text && text->Text() == GetMessage(1034))
+                message = text;
+        ASSERT_NE(message, nullptr);
+        EXPECT_EQ(message->Width(), 29104);
+        EXPECT_EQ(message->Height(), 4763);
+        EXPECT_EQ(message->Left(), (210000 - 29104) / 2);
+        EXPECT_EQ(message->Text(), QStringLiteral("No Data Found"));
+    }
+    {
+        ReportFixture f;
+        f.AddData(0);
+        TjxBand* detail = f.AddBand(btDetail, 20000);
+        f.AddField(detail, "name");
+        f.AddLabel(f.AddBand(btHeader, 10000), QStringLiteral("Heading"));
+        int noData = 0;
+        f.report->OnEventNotify = [&](TjxCommunicator*, int id, TjxEventParams*) { noData += id == ciReportNoData; };
+        TMethod handler;
+        int handlerCalls = 0;
+        handler.code = [&](TComponent*, TjxEventParams&) { ++handlerCalls; };
+        f.report->SetOnNoData(handler);
+        f.Run();
+        ASSERT_EQ(f.FinalPages().size(), 1u);
+        EXPECT_EQ(f.FinalPages()[0]->DrawCommandCount(), 0);
+        EXPECT_EQ(handlerCalls, 1);
+    }
+}
+
+TEST(Engine, ColumnsLeftToRightStartAtTheirColumnLefts)
+{
+    ListReport f(20000, 7);
+    f.report->SetColumns(3);
+    f.report->SetmmColumnWidth(60000);
+    static_cast<TjxDetailBand*>(f.report->FindBand(btDetail))->SetColumnTraversal(ctLeftToRight);
+    f.Run();
+    ASSERT_EQ(f.FinalPages().size(), 1u);
+    const TjxPage& page = *f.FinalPages()[0];
+    ASSERT_EQ(page.DrawCommandCount(), 7);
+    const int expected[] = {6350, 66350, 126350, 6350, 66350, 126350, 6350};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(page.DrawCommand(i)->Left(), expected[i]) << i;
+    // A row of three, then the next row one band lower.
+    EXPECT_EQ(page.DrawCommand(0)->Top(), page.DrawCommand(2)->Top());
+    EXPECT_EQ(page.DrawCommand(3)->Top(), page.DrawCommand(0)->Top() + 20000);
+}
+
+TEST(Engine, ColumnsTopToBottomFillAColumnThenTheNext)
+{
+    ListReport f(90000, 7);
+    f.report->SetColumns(2);
+    f.report->SetmmColumnWidth(90000);
+    f.Run();
+    ASSERT_EQ(f.FinalPages().size(), 2u);
+    const TjxPage& page = *f.FinalPages()[0];
+    ASSERT_EQ(Ids(page), QStringList({"1", "2", "3", "4", "5", "6"}));
+    EXPECT_EQ(page.DrawCommand(0)->Left(), 6350);
+    EXPECT_EQ(page.DrawCommand(3)->Left(), 6350 + 90000);
+    EXPECT_EQ(page.DrawCommand(3)->Top(), 13500);
+}
+
+TEST(Engine, AutoStopEndsOnlyReportsWithoutData)
+{
+    // With a pipeline AutoStop changes nothing: every record prints.
+    ListReport withData(20000, 5);
+    withData.report->SetAutoStop(true);
+    withData.Run();
+    ASSERT_EQ(withData.FinalPages().size(), 1u);
+    EXPECT_EQ(Ids(*withData.FinalPages()[0]).size(), 5);
+
+    // Without one the detail band prints once.
+    ReportFixture once;
+    once.AddLabel(once.AddBand(btDetail, 20000), QStringLiteral("Once"));
+    once.Run();
+    ASSERT_EQ(once.FinalPages().size(), 1u);
+    EXPECT_EQ(Ids(*once.FinalPages()[0]), QStringList({"Once"}));
+}
+
+TEST(Engine, EmptyDynamicDetailWithoutPipelineFinishes)
+{
+    // The receipt's shape: one tall header, an empty dynamic detail band,
+    // AutoStop off and two passes. It must end with a single page.
+    ReportFixture f;
+    f.report->SetAutoStop(false);
+    f.report->SetPassSetting(psTwoPass);
+    f.AddLabel(f.AddBand(btHeader, 266171), QStringLiteral("Receipt"));
+    f.AddBand(btDetail, 0, phDynamic);
+    f.Run();
+    ASSERT_EQ(f.FinalPages().size(), 1u);
+    EXPECT_EQ(Ids(*f.FinalPages()[0]), QStringList({"Receipt"}));
+    EXPECT_TRUE(f.FinalPages()[0]->LastPage());
+
+    // A detail band that uses space still repeats until a limit ends it.
+    ReportFixture repeat;
+    repeat.report->SetAutoStop(false);
+    repeat.report->SetPageLimit(2);
+    repeat.AddLabel(repeat.AddBand(btDetail, 100000), QStringLiteral("Again"));
+    repeat.Run();
+    ASSERT_EQ(repeat.FinalPages().size(), 2u);
+    EXPECT_EQ(Ids(*repeat.FinalPages()[0]).size(), 2);
+    EXPECT_TRUE(repeat.FinalPages()[1]->LastPage());
+}
+
+TEST(Engine, PageLimitEndsTheReport)
+{
+    ListReport f(90000, 30);
+    f.report->SetPageLimit(3);
+    f.Run();
+    ASSERT_EQ(f.FinalPages().size(), 3u);
+    EXPECT_TRUE(f.FinalPages()[2]->LastPage());
+}
+
+TEST(Engine, BandsThatCanNeverFitStopTheReport)
+{
+    ListReport tooTall(280000, 3);
+    EXPECT_THROW(tooTall.Run(), EPrintError);
+    EXPECT_LE(tooTall.pages.size(), 4u);
+
+    // A dynamic band with a component taller than any page stops the same way.
+    ReportFixture f;
+    f.AddData(3);
+    TjxBand* detail = f.AddBand(btDetail, 0, phDynamic);
+    f.AddField(detail, "id")->SetBounds(0, 0, 280000, 30000);
+    try {
+        f.Run();
+        FAIL() << "no error";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(e.Message(), GetMessage(msg::DetailBandCannotFit));
+    }
+    EXPECT_LE(f.pages.size(), 4u);
+
+    // So does a page header taller than the page.
+    ReportFixture header;
+    header.AddLabel(header.AddBand(btHeader, 280000), QStringLiteral("H"));
+    header.AddBand(btDetail, 10000);
+    EXPECT_THROW(header.Run(), EPrintError);
+    EXPECT_LE(header.pages.size(), 4u);
+}
+
+TEST(Engine, HeadersFootersAndTitleInPageOrder)
+{
+    ListReport f(90000, 5);
+    TjxBand* header = f.AddBand(btHeader, 10000);
+    f.AddLabel(header, QStringLiteral("H"));
+    f.AddLabel(f.AddBand(btFooter, 10000), QStringLiteral("F"));
+    f.AddLabel(f.AddBand(btTitle, 20000), QStringLiteral("T"));
+    f.AddLabel(f.AddBand(btSummary, 20000), QStringLiteral("S"));
+    f.report->SortBands();
+    f.Run();
+    const auto pages = f.FinalPages();
+    // The title opens the report above the page header; two details fill page 1.
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(Ids(*pages[0]), QStringList({"T", "H", "1", "2", "F"}));
+    EXPECT_EQ(Ids(*pages[1]), QStringList({"H", "3", "4", "F"}));
+    EXPECT_EQ(Ids(*pages[2]), QStringList({"H", "5", "S", "F"}));
+    // The footer sits at the bottom of the page.
+    const TjxPage& page = *pages[0];
+    EXPECT_EQ(page.DrawCommand(page.DrawCommandCount() - 1)->Top(), 297000 - 13500 - 10000);
+}
+
+TEST(Engine, GroupsBreakWithHeadersAndFooters)
+{
+    ReportFixture f;
+    f.AddData(8);
+    TjxBand* detail = f.AddBand(btDetail, 10000);
+    f.AddField(detail, "id");
+    TjxGroup* group = f.AddGroup("grp");
+    group->SetDataPipelineName(QStringLiteral("plData"));
+    f.report->EnsureBands();
+    f.AddField(group->HeaderBand(), "grp")->SetBounds(0, 0, 5000, 10000);
+    f.AddLabel(group->FooterBand(), QStringLiteral("end"));
+    f.Run();
+    ASSERT_EQ(f.FinalPages().size(), 1u);
+    EXPECT_EQ(Ids(*f.FinalPages()[0]),
+              QStringList({"0", "1", "2", "3", "4", "end", "1", "5", "6", "7", "8", "end"}));
+}
