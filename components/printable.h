@@ -222,7 +222,7 @@ public:
     // continuation) makes the component due to print.
     virtual void BeforeGenerate(bool freshBandPrint = true);
     // Lays the component out in its parent; growing and fixed components do this differently.
-    virtual void Generate(const TjxPrintParent& parent) {}
+    virtual void Generate(const TjxPrintParent& parent) { m_complete = true; }
     virtual void AfterGenerate();
     // Prints again on the continuation page of an overflowing parent.
     virtual void Reprint() { m_toPrint = Visible(); }

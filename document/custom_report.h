@@ -81,6 +81,8 @@ public:
     const QString& DataPipelineName() const { return m_dataPipelineName; }
 
     // Printable width of the page in th (paper width less the side margins).
+    TMethod OnStartPage() const { return m_onStartPage; }
+    void SetOnStartPage(const TMethod& value) { SetField(m_onStartPage, value, "OnStartPage"); }
     TMethod OnNoData() const { return m_onNoData; }
     void SetOnNoData(const TMethod& value) { SetField(m_onNoData, value, "OnNoData"); }
 
@@ -95,6 +97,7 @@ public:
 
     // The engine that generates the report's pages, made on first use.
     TjxEngine* Engine();
+    void ResetRun() override;
     bool HasEngine() const { return m_engine != nullptr; }
 
     // Moves another report's content into this one (template loads).
@@ -119,6 +122,8 @@ protected:
 
     virtual void ConvertVersion(int version);
     void Notify(TjxCommunicator* sender, int operation) override;
+    void GeneratePages(TjxPublisher* publisher, TjxPageRequest* request) override;
+    void StopGeneration() override;
 
     bool m_autoStop = true;
     int m_columns = 1;

@@ -77,6 +77,8 @@ enum OwnMessage : int {
     // Output devices.
     PdfFileDescription,         // PDF File
     BandCannotFit,              // Band %s cannot fit on page
+    OptionNeedsValue,           // %s needs a value
+    InvalidResolution,          // Invalid resolution: %s
 };
 
 } // namespace orvane::msg

@@ -7,6 +7,14 @@
 namespace orvane {
 
 class TjxPrinterSetup;
+class TjxPublisher;
+class TjxDevice;
+class TjxPageRequest;
+
+// Frees the publisher where its class is known.
+struct TjxPublisherDeleter {
+    void operator()(TjxPublisher* publisher) const;
+};
 
 enum TjxFileType : uint8_t { ftComma, ftTab, ftFixedLength, ftCustom };
 const TTypeInfo& FileTypeType();
@@ -45,6 +53,10 @@ public:
     bool AllowPrintToArchive() const { return m_allowPrintToArchive; }
     bool AllowPrintToFile() const { return m_allowPrintToFile; }
     const QString& ArchiveFileName() const { return m_archiveFileName; }
+    void SetArchiveFileName(const QString& value);
+    void SetTextFileName(const QString& value) { SetField(m_textFileName, value, "TextFileName"); }
+    void SetShowPrintDialog(bool value) { SetField(m_showPrintDialog, value, "ShowPrintDialog"); }
+    void SetShowCancelDialog(bool value) { SetField(m_showCancelDialog, value, "ShowCancelDialog"); }
     TjxBackgroundPrintSettings* BackgroundPrintSettings() const { return m_backgroundPrintSettings.get(); }
     void SetBackgroundPrintSettings(TjxBackgroundPrintSettings* v) { m_backgroundPrintSettings->Assign(v); }
     bool CachePages() const { return m_cachePages; }
@@ -78,11 +90,42 @@ public:
     // Copies the producer settings (template loads move content between reports).
     void AssignProducerSettings(const TjxProducer& other);
 
+    // ---- Output ----
+    // The publisher that serves the devices of this producer's runs.
+    TjxPublisher* Publisher();
+    // Preview or print to the device DeviceType names.
+    void Print();
+    // Prints to the printer or file device that DeviceType names.
+    void PrintToDevices();
+    // Starts a job on the attached devices, asks for their pages and ends it.
+    void Generate();
+    // Stops the run: the devices drop what they have, the engine stops.
+    void Cancel();
+    bool Producing() const { return m_producing; }
+    bool Printing() const { return m_printing; }
+    bool Cancelled() const { return m_cancelled; }
+    TjxDevice* FileDevice() const { return m_fileDevice; }
+    // Forgets the pages of the last run: the next run starts from the beginning.
+    virtual void ResetRun();
+
     // Whether generation lets the user interface process pending messages.
     bool EnableProcessMessages() const { return m_enableProcessMessages; }
     void SetEnableProcessMessages(bool value) { m_enableProcessMessages = value; }
 
 protected:
+    // The report makes the pages a request asks for and hands each to the publisher.
+    virtual void GeneratePages(TjxPublisher* publisher, TjxPageRequest* request) {}
+    virtual void StopGeneration() {}
+    void CleanUp();
+
+    bool m_producing = false;
+    bool m_printing = false;
+    bool m_cancelled = false;
+    bool m_runStarted = false;
+    TjxDevice* m_fileDevice = nullptr;
+    std::unique_ptr<TjxPrinterSetup> m_savedPrinterSetup;
+    std::unique_ptr<TjxPublisher, TjxPublisherDeleter> m_publisher;
+
     // Producer settings, published by TjxReport.
     bool m_allowPrintToArchive = false;
     bool m_allowPrintToFile = false;

@@ -897,6 +897,7 @@ void TjxEngine::PrintBandList(int list, int from)
 {
     const std::vector<TjxBand*>& bands = m_lists[size_t(list)];
     const int previousList = m_listIndex;
+    const int previousBand = m_bandIndex;
     m_listIndex = list;
     bool stoppedForRoom = false;
     int i = from;
@@ -934,12 +935,13 @@ void TjxEngine::PrintBandList(int list, int from)
         SetCondition(pcHeader, false);
         SetCondition(pcColumnHeader, false);
     }
-    if (list >= blPageStyle && list <= blGroupFooter || list == blSummary)
+    // Only the body lists and the summary are places generation resumes at.
+    if ((list >= blGroupHeader && list <= blGroupFooter) || list == blSummary) {
         m_bandIndex = stoppedForRoom ? i : (i >= int(bands.size()) ? 0 : i);
-    else
+    } else {
         m_listIndex = previousList;
-    if (list == blSummary)
-        m_listIndex = blSummary;
+        m_bandIndex = previousBand;
+    }
     if (stoppedForRoom && !HasCondition(pcFooter) && list != blHeader && list != blPageStyle)
         EndColumnOrPage();
     else if (stoppedForRoom && (list == blHeader || list == blPageStyle) && !m_pageFilled)

@@ -9,9 +9,14 @@ namespace orvane {
 int ConvertCommand(const QStringList& args);
 int InfoCommand(const QStringList& args);
 int PrintersCommand(const QStringList& args);
+int RenderCommand(const QStringList& args);
 
 class TComponent;
 class TjxCustomReport;
+
+// Reads the report of a template file (binary or text form, with or without
+// an offset) into `host`; `offset` receives where the template starts.
+TjxCustomReport* ReadTemplateReport(const QString& fileName, TComponent& host, qsizetype* offset = nullptr);
 
 // "--db FILE.sqlite": removes the option from the arguments and returns the
 // file, or an empty text when absent; raises when the file name is missing.

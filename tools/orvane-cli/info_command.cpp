@@ -109,22 +109,9 @@ int InfoCommand(const QStringList& arguments)
         std::fputs("usage: orvane-cli info FILE [--db FILE.sqlite]\n", stderr);
         return 2;
     }
-    QByteArray data = ReadWholeFile(args[0]);
-    TjxReportTemplate probe;
-    const qsizetype start = probe.DetectOffset(data, 0);
-    if (start < 0)
-        throw EInvalidTemplateError(GetMessage(49));
-    QByteArray binary = data.mid(start);
-    if (binary.startsWith("object"))
-        ObjectTextToBinary(QByteArray(binary), binary);
-
     TInfoHost host;
-    TReader reader(binary);
-    reader.SetOwner(&host);
-    reader.SetRoot(&host);
-    auto* report = dynamic_cast<TjxCustomReport*>(reader.ReadComponent(nullptr));
-    if (!report)
-        throw EInvalidTemplateError(GetMessage(49));
+    qsizetype start = 0;
+    TjxCustomReport* report = ReadTemplateReport(args[0], host, &start);
     QTextStream out(stdout);
     if (start > 0)
         out << "offset " << start << '\n';

@@ -15,6 +15,9 @@ const char kUsage[] =
     "  orvane-cli convert --to-binary IN OUT   ... to binary form (templates keep their closing 0 byte)\n"
     "  orvane-cli info FILE [--db DATA.sqlite] a template's report: settings, bands, groups, components;\n"
     "                                          with --db, its pipelines bound to that file's tables\n"
+    "  orvane-cli render FILE --to pdf|png|raf -o OUT [--db DATA.sqlite] [--pages 1,3-5] [--dpi N]\n"
+    "                                          runs the template's report into a PDF, PNG images\n"
+    "                                          (OUT-N.png per page when several) or an archive\n"
     "  orvane-cli printers                     the printer list: Default, Screen, then the system's printers\n"
     "  orvane-cli printers [--papers] NAME     one printer: resolution, papers and bins\n";
 
@@ -41,6 +44,8 @@ int main(int argc, char** argv)
             return orvane::ConvertCommand(args);
         if (command == u"info")
             return orvane::InfoCommand(args);
+        if (command == u"render")
+            return orvane::RenderCommand(args);
         if (command == u"printers") {
             args.removeAll(QStringLiteral("--papers"));
             return orvane::PrintersCommand(args);
