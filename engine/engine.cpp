@@ -275,20 +275,15 @@ bool TjxEngine::PageListValid(int page) const
 
 int TjxEngine::NextListedPage(int after) const
 {
-    // The listed pages in their order; the first valid one after `after`.
+    // The first valid listed page after `after`; pages in between are laid out undrawn.
     const TStrings* list = m_request.PageList();
-    bool passed = after == 0;
+    int next = 0;
     for (int i = 0; i < list->Count(); ++i) {
         const int page = list->Strings(i).trimmed().toInt();
-        if (!passed) {
-            if (page == after)
-                passed = true;
-            continue;
-        }
-        if (PageListValid(page) && page != after)
-            return page;
+        if (page > after && PageListValid(page) && (next == 0 || page < next))
+            next = page;
     }
-    return 0;
+    return next;
 }
 
 int TjxEngine::FirstPageNumber()
