@@ -300,3 +300,118 @@ TEST(Engine, GroupsBreakWithHeadersAndFooters)
     EXPECT_EQ(Ids(*f.FinalPages()[0]),
               QStringList({"0", "1", "2", "3", "4", "end", "1", "5", "6", "7", "8", "end"}));
 }
+
+TEST(Engine, DetailPrintModes)
+{
+    // Each record twice before the record advances.
+    ListReport twice(10000, 3);
+    static_cast<TjxDetailBand*>(twice.report->FindBand(btDetail))->SetBandsPerRecord(2);
+    twice.Run();
+    ASSERT_EQ(twice.FinalPages().size(), 1u);
+    EXPECT_EQ(Ids(*twice.FinalPages()[0]), QStringList({"1", "1", "2", "2", "3", "3"}));
+
+    // Five detail bands end a page.
+    ListReport five(10000, 12);
+    static_cast<TjxDetailBand*>(five.report->FindBand(btDetail))->SetPrintCount(5);
+    five.Run();
+    ASSERT_EQ(five.FinalPages().size(), 3u);
+    EXPECT_EQ(Ids(*five.FinalPages()[0]).size(), 5);
+    EXPECT_EQ(Ids(*five.FinalPages()[2]), QStringList({"11", "12"}));
+}
+
+TEST(Engine, PrintPositionOfABand)
+{
+    // Below the current position: printed there on the same page.
+    ListReport below(10000, 1);
+    below.report->FindBand(btDetail)->SetmmPrintPosition(100000);
+    below.Run();
+    ASSERT_EQ(below.FinalPages().size(), 1u);
+    EXPECT_EQ(below.FinalPages()[0]->DrawCommand(0)->Top(), 100000);
+
+    // Already passed: printed at that position on the next page.
+    ReportFixture passed;
+    passed.AddData(1);
+    passed.AddBand(btHeader, 150000);
+    TjxBand* detail = passed.AddBand(btDetail, 10000);
+    passed.AddField(detail, "id");
+    detail->SetmmPrintPosition(100000);
+    passed.Run();
+    ASSERT_EQ(passed.FinalPages().size(), 2u);
+    EXPECT_EQ(Ids(*passed.FinalPages()[0]), QStringList());
+    ASSERT_EQ(Ids(*passed.FinalPages()[1]), QStringList({"1"}));
+
+    // At or below the usable bottom: the report fails with the position error.
+    ListReport outside(10000, 1);
+    outside.report->FindBand(btDetail)->SetmmPrintPosition(290000);
+    try {
+        outside.Run();
+        FAIL() << "no error";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(e.Message(), GetMessage(415) + u'.');
+    }
+}
+
+TEST(Engine, PageHeaderOffTheLastPageMovesItsContentUp)
+{
+    ListReport f(80000, 4);
+    f.report->SetPassSetting(psTwoPass);
+    TjxBand* header = f.AddBand(btHeader, 20000);
+    f.AddLabel(header, QStringLiteral("H"));
+    static_cast<TjxPageBand*>(header)->SetPrintOnLastPage(false);
+    f.report->SortBands();
+    f.Run();
+    const auto pages = f.FinalPages();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(Ids(*pages[0]), QStringList({"H", "1", "2", "3"}));
+    ASSERT_EQ(Ids(*pages[1]), QStringList({"4"}));
+    EXPECT_EQ(pages[1]->DrawCommand(0)->Top(), 13500);
+}
+
+TEST(Engine, ColumnPositionsMustCoverEveryColumn)
+{
+    ListReport f(90000, 7);
+    f.report->SetColumns(2);
+    TStrings positions;
+    positions.Add(QStringLiteral("0.25"));
+    f.report->SetColumnPositions(&positions);
+    try {
+        f.Run();
+        FAIL() << "no error";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Unable to find position for column 2."));
+    }
+}
+
+TEST(Engine, GroupThresholdsAndKeepTogetherMoveTheGroupToANewPage)
+{
+    // A group header finding less space left than its threshold starts a page.
+    ReportFixture threshold;
+    threshold.AddData(8);
+    threshold.AddField(threshold.AddBand(btDetail, 50000), "id");
+    TjxGroup* group = threshold.AddGroup("grp");
+    group->SetDataPipelineName(QStringLiteral("plData"));
+    group->SetmmNewPageThreshold(80000);
+    threshold.report->EnsureBands();
+    group->HeaderBand()->SetmmHeight(10000);
+    group->FooterBand()->SetmmHeight(0);
+    threshold.Run();
+    // Page 1: header 10000 + 4 x 50000 = 210000; 60000 left < 80000.
+    ASSERT_EQ(threshold.FinalPages().size(), 2u);
+    EXPECT_EQ(Ids(*threshold.FinalPages()[1]), QStringList({"5", "6", "7", "8"}));
+
+    ReportFixture together;
+    together.AddData(8);
+    together.AddField(together.AddBand(btDetail, 40000), "id");
+    TjxGroup* kept = together.AddGroup("grp");
+    kept->SetDataPipelineName(QStringLiteral("plData"));
+    kept->SetKeepTogether(true);
+    together.report->EnsureBands();
+    kept->HeaderBand()->SetmmHeight(10000);
+    kept->FooterBand()->SetmmHeight(0);
+    together.Run();
+    // The second group would split after two records; it moves whole.
+    const auto pages = together.FinalPages();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(Ids(*pages[0]), QStringList({"1", "2", "3", "4"}));
+    EXPECT_EQ(Ids(*pages[1]), QStringList({"5", "6", "7", "8"}));
+}
