@@ -1,4 +1,5 @@
 #include "components/component.h"
+#include "components/region.h"
 #include "output/draw_command.h"
 
 #include "document/band.h"
@@ -116,8 +117,15 @@ void TjxComponent::SetParentComponent(TComponent* parent)
 {
     if (auto* band = dynamic_cast<TjxBand*>(parent))
         SetBand(band);
+    else if (auto* region = dynamic_cast<TjxCustomRegion*>(parent))
+        SetRegion(region);
     else
         TjxPrintable::SetParentComponent(parent);
+}
+
+TComponent* TjxComponent::GetParentComponent() const
+{
+    return m_region ? m_region : TjxPrintable::GetParentComponent();
 }
 
 void TjxComponent::SetBand(TjxBand* band)
@@ -164,7 +172,16 @@ int TjxComponent::BandHeight() const
 
 TjxRect TjxComponent::GetParentRect() const
 {
+    if (const auto* region = dynamic_cast<const TjxCustomRegion*>(m_region))
+        return region->BoundsRect();
     return TjxRect{0, 0, BandWidth(), BandHeight()};
+}
+
+TjxRect TjxComponent::GetParentSavedRect() const
+{
+    if (const auto* region = dynamic_cast<const TjxCustomRegion*>(m_region))
+        return region->SavedRect();
+    return GetParentRect();
 }
 
 void TjxComponent::SetAnchors(TjxAnchors value)
@@ -371,11 +388,16 @@ void TjxComponent::SetRegion(TjxComponent* region)
         return;
     if (!IsReadingOrLoading())
         NotifyDesignerPropertyChange(QStringLiteral("Region"));
+    auto* old = dynamic_cast<TjxCustomRegion*>(m_region);
     if (m_region)
         RemoveNotify(m_region);
     m_region = region;
-    if (region)
-        AddNotify(region);
+    if (old)
+        old->ChildLeft(this, false);
+    if (auto* joined = dynamic_cast<TjxCustomRegion*>(region)) {
+        AddNotify(joined);
+        joined->ChildJoined(this);
+    }
     if (!IsReadingOrLoading()) {
         if (ParentWidth() || ParentHeight())
             RealignToParent();

@@ -56,20 +56,24 @@ public:
     void SetDataPipeline(TjxCommunicator* value) override;
     TjxUnitType Units() const override;
 
-    // The parent's rectangle in thousandths of a millimetre: (0, 0, width, height) for a band.
+    // The parent's rectangle in thousandths of a millimetre: (0, 0, width, height)
+    // for a band, the region's own rectangle in the band for a region.
     virtual TjxRect GetParentRect() const;
-    // The parent's rectangle before its last change; the band keeps none, so its current one.
-    virtual TjxRect GetParentSavedRect() const { return GetParentRect(); }
+    // The parent's rectangle before its last change; a band keeps none, so its current one.
+    virtual TjxRect GetParentSavedRect() const;
     // Follows the parent's new bounds by the anchors and the parent-sizing flags.
     void RealignToParent();
-    void BringToFront();
-    void SendToBack();
+    virtual void BringToFront();
+    virtual void SendToBack();
 
     void LayoutChanged() override;
     void PropertiesToDrawCommand(TjxDrawCommand* command) override;
     TjxDesignerInterface* GetDesignerInterface() const override;
     void SetParent(TjxRelative* parent) override;
+    // A region read as the parent takes the component in; a band places it.
     void SetParentComponent(TComponent* parent) override;
+    // The region when there is one, else the band: a region streams its children.
+    TComponent* GetParentComponent() const override;
 
 protected:
     // Called after the component moved to another band (or left its band).

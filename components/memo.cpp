@@ -146,8 +146,8 @@ void TjxCustomMemo::ComputeMemoContent(const TjxRect& printRect, bool stretching
     c.printLines = page.lines;
     if (page.complete) {
         c.overFlow = false;
-        if (!page.lines.isEmpty())
-            c.drawHeight = page.drawHeight;
+        // An empty text takes no room, whatever the text before it took.
+        c.drawHeight = page.drawHeight;
         c.charPos = 0;
         c.keepTogetherMoved = false;
         return;
@@ -162,6 +162,20 @@ void TjxCustomMemo::ComputeMemoContent(const TjxRect& printRect, bool stretching
         c.charPos = before;
         c.printLines.clear();
     }
+}
+
+void TjxCustomMemo::InitGeneration()
+{
+    TjxStretchable::InitGeneration();
+    ResetContinuation();
+}
+
+void TjxCustomMemo::ComputeContent(const TjxPrintParent& parent)
+{
+    const bool stretching = CanStretch(parent);
+    ComputeMemoContent(PrintRect(), stretching, stretching && KeepTogetherPossible(parent));
+    SetDrawHeight(m_continuation.drawHeight);
+    SetOverFlow(m_continuation.overFlow);
 }
 
 // ---- TjxMemo ----

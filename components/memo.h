@@ -55,6 +55,7 @@ public:
     void SetContinuation(const TjxMemoContinuation& value) { m_continuation = value; }
     // At report start.
     void ResetContinuation() { m_continuation = {}; }
+    void InitGeneration() override;
     // Lays out this page's part of the text in `printRect` (its bottom the
     // page limit). A stretching memo in a band of dynamic height continues
     // from CharPos and may overflow; `canMoveWhole` says that the engine would
@@ -69,6 +70,9 @@ public:
     void PropertiesToDrawCommand(TjxDrawCommand* command) override;
 
 protected:
+    // A stretching memo continues its text from where the last page ended; a
+    // fixed one prints what fits in its rectangle.
+    void ComputeContent(const TjxPrintParent& parent) override;
     // The record carries the continuation, so a page generated again starts where it did.
     void WriteState(QDataStream& stream) const override;
     void ReadState(QDataStream& stream) override;

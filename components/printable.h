@@ -14,6 +14,7 @@
 namespace orvane {
 
 class TjxBand;
+class TjxBandEngine;
 class TjxDrawCommand;
 class TjxPage;
 class TjxPrintable;
@@ -47,6 +48,12 @@ struct TjxPrintParent {
     int regionmmTop = 0;
     // The lowest child that stretched, none when nothing did.
     const TjxPrintable* lowestStretched = nullptr;
+    // The continuation is a split (components that did not fit), not a stretch.
+    bool split = false;
+    // Growing components continue from an overflow (the band's ContinueStretch, a region's OverFlow).
+    bool continueStretch = false;
+    // The band being printed; none outside a report run.
+    TjxBandEngine* bandEngine = nullptr;
 };
 
 enum TjxTextAlignment : uint8_t { taLeftJustified, taRightJustified, taCentered, taFullJustified };

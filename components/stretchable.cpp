@@ -1,10 +1,14 @@
 #include "components/stretchable.h"
 
+#include "components/region.h"
 #include "document/band.h"
 #include "document/errors.h"
 #include "document/messages.h"
 #include "document/stream_reader.h"
 #include "document/stream_writer.h"
+#include "engine/band_engine.h"
+#include "engine/engine.h"
+#include "output/draw_command.h"
 
 #include <algorithm>
 
@@ -108,7 +112,10 @@ void TjxStretchable::SetStretch(bool value)
             TjxComponent::SetAnchors((Anchors() & ~(1u << atBottom)) | (1u << atTop));
         TjxComponent::SetReprintOnOverFlow(false);
         TjxComponent::SetStretchWithParent(false);
-        if (TjxBand* band = Band(); band && band->PrintHeight() == phStatic)
+        // A region grows with its children; the band grows with the region.
+        if (auto* region = dynamic_cast<TjxCustomRegion*>(Region()); region && !region->Stretch())
+            region->SetStretch(true);
+        else if (TjxBand* band = Band(); band && band->PrintHeight() == phStatic)
             band->SetPrintHeight(phDynamic);
     }
     AfterChange(true);
@@ -174,6 +181,18 @@ void TjxStretchable::SetStretchWithParent(bool value)
     TjxComponent::SetStretchWithParent(value);
 }
 
+void TjxStretchable::SetRegion(TjxComponent* region)
+{
+    if (region == Region())
+        return;
+    TjxComponent::SetRegion(region);
+    if (Region() != region || IsReadingOrLoading())
+        return;
+    SetShiftRelativeTo(nullptr);
+    if (auto* r = dynamic_cast<TjxStretchable*>(region); r && r->ShiftRelativeTo() == this)
+        r->SetShiftRelativeTo(nullptr);
+}
+
 void TjxStretchable::BandChanged()
 {
     TjxComponent::BandChanged();
@@ -192,6 +211,219 @@ void TjxStretchable::Notify(TjxCommunicator* sender, int operation)
         m_dependents.erase(std::remove(m_dependents.begin(), m_dependents.end(), sender), m_dependents.end());
     }
     TjxComponent::Notify(sender, operation);
+}
+
+// ---- Generation ----
+
+bool TjxStretchable::CanStretch(const TjxPrintParent& parent) const
+{
+    return (parent.dynamicHeight && m_stretch) || m_mmStopPosition != 0;
+}
+
+bool TjxStretchable::KeepTogetherPossible(const TjxPrintParent& parent) const
+{
+    if (!m_keepTogether)
+        return false;
+    if (const TjxStretchable* target = ShiftRelativeTo()) {
+        int above = 0;
+        // Chains are acyclic by construction; the count only bounds a damaged one.
+        int steps = Band() ? Band()->ComponentCount() : 0;
+        for (const TjxStretchable* t = target; t && steps-- >= 0; t = t->ShiftRelativeTo())
+            above += t->DrawHeight();
+        return above != 0;
+    }
+    const TjxEngine* engine = parent.bandEngine ? parent.bandEngine->Engine() : nullptr;
+    return (engine && engine->PageStarted()) || parent.spaceUsed > 0;
+}
+
+void TjxStretchable::InitGeneration()
+{
+    TjxComponent::InitGeneration();
+    m_dependentsToPrint = false;
+    m_keptMoved = false;
+    m_firstIncompleteIndex = 0;
+    m_split = false;
+}
+
+void TjxStretchable::BeforeGenerate(bool freshBandPrint)
+{
+    TjxComponent::BeforeGenerate(freshBandPrint);
+    m_allComplete = true;
+    m_currentPosition = 0;
+    m_limit = 0;
+    m_printed.clear();
+}
+
+void TjxStretchable::Generate(const TjxPrintParent& parent)
+{
+    m_engine = parent.bandEngine ? parent.bandEngine->Engine() : nullptr;
+    if (ReprintOnOverFlow() && parent.continueStretch)
+        Reprint();
+    FirePrint();
+    Layout(parent);
+    if (NoRoom())
+        return;
+    if (ToPrint() && !OverFlow() && !m_dependentsToPrint) {
+        m_dependentsToPrint = true;
+        for (TjxStretchable* dependent : m_dependents)
+            dependent->SetToPrint(true);
+    }
+    if (m_dependentsToPrint)
+        PrintDependents(parent);
+    if (!OverFlow() && !m_split)
+        SetComplete(true);
+}
+
+int TjxStretchable::PlaceTop(const TjxPrintParent& parent)
+{
+    const TjxStretchable* target = ShiftRelativeTo();
+    int start = 0, minTop = 0, offset = 0, growth = 0, currentBottom = 0;
+    bool split = false;
+    const TjxPrintable* lowest = nullptr;
+    if (target) {
+        // Right below the lowest point the target and its earlier dependents reached.
+        start = currentBottom = target->m_currentPosition;
+    } else {
+        minTop = parent.isRegion ? parent.regionPageTop : parent.printRect.top;
+        start = parent.isRegion ? parent.regionPageTop + (mmTop() - parent.regionmmTop) : parent.printRect.top + mmTop();
+        split = parent.split;
+        offset = parent.overFlowOffset;
+        currentBottom = parent.currentBottom;
+        if (parent.spaceUsed > 0) {
+            growth = parent.spaceUsed - parent.designHeight;
+            lowest = parent.lowestStretched;
+        }
+    }
+    int y = start;
+    if (split)
+        y = start - offset;
+    else if (OverFlow() && m_mmStopPosition == 0)
+        y = currentBottom + (target ? 0 : m_mmOverFlowOffset);
+    else if (IsBottomAnchored() && !target)
+        y = lowest ? lowest->PrintRect().top + lowest->DrawHeight() + (mmTop() - lowest->mmTop() - lowest->mmHeight())
+                   : start + growth;
+    y = std::max(y, minTop);
+    m_currentPosition = y;
+    const int parentLimit = parent.pageLimit;
+    m_limit = (m_mmStopPosition != 0 && m_mmStopPosition < parentLimit ? m_mmStopPosition : parentLimit) -
+              m_mmBottomOffset;
+    return y;
+}
+
+void TjxStretchable::Layout(const TjxPrintParent& parent)
+{
+    const bool printing = ToPrint() && Visible();
+    const bool stretching = CanStretch(parent);
+    const int x = parent.printRect.left + (printing ? mmLeft() : 0);
+    const int y = PlaceTop(parent);
+    int h = printing && !stretching ? mmHeight() : 0;
+    if (StretchWithParent()) {
+        if (y < parent.currentBottom)
+            h = parent.currentBottom - y;
+        if (y < m_limit && m_limit < y + h)
+            h = m_limit - y;
+    }
+    SetPrintRect({x, y, x + mmWidth(), stretching ? m_limit : y + h});
+    // One thousandth of slack absorbs rounding, as for fixed components.
+    if (printing && m_limit + 1 < y + h) {
+        SetNoRoom(true);
+        return;
+    }
+    if (printing) {
+        if (!stretching)
+            SetDrawHeight(h);
+        ComputeContent(parent);
+    }
+    TjxRect rect = PrintRect();
+    rect.bottom = y + DrawHeight();
+    SetPrintRect(rect);
+    // The band sees the offset as used space; the drawn rectangle leaves it out.
+    if (printing && DrawHeight() > 0)
+        SetDrawHeight(DrawHeight() + m_mmBottomOffset);
+}
+
+void TjxStretchable::PrintDependents(const TjxPrintParent& parent)
+{
+    const int top = PrintRect().top;
+    m_currentPosition = top + DrawHeight();
+    m_limit += m_mmBottomOffset;
+    bool found = false, firstStretching = false;
+    int firstIndex = 0;
+    for (int i = m_firstIncompleteIndex; i < int(m_dependents.size()); ++i) {
+        TjxStretchable* dependent = m_dependents[size_t(i)];
+        dependent->Generate(parent);
+        if (dependent->DrawHeight() > 0) {
+            m_printed.emplace_back(dependent->IndexInBand(), dependent);
+            // The next dependent stacks below the lowest point reached so far.
+            m_currentPosition = std::max(m_currentPosition, dependent->PrintRect().top + dependent->DrawHeight());
+        }
+        if (!dependent->Complete()) {
+            if (!found) {
+                found = true;
+                firstIndex = i;
+                firstStretching = dependent->Stretch();
+            }
+            m_allComplete = false;
+        }
+        if (m_engine)
+            m_engine->ProcessMessages();
+    }
+    // The component now covers its dependents, so the band sees the whole chain.
+    if (m_currentPosition > top + DrawHeight())
+        SetDrawHeight(m_currentPosition - top);
+    SetOverFlow(firstStretching);
+    m_split = !(m_allComplete || firstStretching);
+    if (found)
+        m_firstIncompleteIndex = firstIndex;
+}
+
+void TjxStretchable::AfterGenerate()
+{
+    TjxComponent::AfterGenerate();
+    // Only the dependents remain to print.
+    if (ToPrint() && m_dependentsToPrint)
+        SetToPrint(false);
+    if (!OverFlow() && !m_split)
+        m_dependentsToPrint = false;
+    if (m_allComplete)
+        m_firstIncompleteIndex = 0;
+}
+
+void TjxStretchable::PrintToPage(TjxPage* page)
+{
+    // When only dependents printed on this page, the component has nothing of its own to draw.
+    if (PrintRect().Height() > 0)
+        TjxComponent::PrintToPage(page);
+    PrintContentsToPage(page);
+    std::stable_sort(m_printed.begin(), m_printed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& entry : m_printed) {
+        entry.second->PrintToPage(page);
+        if (m_engine)
+            m_engine->ProcessMessages();
+    }
+}
+
+void TjxStretchable::PropertiesToDrawCommand(TjxDrawCommand* command)
+{
+    TjxComponent::PropertiesToDrawCommand(command);
+    // DrawHeight also holds the bottom offset and the dependents; the drawing is the component alone.
+    const TjxRect& r = PrintRect();
+    command->SetBounds(r.left, r.top, r.Width(), r.Height());
+}
+
+void TjxStretchable::WriteState(QDataStream& stream) const
+{
+    TjxComponent::WriteState(stream);
+    stream << m_dependentsToPrint << qint32(m_firstIncompleteIndex) << m_split << m_keptMoved;
+}
+
+void TjxStretchable::ReadState(QDataStream& stream)
+{
+    TjxComponent::ReadState(stream);
+    qint32 index = 0;
+    stream >> m_dependentsToPrint >> index >> m_split >> m_keptMoved;
+    m_firstIncompleteIndex = index;
 }
 
 } // namespace orvane

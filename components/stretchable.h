@@ -6,9 +6,12 @@
 
 #include "components/component.h"
 
+#include <utility>
 #include <vector>
 
 namespace orvane {
+
+class TjxEngine;
 
 class TjxStretchable : public TjxComponent {
     ORVANE_CLASS(TjxStretchable, TjxComponent)
@@ -51,16 +54,59 @@ public:
     void SetReprintOnOverFlow(bool value) override;
     void SetShiftWithParent(bool value) override;
     void SetStretchWithParent(bool value) override;
+    // Entering a region leaves the chain; a region shifting relative to this one leaves it too.
+    void SetRegion(TjxComponent* region) override;
+
+    // ---- Generation ----
+    // May grow while printing: Stretch in a dynamic parent, or a stop position.
+    bool CanStretch(const TjxPrintParent& parent) const;
+    // The lowest point reached on the page: the component's top after placement,
+    // then the bottom of the component and of its dependents.
+    int CurrentPosition() const { return m_currentPosition; }
+    // The lowest position the component may reach on this page.
+    int PrintLimit() const { return m_limit; }
+    // The component is done; its dependents are printing.
+    bool DependentsToPrint() const { return m_dependentsToPrint; }
+    // Some dependent (or region child) did not fit and was not a stretching one.
+    bool Split() const { return m_split; }
+    bool KeptMoved() const { return m_keptMoved; }
+
+    void InitGeneration() override;
+    void BeforeGenerate(bool freshBandPrint = true) override;
+    // Places the component, lets it lay out its content, then prints its dependents.
+    void Generate(const TjxPrintParent& parent) override;
+    void AfterGenerate() override;
+    // Its own command, then whatever it printed inside and below it.
+    void PrintToPage(TjxPage* page) override;
+    void PropertiesToDrawCommand(TjxDrawCommand* command) override;
 
 protected:
     void BandChanged() override;
     void Notify(TjxCommunicator* sender, int operation) override;
     void StoreLength(int& field, int value, const char* propertyName);
+    void WriteState(QDataStream& stream) const override;
+    void ReadState(QDataStream& stream) override;
+
+    // Sets DrawHeight and OverFlow for what the component shows in its PrintRect.
+    virtual void ComputeContent(const TjxPrintParent& parent) {}
+    // Draws what the component printed inside itself (a region's children).
+    virtual void PrintContentsToPage(TjxPage* page) {}
+    // Whether moving the whole component to the next page makes sense now:
+    // KeepTogether, and something already printed above it on this page.
+    bool KeepTogetherPossible(const TjxPrintParent& parent) const;
+    void SetKeptMoved(bool value) { m_keptMoved = value; }
+    void SetSplit(bool value) { m_split = value; }
+    void SetCurrentPosition(int value) { m_currentPosition = value; }
+    // The engine of the report run, none outside one.
+    TjxEngine* GenerationEngine() const { return m_engine; }
 
 private:
     void DropTarget();
     // Leaving Stretch or the chain when another setting takes over.
     void LeaveChain();
+    void Layout(const TjxPrintParent& parent);
+    int PlaceTop(const TjxPrintParent& parent);
+    void PrintDependents(const TjxPrintParent& parent);
 
     bool m_stretch = false;
     bool m_keepTogether = false;
@@ -69,6 +115,18 @@ private:
     int m_mmBottomOffset = 0;
     int m_mmOverFlowOffset = 0;
     int m_mmStopPosition = 0;
+
+    // Print state.
+    bool m_dependentsToPrint = false;
+    int m_currentPosition = 0;
+    int m_limit = 0;
+    bool m_allComplete = true;
+    int m_firstIncompleteIndex = 0;
+    bool m_split = false;
+    bool m_keptMoved = false;
+    // Dependents that printed, with their band-list index as the drawing order.
+    std::vector<std::pair<int, TjxPrintable*>> m_printed;
+    TjxEngine* m_engine = nullptr;
 };
 
 } // namespace orvane

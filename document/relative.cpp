@@ -164,8 +164,10 @@ void TjxRelative::ChangeOwner(TComponent* newOwner)
 void TjxRelative::GetChildren(const TGetChildProc& proc, TComponent*) const
 {
     const std::vector<TjxRelative*> children = m_children;
+    // A child that names another parent (a component inside a region) is streamed by that parent.
     for (TjxRelative* child : children)
-        proc(child);
+        if (child->GetParentComponent() == this)
+            proc(child);
     GetExtraChildren(proc);
 }
 

@@ -368,6 +368,9 @@ void TjxBandEngine::GenerateComponents()
     parent.overFlow = !m_freshPrint;
     parent.overFlowOffset = m_continueSplit ? m_continuationOffset : 0;
     parent.designHeight = m_band->mmHeight();
+    parent.split = m_continueSplit;
+    parent.continueStretch = m_continueStretch;
+    parent.bandEngine = this;
 
     const bool wasStretch = m_continueStretch;
     const int startCategory = m_firstIncompleteCategory;
