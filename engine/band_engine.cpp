@@ -139,6 +139,11 @@ void TjxBandEngine::Print()
                 m_engine->IncrementBandCounters(m_freshPrint);
                 ++m_printCount;
                 FireBandEvent(m_band->BeforeGenerate(), ciBandBeforeGenerate);
+                // Variables may calculate or reset before a group's band generates.
+                if (TjxGroup* group = m_band->Group(); group && (m_band->BandType() == btGroupHeader ||
+                                                                 m_band->BandType() == btGroupFooter))
+                    group->SendEventNotify(m_band->BandType() == btGroupHeader ? ciGroupHeaderGenerated
+                                                                                : ciGroupFooterGenerated);
                 GenerateComponents();
                 AfterGenerateStep();
                 FireBandEvent(m_band->AfterGenerate(), ciBandAfterGenerate);

@@ -1,7 +1,11 @@
 #include "output/draw_other.h"
 
+#include "components/system_variable.h"
 #include "document/class_registry.h"
+#include "document/event_ids.h"
+#include "document/method.h"
 #include "document/stream_reader.h"
+#include "output/page.h"
 
 namespace orvane {
 
@@ -52,13 +56,68 @@ const TClassInfo& TjxDrawVariable::StaticClass()
     return info;
 }
 
+TjxDrawVariable::TjxDrawVariable(TComponent* owner) : TjxDrawText(owner) {}
+
+TjxDrawVariable::~TjxDrawVariable() = default;
+
+void TjxDrawVariable::SetLookAhead(bool value)
+{
+    if (value == m_lookAhead)
+        return;
+    m_lookAhead = value;
+    if (!value) {
+        m_listener.reset();
+        return;
+    }
+    m_listener = std::make_unique<TjxCommunicator>();
+    m_listener->AddEventInterest(ciLookAheadValueComputed);
+    m_listener->OnEventNotify = [this](TjxCommunicator*, int eventId, TjxEventParams* params) {
+        if (eventId == ciLookAheadValueComputed)
+            ValueComputed(params);
+    };
+}
+
+void TjxDrawVariable::ListenTo(TjxCommunicator* source)
+{
+    if (m_listener && source)
+        source->AddEventNotify(m_listener.get());
+}
+
+bool TjxDrawVariable::Listening() const
+{
+    return m_listener && m_listener->NotifyCount() > 0;
+}
+
+void TjxDrawVariable::ValueComputed(TjxEventParams* params)
+{
+    if (!params)
+        return;
+    if (params->Value(u"aLookAheadKey").toString() != m_variableName) {
+        // Another scope's values follow: this command's value is final.
+        while (m_listener->NotifyCount() > 0)
+            m_listener->NotifyPartner(0)->RemoveEventNotify(m_listener.get());
+        return;
+    }
+    const int traversal = params->Value(u"aTraversalCount").toInt();
+    if (traversal > m_highestTraversal) {
+        SetText(params->Value(u"aText").toString());
+        m_highestTraversal = traversal;
+    }
+}
+
 void TjxDrawVariable::Assign(const TPersistent* source)
 {
     TjxDrawText::Assign(source);
-    if (const auto* o = dynamic_cast<const TjxDrawVariable*>(source)) {
-        m_lookAhead = o->m_lookAhead;
-        m_variableName = o->m_variableName;
-    }
+    const auto* o = dynamic_cast<const TjxDrawVariable*>(source);
+    if (!o)
+        return;
+    m_variableName = o->m_variableName;
+    m_highestTraversal = o->m_highestTraversal;
+    SetLookAhead(false);
+    SetLookAhead(o->m_lookAhead);
+    if (m_lookAhead && o->m_listener)
+        for (int i = 0; i < o->m_listener->NotifyCount(); ++i)
+            ListenTo(o->m_listener->NotifyPartner(i));
 }
 
 const TClassInfo& TjxDrawVar::StaticClass()
@@ -87,11 +146,23 @@ bool TjxDrawVar::IsSameAs(const TjxDrawCommand* other) const
     return TjxDrawText::IsSameAs(other) && m_varType == o->m_varType;
 }
 
+bool TjxDrawVar::RefreshText()
+{
+    if (!IsUpdateable() || !Page())
+        return false;
+    const TjxPage* page = Page();
+    SetText(SystemVariableText(m_varType, page->PageNo(), page->PageCount(), QDateTime(), QDateTime(), QString(),
+                               m_displayFormat));
+    return true;
+}
+
 void TjxDrawVar::Assign(const TPersistent* source)
 {
     TjxDrawText::Assign(source);
-    if (const auto* o = dynamic_cast<const TjxDrawVar*>(source))
+    if (const auto* o = dynamic_cast<const TjxDrawVar*>(source)) {
         m_varType = o->m_varType;
+        m_displayFormat = o->m_displayFormat;
+    }
 }
 
 const TClassInfo& TjxDrawCalc::StaticClass()
@@ -105,11 +176,23 @@ const TClassInfo& TjxDrawCalc::StaticClass()
     return info;
 }
 
+bool TjxDrawCalc::RefreshText()
+{
+    if ((m_calcType != ctPageCount && m_calcType != ctPageSet && m_calcType != ctPageSetDesc) || !Page())
+        return false;
+    const TjxPage* page = Page();
+    SetText(SystemVariableText(VarTypeOfCalcType(m_calcType), page->PageNo(), page->PageCount(), QDateTime(),
+                               QDateTime(), QString(), m_displayFormat));
+    return true;
+}
+
 void TjxDrawCalc::Assign(const TPersistent* source)
 {
     TjxDrawText::Assign(source);
-    if (const auto* o = dynamic_cast<const TjxDrawCalc*>(source))
+    if (const auto* o = dynamic_cast<const TjxDrawCalc*>(source)) {
         m_calcType = o->m_calcType;
+        m_displayFormat = o->m_displayFormat;
+    }
 }
 
 // ---- rich text ----

@@ -29,25 +29,41 @@ const TTypeInfo& BarCodeTypeType();
 const TTypeInfo& BarCodeOrientationType();
 
 // The value of a look-ahead calculation, filled in when the value is known.
+// While the look-ahead flag is set a listener takes the later values the
+// component computes for the command's key (event 67).
 class TjxDrawVariable : public TjxDrawText {
     ORVANE_CLASS(TjxDrawVariable, TjxDrawText)
 public:
-    explicit TjxDrawVariable(TComponent* owner = nullptr) : TjxDrawText(owner) {}
+    explicit TjxDrawVariable(TComponent* owner = nullptr);
+    ~TjxDrawVariable() override;
 
     bool LookAhead() const { return m_lookAhead; }
-    void SetLookAhead(bool value) { m_lookAhead = value; }
+    void SetLookAhead(bool value);
+    // The look-ahead key of the value the command shows.
     const QString& VariableName() const { return m_variableName; }
     void SetVariableName(const QString& value) { m_variableName = value; }
+    // The highest sequence number of a value taken so far.
+    int HighestTraversal() const { return m_highestTraversal; }
+    // Listens to the component's values; only while the look-ahead flag is set.
+    void ListenTo(TjxCommunicator* source);
+    bool Listening() const;
 
     bool IsUpdateable() const override { return m_lookAhead; }
+    // True while the listener is still subscribed.
+    bool RefreshText() override { return Listening(); }
     void Assign(const TPersistent* source) override;
 
 private:
+    void ValueComputed(TjxEventParams* params);
+
     bool m_lookAhead = false;
     QString m_variableName;
+    int m_highestTraversal = 0;
+    std::unique_ptr<TjxCommunicator> m_listener;
 };
 
-// The text of a system variable.
+// The text of a system variable. The display format is kept with the
+// command, so that the page can renumber it without its component.
 class TjxDrawVar : public TjxDrawText {
     ORVANE_CLASS(TjxDrawVar, TjxDrawText)
 public:
@@ -55,13 +71,18 @@ public:
 
     TjxVarType VarType() const { return m_varType; }
     void SetVarType(TjxVarType value) { m_varType = value; }
+    const QString& DisplayFormat() const { return m_displayFormat; }
+    void SetDisplayFormat(const QString& value) { m_displayFormat = value; }
 
     bool IsSameAs(const TjxDrawCommand* other) const override;
     bool IsUpdateable() const override { return m_varType >= vtPageCount && m_varType <= vtPageNoDesc; }
+    // Page numbers and counts from the page the command is on.
+    bool RefreshText() override;
     void Assign(const TPersistent* source) override;
 
 private:
     TjxVarType m_varType = vtDate;
+    QString m_displayFormat;
 };
 
 // The text of a system calculation.
@@ -72,12 +93,17 @@ public:
 
     TjxCalcType CalcType() const { return m_calcType; }
     void SetCalcType(TjxCalcType value) { m_calcType = value; }
+    const QString& DisplayFormat() const { return m_displayFormat; }
+    void SetDisplayFormat(const QString& value) { m_displayFormat = value; }
 
     bool IsUpdateable() const override { return true; }
+    // The page count and page set texts from the page the command is on.
+    bool RefreshText() override;
     void Assign(const TPersistent* source) override;
 
 private:
     TjxCalcType m_calcType = ctDate;
+    QString m_displayFormat;
 };
 
 // Rich text: the whole document, of which the characters from StartCharPos
