@@ -63,8 +63,9 @@ int BindDatabase(TjxCustomReport& report, const QString& sqliteFile)
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), probe);
             db.setDatabaseName(sqliteFile);
+            // Views count: a report often reads a join through one.
             if (db.open())
-                tables = db.tables();
+                tables = db.tables(QSql::Tables) + db.tables(QSql::Views);
         }
         QSqlDatabase::removeDatabase(probe);
     }
