@@ -13,6 +13,10 @@ const TTypeInfo& DBCalcTypeType();
 
 class TjxDBCalc : public TjxDBText {
     ORVANE_CLASS(TjxDBCalc, TjxDBText)
+protected:
+    // Calculations compare records in their own calculation step.
+    void RecordTraversed() override {}
+
 public:
     explicit TjxDBCalc(TComponent* owner = nullptr);
 

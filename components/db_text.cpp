@@ -6,7 +6,10 @@
 #include "document/errors.h"
 #include "document/group.h"
 #include "document/method.h"
+#include "components/look_ahead.h"
+#include "document/event_ids.h"
 #include "engine/data_pipeline.h"
+#include "engine/engine.h"
 
 #include <exception>
 
@@ -177,6 +180,43 @@ void ReadRepeatState(QDataStream& stream, TjxRepeatState& s)
     qint32 lastPrintPage = -1;
     stream >> s.alreadyPrinted >> s.currentValue >> lastPrintPage >> s.priorValue >> s.priorValueSame >> s.repeatReset;
     s.lastPrintPage = lastPrintPage;
+}
+
+void TjxDBText::InitGeneration()
+{
+    TjxCustomText::InitGeneration();
+    if (!m_suppressRepeatedValues)
+        return;
+    if (TjxEngine* engine = ReportEngine(*this))
+        engine->AddEventNotify(this);
+    AddEventInterest(ciEngineRecordTraversed);
+}
+
+void TjxDBText::EventNotify(TjxCommunicator* sender, int eventId, TjxEventParams* params)
+{
+    TjxCustomText::EventNotify(sender, eventId, params);
+    if (eventId == ciEngineRecordTraversed && m_suppressRepeatedValues && sender && sender == ReportEngine(*this) &&
+        IsPrinting())
+        RecordTraversed();
+}
+
+void TjxDBText::RecordTraversed()
+{
+    if (TjxEngine* engine = ReportEngine(*this))
+        RecordChanged(engine->AbsolutePageNo());
+}
+
+void TjxDBText::ComputeContent()
+{
+    if (!m_suppressRepeatedValues || !IsPrinting())
+        return;
+    TjxEngine* engine = ReportEngine(*this);
+    auto* pipeline = dynamic_cast<TjxDataPipeline*>(DataPipeline());
+    const bool firstRecord = pipeline && pipeline->Active() && pipeline->FirstRecord();
+    if (!DecidePrint(firstRecord, engine ? engine->AbsolutePageNo() : 0, ToPrint())) {
+        SetDrawHeight(0);
+        SetToPrint(false);
+    }
 }
 
 void TjxDBText::WriteState(QDataStream& stream) const

@@ -45,7 +45,14 @@ public:
         return RepeatDecidePrint(m_repeat, RepeatOptions(), GetText(), firstRecord, currentPage, toPrint);
     }
 
+    // Suppressed repeated values follow the engine's record advance.
+    void InitGeneration() override;
+    void EventNotify(TjxCommunicator* sender, int eventId, TjxEventParams* params) override;
+
 protected:
+    void ComputeContent() override;
+    // The engine advanced the record; calculations track it their own way.
+    virtual void RecordTraversed();
     void Notify(TjxCommunicator* sender, int operation) override;
     // The record carries the repeat state, prior value included.
     void WriteState(QDataStream& stream) const override;

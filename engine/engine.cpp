@@ -231,6 +231,7 @@ void TjxEngine::Generate(const TjxPageRequest& request)
         return;
     m_printing = true;
     m_request.Assign(&request);
+    SetComponentsPrinting(true);
     try {
         const bool twoPass = m_report->PassSetting() == psTwoPass && !IsChildReport() && !m_passOneDone;
         if (twoPass) {
@@ -247,9 +248,19 @@ void TjxEngine::Generate(const TjxPageRequest& request)
     } catch (...) {
         m_stopRequested = true;
         m_printing = false;
+        SetComponentsPrinting(false);
         throw;
     }
     m_printing = false;
+    SetComponentsPrinting(false);
+}
+
+void TjxEngine::SetComponentsPrinting(bool printing)
+{
+    // Between runs the components show themselves as the designer does.
+    for (const auto& engine : m_bandEngines)
+        for (TjxPrintable* component : engine->Components())
+            component->SetPrinting(printing);
 }
 
 int TjxEngine::LastCachedPage() const
@@ -775,8 +786,10 @@ void TjxEngine::FillPageInfo()
     page.SetLastPage(m_lastPageOfReport > 0 && m_absolutePageNo == m_lastPageOfReport);
     page.SetLanguageIndex(m_report->LanguageIndex());
     page.SetPassSetting(m_report->PassSetting());
+    // Days since 1899-12-30 in local time, as date-time values are kept everywhere.
     page.SetPrintDateTime(m_printDateTime.isValid()
-                              ? double(m_printDateTime.toMSecsSinceEpoch()) / 86400000.0 + 25569.0
+                              ? double(QDate(1899, 12, 30).daysTo(m_printDateTime.date())) +
+                                    m_printDateTime.time().msecsSinceStartOfDay() / 86400000.0
                               : 0.0);
     page.SetFinal(m_drawPage);
     page.SetCalculation(!m_drawPage);

@@ -178,6 +178,7 @@ private:
     friend class TjxGroupState;
 
     bool IsChildReport() const;
+    void SetComponentsPrinting(bool printing);
     bool EnableProcessMessages() const;
     void PageLoop();
     int FirstPageNumber();

@@ -415,3 +415,16 @@ TEST(Engine, GroupThresholdsAndKeepTogetherMoveTheGroupToANewPage)
     EXPECT_EQ(Ids(*pages[0]), QStringList({"1", "2", "3", "4"}));
     EXPECT_EQ(Ids(*pages[1]), QStringList({"5", "6", "7", "8"}));
 }
+
+TEST(Engine, RepeatedValuesAreSuppressed)
+{
+    ReportFixture f;
+    f.AddData(8);
+    TjxBand* detail = f.AddBand(btDetail, 10000);
+    f.AddField(detail, "id");
+    f.AddField(detail, "grp", 40000)->SetSuppressRepeatedValues(true);
+    f.Run();
+    ASSERT_EQ(f.FinalPages().size(), 1u);
+    EXPECT_EQ(Ids(*f.FinalPages()[0]),
+              QStringList({"1", "0", "2", "3", "4", "5", "1", "6", "7", "8"}));
+}
