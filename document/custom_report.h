@@ -51,6 +51,7 @@ public:
 
     // Bands the report makes by itself (header, detail, footer; column bands with columns).
     uint32_t AutomaticBandTypes() const { return m_automaticBandTypes; }
+    void SetAutomaticBandTypes(uint32_t value) { m_automaticBandTypes = value; }
     void CreateDefaultBands();
     TjxBand* CreateBand(TjxBandType type);
 

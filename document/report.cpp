@@ -243,6 +243,22 @@ void TjxChildReport::TakeOverContent(TjxCustomReport* other)
     m_saveAsTemplate = false;
 }
 
+TjxCustomReport* TjxChildReport::ParentReport() const
+{
+    // Parent is the subreport, whose parent is a band of the parent report.
+    const TjxRelative* holder = Parent();
+    const auto* band = holder ? dynamic_cast<const TjxBand*>(holder->Parent()) : nullptr;
+    return band ? band->Report() : nullptr;
+}
+
+TjxCustomReport* TjxChildReport::MainReport() const
+{
+    TjxCustomReport* report = ParentReport();
+    while (const auto* child = dynamic_cast<const TjxChildReport*>(report))
+        report = child->ParentReport();
+    return report;
+}
+
 const TClassInfo& TjxBandedReport::StaticClass()
 {
     static const TClassInfo info = TClassBuilder<TjxBandedReport>("TjxBandedReport", &TjxCustomReport::StaticClass()).Build();

@@ -69,6 +69,10 @@ public:
     explicit TjxChildReport(TComponent* owner = nullptr);
     // Taking over another report's content clears SaveAsTemplate.
     void TakeOverContent(TjxCustomReport* other) override;
+    // The report whose band holds the subreport that carries this report,
+    // and the report at the top of that chain; none while not placed.
+    TjxCustomReport* ParentReport() const;
+    TjxCustomReport* MainReport() const;
 };
 
 } // namespace orvane

@@ -3,6 +3,7 @@
 #include "components/component.h"
 #include "components/custom_text.h"
 #include "components/stretchable.h"
+#include "components/subreport.h"
 #include "document/class_registry.h"
 #include "document/errors.h"
 #include "document/event_ids.h"
@@ -384,6 +385,31 @@ void TjxBandEngine::GenerateComponents()
     int firstCategory = 0, firstIndex = 0;
     bool anyPrinted = false;
 
+    // A section subreport asked for a new page: an unfinished component ends
+    // the band here; otherwise, unless another section follows, the rest of
+    // the page belongs to the section.
+    auto sectionStep = [&](TjxPrintable* component, int category, int index) {
+        if (!component->Complete()) {
+            m_done = true;
+            return;
+        }
+        const auto& list = m_categories[size_t(category)];
+        const size_t following = size_t(index) + 1;
+        const auto* next = following < list.size() ? dynamic_cast<TjxSubReport*>(list[following]) : nullptr;
+        if (next && next->PrintBehavior() == pbSection) {
+            if (component->Visible())
+                m_usedHeight = component->DrawHeight();
+            return;
+        }
+        m_currentBottom = m_limit;
+        m_bandRect.top = m_bandRect.bottom = m_limit;
+        m_usedHeight = m_limit - m_bandTop;
+        m_pageBreakPending = false;
+        m_continueSplit = false;
+        if (IsDynamic())
+            m_continuationOffset = -1;
+    };
+
     auto generate = [&](TjxPrintable* component, int category, int index) {
         parent.currentBottom = m_currentBottom;
         parent.spaceUsed = m_usedHeight;
@@ -412,6 +438,8 @@ void TjxBandEngine::GenerateComponents()
             }
             m_currentBottom = std::max(m_currentBottom, bottom);
         }
+        if (m_pageBreakPending)
+            sectionStep(component, category, index);
         m_engine->ProcessMessages();
     };
 
@@ -459,6 +487,9 @@ void TjxBandEngine::AdvancePosition()
         return;  // they sit at the page bottom
     if (Continuing())
         used = std::max(used, m_limit - m_bandTop);
+    // A section that ended in this band owns the rest of the page.
+    if (!IsDynamic() && m_bandRect.top >= m_limit && m_usedHeight > used)
+        used = m_usedHeight;
     used += m_band->mmBottomOffset();
     TjxPrintPosition at = m_engine->PrintPosition();
     at.top = at.bottom = m_bandTop + used;

@@ -265,6 +265,8 @@ void TjxEngine::SetComponentsPrinting(bool printing)
 
 int TjxEngine::LastCachedPage() const
 {
+    if (LastCachedPageQuery)
+        return LastCachedPageQuery();
     return m_cache->CachedPageCount();
 }
 
@@ -639,17 +641,24 @@ void TjxEngine::BuildCache()
         for (TjxPrintable* component : engine->Components())
             m_cacheables.push_back(component);
     }
-    m_cache->Attach(m_cacheables);
+    if (!OnSavePage)
+        m_cache->Attach(m_cacheables);
 }
 
 void TjxEngine::SavePage(int pageIndex)
 {
-    m_cache->SavePage(pageIndex);
+    if (OnSavePage)
+        OnSavePage(pageIndex);
+    else
+        m_cache->SavePage(pageIndex);
 }
 
 void TjxEngine::RestorePage(int pageIndex)
 {
-    m_cache->RestorePage(pageIndex);
+    if (OnRestorePage)
+        OnRestorePage(pageIndex);
+    else
+        m_cache->RestorePage(pageIndex);
 }
 
 bool TjxEngine::IsNewPage() const
@@ -713,6 +722,8 @@ void TjxEngine::GeneratePage()
     } else {
         m_pageStarted = false;
         StartPage();
+        // The page bands leave the place where the body goes on alone.
+        const int bodyList = m_listIndex, bodyBand = m_bandIndex;
         if (!m_pageFilled) {
             const uint16_t before = m_conditions;
             SetCondition(pcHeader, true);
@@ -728,6 +739,8 @@ void TjxEngine::GeneratePage()
             SetCondition(pcHeader, true);
             PrintBandList(blHeader, 0);
         }
+        m_listIndex = bodyList;
+        m_bandIndex = bodyBand;
         if (m_listIndex != blGroupFooter) {
             SynchronizeRecord();
             RefreshPriorBreakValues();
@@ -773,11 +786,15 @@ bool TjxEngine::DecideDrawPage() const
 void TjxEngine::FillPageInfo()
 {
     TjxPage& page = *m_page;
-    page.SetPrinterSetup(m_report->PrinterSetup());
-    page.SetProducer(m_report);
+    // A section's page keeps its own setup, producer and numbers.
+    const bool section = HasState(esNewPageForSection) || HasState(esSectionGenerating) || HasState(esSectionEnded);
+    if (!section) {
+        page.SetPrinterSetup(m_report->PrinterSetup());
+        page.SetProducer(m_report);
+    }
     page.SetAbsolutePageNo(m_absolutePageNo);
     page.SetAbsolutePageCount(m_absolutePageCount);
-    if (!HasState(esSectionGenerating)) {
+    if (!section) {
         page.SetPageNo(PageNo());
         page.SetPageCount(PageCount());
     }
@@ -850,7 +867,10 @@ void TjxEngine::UpdateGroupPageNumbers()
 
 void TjxEngine::BodyLoop()
 {
-    while (m_listIndex <= blGroupFooter && !m_pageFilled && !m_stopRequested && !HasState(esNewPageForSection)) {
+    // A section asked for this page: the body goes on until it asks again.
+    const bool sectionPage = HasState(esNewPageForSection);
+    while (m_listIndex <= blGroupFooter && !m_pageFilled && !m_stopRequested &&
+           (sectionPage || !HasState(esNewPageForSection))) {
         if (m_multiColumnMode && (m_columnFilled || m_currentColumn == 0)) {
             StartColumn();
             if (m_pageFilled)
@@ -1123,7 +1143,8 @@ void TjxEngine::EndPage()
     for (const auto& engine : m_bandEngines)
         engine->PageEnd();
 
-    if (!HasCondition(pcFooter) && !HasState(esNewPageForSection) && !HasState(esSectionEnded) && !m_blankReport) {
+    if (!HasCondition(pcFooter) && !HasState(esNewPageForSection) && !HasState(esSectionGenerating) &&
+        !HasState(esSectionEnded) && !m_blankReport) {
         SetCondition(pcFooter, true);
         const int saveList = m_listIndex, saveBand = m_bandIndex;
         PrintBandList(blFooter, 0);

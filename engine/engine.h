@@ -133,6 +133,12 @@ public:
     QDateTime PrintDateTime() const { return m_printDateTime; }
     // The clock the engine reads the print date and time from.
     std::function<QDateTime()> Clock;
+    // A subreport that drives this engine keeps the page bookkeeping in its
+    // own record: it answers the last cached page and takes the page saves and
+    // restores, and the engine's own page cache stays idle meanwhile.
+    std::function<int()> LastCachedPageQuery;
+    std::function<void(int pageIndex)> OnSavePage;
+    std::function<void(int pageIndex)> OnRestorePage;
     TjxBand* ActiveBand() const { return m_currentBand; }
     int CurrentListIndex() const { return m_listIndex; }
     bool DrawPage() const { return m_drawPage; }
@@ -176,6 +182,7 @@ private:
     friend class TjxDetailBandEngine;
     friend class TjxHorizontalBandEngine;
     friend class TjxGroupState;
+    friend class TjxSubReport;
 
     bool IsChildReport() const;
     void SetComponentsPrinting(bool printing);
