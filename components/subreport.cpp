@@ -258,8 +258,16 @@ void TjxSubReport::AddChild(TjxRelative* child)
 
 void TjxSubReport::RemoveChild(TjxRelative* child)
 {
-    if (child && child == m_report)
-        ReleaseReport();
+    if (child && child == m_report) {
+        // A child report leaving in its own destructor is no report any more: only forget it.
+        if (child->HasState(csDestroying)) {
+            m_report = nullptr;
+            m_childOnChange = nullptr;
+            m_childOnPageDefChange = nullptr;
+        } else {
+            ReleaseReport();
+        }
+    }
     TjxStretchable::RemoveChild(child);
 }
 
