@@ -140,21 +140,9 @@ QString TjxCalc::FormattedText()
     if (m_calcType != ctCustom && dataType == dtString) {
         text = value.text;
     } else {
-        try {
-            text = FormatDisplayValue(value, dataType, handler ? QString() : DisplayFormat());
-        } catch (const std::exception&) {
-            text.clear();
-        }
+        text = FormatOrEmpty(value, dataType, handler ? QString() : DisplayFormat());
     }
-    if (handler) {
-        TjxEventParams params{{QStringLiteral("DisplayFormat"), DisplayFormat(), false},
-                              {QStringLiteral("DataType"), int(dataType), false},
-                              {QStringLiteral("Value"), VarValueToVariant(value), false},
-                              {QStringLiteral("Text"), text, true}};
-        m_onFormat(this, params);
-        text = params.Value(u"Text").toString();
-    }
-    return text;
+    return ApplyFormatHandler(m_onFormat, text, dataType, value);
 }
 
 void TjxCalc::InitGeneration()

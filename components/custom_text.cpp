@@ -1,5 +1,7 @@
 #include "components/custom_text.h"
 #include "output/draw_text.h"
+#include "components/display_format.h"
+#include "components/text_production.h"
 
 #include "document/method.h"
 #include "document/stream_reader.h"
@@ -258,6 +260,35 @@ void TjxCustomText::PropertiesToDrawCommand(TjxDrawCommand* command)
         wrapped.SetLines(lines);
         draw->SetWrappedText(&wrapped);
     }
+}
+
+QString TjxCustomText::FormatOrEmpty(const TVarValue& value, TjxDataType dataType, const QString& displayFormat)
+{
+    try {
+        return FormatDisplayValue(value, dataType, displayFormat);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+QString TjxCustomText::ApplyFormatHandler(const TMethod& handler, const QString& text, TjxDataType dataType,
+                                          const TVarValue& value)
+{
+    if (!handler.IsAssigned())
+        return text;
+    TjxEventParams params{{QStringLiteral("DisplayFormat"), DisplayFormat(), false},
+                          {QStringLiteral("DataType"), int(dataType), false},
+                          {QStringLiteral("Value"), VarValueToVariant(value), false},
+                          {QStringLiteral("Text"), text, true}};
+    handler(this, params);
+    return params.Value(u"Text").toString();
+}
+
+void TjxCustomText::ShowTextAsCaption()
+{
+    if (IsReadingOrLoading() || IsPrinting())
+        return;
+    TjxCustomText::SetCaption(GetText());
 }
 
 } // namespace orvane

@@ -5,6 +5,8 @@
 
 #include "components/component.h"
 #include "components/text_layout.h"
+#include "document/data_type.h"
+#include "document/var_value.h"
 
 namespace orvane {
 
@@ -69,6 +71,15 @@ public:
     // Prints as a text command with the produced text, wrapped in the PrintRect when WordWrap is on.
     std::unique_ptr<TjxDrawCommand> NewDrawCommand() const override;
     void PropertiesToDrawCommand(TjxDrawCommand* command) override;
+
+protected:
+    // The value in its display format; a value the format cannot show prints nothing.
+    static QString FormatOrEmpty(const TVarValue& value, TjxDataType dataType, const QString& displayFormat);
+    // OnFormat(Sender, DisplayFormat, DataType, Value, var Text): the handler may replace the text.
+    QString ApplyFormatHandler(const TMethod& handler, const QString& text, TjxDataType dataType,
+                               const TVarValue& value);
+    // The designer shows what the component would print (not while reading or printing).
+    void ShowTextAsCaption();
 
 private:
     // The text as one block at the screen's resolution: widest line and total height, in pixels.

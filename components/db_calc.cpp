@@ -133,22 +133,9 @@ QString TjxDBCalc::FormattedText()
         value = TVarValue::Double(number);
     const bool handler = OnFormat().IsAssigned();
     QString text;
-    if (!(BlankWhenZero() && number == 0) && !(dataType == dtDateTime && number == 0)) {
-        try {
-            text = FormatDisplayValue(value, dataType, handler ? QString() : DisplayFormat());
-        } catch (const std::exception&) {
-            text.clear();
-        }
-    }
-    if (handler) {
-        TjxEventParams params{{QStringLiteral("DisplayFormat"), DisplayFormat(), false},
-                              {QStringLiteral("DataType"), int(dataType), false},
-                              {QStringLiteral("Value"), VarValueToVariant(value), false},
-                              {QStringLiteral("Text"), text, true}};
-        OnFormat()(this, params);
-        text = params.Value(u"Text").toString();
-    }
-    return text;
+    if (!(BlankWhenZero() && number == 0) && !(dataType == dtDateTime && number == 0))
+        text = FormatOrEmpty(value, dataType, handler ? QString() : DisplayFormat());
+    return ApplyFormatHandler(OnFormat(), text, dataType, value);
 }
 
 void TjxDBCalc::InitGeneration()

@@ -108,22 +108,12 @@ QString TjxDBText::FormattedText()
     }
     const bool formatHandler = m_onFormat.IsAssigned();
     QString text = FormatFieldText(value, dataType, formatHandler ? QString() : DisplayFormat(), m_blankWhenZero);
-    if (formatHandler) {
-        TjxEventParams params{{QStringLiteral("DisplayFormat"), DisplayFormat(), false},
-                              {QStringLiteral("DataType"), int(dataType), false},
-                              {QStringLiteral("Value"), VarValueToVariant(value), false},
-                              {QStringLiteral("Text"), text, true}};
-        m_onFormat(this, params);
-        text = params.Value(u"Text").toString();
-    }
-    return text;
+    return ApplyFormatHandler(m_onFormat, text, dataType, value);
 }
 
 void TjxDBText::RefreshCaption()
 {
-    if (IsReadingOrLoading() || IsPrinting())
-        return;
-    TjxCustomText::SetCaption(GetText());
+    ShowTextAsCaption();
 }
 
 void TjxDBText::SetDataField(const QString& value)

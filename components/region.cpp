@@ -1,4 +1,5 @@
 #include "components/region.h"
+#include "components/shape.h"
 
 #include "document/band.h"
 #include "document/class_registry.h"
@@ -97,34 +98,12 @@ void TjxCustomRegion::SetTransparent(bool value)
 
 void TjxCustomRegion::SetBackground(TColor color, bool transparent)
 {
-    const bool reading = IsReadingOrLoading();
-    if (color != m_brush->Color() && !transparent) {
-        if (!reading)
-            NotifyDesignerPropertyChange(QStringLiteral("Brush.Color"));
-        m_brush->SetColor(color);
-    }
-    const TBrushStyle style = transparent ? bsClear : bsSolid;
-    if (style != m_brush->Style()) {
-        if (!reading)
-            NotifyDesignerPropertyChange(QStringLiteral("Brush.Style"));
-        m_brush->SetStyle(style);
-    }
+    ChangeBrushBackground(*this, *m_brush, color, transparent);
 }
 
 void TjxCustomRegion::SetPenColor(TColor color, bool clear)
 {
-    const bool reading = IsReadingOrLoading();
-    if (color != m_pen->Color() && !clear) {
-        if (!reading)
-            NotifyDesignerPropertyChange(QStringLiteral("Pen.Color"));
-        m_pen->SetColor(color);
-    }
-    const TPenStyle style = clear ? psClear : psSolid;
-    if (style != m_pen->Style()) {
-        if (!reading)
-            NotifyDesignerPropertyChange(QStringLiteral("Pen.Style"));
-        m_pen->SetStyle(style);
-    }
+    ChangePenColor(*this, *m_pen, color, clear);
 }
 
 void TjxCustomRegion::SetFontColor(TColor color)
@@ -134,11 +113,7 @@ void TjxCustomRegion::SetFontColor(TColor color)
 
 void TjxCustomRegion::SetLineWidth(int width)
 {
-    if (width == m_pen->Width())
-        return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("Pen.Width"));
-    m_pen->SetWidth(width);
+    ChangePenWidth(*this, *m_pen, width);
 }
 
 // ---- children ----

@@ -57,36 +57,62 @@ void TjxCustomGraphic::GraphicChanged()
     AfterChange(true);
 }
 
-void TjxCustomGraphic::SetBackground(TColor color, bool transparent)
+namespace {
+
+bool Reading(const TjxCommunicator& owner)
 {
-    const bool reading = IsReadingOrLoading();
-    if (color != m_brush->Color() && !transparent) {
-        if (!reading)
-            NotifyDesignerPropertyChange(QStringLiteral("Brush.Color"));
-        m_brush->SetColor(color);
+    return owner.HasState(csReading | csLoading);
+}
+
+} // namespace
+
+void ChangeBrushBackground(TjxCommunicator& owner, TBrush& brush, TColor color, bool transparent)
+{
+    if (color != brush.Color() && !transparent) {
+        if (!Reading(owner))
+            owner.NotifyDesignerPropertyChange(QStringLiteral("Brush.Color"));
+        brush.SetColor(color);
     }
     const TBrushStyle style = transparent ? bsClear : bsSolid;
-    if (style != m_brush->Style()) {
-        if (!reading)
-            NotifyDesignerPropertyChange(QStringLiteral("Brush.Style"));
-        m_brush->SetStyle(style);
+    if (style != brush.Style()) {
+        if (!Reading(owner))
+            owner.NotifyDesignerPropertyChange(QStringLiteral("Brush.Style"));
+        brush.SetStyle(style);
     }
+}
+
+void ChangePenColor(TjxCommunicator& owner, TPen& pen, TColor color, bool clear)
+{
+    if (color != pen.Color() && !clear) {
+        if (!Reading(owner))
+            owner.NotifyDesignerPropertyChange(QStringLiteral("Pen.Color"));
+        pen.SetColor(color);
+    }
+    const TPenStyle style = clear ? psClear : psSolid;
+    if (style != pen.Style()) {
+        if (!Reading(owner))
+            owner.NotifyDesignerPropertyChange(QStringLiteral("Pen.Style"));
+        pen.SetStyle(style);
+    }
+}
+
+void ChangePenWidth(TjxCommunicator& owner, TPen& pen, int width)
+{
+    if (width == pen.Width())
+        return;
+    if (!Reading(owner))
+        owner.NotifyDesignerPropertyChange(QStringLiteral("Pen.Width"));
+    pen.SetWidth(width);
+}
+
+void TjxCustomGraphic::SetBackground(TColor color, bool transparent)
+{
+    ChangeBrushBackground(*this, *m_brush, color, transparent);
 }
 
 void TjxCustomGraphic::SetPenColor(TColor color, bool clear)
 {
-    const bool reading = IsReadingOrLoading();
-    if (color != m_pen->Color() && !clear) {
-        if (!reading)
-            NotifyDesignerPropertyChange(QStringLiteral("Pen.Color"));
-        m_pen->SetColor(color);
-    }
-    const TPenStyle style = clear ? psClear : psSolid;
-    if (style != m_pen->Style()) {
-        if (!reading)
-            NotifyDesignerPropertyChange(QStringLiteral("Pen.Style"));
-        m_pen->SetStyle(style);
-    }
+    ChangePenColor(*this, *m_pen, color, clear);
 }
 
 void TjxCustomGraphic::SetFontColor(TColor color)
@@ -96,11 +122,7 @@ void TjxCustomGraphic::SetFontColor(TColor color)
 
 void TjxCustomGraphic::SetLineWidth(int width)
 {
-    if (width == m_pen->Width())
-        return;
-    if (!IsReadingOrLoading())
-        NotifyDesignerPropertyChange(QStringLiteral("Pen.Width"));
-    m_pen->SetWidth(width);
+    ChangePenWidth(*this, *m_pen, width);
 }
 
 // ---- TjxShape ----

@@ -7,6 +7,12 @@
 namespace orvane {
 
 // The base of shapes and lines: an owned pen and brush; no font.
+// Brush and pen changes made through the component's colour setters; each
+// property that changes is announced to the designer (not while reading).
+void ChangeBrushBackground(TjxCommunicator& owner, TBrush& brush, TColor color, bool transparent);
+void ChangePenColor(TjxCommunicator& owner, TPen& pen, TColor color, bool clear);
+void ChangePenWidth(TjxCommunicator& owner, TPen& pen, int width);
+
 class TjxCustomGraphic : public TjxCustomComponent {
     ORVANE_CLASS(TjxCustomGraphic, TjxCustomComponent)
 public:

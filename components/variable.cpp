@@ -92,9 +92,7 @@ TjxCustomVariable::TjxCustomVariable(TComponent* owner) : TjxCustomText(owner) {
 
 void TjxCustomVariable::RefreshCaption()
 {
-    if (IsReadingOrLoading() || IsPrinting())
-        return;
-    TjxCustomText::SetCaption(GetText());
+    ShowTextAsCaption();
 }
 
 void TjxCustomVariable::SetUserName(const QString& value)
@@ -116,23 +114,8 @@ void TjxCustomVariable::SetDisplayFormat(const QString& value)
 QString TjxCustomVariable::FormatValue(const TVarValue& value, TjxDataType dataType, bool blank)
 {
     const bool handler = m_onFormat.IsAssigned();
-    QString text;
-    if (!blank) {
-        try {
-            text = FormatDisplayValue(value, dataType, handler ? QString() : DisplayFormat());
-        } catch (const std::exception&) {
-            text.clear();
-        }
-    }
-    if (handler) {
-        TjxEventParams params{{QStringLiteral("DisplayFormat"), DisplayFormat(), false},
-                              {QStringLiteral("DataType"), int(dataType), false},
-                              {QStringLiteral("Value"), VarValueToVariant(value), false},
-                              {QStringLiteral("Text"), text, true}};
-        m_onFormat(this, params);
-        text = params.Value(u"Text").toString();
-    }
-    return text;
+    const QString text = blank ? QString() : FormatOrEmpty(value, dataType, handler ? QString() : DisplayFormat());
+    return ApplyFormatHandler(m_onFormat, text, dataType, value);
 }
 
 std::unique_ptr<TjxDrawCommand> TjxCustomVariable::NewDrawCommand() const

@@ -1460,11 +1460,6 @@ void TjxEngine::ReadState(QDataStream& s)
     m_conditions = uint16_t((m_conditions & ~kCachedConditionBits) | (conditions & kCachedConditionBits));
 }
 
-void TjxEngine::DiscardFrom(int pageIndex)
-{
-    TjxCacheable::DiscardFrom(pageIndex);
-}
-
 // ---- the report's engine ----
 
 void TjxEngineDeleter::operator()(TjxEngine* engine) const

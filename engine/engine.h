@@ -175,7 +175,6 @@ public:
 protected:
     void WriteState(QDataStream& stream) const override;
     void ReadState(QDataStream& stream) override;
-    void DiscardFrom(int pageIndex) override;
 
 private:
     friend class TjxBandEngine;

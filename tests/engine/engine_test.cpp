@@ -140,8 +140,6 @@ TEST(Engine, NoDataBehaviours)
         TjxBand* detail = f.AddBand(btDetail, 20000);
         f.AddField(detail, "name");
         f.AddLabel(f.AddBand(btHeader, 10000), QStringLiteral("Heading"));
-        int noData = 0;
-        f.report->OnEventNotify = [&](TjxCommunicator*, int id, TjxEventParams*) { noData += id == ciReportNoData; };
         TMethod handler;
         int handlerCalls = 0;
         handler.code = [&](TComponent*, TjxEventParams&) { ++handlerCalls; };
