@@ -5,6 +5,8 @@
 #include "document/component_registry.h"
 #include "document/errors.h"
 #include "document/event_ids.h"
+#include "document/message_ids.h"
+#include "document/messages.h"
 #include "document/page_def.h"
 #include "document/printer_setup.h"
 #include "document/report.h"
@@ -524,7 +526,8 @@ void TjxSubReport::SetUserName(const QString& value)
 QString TjxSubReport::DesignCaption() const
 {
     const TjxCommunicator* pipeline = DataPipeline();
-    return pipeline ? UserName() + QStringLiteral(": ") + pipeline->UserName() : UserName();
+    return UserName() + QStringLiteral(": ") +
+           (pipeline ? pipeline->UserName() : GetMessage(msg::NoDataPipelineAssigned));
 }
 
 void TjxSubReport::Loaded()

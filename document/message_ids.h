@@ -79,6 +79,8 @@ enum OwnMessage : int {
     BandCannotFit,              // Band %s cannot fit on page
     OptionNeedsValue,           // %s needs a value
     InvalidResolution,          // Invalid resolution: %s
+    // Subreports.
+    NoDataPipelineAssigned,     // No Data Pipeline Assigned
 };
 
 } // namespace orvane::msg

@@ -421,6 +421,9 @@ TEST(SubReport, SettersKeepBehaviourConsistent)
     EXPECT_EQ(sub->mmWidth(), f.report->PrintableWidth());
     EXPECT_EQ(child->AutomaticBandTypes(), (1u << btTitle) | (1u << btDetail) | (1u << btSummary));
     EXPECT_EQ(sub->DesignCaption(), sub->UserName() + QStringLiteral(": ") + f.details->UserName());
+    sub->SetDataPipeline(nullptr);
+    EXPECT_EQ(sub->DesignCaption(), sub->UserName() + QStringLiteral(": No Data Pipeline Assigned"));
+    sub->SetDataPipeline(f.details);
 
     // Drill-down only for a child; a section drops it and the rest of a child's settings.
     sub->SetResetPageNo(false);
