@@ -81,6 +81,8 @@ enum OwnMessage : int {
     InvalidResolution,          // Invalid resolution: %s
     // Subreports.
     NoDataPipelineAssigned,     // No Data Pipeline Assigned
+    // Printing.
+    PrinterRefusedDocument,     // The printer %s did not accept the document.
 };
 
 } // namespace orvane::msg

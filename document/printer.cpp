@@ -316,11 +316,26 @@ void TjxCustomPrinter::EndDoc()
     if (!m_printing)
         return;
     EndPage();
-    if (m_dc)
-        m_dc->EndDoc();
+    const bool handedOn = !m_dc || m_dc->EndDoc();
     DropDC();
     m_printing = false;
     m_pageOpen = false;
+    m_pageCount = 0;
+    // The queue or the output file did not take the document.
+    if (!handedOn)
+        throw EPrintError(MessageText(msg::PrinterRefusedDocument, {PrinterName()}));
+}
+
+void TjxCustomPrinter::Abort()
+{
+    std::lock_guard guard(m_lock);
+    if (!m_printing)
+        return;
+    m_pageOpen = false;
+    if (m_dc)
+        m_dc->AbortDoc();
+    DropDC();
+    m_printing = false;
     m_pageCount = 0;
 }
 

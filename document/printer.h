@@ -59,6 +59,8 @@ public:
     void NewPage();
     void EndPage();
     void EndDoc();
+    // Ends the document without printing it (a cancelled or failed job).
+    void Abort();
     void ResetDC();
     bool Printing() const;
     bool PageOpen() const;

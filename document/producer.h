@@ -105,6 +105,8 @@ public:
     bool Printing() const { return m_printing; }
     bool Cancelled() const { return m_cancelled; }
     TjxDevice* FileDevice() const { return m_fileDevice; }
+    // The printer device of a run to the printer; none otherwise.
+    TjxDevice* PrinterDevice() const { return m_printerDevice; }
     // Forgets the pages of the last run: the next run starts from the beginning.
     virtual void ResetRun();
 
@@ -117,12 +119,20 @@ protected:
     virtual void GeneratePages(TjxPublisher* publisher, TjxPageRequest* request) {}
     virtual void StopGeneration() {}
     void CleanUp();
+    // Makes the run's printer device; raises the printer-setup problem when
+    // there is no printer to print on.
+    void AttachPrinterDevice();
+    void ClearPagesForNewSetup();
 
     bool m_producing = false;
     bool m_printing = false;
     bool m_cancelled = false;
     bool m_runStarted = false;
     TjxDevice* m_fileDevice = nullptr;
+    TjxDevice* m_printerDevice = nullptr;
+    // The run's printer setup differs from the report's: pages made before
+    // are not the ones printed.
+    bool m_printerSetupChanged = false;
     std::unique_ptr<TjxPrinterSetup> m_savedPrinterSetup;
     std::unique_ptr<TjxPublisher, TjxPublisherDeleter> m_publisher;
 

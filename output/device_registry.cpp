@@ -8,6 +8,7 @@
 #include "output/archive_device.h"
 #include "output/null_device.h"
 #include "output/pdf_device.h"
+#include "output/printer_device.h"
 
 #include <memory>
 #include <mutex>
@@ -107,6 +108,7 @@ namespace {
 struct StandardDevices {
     StandardDevices()
     {
+        RegisterDeviceClass(DeviceClassOf<TjxPrinterDevice>());
         RegisterDeviceClass(DeviceClassOf<TjxArchiveDevice>());
         RegisterDeviceClass(DeviceClassOf<TjxPDFDevice>());
         RegisterDeviceClass(DeviceClassOf<TjxNullDevice>());
@@ -118,6 +120,7 @@ struct StandardDevices {
         UnregisterDeviceClass(TjxNullDevice::StaticClass());
         UnregisterDeviceClass(TjxPDFDevice::StaticClass());
         UnregisterDeviceClass(TjxArchiveDevice::StaticClass());
+        UnregisterDeviceClass(TjxPrinterDevice::StaticClass());
     }
 };
 

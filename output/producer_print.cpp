@@ -5,16 +5,25 @@
 #include "document/event_ids.h"
 #include "document/message_ids.h"
 #include "document/messages.h"
+#include "document/printer.h"
 #include "document/printer_setup.h"
 #include "document/producer.h"
 #include "engine/engine.h"
 #include "output/archive_device.h"
 #include "output/device_registry.h"
 #include "output/page.h"
+#include "output/printer_device.h"
 #include "output/publisher.h"
 #include "output/stream_device.h"
 
 namespace orvane {
+
+namespace {
+
+// "Windows cannot print due to a problem with the current printer setup."
+constexpr int kPrinterSetupProblem = 1020;
+
+} // namespace
 
 void TjxPublisherDeleter::operator()(TjxPublisher* publisher) const
 {
@@ -90,11 +99,14 @@ void TjxProducer::PrintToDevices()
         const bool archive = deviceClass->InheritsFrom(TjxArchiveDevice::StaticClass());
         device->SetFileName(archive ? m_archiveFileName : m_textFileName);
         m_fileDevice = device;
+        m_fileDevice->SetPublisher(Publisher());
+    } else if (deviceClass->InheritsFrom(TjxPrinterDevice::StaticClass())) {
+        AttachPrinterDevice();
     } else {
         m_fileDevice = deviceClass->create(nullptr);
         m_fileDevice->SetLanguageIndex(m_languageIndex);
+        m_fileDevice->SetPublisher(Publisher());
     }
-    m_fileDevice->SetPublisher(Publisher());
     try {
         Generate();
     } catch (...) {
@@ -102,6 +114,35 @@ void TjxProducer::PrintToDevices()
         throw;
     }
     CleanUp();
+}
+
+void TjxProducer::AttachPrinterDevice()
+{
+    auto* device = new TjxPrinterDevice(nullptr);
+    m_printerDevice = device;
+    device->SetInStack(true);
+    device->SetLanguageIndex(m_languageIndex);
+    device->SetPrinterSetup(*m_printerSetup);
+    // The screen measures but cannot print: no printer to print on.
+    TjxPrinter* printer = device->Printer();
+    if (!printer->DC() || printer->PrinterName() == u"Screen") {
+        CleanUp();
+        throw EPrintError(GetMessage(kPrinterSetupProblem));
+    }
+    device->SetPublisher(Publisher());
+    m_printerSetup->Assign(printer->PrinterSetup());
+    if (!m_printerSetup->Equals(*m_savedPrinterSetup)) {
+        m_printerSetupChanged = true;
+        ClearPagesForNewSetup();
+    }
+}
+
+void TjxProducer::ClearPagesForNewSetup()
+{
+    m_producing = false;
+    Publisher()->ClearCache();
+    ResetRun();
+    m_producing = true;
 }
 
 void TjxProducer::Generate()
@@ -151,15 +192,19 @@ void TjxProducer::Cancel()
 
 void TjxProducer::CleanUp()
 {
+    if (m_printerSetupChanged) {
+        m_printerSetupChanged = false;
+        ClearPagesForNewSetup();
+    }
     if (!m_savePrinterSetup && m_savedPrinterSetup)
         m_printerSetup->Assign(m_savedPrinterSetup.get());
     m_savedPrinterSetup.reset();
-    if (m_fileDevice) {
-        TjxDevice* device = m_fileDevice;
-        m_fileDevice = nullptr;
-        device->SetPublisher(nullptr);
-        delete device;
-    }
+    for (TjxDevice** slot : {&m_fileDevice, &m_printerDevice})
+        if (TjxDevice* device = *slot) {
+            *slot = nullptr;
+            device->SetPublisher(nullptr);
+            delete device;
+        }
     m_producing = false;
     SendEventNotify(ciProducerPrintFinished);
 }

@@ -1,13 +1,18 @@
 #include "platform/cups_spooler.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSet>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include <cups/cups.h>
 
@@ -109,13 +114,7 @@ public:
         m_layout = LayoutOf(*m_driver, settings);
     }
 
-    ~TCupsDeviceContext() override
-    {
-        if (m_painter.isActive()) {
-            m_printer->abort();
-            m_painter.end();
-        }
-    }
+    ~TCupsDeviceContext() override { AbortDoc(); }
 
     TjxDeviceCaps Caps() const override
     {
@@ -144,18 +143,32 @@ public:
         return true;
     }
 
+    // The document is drawn into a PDF file of its own: a file next to the
+    // output file, renamed over it when the document ends, or a temporary
+    // file handed to the queue when it ends. An aborted document leaves nothing.
     bool StartDoc(const QString& documentName, const QString& outputName) override
     {
         if (!m_printing || m_printer)
             return false;
+        const QString pattern = outputName.isEmpty()
+                                    ? QDir::temp().filePath(QStringLiteral("orvane-job-XXXXXX.pdf"))
+                                    : QFileInfo(outputName).absolutePath() + QStringLiteral("/.orvane-XXXXXX.part");
+        m_spool = std::make_unique<QTemporaryFile>(pattern);
+        if (!m_spool->open()) {
+            m_spool.reset();
+            return false;
+        }
+        m_spool->close();
+        m_outputName = outputName;
+        m_documentName = documentName;
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        m_printer->setPrinterName(m_device);
-        if (!outputName.isEmpty())
-            m_printer->setOutputFileName(outputName);
+        m_printer->setOutputFormat(QPrinter::PdfFormat);
+        m_printer->setOutputFileName(m_spool->fileName());
         m_printer->setDocName(documentName);
+        m_printer->setCreator(QStringLiteral("Orvane"));
         m_printer->setResolution(m_driver->resolutionY);
         ApplyLayout();
-        return m_printer->isValid();
+        return true;
     }
 
     bool StartPage() override
@@ -173,9 +186,29 @@ public:
     {
         if (!m_printer)
             return false;
-        const bool ok = !m_painter.isActive() || m_painter.end();
+        bool ok = !m_painter.isActive() || m_painter.end();
         m_printer.reset();
+        const QString spool = m_spool->fileName();
+        if (ok && !m_outputName.isEmpty()) {
+            ok = std::rename(QFile::encodeName(spool).constData(), QFile::encodeName(m_outputName).constData()) == 0;
+            if (ok)
+                m_spool->setAutoRemove(false);
+        } else if (ok) {
+            ok = Submit(spool);
+        }
+        m_spool.reset();
         return ok;
+    }
+
+    bool AbortDoc() override
+    {
+        if (!m_printer)
+            return false;
+        if (m_painter.isActive())
+            m_painter.end();
+        m_printer.reset();
+        m_spool.reset();
+        return true;
     }
 
     QPainter* Painter() override { return m_painter.isActive() ? &m_painter : nullptr; }
@@ -193,18 +226,34 @@ private:
         m_printer->setPageLayout(QPageLayout(QPageSize(portrait, QPageSize::Millimeter),
                                              landscape ? QPageLayout::Landscape : QPageLayout::Portrait, margins,
                                              QPageLayout::Millimeter));
-        m_printer->setDuplex(m_layout.duplex == 2   ? QPrinter::DuplexShortSide
-                             : m_layout.duplex == 3 ? QPrinter::DuplexLongSide
-                                                    : QPrinter::DuplexNone);
-        m_printer->setCopyCount(m_layout.copies);
+        // Sides and copies go to the queue with the job (Submit).
     }
 
     QString m_device;
     std::shared_ptr<const TjxCupsSpooler::Driver> m_driver;
     bool m_printing;
     Layout m_layout;
+    bool Submit(const QString& file) const
+    {
+        cups_option_t* options = nullptr;
+        int count = 0;
+        const char* sides = m_layout.duplex == 2   ? "two-sided-short-edge"
+                            : m_layout.duplex == 3 ? "two-sided-long-edge"
+                                                   : "one-sided";
+        count = cupsAddOption("sides", sides, count, &options);
+        if (m_layout.copies > 1)
+            count = cupsAddOption("copies", QByteArray::number(m_layout.copies).constData(), count, &options);
+        const int job = cupsPrintFile(m_device.toUtf8().constData(), QFile::encodeName(file).constData(),
+                                      m_documentName.toUtf8().constData(), count, options);
+        cupsFreeOptions(count, options);
+        return job > 0;
+    }
+
     std::unique_ptr<QPrinter> m_printer;
     QPainter m_painter;
+    std::unique_ptr<QTemporaryFile> m_spool;
+    QString m_outputName;
+    QString m_documentName;
 };
 
 // A paper the platform has no number for gets one from its size's key: the

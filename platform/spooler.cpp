@@ -28,6 +28,7 @@ public:
     bool StartPage() override { return false; }
     bool EndPage() override { return false; }
     bool EndDoc() override { return false; }
+    bool AbortDoc() override { return false; }
     QPainter* Painter() override { return nullptr; }
 
 private:

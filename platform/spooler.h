@@ -105,6 +105,8 @@ public:
     virtual bool StartPage() = 0;
     virtual bool EndPage() = 0;
     virtual bool EndDoc() = 0;
+    // Drops the document: nothing of it reaches the printer.
+    virtual bool AbortDoc() = 0;
     // What the open page is painted with, in device pixels from the printable
     // area's top-left corner; none while no page is open.
     virtual QPainter* Painter() = 0;

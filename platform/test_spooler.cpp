@@ -66,6 +66,17 @@ public:
         return true;
     }
 
+    bool AbortDoc() override
+    {
+        m_spooler->Write(QStringLiteral("AbortDoc %1").arg(m_device));
+        if (m_document < 0)
+            return false;
+        FinishPage();
+        m_spooler->AbortDocument(m_document);
+        m_document = -1;
+        return true;
+    }
+
     QPainter* Painter() override { return m_painter.isActive() ? &m_painter : nullptr; }
 
 private:
@@ -181,6 +192,12 @@ void TjxTestSpooler::AddPage(int document, std::shared_ptr<QPicture> page)
 {
     std::lock_guard guard(m_lock);
     m_documents[document].pages.append(std::move(page));
+}
+
+void TjxTestSpooler::AbortDocument(int document)
+{
+    std::lock_guard guard(m_lock);
+    m_documents[document].aborted = true;
 }
 
 void TjxTestSpooler::EndDocument(int document)

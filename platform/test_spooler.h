@@ -15,7 +15,8 @@ namespace orvane {
 //
 // Log lines name the call and its arguments, for example "EnumPrinters",
 // "CreateIC P", "ResetDC P fields=0x1103 orientation=2 paper=9 ...",
-// "StartDoc P doc=Report1 output=", "StartPage P", "EndDoc P", "DeleteDC P".
+// "StartDoc P doc=Report1 output=", "StartPage P", "EndDoc P", "AbortDoc P",
+// "DeleteDC P".
 class TjxTestSpooler : public TjxSpooler, public std::enable_shared_from_this<TjxTestSpooler> {
 public:
     struct Printer {
@@ -36,6 +37,7 @@ public:
         QList<TjxDevMode> resets;               // the records of every ResetDC, in order
         QList<std::shared_ptr<QPicture>> pages; // what was painted on each page
         bool ended = false;
+        bool aborted = false;
     };
 
     void AddPrinter(const Printer& printer);
@@ -71,6 +73,7 @@ public:
     void AddReset(int document, const TjxDevMode& settings);
     void AddPage(int document, std::shared_ptr<QPicture> page);
     void EndDocument(int document);
+    void AbortDocument(int document);
 
     static QString Describe(const TjxDevMode* settings);
 

@@ -1,6 +1,6 @@
 // The printer setup: sizes, hooks, paper names against the printer's table, streaming.
 
-#include "printer_fixture.h"
+#include "tests/support/printer_fixture.h"
 
 #include "document/errors.h"
 #include "document/printer_setup.h"

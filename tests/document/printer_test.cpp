@@ -1,6 +1,6 @@
 // The printer list, paper normalisation and the printer object, on the test printer platform.
 
-#include "printer_fixture.h"
+#include "tests/support/printer_fixture.h"
 
 #include "document/errors.h"
 #include "document/printer.h"

@@ -1,6 +1,6 @@
 // Conversions between thousandths of a millimetre and the units users see.
 
-#include "printer_fixture.h"
+#include "tests/support/printer_fixture.h"
 
 #include "document/printer.h"
 #include "document/units.h"

@@ -38,8 +38,9 @@ const TClassInfo& TjxTestDevice::StaticClass()
 TEST(DeviceRegistry, ListsTheDevicesByExactName)
 {
     const QStringList names = DeviceNames();
-    ASSERT_GE(names.size(), 3);
-    EXPECT_EQ(names.mid(0, 3), QStringList({"ArchiveFile", "PDFFile", "Null"}));
+    ASSERT_GE(names.size(), 4);
+    EXPECT_EQ(names.mid(0, 4), QStringList({"Printer", "ArchiveFile", "PDFFile", "Null"}));
+    EXPECT_FALSE(DeviceClassByName(u"Printer")->isFileDevice);
     EXPECT_EQ(DeviceClassByName(u"archivefile"), nullptr);
 
     const TjxDeviceClass* archive = DeviceClassByName(u"ArchiveFile");

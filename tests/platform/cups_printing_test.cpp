@@ -1,8 +1,14 @@
 // Printing for real: through the CUPS scheduler to the OrvanePDF queue, whose
 // cups-pdf backend writes a PDF file that poppler reads back.
 
+#include "components/label.h"
+#include "document/band.h"
 #include "document/printer.h"
 #include "document/printer_list.h"
+#include "document/report.h"
+#include "output/page.h"
+#include "output/printer_device.h"
+#include "output/publisher.h"
 #include "platform/cups_spooler.h"
 #include "platform/spooler.h"
 
@@ -231,4 +237,55 @@ TEST(CupsPrinting, PrintsTwoPagesThroughCupsPdf)
     ASSERT_GE(words.size(), 2);
     EXPECT_EQ(words[0].trimmed(), u"Orvane page one");
     EXPECT_EQ(words[1].trimmed(), u"Orvane page two");
+}
+
+// A report through the printer device on the real queue's driver: the words
+// of its labels come out on the pages, and a cancelled job leaves no file.
+TEST(CupsPrinting, PrintsAReportThroughThePrinterDevice)
+{
+    const QString problem = PrepareQueue();
+    if (!problem.isEmpty()) {
+        if (qEnvironmentVariable("CI") == u"true")
+            FAIL() << "no CUPS queue: " << problem.toStdString();
+        GTEST_SKIP() << "no CUPS queue to print to (" << problem.toStdString() << ")";
+    }
+    SetSpooler(nullptr);
+
+    TComponent host;
+    auto* report = new TjxReport(&host);
+    report->SetName(QStringLiteral("rptCups"));
+    report->PrinterSetup()->SetPrinterName(kQueue);
+    report->PrinterSetup()->SetDocumentName(QStringLiteral("OrvaneReportJob"));
+    TjxBand* header = report->CreateBand(btHeader);
+    header->SetmmHeight(20000);
+    auto* label = new TjxLabel(&host);
+    label->SetBand(header);
+    label->SetCaption(QStringLiteral("Trust account receipt"));
+    label->SetAutoSize(true);
+    report->CreateBand(btDetail)->SetmmHeight(200000);
+    report->SetPageLimit(2);
+    report->SetAutoStop(false);
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("report.pdf"));
+    TjxPrinterDevice device;
+    device.SetPrinterSetup(*report->PrinterSetup());
+    device.Printer()->SetOutputName(file);
+    device.SetPublisher(report->Publisher());
+    report->Generate();
+    device.SetPublisher(nullptr);
+    const QStringList pages = Tool(QStringLiteral("pdftotext"), {file, QStringLiteral("-")}).output.split(u'\f');
+    ASSERT_GE(pages.size(), 2) << file.toStdString();
+    EXPECT_EQ(pages[0].trimmed(), u"Trust account receipt");
+    EXPECT_EQ(pages[1].trimmed(), u"Trust account receipt");
+
+    // Cancelled on its first page: the document is dropped.
+    QFile::remove(file);
+    device.SetPublisher(report->Publisher());
+    device.StartPageHandler = [](TjxDevice* d, TjxPage*) { d->Publisher()->CancelJob(); };
+    report->ResetRun();
+    report->Generate();
+    device.SetPublisher(nullptr);
+    EXPECT_FALSE(device.Printer()->Printing());
+    EXPECT_FALSE(QFile::exists(file));
 }

@@ -1,0 +1,197 @@
+#include "output/printer_device.h"
+
+#include "document/custom_report.h"
+#include "document/errors.h"
+#include "document/message_ids.h"
+#include "document/messages.h"
+#include "document/printer.h"
+#include "document/printer_setup.h"
+#include "engine/engine.h"
+#include "output/cancel_dialog.h"
+#include "output/draw_command.h"
+#include "output/page.h"
+#include "output/publisher.h"
+#include "platform/canvas.h"
+
+namespace orvane {
+
+namespace {
+
+// Status messages of the table.
+constexpr int kAccessingData = 2;
+constexpr int kPrintingPage = 27;
+constexpr int kPrintingPageOf = 28;
+
+} // namespace
+
+const TClassInfo& TjxPrinterDevice::StaticClass()
+{
+    static const TClassInfo info =
+        TClassBuilder<TjxPrinterDevice>("TjxPrinterDevice", &TjxRasterDevice::StaticClass()).Creatable().Build();
+    return info;
+}
+
+TjxPrinterDevice::TjxPrinterDevice(TComponent* owner)
+    : TjxRasterDevice(owner), m_printer(std::make_unique<TjxPrinter>())
+{
+}
+
+TjxPrinterDevice::~TjxPrinterDevice()
+{
+    // A device freed in the middle of a job (an error unwinding the run)
+    // leaves no half document in the queue.
+    CloseDocument(false);
+}
+
+void TjxPrinterDevice::SetPrinterSetup(const TjxPrinterSetup& setup)
+{
+    m_printer->SetPrinterSetup(setup);
+}
+
+void TjxPrinterDevice::StartJob()
+{
+    if (JobRunning())
+        return;
+    TjxRasterDevice::StartJob();
+    ShowStatus(nullptr);
+    m_printer->BeginDoc();
+    if (!m_printer->Printing()) {
+        AbandonJob();
+        throw EPrintError(MessageText(msg::PrinterRefusedDocument, {m_printer->PrinterName()}));
+    }
+    m_copiesLeft = 1;
+    m_firstPageOfJob = true;
+}
+
+void TjxPrinterDevice::ReceivePage(TjxPage* page)
+{
+    TjxRasterDevice::ReceivePage(page);
+    if (!JobRunning() || JobCancelled() || !PageIsRequested())
+        return;
+    ShowStatus(page);
+    if (PageIsNotice())
+        return;
+    const int copies = m_printer->PrinterSetup()->Collation() ? 1 : std::max(1, page->PrinterSetup()->Copies());
+    for (int copy = 0; copy < copies; ++copy) {
+        StartPrinterPage(page);
+        DrawPage(page);
+        EndPrinterPage(page);
+    }
+}
+
+void TjxPrinterDevice::StartPrinterPage(TjxPage* page)
+{
+    if (m_firstPageOfJob) {
+        if (m_printer->PrinterSetup()->Collation())
+            m_copiesLeft = std::max(1, m_printer->PrinterSetup()->Copies());
+        m_firstPageOfJob = false;
+    }
+    m_printer->SetPrinterSetup(*page->PrinterSetup());
+    m_printer->NewPage();
+    const QMargins offsets = m_printer->PageOffsets();
+    m_offsetX = -offsets.left();
+    m_offsetY = -offsets.top();
+    if (StartPageHandler)
+        StartPageHandler(this, page);
+}
+
+void TjxPrinterDevice::EndPrinterPage(TjxPage* page)
+{
+    m_printer->EndPage();
+    if (EndPageHandler)
+        EndPageHandler(this, page);
+}
+
+bool TjxPrinterDevice::DrawCommand(TjxDrawCommand* command)
+{
+    if (!command || !m_printer->PageOpen())
+        return false;
+    QPainter* painter = m_printer->Canvas()->Painter();
+    if (!painter)
+        return false;
+    const QPoint dpi = m_printer->PixelsPerInch();
+    TjxCanvas canvas(painter, dpi.x(), dpi.y());
+    command->CalcDrawRect(canvas);
+    command->SetDrawRect(command->DrawRect().translated(m_offsetX, m_offsetY));
+    painter->save();
+    const bool drawn = command->Draw(canvas);
+    painter->restore();
+    return drawn;
+}
+
+bool TjxPrinterDevice::CopiesDone()
+{
+    if (m_copiesLeft == 1)
+        return true;
+    --m_copiesLeft;
+    RequestPages();
+    return false;
+}
+
+void TjxPrinterDevice::EndJob()
+{
+    // Each further collated copy runs the report again and ends the job from
+    // inside CopiesDone; only the last one closes the document.
+    if (!JobRunning() || !CopiesDone())
+        return;
+    try {
+        CloseDocument(true);
+    } catch (...) {
+        AbandonJob();
+        throw;
+    }
+    TjxRasterDevice::EndJob();
+}
+
+void TjxPrinterDevice::Cancel()
+{
+    CloseDocument(false);
+    TjxRasterDevice::Cancel();
+}
+
+void TjxPrinterDevice::CloseDocument(bool print)
+{
+    if (!m_printer || !m_printer->Printing())
+        return;
+    if (print)
+        m_printer->EndDoc();
+    else
+        m_printer->Abort();
+}
+
+bool TjxPrinterDevice::ReportCompleted(const TjxPage* page) const
+{
+    const TjxPublisher* publisher = Publisher();
+    if (!publisher || publisher->RunComplete())
+        return true;
+    // A two-pass report knows its page count once its first pass is through.
+    auto* report = page ? dynamic_cast<TjxCustomReport*>(page->Producer()) : nullptr;
+    return report && report->HasEngine() && report->Engine()->PassOneDone();
+}
+
+QString TjxPrinterDevice::PageStatus(const TjxPage* page) const
+{
+    if (!page)
+        return GetMessage(kAccessingData);
+    const QString printer = m_printer->PrinterName();
+    if (ReportCompleted(page))
+        return FillMessage(FormatMessage(GetMessage(kPrintingPageOf)),
+                           {QString::number(page->AbsolutePageNo()), QString::number(page->AbsolutePageCount()),
+                            page->DocumentName(), printer});
+    return FillMessage(FormatMessage(GetMessage(kPrintingPage)),
+                       {QString::number(page->AbsolutePageNo()), page->DocumentName(), printer});
+}
+
+void TjxPrinterDevice::ShowStatus(const TjxPage* page)
+{
+    auto* dialog = dynamic_cast<TjxCancelDialogStatus*>(CancelDialog());
+    if (!dialog)
+        return;
+    // A page that only reports progress keeps the dialog's text until the
+    // report knows its page count.
+    const QString text = page && PageIsNotice() && !ReportCompleted(page) ? dialog->StatusText() : PageStatus(page);
+    if (text != dialog->StatusText())
+        dialog->ShowStatusText(text);
+}
+
+} // namespace orvane

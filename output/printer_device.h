@@ -1,0 +1,72 @@
+#pragma once
+
+// Turns the requested pages into one print job on its own printer: every
+// page with its own paper, orientation and bin, its commands placed from the
+// paper's corner (the canvas starts at the printable area), copies collated
+// by printing the whole report again or uncollated page by page.
+
+#include "output/device.h"
+
+#include <memory>
+
+namespace orvane {
+
+class TjxCanvas;
+class TjxPrinter;
+class TjxPrinterSetup;
+
+class TjxPrinterDevice : public TjxRasterDevice {
+    ORVANE_CLASS(TjxPrinterDevice, TjxRasterDevice)
+public:
+    explicit TjxPrinterDevice(TComponent* owner = nullptr);
+    ~TjxPrinterDevice() override;
+
+    static QString ClassDeviceName() { return QStringLiteral("Printer"); }
+    QString DeviceName() const override { return ClassDeviceName(); }
+
+    // The device's own printer; the producer gives it the report's setup.
+    TjxPrinter* Printer() const { return m_printer.get(); }
+    void SetPrinterSetup(const TjxPrinterSetup& setup);
+
+    // Collated copies still to print, the current one included.
+    int CopiesLeft() const { return m_copiesLeft; }
+    bool FirstPageOfJob() const { return m_firstPageOfJob; }
+    // Where the paper's top-left corner lies on the canvas, in printer pixels.
+    int OffsetX() const { return m_offsetX; }
+    int OffsetY() const { return m_offsetY; }
+
+    // Called after a page started and after it ended on the printer.
+    TjxReceivePageEvent StartPageHandler;
+    TjxReceivePageEvent EndPageHandler;
+
+    void StartJob() override;
+    void ReceivePage(TjxPage* page) override;
+    void EndJob() override;
+    // Drops the document: what a cancelled or failed run printed so far never
+    // reaches the paper.
+    void Cancel() override;
+    bool DrawCommand(TjxDrawCommand* command) override;
+
+    // True once the last collated copy is through; otherwise counts one copy
+    // off and asks the publisher for the pages again.
+    virtual bool CopiesDone();
+
+    // The status line for a page (none: before the first page).
+    QString PageStatus(const TjxPage* page) const;
+
+private:
+    void StartPrinterPage(TjxPage* page);
+    void EndPrinterPage(TjxPage* page);
+    void ShowStatus(const TjxPage* page);
+    bool ReportCompleted(const TjxPage* page) const;
+    void CloseDocument(bool print);
+
+    std::unique_ptr<TjxPrinter> m_printer;
+    int m_copiesLeft = 1;
+    bool m_firstPageOfJob = true;
+    int m_offsetX = 0;
+    int m_offsetY = 0;
+    TjxCanvas* m_canvas = nullptr;  // while a page is drawn
+};
+
+} // namespace orvane
