@@ -20,6 +20,7 @@
 #include "output/draw_other.h"
 #include "output/page.h"
 #include "output/page_request.h"
+#include "output/printer_device.h"
 
 #include <QIODevice>
 #include <algorithm>
@@ -213,6 +214,7 @@ TjxSubReport::TjxSubReport(TComponent* owner)
 
 TjxSubReport::~TjxSubReport()
 {
+    m_printerDevice.reset();
     m_outlineSettings->OnChange = nullptr;
     if (TjxChildReport* report = m_report) {
         ReleaseReport();
@@ -722,6 +724,7 @@ void TjxSubReport::RestoreChildState(int pageIndex)
 void TjxSubReport::InitGeneration()
 {
     TjxStretchable::InitGeneration();
+    m_printerDevice.reset();
     m_dependentsToPrint = m_keptMoved = m_split = false;
     m_firstIncompleteIndex = 0;
     m_runStopPosition = 0;
@@ -1136,8 +1139,11 @@ void TjxSubReport::ComputeSection()
         m_listenedEngine = parentEngine;
     }
     TjxPage* page = parentEngine->Page();
-    if (m_pageGenerated)
+    if (m_pageGenerated) {
         page->Assign(childPage);
+        if (m_newPrintJob && mainEngine->DrawPage())
+            StartSectionJob();
+    }
     if (!m_resetPageNo) {
         page->SetPageNo(parentEngine->PageNo());
         page->SetPageCount(parentEngine->PageCount());
@@ -1193,19 +1199,65 @@ void TjxSubReport::ParentPageSent()
     TjxEngine* engine = m_listenedEngine;
     if (!engine)
         return;
+    // The next occurrence may have begun on this page already: the section
+    // that ended here is known by the state it left.
+    const bool sectionEnded = m_sectionEnded;
     if (m_sectionEnded) {
         m_sectionEnded = false;
         engine->SetStateBit(esSectionEnded, false);
     }
+    TjxCustomReport* main = MainReport();
+    if (sectionEnded || (main && main->HasEngine() && main->Engine()->GenerationDone()))
+        EndSectionJob();
     if (m_pageGenerated) {
         m_pageGenerated = false;
         // The parent's next page is its own again.
-        if (m_mainSection)
-            if (TjxCustomReport* main = MainReport()) {
-                engine->Page()->SetPrinterSetup(main->PrinterSetup());
-                engine->Page()->SetProducer(main);
-            }
+        if (m_mainSection && main) {
+            engine->Page()->SetPrinterSetup(main->PrinterSetup());
+            engine->Page()->SetProducer(main);
+        }
     }
+}
+
+void TjxSubReport::StartSectionJob()
+{
+    TjxCustomReport* main = MainReport();
+    if (m_printerDevice && !m_printerDevice->Publisher())
+        m_printerDevice.reset();  // a job that a cancel or the run's end closed
+    if (m_printerDevice || !main || main->DeviceType() != TjxPrinterDevice::ClassDeviceName())
+        return;
+    auto device = std::make_unique<TjxPrinterDevice>();
+    device->SetInStack(true);
+    device->SetLanguageIndex(main->LanguageIndex());
+    // Collated copies would run the whole report again from inside its own
+    // generation: the section's copies are made page by page.
+    TjxPrinterSetup setup;
+    setup.Assign(m_report->PrinterSetup());
+    setup.SetCollation(false);
+    device->SetPrinterSetup(setup);
+    // A cancel, a failure or the run's end closes the job; the run's own
+    // printer device then takes the pages again.
+    device->CancelJobHandler = [](TjxDevice* d) { d->SetPublisher(nullptr); };
+    device->EndJobHandler = [](TjxDevice* d) { d->SetPublisher(nullptr); };
+    device->SetPublisher(main->Publisher());
+    try {
+        device->StartJob();
+    } catch (...) {
+        device->SetPublisher(nullptr);
+        throw;
+    }
+    m_printerDevice = std::move(device);
+}
+
+void TjxSubReport::EndSectionJob()
+{
+    if (!m_printerDevice)
+        return;
+    // Freed whatever happens: an error ending the job must not leave the
+    // device stacked over the run's own.
+    std::unique_ptr<TjxPrinterDevice> device = std::move(m_printerDevice);
+    device->EndJob();
+    device->SetPublisher(nullptr);
 }
 
 void TjxSubReport::PrintToPage(TjxPage* page)

@@ -17,8 +17,9 @@
 // state of the child report's engine, groups, bands and components, so that
 // the parent can regenerate any page with the child at the same place.
 //
-// Limitation: NewPrintJob is kept and streamed, but a section still prints
-// into its parent's print job. A job of its own needs the printer device.
+// A section with NewPrintJob printed to the printer goes to a print job of
+// its own: a private printer device stacked over the run's printer device
+// while the section's pages are sent.
 
 #include "components/stretchable.h"
 #include "document/report_settings.h"
@@ -33,6 +34,7 @@ class TjxCustomReport;
 class TjxDrawCommand;
 class TjxEngine;
 class TjxBandEngine;
+class TjxPrinterDevice;
 class TjxPrinterSetup;
 
 enum TjxPrintBehaviorType : uint8_t { pbChild, pbSection, pbFixed };
@@ -159,6 +161,10 @@ private:
     void SetSectionState(uint16_t bit, bool on);
     void RewriteSectionRecords();
     void ParentPageSent();
+    // The section's own print job: begun with its first page drawn for the
+    // printer, ended once the section or the run is through.
+    void StartSectionJob();
+    void EndSectionJob();
     void DrillDownClick(TjxDrawCommand* command);
 
     TRecord Record() const;
@@ -205,6 +211,7 @@ private:
     bool m_sectionSubreportsOnly = false;
     bool m_childPageReady = false;  // a child page waits to move to the parent's
     TjxEngine* m_listenedEngine = nullptr;
+    std::unique_ptr<TjxPrinterDevice> m_printerDevice;
     // The child report's print state at the start of its pages, by page
     // index (the last two): the child engine saves and restores here instead
     // of in a page cache of its own. Empty: the child starts from its beginning.

@@ -154,10 +154,18 @@ void TjxPublisher::Broadcast(bool awaitingOnly, const std::function<void(TjxDevi
     // One failing device must not keep the others from their call (an end
     // job that is skipped loses that device's output); the first error is
     // passed on afterwards.
+    // A device that leaves a stack during the broadcast brings the one below
+    // it back: that one takes part too (a job must not end for one of them only).
     std::exception_ptr firstError;
-    const std::vector<TjxDevice*> devices = m_attachedDevices;
-    for (TjxDevice* device : devices) {
-        if (!IsAttached(device) || !device->Receiving() || (awaitingOnly && !device->AwaitingPages()))
+    std::set<TjxDevice*> visited;
+    for (;;) {
+        const auto next = std::find_if(m_attachedDevices.begin(), m_attachedDevices.end(),
+                                       [&](TjxDevice* d) { return !visited.contains(d); });
+        if (next == m_attachedDevices.end())
+            break;
+        TjxDevice* device = *next;
+        visited.insert(device);
+        if (!device->Receiving() || (awaitingOnly && !device->AwaitingPages()))
             continue;
         try {
             fn(device);

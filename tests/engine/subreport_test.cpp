@@ -3,6 +3,7 @@
 // drill-downs, pages made again from the page cache, and streaming.
 
 #include "report_fixture.h"
+#include "tests/support/printer_fixture.h"
 
 #include "components/label.h"
 #include "components/subreport.h"
@@ -13,6 +14,7 @@
 #include "engine/band_engine.h"
 #include "engine/db_pipeline.h"
 #include "engine/master_field_link.h"
+#include "output/publisher.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -608,3 +610,112 @@ TEST(SubReport, SummaryMovedToTheNextPageDoesNotRepeatTheLastRecord)
     EXPECT_EQ(f.Texts(*f.FinalPages()[1]), QStringList{"Summary"});
 }
 
+
+namespace {
+
+// Sections printed to the test printer platform, each as a print job of its own.
+struct SectionJobs : TestPlatform {
+    std::unique_ptr<SubReportFixture> f;
+    TjxSubReport* sub = nullptr;
+
+    void SetUp() override
+    {
+        TestPlatform::SetUp();
+        f = std::make_unique<SubReportFixture>(std::vector<int>{5, 5, 5});
+        f->AddLabel(f->AddBand(btTitle, 20000), QStringLiteral("Title"));
+        f->AddLabel(f->AddBand(btSummary, 20000), QStringLiteral("Summary"));
+        TjxBand* detail = f->AddBand(btDetail, 5027);
+        sub = f->AddSubReport(detail, 0, f->details);
+        sub->SetNewPrintJob(true);
+        f->AddText(SubReportFixture::ChildBand(sub, btDetail, 80000), f->details, "text");
+        sub->Report()->PrinterSetup()->SetOrientation(poLandscape);
+        sub->Report()->PrinterSetup()->SetDocumentName(QStringLiteral("Statement"));
+        f->report->PrinterSetup()->SetDocumentName(QStringLiteral("Statements"));
+        f->report->SetDeviceType(QStringLiteral("Printer"));
+        f->report->SetShowPrintDialog(false);
+    }
+
+    void StopOnPage(int pageNo, bool cancel)
+    {
+        TMethod stop;
+        stop.code = [this, pageNo, cancel](TComponent*, TjxEventParams&) {
+            if (f->report->Engine()->AbsolutePageNo() != pageNo)
+                return;
+            if (cancel)
+                f->report->Cancel();
+            else
+                throw EPrintError(QStringLiteral("stopped"));
+        };
+        f->report->SetOnStartPage(stop);
+    }
+};
+
+} // namespace
+
+TEST_F(SectionJobs, EachSectionIsAPrintJobOfItsOwn)
+{
+    EXPECT_EQ(sub->PrintBehavior(), pbSection);
+    f->report->Print();
+    const auto documents = m_spooler->Documents();
+    // The run's job (title and summary) and one per section, in the order they began.
+    ASSERT_EQ(documents.size(), 4);
+    EXPECT_EQ(documents[0].name, u"Statements");
+    EXPECT_EQ(documents[0].pages.size(), 2);
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_EQ(documents[i].name, u"Statement") << i;
+        EXPECT_EQ(documents[i].pages.size(), 3) << i;
+        ASSERT_FALSE(documents[i].resets.isEmpty()) << i;
+        EXPECT_EQ(documents[i].resets.last().orientation, 2) << i;
+    }
+    for (const auto& document : documents) {
+        EXPECT_TRUE(document.ended);
+        EXPECT_FALSE(document.aborted);
+    }
+    EXPECT_EQ(f->report->Publisher()->DeviceCount(), 0);
+
+    // To a file the sections stay in the report's own output.
+    QTemporaryDir dir;
+    f->report->SetDeviceType(QStringLiteral("ArchiveFile"));
+    f->report->SetArchiveFileName(dir.filePath(QStringLiteral("all.raf")));
+    f->report->Print();
+    EXPECT_EQ(m_spooler->Documents().size(), 4);
+}
+
+TEST_F(SectionJobs, CancelledOrFailedRunsDropTheOpenJobs)
+{
+    // Page 6 is the second section's second page.
+    for (bool cancel : {true, false}) {
+        const qsizetype before = m_spooler->Documents().size();
+        StopOnPage(6, cancel);
+        if (cancel)
+            f->report->Print();
+        else
+            EXPECT_THROW(f->report->Print(), EPrintError);
+        EXPECT_FALSE(f->report->Producing());
+        const auto documents = m_spooler->Documents().mid(before);
+        ASSERT_EQ(documents.size(), 3) << cancel;
+        EXPECT_TRUE(documents[0].aborted) << cancel;   // the run's own job
+        EXPECT_TRUE(documents[1].ended) << cancel;     // the first section was through
+        EXPECT_EQ(documents[1].pages.size(), 3) << cancel;
+        EXPECT_TRUE(documents[2].aborted) << cancel;   // the second was not
+        EXPECT_FALSE(documents[2].ended) << cancel;
+        EXPECT_EQ(f->report->Publisher()->DeviceCount(), 0) << cancel;
+    }
+}
+
+TEST_F(SectionJobs, ARunEndingInsideASectionEndsBothJobs)
+{
+    // The page limit ends the run on the second section's first page.
+    f->report->SetPageLimit(5);
+    f->report->Print();
+    const auto documents = m_spooler->Documents();
+    ASSERT_EQ(documents.size(), 3);
+    EXPECT_EQ(documents[0].pages.size(), 1);  // the title
+    EXPECT_EQ(documents[1].pages.size(), 3);
+    EXPECT_EQ(documents[2].pages.size(), 1);
+    for (const auto& document : documents) {
+        EXPECT_TRUE(document.ended);
+        EXPECT_FALSE(document.aborted);
+    }
+    EXPECT_EQ(f->report->Publisher()->DeviceCount(), 0);
+}

@@ -230,6 +230,19 @@ TEST(Publisher, OnlyTheTopDeviceOfAStackReceives)
     delete third;
     ASSERT_EQ(publisher.DeviceCount(), 1);
     EXPECT_EQ(publisher.DeviceAt(0), &first.device);
+
+    // A top device that leaves when its job ends: the one below it, back in
+    // the list, ends its job in the same broadcast.
+    TjxNullDevice top;
+    top.SetInStack(true);
+    top.SetStackKey(QStringLiteral("Printer"));
+    top.EndJobHandler = [](TjxDevice* d) { d->SetPublisher(nullptr); };
+    top.SetPublisher(&publisher);
+    publisher.StartJob();
+    first.device.StartJob();  // started while it was underneath
+    publisher.EndJob();
+    EXPECT_EQ(top.Publisher(), nullptr);
+    EXPECT_FALSE(first.device.JobRunning());
 }
 
 TEST(Publisher, PageRangesAndSinglePages)
