@@ -1,7 +1,9 @@
 #include "components/stretchable.h"
 
 #include "components/region.h"
+#include "components/subreport.h"
 #include "document/band.h"
+#include "document/report.h"
 #include "document/errors.h"
 #include "document/messages.h"
 #include "document/stream_reader.h"
@@ -233,7 +235,20 @@ bool TjxStretchable::KeepTogetherPossible(const TjxPrintParent& parent) const
         return above != 0;
     }
     const TjxEngine* engine = parent.bandEngine ? parent.bandEngine->Engine() : nullptr;
-    return (engine && engine->PageStarted()) || parent.spaceUsed > 0;
+    if ((engine && engine->PageStarted()) || parent.spaceUsed > 0)
+        return true;
+    // A child report that flows in its parent's page starts no page of its own.
+    const auto* child = Band() ? dynamic_cast<const TjxChildReport*>(Band()->Report()) : nullptr;
+    while (child) {
+        const auto* sub = dynamic_cast<const TjxSubReport*>(child->Parent());
+        if (!sub || sub->PrintBehavior() == pbSection)
+            return false;
+        TjxCustomReport* report = child->ParentReport();
+        if (report && report->HasEngine() && report->Engine()->PageStarted())
+            return true;
+        child = dynamic_cast<const TjxChildReport*>(report);
+    }
+    return false;
 }
 
 void TjxStretchable::InitGeneration()
@@ -305,17 +320,18 @@ int TjxStretchable::PlaceTop(const TjxPrintParent& parent)
     y = std::max(y, minTop);
     m_currentPosition = y;
     const int parentLimit = parent.pageLimit;
-    m_limit = (m_mmStopPosition != 0 && m_mmStopPosition < parentLimit ? m_mmStopPosition : parentLimit) -
-              m_mmBottomOffset;
+    const int stop = StopPositionAt(y);
+    m_limit = (stop != 0 && stop < parentLimit ? stop : parentLimit) - m_mmBottomOffset;
     return y;
 }
 
 void TjxStretchable::Layout(const TjxPrintParent& parent)
 {
     const bool printing = ToPrint() && Visible();
-    const bool stretching = CanStretch(parent);
     const int x = parent.printRect.left + (printing ? mmLeft() : 0);
     const int y = PlaceTop(parent);
+    // After placement: a stop position may come with the top.
+    const bool stretching = CanStretch(parent);
     int h = printing && !stretching ? mmHeight() : 0;
     if (StretchWithParent()) {
         if (y < parent.currentBottom)

@@ -59,7 +59,7 @@ public:
 
     // ---- Generation ----
     // May grow while printing: Stretch in a dynamic parent, or a stop position.
-    bool CanStretch(const TjxPrintParent& parent) const;
+    virtual bool CanStretch(const TjxPrintParent& parent) const;
     // The lowest point reached on the page: the component's top after placement,
     // then the bottom of the component and of its dependents.
     int CurrentPosition() const { return m_currentPosition; }
@@ -92,8 +92,12 @@ protected:
     // Draws what the component printed inside itself (a region's children).
     virtual void PrintContentsToPage(TjxPage* page) {}
     // Whether moving the whole component to the next page makes sense now:
-    // KeepTogether, and something already printed above it on this page.
+    // KeepTogether, and something already printed above it on this page (also
+    // by the reports a child report flows inside).
     bool KeepTogetherPossible(const TjxPrintParent& parent) const;
+    // The stop position in force once the component's top on the page is
+    // known; 0: none.
+    virtual int StopPositionAt(int top) { return m_mmStopPosition; }
     void SetKeptMoved(bool value) { m_keptMoved = value; }
     void SetSplit(bool value) { m_split = value; }
     void SetCurrentPosition(int value) { m_currentPosition = value; }

@@ -59,11 +59,7 @@ QString KeyPart(int value)
 // The ancestors' part comes first as a block of its own, so that the section
 // bookkeeping of records written earlier can be rewritten without knowing it.
 struct TjxSubReport::TRecord {
-    QByteArray base;
-    bool dependentsToPrint = false;
-    bool keptMoved = false;
-    bool split = false;
-    qint32 firstIncompleteIndex = 0;
+    QByteArray base;  // the stretchable's state
     bool alreadyPageBroken = false;
     qint32 count = 0;
     bool reportStarted = false;
@@ -79,13 +75,13 @@ struct TjxSubReport::TRecord {
 
     void Write(QDataStream& s) const
     {
-        s << base << dependentsToPrint << keptMoved << split << firstIncompleteIndex << alreadyPageBroken << count
+        s << base << alreadyPageBroken << count
           << reportStarted << lastCachedPage << reportCompleted << reportPageNo << firstPassCompleted
           << reportPageCount << childIndex << child;
     }
     void Read(QDataStream& s)
     {
-        s >> base >> dependentsToPrint >> keptMoved >> split >> firstIncompleteIndex >> alreadyPageBroken >> count >>
+        s >> base >> alreadyPageBroken >> count >>
             reportStarted >> lastCachedPage >> reportCompleted >> reportPageNo >> firstPassCompleted >>
             reportPageCount >> childIndex >> child;
     }
@@ -725,8 +721,6 @@ void TjxSubReport::InitGeneration()
 {
     TjxStretchable::InitGeneration();
     m_printerDevice.reset();
-    m_dependentsToPrint = m_keptMoved = m_split = false;
-    m_firstIncompleteIndex = 0;
     m_runStopPosition = 0;
     m_alreadyPageBroken = m_firstPassCompleted = m_pageGenerated = false;
     m_reportCompleted = m_reportStarted = m_sectionEnded = m_childPageReady = false;
@@ -768,39 +762,11 @@ void TjxSubReport::BeforeGenerate(bool freshBandPrint)
     TjxStretchable::BeforeGenerate(freshBandPrint);
     m_reportGenerated = false;
     m_childPageReady = false;
-    m_currentPosition = 0;
-    m_limit = 0;
-    m_printedDependents.clear();
-}
-
-void TjxSubReport::Generate(const TjxPrintParent& parent)
-{
-    if (ReprintOnOverFlow() && parent.overFlow)
-        Reprint();
-    FirePrint();
-    Layout(parent);
-    if (NoRoom())
-        return;
-    if (ToPrint() && !OverFlow() && !m_dependentsToPrint) {
-        m_dependentsToPrint = true;
-        for (TjxStretchable* dependent : Dependents())
-            dependent->SetToPrint(true);
-    }
-    if (m_dependentsToPrint && !Dependents().empty())
-        PrintDependents(parent);
-    if (!OverFlow() && !m_split)
-        SetComplete(true);
 }
 
 void TjxSubReport::AfterGenerate()
 {
     TjxStretchable::AfterGenerate();
-    if (ToPrint() && m_dependentsToPrint)
-        SetToPrint(false);
-    if (!OverFlow() && !m_split) {
-        m_dependentsToPrint = false;
-        m_firstIncompleteIndex = 0;
-    }
     m_runStopPosition = 0;
     if (m_printBehavior != pbSection && m_reportGenerated && m_reportCompleted)
         ++m_count;
@@ -808,137 +774,15 @@ void TjxSubReport::AfterGenerate()
 
 bool TjxSubReport::CanStretch(const TjxPrintParent& parent) const
 {
-    return (parent.dynamicHeight && Stretch()) || mmStopPosition() != 0 || m_runStopPosition != 0;
+    return TjxStretchable::CanStretch(parent) || m_runStopPosition != 0;
 }
 
-int TjxSubReport::Placement(const TjxPrintParent& parent)
+int TjxSubReport::StopPositionAt(int top)
 {
-    TjxStretchable* target = ShiftRelativeTo();
-    int start = 0, minTop = 0, offset = 0;
-    bool split = false;
-    if (target) {
-        const auto* holder = dynamic_cast<const TjxSubReport*>(target);
-        start = holder ? holder->m_currentPosition : parent.currentBottom;
-    } else if (parent.isRegion) {
-        start = parent.regionPageTop + (mmTop() - parent.regionmmTop);
-        minTop = parent.regionPageTop;
-        offset = parent.overFlowOffset;
-        split = parent.overFlow && offset > 0;
-    } else {
-        start = parent.printRect.top + mmTop();
-        minTop = parent.printRect.top;
-        offset = parent.overFlowOffset;
-        const TjxBandEngine* engine = BandEngine();
-        split = engine ? engine->ContinueSplit() : parent.overFlow && offset > 0;
-    }
-    int y = start;
-    if (split) {
-        y = start - offset;
-    } else if (OverFlow() && mmStopPosition() == 0) {
-        y = target ? start : parent.currentBottom + mmOverFlowOffset();
-    } else if (IsBottomAnchored() && !target) {
-        if (const TjxPrintable* lowest = parent.lowestStretched)
-            y = lowest->PrintRect().top + lowest->DrawHeight() + (mmTop() - lowest->mmTop() - lowest->mmHeight());
-        else if (parent.spaceUsed > 0)
-            y = start + parent.spaceUsed - parent.designHeight;
-    }
-    y = std::max(y, minTop);
-    m_currentPosition = y;
     // A fixed box that walks the data stops at its own bottom.
     if (m_printBehavior == pbFixed && m_traverseAllData)
-        m_runStopPosition = y + mmHeight();
-    const int stop = m_runStopPosition != 0 ? m_runStopPosition : mmStopPosition();
-    m_limit = (stop != 0 && stop < parent.pageLimit ? stop : parent.pageLimit) - mmBottomOffset();
-    return y;
-}
-
-void TjxSubReport::Layout(const TjxPrintParent& parent)
-{
-    const bool printing = ToPrint() && Visible();
-    const int x = printing ? parent.printRect.left + mmLeft() : parent.printRect.left;
-    const int y = Placement(parent);
-    const bool stretch = CanStretch(parent);
-    int h = printing && !stretch ? mmHeight() : 0;
-    if (printing && StretchWithParent()) {
-        if (y < parent.currentBottom)
-            h = parent.currentBottom - y;
-        if (y < m_limit && m_limit < y + h)
-            h = m_limit - y;
-    }
-    SetPrintRect(stretch ? TjxRect{x, y, x + mmWidth(), m_limit} : TjxRect{x, y, x + mmWidth(), y + h});
-    if (printing && m_limit + 1 < y + h) {
-        SetNoRoom(true);
-        return;
-    }
-    if (printing) {
-        if (!stretch)
-            SetDrawHeight(h);
-        ComputeContent(parent);
-    }
-    TjxRect rect = PrintRect();
-    rect.bottom = y + DrawHeight();
-    SetPrintRect(rect);
-    if (printing && DrawHeight() > 0)
-        SetDrawHeight(DrawHeight() + mmBottomOffset());
-}
-
-bool TjxSubReport::KeepTogetherApplies(const TjxPrintParent& parent) const
-{
-    if (!KeepTogether() || m_keptMoved)
-        return false;
-    if (const TjxStretchable* target = ShiftRelativeTo()) {
-        int above = 0;
-        for (const TjxStretchable* t = target; t; t = t->ShiftRelativeTo())
-            above += t->DrawHeight();
-        return above != 0;
-    }
-    // The page has content when the parent's page started, or its parent's.
-    for (const TjxCustomReport* report = ParentReport(); report;) {
-        if (report->HasEngine() && const_cast<TjxCustomReport*>(report)->Engine()->PageStarted())
-            return true;
-        const auto* child = dynamic_cast<const TjxChildReport*>(report);
-        report = child ? child->ParentReport() : nullptr;
-    }
-    return parent.spaceUsed > 0;
-}
-
-void TjxSubReport::PrintDependents(const TjxPrintParent& parent)
-{
-    const int top = PrintRect().top;
-    m_currentPosition = top + DrawHeight();
-    int running = m_currentPosition;
-    bool allComplete = true, found = false, firstStretching = false;
-    const std::vector<TjxStretchable*>& dependents = Dependents();
-    const int from = std::clamp(m_firstIncompleteIndex, 0, int(dependents.size()));
-    TjxEngine* engine = ParentEngine();
-    for (int i = from; i < int(dependents.size()); ++i) {
-        TjxStretchable* dependent = dependents[size_t(i)];
-        // Each starts at the lowest point reached so far.
-        TjxPrintParent below = parent;
-        below.printRect.top = m_currentPosition - dependent->mmTop();
-        below.currentBottom = m_currentPosition;
-        below.pageLimit = m_limit + mmBottomOffset();
-        dependent->Generate(below);
-        if (dependent->DrawHeight() > 0) {
-            m_printedDependents.push_back(dependent);
-            running = std::max(running, dependent->PrintRect().top + dependent->DrawHeight());
-            m_currentPosition = running;
-        }
-        if (!dependent->Complete()) {
-            if (!found) {
-                found = true;
-                m_firstIncompleteIndex = i;
-                firstStretching = dependent->Stretch();
-            }
-            allComplete = false;
-        }
-        if (engine)
-            engine->ProcessMessages();
-    }
-    if (running > top + DrawHeight())
-        SetDrawHeight(running - top);
-    SetOverFlow(firstStretching);
-    m_split = !(allComplete || firstStretching);
+        m_runStopPosition = top + mmHeight();
+    return m_runStopPosition != 0 ? m_runStopPosition : mmStopPosition();
 }
 
 void TjxSubReport::ComputeContent(const TjxPrintParent& parent)
@@ -978,7 +822,7 @@ void TjxSubReport::GenerateChildPage(const TjxRect* box)
 void TjxSubReport::ComputeChild(const TjxPrintParent& parent)
 {
     TjxEngine* engine = m_report->Engine();
-    if (!m_reportStarted && OverFlow() && !m_keptMoved)
+    if (!m_reportStarted && OverFlow() && !KeptMoved())
         return;
     if (DrillDownApplies() && !DrillDownExpanded()) {
         RestartChild();
@@ -997,7 +841,7 @@ void TjxSubReport::ComputeChild(const TjxPrintParent& parent)
         m_lastCachedPage = 0;
         RestartChild();
     }
-    const bool keep = KeepTogetherApplies(parent) && m_printBehavior != pbFixed;
+    const bool keep = KeepTogetherPossible(parent) && !KeptMoved() && m_printBehavior != pbFixed;
     const TjxRect box = PrintRect();
     GenerateChildPage(&box);
     if (CanStretch(parent)) {
@@ -1014,7 +858,7 @@ void TjxSubReport::ComputeChild(const TjxPrintParent& parent)
         m_lastCachedPage = m_reportPageNo - 1;
     } else {
         if (OverFlow() && keep) {
-            m_keptMoved = true;
+            SetKeptMoved(true);
             SetDrawHeight(0);
             m_reportStarted = false;
             return;
@@ -1030,7 +874,7 @@ void TjxSubReport::ComputeChild(const TjxPrintParent& parent)
     if (m_reportCompleted)
         m_reportStarted = false;
     if (!OverFlow())
-        m_keptMoved = false;
+        SetKeptMoved(false);
 }
 
 void TjxSubReport::ComputeFixed()
@@ -1260,19 +1104,6 @@ void TjxSubReport::EndSectionJob()
     device->SetPublisher(nullptr);
 }
 
-void TjxSubReport::PrintToPage(TjxPage* page)
-{
-    TjxStretchable::PrintToPage(page);
-    std::stable_sort(m_printedDependents.begin(), m_printedDependents.end(),
-                     [](TjxPrintable* a, TjxPrintable* b) { return a->IndexInBand() < b->IndexInBand(); });
-    TjxEngine* engine = ParentEngine();
-    for (TjxPrintable* dependent : m_printedDependents) {
-        dependent->PrintToPage(page);
-        if (engine)
-            engine->ProcessMessages();
-    }
-}
-
 TjxDrawCommand* TjxSubReport::CreateDrawCommand(TjxPage* page)
 {
     // A section's page was taken over whole; a child page moves into the box.
@@ -1302,10 +1133,6 @@ TjxDrawCommand* TjxSubReport::CreateDrawCommand(TjxPage* page)
 TjxSubReport::TRecord TjxSubReport::Record() const
 {
     TRecord r;
-    r.dependentsToPrint = m_dependentsToPrint;
-    r.keptMoved = m_keptMoved;
-    r.split = m_split;
-    r.firstIncompleteIndex = m_firstIncompleteIndex;
     r.alreadyPageBroken = m_alreadyPageBroken;
     r.count = m_count;
     r.reportStarted = m_reportStarted;
@@ -1345,10 +1172,6 @@ void TjxSubReport::ReadState(QDataStream& stream)
         base.setVersion(stream.version());
         TjxStretchable::ReadState(base);
     }
-    m_dependentsToPrint = record.dependentsToPrint;
-    m_keptMoved = record.keptMoved;
-    m_split = record.split;
-    m_firstIncompleteIndex = record.firstIncompleteIndex;
     m_alreadyPageBroken = record.alreadyPageBroken;
     m_count = record.count;
     m_reportStarted = record.reportStarted;

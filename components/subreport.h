@@ -117,14 +117,15 @@ public:
 
     void InitGeneration() override;
     void BeforeGenerate(bool freshBandPrint = true) override;
-    void Generate(const TjxPrintParent& parent) override;
     void AfterGenerate() override;
-    void PrintToPage(TjxPage* page) override;
+    bool CanStretch(const TjxPrintParent& parent) const override;
     TjxDrawCommand* CreateDrawCommand(TjxPage* page) override;
 
     void EventNotify(TjxCommunicator* sender, int eventId, TjxEventParams* params) override;
 
 protected:
+    int StopPositionAt(int top) override;
+    void ComputeContent(const TjxPrintParent& parent) override;
     void Notify(TjxCommunicator* sender, int operation) override;
     void WriteState(QDataStream& stream) const override;
     void ReadState(QDataStream& stream) override;
@@ -143,12 +144,6 @@ private:
     // Generation.
     TjxBandEngine* BandEngine() const;
     TjxEngine* ParentEngine() const;
-    bool CanStretch(const TjxPrintParent& parent) const;
-    int Placement(const TjxPrintParent& parent);
-    void Layout(const TjxPrintParent& parent);
-    bool KeepTogetherApplies(const TjxPrintParent& parent) const;
-    void PrintDependents(const TjxPrintParent& parent);
-    void ComputeContent(const TjxPrintParent& parent);
     void ComputeChild(const TjxPrintParent& parent);
     void ComputeFixed();
     void ComputeSection();
@@ -185,15 +180,7 @@ private:
     // The child's printer setup hooks before the subreport chained its own.
     std::function<void(TjxPrinterSetup*)> m_childOnChange, m_childOnPageDefChange;
 
-    // Stretchable print state.
-    bool m_dependentsToPrint = false;
-    bool m_keptMoved = false;
-    bool m_split = false;
-    int m_firstIncompleteIndex = 0;
-    int m_currentPosition = 0;
-    int m_limit = 0;
     int m_runStopPosition = 0;  // a fixed box walking the data stops here
-    std::vector<TjxPrintable*> m_printedDependents;
 
     // Child report bookkeeping (the page-cache record).
     int m_count = 0;

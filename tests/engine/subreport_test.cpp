@@ -6,6 +6,7 @@
 #include "tests/support/printer_fixture.h"
 
 #include "components/label.h"
+#include "components/memo.h"
 #include "components/subreport.h"
 #include "document/component_registry.h"
 #include "document/errors.h"
@@ -191,6 +192,35 @@ TEST(SubReport, KeepTogetherMovesTheChildWholeOnce)
         EXPECT_EQ(pages[1], Range(2, 1, 9));
         EXPECT_EQ(pages[2], Range(2, 10, 10));
         EXPECT_EQ(sub->Count(), 2);
+    }
+}
+
+TEST(SubReport, KeepTogetherInsideAChildCountsWhatTheParentPrinted)
+{
+    // The second master's child starts low on a page that the first master
+    // filled: its memo, kept together, moves whole although the child's own
+    // page is still empty.
+    for (bool keep : {false, true}) {
+        SubReportFixture f({0, 0});
+        TjxBand* detail = f.AddBand(btDetail, 10000, phDynamic);
+        f.AddText(detail, f.masters, "name");
+        TjxSubReport* sub = f.AddSubReport(detail, 5000, nullptr);
+        TjxBand* childDetail = SubReportFixture::ChildBand(sub, btDetail, 5000, phDynamic);
+        auto* memo = new TjxMemo(&f.host);
+        memo->SetName(f.report->GetValidName(memo));
+        memo->SetBand(childDetail);
+        memo->SetBounds(0, 0, 5000, 60000);
+        QStringList lines;
+        for (int i = 1; i <= 40; ++i)
+            lines << QStringLiteral("line %1").arg(i);
+        memo->Lines()->SetLines(lines);
+        memo->SetStretch(true);
+        memo->SetKeepTogether(keep);
+        f.Run();
+        const auto pages = f.PageTexts();
+        ASSERT_EQ(pages.size(), 2u) << keep;
+        EXPECT_EQ(pages[0].size(), keep ? 3 : 4) << keep;
+        EXPECT_EQ(pages[0].value(2), u"Master 2") << keep;
     }
 }
 
