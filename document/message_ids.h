@@ -83,6 +83,8 @@ enum OwnMessage : int {
     NoDataPipelineAssigned,     // No Data Pipeline Assigned
     // Printing.
     PrinterRefusedDocument,     // The printer %s did not accept the document.
+    InvalidCopies,              // Invalid number of copies: %s
+    NoPrinterNamed,             // No printer is named "%s".
 };
 
 } // namespace orvane::msg

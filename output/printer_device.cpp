@@ -21,6 +21,8 @@ namespace {
 constexpr int kAccessingData = 2;
 constexpr int kPrintingPage = 27;
 constexpr int kPrintingPageOf = 28;
+// "Windows cannot print due to a problem with the current printer setup."
+constexpr int kPrinterSetupProblem = 1020;
 
 } // namespace
 
@@ -46,6 +48,12 @@ TjxPrinterDevice::~TjxPrinterDevice()
 void TjxPrinterDevice::SetPrinterSetup(const TjxPrinterSetup& setup)
 {
     m_printer->SetPrinterSetup(setup);
+}
+
+void TjxPrinterDevice::RequireUsablePrinter()
+{
+    if (!m_printer->DC() || m_printer->PrinterName() == u"Screen")
+        throw EPrintError(GetMessage(kPrinterSetupProblem));
 }
 
 void TjxPrinterDevice::StartJob()

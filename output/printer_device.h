@@ -27,6 +27,9 @@ public:
     // The device's own printer; the producer gives it the report's setup.
     TjxPrinter* Printer() const { return m_printer.get(); }
     void SetPrinterSetup(const TjxPrinterSetup& setup);
+    // Raises the printer-setup problem when the printer cannot print (there
+    // is none, or only the screen is left).
+    void RequireUsablePrinter();
 
     // Collated copies still to print, the current one included.
     int CopiesLeft() const { return m_copiesLeft; }

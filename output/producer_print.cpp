@@ -18,13 +18,6 @@
 
 namespace orvane {
 
-namespace {
-
-// "Windows cannot print due to a problem with the current printer setup."
-constexpr int kPrinterSetupProblem = 1020;
-
-} // namespace
-
 void TjxPublisherDeleter::operator()(TjxPublisher* publisher) const
 {
     delete publisher;
@@ -123,12 +116,13 @@ void TjxProducer::AttachPrinterDevice()
     device->SetInStack(true);
     device->SetLanguageIndex(m_languageIndex);
     device->SetPrinterSetup(*m_printerSetup);
-    // The screen measures but cannot print: no printer to print on.
-    TjxPrinter* printer = device->Printer();
-    if (!printer->DC() || printer->PrinterName() == u"Screen") {
+    try {
+        device->RequireUsablePrinter();
+    } catch (...) {
         CleanUp();
-        throw EPrintError(GetMessage(kPrinterSetupProblem));
+        throw;
     }
+    TjxPrinter* printer = device->Printer();
     device->SetPublisher(Publisher());
     m_printerSetup->Assign(printer->PrinterSetup());
     if (!m_printerSetup->Equals(*m_savedPrinterSetup)) {

@@ -186,7 +186,10 @@ public:
     {
         if (!m_printer)
             return false;
-        bool ok = !m_painter.isActive() || m_painter.end();
+        // A document without pages is no job: nothing goes to the queue or the file.
+        if (!m_painter.isActive())
+            return AbortDoc();
+        bool ok = m_painter.end();
         m_printer.reset();
         const QString spool = m_spool->fileName();
         if (ok && !m_outputName.isEmpty()) {

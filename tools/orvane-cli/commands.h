@@ -8,11 +8,21 @@ namespace orvane {
 // errors with the system's message are raised as EOrvaneError.
 int ConvertCommand(const QStringList& args);
 int InfoCommand(const QStringList& args);
+int PrintCommand(const QStringList& args);
 int PrintersCommand(const QStringList& args);
 int RenderCommand(const QStringList& args);
 
 class TComponent;
 class TjxCustomReport;
+class TjxPageRequest;
+
+// "NAME VALUE": removes both from the arguments and returns the value, or an
+// empty text when the option is absent; raises when the value is missing.
+QString TakeOption(QStringList& args, const QString& name);
+// Removes a flag; true when it was there.
+bool TakeFlag(QStringList& args, const QString& name);
+// "--pages 1,3-5" as a page-list request; raises for a text without pages.
+void SetPageListRequest(TjxPageRequest& request, const QString& pages);
 
 // Reads the report of a template file (binary or text form, with or without
 // an offset) into `host`; `offset` receives where the template starts.

@@ -18,6 +18,9 @@ const char kUsage[] =
     "  orvane-cli render FILE --to pdf|png|raf -o OUT [--db DATA.sqlite] [--pages 1,3-5] [--dpi N]\n"
     "                                          runs the template's report into a PDF, PNG images\n"
     "                                          (OUT-N.png per page when several) or an archive\n"
+    "  orvane-cli print FILE [--printer NAME] [--copies N] [--collate] [--db DATA.sqlite] [--pages LIST]\n"
+    "                 [-o OUT.pdf]             prints the template's report on a printer (the report's own\n"
+    "                                          or the default one); with -o, the job goes to that file\n"
     "  orvane-cli printers                     the printer list: Default, Screen, then the system's printers\n"
     "  orvane-cli printers [--papers] NAME     one printer: resolution, papers and bins\n";
 
@@ -46,6 +49,8 @@ int main(int argc, char** argv)
             return orvane::InfoCommand(args);
         if (command == u"render")
             return orvane::RenderCommand(args);
+        if (command == u"print")
+            return orvane::PrintCommand(args);
         if (command == u"printers") {
             args.removeAll(QStringLiteral("--papers"));
             return orvane::PrintersCommand(args);

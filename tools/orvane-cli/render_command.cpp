@@ -74,18 +74,6 @@ private:
     std::vector<Rendered> m_pages;
 };
 
-QString TakeOption(QStringList& args, const QString& name)
-{
-    const int at = int(args.indexOf(name));
-    if (at < 0)
-        return {};
-    if (at + 1 >= args.size())
-        throw EOrvaneError(MessageText(msg::OptionNeedsValue, {name}));
-    const QString value = args.at(at + 1);
-    args.remove(at, 2);
-    return value;
-}
-
 // "file.png" for one page, "file-3.png" for page 3 of several.
 QString ImageFileName(const QString& out, int pageNo, bool several)
 {
@@ -116,16 +104,7 @@ int RenderCommand(const QStringList& arguments)
         throw EOrvaneError(MessageText(msg::RenderFormatUnknown, {format}));
 
     TjxPageRequest request;
-    if (!pages.isEmpty()) {
-        const QStringList list = TextToPageList(pages);
-        if (list.isEmpty())
-            throw EOrvaneError(MessageText(msg::RenderPagesInvalid, {pages}));
-        TStrings strings;
-        for (const QString& page : list)
-            strings.Add(page);
-        request.SetPageList(&strings);
-        request.SetPageSetting(psPageList);
-    }
+    SetPageListRequest(request, pages);
 
     TComponent host;
     TjxCustomReport* report = ReadTemplateReport(args[0], host);

@@ -1,0 +1,110 @@
+// orvane-cli print: a template's report as a print job, run as a user would
+// run it, on the system's spooler.
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Result {
+    int exitCode;
+    QString err;
+};
+
+Result Cli(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(ORVANE_CLI), args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString Tool(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+bool QueueExists(const QString& queue)
+{
+    QProcess p;
+    p.start(QStringLiteral("lpstat"), {QStringLiteral("-p"), queue});
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// Two pages: a label on a detail band printed twice, one to a page.
+struct ReceiptTemplate {
+    QTemporaryDir dir;
+    QString file = dir.filePath(QStringLiteral("receipt.rtm"));
+
+    ReceiptTemplate()
+    {
+        QFile f(file);
+        f.open(QIODevice::WriteOnly);
+        f.write("object rptReceipt: TjxReport\r\n"
+                "  AutoStop = False\r\n"
+                "  PageLimit = 2\r\n"
+                "  PrinterSetup.DocumentName = 'Receipt'\r\n"
+                "  PrinterSetup.mmPaperHeight = 297000\r\n"
+                "  PrinterSetup.mmPaperWidth = 210000\r\n"
+                "  Version = '9.01'\r\n"
+                "  object jxDetailBand1: TjxDetailBand\r\n"
+                "    mmHeight = 200000\r\n"
+                "    object jxLabel1: TjxLabel\r\n"
+                "      Caption = 'Trust account receipt'\r\n"
+                "      mmHeight = 5000\r\n"
+                "      mmWidth = 80000\r\n"
+                "    end\r\n"
+                "  end\r\n"
+                "end\r\n");
+    }
+};
+
+} // namespace
+
+TEST(CliPrint, PrintsTheReportAsOneJob)
+{
+    const QString queue = QStringLiteral("OrvanePDF");
+    if (!QueueExists(queue)) {
+        if (qEnvironmentVariable("CI") == u"true")
+            FAIL() << "CI needs the CUPS queue " << queue.toStdString() << " (scripts/start-cups)";
+        GTEST_SKIP() << "no CUPS queue " << queue.toStdString() << "; scripts/test starts one";
+    }
+    ReceiptTemplate t;
+    const QString out = t.dir.filePath(QStringLiteral("job.pdf"));
+    Result r = Cli({QStringLiteral("print"), t.file, QStringLiteral("--printer"), queue, QStringLiteral("-o"), out});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QStringList pages = Tool(QStringLiteral("pdftotext"), {out, QStringLiteral("-")}).split(u'\f');
+    ASSERT_EQ(pages.size(), 3);  // two pages and what follows the last form feed
+    EXPECT_EQ(pages[0].trimmed(), u"Trust account receipt");
+    EXPECT_EQ(pages[1].trimmed(), u"Trust account receipt");
+
+    // Two uncollated copies of page 2 only.
+    r = Cli({QStringLiteral("print"), t.file, QStringLiteral("--printer"), queue, QStringLiteral("--copies"),
+             QStringLiteral("2"), QStringLiteral("--pages"), QStringLiteral("2"), QStringLiteral("-o"), out});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    pages = Tool(QStringLiteral("pdftotext"), {out, QStringLiteral("-")}).split(u'\f');
+    EXPECT_EQ(pages.size(), 3);
+}
+
+TEST(CliPrint, BadOptionsSaySoAndPrintNothing)
+{
+    ReceiptTemplate t;
+    const QString out = t.dir.filePath(QStringLiteral("job.pdf"));
+    Result r = Cli({QStringLiteral("print"), t.file, QStringLiteral("--printer"), QStringLiteral("NoSuchPrinter"),
+                    QStringLiteral("-o"), out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(u"No printer is named \"NoSuchPrinter\".")) << r.err.toStdString();
+    r = Cli({QStringLiteral("print"), t.file, QStringLiteral("--copies"), QStringLiteral("0"), QStringLiteral("-o"),
+             out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(u"Invalid number of copies: 0")) << r.err.toStdString();
+    r = Cli({QStringLiteral("print")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_FALSE(QFile::exists(out));
+}
