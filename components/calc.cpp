@@ -48,12 +48,6 @@ TjxCalc::TjxCalc(TComponent* owner) : TjxCustomText(owner)
     SetCacheRecordSize(1);
 }
 
-void TjxCalc::RefreshDesignCaption()
-{
-    if (!IsReadingOrLoading() && !IsPrinting())
-        TjxCustomText::SetCaption(GetText());
-}
-
 void TjxCalc::SetCalcType(TjxCalcType value)
 {
     if (value > ctCustom || !Change(m_calcType, value, "CalcType", true))
@@ -62,14 +56,14 @@ void TjxCalc::SetCalcType(TjxCalcType value)
         return;
     if (value != ctCustom)
         m_customType = CalcTypeDataType(value, m_customType);
-    RefreshDesignCaption();
+    RefreshCaption();
 }
 
 void TjxCalc::SetCustomType(TjxDataType value)
 {
     if (value > dtGUID || !Change(m_customType, value, "CustomType", true))
         return;
-    RefreshDesignCaption();
+    RefreshCaption();
 }
 
 TVarValue TjxCalc::CustomValue() const

@@ -67,7 +67,6 @@ private:
         QString string;
     };
     void StoreCustom(TjxDataType type, const TVarValue& value);
-    void RefreshDesignCaption();
 
     TjxCalcType m_calcType = ctDate;
     TjxDataType m_customType = dtDateTime;

@@ -284,7 +284,7 @@ QString TjxCustomText::ApplyFormatHandler(const TMethod& handler, const QString&
     return params.Value(u"Text").toString();
 }
 
-void TjxCustomText::ShowTextAsCaption()
+void TjxCustomText::RefreshCaption()
 {
     if (IsReadingOrLoading() || IsPrinting())
         return;

@@ -79,7 +79,7 @@ protected:
     QString ApplyFormatHandler(const TMethod& handler, const QString& text, TjxDataType dataType,
                                const TVarValue& value);
     // The designer shows what the component would print (not while reading or printing).
-    void ShowTextAsCaption();
+    void RefreshCaption();
 
 private:
     // The text as one block at the screen's resolution: widest line and total height, in pixels.

@@ -42,17 +42,11 @@ const TClassInfo& TjxDBCalc::StaticClass()
 
 TjxDBCalc::TjxDBCalc(TComponent* owner) : TjxDBText(owner) {}
 
-void TjxDBCalc::RefreshDesignCaption()
-{
-    if (!IsReadingOrLoading() && !IsPrinting())
-        TjxCustomText::SetCaption(GetText());
-}
-
 void TjxDBCalc::SetDBCalcType(TjxDBCalcType value)
 {
     if (value > dcAverage || !Change(m_dbCalcType, value, "DBCalcType", true))
         return;
-    RefreshDesignCaption();
+    RefreshCaption();
 }
 
 void TjxDBCalc::SetLookAhead(bool value)
@@ -150,7 +144,7 @@ void TjxDBCalc::InitGeneration()
     AddEventInterest(ciBandEngineTraversal);
     AddEventInterest(ciGroupAfterGroupBreak);
     if (LookAheadActive())
-        m_lookAheadValues.Clear();
+        m_lookAheadValues.Start(LookAheadRun(*this));
 }
 
 void TjxDBCalc::EventNotify(TjxCommunicator* sender, int eventId, TjxEventParams* params)
@@ -233,7 +227,7 @@ void TjxDBCalc::Calculate()
     TjxEventParams params;
     m_onCalc(this, params);
     SendEventNotify(ciVariableCalc);
-    if (LookAheadActive() && engine && engine->FirstPass())
+    if (LookAheadActive() && engine && LookAheadFirstPass(*this))
         m_lookAheadValues.Record(*this, LookAheadScopeKey(), GetText());
 }
 
@@ -263,7 +257,7 @@ QString TjxDBCalc::LookAheadScopeKey() const
     TjxEngine* engine = ReportEngine(*this);
     const TjxBand* band = Band();
     if (!engine || !band)
-        return LookAheadKey(QString(), 0, 0);
+        return LookAheadKey(LookAheadPath(*this), 0, 0);
     int scope = 0, column = 0;
     switch (band->BandType()) {
     case btColumnHeader: case btColumnFooter:
@@ -277,7 +271,7 @@ QString TjxDBCalc::LookAheadScopeKey() const
             scope = state->BreakNo();
         break;
     }
-    return LookAheadKey(QString(), scope, column);
+    return LookAheadKey(LookAheadPath(*this), scope, column);
 }
 
 std::unique_ptr<TjxDrawCommand> TjxDBCalc::NewDrawCommand() const
@@ -291,7 +285,7 @@ void TjxDBCalc::PropertiesToDrawCommand(TjxDrawCommand* command)
     auto* draw = dynamic_cast<TjxDrawVariable*>(command);
     TjxEngine* engine = ReportEngine(*this);
     if (draw && engine && LookAheadActive())
-        m_lookAheadValues.Apply(*this, LookAheadScopeKey(), *draw, engine->FirstPass());
+        m_lookAheadValues.Apply(*this, LookAheadScopeKey(), *draw, LookAheadFirstPass(*this));
 }
 
 void TjxDBCalc::WriteState(QDataStream& stream) const

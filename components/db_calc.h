@@ -77,7 +77,6 @@ private:
     double FieldNumber();
     QString DesignText() const;
     bool LookAheadActive() const;
-    void RefreshDesignCaption();
 
     TjxDBCalcType m_dbCalcType = dcSum;
     bool m_lookAhead = false;

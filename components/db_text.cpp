@@ -111,11 +111,6 @@ QString TjxDBText::FormattedText()
     return ApplyFormatHandler(m_onFormat, text, dataType, value);
 }
 
-void TjxDBText::RefreshCaption()
-{
-    ShowTextAsCaption();
-}
-
 void TjxDBText::SetDataField(const QString& value)
 {
     const QString old = DataField();

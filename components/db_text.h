@@ -59,9 +59,6 @@ protected:
     void ReadState(QDataStream& stream) override;
 
 private:
-    // The designer shows what the component would print.
-    void RefreshCaption();
-
     bool m_blankWhenZero = false;
     bool m_reprintOnSubsequent = false;
     bool m_suppressRepeatedValues = false;

@@ -1,11 +1,13 @@
 #include "components/look_ahead.h"
 
 #include "components/component.h"
+#include "components/subreport.h"
 #include "document/band.h"
 #include "document/custom_report.h"
 #include "document/data_type.h"
 #include "document/event_ids.h"
 #include "document/method.h"
+#include "document/report.h"
 #include "engine/data_pipeline.h"
 #include "engine/engine.h"
 #include "output/draw_other.h"
@@ -81,10 +83,59 @@ QString LookAheadKey(const QString& path, int scope, int column)
            QString::number(column).rightJustified(8, u' ');
 }
 
+QString LookAheadPath(const TjxComponent& component)
+{
+    const TjxBand* band = component.Band();
+    const auto* child = band ? dynamic_cast<const TjxChildReport*>(band->Report()) : nullptr;
+    const auto* holder = child ? dynamic_cast<const TjxSubReport*>(child->Parent()) : nullptr;
+    return holder ? holder->ChildReportKey() : QString();
+}
+
+namespace {
+
+// The subreport in a band of the main report that holds the component's report, if any.
+const TjxSubReport* OutermostSubReport(const TjxComponent& component)
+{
+    const TjxBand* band = component.Band();
+    const TjxCustomReport* report = band ? band->Report() : nullptr;
+    const TjxSubReport* outermost = nullptr;
+    while (const auto* child = dynamic_cast<const TjxChildReport*>(report)) {
+        const auto* holder = dynamic_cast<const TjxSubReport*>(child->Parent());
+        if (!holder)
+            break;
+        outermost = holder;
+        report = holder->ParentReport();
+    }
+    return outermost;
+}
+
+} // namespace
+
+int LookAheadRun(const TjxComponent& component)
+{
+    const TjxSubReport* outermost = OutermostSubReport(component);
+    return outermost ? outermost->ReportStarts() : 0;
+}
+
+bool LookAheadFirstPass(const TjxComponent& component)
+{
+    const TjxSubReport* outermost = OutermostSubReport(component);
+    TjxCustomReport* main = outermost ? outermost->ParentReport() : nullptr;
+    TjxEngine* engine = main && main->HasEngine() ? main->Engine() : ReportEngine(component);
+    return engine && engine->FirstPass();
+}
+
 void TjxLookAheadValues::Clear()
 {
     m_entries.clear();
     m_sequence = 0;
+}
+
+void TjxLookAheadValues::Start(int run)
+{
+    if (run == 0 || run != m_run)
+        Clear();
+    m_run = run;
 }
 
 void TjxLookAheadValues::Record(TjxCommunicator& component, const QString& key, const QString& text)

@@ -71,6 +71,18 @@ private:
 // The look-ahead key of a scope: the subreport path, the scope position as
 // eight right-aligned digits, "|", and the column the same way.
 QString LookAheadKey(const QString& path, int scope, int column);
+// The subreport path of the component: empty in the main report; in a child
+// report the key of the occurrence being printed (the enclosing subreports'
+// counts), since scope positions start again with every occurrence.
+QString LookAheadPath(const TjxComponent& component);
+// The run of the main report the component's values belong to: 0 in the
+// main report, where every report start is a new run; in a child report,
+// which starts again with every occurrence, the report starts of the
+// outermost subreport.
+int LookAheadRun(const TjxComponent& component);
+// A child report runs inside its main report's passes: values are recorded
+// in the main report's first pass and printed final in its second.
+bool LookAheadFirstPass(const TjxComponent& component);
 
 // The texts a component calculated during the first pass of a two-pass
 // report, by scope. The second pass prints the final text of each scope
@@ -83,6 +95,9 @@ public:
     };
 
     void Clear();
+    // At the component's report start: the values go unless they belong to
+    // the same run (LookAheadRun).
+    void Start(int run);
     // Records the text calculated for `key`. A key seen before broadcasts
     // event 67 from `component` with the key, sequence number and text, so
     // that draw commands listening for the scope take the new text.
@@ -96,6 +111,7 @@ public:
 private:
     QHash<QString, Entry> m_entries;
     int m_sequence = 0;
+    int m_run = 0;
 };
 
 } // namespace orvane

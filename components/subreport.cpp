@@ -293,6 +293,7 @@ void TjxSubReport::AdoptReport(TjxChildReport* report)
             m_childOnPageDefChange(sender);
         ChildSetupChanged();
     };
+    FollowParentLanguage();
 }
 
 void TjxSubReport::ReleaseReport()
@@ -313,6 +314,22 @@ void TjxSubReport::ReleaseReport()
     }
     m_childStates.clear();
     m_report = nullptr;
+}
+
+void TjxSubReport::ListenToParentReport(TjxCustomReport* old)
+{
+    TjxCustomReport* parent = ParentReport();
+    if (old && old != parent)
+        RemoveNotify(old);
+    if (parent)
+        AddNotify(parent);
+    FollowParentLanguage();
+}
+
+void TjxSubReport::FollowParentLanguage()
+{
+    if (TjxCustomReport* parent = ParentReport(); parent && m_report)
+        m_report->FollowLanguage(parent->Language());
 }
 
 void TjxSubReport::ApplyAutomaticBands()
@@ -467,7 +484,9 @@ void TjxSubReport::SetOutlineSettings(TjxOutlineSettings* value)
 
 void TjxSubReport::SetBand(TjxBand* band)
 {
+    TjxCustomReport* old = ParentReport();
     TjxStretchable::SetBand(band);
+    ListenToParentReport(old);
     if (!band || !band->Report() || IsReadingOrLoading())
         return;
     if (!m_report)
@@ -535,6 +554,7 @@ void TjxSubReport::Loaded()
     if (!m_report)
         if (TjxCustomReport* parent = ParentReport())
             CreateReport(parent);
+    ListenToParentReport(nullptr);
 }
 
 void TjxSubReport::Notify(TjxCommunicator* sender, int operation)
@@ -548,6 +568,16 @@ void TjxSubReport::Notify(TjxCommunicator* sender, int operation)
             NotifyDesigner(dnSubreportChanged, kDesignerNotifyCode, this);
     }
     TjxStretchable::Notify(sender, operation);
+    TjxCustomReport* parent = ParentReport();
+    if (!parent || !sender || HasState(csDestroying) || parent->HasState(csDestroying))
+        return;
+    if (operation == ntLanguageChanged && sender == parent) {
+        FollowParentLanguage();
+    } else if (operation == ntDestroying && sender != parent) {
+        // A template load moves the band into another report and frees the
+        // one it was read into: listen to the report the subreport is in now.
+        ListenToParentReport(nullptr);
+    }
 }
 
 // ---- keys and drill-down ----
@@ -564,16 +594,14 @@ bool TjxSubReport::DrillDownExpanded() const
 
 QString TjxSubReport::CurrentReportKey() const
 {
-    QString key;
-    const TjxCustomReport* report = ParentReport();
-    while (const auto* child = dynamic_cast<const TjxChildReport*>(report)) {
-        const auto* holder = dynamic_cast<const TjxSubReport*>(child->Parent());
-        if (!holder)
-            break;
-        key += KeyPart(holder->Count()) + u'|';
-        report = holder->ParentReport();
-    }
-    return key;
+    const auto* child = dynamic_cast<const TjxChildReport*>(ParentReport());
+    const auto* holder = child ? dynamic_cast<const TjxSubReport*>(child->Parent()) : nullptr;
+    return holder ? holder->ChildReportKey() : QString();
+}
+
+QString TjxSubReport::ChildReportKey() const
+{
+    return KeyPart(m_count) + u'|' + CurrentReportKey();
 }
 
 QString TjxSubReport::CurrentExpansionKey() const
@@ -728,6 +756,7 @@ void TjxSubReport::InitGeneration()
     m_reportPageCount = 0;
     m_lastCachedPage = 0;
     m_count = 0;
+    ++m_reportStarts;
     m_retainExpansions = false;
     m_mainSection = !dynamic_cast<TjxChildReport*>(ParentReport());
     m_sectionSubreportsOnly = false;

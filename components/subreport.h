@@ -97,6 +97,14 @@ public:
     QString CurrentReportKey() const;
     // CurrentReportKey followed by Count as "%8d": one key per occurrence.
     QString CurrentExpansionKey() const;
+    // Report starts of the subreport's report so far. The child report starts
+    // again with every occurrence; what lasts a whole run of the main report
+    // goes by this number of the outermost subreport.
+    int ReportStarts() const { return m_reportStarts; }
+    // The key the child report's occurrence hands to what is inside it:
+    // Count as "%8d|" followed by CurrentReportKey. A subreport in the child
+    // report has it as its CurrentReportKey.
+    QString ChildReportKey() const;
 
     // The designer's caption: the user name and the data pipeline's.
     QString DesignCaption() const;
@@ -136,6 +144,9 @@ private:
 
     void AdoptReport(TjxChildReport* report);
     void ReleaseReport();
+    // Listens to the parent report (for its language) instead of `old`.
+    void ListenToParentReport(TjxCustomReport* old);
+    void FollowParentLanguage();
     void ApplyAutomaticBands();
     void CopyParentPrinterSetup();
     void ChildSetupChanged();
@@ -184,6 +195,7 @@ private:
 
     // Child report bookkeeping (the page-cache record).
     int m_count = 0;
+    int m_reportStarts = 0;
     bool m_reportGenerated = false;
     bool m_reportStarted = false;
     bool m_reportCompleted = false;

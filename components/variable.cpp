@@ -90,11 +90,6 @@ const TClassInfo& TjxCustomVariable::StaticClass()
 
 TjxCustomVariable::TjxCustomVariable(TComponent* owner) : TjxCustomText(owner) {}
 
-void TjxCustomVariable::RefreshCaption()
-{
-    ShowTextAsCaption();
-}
-
 void TjxCustomVariable::SetUserName(const QString& value)
 {
     const QString old = UserName();
@@ -570,7 +565,7 @@ void TjxVariable::InitGeneration()
     m_rollback.Disarm();
     m_pageSaved = false;
     if (LookAheadActive())
-        m_lookAheadValues.Clear();
+        m_lookAheadValues.Start(LookAheadRun(*this));
 }
 
 void TjxVariable::Notify(TjxCommunicator* sender, int operation)
@@ -627,7 +622,7 @@ void TjxVariable::Calculate()
     TakeHandlerValue(calculated, params.Value(u"OnCalc"));
     RewritePageRecord(m_calcType);
     if (LookAheadActive())
-        if (TjxEngine* engine = ReportEngine(*this); engine && engine->FirstPass())
+        if (ReportEngine(*this) && LookAheadFirstPass(*this))
             m_lookAheadValues.Record(*this, LookAheadScopeKey(), GetText());
 }
 
@@ -670,7 +665,7 @@ QString TjxVariable::LookAheadScopeKey() const
 {
     TjxEngine* engine = ReportEngine(*this);
     if (!engine)
-        return LookAheadKey(QString(), 0, 0);
+        return LookAheadKey(LookAheadPath(*this), 0, 0);
     int scope = 0, column = 0;
     switch (m_resetType) {
     case veTraversal: {
@@ -695,7 +690,7 @@ QString TjxVariable::LookAheadScopeKey() const
             scope = state->BreakNo();
         break;
     }
-    return LookAheadKey(QString(), scope, column);
+    return LookAheadKey(LookAheadPath(*this), scope, column);
 }
 
 void TjxVariable::PropertiesToDrawCommand(TjxDrawCommand* command)
@@ -704,7 +699,7 @@ void TjxVariable::PropertiesToDrawCommand(TjxDrawCommand* command)
     auto* draw = dynamic_cast<TjxDrawVariable*>(command);
     TjxEngine* engine = ReportEngine(*this);
     if (draw && engine && LookAheadActive())
-        m_lookAheadValues.Apply(*this, LookAheadScopeKey(), *draw, engine->FirstPass());
+        m_lookAheadValues.Apply(*this, LookAheadScopeKey(), *draw, LookAheadFirstPass(*this));
 }
 
 void TjxVariable::WriteState(QDataStream& stream) const

@@ -47,8 +47,6 @@ protected:
     // The value as text by the display format (none when OnFormat is
     // assigned; no text at all when blank), then OnFormat.
     QString FormatValue(const TVarValue& value, TjxDataType dataType, bool blank = false);
-    // The designer shows what the component would print.
-    void RefreshCaption();
 
 private:
     TMethod m_onFormat;

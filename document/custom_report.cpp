@@ -447,20 +447,67 @@ void TjxCustomReport::LayoutChanged()
 
 // ---- user names ----
 
-TjxCommunicator* TjxCustomReport::FindUserName(const QString& name) const
+namespace {
+
+// The reports that the components of a report's bands carry (a subreport's
+// child report), each once.
+std::vector<const TjxCustomReport*> NestedReports(const TjxCustomReport& report)
 {
-    if (name.compare(GetUserName(), Qt::CaseInsensitive) == 0)
-        return const_cast<TjxCustomReport*>(this);
-    for (TjxBand* band : m_bands) {
+    std::vector<const TjxCustomReport*> nested;
+    for (const TjxBand* band : report.Bands())
+        for (int i = 0; i < band->ChildCount(); ++i) {
+            const TjxRelative* component = band->Child(i);
+            for (int k = 0; k < component->ChildCount(); ++k)
+                if (auto* child = dynamic_cast<const TjxCustomReport*>(component->Child(k)))
+                    nested.push_back(child);
+        }
+    return nested;
+}
+
+// The bands, components and groups of the report and of the reports below it.
+TjxCommunicator* FindInTree(const TjxCustomReport& report, const QString& name)
+{
+    for (TjxBand* band : report.Bands()) {
         if (band->UserName().compare(name, Qt::CaseInsensitive) == 0)
             return band;
         for (int i = 0; i < band->ChildCount(); ++i)
             if (band->Child(i)->UserName().compare(name, Qt::CaseInsensitive) == 0)
                 return band->Child(i);
     }
-    for (TjxGroup* g : m_groups)
-        if (g->UserName().compare(name, Qt::CaseInsensitive) == 0)
-            return g;
+    for (int i = 0; i < report.GroupCount(); ++i)
+        if (report.Group(i)->UserName().compare(name, Qt::CaseInsensitive) == 0)
+            return report.Group(i);
+    for (const TjxCustomReport* nested : NestedReports(report))
+        if (TjxCommunicator* found = FindInTree(*nested, name))
+            return found;
+    return nullptr;
+}
+
+void CollectUserNumbers(const TjxCustomReport& report, const TjxCommunicator* component, QStringView stem,
+                        bool subreport, std::vector<int>& used)
+{
+    for (TjxBand* band : report.Bands())
+        for (int i = 0; i < band->ChildCount(); ++i) {
+            const TjxRelative* c = band->Child(i);
+            if (c == component)
+                continue;
+            if (subreport ? c->ClassName() != u"TjxSubReport" : &c->ClassInfo() != &component->ClassInfo())
+                continue;
+            if (const int n = NumberAfterStem(c->UserName(), stem))
+                used.push_back(n);
+        }
+    for (const TjxCustomReport* nested : NestedReports(report))
+        CollectUserNumbers(*nested, component, stem, subreport, used);
+}
+
+} // namespace
+
+TjxCommunicator* TjxCustomReport::FindUserName(const QString& name) const
+{
+    if (name.compare(GetUserName(), Qt::CaseInsensitive) == 0)
+        return const_cast<TjxCustomReport*>(this);
+    if (TjxCommunicator* found = FindInTree(*this, name))
+        return found;
     // Other objects of the owner, but not the bands, components and groups of other reports.
     if (const TComponent* owner = Owner())
         for (int i = 0; i < owner->ComponentCount(); ++i) {
@@ -481,17 +528,7 @@ QString TjxCustomReport::GetValidUserName(const TjxCommunicator* component) cons
         return band->GetUserName();
     const QString stem = component->ClassName().mid(3);
     std::vector<int> used;
-    const bool subreport = component->ClassName() == u"TjxSubReport";
-    for (TjxBand* band : m_bands)
-        for (int i = 0; i < band->ChildCount(); ++i) {
-            const TjxRelative* c = band->Child(i);
-            if (c == component)
-                continue;
-            if (subreport ? c->ClassName() != u"TjxSubReport" : &c->ClassInfo() != &component->ClassInfo())
-                continue;
-            if (const int n = NumberAfterStem(c->UserName(), stem))
-                used.push_back(n);
-        }
+    CollectUserNumbers(*this, component, stem, component->ClassName() == u"TjxSubReport", used);
     return stem + QString::number(LowestFreeNumber(std::move(used)));
 }
 

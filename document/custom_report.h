@@ -106,7 +106,8 @@ public:
     // Destroys bands, groups and auto-search fields.
     virtual void ClearContent();
 
-    // User names are unique within a report: "Report" for the report itself.
+    // User names are unique within a report and the child reports its
+    // subreports carry: "Report" for the report itself.
     QString GetUserName() const override { return QStringLiteral("Report"); }
     TjxCommunicator* FindUserName(const QString& name) const override;
     QString GetValidUserName(const TjxCommunicator* component) const override;

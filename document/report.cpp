@@ -2,6 +2,7 @@
 
 #include "document/auto_search_field.h"
 #include "document/class_registry.h"
+#include "document/event_ids.h"
 #include "document/parameter_list.h"
 #include "document/printer_setup.h"
 #include "document/stream_reader.h"
@@ -257,6 +258,29 @@ TjxCustomReport* TjxChildReport::MainReport() const
     while (const auto* child = dynamic_cast<const TjxChildReport*>(report))
         report = child->ParentReport();
     return report;
+}
+
+void TjxChildReport::FollowLanguage(TjxLanguageType language)
+{
+    if (language == m_language)
+        return;
+    m_language = language;
+    m_languageIndex = 0;
+    SendNotify(ntLanguageChanged);
+}
+
+TjxCommunicator* TjxChildReport::FindUserName(const QString& name) const
+{
+    if (TjxCustomReport* main = MainReport())
+        return main->FindUserName(name);
+    return TjxBandedReport::FindUserName(name);
+}
+
+QString TjxChildReport::GetValidUserName(const TjxCommunicator* component) const
+{
+    if (TjxCustomReport* main = MainReport())
+        return main->GetValidUserName(component);
+    return TjxBandedReport::GetValidUserName(component);
 }
 
 const TClassInfo& TjxBandedReport::StaticClass()

@@ -73,6 +73,16 @@ public:
     // and the report at the top of that chain; none while not placed.
     TjxCustomReport* ParentReport() const;
     TjxCustomReport* MainReport() const;
+
+    // A child report speaks its parent's language. The language is not
+    // stored with it and the parent has loaded its texts already, so it is
+    // taken over without asking the resource manager; the child's own
+    // listeners (nested subreports) hear of the change.
+    void FollowLanguage(TjxLanguageType language);
+
+    // User names are unique across the whole report tree: the main report answers.
+    TjxCommunicator* FindUserName(const QString& name) const override;
+    QString GetValidUserName(const TjxCommunicator* component) const override;
 };
 
 } // namespace orvane

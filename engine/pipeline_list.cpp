@@ -5,7 +5,34 @@
 #include "document/custom_report.h"
 #include "engine/data_pipeline.h"
 
+#include <functional>
+
 namespace orvane {
+
+namespace {
+
+// Every report of the tree from `report` down, through the child reports
+// its components carry, with each of its printable components.
+void ForEachReport(TjxCustomReport& report,
+                   const std::function<void(TjxCustomReport&, const std::vector<TjxPrintable*>&)>& visit)
+{
+    std::vector<TjxPrintable*> printables;
+    std::vector<TjxCustomReport*> nested;
+    for (TjxBand* band : report.Bands())
+        for (int i = 0; i < band->ChildCount(); ++i) {
+            TjxRelative* component = band->Child(i);
+            if (auto* printable = dynamic_cast<TjxPrintable*>(component))
+                printables.push_back(printable);
+            for (int k = 0; k < component->ChildCount(); ++k)
+                if (auto* child = dynamic_cast<TjxCustomReport*>(component->Child(k)))
+                    nested.push_back(child);
+        }
+    visit(report, printables);
+    for (TjxCustomReport* child : nested)
+        ForEachReport(*child, visit);
+}
+
+} // namespace
 
 void TjxDataPipelineList::Add(TjxDataPipeline* pipeline)
 {
@@ -25,6 +52,18 @@ void TjxDataPipelineList::Build(TComponent* owner)
     TComponent* scope = owner->Owner() ? owner->Owner() : owner;
     for (int i = 0; i < scope->ComponentCount(); ++i)
         Add(dynamic_cast<TjxDataPipeline*>(scope->Components(i)));
+    if (const auto* report = dynamic_cast<const TjxCustomReport*>(owner))
+        AddDataPipelines(*report);
+}
+
+void TjxDataPipelineList::AddDataPipelines(const TjxCustomReport& report)
+{
+    ForEachReport(const_cast<TjxCustomReport&>(report),
+                  [this](TjxCustomReport& r, const std::vector<TjxPrintable*>& printables) {
+                      Add(dynamic_cast<TjxDataPipeline*>(r.DataPipeline()));
+                      for (TjxPrintable* printable : printables)
+                          Add(dynamic_cast<TjxDataPipeline*>(printable->DataPipeline()));
+                  });
 }
 
 TjxDataPipeline* TjxDataPipelineList::FindByName(const QString& name) const
@@ -67,6 +106,35 @@ void ResolveReportPipelines(TjxCustomReport& report, const TjxDataPipelineList& 
                     printable->SetDataPipeline(p);
         }
     }
+}
+
+void UpdateReportDataFieldName(TjxCustomReport& report, TjxDataPipeline* pipeline, const QString& oldName,
+                               const QString& newName)
+{
+    if (!pipeline || oldName.isEmpty() || newName.isEmpty())
+        return;
+    ForEachReport(report, [&](TjxCustomReport&, const std::vector<TjxPrintable*>& printables) {
+        for (TjxPrintable* printable : printables)
+            if (printable->IsDataAware() && printable->DataPipeline() == pipeline &&
+                printable->DataField().compare(oldName, Qt::CaseInsensitive) == 0)
+                printable->SetDataField(newName);
+    });
+}
+
+void ReplaceReportDataPipeline(TjxCustomReport& report, TjxDataPipeline* pipeline, const QString& oldUserName)
+{
+    if (!pipeline || oldUserName.isEmpty())
+        return;
+    const auto replaced = [&](const TjxCommunicator* bound) {
+        return bound && bound != pipeline && bound->UserName() == oldUserName;
+    };
+    ForEachReport(report, [&](TjxCustomReport& r, const std::vector<TjxPrintable*>& printables) {
+        if (replaced(r.DataPipeline()))
+            r.SetDataPipeline(pipeline);
+        for (TjxPrintable* printable : printables)
+            if (replaced(printable->DataPipeline()))
+                printable->SetDataPipeline(pipeline);
+    });
 }
 
 } // namespace orvane

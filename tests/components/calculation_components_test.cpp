@@ -216,6 +216,7 @@ TEST(CalculationDesigner, ComponentsShowWhatTheyCalculate)
     variable->SetUserName(QStringLiteral("Total"));
     variable->SetAsInteger(12);
     EXPECT_EQ(variable->GetText(), u"Total");
+    EXPECT_EQ(variable->Caption(), u"Total");
 
     auto* system = r.Add<TjxSystemVariable>("jxSystemVariable1");
     designing(system);
@@ -242,8 +243,15 @@ TEST(CalculationDesigner, ComponentsShowWhatTheyCalculate)
     designing(calc);
     calc->SetCalcType(ctPageSet);
     EXPECT_EQ(calc->GetText(), u"1 of 1");
+    EXPECT_EQ(calc->Caption(), u"1 of 1");
+    // A printing component leaves the designer's caption alone.
+    calc->SetPrinting(true);
     calc->SetCalcType(ctCustom);
+    EXPECT_EQ(calc->Caption(), u"1 of 1");
+    calc->SetPrinting(false);
+    calc->SetCustomType(dtInteger);
     EXPECT_EQ(calc->GetText(), u"Custom");
+    EXPECT_EQ(calc->Caption(), u"Custom");
 
     // A database calculation restarts with the group of the band it is put in.
     TjxGroup* group = r.AddGroup("jxGroup1");

@@ -5,18 +5,24 @@
 #include "report_fixture.h"
 #include "tests/support/printer_fixture.h"
 
+#include "components/db_calc.h"
 #include "components/label.h"
 #include "components/memo.h"
 #include "components/subreport.h"
 #include "document/component_registry.h"
 #include "document/errors.h"
+#include "document/resource_manager.h"
 #include "document/stream_reader.h"
 #include "document/stream_text.h"
 #include "engine/band_engine.h"
 #include "engine/db_pipeline.h"
 #include "engine/master_field_link.h"
+#include "engine/pipeline_list.h"
+#include "output/draw_other.h"
 #include "output/publisher.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -106,6 +112,38 @@ struct SubReportFixture : ReportFixture {
                 return t;
         return nullptr;
     }
+};
+
+// A subreport placed in `band`, normally a band of a child report.
+TjxSubReport* NestSubReport(SubReportFixture& f, TjxBand* band, int top = 0)
+{
+    auto* inner = new TjxSubReport(&f.host);
+    inner->SetName(f.report->GetValidName(inner));
+    inner->SetParentComponent(band);
+    inner->SetmmTop(top);
+    return inner;
+}
+
+// German texts while the guard lives; English and the old search path again afterwards.
+class GermanModule {
+public:
+    GermanModule() : m_oldPath(TjxResourceManager::Instance().SearchPath())
+    {
+        QFile file(QDir(m_dir.path()).filePath(QStringLiteral("lxPrint.deu")));
+        if (file.open(QIODevice::WriteOnly))
+            file.write("43018=Seite\n");
+        file.close();
+        TjxResourceManager::Instance().SetSearchPath({m_dir.path()});
+    }
+    ~GermanModule()
+    {
+        TjxResourceManager::Instance().SetSearchPath(m_oldPath);
+        TjxResourceManager::Instance().SetLanguage(lgDefault);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QStringList m_oldPath;
 };
 
 QStringList Range(int master, int from, int to)
@@ -748,4 +786,214 @@ TEST_F(SectionJobs, ARunEndingInsideASectionEndsBothJobs)
         EXPECT_FALSE(document.aborted);
     }
     EXPECT_EQ(f->report->Publisher()->DeviceCount(), 0);
+}
+
+TEST(SubReport, ChildReportsSpeakTheirParentsLanguage)
+{
+    GermanModule german;
+    SubReportFixture f;
+    ASSERT_EQ(f.report->Language(), lgDefault);
+    f.report->SetLanguage(lgGerman);
+    ASSERT_EQ(f.report->Language(), lgGerman);
+
+    // Made in a German report, down to a child inside a child.
+    TjxBand* detail = f.AddBand(btDetail, 10000, phDynamic);
+    TjxSubReport* outer = f.AddSubReport(detail, 0, nullptr);
+    TjxSubReport* inner = NestSubReport(f, SubReportFixture::ChildBand(outer, btDetail, 10000, phDynamic));
+    EXPECT_EQ(outer->Report()->Language(), lgGerman);
+    EXPECT_EQ(inner->Report()->Language(), lgGerman);
+
+    // Later changes reach every level.
+    f.report->SetLanguage(lgDefault);
+    EXPECT_EQ(outer->Report()->Language(), lgDefault);
+    EXPECT_EQ(inner->Report()->Language(), lgDefault);
+    f.report->SetLanguage(lgGerman);
+    EXPECT_EQ(inner->Report()->Language(), lgGerman);
+
+    // Read back from a stream the children take the language read (it is not stored with them).
+    const QByteArray bytes = WriteComponentToBytes(f.report, &f.host);
+    {
+        TReportHost host2;
+        auto* copy = dynamic_cast<TjxReport*>(ReadComponentFromBytes(bytes, nullptr, &host2));
+        ASSERT_NE(copy, nullptr);
+        auto* outerCopy = dynamic_cast<TjxSubReport*>(copy->FindBand(btDetail)->Child(0));
+        ASSERT_NE(outerCopy, nullptr);
+        auto* innerCopy = dynamic_cast<TjxSubReport*>(outerCopy->Report()->FindBand(btDetail)->Child(0));
+        ASSERT_NE(innerCopy, nullptr);
+        EXPECT_EQ(innerCopy->Report()->Language(), lgGerman);
+        copy->SetLanguage(lgDefault);
+        EXPECT_EQ(innerCopy->Report()->Language(), lgDefault);
+    }
+
+    // Moved into another report's band, the subreport follows that report only.
+    auto* other = new TjxReport(&f.host);
+    other->SetName(QStringLiteral("rptOther"));
+    TjxBand* otherDetail = other->CreateBand(btDetail);
+    outer->SetBand(otherDetail);
+    EXPECT_EQ(inner->Report()->Language(), lgDefault);
+    f.report->SetLanguage(lgDefault);
+    f.report->SetLanguage(lgGerman);
+    EXPECT_EQ(inner->Report()->Language(), lgDefault);
+    other->SetLanguage(lgGerman);
+    EXPECT_EQ(inner->Report()->Language(), lgGerman);
+
+    // Content taken over from a report that is then freed (a template load)
+    // listens to the report it landed in.
+    other->SetLanguage(lgDefault);
+    f.report->TakeOverContent(other);
+    delete other;
+    ASSERT_EQ(outer->ParentReport(), f.report);
+    f.report->SetLanguage(lgGerman);
+    EXPECT_EQ(outer->Report()->Language(), lgGerman);
+    EXPECT_EQ(inner->Report()->Language(), lgGerman);
+}
+
+TEST(SubReport, UserNamesAreUniqueAcrossTheReportTree)
+{
+    SubReportFixture f;
+    TjxBand* detail = f.AddBand(btDetail, 10000, phDynamic);
+    TjxLabel* mainLabel = f.AddLabel(detail, QStringLiteral("Main"));
+    TjxSubReport* outer = f.AddSubReport(detail, 5000, nullptr);
+    TjxBand* outerBand = SubReportFixture::ChildBand(outer, btDetail, 10000, phDynamic);
+    TjxLabel* childLabel = f.AddLabel(outerBand, QStringLiteral("Child"));
+    TjxSubReport* inner = NestSubReport(f, outerBand, 5000);
+    TjxBand* innerBand = SubReportFixture::ChildBand(inner, btDetail, 10000);
+    TjxLabel* innerLabel = f.AddLabel(innerBand, QStringLiteral("Inner"));
+    ASSERT_EQ(mainLabel->UserName(), u"Label1");
+    ASSERT_EQ(childLabel->UserName(), u"Label2");
+    ASSERT_EQ(innerLabel->UserName(), u"Label3");
+    ASSERT_EQ(inner->UserName(), u"SubReport2");
+
+    // Free numbers count the whole tree, whichever level asks.
+    TjxLabel fresh;
+    TjxSubReport freshSub;
+    const std::vector<const TjxCommunicator*> askers{f.report, outerBand, innerLabel};
+    for (const TjxCommunicator* asker : askers) {
+        EXPECT_EQ(asker->GetValidUserName(&fresh), u"Label4");
+        EXPECT_EQ(asker->GetValidUserName(&freshSub), u"SubReport3");
+    }
+    EXPECT_EQ(f.report->FindUserName(QStringLiteral("label3")), innerLabel);
+    EXPECT_EQ(innerLabel->FindUserName(QStringLiteral("Label1")), mainLabel);
+
+    // A name used anywhere in the tree is taken by nobody else.
+    mainLabel->SetUserName(QStringLiteral("Total"));
+    childLabel->SetUserName(QStringLiteral("Total"));
+    EXPECT_EQ(childLabel->UserName(), u"Total1");
+    innerLabel->SetUserName(QStringLiteral("total"));
+    EXPECT_EQ(innerLabel->UserName(), u"total2");
+    innerLabel->SetUserName(QStringLiteral("Amount"));
+    mainLabel->SetUserName(QStringLiteral("amount"));
+    EXPECT_EQ(mainLabel->UserName(), u"amount1");
+    // A child report not placed in any band keeps its names to itself.
+    inner->SetBand(nullptr);
+    EXPECT_TRUE(innerLabel->IsValidUserName(QStringLiteral("amount1")));
+    EXPECT_FALSE(childLabel->IsValidUserName(QStringLiteral("amount1")));
+}
+
+TEST(SubReport, ParentPipelineListsHoldTheChildReportsPipelines)
+{
+    // The child reads details kept in another container than the report's:
+    // the master still skips the record that has none.
+    SubReportFixture f;
+    f.details->SetMasterDataPipeline(nullptr);
+    for (int m = 1; m <= 3; ++m)
+        f.masters->AddRow({TVarValue::Integer(m), TVarValue::WideString(QStringLiteral("Master %1").arg(m))});
+    TReportHost elsewhere;
+    auto makeLines = [&](const char* name) {
+        auto* lines = new TjxMemoryPipeline(&elsewhere);
+        lines->SetName(QString::fromLatin1(name));
+        lines->AddField(QStringLiteral("master"), dtInteger);
+        lines->AddField(QStringLiteral("text"), dtString);
+        for (int m : {1, 3})
+            for (int l = 1; l <= 2; ++l)
+                lines->AddRow({TVarValue::Integer(m), TVarValue::WideString(QStringLiteral("%1-%2").arg(m).arg(l))});
+        lines->AddLink(QStringLiteral("id"), QStringLiteral("master"));
+        lines->SetMasterDataPipeline(f.masters);
+        return lines;
+    };
+    TjxMemoryPipeline* lines = makeLines("plLines");
+    TjxBand* detail = f.AddBand(btDetail, 10000, phDynamic);
+    TjxDBText* name = f.AddText(detail, f.masters, "name");
+    TjxSubReport* sub = f.AddSubReport(detail, 5000, lines);
+    TjxBand* childDetail = SubReportFixture::ChildBand(sub, btDetail, 10000, phDynamic);
+    TjxDBText* line = f.AddText(childDetail, lines, "text");
+    // A nested child's pipeline counts as well; an invisible one never.
+    auto* notes = new TjxMemoryPipeline(&elsewhere);
+    notes->SetName(QStringLiteral("plNotes"));
+    auto* hidden = new TjxMemoryPipeline(&elsewhere);
+    hidden->SetName(QStringLiteral("plHidden"));
+    hidden->SetVisible(false);
+    TjxSubReport* inner = NestSubReport(f, childDetail, 5000);
+    inner->SetDataPipeline(notes);
+    f.AddText(SubReportFixture::ChildBand(inner, btDetail, 5000), hidden, "text");
+
+    const TjxDataPipelineList list(f.report);
+    EXPECT_EQ(list.FindByName(QStringLiteral("plLines")), lines);
+    EXPECT_EQ(list.FindByName(QStringLiteral("plNotes")), notes);
+    EXPECT_EQ(list.FindByName(QStringLiteral("plHidden")), nullptr);
+    EXPECT_EQ(list.FindByName(QStringLiteral("plDetail")), f.details);  // beside the report
+    delete inner;
+    f.Run();
+    ASSERT_EQ(f.FinalPages().size(), 1u);
+    EXPECT_EQ(f.PageTexts()[0], QStringList({"Master 1", "1-1", "1-2", "Master 3", "3-1", "3-2"}));
+
+    // Renamed fields follow down the tree, for their own pipeline only.
+    UpdateReportDataFieldName(*f.report, lines, QStringLiteral("TEXT"), QStringLiteral("line"));
+    EXPECT_EQ(line->DataField(), u"line");
+    EXPECT_EQ(name->DataField(), u"name");
+    UpdateReportDataFieldName(*f.report, lines, QStringLiteral("name"), QStringLiteral("title"));
+    EXPECT_EQ(name->DataField(), u"name");
+
+    // A pipeline that takes the place of another by its user name is bound
+    // wherever the old one was, the child report included.
+    TjxMemoryPipeline* newLines = makeLines("plNewLines");
+    ReplaceReportDataPipeline(*f.report, newLines, lines->UserName());
+    EXPECT_EQ(sub->DataPipeline(), newLines);
+    EXPECT_EQ(sub->Report()->DataPipeline(), newLines);
+    EXPECT_EQ(line->DataPipeline(), newLines);
+    EXPECT_EQ(name->DataPipeline(), f.masters);
+    EXPECT_EQ(f.report->DataPipeline(), f.masters);
+}
+
+TEST(SubReport, LookAheadValuesStayWithTheirOccurrence)
+{
+    // Each occurrence of the child counts its own details ahead of them, also
+    // when it runs over to the next page and when it has a single one.
+    for (int rowHeight : {30000, 100000}) {
+        SubReportFixture f({2, 1, 3});
+        f.report->SetPassSetting(psTwoPass);
+        TjxSubReport* sub = f.MasterDetail(rowHeight);
+        TjxBand* title = SubReportFixture::ChildBand(sub, btTitle, 5000);
+        auto* count = new TjxDBCalc(&f.host);
+        count->SetName(f.report->GetValidName(count));
+        count->SetParentComponent(title);
+        count->SetBounds(0, 0, 5000, 30000);
+        count->SetDataPipeline(f.details);
+        count->SetDataField(QStringLiteral("text"));
+        count->SetDBCalcType(dcCount);
+        count->SetLookAhead(true);
+        f.Run();
+        QStringList all;
+        for (const QStringList& page : f.PageTexts())
+            all += page;
+        EXPECT_EQ(all, QStringList({"Master 1", "2", "1-1", "1-2", "Master 2", "1", "2-1", "Master 3", "3", "3-1",
+                                    "3-2", "3-3"}))
+            << rowHeight;
+        EXPECT_EQ(count->LookAheadValues().Count(), 3);
+        // The child prints in the main report's second pass: final values that wait for nothing.
+        for (const TjxPage* page : f.FinalPages())
+            for (int i = 0; i < page->DrawCommandCount(); ++i) {
+                auto* command = dynamic_cast<TjxDrawVariable*>(page->DrawCommand(i));
+                EXPECT_TRUE(!command || !command->LookAhead()) << rowHeight;
+            }
+        // A run that starts again does not keep the values of the last one.
+        f.report->Engine()->Restart();
+        f.pages.clear();
+        f.Run();
+        EXPECT_EQ(count->LookAheadValues().Count(), 3);
+        QStringList again;
+        for (const QStringList& page : f.PageTexts())
+            again += page;
+        EXPECT_EQ(again, all);
+    }
 }
