@@ -6,6 +6,7 @@
 #include "document/custom_report.h"
 #include "document/designer_interface.h"
 #include "document/group.h"
+#include "document/report.h"
 #include "document/stream_reader.h"
 #include "document/stream_writer.h"
 
@@ -97,6 +98,17 @@ int TjxComponent::GroupNo() const
         return m_groupNo;
     const TjxBandType type = band->BandType();
     return type == btGroupHeader || type == btGroupFooter ? band->GroupIndex() : -1;
+}
+
+void TjxComponent::RequireTwoPasses()
+{
+    TjxCustomReport* report = Band() ? Band()->Report() : nullptr;
+    if (!report)
+        return;
+    report->SetPassSetting(psTwoPass);
+    if (auto* child = dynamic_cast<TjxChildReport*>(report))
+        if (TjxCustomReport* main = child->MainReport())
+            main->SetPassSetting(psTwoPass);
 }
 
 void TjxComponent::SetParent(TjxRelative* parent)

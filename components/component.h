@@ -28,6 +28,10 @@ public:
     // the values it last had (or read).
     int BandType() const;
     int GroupNo() const;
+    // For values known only after a first pass: the component's report runs
+    // in two passes, and so does the main report a child report runs inside
+    // (a child report always follows its main report's passes).
+    void RequireTwoPasses();
 
     TjxAnchors Anchors() const { return m_anchors; }
     // Both top and bottom, or both left and right, are refused.

@@ -55,8 +55,7 @@ void TjxDBCalc::SetLookAhead(bool value)
         return;
     if (!Change(m_lookAhead, value, "LookAhead") || !value || IsReadingOrLoading())
         return;
-    if (TjxBand* band = Band(); band && band->Report())
-        band->Report()->SetPassSetting(psTwoPass);
+    RequireTwoPasses();
 }
 
 bool TjxDBCalc::LookAheadActive() const

@@ -134,8 +134,7 @@ void TjxSystemVariable::SetVarType(TjxVarType value)
     if (IsReadingOrLoading())
         return;
     if (value == vtPageSet || value == vtPageSetDesc)
-        if (TjxBand* band = Band(); band && band->Report())
-            band->Report()->SetPassSetting(psTwoPass);
+        RequireTwoPasses();
     RefreshCaption();
 }
 

@@ -365,9 +365,7 @@ void TjxVariable::SetLookAhead(bool value)
         return;
     if (!Change(m_lookAhead, value, "LookAhead") || !value || IsReadingOrLoading())
         return;
-    if (TjxBand* band = Band())
-        if (TjxCustomReport* report = band->Report())
-            report->SetPassSetting(psTwoPass);
+    RequireTwoPasses();
 }
 
 bool TjxVariable::LookAheadActive() const
