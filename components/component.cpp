@@ -1,5 +1,5 @@
 #include "components/component.h"
-#include "components/region.h"
+#include "engine/region.h"
 #include "output/draw_command.h"
 
 #include "document/band.h"

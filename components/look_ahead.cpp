@@ -1,7 +1,7 @@
 #include "components/look_ahead.h"
 
 #include "components/component.h"
-#include "components/subreport.h"
+#include "engine/subreport.h"
 #include "document/band.h"
 #include "document/custom_report.h"
 #include "document/data_type.h"

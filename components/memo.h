@@ -2,7 +2,7 @@
 
 // Multi-line text that may stretch across pages.
 
-#include "components/stretchable.h"
+#include "engine/stretchable.h"
 #include "components/text_production.h"
 #include "document/strings.h"
 

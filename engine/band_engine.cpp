@@ -2,8 +2,8 @@
 
 #include "components/component.h"
 #include "components/custom_text.h"
-#include "components/stretchable.h"
-#include "components/subreport.h"
+#include "engine/stretchable.h"
+#include "engine/subreport.h"
 #include "document/class_registry.h"
 #include "document/errors.h"
 #include "document/event_ids.h"

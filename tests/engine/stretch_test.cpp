@@ -6,8 +6,8 @@
 
 #include "components/db_memo.h"
 #include "components/memo.h"
-#include "components/page_break.h"
-#include "components/region.h"
+#include "engine/page_break.h"
+#include "engine/region.h"
 #include "document/component_registry.h"
 #include "document/errors.h"
 #include "document/messages.h"

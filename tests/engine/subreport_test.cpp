@@ -8,7 +8,7 @@
 #include "components/db_calc.h"
 #include "components/label.h"
 #include "components/memo.h"
-#include "components/subreport.h"
+#include "engine/subreport.h"
 #include "document/component_registry.h"
 #include "document/errors.h"
 #include "document/resource_manager.h"

@@ -2,7 +2,7 @@
 
 // Sends the rest of its band to a new page.
 
-#include "components/stretchable.h"
+#include "engine/stretchable.h"
 
 namespace orvane {
 

@@ -1,4 +1,4 @@
-#include "components/region.h"
+#include "engine/region.h"
 #include "components/shape.h"
 
 #include "document/band.h"

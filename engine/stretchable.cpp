@@ -1,7 +1,7 @@
-#include "components/stretchable.h"
+#include "engine/stretchable.h"
 
-#include "components/region.h"
-#include "components/subreport.h"
+#include "engine/region.h"
+#include "engine/subreport.h"
 #include "document/band.h"
 #include "document/report.h"
 #include "document/errors.h"

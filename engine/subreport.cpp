@@ -1,4 +1,4 @@
-#include "components/subreport.h"
+#include "engine/subreport.h"
 
 #include "document/band.h"
 #include "document/class_registry.h"

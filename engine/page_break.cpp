@@ -1,4 +1,4 @@
-#include "components/page_break.h"
+#include "engine/page_break.h"
 
 #include "document/class_registry.h"
 #include "document/component_registry.h"

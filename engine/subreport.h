@@ -21,7 +21,7 @@
 // its own: a private printer device stacked over the run's printer device
 // while the section's pages are sent.
 
-#include "components/stretchable.h"
+#include "engine/stretchable.h"
 #include "document/report_settings.h"
 
 #include <QStringList>

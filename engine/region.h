@@ -4,7 +4,7 @@
 // children keep their places relative to it, it may grow with them, and it
 // may move whole to the next page rather than split.
 
-#include "components/stretchable.h"
+#include "engine/stretchable.h"
 #include "engine/data_pipeline.h"
 
 #include <array>
