@@ -2,39 +2,19 @@
 // run it, on the system's spooler.
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/process_run.h"
+
+using namespace orvane::test;
+
 namespace {
-
-struct Result {
-    int exitCode;
-    QString err;
-};
-
-Result Cli(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(ORVANE_CLI), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
-}
-
-QString Tool(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 bool QueueExists(const QString& queue)
 {
-    QProcess p;
-    p.start(QStringLiteral("lpstat"), {QStringLiteral("-p"), queue});
-    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    return RunProgram(QStringLiteral("lpstat"), {QStringLiteral("-p"), queue}, 30000).exitCode == 0;
 }
 
 // Two pages: a label on a detail band printed twice, one to a page.
@@ -77,18 +57,18 @@ TEST(CliPrint, PrintsTheReportAsOneJob)
     }
     ReceiptTemplate t;
     const QString out = t.dir.filePath(QStringLiteral("job.pdf"));
-    Result r = Cli({QStringLiteral("print"), t.file, QStringLiteral("--printer"), queue, QStringLiteral("-o"), out});
+    ProcessRun r = RunCli({QStringLiteral("print"), t.file, QStringLiteral("--printer"), queue, QStringLiteral("-o"), out});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    QStringList pages = Tool(QStringLiteral("pdftotext"), {out, QStringLiteral("-")}).split(u'\f');
+    QStringList pages = RunProgram(QStringLiteral("pdftotext"), {out, QStringLiteral("-")}).out.split(u'\f');
     ASSERT_EQ(pages.size(), 3);  // two pages and what follows the last form feed
     EXPECT_EQ(pages[0].trimmed(), u"Trust account receipt");
     EXPECT_EQ(pages[1].trimmed(), u"Trust account receipt");
 
     // Two uncollated copies of page 2 only.
-    r = Cli({QStringLiteral("print"), t.file, QStringLiteral("--printer"), queue, QStringLiteral("--copies"),
+    r = RunCli({QStringLiteral("print"), t.file, QStringLiteral("--printer"), queue, QStringLiteral("--copies"),
              QStringLiteral("2"), QStringLiteral("--pages"), QStringLiteral("2"), QStringLiteral("-o"), out});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    pages = Tool(QStringLiteral("pdftotext"), {out, QStringLiteral("-")}).split(u'\f');
+    pages = RunProgram(QStringLiteral("pdftotext"), {out, QStringLiteral("-")}).out.split(u'\f');
     EXPECT_EQ(pages.size(), 3);
 }
 
@@ -96,15 +76,15 @@ TEST(CliPrint, BadOptionsSaySoAndPrintNothing)
 {
     ReceiptTemplate t;
     const QString out = t.dir.filePath(QStringLiteral("job.pdf"));
-    Result r = Cli({QStringLiteral("print"), t.file, QStringLiteral("--printer"), QStringLiteral("NoSuchPrinter"),
+    ProcessRun r = RunCli({QStringLiteral("print"), t.file, QStringLiteral("--printer"), QStringLiteral("NoSuchPrinter"),
                     QStringLiteral("-o"), out});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(u"No printer is named \"NoSuchPrinter\".")) << r.err.toStdString();
-    r = Cli({QStringLiteral("print"), t.file, QStringLiteral("--copies"), QStringLiteral("0"), QStringLiteral("-o"),
+    r = RunCli({QStringLiteral("print"), t.file, QStringLiteral("--copies"), QStringLiteral("0"), QStringLiteral("-o"),
              out});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(u"Invalid number of copies: 0")) << r.err.toStdString();
-    r = Cli({QStringLiteral("print")});
+    r = RunCli({QStringLiteral("print")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_FALSE(QFile::exists(out));
 }

@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -13,30 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/process_run.h"
+
+using namespace orvane::test;
+
 using namespace orvane;
 
 namespace {
-
-struct Result {
-    int exitCode;
-    QString err;
-};
-
-Result Cli(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(ORVANE_CLI), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
-}
-
-QString Tool(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 // Twelve items, three to a page of 297000 th with 13500 margins.
 struct ListTemplate {
@@ -85,33 +67,33 @@ TEST(CliRender, PdfOfEveryPageOrOfTheListedOnes)
 {
     ListTemplate t;
     const QString pdf = t.Path("list.pdf");
-    const Result all = Cli({"render", t.file, "--db", t.data, "--to", "pdf", "-o", pdf});
+    const ProcessRun all = RunCli({"render", t.file, "--db", t.data, "--to", "pdf", "-o", pdf});
     ASSERT_EQ(all.exitCode, 0) << all.err.toStdString();
-    EXPECT_TRUE(Tool(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+4\\n"))));
-    const QString text = Tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_TRUE(RunProgram(QStringLiteral("pdfinfo"), {pdf}).out.contains(QRegularExpression(QStringLiteral("Pages:\\s+4\\n"))));
+    const QString text = RunProgram(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).out;
     EXPECT_LT(text.indexOf(QStringLiteral("Item 1\n")), text.indexOf(QStringLiteral("Item 12")));
 
-    const Result some = Cli({"render", t.file, "--db", t.data, "--to", "pdf", "-o", pdf, "--pages", "2,4"});
+    const ProcessRun some = RunCli({"render", t.file, "--db", t.data, "--to", "pdf", "-o", pdf, "--pages", "2,4"});
     ASSERT_EQ(some.exitCode, 0) << some.err.toStdString();
-    const QString two = Tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    const QString two = RunProgram(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).out;
     EXPECT_TRUE(two.contains(QStringLiteral("Item 4")));
     EXPECT_TRUE(two.contains(QStringLiteral("Item 12")));
     EXPECT_FALSE(two.contains(QStringLiteral("Item 1\n")));
-    EXPECT_TRUE(Tool(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
+    EXPECT_TRUE(RunProgram(QStringLiteral("pdfinfo"), {pdf}).out.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
 }
 
 TEST(CliRender, ArchiveAndImages)
 {
     ListTemplate t;
     const QString raf = t.Path("list.raf");
-    ASSERT_EQ(Cli({"render", t.file, "--db", t.data, "--to", "raf", "-o", raf}).exitCode, 0);
+    ASSERT_EQ(RunCli({"render", t.file, "--db", t.data, "--to", "raf", "-o", raf}).exitCode, 0);
     TjxArchiveReader reader(raf);
     ASSERT_EQ(reader.PageCount(), 4);
     EXPECT_EQ(reader.AbsolutePageNo(3), 4);
 
     // Several pages become one image each.
     const QString png = t.Path("list.png");
-    ASSERT_EQ(Cli({"render", t.file, "--db", t.data, "--to", "png", "-o", png, "--pages", "1-2"}).exitCode, 0);
+    ASSERT_EQ(RunCli({"render", t.file, "--db", t.data, "--to", "png", "-o", png, "--pages", "1-2"}).exitCode, 0);
     EXPECT_FALSE(QImage(t.Path("list-1.png")).isNull());
     EXPECT_FALSE(QImage(t.Path("list-2.png")).isNull());
     EXPECT_FALSE(QFile::exists(t.Path("list-3.png")));
@@ -121,11 +103,11 @@ TEST(CliRender, BadInputIsRefusedAndLeavesNothing)
 {
     ListTemplate t;
     const QString pdf = t.Path("out.pdf");
-    const Result format = Cli({"render", t.file, "--to", "doc", "-o", pdf});
+    const ProcessRun format = RunCli({"render", t.file, "--to", "doc", "-o", pdf});
     EXPECT_EQ(format.exitCode, 1);
     EXPECT_TRUE(format.err.contains(QStringLiteral("Unknown output format \"doc\""))) << format.err.toStdString();
-    EXPECT_EQ(Cli({"render", t.file, "--to", "pdf"}).exitCode, 2);
-    const Result pages = Cli({"render", t.file, "--db", t.data, "--to", "pdf", "-o", pdf, "--pages", "x"});
+    EXPECT_EQ(RunCli({"render", t.file, "--to", "pdf"}).exitCode, 2);
+    const ProcessRun pages = RunCli({"render", t.file, "--db", t.data, "--to", "pdf", "-o", pdf, "--pages", "x"});
     EXPECT_EQ(pages.exitCode, 1);
     EXPECT_TRUE(pages.err.contains(QStringLiteral("No pages in \"x\""))) << pages.err.toStdString();
 
@@ -133,7 +115,7 @@ TEST(CliRender, BadInputIsRefusedAndLeavesNothing)
     bad.open(QIODevice::WriteOnly);
     bad.write("not a template");
     bad.close();
-    const Result corrupt = Cli({"render", bad.fileName(), "--to", "pdf", "-o", pdf});
+    const ProcessRun corrupt = RunCli({"render", bad.fileName(), "--to", "pdf", "-o", pdf});
     EXPECT_EQ(corrupt.exitCode, 1);
     EXPECT_TRUE(corrupt.err.contains(QStringLiteral("Invalid Template Format"))) << corrupt.err.toStdString();
     EXPECT_FALSE(QFile::exists(pdf));

@@ -14,6 +14,7 @@ int RenderCommand(const QStringList& args);
 
 class TComponent;
 class TjxCustomReport;
+class TjxDevice;
 class TjxPageRequest;
 
 // "NAME VALUE": removes both from the arguments and returns the value, or an
@@ -23,6 +24,13 @@ QString TakeOption(QStringList& args, const QString& name);
 bool TakeFlag(QStringList& args, const QString& name);
 // "--pages 1,3-5" as a page-list request; raises for a text without pages.
 void SetPageListRequest(TjxPageRequest& request, const QString& pages);
+
+// The template's report, its pipelines bound to the SQLite file when one is
+// given, ready to run without a user interface.
+TjxCustomReport* ReadReportToRun(const QString& fileName, TComponent& host, const QString& database);
+// Runs the report into the device for the request; the device leaves the
+// report's publisher afterwards, also when the run fails.
+void GenerateTo(TjxCustomReport& report, TjxDevice& device, const TjxPageRequest& request);
 
 // Reads the report of a template file (binary or text form, with or without
 // an offset) into `host`; `offset` receives where the template starts.

@@ -1,12 +1,15 @@
-// Options shared by the commands that run a report.
+// What the commands that run a report share: options, loading, running.
 
 #include "tools/orvane-cli/commands.h"
 
+#include "document/custom_report.h"
 #include "document/errors.h"
 #include "document/message_ids.h"
 #include "document/messages.h"
 #include "document/strings.h"
+#include "output/device.h"
 #include "output/page_request.h"
+#include "output/publisher.h"
 
 namespace orvane {
 
@@ -39,6 +42,28 @@ void SetPageListRequest(TjxPageRequest& request, const QString& pages)
         strings.Add(page);
     request.SetPageList(&strings);
     request.SetPageSetting(psPageList);
+}
+
+TjxCustomReport* ReadReportToRun(const QString& fileName, TComponent& host, const QString& database)
+{
+    TjxCustomReport* report = ReadTemplateReport(fileName, host);
+    if (!database.isEmpty())
+        BindDatabase(*report, database);
+    report->SetEnableProcessMessages(false);
+    return report;
+}
+
+void GenerateTo(TjxCustomReport& report, TjxDevice& device, const TjxPageRequest& request)
+{
+    device.AssignPageRequest(&request);
+    device.SetPublisher(report.Publisher());
+    try {
+        report.Generate();
+    } catch (...) {
+        device.SetPublisher(nullptr);
+        throw;
+    }
+    device.SetPublisher(nullptr);
 }
 
 } // namespace orvane

@@ -51,10 +51,7 @@ int PrintCommand(const QStringList& arguments)
     SetPageListRequest(request, pages);
 
     TComponent host;
-    TjxCustomReport* report = ReadTemplateReport(args[0], host);
-    if (!database.isEmpty())
-        BindDatabase(*report, database);
-    report->SetEnableProcessMessages(false);
+    TjxCustomReport* report = ReadReportToRun(args[0], host, database);
 
     // The pages carry the report's setup, copies included: the choices go there.
     TjxPrinterSetup* setup = report->PrinterSetup();
@@ -74,15 +71,7 @@ int PrintCommand(const QStringList& arguments)
     device.RequireUsablePrinter();
     if (!out.isEmpty())
         printer->SetOutputName(ResolveFileName(out));
-    device.AssignPageRequest(&request);
-    device.SetPublisher(report->Publisher());
-    try {
-        report->Generate();
-    } catch (...) {
-        device.SetPublisher(nullptr);
-        throw;
-    }
-    device.SetPublisher(nullptr);
+    GenerateTo(*report, device, request);
     return 0;
 }
 

@@ -107,10 +107,7 @@ int RenderCommand(const QStringList& arguments)
     SetPageListRequest(request, pages);
 
     TComponent host;
-    TjxCustomReport* report = ReadTemplateReport(args[0], host);
-    if (!database.isEmpty())
-        BindDatabase(*report, database);
-    report->SetEnableProcessMessages(false);
+    TjxCustomReport* report = ReadReportToRun(args[0], host, database);
 
     std::unique_ptr<TjxDevice> device;
     TPageImageDevice* images = nullptr;
@@ -127,10 +124,7 @@ int RenderCommand(const QStringList& arguments)
         file->SetFileName(ResolveFileName(out));
         device.reset(file);
     }
-    device->AssignPageRequest(&request);
-    device->SetPublisher(report->Publisher());
-    report->Generate();
-    device->SetPublisher(nullptr);
+    GenerateTo(*report, *device, request);
 
     if (images) {
         if (images->Pages().empty())
