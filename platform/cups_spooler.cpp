@@ -59,6 +59,7 @@ struct Layout {
     bool landscape = false;
     int duplex = 1;
     int copies = 1;
+    int bin = 0;  // 0: the printer's own choice
 };
 
 Layout LayoutOf(const TjxCupsSpooler::Driver& driver, const TjxDevMode* settings)
@@ -92,6 +93,8 @@ Layout LayoutOf(const TjxCupsSpooler::Driver& driver, const TjxDevMode* settings
             layout.duplex = settings->duplex;
         if (settings->fields & dmfCopies)
             layout.copies = std::max(1, settings->copies);
+        if (settings->fields & dmfDefaultSource)
+            layout.bin = settings->defaultSource;
     }
     layout.landscape = landscape;
     if (landscape) {
@@ -175,8 +178,11 @@ public:
     {
         if (!m_printer)
             return false;
-        if (!m_painter.isActive())
+        if (!m_painter.isActive()) {
+            // The queue takes one paper source for the whole job: the first page's.
+            m_jobBin = m_layout.bin;
             return m_painter.begin(m_printer.get());
+        }
         return m_printer->newPage();
     }
 
@@ -246,6 +252,8 @@ private:
         count = cupsAddOption("sides", sides, count, &options);
         if (m_layout.copies > 1)
             count = cupsAddOption("copies", QByteArray::number(m_layout.copies).constData(), count, &options);
+        if (const qsizetype bin = m_driver->binNumbers.indexOf(m_jobBin); bin >= 0 && m_jobBin != m_driver->defaultBin)
+            count = cupsAddOption("media-source", m_driver->binNames[bin].toUtf8().constData(), count, &options);
         const int job = cupsPrintFile(m_device.toUtf8().constData(), QFile::encodeName(file).constData(),
                                       m_documentName.toUtf8().constData(), count, options);
         cupsFreeOptions(count, options);
@@ -257,6 +265,7 @@ private:
     std::unique_ptr<QTemporaryFile> m_spool;
     QString m_outputName;
     QString m_documentName;
+    int m_jobBin = 0;
 };
 
 // A paper the platform has no number for gets one from its size's key: the

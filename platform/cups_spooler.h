@@ -10,7 +10,9 @@ namespace orvane {
 // The spooler of a Linux desktop: printers, the default printer, papers,
 // resolution, colour and duplex from Qt's print support over CUPS; paper
 // sources, margins and the copy limit from the scheduler (libcups), which
-// Qt does not report. Printing goes through QPrinter. Paper numbers are the
+// Qt does not report. A document is drawn with QPrinter into a PDF file of its
+// own, which goes to the queue with the job's sides, copies and paper source
+// once it is complete (or is dropped when aborted). Paper numbers are the
 // platform's standard numbers where the page size has one, otherwise a
 // number above 1000 derived from the size, the same in every run.
 // Information contexts measure from these answers alone, so listing and
