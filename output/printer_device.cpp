@@ -119,6 +119,7 @@ bool TjxPrinterDevice::DrawCommand(TjxDrawCommand* command)
         return false;
     const QPoint dpi = m_printer->PixelsPerInch();
     TjxCanvas canvas(painter, dpi.x(), dpi.y());
+    canvas.SetMonochromeText(!m_printer->IsColor());
     command->CalcDrawRect(canvas);
     command->SetDrawRect(command->DrawRect().translated(m_offsetX, m_offsetY));
     painter->save();

@@ -177,6 +177,8 @@ void TjxCanvas::SetFont(const TFont& font, bool substitute)
     m_font.Assign(&font);
     if (substitute)
         m_font.SetName(DeviceSubstitution(font.Name()));
+    if (m_monochromeText && m_font.Color() != clBlack && m_font.Color() != clWhite)
+        m_font.SetColor(clBlack);
     if (IsActive()) {
         m_painter->setFont(MakeDeviceFont(m_font, m_dpiY));
     }

@@ -57,6 +57,9 @@ public:
     TBrushStyle BrushStyle() const { return m_brushStyle; }
     // The font at this device's resolution, its face substituted when asked.
     void SetFont(const TFont& font, bool substitute = false);
+    // A printer without colour prints coloured text black rather than in a
+    // pale raster.
+    void SetMonochromeText(bool value) { m_monochromeText = value; }
     const TFont& Font() const { return m_font; }
     // Measuring goes through the measurer so that layout and drawing agree.
     void SetMeasurer(const TTextMeasurer* measurer);
@@ -112,6 +115,7 @@ private:
     TColor m_brushColor = clWhite;
     TBrushStyle m_brushStyle = bsSolid;
     TFont m_font;
+    bool m_monochromeText = false;
     const TTextMeasurer* m_measurer = nullptr;
 };
 

@@ -11,7 +11,10 @@
 #include "output/printer_device.h"
 #include "output/publisher.h"
 
+#include <QImage>
 #include <QObject>
+#include <QPainter>
+#include <QPicture>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -256,4 +259,48 @@ TEST_F(NoPrinterReport, PrintingWithoutAPrinterSaysSo)
     EXPECT_FALSE(f.report->Producing());
     EXPECT_EQ(f.report->PrinterDevice(), nullptr);
     EXPECT_TRUE(m_spooler->Documents().isEmpty());
+}
+
+TEST_F(PrintedReport, APrinterWithoutColourPrintsColouredTextBlack)
+{
+    TjxTestSpooler::Printer mono{QStringLiteral("Mono"), kPrinterLocal, OfficePrinterCapabilities(),
+                                 OfficeDriverSettings(), Caps600(), false};
+    mono.caps.sizePalette = 2;
+    mono.caps.numColors = 2;
+    m_spooler->AddPrinter(mono);
+    ReportFixture r;
+    TjxLabel* label = r.AddLabel(r.AddBand(btTitle, 20000), QStringLiteral("Overdue"));
+    label->Font()->SetSize(24);
+    label->Font()->SetColor(clRed);
+    r.report->SetDeviceType(QStringLiteral("Printer"));
+    r.report->SetShowPrintDialog(false);
+
+    // The pixels each printer's page shows: red ones and dark ones.
+    const auto inks = [&](const QString& printer) {
+        r.report->PrinterSetup()->SetPrinterName(printer);
+        r.report->Print();
+        const auto page = Documents().last().pages.value(0);
+        const QRect box = page ? page->boundingRect() : QRect();
+        QImage image(box.size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        if (page) {
+            QPainter painter(&image);
+            painter.translate(-box.topLeft());
+            painter.drawPicture(0, 0, *page);
+        }
+        int red = 0, dark = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+                dark += c.red() < 80 && c.green() < 80 && c.blue() < 80;
+            }
+        return std::pair(red, dark);
+    };
+    const auto [colourRed, colourDark] = inks(QStringLiteral("P"));
+    EXPECT_GT(colourRed, 50);
+    EXPECT_EQ(colourDark, 0);
+    const auto [monoRed, monoDark] = inks(QStringLiteral("Mono"));
+    EXPECT_EQ(monoRed, 0);
+    EXPECT_GT(monoDark, 50);
 }
