@@ -241,10 +241,19 @@ bool TjxStretchable::KeepTogetherPossible(const TjxPrintParent& parent) const
     const auto* child = Band() ? dynamic_cast<const TjxChildReport*>(Band()->Report()) : nullptr;
     while (child) {
         const auto* sub = dynamic_cast<const TjxSubReport*>(child->Parent());
-        if (!sub || sub->PrintBehavior() == pbSection)
+        // A section has pages of its own; a fixed box shows its first page
+        // only, so content moved out of it would never show.
+        if (!sub || sub->PrintBehavior() == pbSection ||
+            (sub->PrintBehavior() == pbFixed && !sub->TraverseAllData()))
             return false;
         TjxCustomReport* report = child->ParentReport();
-        if (report && report->HasEngine() && report->Engine()->PageStarted())
+        TjxEngine* outer = report && report->HasEngine() ? report->Engine() : nullptr;
+        if (!outer)
+            return false;
+        if (outer->PageStarted())
+            return true;
+        // Something of the subreport's own band printed above it.
+        if (const TjxBandEngine* band = outer->BandEngine(sub->Band()); band && sub->PrintRect().top > band->BandTop())
             return true;
         child = dynamic_cast<const TjxChildReport*>(report);
     }

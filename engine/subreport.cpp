@@ -8,6 +8,7 @@
 #include "document/message_ids.h"
 #include "document/messages.h"
 #include "document/page_def.h"
+#include "document/printer.h"
 #include "document/printer_setup.h"
 #include "document/report.h"
 #include "document/stream_reader.h"
@@ -21,6 +22,7 @@
 #include "output/page.h"
 #include "output/page_request.h"
 #include "output/printer_device.h"
+#include "output/publisher.h"
 
 #include <QIODevice>
 #include <algorithm>
@@ -1097,22 +1099,36 @@ void TjxSubReport::StartSectionJob()
     TjxCustomReport* main = MainReport();
     if (m_printerDevice && !m_printerDevice->Publisher())
         m_printerDevice.reset();  // a job that a cancel or the run's end closed
-    if (m_printerDevice || !main || main->DeviceType() != TjxPrinterDevice::ClassDeviceName())
+    if (m_printerDevice || !main)
+        return;
+    // Only a run printing to a printer has jobs to split; a file target
+    // (a printer's output file included) is one document.
+    TjxPublisher* publisher = main->Publisher();
+    TjxPrinterDevice* run = nullptr;
+    for (int i = 0; i < publisher->DeviceCount() && !run; ++i)
+        run = dynamic_cast<TjxPrinterDevice*>(publisher->DeviceAt(i));
+    if (!run || !run->InStack() || !run->JobRunning() || !run->Printer()->OutputName().isEmpty())
         return;
     auto device = std::make_unique<TjxPrinterDevice>();
     device->SetInStack(true);
-    device->SetLanguageIndex(main->LanguageIndex());
-    // Collated copies would run the whole report again from inside its own
-    // generation: the section's copies are made page by page.
+    device->SetStackKey(run->StackKey());
+    device->SetLanguageIndex(run->LanguageIndex());
+    device->AssignPageRequest(run->PageRequest());
+    device->SetCancelDialog(run->CancelDialog());
+    // The section's paper on the printer and with the copies chosen for the
+    // run. Collated copies would run the whole report again from inside its
+    // own generation: the section's copies are made page by page.
     TjxPrinterSetup setup;
     setup.Assign(m_report->PrinterSetup());
+    setup.SetPrinterName(run->Printer()->PrinterName());
+    setup.SetCopies(run->Printer()->PrinterSetup()->Copies());
     setup.SetCollation(false);
     device->SetPrinterSetup(setup);
     // A cancel, a failure or the run's end closes the job; the run's own
     // printer device then takes the pages again.
     device->CancelJobHandler = [](TjxDevice* d) { d->SetPublisher(nullptr); };
     device->EndJobHandler = [](TjxDevice* d) { d->SetPublisher(nullptr); };
-    device->SetPublisher(main->Publisher());
+    device->SetPublisher(publisher);
     try {
         device->StartJob();
     } catch (...) {

@@ -5,6 +5,8 @@
 #include "output/page.h"
 #include "output/publisher.h"
 
+#include <atomic>
+
 namespace orvane {
 
 const TClassInfo& TjxDevice::StaticClass()
@@ -20,7 +22,16 @@ const TClassInfo& TjxRasterDevice::StaticClass()
     return info;
 }
 
-TjxDevice::TjxDevice(TComponent* owner) : TjxCommunicator(owner), m_pageRequest(std::make_unique<TjxPageRequest>()) {}
+namespace {
+
+std::atomic<uint64_t> s_nextDeviceSerial{1};
+
+} // namespace
+
+TjxDevice::TjxDevice(TComponent* owner)
+    : TjxCommunicator(owner), m_pageRequest(std::make_unique<TjxPageRequest>()), m_serial(s_nextDeviceSerial++)
+{
+}
 
 TjxDevice::~TjxDevice()
 {

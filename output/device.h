@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -102,6 +103,8 @@ protected:
 private:
     friend class TjxPublisher;
     void ForgetPublisher() { m_publisher = nullptr; }
+    // Tells devices apart where an address may be reused (one freed, another made).
+    uint64_t Serial() const { return m_serial; }
 
     bool m_receiving = true;
     bool m_jobRunning = false;
@@ -116,6 +119,7 @@ private:
     QString m_stackKey;
     QString m_statusText;
     bool m_awaitingPages = true;
+    uint64_t m_serial;
 };
 
 // The base of the devices that draw pages on a canvas (screen, printer).

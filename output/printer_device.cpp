@@ -69,6 +69,9 @@ void TjxPrinterDevice::StartJob()
     }
     m_copiesLeft = 1;
     m_firstPageOfJob = true;
+    const TjxPrinterSetup* setup = m_printer->PrinterSetup();
+    m_collated = setup->Collation();
+    m_collatedCopies = std::max(1, setup->Copies());
 }
 
 void TjxPrinterDevice::ReceivePage(TjxPage* page)
@@ -79,7 +82,7 @@ void TjxPrinterDevice::ReceivePage(TjxPage* page)
     ShowStatus(page);
     if (PageIsNotice())
         return;
-    const int copies = m_printer->PrinterSetup()->Collation() ? 1 : std::max(1, page->PrinterSetup()->Copies());
+    const int copies = m_collated ? 1 : std::max(1, page->PrinterSetup()->Copies());
     for (int copy = 0; copy < copies; ++copy) {
         StartPrinterPage(page);
         DrawPage(page);
@@ -90,8 +93,8 @@ void TjxPrinterDevice::ReceivePage(TjxPage* page)
 void TjxPrinterDevice::StartPrinterPage(TjxPage* page)
 {
     if (m_firstPageOfJob) {
-        if (m_printer->PrinterSetup()->Collation())
-            m_copiesLeft = std::max(1, m_printer->PrinterSetup()->Copies());
+        if (m_collated)
+            m_copiesLeft = m_collatedCopies;
         m_firstPageOfJob = false;
     }
     m_printer->SetPrinterSetup(*page->PrinterSetup());
@@ -134,6 +137,10 @@ bool TjxPrinterDevice::CopiesDone()
         return true;
     --m_copiesLeft;
     RequestPages();
+    // The pass is this device's: it ends also when its last page went to
+    // another device (a section printing as a job of its own).
+    if (JobRunning() && AwaitingPages() && Publisher())
+        Publisher()->EndJob();
     return false;
 }
 

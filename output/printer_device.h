@@ -11,7 +11,6 @@
 
 namespace orvane {
 
-class TjxCanvas;
 class TjxPrinter;
 class TjxPrinterSetup;
 
@@ -69,7 +68,10 @@ private:
     bool m_firstPageOfJob = true;
     int m_offsetX = 0;
     int m_offsetY = 0;
-    TjxCanvas* m_canvas = nullptr;  // while a page is drawn
+    // Taken from the device's setup when the job starts: pages bring their
+    // own setups, which must not change how the job makes its copies.
+    bool m_collated = false;
+    int m_collatedCopies = 1;
 };
 
 } // namespace orvane

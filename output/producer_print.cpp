@@ -134,8 +134,7 @@ void TjxProducer::AttachPrinterDevice()
 void TjxProducer::ClearPagesForNewSetup()
 {
     m_producing = false;
-    Publisher()->ClearCache();
-    ResetRun();
+    ResetRun();  // the publisher's cache goes with it
     m_producing = true;
 }
 
@@ -143,7 +142,6 @@ void TjxProducer::Generate()
 {
     TjxPublisher* publisher = Publisher();
     publisher->SetCachePages(m_cachePages);
-    bool failed = false;
     try {
         TjxEventParams params;
         m_beforePrint(this, params);
@@ -153,8 +151,11 @@ void TjxProducer::Generate()
         m_cancelled = false;
         publisher->StartJob();
         publisher->RequestPages();
+        // Ending may still fail (a queue refusing the document) or print
+        // further collated copies: a failure there is the run's failure.
+        if (!m_cancelled)
+            publisher->EndJob();
     } catch (...) {
-        failed = true;
         // A failed run leaves no output behind: the devices drop their files.
         if (!m_cancelled) {
             m_cancelled = true;
@@ -163,8 +164,6 @@ void TjxProducer::Generate()
         m_runStarted = false;
         throw;
     }
-    if (!m_cancelled && !failed)
-        publisher->EndJob();
     if (!publisher->OnlyScreenDevices()) {
         SendEventNotify(ciProducerEndPrint);
         TjxEventParams params;

@@ -154,17 +154,18 @@ void TjxPublisher::Broadcast(bool awaitingOnly, const std::function<void(TjxDevi
     // One failing device must not keep the others from their call (an end
     // job that is skipped loses that device's output); the first error is
     // passed on afterwards.
-    // A device that leaves a stack during the broadcast brings the one below
-    // it back: that one takes part too (a job must not end for one of them only).
+    // Devices that join the list during the broadcast take part too: above
+    // all the one a leaving stacked device brings back (a job must not end
+    // for one of them only).
     std::exception_ptr firstError;
-    std::set<TjxDevice*> visited;
+    std::set<uint64_t> visited;
     for (;;) {
         const auto next = std::find_if(m_attachedDevices.begin(), m_attachedDevices.end(),
-                                       [&](TjxDevice* d) { return !visited.contains(d); });
+                                       [&](TjxDevice* d) { return !visited.contains(d->Serial()); });
         if (next == m_attachedDevices.end())
             break;
         TjxDevice* device = *next;
-        visited.insert(device);
+        visited.insert(device->Serial());
         if (!device->Receiving() || (awaitingOnly && !device->AwaitingPages()))
             continue;
         try {

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <sys/stat.h>
 
 #include <cups/cups.h>
 
@@ -164,6 +165,7 @@ public:
         m_spool->close();
         m_outputName = outputName;
         m_documentName = documentName;
+        m_failed = false;
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         m_printer->setOutputFormat(QPrinter::PdfFormat);
         m_printer->setOutputFileName(m_spool->fileName());
@@ -178,12 +180,19 @@ public:
     {
         if (!m_printer)
             return false;
+        bool started = false;
         if (!m_painter.isActive()) {
-            // The queue takes one paper source for the whole job: the first page's.
+            // The queue takes one paper source and one way of using the
+            // sheets for the whole job: the first page's.
             m_jobBin = m_layout.bin;
-            return m_painter.begin(m_printer.get());
+            m_jobDuplex = m_layout.duplex;
+            started = m_painter.begin(m_printer.get());
+        } else {
+            started = m_printer->newPage();
         }
-        return m_printer->newPage();
+        // A page that could not start makes the document fail at its end.
+        m_failed = m_failed || !started;
+        return started;
     }
 
     bool EndPage() override { return m_printer && m_painter.isActive(); }
@@ -194,12 +203,16 @@ public:
             return false;
         // A document without pages is no job: nothing goes to the queue or the file.
         if (!m_painter.isActive())
-            return AbortDoc();
-        bool ok = m_painter.end();
+            return AbortDoc() && !m_failed;
+        bool ok = m_painter.end() && !m_failed;
         m_printer.reset();
         const QString spool = m_spool->fileName();
         if (ok && !m_outputName.isEmpty()) {
-            ok = std::rename(QFile::encodeName(spool).constData(), QFile::encodeName(m_outputName).constData()) == 0;
+            // Readable as any new file of the user's (the spool file was private).
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            ok = ::chmod(QFile::encodeName(spool).constData(), 0666 & ~mask) == 0 &&
+                 std::rename(QFile::encodeName(spool).constData(), QFile::encodeName(m_outputName).constData()) == 0;
             if (ok)
                 m_spool->setAutoRemove(false);
         } else if (ok) {
@@ -246,9 +259,9 @@ private:
     {
         cups_option_t* options = nullptr;
         int count = 0;
-        const char* sides = m_layout.duplex == 2   ? "two-sided-short-edge"
-                            : m_layout.duplex == 3 ? "two-sided-long-edge"
-                                                   : "one-sided";
+        const char* sides = m_jobDuplex == 2   ? "two-sided-short-edge"
+                            : m_jobDuplex == 3 ? "two-sided-long-edge"
+                                               : "one-sided";
         count = cupsAddOption("sides", sides, count, &options);
         if (m_layout.copies > 1)
             count = cupsAddOption("copies", QByteArray::number(m_layout.copies).constData(), count, &options);
@@ -266,6 +279,8 @@ private:
     QString m_outputName;
     QString m_documentName;
     int m_jobBin = 0;
+    int m_jobDuplex = 1;
+    bool m_failed = false;
 };
 
 // A paper the platform has no number for gets one from its size's key: the

@@ -19,6 +19,8 @@
 #include "engine/master_field_link.h"
 #include "engine/pipeline_list.h"
 #include "output/draw_other.h"
+#include "output/null_device.h"
+#include "output/printer_device.h"
 #include "output/publisher.h"
 
 #include <QDir>
@@ -260,6 +262,27 @@ TEST(SubReport, KeepTogetherInsideAChildCountsWhatTheParentPrinted)
         EXPECT_EQ(pages[0].size(), keep ? 3 : 4) << keep;
         EXPECT_EQ(pages[0].value(2), u"Master 2") << keep;
     }
+    // Below a title that leaves little room, the master's name above the
+    // subreport in its own band is what the page holds: the memo moves too.
+    SubReportFixture f({0});
+    f.AddLabel(f.AddBand(btTitle, 240000), QStringLiteral("Title"));
+    TjxBand* detail = f.AddBand(btDetail, 10000, phDynamic);
+    f.AddText(detail, f.masters, "name");
+    TjxSubReport* sub = f.AddSubReport(detail, 5000, nullptr);
+    auto* memo = new TjxMemo(&f.host);
+    memo->SetName(f.report->GetValidName(memo));
+    memo->SetBand(SubReportFixture::ChildBand(sub, btDetail, 5000, phDynamic));
+    memo->SetBounds(0, 0, 5000, 60000);
+    QStringList lines;
+    for (int i = 1; i <= 30; ++i)
+        lines << QStringLiteral("line %1").arg(i);
+    memo->Lines()->SetLines(lines);
+    memo->SetStretch(true);
+    memo->SetKeepTogether(true);
+    f.Run();
+    const auto pages = f.PageTexts();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0], QStringList({"Title", "Master 1"}));
 }
 
 TEST(SubReport, SectionsNumberTheirOwnPagesWithoutBlankPages)
@@ -997,4 +1020,50 @@ TEST(SubReport, LookAheadValuesStayWithTheirOccurrence)
             again += page;
         EXPECT_EQ(again, all);
     }
+}
+
+TEST_F(SectionJobs, CollatedCopiesAndPageRangesCarryIntoTheSectionJobs)
+{
+    // The report ends in its last section: the run's own device never sees the last page.
+    delete f->report->FindBand(btSummary);
+    // Two collated copies: the report runs twice, each run with its own section jobs.
+    f->report->PrinterSetup()->SetCopies(2);
+    f->report->PrinterSetup()->SetCollation(true);
+    f->report->Print();
+    auto documents = m_spooler->Documents();
+    ASSERT_EQ(documents.size(), 7);
+    EXPECT_EQ(documents[0].pages.size(), 2);  // the title, twice
+    for (int i = 1; i <= 6; ++i)
+        EXPECT_EQ(documents[i].pages.size(), 3) << i;
+    for (const auto& document : documents)
+        EXPECT_TRUE(document.ended && !document.aborted);
+
+    // Odd pages only, on a device stacked as the producer's: page 1 is the
+    // run's, 3, 5, 7 and 9 the sections'.
+    f->report->PrinterSetup()->SetCopies(1);
+    TjxPrinterDevice device;
+    device.SetInStack(true);
+    device.SetPrinterSetup(*f->report->PrinterSetup());
+    device.PageRequest()->SetPageRange(prOddPages);
+    device.SetPublisher(f->report->Publisher());
+    f->report->ResetRun();
+    f->report->Generate();
+    device.SetPublisher(nullptr);
+    documents = m_spooler->Documents().mid(7);
+    ASSERT_EQ(documents.size(), 4);
+    QList<qsizetype> counts;
+    for (const auto& document : documents)
+        counts.append(document.pages.size());
+    EXPECT_EQ(counts, QList<qsizetype>({1, 1, 2, 1}));
+
+    // A run to any other device keeps the sections in its own output.
+    TjxNullDevice other;
+    int received = 0;
+    other.ReceivePageHandler = [&](TjxDevice* d, TjxPage*) { received += d->PageIsRequested(); };
+    other.SetPublisher(f->report->Publisher());
+    f->report->ResetRun();
+    f->report->Generate();
+    other.SetPublisher(nullptr);
+    EXPECT_EQ(received, 10);
+    EXPECT_EQ(m_spooler->Documents().size(), 11);
 }

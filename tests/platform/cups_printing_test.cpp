@@ -288,4 +288,7 @@ TEST(CupsPrinting, PrintsAReportThroughThePrinterDevice)
     device.SetPublisher(nullptr);
     EXPECT_FALSE(device.Printer()->Printing());
     EXPECT_FALSE(QFile::exists(file));
+    // Nor its spool file.
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty())
+        << QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(u", ").toStdString();
 }

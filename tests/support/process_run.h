@@ -18,8 +18,11 @@ inline ProcessRun RunProgram(const QString& program, const QStringList& args, in
 {
     QProcess p;
     p.start(program, args);
-    p.waitForFinished(timeoutMs);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+    const bool finished = p.waitForFinished(timeoutMs);
+    if (!finished)
+        p.kill();
+    const bool ran = finished && p.error() == QProcess::UnknownError && p.exitStatus() == QProcess::NormalExit;
+    return {ran ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
 }
 

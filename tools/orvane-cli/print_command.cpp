@@ -62,6 +62,8 @@ int PrintCommand(const QStringList& arguments)
         setup->SetCollation(collate);
     }
     TjxPrinterDevice device;
+    // Stacked, as the producer's: a section printing as a job of its own goes above it.
+    device.SetInStack(true);
     device.SetPrinterSetup(*setup);
     TjxPrinter* printer = device.Printer();
     // A name the system does not know would quietly print elsewhere.

@@ -2,7 +2,7 @@
 // the print job, its pages and copies, placement on the printable area, the
 // status line, and jobs that fail or are cancelled.
 
-#include "report_fixture.h"
+#include "tests/engine/report_fixture.h"
 #include "tests/support/printer_fixture.h"
 
 #include "document/errors.h"
