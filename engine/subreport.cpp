@@ -1115,15 +1115,15 @@ void TjxSubReport::StartSectionJob()
     device->SetLanguageIndex(run->LanguageIndex());
     device->AssignPageRequest(run->PageRequest());
     device->SetCancelDialog(run->CancelDialog());
-    // The section's paper on the printer and with the copies chosen for the
-    // run. Collated copies would run the whole report again from inside its
-    // own generation: the section's copies are made page by page.
+    // The section's paper on the run's printer, with the run's copies: made
+    // by the run's passes when it collates (collating here would run the
+    // whole report again from inside its own generation), else page by page.
     TjxPrinterSetup setup;
     setup.Assign(m_report->PrinterSetup());
     setup.SetPrinterName(run->Printer()->PrinterName());
-    setup.SetCopies(run->Printer()->PrinterSetup()->Copies());
     setup.SetCollation(false);
     device->SetPrinterSetup(setup);
+    device->SetPageCopies(run->Collated() ? 1 : run->JobCopies());
     // A cancel, a failure or the run's end closes the job; the run's own
     // printer device then takes the pages again.
     device->CancelJobHandler = [](TjxDevice* d) { d->SetPublisher(nullptr); };

@@ -71,7 +71,7 @@ void TjxPrinterDevice::StartJob()
     m_firstPageOfJob = true;
     const TjxPrinterSetup* setup = m_printer->PrinterSetup();
     m_collated = setup->Collation();
-    m_collatedCopies = std::max(1, setup->Copies());
+    m_jobCopies = std::max(1, setup->Copies());
 }
 
 void TjxPrinterDevice::ReceivePage(TjxPage* page)
@@ -82,7 +82,9 @@ void TjxPrinterDevice::ReceivePage(TjxPage* page)
     ShowStatus(page);
     if (PageIsNotice())
         return;
-    const int copies = m_collated ? 1 : std::max(1, page->PrinterSetup()->Copies());
+    const int copies = m_collated           ? 1
+                       : m_pageCopies > 0 ? m_pageCopies
+                                          : std::max(1, page->PrinterSetup()->Copies());
     for (int copy = 0; copy < copies; ++copy) {
         StartPrinterPage(page);
         DrawPage(page);
@@ -94,7 +96,7 @@ void TjxPrinterDevice::StartPrinterPage(TjxPage* page)
 {
     if (m_firstPageOfJob) {
         if (m_collated)
-            m_copiesLeft = m_collatedCopies;
+            m_copiesLeft = m_jobCopies;
         m_firstPageOfJob = false;
     }
     m_printer->SetPrinterSetup(*page->PrinterSetup());

@@ -7,6 +7,7 @@
 
 #include "output/device.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace orvane {
@@ -32,6 +33,12 @@ public:
 
     // Collated copies still to print, the current one included.
     int CopiesLeft() const { return m_copiesLeft; }
+    // How the running job makes its copies, as its setup said when it started.
+    bool Collated() const { return m_collated; }
+    int JobCopies() const { return m_jobCopies; }
+    // Every page printed this many times, whatever its own setup says (a job
+    // split off another one makes that one's copies); 0: as the page says.
+    void SetPageCopies(int value) { m_pageCopies = std::max(0, value); }
     bool FirstPageOfJob() const { return m_firstPageOfJob; }
     // Where the paper's top-left corner lies on the canvas, in printer pixels.
     int OffsetX() const { return m_offsetX; }
@@ -71,7 +78,8 @@ private:
     // Taken from the device's setup when the job starts: pages bring their
     // own setups, which must not change how the job makes its copies.
     bool m_collated = false;
-    int m_collatedCopies = 1;
+    int m_jobCopies = 1;
+    int m_pageCopies = 0;
 };
 
 } // namespace orvane

@@ -1038,6 +1038,16 @@ TEST_F(SectionJobs, CollatedCopiesAndPageRangesCarryIntoTheSectionJobs)
     for (const auto& document : documents)
         EXPECT_TRUE(document.ended && !document.aborted);
 
+    // Uncollated, the sections repeat their pages as often as the run does,
+    // although the child's own setup asks for one copy.
+    f->report->PrinterSetup()->SetCollation(false);
+    f->report->Print();
+    documents = m_spooler->Documents().mid(7);
+    ASSERT_EQ(documents.size(), 4);
+    EXPECT_EQ(documents[0].pages.size(), 2);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(documents[i].pages.size(), 6) << i;
+
     // Odd pages only, on a device stacked as the producer's: page 1 is the
     // run's, 3, 5, 7 and 9 the sections'.
     f->report->PrinterSetup()->SetCopies(1);
@@ -1049,7 +1059,7 @@ TEST_F(SectionJobs, CollatedCopiesAndPageRangesCarryIntoTheSectionJobs)
     f->report->ResetRun();
     f->report->Generate();
     device.SetPublisher(nullptr);
-    documents = m_spooler->Documents().mid(7);
+    documents = m_spooler->Documents().mid(11);
     ASSERT_EQ(documents.size(), 4);
     QList<qsizetype> counts;
     for (const auto& document : documents)
@@ -1065,5 +1075,5 @@ TEST_F(SectionJobs, CollatedCopiesAndPageRangesCarryIntoTheSectionJobs)
     f->report->Generate();
     other.SetPublisher(nullptr);
     EXPECT_EQ(received, 10);
-    EXPECT_EQ(m_spooler->Documents().size(), 11);
+    EXPECT_EQ(m_spooler->Documents().size(), 15);
 }
