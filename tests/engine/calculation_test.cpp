@@ -30,16 +30,15 @@ TMethod Handler(TMethodCode code)
 
 // Rows of (grp, amount) as the report's main pipeline "plAmounts".
 struct AmountReport : ReportFixture {
-    TjxMemoryPipeline* amounts = nullptr;
+    TjxDataPipeline* amounts = nullptr;
 
     explicit AmountReport(const std::vector<std::pair<const char*, double>>& rows)
     {
-        amounts = new TjxMemoryPipeline(&host);
-        amounts->SetName(QStringLiteral("plAmounts"));
-        amounts->AddField(QStringLiteral("grp"), dtString);
-        amounts->AddField(QStringLiteral("amount"), dtDouble);
+        std::vector<QVariantList> table;
         for (const auto& [grp, amount] : rows)
-            amounts->AddRow({TVarValue::WideString(QString::fromLatin1(grp)), TVarValue::Double(amount)});
+            table.push_back({QString::fromLatin1(grp), amount});
+        amounts = AddTable(QStringLiteral("plAmounts"), QStringLiteral("amounts"),
+                           {QStringLiteral("grp TEXT"), QStringLiteral("amount REAL")}, table);
         report->SetDataPipeline(amounts);
         data = amounts;
     }
@@ -140,9 +139,8 @@ TEST(Calculation, AverageWithoutRecordsPrintsZeroOrNothing)
     for (bool blank : {false, true}) {
         AmountReport f({{"a", 5}, {"a", 3}});
         f.AddBand(btDetail, 5000);
-        auto* empty = new TjxMemoryPipeline(&f.host);
-        empty->SetName(QStringLiteral("plEmpty"));
-        empty->AddField(QStringLiteral("amount"), dtDouble);
+        TjxDataPipeline* empty =
+            f.AddTable(QStringLiteral("plEmpty"), QStringLiteral("empty"), {QStringLiteral("amount REAL")}, {});
         TjxBand* summary = f.AddBand(btSummary, 10000);
         TjxDBCalc* average = AddCalc(f, summary, dcAverage, empty);
         average->SetBlankWhenZero(blank);

@@ -1,7 +1,8 @@
 #pragma once
 
 // Builds small reports in code and runs them through the engine, keeping a
-// copy of every page it hands on.
+// copy of every page it hands on. Their data are tables of an SQLite file of
+// the fixture's own, read through database pipelines.
 
 #include "../support/gui_environment.h"
 
@@ -13,10 +14,16 @@
 #include "document/report.h"
 #include "document/stream_writer.h"
 #include "engine/engine.h"
+#include "engine/db_pipeline.h"
 #include "engine/memory_pipeline.h"
 #include "output/draw_text.h"
 #include "output/page.h"
 
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QVariant>
 #include <memory>
 #include <vector>
 
@@ -28,9 +35,11 @@ public:
 };
 
 struct ReportFixture {
+    // Before the host: the file outlives the pipelines reading it.
+    QTemporaryDir sqlDir;
     TReportHost host;
     TjxReport* report = nullptr;
-    TjxMemoryPipeline* data = nullptr;
+    TjxDataPipeline* data = nullptr;
     std::vector<std::unique_ptr<TjxPage>> pages;
 
     // An A4 report (margins 13500 top and bottom) with only the bands asked for.
@@ -53,17 +62,50 @@ struct ReportFixture {
         };
     }
 
-    // A pipeline "plData" with fields id (1..n) and name ("Name 1"...).
-    TjxMemoryPipeline* AddData(int records, bool master = true)
+    // A table of the fixture's SQLite file with the given columns ("id
+    // INTEGER") and rows, and a pipeline on it named `pipelineName`.
+    TjxDBPipeline* AddTable(const QString& pipelineName, const QString& table, const QStringList& columns,
+                            const std::vector<QVariantList>& rows)
     {
-        data = new TjxMemoryPipeline(&host);
-        data->SetName(QStringLiteral("plData"));
-        data->AddField(QStringLiteral("id"), dtInteger);
-        data->AddField(QStringLiteral("name"), dtString);
-        data->AddField(QStringLiteral("grp"), dtInteger);
+        const QString file = sqlDir.filePath(QStringLiteral("data.sqlite"));
+        static int serial = 0;
+        const QString connection = QStringLiteral("fixture.%1").arg(++serial);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+            db.setDatabaseName(file);
+            EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
+            QSqlQuery q(db);
+            EXPECT_TRUE(q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(table, columns.join(u", "))))
+                << q.lastError().text().toStdString();
+            db.transaction();
+            QStringList marks;
+            for (qsizetype i = 0; i < columns.size(); ++i)
+                marks << QStringLiteral("?");
+            q.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, marks.join(u", ")));
+            for (const QVariantList& row : rows) {
+                for (const QVariant& value : row)
+                    q.addBindValue(value);
+                EXPECT_TRUE(q.exec()) << q.lastError().text().toStdString();
+            }
+            db.commit();
+        }
+        QSqlDatabase::removeDatabase(connection);
+        auto* pipeline = new TjxDBPipeline(&host);
+        pipeline->SetName(pipelineName);
+        pipeline->SetDatabaseName(file);
+        pipeline->SetTableName(table);
+        return pipeline;
+    }
+
+    // A pipeline "plData" with fields id (1..n), name ("Name 1"...) and grp
+    // (0 for the first four records, 1 for the next four, ...).
+    TjxDataPipeline* AddData(int records, bool master = true)
+    {
+        std::vector<QVariantList> rows;
         for (int i = 1; i <= records; ++i)
-            data->AddRow({TVarValue::Integer(i), TVarValue::WideString(QStringLiteral("Name %1").arg(i)),
-                          TVarValue::Integer((i - 1) / 4)});
+            rows.push_back({i, QStringLiteral("Name %1").arg(i), (i - 1) / 4});
+        data = AddTable(QStringLiteral("plData"), QStringLiteral("data"),
+                        {QStringLiteral("id INTEGER"), QStringLiteral("name TEXT"), QStringLiteral("grp INTEGER")}, rows);
         if (master)
             report->SetDataPipeline(data);
         return data;

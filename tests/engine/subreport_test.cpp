@@ -36,24 +36,21 @@ namespace {
 
 // Masters "Master 1".. and, linked to each, details "m-1".. in field "text".
 struct SubReportFixture : ReportFixture {
-    TjxMemoryPipeline* masters = nullptr;
-    TjxMemoryPipeline* details = nullptr;
+    TjxDataPipeline* masters = nullptr;
+    TjxDataPipeline* details = nullptr;
 
     explicit SubReportFixture(const std::vector<int>& detailsPerMaster = {})
     {
-        masters = new TjxMemoryPipeline(&host);
-        masters->SetName(QStringLiteral("plMaster"));
-        masters->AddField(QStringLiteral("id"), dtInteger);
-        masters->AddField(QStringLiteral("name"), dtString);
-        details = new TjxMemoryPipeline(&host);
-        details->SetName(QStringLiteral("plDetail"));
-        details->AddField(QStringLiteral("master"), dtInteger);
-        details->AddField(QStringLiteral("text"), dtString);
+        std::vector<QVariantList> masterRows, detailRows;
         for (int m = 1; m <= int(detailsPerMaster.size()); ++m) {
-            masters->AddRow({TVarValue::Integer(m), TVarValue::WideString(QStringLiteral("Master %1").arg(m))});
+            masterRows.push_back({m, QStringLiteral("Master %1").arg(m)});
             for (int l = 1; l <= detailsPerMaster[size_t(m - 1)]; ++l)
-                details->AddRow({TVarValue::Integer(m), TVarValue::WideString(QStringLiteral("%1-%2").arg(m).arg(l))});
+                detailRows.push_back({m, QStringLiteral("%1-%2").arg(m).arg(l)});
         }
+        masters = AddTable(QStringLiteral("plMaster"), QStringLiteral("masters"),
+                           {QStringLiteral("id INTEGER"), QStringLiteral("name TEXT")}, masterRows);
+        details = AddTable(QStringLiteral("plDetail"), QStringLiteral("details"),
+                           {QStringLiteral("master INTEGER"), QStringLiteral("text TEXT")}, detailRows);
         details->AddLink(QStringLiteral("id"), QStringLiteral("master"));
         details->SetMasterDataPipeline(masters);
         report->SetDataPipeline(masters);
@@ -917,10 +914,8 @@ TEST(SubReport, ParentPipelineListsHoldTheChildReportsPipelines)
 {
     // The child reads details kept in another container than the report's:
     // the master still skips the record that has none.
-    SubReportFixture f;
+    SubReportFixture f({0, 0, 0});
     f.details->SetMasterDataPipeline(nullptr);
-    for (int m = 1; m <= 3; ++m)
-        f.masters->AddRow({TVarValue::Integer(m), TVarValue::WideString(QStringLiteral("Master %1").arg(m))});
     TReportHost elsewhere;
     auto makeLines = [&](const char* name) {
         auto* lines = new TjxMemoryPipeline(&elsewhere);
