@@ -6,6 +6,8 @@
 //   scripts/bench --benchmark_filter=Engine
 // The SQLite file is made once under /tmp.
 
+#include "gui_benchmark_main.h"
+
 #include "components/db_text.h"
 #include "components/label.h"
 #include "document/page_def.h"
@@ -21,7 +23,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -176,14 +177,4 @@ BENCHMARK(BM_EnginePdf)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)-
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    // Fonts need the GUI module, never a window.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunGuiBenchmarks(argc, argv); }

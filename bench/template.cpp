@@ -1,12 +1,13 @@
 // Saving and loading a report template with 1,000 labels, binary and text.
 //   scripts/bench --benchmark_filter=Template
 
+#include "gui_benchmark_main.h"
+
 #include "components/label.h"
 #include "document/report.h"
 #include "document/report_template.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -77,12 +78,4 @@ BENCHMARK(BM_TemplateLoadText)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+int main(int argc, char** argv) { return RunGuiBenchmarks(argc, argv); }

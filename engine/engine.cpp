@@ -299,6 +299,18 @@ int TjxEngine::NextListedPage(int after) const
     return next;
 }
 
+int TjxEngine::SettleRequestedPage()
+{
+    // A single page past the known end settles on the last page.
+    int requested = std::max(1, m_request.PageRequested());
+    if (m_passOneDone && requested > m_absolutePageCount)
+        requested = m_absolutePageCount;
+    if (m_lastPageOfReport > 0 && requested > m_lastPageOfReport)
+        requested = m_lastPageOfReport;
+    m_request.SetPageRequested(requested);
+    return requested;
+}
+
 int TjxEngine::FirstPageNumber()
 {
     int page = 1;
@@ -306,16 +318,7 @@ int TjxEngine::FirstPageNumber()
     case psAll:
     case psFirstPage: page = 1; break;
     case psPageList: page = NextListedPage(0); break;
-    case psSinglePage: {
-        int requested = std::max(1, m_request.PageRequested());
-        if (m_passOneDone && requested > m_absolutePageCount)
-            requested = m_absolutePageCount;
-        if (m_lastPageOfReport > 0 && requested > m_lastPageOfReport)
-            requested = m_lastPageOfReport;
-        m_request.SetPageRequested(requested);
-        page = requested;
-        break;
-    }
+    case psSinglePage: page = SettleRequestedPage(); break;
     case psLastPage: page = m_passOneDone ? m_absolutePageCount : LastCachedPage() + 1; break;
     case psPageRange: page = 0; break;
     }
@@ -345,12 +348,7 @@ int TjxEngine::NextPageNumber(int page)
         if (page == m_request.PageRequested() && m_drawPage) {
             m_generationDone = true;
         } else {
-            int requested = std::max(1, m_request.PageRequested());
-            if (m_passOneDone && requested > m_absolutePageCount)
-                requested = m_absolutePageCount;
-            if (m_lastPageOfReport > 0 && requested > m_lastPageOfReport)
-                requested = m_lastPageOfReport;
-            m_request.SetPageRequested(requested);
+            const int requested = SettleRequestedPage();
             page = page < requested ? page + 1 : requested;
         }
         break;

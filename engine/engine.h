@@ -188,6 +188,8 @@ private:
     bool EnableProcessMessages() const;
     void PageLoop();
     int FirstPageNumber();
+    // The single page asked for, kept within the pages known to exist.
+    int SettleRequestedPage();
     int NextPageNumber(int page);
     int LimitToCache(int page) const;
     int LastCachedPage() const;

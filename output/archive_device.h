@@ -31,9 +31,6 @@ public:
     static QString ClassFilter() { return QStringLiteral("Archive files|*.RAF|All files|*.*"); }
     static QString ClassDescription();
     QString DeviceName() const override { return ClassDeviceName(); }
-    QString DefaultExt() const override { return ClassDefaultExt(); }
-    QString Filter() const override { return ClassFilter(); }
-    QString Description() const override { return ClassDescription(); }
 
     // Only the report's last page keeps the (complete) outline.
     bool KeepOutlineOnLastPageOnly() const { return m_keepOutlineOnLastPageOnly; }

@@ -26,9 +26,6 @@ public:
     static QString ClassFilter() { return QStringLiteral("PDF files|*.PDF|All files|*.*"); }
     static QString ClassDescription();
     QString DeviceName() const override { return ClassDeviceName(); }
-    QString DefaultExt() const override { return ClassDefaultExt(); }
-    QString Filter() const override { return ClassFilter(); }
-    QString Description() const override { return ClassDescription(); }
 
     // Device pixels per inch of the drawing (initially 600).
     int Resolution() const { return m_resolution; }

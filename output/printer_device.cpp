@@ -87,9 +87,28 @@ void TjxPrinterDevice::ReceivePage(TjxPage* page)
                                           : std::max(1, page->PrinterSetup()->Copies());
     for (int copy = 0; copy < copies; ++copy) {
         StartPrinterPage(page);
-        DrawPage(page);
+        DrawOnPrinter(page);
         EndPrinterPage(page);
     }
+}
+
+void TjxPrinterDevice::DrawOnPrinter(TjxPage* page)
+{
+    // A start-page hook may have cancelled the job: then no page is open.
+    QPainter* painter = m_printer->PageOpen() ? m_printer->Canvas()->Painter() : nullptr;
+    if (!painter)
+        return;
+    const QPoint dpi = m_printer->PixelsPerInch();
+    TjxCanvas canvas(painter, dpi.x(), dpi.y());
+    canvas.SetMonochromeText(!m_printer->IsColor());
+    m_canvas = &canvas;
+    try {
+        DrawPage(page);
+    } catch (...) {
+        m_canvas = nullptr;
+        throw;
+    }
+    m_canvas = nullptr;
 }
 
 void TjxPrinterDevice::StartPrinterPage(TjxPage* page)
@@ -117,20 +136,11 @@ void TjxPrinterDevice::EndPrinterPage(TjxPage* page)
 
 bool TjxPrinterDevice::DrawCommand(TjxDrawCommand* command)
 {
-    if (!command || !m_printer->PageOpen())
+    if (!command || !m_canvas || !m_printer->PageOpen())
         return false;
-    QPainter* painter = m_printer->Canvas()->Painter();
-    if (!painter)
-        return false;
-    const QPoint dpi = m_printer->PixelsPerInch();
-    TjxCanvas canvas(painter, dpi.x(), dpi.y());
-    canvas.SetMonochromeText(!m_printer->IsColor());
-    command->CalcDrawRect(canvas);
+    command->CalcDrawRect(*m_canvas);
     command->SetDrawRect(command->DrawRect().translated(m_offsetX, m_offsetY));
-    painter->save();
-    const bool drawn = command->Draw(canvas);
-    painter->restore();
-    return drawn;
+    return command->Draw(*m_canvas);
 }
 
 bool TjxPrinterDevice::CopiesDone()

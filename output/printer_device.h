@@ -12,6 +12,7 @@
 
 namespace orvane {
 
+class TjxCanvas;
 class TjxPrinter;
 class TjxPrinterSetup;
 
@@ -66,6 +67,8 @@ public:
 private:
     void StartPrinterPage(TjxPage* page);
     void EndPrinterPage(TjxPage* page);
+    // Draws the page's commands on the open printer page through one canvas.
+    void DrawOnPrinter(TjxPage* page);
     void ShowStatus(const TjxPage* page);
     bool ReportCompleted(const TjxPage* page) const;
     void CloseDocument(bool print);
@@ -80,6 +83,7 @@ private:
     bool m_collated = false;
     int m_jobCopies = 1;
     int m_pageCopies = 0;
+    TjxCanvas* m_canvas = nullptr;  // while a page's commands are drawn
 };
 
 } // namespace orvane

@@ -4,6 +4,7 @@
 #include "document/message_ids.h"
 #include "document/message_table.h"
 #include "document/messages.h"
+#include "output/device_registry.h"
 #include "output/page.h"
 #include "platform/file_io.h"
 
@@ -100,6 +101,25 @@ TjxFileDevice::TjxFileDevice(TComponent* owner) : TjxStreamDevice(owner) {}
 
 // An unfinished file is never committed: destroying the QSaveFile removes it.
 TjxFileDevice::~TjxFileDevice() = default;
+
+// The class answers live in the registry entry of the device's name.
+QString TjxFileDevice::DefaultExt() const
+{
+    const TjxDeviceClass* c = DeviceClassByName(DeviceName());
+    return c ? c->defaultExt : QString();
+}
+
+QString TjxFileDevice::Filter() const
+{
+    const TjxDeviceClass* c = DeviceClassByName(DeviceName());
+    return c ? c->filter : QString();
+}
+
+QString TjxFileDevice::Description() const
+{
+    const TjxDeviceClass* c = DeviceClassByName(DeviceName());
+    return c ? c->Description() : QString();
+}
 
 void TjxFileDevice::SetCreatesFile(bool value)
 {

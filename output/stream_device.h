@@ -56,13 +56,14 @@ public:
     explicit TjxFileDevice(TComponent* owner = nullptr);
     ~TjxFileDevice() override;
 
-    // Class answers; the base answers empty texts.
+    // Class answers, which the device registry lists; the base answers empty texts.
     static QString ClassDefaultExt() { return {}; }
     static QString ClassFilter() { return {}; }
     static QString ClassDescription() { return {}; }
-    virtual QString DefaultExt() const { return ClassDefaultExt(); }
-    virtual QString Filter() const { return ClassFilter(); }
-    virtual QString Description() const { return ClassDescription(); }
+    // A device's own class answers, as registered under its DeviceName.
+    QString DefaultExt() const;
+    QString Filter() const;
+    QString Description() const;
 
     bool CreatesFile() const { return m_createsFile; }
     virtual void SetCreatesFile(bool value);

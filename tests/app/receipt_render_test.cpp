@@ -6,25 +6,17 @@
 #include <QDir>
 #include <QImage>
 #include <QMap>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/process_run.h"
+
 using namespace orvane;
+using namespace orvane::test;
 
 namespace {
-
-QString RunTool(const QString& program, const QStringList& args, int* exitCode = nullptr)
-{
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(120000);
-    if (exitCode)
-        *exitCode = process.exitCode();
-    return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
-}
 
 struct SavedReceipt {
     QTemporaryDir dir;
@@ -39,6 +31,13 @@ struct SavedReceipt {
         file = dir.filePath(QStringLiteral("Ravelle.rtm"));
     }
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    // orvane-cli render of the saved receipt.
+    ProcessRun Render(const char* format, const QString& out) const
+    {
+        return RunCli({QStringLiteral("render"), file, QStringLiteral("--to"), QString::fromLatin1(format),
+                       QStringLiteral("-o"), out});
+    }
 };
 
 } // namespace
@@ -46,19 +45,16 @@ struct SavedReceipt {
 TEST(ReceiptRender, OnePdfPageWithTheTextsFromTopToBottom)
 {
     SavedReceipt receipt;
-    int code = -1;
     const QString pdf = receipt.Path("receipt.pdf");
-    const QString output = RunTool(QStringLiteral(ORVANE_CLI),
-                                   {QStringLiteral("render"), receipt.file, QStringLiteral("--to"),
-                                    QStringLiteral("pdf"), QStringLiteral("-o"), pdf},
-                                   &code);
-    ASSERT_EQ(code, 0) << output.toStdString();
-    const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
+    const ProcessRun run = receipt.Render("pdf", pdf);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString info = RunProgram(QStringLiteral("pdfinfo"), {pdf}).out;
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")))) << info.toStdString();
     EXPECT_TRUE(info.contains(QStringLiteral("(A4)"))) << info.toStdString();
 
     // Lines of words in page order: words sharing a top edge form a line.
-    const QString boxes = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QString boxes =
+        RunProgram(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}).out;
     const QRegularExpression wordPattern(
         QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>([^<]*)</word>"));
     QMap<double, QMap<double, QString>> lines;
@@ -81,13 +77,9 @@ TEST(ReceiptRender, OnePdfPageWithTheTextsFromTopToBottom)
 TEST(ReceiptRender, PngShowsTheCutLineAcrossThePage)
 {
     SavedReceipt receipt;
-    int code = -1;
     const QString png = receipt.Path("receipt.png");
-    const QString output = RunTool(QStringLiteral(ORVANE_CLI),
-                                   {QStringLiteral("render"), receipt.file, QStringLiteral("--to"),
-                                    QStringLiteral("png"), QStringLiteral("-o"), png},
-                                   &code);
-    ASSERT_EQ(code, 0) << output.toStdString();
+    const ProcessRun run = receipt.Render("png", png);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     QImage image(png);
     ASSERT_FALSE(image.isNull());
     // A4 at 96 dpi.

@@ -11,10 +11,6 @@
 #include "engine/db_pipeline.h"
 #include "output/draw_other.h"
 
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTemporaryDir>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -413,28 +409,15 @@ TEST(Calculation, OlderCalcComponentComputesItsCustomValueAtEveryRecord)
 
 TEST(Calculation, SumsAndAveragesOverAnSQLiteTable)
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("sales.sqlite"));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("calc.setup"));
-        db.setDatabaseName(file);
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        for (const char* sql : {"CREATE TABLE sales (region VARCHAR(10), amount REAL, sold DATE)",
-                                "INSERT INTO sales VALUES ('east', 12.5, '2024-01-03')",
-                                "INSERT INTO sales VALUES ('east', 7.5, '2024-01-09')",
-                                "INSERT INTO sales VALUES ('west', 4, '2024-02-01')",
-                                "INSERT INTO sales VALUES ('west', NULL, '2024-02-11')",
-                                "INSERT INTO sales VALUES ('west', 2, '2024-02-07')"})
-            ASSERT_TRUE(q.exec(QString::fromLatin1(sql))) << q.lastError().text().toStdString();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("calc.setup"));
-
     ReportFixture f;
-    auto* sales = new TjxDBPipeline(&f.host);
-    sales->SetName(QStringLiteral("plSales"));
-    sales->SetDatabaseName(file);
-    sales->SetTableName(QStringLiteral("sales"));
+    TjxDBPipeline* sales = f.AddTable(
+        QStringLiteral("plSales"), QStringLiteral("sales"),
+        {QStringLiteral("region VARCHAR(10)"), QStringLiteral("amount REAL"), QStringLiteral("sold DATE")},
+        {{QStringLiteral("east"), 12.5, QStringLiteral("2024-01-03")},
+         {QStringLiteral("east"), 7.5, QStringLiteral("2024-01-09")},
+         {QStringLiteral("west"), 4, QStringLiteral("2024-02-01")},
+         {QStringLiteral("west"), QVariant(), QStringLiteral("2024-02-11")},
+         {QStringLiteral("west"), 2, QStringLiteral("2024-02-07")}});
     f.report->SetDataPipeline(sales);
     f.AddBand(btDetail, 5000);
     TjxGroup* group = GroupOn(f, "region");

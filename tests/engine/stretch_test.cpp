@@ -16,10 +16,6 @@
 #include "engine/db_pipeline.h"
 #include "output/draw_shape.h"
 
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTemporaryDir>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -272,43 +268,20 @@ TEST(Stretch, PageBreakWithoutRoomForItsHeightBreaksOnce)
     EXPECT_EQ(TextsOf(*pages[1]), QStringList({"Next"}));
 }
 
-namespace {
-
-// Runs statements on a file of its own connection, closed before the pipeline reads it.
-void RunSql(const QString& file, const QStringList& statements)
-{
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("stretch.setup"));
-        db.setDatabaseName(file);
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        for (const QString& s : statements)
-            ASSERT_TRUE(q.exec(s)) << s.toStdString() << ": " << q.lastError().text().toStdString();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("stretch.setup"));
-}
-
-} // namespace
-
 TEST(Stretch, RegionKeptTogetherMovesWholeOnceThenSplits)
 {
     // Records with notes of 20, 20, 20, 80 and no lines. Each record is a
     // region holding its name and a stretching memo of its notes.
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("notes.sqlite"));
     const int counts[] = {20, 20, 20, 80, 0};
-    QStringList sql{QStringLiteral("CREATE TABLE notes (id INTEGER, name VARCHAR(20), body TEXT)")};
+    std::vector<QVariantList> rows;
     for (int id = 1; id <= 5; ++id)
-        sql << QStringLiteral("INSERT INTO notes VALUES (%1, 'Name %1', '%2')")
-                   .arg(id)
-                   .arg(Numbered(QStringLiteral("r%1 line ").arg(id), 1, counts[id - 1]).join(u'\n'));
-    RunSql(file, sql);
-
+        rows.push_back({id, QStringLiteral("Name %1").arg(id),
+                        Numbered(QStringLiteral("r%1 line ").arg(id), 1, counts[id - 1]).join(u'\n')});
     ReportFixture f;
-    auto* pipeline = new TjxDBPipeline(&f.host);
-    pipeline->SetName(QStringLiteral("plNotes"));
-    pipeline->SetDatabaseName(file);
-    pipeline->SetTableName(QStringLiteral("notes"));
+    TjxDBPipeline* pipeline = f.AddTable(QStringLiteral("plNotes"), QStringLiteral("notes"),
+                                         {QStringLiteral("id INTEGER"), QStringLiteral("name VARCHAR(20)"),
+                                          QStringLiteral("body TEXT")},
+                                         rows);
     f.report->SetDataPipeline(pipeline);
     TjxBand* detail = f.AddBand(btDetail, 12000);
     auto* region = new TjxRegion(&f.host);

@@ -25,8 +25,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 using namespace orvane;
@@ -637,33 +635,19 @@ TEST(SubReport, StreamsWithItsChildReport)
 
 TEST(SubReport, ChildOverSqliteMasterDetail)
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("orders.sqlite"));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("subreport.setup"));
-        db.setDatabaseName(file);
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE orders (id INTEGER PRIMARY KEY, name TEXT)")));
-        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE lines (order_id INTEGER, text TEXT)")));
-        for (int m = 1; m <= 3; ++m) {
-            ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO orders VALUES (%1, 'Master %1')").arg(m)));
-            for (int l = 1; l <= 10; ++l)
-                ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO lines VALUES (%1, '%1-%2')").arg(m).arg(l)));
-        }
+    // A primary key and a link field of another name than the fixture's tables.
+    std::vector<QVariantList> orderRows, lineRows;
+    for (int m = 1; m <= 3; ++m) {
+        orderRows.push_back({m, QStringLiteral("Master %1").arg(m)});
+        for (int l = 1; l <= 10; ++l)
+            lineRows.push_back({m, QStringLiteral("%1-%2").arg(m).arg(l)});
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("subreport.setup"));
-
     SubReportFixture f;
-    auto pipeline = [&](const char* name, const char* table) {
-        auto* p = new TjxDBPipeline(&f.host);
-        p->SetName(QString::fromLatin1(name));
-        p->SetDatabaseName(file);
-        p->SetTableName(QString::fromLatin1(table));
-        return p;
-    };
-    TjxDBPipeline* orders = pipeline("plOrders", "orders");
-    TjxDBPipeline* lines = pipeline("plLines", "lines");
+    TjxDBPipeline* orders = f.AddTable(QStringLiteral("plOrders"), QStringLiteral("orders"),
+                                       {QStringLiteral("id INTEGER PRIMARY KEY"), QStringLiteral("name TEXT")},
+                                       orderRows);
+    TjxDBPipeline* lines = f.AddTable(QStringLiteral("plLines"), QStringLiteral("lines"),
+                                      {QStringLiteral("order_id INTEGER"), QStringLiteral("text TEXT")}, lineRows);
     lines->AddLink(QStringLiteral("id"), QStringLiteral("order_id"));
     lines->SetMasterDataPipeline(orders);
     f.report->SetDataPipeline(orders);
