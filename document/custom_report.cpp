@@ -647,6 +647,9 @@ void TjxCustomReport::ClearContent()
 void TjxCustomReport::TakeOverContent(TjxCustomReport* other)
 {
     AssignProducerSettings(*other);
+    // A paper known only by its number as read (not yet resolved against the
+    // printer) moves as it is: dropping the number would change what a later save writes.
+    m_printerSetup->AssignWithPending(*other->m_printerSetup);
     m_columns = other->m_columns;
     m_columnPositions->Assign(other->m_columnPositions.get());
     m_mmColumnWidth = other->m_mmColumnWidth;

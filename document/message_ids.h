@@ -85,6 +85,8 @@ enum OwnMessage : int {
     PrinterRefusedDocument,     // The printer %s did not accept the document.
     InvalidCopies,              // Invalid number of copies: %s
     NoPrinterNamed,             // No printer is named "%s".
+    // Template files.
+    NotARegularFile = 2100,     // Not a regular file
 };
 
 } // namespace orvane::msg
