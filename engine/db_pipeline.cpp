@@ -15,7 +15,6 @@
 #include <QSqlField>
 #include <QSqlIndex>
 #include <QSqlRecord>
-#include <QSqlResult>
 #include <QUrl>
 
 #include <sqlite3.h>
