@@ -87,6 +87,15 @@ enum OwnMessage : int {
     NoPrinterNamed,             // No printer is named "%s".
     // Template files.
     NotARegularFile = 2100,     // Not a regular file
+    // Read-only report data and the files pipelines read.
+    SqlNotOneStatement = 2120,  // The SQL of %s must be exactly one statement.
+    SqlNotReadOnly,             // The SQL of %s does not only read: report data is read-only.
+    NamedFileNotRegular,        // "%s" is not a regular file.
+    NamedFileTooLarge,          // "%s" is too large: %s bytes, at most %s are read.
+    DatabaseFileEmpty,          // The database file "%s" is empty.
+    NotAnSqliteDatabase,        // "%s" is not an SQLite database.
+    PipelineHasNoTable,         // The pipeline %s has no table or view in "%s"; it has: %s
+    NoTablesInDatabase,         // no tables
 };
 
 } // namespace orvane::msg

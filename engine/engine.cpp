@@ -431,13 +431,16 @@ void TjxEngine::OpenPipelines()
                 m_lookups.push_back(pipeline);
         }
     auto open = [&](TjxDataPipeline* pipeline, bool moveFirst) {
+        const QString failed = GetMessage(msg::CouldNotOpenDataSet) + QStringLiteral(": ") +
+                               (pipeline->GetUserName().isEmpty() ? pipeline->Name() : pipeline->GetUserName());
         try {
             pipeline->Open();
-        } catch (const EOrvaneError&) {
-            RaisePrintError(GetMessage(msg::CouldNotOpenDataSet) + QStringLiteral(": ") + pipeline->GetUserName());
+        } catch (const EOrvaneError& e) {
+            // The pipeline's own reason says what to fix.
+            RaisePrintError(failed + QStringLiteral(". ") + e.Message());
         }
         if (!pipeline->Active())
-            RaisePrintError(GetMessage(msg::CouldNotOpenDataSet) + QStringLiteral(": ") + pipeline->GetUserName());
+            RaisePrintError(failed);
         if (moveFirst) {
             pipeline->InitTraversal(&list);
             if (!IsChildReport())
