@@ -139,11 +139,9 @@ bool TjxTemplate::ReadOnly() const
 {
     if (m_fileName.isEmpty())
         return false;
-    const QFileInfo info(ResolveFileName(m_fileName));
     // The permission bits, not access(): root may write anything, but a file
     // marked read-only stays so.
-    return info.exists() &&
-           !(info.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
+    return IsReadOnlyFile(ResolveFileName(m_fileName));
 }
 
 std::function<void(TjxTemplate&)>& TjxTemplate::DatabaseLoader()
