@@ -58,23 +58,25 @@ void TjxPrinterDevice::RequireUsablePrinter()
     const bool opened = m_printer->DC() != nullptr;
     if (opened && m_printer->PrinterName() != u"Screen")
         return;
-    // The printer list falls back to the default printer, and without one to
-    // the screen: name what was missing rather than the setup in general.
-    const QString wanted = m_requestedPrinter;
-    if (wanted.compare(u"Screen", Qt::CaseInsensitive) == 0)
-        throw EPrintError(GetMessage(msg::ScreenPrinterCannotPrint));
+    // A setup takes an unknown name for the default printer, and without one
+    // for the screen: name what is missing rather than the setup in general.
     const TjxPrinterList& list = PrinterList();
-    const bool isDefault = wanted.isEmpty() || wanted.compare(u"Default", Qt::CaseInsensitive) == 0;
+    const QString defaultName = list.DefaultPrinterName();
+    const bool noDefault = defaultName.isEmpty() || defaultName == u"Screen";
+    const QString wanted = m_requestedPrinter;
+    if (wanted.compare(u"Screen", Qt::CaseInsensitive) == 0 && !noDefault)
+        throw EPrintError(GetMessage(msg::ScreenPrinterCannotPrint));
+    const bool isDefault = wanted.isEmpty() || wanted.compare(u"Default", Qt::CaseInsensitive) == 0 ||
+                           wanted.compare(u"Screen", Qt::CaseInsensitive) == 0;
     if (!isDefault && !list.Names().contains(wanted, Qt::CaseInsensitive))
         throw EPrintError(MessageText(msg::NoPrinterNamed, {wanted}));
-    const QString target = isDefault ? list.DefaultPrinterName() : wanted;
-    if (target.isEmpty() || target == u"Screen") {
+    if (isDefault && noDefault) {
         // The list holds "Default" and "Screen" before the system's printers.
         if (list.Count() <= 2)
             throw EPrintError(GetMessage(kNoPrinters));
         throw EPrintError(GetMessage(msg::NoDefaultPrinter));
     }
-    throw EPrintError(MessageText(msg::PrinterCannotOpen, {target}));
+    throw EPrintError(MessageText(msg::PrinterCannotOpen, {isDefault ? defaultName : wanted}));
 }
 
 void TjxPrinterDevice::StartJob()

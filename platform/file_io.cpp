@@ -213,6 +213,9 @@ TStagedFile::TStagedFile(const QString& target) : m_target(target)
     m_file = std::make_unique<QTemporaryFile>(folder + QStringLiteral("/.orvane-XXXXXX.part"));
     if (!m_file->open())
         throw EOrvaneError(MessageText(msg::CannotCreateFile, {target, m_file->errorString()}));
+    // Named now: an unnamed temporary file would keep its descriptor until the commit.
+    if (m_file->fileName().isEmpty())
+        throw EOrvaneError(MessageText(msg::CannotCreateFile, {target, m_file->errorString()}));
 }
 
 TStagedFile::~TStagedFile() = default;

@@ -52,6 +52,9 @@ int PrintCommand(const QStringList& arguments)
     // The file's own problem, with the file system's reason, rather than the printer's.
     if (!out.isEmpty())
         CheckOutputFile(ResolveFileName(out), args[0]);
+    // The screen named outright is the problem, whatever else the system lacks.
+    if (printerName.compare(u"Screen", Qt::CaseInsensitive) == 0)
+        throw EPrintError(GetMessage(msg::ScreenPrinterCannotPrint));
 
     TComponent host;
     TjxCustomReport* report = ReadReportToRun(args[0], host, database);
