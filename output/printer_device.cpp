@@ -85,7 +85,13 @@ void TjxPrinterDevice::StartJob()
         return;
     TjxRasterDevice::StartJob();
     ShowStatus(nullptr);
-    m_printer->BeginDoc();
+    try {
+        // The spooler may say why itself (an output file that cannot be made).
+        m_printer->BeginDoc();
+    } catch (...) {
+        AbandonJob();
+        throw;
+    }
     if (!m_printer->Printing()) {
         AbandonJob();
         throw EPrintError(MessageText(msg::PrinterRefusedDocument, {m_printer->PrinterName()}));

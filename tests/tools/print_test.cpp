@@ -144,5 +144,15 @@ TEST(CliPrint, WhatKeepsThePrintFromStartingIsNamed)
         EXPECT_EQ(r.exitCode, 1) << c.options.join(u' ').toStdString();
         EXPECT_EQ(r.err, "orvane-cli: " + c.message + "\n") << c.options.join(u' ').toStdString();
     }
+
+    // Printers but none of them the default (as the test run's scheduler has it).
+    const bool noDefault =
+        RunProgram(QStringLiteral("lpstat"), {QStringLiteral("-d")}, 30000).out.contains(u"no system default");
+    if (QueueExists(QStringLiteral("OrvanePDF")) && noDefault && !system.contains(QStringLiteral("LPDEST")) &&
+        !system.contains(QStringLiteral("PRINTER"))) {
+        const ProcessRun r = print({}, system);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, u"orvane-cli: There is no default printer.\n");
+    }
     EXPECT_FALSE(QFile::exists(out));
 }
