@@ -85,8 +85,6 @@ enum OwnMessage : int {
     PrinterRefusedDocument,     // The printer %s did not accept the document.
     InvalidCopies,              // Invalid number of copies: %s
     NoPrinterNamed,             // No printer is named "%s".
-    // Template files.
-    NotARegularFile = 2100,     // Not a regular file
     // Read-only report data and the files pipelines read.
     SqlNotOneStatement = 2120,  // The SQL of %s must be exactly one statement.
     SqlNotReadOnly,             // The SQL of %s does not only read: report data is read-only.
@@ -96,6 +94,18 @@ enum OwnMessage : int {
     NotAnSqliteDatabase,        // "%s" is not an SQLite database.
     PipelineHasNoTable,         // The pipeline %s has no table or view in "%s"; it has: %s
     NoTablesInDatabase,         // no tables
+    // Files, the command line and its outputs.
+    OutputIsInput = 2140,       // The output "%s" is the file being read.
+    NotRegularFile,             // Not a regular file.
+    FileTooLarge,               // The file is larger than %s bytes.
+    OutOfMemory,                // Not enough memory.
+    PageImageTooLarge,          // Page %s would be an image of %s x %s pixels; the limit is %s pixels.
+    PageImageFailed,            // Page %s could not be drawn as an image.
+    RunInterrupted,             // Interrupted by signal %s: nothing was written.
+    NoDefaultPrinter,           // There is no default printer.
+    PrinterCannotOpen,          // The printer %s cannot be opened.
+    UnknownOption,              // Unknown option "%s".
+    InvalidPageList,            // "%s" is not a list of pages such as 1,3-5.
 };
 
 } // namespace orvane::msg

@@ -142,11 +142,9 @@ bool TjxTemplate::ReadOnly() const
 {
     if (m_fileName.isEmpty())
         return false;
-    const QFileInfo info(ResolveFileName(m_fileName));
     // The permission bits, not access(): root may write anything, but a file
     // marked read-only stays so.
-    return info.exists() &&
-           !(info.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
+    return IsReadOnlyFile(ResolveFileName(m_fileName));
 }
 
 std::function<void(TjxTemplate&)>& TjxTemplate::DatabaseLoader()
@@ -233,7 +231,7 @@ QString AbsolutePath(const QString& fileName)
 // device or a pipe would be read forever or not at all.
 QString NotAFileReason(const QFileInfo& info)
 {
-    return info.isDir() ? qt_error_string(EISDIR) : MessageText(msg::NotARegularFile);
+    return info.isDir() ? qt_error_string(EISDIR) : MessageText(msg::NotRegularFile);
 }
 
 } // namespace

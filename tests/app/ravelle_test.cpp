@@ -403,8 +403,8 @@ TEST(Ravelle, ATemplateNameThatIsNoFileGivesTheReasonAndTheRealPath)
 
     // A pipe would block the window for good if it were read.
     ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    EXPECT_EQ(ClickAndReadMessage(window.OpenButton()), QStringLiteral("Cannot open file \"%1\". Not a regular file").arg(path));
-    EXPECT_EQ(ClickAndReadMessage(window.SaveButton()), QStringLiteral("Cannot create file \"%1\". Not a regular file").arg(path));
+    EXPECT_EQ(ClickAndReadMessage(window.OpenButton()), QStringLiteral("Cannot open file \"%1\". Not a regular file.").arg(path));
+    EXPECT_EQ(ClickAndReadMessage(window.SaveButton()), QStringLiteral("Cannot create file \"%1\". Not a regular file.").arg(path));
     EXPECT_FALSE(QFileInfo(path).isFile());
     QFile::remove(path);
     EXPECT_EQ(FirstDifference(Layout(*window.Form()->Receipt()), before), QString());
