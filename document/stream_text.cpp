@@ -25,7 +25,6 @@ QByteArray Decimal(int64_t value)
     return QByteArray(buffer, result.ptr - buffer);
 }
 
-constexpr int kMaxNesting = TBinaryValueReader::kMaxNesting;
 constexpr qsizetype kStringLineChars = 64;
 constexpr qsizetype kBinaryLineBytes = 32;
 constexpr int kFixedDecimals = 18;
@@ -34,16 +33,9 @@ constexpr qsizetype kMaxLineLength = 4096;
 // ---------------------------------------------------------------------------
 // Number formatting
 
-QByteArray Infinity(bool negative)
-{
-    return negative ? QByteArrayLiteral("-1.0E+9999") : QByteArrayLiteral("1.0E+9999");
-}
-
 // Code 5 values; see the header for the forms.
 QByteArray FormatExtended(double value)
 {
-    if (std::isinf(value))
-        return Infinity(value < 0);
     if (value == 0)
         return std::signbit(value) ? QByteArrayLiteral("-0.000000000000000000")
                                    : QByteArrayLiteral("0.000000000000000000");
@@ -99,8 +91,6 @@ QByteArray FormatExtended(double value)
 template <typename T>
 QByteArray FormatShortest(T value)
 {
-    if (std::isinf(value))
-        return Infinity(value < 0);
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general);
     return QByteArray(buffer, result.ptr - buffer);
@@ -139,25 +129,20 @@ public:
     QByteArray Convert()
     {
         m_reader.ReadSignature();
-        ConvertObject(0);
+        try {
+            ConvertObject(0);
+        } catch (const EReadError& e) {
+            if (m_located)
+                throw;
+            // A broken structure: say in which record and where.
+            throw EReadError(StreamErrorAt(e.Message(), m_path.join(u'.'), m_reader.Position()));
+        }
         return m_out;
     }
 
 private:
-    class TNesting {
-    public:
-        explicit TNesting(TBinaryToText& owner) : m_owner(owner)
-        {
-            if (++m_owner.m_depth > kMaxNesting)
-                throw EReadError(GetMessage(msg::StreamReadError));
-        }
-        ~TNesting() { --m_owner.m_depth; }
-        TNesting(const TNesting&) = delete;
-        TNesting& operator=(const TNesting&) = delete;
-
-    private:
-        TBinaryToText& m_owner;
-    };
+    // Lists, collections and records count in the reader, as when loading.
+    using TNesting = TBinaryValueReader::TNesting;
 
     void Indent(int level)
     {
@@ -173,13 +158,25 @@ private:
 
     [[noreturn]] void ValueError(const QString& message)
     {
-        throw EReadError(FillMessage(GetMessage(msg::ErrorReading), {FromCodePage(m_objectName), QStringLiteral("."),
+        m_located = true;
+        throw EReadError(MessageText(msg::ErrorReading, {FromCodePage(m_objectName), QStringLiteral("."),
                                                          FromCodePage(m_propertyPath), message}));
+    }
+
+    // A value the reader refuses (a NaN or an infinity) fails as when loading.
+    template <typename Read>
+    auto CheckedValue(Read read)
+    {
+        try {
+            return read();
+        } catch (const EReadError& e) {
+            ValueError(e.Message());
+        }
     }
 
     void ConvertObject(int level)
     {
-        TNesting nesting(*this);
+        TNesting nesting(m_reader);
         uint8_t flags = 0;
         int position = 0;
         m_reader.ReadPrefix(flags, position);
@@ -207,12 +204,14 @@ private:
 
         const QByteArray outerName = m_objectName;
         m_objectName = (name.isEmpty() ? className : name).toByteArray();
+        m_path.append(FromCodePage(m_objectName));
         while (!m_reader.EndOfList())
             ConvertProperty(level + 1);
         m_reader.ReadListEnd();
         while (!m_reader.EndOfList())
             ConvertObject(level + 1);
         m_reader.ReadListEnd();
+        m_path.removeLast();  // not on errors: then it tells where
         m_objectName = outerName;
 
         Indent(level);
@@ -235,7 +234,7 @@ private:
         const TValueType code = m_reader.NextValue();
         switch (code) {
         case svList: {
-            TNesting nesting(*this);
+            TNesting nesting(m_reader);
             m_reader.ReadValueType();
             m_out += '(';
             while (!m_reader.EndOfList()) {
@@ -252,33 +251,21 @@ private:
         case svInt64:
             m_out += Decimal(m_reader.ReadInteger());
             return;
-        case svExtended: {
-            const double value = m_reader.ReadFloat();
-            if (std::isnan(value))
-                ValueError(GetMessage(msg::InvalidPropertyValue));
-            m_out += FormatExtended(value);
+        case svExtended:
+            m_out += FormatExtended(CheckedValue([&] { return m_reader.ReadFloat(); }));
             return;
-        }
-        case svSingle: {
-            const float value = m_reader.ReadSingle();
-            if (std::isnan(value))
-                ValueError(GetMessage(msg::InvalidPropertyValue));
-            m_out += FormatShortest(value);
+        case svSingle:
+            m_out += FormatShortest(CheckedValue([&] { return m_reader.ReadSingle(); }));
             m_out += 's';
             return;
-        }
         case svCurrency:
             m_out += FormatCurrency(m_reader.ReadCurrency());
             m_out += 'c';
             return;
-        case svDate: {
-            const double value = m_reader.ReadDate();
-            if (std::isnan(value))
-                ValueError(GetMessage(msg::InvalidPropertyValue));
-            m_out += FormatShortest(value);
+        case svDate:
+            m_out += FormatShortest(CheckedValue([&] { return m_reader.ReadDate(); }));
             m_out += 'd';
             return;
-        }
         case svString:
         case svLString: {
             m_reader.ReadValueType();
@@ -342,7 +329,7 @@ private:
 
     void ConvertCollection(int level)
     {
-        TNesting nesting(*this);
+        TNesting nesting(m_reader);
         m_reader.ReadValueType();
         m_out += '<';
         const QByteArray outerPath = m_propertyPath;
@@ -412,14 +399,15 @@ private:
     QByteArray m_out;
     QByteArray m_objectName;
     QByteArray m_propertyPath;
-    int m_depth = 0;
+    QStringList m_path;
+    bool m_located = false;  // the error on its way out names its property
 };
 
 // ---------------------------------------------------------------------------
 // Number parsing
 
 // A decimal exponent so large or small that from_chars gives up still has an
-// obvious value: infinity or zero.
+// obvious value: infinity (which the caller refuses) or zero.
 template <typename T>
 T Saturated(std::string_view text)
 {
@@ -743,6 +731,10 @@ private:
         }
         if (!valid)
             Error(msg::NumberExpected);
+        // Too large for a double: as a NaN or an infinity it is no stream value.
+        if ((m_token.floatType == 's' && !std::isfinite(m_token.single))
+            || ((m_token.floatType == 'd' || (isFloat && !m_token.floatType)) && !std::isfinite(m_token.real)))
+            Error(msg::InvalidPropertyValue);
         m_token.kind = (isFloat || m_token.floatType) ? TTokenKind::Float : TTokenKind::Integer;
     }
 
@@ -774,10 +766,12 @@ private:
         return m_token.text;
     }
 
+    // Objects, lists and collections count as in the binary reader.
     void Enter()
     {
-        if (++m_depth > kMaxNesting)
-            Error(msg::InvalidPropertyValue);
+        if (m_depth >= kMaxStreamNesting)
+            ErrorOnLine(NestingTooDeepMessage(), m_token.line);
+        ++m_depth;
     }
 
     void Leave() { --m_depth; }
