@@ -7,6 +7,7 @@
 #include "document/message_ids.h"
 #include "document/messages.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <initializer_list>
@@ -119,6 +120,46 @@ QByteArray FormatCurrency(int64_t scaled)
     return result;
 }
 
+bool IsIdentifierStart(uint8_t c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
+}
+
+bool IsIdentifierChar(uint8_t c)
+{
+    return IsIdentifierStart(c) || (c >= '0' && c <= '9');
+}
+
+bool IsTextIdentifier(QByteArrayView text)
+{
+    if (text.isEmpty() || !IsIdentifierStart(uint8_t(text[0])))
+        return false;
+    return std::all_of(text.begin(), text.end(), [](char c) { return IsIdentifierChar(uint8_t(c)); });
+}
+
+// Identifiers joined by dots: property paths and component references.
+bool IsTextPath(QByteArrayView text)
+{
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype dot = text.indexOf('.', start);
+        if (!IsTextIdentifier(text.sliced(start, (dot < 0 ? text.size() : dot) - start)))
+            return false;
+        if (dot < 0)
+            return true;
+        start = dot + 1;
+    }
+}
+
+// Words that end a component's properties in the text form.
+bool IsStructureKeyword(QByteArrayView text)
+{
+    for (const char* keyword : {"end", "object", "inherited", "inline"})
+        if (text.compare(QByteArrayView(keyword), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 // ---------------------------------------------------------------------------
 // Binary to text
 
@@ -179,9 +220,15 @@ private:
         TNesting nesting(m_reader);
         uint8_t flags = 0;
         int position = 0;
+        const qsizetype recordStart = m_reader.Position();
         m_reader.ReadPrefix(flags, position);
         const QByteArrayView className = m_reader.ReadShortStringBytes();
         const QByteArrayView name = m_reader.ReadShortStringBytes();
+        // Names that are no identifiers could not be read back from the text.
+        if (!IsTextIdentifier(className) || (!name.isEmpty() && !IsTextIdentifier(name))) {
+            m_located = true;
+            throw EReadError(StreamErrorAt(GetMessage(msg::IdentifierExpected), m_path.join(u'.'), recordStart));
+        }
 
         Indent(level);
         if (flags & cfInherited)
@@ -222,6 +269,9 @@ private:
     {
         const QByteArrayView name = m_reader.ReadShortStringBytes();
         m_propertyPath = name.toByteArray();
+        const qsizetype dot = name.indexOf('.');
+        if (!IsTextPath(name) || IsStructureKeyword(dot < 0 ? name : name.first(dot)))
+            ValueError(GetMessage(msg::IdentifierExpected));
         Indent(level);
         m_out += name;
         m_out += " = ";
@@ -280,10 +330,14 @@ private:
             WriteQuoted(text.size(), [&](qsizetype i) { return unsigned(text[i].unicode()); }, true, level);
             return;
         }
-        case svIdent:
+        case svIdent: {
             m_reader.ReadValueType();
-            m_out += m_reader.ReadShortStringBytes();
+            const QByteArrayView ident = m_reader.ReadShortStringBytes();
+            if (!IsTextPath(ident))
+                ValueError(GetMessage(msg::InvalidPropertyValue));
+            m_out += ident;
             return;
+        }
         case svFalse:
         case svTrue:
         case svNil:
@@ -296,6 +350,9 @@ private:
             bool first = true;
             for (QByteArrayView member = m_reader.ReadShortStringBytes(); !member.isEmpty();
                  member = m_reader.ReadShortStringBytes()) {
+                const bool number = std::all_of(member.begin(), member.end(), [](char c) { return c >= '0' && c <= '9'; });
+                if (!number && !IsTextIdentifier(member))
+                    ValueError(GetMessage(msg::InvalidPropertyValue));
                 if (!first)
                     m_out += ", ";
                 m_out += member;
@@ -526,16 +583,6 @@ struct TToken {
     float single = 0;
     char floatType = 0; // 0, 's', 'c' or 'd'
 };
-
-bool IsIdentifierStart(uint8_t c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
-}
-
-bool IsIdentifierChar(uint8_t c)
-{
-    return IsIdentifierStart(c) || (c >= '0' && c <= '9');
-}
 
 int HexDigit(uint8_t c)
 {

@@ -302,6 +302,17 @@ TEST(StreamLimits, NamesFromCorruptStreamsReachMessagesEscaped)
     const QString control = Load(record("TjxTestBand", "jxBand1", "Count\x01\x7f"));
     EXPECT_EQ(control, u"Error reading jxBand1.Count#1#127: Property Count#1#127 does not exist"_s);
 
+    // The text form cannot hold such names at all: the converter says so
+    // instead of writing text that would not parse back.
+    EXPECT_EQ(ErrorOf([&] { ToText(record("Tjx\x1b[2JBand", "jxBand1", {})); }),
+              u"Identifier expected in Form1 at byte 21"_s);
+    EXPECT_EQ(ErrorOf([&] { ToText(record("TjxTestBand", "jxBand1", "Count\x01\x7f")); }),
+              u"Error reading jxBand1.Count#1#127: Identifier expected"_s);
+    EXPECT_EQ(ErrorOf([&] { ToText(record("TjxTestBand", "jxBand1", "End")); }),
+              u"Error reading jxBand1.End: Identifier expected"_s);
+    const QByteArray fine = record("TjxTestBand", "jxBand1", "Font.Size");
+    EXPECT_EQ(ToBinary(ToText(fine)), fine);
+
     // A name of 239 control bytes (the longest that is no prefix byte) is
     // cut, not printed as seven hundred characters.
     const QString longName = Load(record(QByteArray(239, '\x1b'), "x", {}));
