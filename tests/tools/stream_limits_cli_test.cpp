@@ -78,6 +78,8 @@ TEST(CliStreamLimits, ConvertAndLoadingAgree)
         QByteArray data;
         const char* message;  // what both say
     } cases[] = {
+        // A stream cut short says where.
+        {"cut.rtm", "TPF0\x06TForm1", "Stream read error at byte 11"},
         // Lists nested deeper than any reader takes: the text form...
         {"deep.txt", "object rpt: TjxReport\r\n  Tag = " + QByteArray(300, '(') + QByteArray(300, ')') + "\r\nend\r\n",
          "Nesting too deep: more than 256 levels on line 2"},
