@@ -170,6 +170,7 @@ TComponent* TReader::ReadRecord(TComponent* given)
         if (created && Alive(component))
             delete component;
         if (OnError && OnError(e.Message())) {
+            m_located = false;
             m_path.removeLast();
             nesting.Leave();  // the skip counts this record itself
             m_values.SkipComponent(false);
@@ -255,8 +256,10 @@ void TReader::ReadProperty(TPersistent& instance)
         else
             who = instance.ClassName();
         const QString message = MessageText(msg::ErrorReading, {who, QStringLiteral("."), path, reason});
-        if (!broken && offer && OnError && OnError(message))
+        if (!broken && offer && OnError && OnError(message)) {
+            m_located = false;  // excused; a later error still needs its place
             return;
+        }
         m_located = true;
         throw EReadError(message);
     }
