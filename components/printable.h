@@ -291,7 +291,11 @@ protected:
     QString m_legacyDataSource;
 
 private:
+    enum : uint8_t { kLeftRead = 1, kTopRead = 2, kWidthRead = 4, kHeightRead = 8 };
+
     void BorderChanged();
+    // The bounds the stream being read held; ConvertVersion converts only those.
+    uint8_t m_boundsRead = 0;
 
     TAlignment m_alignment = taLeftJustify;
     bool m_autoSize = false;

@@ -23,7 +23,7 @@ enum OwnMessage : int {
     IdentifierExpected,
     StringExpected,
     NumberExpected,
-    CharExpected,             // ''%s'' expected
+    CharExpected,             // '%s' expected
     KeywordExpected,          // %s expected
     InvalidStringConstant,
     InvalidBinaryValue,
@@ -36,7 +36,7 @@ enum OwnMessage : int {
     CannotCreateFile,         // Cannot create file "%s". %s
     // Component framework.
     CannotAssign,             // Cannot assign a %s to a %s
-    InvalidComponentName,     // ''%s'' is not a valid component name
+    InvalidComponentName,     // '%s' is not a valid component name
     ListIndexOutOfBounds,     // List index out of bounds (%d)
     // Parameters and value conversions.
     ParameterTypeNotSupported,  // TjxParameter.SetDataType: %s data type is not supported
@@ -106,6 +106,11 @@ enum OwnMessage : int {
     PrinterCannotOpen,          // The printer %s cannot be opened.
     UnknownOption,              // Unknown option "%s".
     InvalidPageList,            // "%s" is not a list of pages such as 1,3-5.
+    // Stream limits and error locations.
+    NestingTooDeep = 2180,      // Nesting too deep: more than %d levels
+    ErrorAtByte,                // %s at byte %d
+    ErrorInComponentAtByte,     // %s in %s at byte %d
+    LengthOutOfRange,           // Length out of range: more than 10 m
 };
 
 } // namespace orvane::msg

@@ -16,13 +16,18 @@ namespace orvane {
 
 namespace {
 
-// Whether a binary record is followed by a template's closing 0 byte.
+// Whether a binary record is followed by a template's closing 0 byte. A
+// broken record is none; the conversion then says what is broken and where.
 bool EndsAsTemplate(const QByteArray& binary)
 {
-    TBinaryValueReader reader(binary);
-    reader.ReadSignature();
-    reader.SkipComponent(true);
-    return !reader.AtEnd() && reader.ReadByte() == 0;
+    try {
+        TBinaryValueReader reader(binary);
+        reader.ReadSignature();
+        reader.SkipComponent(true);
+        return !reader.AtEnd() && reader.ReadByte() == 0;
+    } catch (const EReadError&) {
+        return false;
+    }
 }
 
 } // namespace
