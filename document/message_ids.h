@@ -85,6 +85,8 @@ enum OwnMessage : int {
     PrinterRefusedDocument,     // The printer %s did not accept the document.
     InvalidCopies,              // Invalid number of copies: %s
     NoPrinterNamed,             // No printer is named "%s".
+    // Runs without end.
+    PageLimitPassed = 2200,     // The report was stopped: it passed the limit of %d pages.
 };
 
 } // namespace orvane::msg
