@@ -111,6 +111,8 @@ enum OwnMessage : int {
     ErrorAtByte,                // %s at byte %d
     ErrorInComponentAtByte,     // %s in %s at byte %d
     LengthOutOfRange,           // Length out of range: more than 10 m
+    // Runs without end.
+    PageLimitPassed = 2200,     // The report was stopped: it passed the limit of %d pages.
 };
 
 } // namespace orvane::msg
