@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QThread>
 
@@ -25,6 +26,23 @@ bool AwaitFirstFile(const ListReport& t, QProcess& p)
     while (timer.elapsed() < 60000 && p.state() == QProcess::Running) {
         if (!t.Outputs().isEmpty())
             return true;
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+// Waits until the running program has a handler for the signal, as the
+// kernel shows it in the process's caught-signal mask.
+bool AwaitSignalCaught(QProcess& p, int signal)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 60000 && p.state() == QProcess::Running) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(p.processId()));
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("SigCgt:") && (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1)
+                    return true;
         QThread::msleep(20);
     }
     return false;
@@ -59,8 +77,11 @@ TEST(CliInterrupt, AnInterruptedPdfIsNotWritten)
     QProcess p;
     p.start(QStringLiteral(ORVANE_CLI), {"render", t.file, "--db", t.data, "--to", "pdf", "-o", t.Path("list.pdf")});
     ASSERT_TRUE(p.waitForStarted());
-    // Loading and the first pages take a moment; the whole run takes many.
-    QThread::msleep(1500);
+    // The document is only staged when complete, so wait until the program
+    // catches the signal (a fixed wait could strike while it still loads),
+    // then give it a moment into the run.
+    ASSERT_TRUE(AwaitSignalCaught(p, SIGTERM)) << "the run ended before it could be interrupted";
+    QThread::msleep(500);
     ASSERT_EQ(p.state(), QProcess::Running) << "the run ended before it could be interrupted";
     ::kill(pid_t(p.processId()), SIGTERM);
     ASSERT_TRUE(p.waitForFinished(60000));
