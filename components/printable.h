@@ -26,15 +26,6 @@ enum TjxBorderPosition : uint8_t { bpLeft, bpTop, bpRight, bpBottom };
 using TjxBorderPositions = uint32_t;  // bit (1 << TjxBorderPosition)
 const TTypeInfo& BorderPositionsType();
 
-// Lengths are kept as int, but a template may hold any int in each of them,
-// so sums and differences of lengths can pass that range: positions are
-// worked out in 64 bits and saturate where they are kept as a length.
-using TjxLength64 = int64_t;
-constexpr int SaturatedLength(TjxLength64 value)
-{
-    return int(std::clamp<TjxLength64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-}
-
 // A rectangle in thousandths of a millimetre; right and bottom are exclusive.
 struct TjxRect {
     int left = 0, top = 0, right = 0, bottom = 0;

@@ -311,7 +311,7 @@ void TjxCustomReport::MoveGroup(TjxGroup* group, int newIndex)
 int TjxCustomReport::PrintableWidth() const
 {
     const TjxPageDef* page = m_printerSetup->PageDef();
-    return page->mmWidth() - page->mmMarginLeft() - page->mmMarginRight();
+    return SaturatedLength(TjxLength64(page->mmWidth()) - page->mmMarginLeft() - page->mmMarginRight());
 }
 
 void TjxCustomReport::SetColumns(int value)

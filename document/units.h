@@ -8,6 +8,10 @@
 
 #include <QChar>
 #include <QStringList>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <memory>
 
 namespace orvane {
@@ -83,5 +87,14 @@ QStringList LocalizeDecimalPoint(const QStringList& list);
 bool FormatGeneral(double value, int digits, QChar decimalSeparator, QString& text);
 // A float written with the given decimal separator (blanks around it allowed).
 bool ParseFloat(QStringView text, QChar decimalSeparator, double& value);
+
+// Lengths are kept as int, but code and the designer may set any int in each of them,
+// so sums and differences of lengths can pass that range: positions are
+// worked out in 64 bits and saturate where they are kept as a length.
+using TjxLength64 = int64_t;
+constexpr int SaturatedLength(TjxLength64 value)
+{
+    return int(std::clamp<TjxLength64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
 
 } // namespace orvane
