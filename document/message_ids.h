@@ -85,6 +85,14 @@ enum OwnMessage : int {
     PrinterRefusedDocument,     // The printer %s did not accept the document.
     InvalidCopies,              // Invalid number of copies: %s
     NoPrinterNamed,             // No printer is named "%s".
+    // Preview and message boxes.
+    PreviewUsage = 2300,        // usage: orvane-preview TEMPLATE [--db DATA.sqlite]
+    NonSimplePanelStatusBar,    // TjxCustomPreview.StatusChangeEvent: Must have a non-SimplePanel status bar.
+    MessageBoxError,            // Error
+    MessageBoxWarning,          // Warning
+    MessageBoxInformation,      // Information
+    MessageBoxConfirmation,     // Confirm
+    PreviewNotAvailable,        // No preview window is available.
 };
 
 } // namespace orvane::msg
