@@ -289,3 +289,38 @@ TEST(PreviewWindow, AFailingRunIsShownAndTheWindowCloses)
     EXPECT_TRUE(WaitUntil([&list] { return list.report->PreviewForm() == nullptr; }));
     EXPECT_FALSE(list.report->Producing());
 }
+
+TEST(PreviewWindow, NothingStartsASecondRequestWhileOneRuns)
+{
+    ListReport list(600);
+    list.report->SetPropertyValue(u"ModalPreview", false);
+    TEventLog log(list.report, {ciProducerPageRequest});
+    // Navigation, printing and clicks arrive while the first pass runs, as
+    // they would from the messages processed during generation.
+    TMethod meddle;
+    bool tried = false;
+    meddle.code = [&list, &tried](TComponent*, TjxEventParams&) {
+        if (tried || list.report->Engine()->AbsolutePageNo() != 5)
+            return;
+        tried = true;
+        TjxPreview* preview = PreviewOf(list.report);
+        TjxViewer* viewer = Form(list.report)->PreviewViewer();
+        EXPECT_TRUE(viewer->Busy());
+        viewer->GotoPage(3);
+        viewer->LastPage();
+        viewer->Regenerate();
+        preview->PerformAction(paNextPage);
+        preview->PerformAction(paPrint);
+        QTest::keyClick(preview->FocusEdit(), Qt::Key_End, Qt::ControlModifier);
+        QTest::mouseClick(viewer->PaintBox(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
+    };
+    list.report->SetOnStartPage(meddle);
+    list.report->Print();
+    ASSERT_TRUE(tried);
+    ASSERT_NE(Form(list.report), nullptr);
+    EXPECT_EQ(log.Count(ciProducerPageRequest), 1);
+    EXPECT_EQ(Form(list.report)->PreviewViewer()->AbsolutePageNo(), 1);
+    EXPECT_EQ(list.report->DeviceType(), QStringLiteral("Screen"));
+    list.report->SetOnStartPage(TMethod{});
+    CloseAndWait(list.report);
+}
