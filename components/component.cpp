@@ -320,15 +320,17 @@ void TjxComponent::RealignToParent()
         return;
     const TjxRect n = GetParentRect();
     const TjxRect p = GetParentSavedRect();
-    int left = mmLeft(), top = mmTop(), width = mmWidth(), height = mmHeight();
+    using L = TjxLength64;
+    L left = mmLeft(), top = mmTop();
+    int width = mmWidth(), height = mmHeight();
     if (HasAnchor(atLeft))
-        left += n.left - p.left;
+        left += L(n.left) - p.left;
     if (HasAnchor(atTop))
-        top += n.top - p.top;
+        top += L(n.top) - p.top;
     if (HasAnchor(atRight))
-        left += n.right - p.right;
+        left += L(n.right) - p.right;
     if (HasAnchor(atBottom))
-        top += n.bottom - p.bottom;
+        top += L(n.bottom) - p.bottom;
     if (ParentWidth()) {
         left = n.left;
         width = n.Width();
@@ -337,7 +339,7 @@ void TjxComponent::RealignToParent()
         top = n.top;
         height = n.Height();
     }
-    SetBounds(left, top, height, width);
+    SetBounds(SaturatedLength(left), SaturatedLength(top), height, width);
 }
 
 void TjxComponent::BringToFront()
@@ -472,17 +474,19 @@ void TjxCustomComponent::Generate(const TjxPrintParent& parent)
 
 void TjxCustomComponent::ComputePosition(const TjxPrintParent& parent)
 {
-    const int x = parent.printRect.left + mmLeft();
-    int h = mmHeight();
-    int y = parent.isRegion ? mmTop() + (parent.regionPageTop - parent.regionmmTop) : parent.printRect.top + mmTop();
+    using L = TjxLength64;
+    const L x = L(parent.printRect.left) + mmLeft();
+    L h = mmHeight();
+    L y = parent.isRegion ? L(mmTop()) + (L(parent.regionPageTop) - parent.regionmmTop)
+                          : L(parent.printRect.top) + mmTop();
     if (parent.overFlow)
         y -= parent.overFlowOffset;
     if (IsBottomAnchored()) {
         // Keep the designed distance below the lowest stretched sibling, or follow the parent's growth.
         if (const TjxPrintable* child = parent.lowestStretched)
-            y = child->PrintRect().top + child->DrawHeight() + (mmTop() - child->mmTop() - child->mmHeight());
+            y = L(child->PrintRect().top) + child->DrawHeight() + (L(mmTop()) - child->mmTop() - child->mmHeight());
         else
-            y += parent.spaceUsed - parent.designHeight;
+            y += L(parent.spaceUsed) - parent.designHeight;
     }
     if (StretchWithParent()) {
         if (y < parent.currentBottom)
@@ -491,15 +495,16 @@ void TjxCustomComponent::ComputePosition(const TjxPrintParent& parent)
             h = parent.pageLimit - y;
     }
     // One thousandth of slack absorbs rounding in the positions above.
-    if (parent.dynamicHeight && parent.pageLimit + 1 < y + h) {
+    if (parent.dynamicHeight && L(parent.pageLimit) + 1 < y + h) {
         SetNoRoom(true);
         return;
     }
-    SetPrintRect({x, y, x + mmWidth(), y + h});
-    SetDrawHeight(h);
+    const int top = SaturatedLength(y);
+    SetPrintRect({SaturatedLength(x), top, SaturatedLength(x + mmWidth()), SaturatedLength(y + h)});
+    SetDrawHeight(SaturatedLength(h));
     ComputeContent();
     TjxRect rect = PrintRect();
-    rect.bottom = y + DrawHeight();
+    rect.bottom = SaturatedLength(L(top) + DrawHeight());
     SetPrintRect(rect);
 }
 

@@ -31,11 +31,7 @@ const TTypeInfo& TextAlignmentType()
 
 int ReadStoredLength(TReader& reader)
 {
-    switch (reader.NextValue()) {
-    case svExtended: return int(Truncate(reader.ReadFloat()));
-    case svSingle: return int(Truncate(reader.ReadSingle()));
-    default: return int(std::clamp<int64_t>(reader.ReadInteger(), INT32_MIN, INT32_MAX));
-    }
+    return reader.ReadThousandths();
 }
 
 // ---- TjxBorder ----
@@ -111,13 +107,29 @@ const TClassInfo& TjxPrintable::StaticClass()
             .Defined("DataPipelineName", [](T& c, TReader& r) { c.m_dataPipelineName = r.ReadString(); },
                      [](const T& c, TWriter& w) { w.WriteString(c.m_dataPipeline->Name()); },
                      [](const T& c) { return c.m_dataPipeline != nullptr; })
-            .Defined("mmHeight", [](T& c, TReader& r) { c.SetmmHeight(ReadStoredLength(r)); },
+            .Defined("mmHeight",
+                     [](T& c, TReader& r) {
+                         c.SetmmHeight(ReadStoredLength(r));
+                         c.m_boundsRead |= kHeightRead;
+                     },
                      [](const T& c, TWriter& w) { w.WriteInteger(c.m_mmHeight); }, [](const T&) { return true; })
-            .Defined("mmLeft", [](T& c, TReader& r) { c.SetmmLeft(ReadStoredLength(r)); },
+            .Defined("mmLeft",
+                     [](T& c, TReader& r) {
+                         c.SetmmLeft(ReadStoredLength(r));
+                         c.m_boundsRead |= kLeftRead;
+                     },
                      [](const T& c, TWriter& w) { w.WriteInteger(c.m_mmLeft); }, [](const T&) { return true; })
-            .Defined("mmTop", [](T& c, TReader& r) { c.SetmmTop(ReadStoredLength(r)); },
+            .Defined("mmTop",
+                     [](T& c, TReader& r) {
+                         c.SetmmTop(ReadStoredLength(r));
+                         c.m_boundsRead |= kTopRead;
+                     },
                      [](const T& c, TWriter& w) { w.WriteInteger(c.m_mmTop); }, [](const T&) { return true; })
-            .Defined("mmWidth", [](T& c, TReader& r) { c.SetmmWidth(ReadStoredLength(r)); },
+            .Defined("mmWidth",
+                     [](T& c, TReader& r) {
+                         c.SetmmWidth(ReadStoredLength(r));
+                         c.m_boundsRead |= kWidthRead;
+                     },
                      [](const T& c, TWriter& w) { w.WriteInteger(c.m_mmWidth); }, [](const T&) { return true; })
             // Names older streams held.
             .Defined("DataSource", [](T& c, TReader& r) { c.m_legacyDataSource = r.ReadIdent(); }, nullptr, never)
@@ -388,34 +400,42 @@ double TjxPrintable::Height() const { return ToUnits(m_mmHeight, axVertical); }
 
 void TjxPrintable::SetLeft(double value)
 {
-    if (IsReadingOrLoading())
-        m_mmLeft = int(Truncate(value));
-    else
+    if (IsReadingOrLoading()) {
+        m_mmLeft = ClampStoredLength(Truncate(value));
+        m_boundsRead |= kLeftRead;
+    } else {
         SetmmLeft(FromUnits(value, axHorizontal));
+    }
 }
 
 void TjxPrintable::SetTop(double value)
 {
-    if (IsReadingOrLoading())
-        m_mmTop = int(Truncate(value));
-    else
+    if (IsReadingOrLoading()) {
+        m_mmTop = ClampStoredLength(Truncate(value));
+        m_boundsRead |= kTopRead;
+    } else {
         SetmmTop(FromUnits(value, axVertical));
+    }
 }
 
 void TjxPrintable::SetWidth(double value)
 {
-    if (IsReadingOrLoading())
-        m_mmWidth = int(Truncate(value));
-    else
+    if (IsReadingOrLoading()) {
+        m_mmWidth = ClampStoredLength(Truncate(value));
+        m_boundsRead |= kWidthRead;
+    } else {
         SetmmWidth(FromUnits(value, axHorizontal));
+    }
 }
 
 void TjxPrintable::SetHeight(double value)
 {
-    if (IsReadingOrLoading())
-        m_mmHeight = int(Truncate(value));
-    else
+    if (IsReadingOrLoading()) {
+        m_mmHeight = ClampStoredLength(Truncate(value));
+        m_boundsRead |= kHeightRead;
+    } else {
         SetmmHeight(FromUnits(value, axVertical));
+    }
 }
 
 void TjxPrintable::ConvertVersion(int version)
@@ -423,11 +443,17 @@ void TjxPrintable::ConvertVersion(int version)
     if (version < 1270 && m_dataField.isEmpty() && !m_legacyDataField.isEmpty())
         m_dataField = m_legacyDataField;
     if (version <= 2096) {
-        m_mmLeft = UnitsToThousandths(float(m_mmLeft), utScreenPixels, axHorizontal);
-        m_mmTop = UnitsToThousandths(float(m_mmTop), utScreenPixels, axVertical);
-        m_mmWidth = UnitsToThousandths(float(m_mmWidth), utScreenPixels, axHorizontal);
-        m_mmHeight = UnitsToThousandths(float(m_mmHeight), utScreenPixels, axVertical);
+        // Bounds the stream held were screen pixels; defaults are thousandths.
+        const auto convert = [this](int& value, uint8_t bit, TjxAxis axis) {
+            if (m_boundsRead & bit)
+                value = ClampStoredLength(UnitsToThousandths(float(value), utScreenPixels, axis));
+        };
+        convert(m_mmLeft, kLeftRead, axHorizontal);
+        convert(m_mmTop, kTopRead, axVertical);
+        convert(m_mmWidth, kWidthRead, axHorizontal);
+        convert(m_mmHeight, kHeightRead, axVertical);
     }
+    m_boundsRead = 0;
     if (version < 3530 && !Name().isEmpty())
         SetUserName(Name());
     m_legacyDataField.clear();

@@ -9,6 +9,9 @@
 #include "document/relative.h"
 #include "document/units.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <memory>
 
 namespace orvane {
@@ -23,11 +26,20 @@ enum TjxBorderPosition : uint8_t { bpLeft, bpTop, bpRight, bpBottom };
 using TjxBorderPositions = uint32_t;  // bit (1 << TjxBorderPosition)
 const TTypeInfo& BorderPositionsType();
 
+// Lengths are kept as int, but a template may hold any int in each of them,
+// so sums and differences of lengths can pass that range: positions are
+// worked out in 64 bits and saturate where they are kept as a length.
+using TjxLength64 = int64_t;
+constexpr int SaturatedLength(TjxLength64 value)
+{
+    return int(std::clamp<TjxLength64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
 // A rectangle in thousandths of a millimetre; right and bottom are exclusive.
 struct TjxRect {
     int left = 0, top = 0, right = 0, bottom = 0;
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
+    int Width() const { return SaturatedLength(TjxLength64(right) - left); }
+    int Height() const { return SaturatedLength(TjxLength64(bottom) - top); }
     bool operator==(const TjxRect&) const = default;
 };
 
@@ -291,7 +303,11 @@ protected:
     QString m_legacyDataSource;
 
 private:
+    enum : uint8_t { kLeftRead = 1, kTopRead = 2, kWidthRead = 4, kHeightRead = 8 };
+
     void BorderChanged();
+    // The bounds the stream being read held; ConvertVersion converts only those.
+    uint8_t m_boundsRead = 0;
 
     TAlignment m_alignment = taLeftJustify;
     bool m_autoSize = false;

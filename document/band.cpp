@@ -50,7 +50,11 @@ const TClassInfo& TjxBand::StaticClass()
             .Prop("Visible", BooleanType(), &T::Visible, &T::SetVisible).Default(1)
             .Defined("mmBottomOffset", [](T& b, TReader& r) { b.m_mmBottomOffset = r.ReadThousandths(); },
                      [](const T& b, TWriter& w) { w.WriteInteger(b.m_mmBottomOffset); }, [](const T&) { return true; })
-            .Defined("mmHeight", [](T& b, TReader& r) { b.m_mmHeight = r.ReadThousandths(); },
+            .Defined("mmHeight",
+                     [](T& b, TReader& r) {
+                         b.m_mmHeight = r.ReadThousandths();
+                         b.m_heightRead = true;
+                     },
                      [](const T& b, TWriter& w) { w.WriteInteger(b.m_mmHeight); }, [](const T&) { return true; })
             .Defined("mmPrintPosition", [](T& b, TReader& r) { b.m_mmPrintPosition = r.ReadThousandths(); },
                      [](const T& b, TWriter& w) { w.WriteInteger(b.m_mmPrintPosition); }, [](const T&) { return true; })
@@ -235,8 +239,10 @@ void TjxBand::Convert(int version)
         if (TMethodCode code = Owner()->MethodAddress(m_legacyOnPrint))
             m_beforePrint = TMethod{Owner(), m_legacyOnPrint, code};
     }
-    if (version < 2097)
-        m_mmHeight = UnitsToThousandths(float(m_mmHeight), utScreenPixels, axVertical);
+    // Only a height the stream held was in screen pixels; the default is not.
+    if (version < 2097 && m_heightRead)
+        m_mmHeight = ClampStoredLength(UnitsToThousandths(float(m_mmHeight), utScreenPixels, axVertical));
+    m_heightRead = false;
     for (int i = 0; i < ChildCount(); ++i)
         Child(i)->ConvertVersion(version);
     if (version < 3000 && m_printHeight == phDynamic) {
@@ -250,7 +256,7 @@ void TjxBand::Convert(int version)
             lowest = std::max(lowest, UnitsToThousandths(bottom, ReportUnits(), axVertical));
         }
         if (lowest >= 0)
-            m_mmBottomOffset = m_mmHeight - lowest;
+            m_mmBottomOffset = ClampStoredLength(int64_t(m_mmHeight) - lowest);
     }
     m_legacyOnPrint.clear();
 }
@@ -410,7 +416,7 @@ void TjxDetailBand::Convert(int version)
 {
     TjxBasicBand::Convert(version);
     if (version < 3000 && m_legacyRowSpacing != 0 && Report())
-        SetmmBottomOffset(UnitsToThousandths(float(m_legacyRowSpacing), Report()->Units(), axVertical));
+        SetmmBottomOffset(ClampStoredLength(UnitsToThousandths(float(m_legacyRowSpacing), Report()->Units(), axVertical)));
     m_legacyRowSpacing = 0;
 }
 

@@ -98,6 +98,7 @@ private:
     TjxCustomReport* m_report = nullptr;
     TjxGroup* m_group = nullptr;
     int m_mmHeight = 13229;
+    bool m_heightRead = false;  // from the stream being read: Convert may convert it
     int m_mmBottomOffset = 0;
     int m_mmPrintPosition = 0;
     bool m_save = false;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <limits>
 
 namespace orvane {
@@ -21,23 +22,46 @@ bool IsIntegerCode(uint8_t code)
 
 } // namespace
 
-// Counts one level of lists, collections or records for the nesting cap.
-class TBinaryValueReader::TNesting {
-public:
-    explicit TNesting(TBinaryValueReader& reader) : m_reader(reader)
-    {
-        if (++m_reader.m_depth > kMaxNesting) {
-            --m_reader.m_depth;
-            throw EReadError(GetMessage(msg::StreamReadError));
-        }
-    }
-    ~TNesting() { --m_reader.m_depth; }
-    TNesting(const TNesting&) = delete;
-    TNesting& operator=(const TNesting&) = delete;
+QString NestingTooDeepMessage()
+{
+    return MessageText(msg::NestingTooDeep, {QString::number(kMaxStreamNesting)});
+}
 
-private:
-    TBinaryValueReader& m_reader;
-};
+QString StreamErrorAt(const QString& message, const QString& recordPath, qsizetype offset)
+{
+    if (recordPath.isEmpty())
+        return MessageText(msg::ErrorAtByte, {message, QString::number(offset)});
+    return MessageText(msg::ErrorInComponentAtByte, {message, recordPath, QString::number(offset)});
+}
+
+TBinaryValueReader::TNesting::TNesting(TBinaryValueReader& reader) : m_reader(&reader)
+{
+    if (m_reader->m_depth >= kMaxNesting) {
+        m_reader = nullptr;
+        throw EReadError(NestingTooDeepMessage());
+    }
+    ++m_reader->m_depth;
+}
+
+void TBinaryValueReader::TNesting::Leave()
+{
+    if (m_reader)
+        --m_reader->m_depth;
+    m_reader = nullptr;
+}
+
+void TBinaryValueReader::EnterList()
+{
+    if (m_depth >= kMaxNesting)
+        throw EReadError(NestingTooDeepMessage());
+    ++m_depth;
+}
+
+void TBinaryValueReader::LeaveList()
+{
+    if (m_depth > 0)
+        --m_depth;
+}
 
 TBinaryValueReader::TBinaryValueReader(QByteArrayView data, qsizetype start) : m_data(data)
 {
@@ -177,7 +201,10 @@ double TBinaryValueReader::ReadFloat()
     if (ReadValueType() != svExtended)
         WrongKind(start);
     const QByteArrayView bytes = ReadBytes(10);
-    return DecodeExtended(reinterpret_cast<const uint8_t*>(bytes.data()));
+    const double value = DecodeExtended(reinterpret_cast<const uint8_t*>(bytes.data()));
+    if (!std::isfinite(value))
+        WrongKind(start);
+    return value;
 }
 
 float TBinaryValueReader::ReadSingle()
@@ -187,7 +214,10 @@ float TBinaryValueReader::ReadSingle()
     const qsizetype start = m_pos;
     if (ReadValueType() != svSingle)
         WrongKind(start);
-    return std::bit_cast<float>(uint32_t(ReadUInt(4)));
+    const float value = std::bit_cast<float>(uint32_t(ReadUInt(4)));
+    if (!std::isfinite(value))
+        WrongKind(start);
+    return value;
 }
 
 int64_t TBinaryValueReader::ReadCurrency()
@@ -212,7 +242,10 @@ double TBinaryValueReader::ReadDate()
     const qsizetype start = m_pos;
     if (ReadValueType() != svDate)
         WrongKind(start);
-    return std::bit_cast<double>(ReadUInt(8));
+    const double value = std::bit_cast<double>(ReadUInt(8));
+    if (!std::isfinite(value))
+        WrongKind(start);
+    return value;
 }
 
 bool TBinaryValueReader::ReadBoolean()

@@ -16,11 +16,26 @@ namespace orvane {
 // that meets a code of another kind throws EReadError "Invalid property
 // value" and consumes nothing, so the caller can SkipValue() and go on.
 // Lengths are checked against the remaining bytes before anything is
-// allocated, and nesting is capped at kMaxNesting levels, so any garbage
-// ends in one of these errors.
+// allocated, and nesting is capped at kMaxNesting levels ("Nesting too
+// deep"), so any garbage ends in one of these errors. NaN and infinite floats
+// are not stream values: reading one is "Invalid property value".
 class TBinaryValueReader {
 public:
-    static constexpr int kMaxNesting = 512;
+    static constexpr int kMaxNesting = kMaxStreamNesting;
+
+    // One level of records, lists or collections while it is open; callers
+    // that read structures themselves count them here too.
+    class TNesting {
+    public:
+        explicit TNesting(TBinaryValueReader& reader);
+        ~TNesting() { Leave(); }
+        TNesting(const TNesting&) = delete;
+        TNesting& operator=(const TNesting&) = delete;
+        void Leave();
+
+    private:
+        TBinaryValueReader* m_reader;
+    };
 
     explicit TBinaryValueReader(QByteArrayView data, qsizetype start = 0);
 
@@ -64,6 +79,14 @@ public:
     QStringList ReadSet();
     QByteArray ReadBinary();
 
+    int Nesting() const { return m_depth; }
+    // After an error inside structures the reader did not close itself.
+    void RestoreNesting(int depth) { m_depth = depth; }
+    // A list opened and closed by the caller (the read operation of a defined
+    // property) counts as a level in between.
+    void EnterList();
+    void LeaveList();
+
     // Consume exactly one encoding, lists and collections included.
     void SkipValue();
     // A short-string name and its value.
@@ -73,8 +96,6 @@ public:
     void SkipComponent(bool skipHeader);
 
 private:
-    class TNesting;
-
     [[noreturn]] void ReadPastEnd() const;
     [[noreturn]] void WrongKind(qsizetype valueStart);
     uint64_t ReadUInt(int size);
@@ -84,5 +105,13 @@ private:
     qsizetype m_pos = 0;
     int m_depth = 0;
 };
+
+// A reader's or converter's error with where it happened: the path of the
+// records read so far (names, or class names for records without one) and the
+// byte offset in the stream.
+QString StreamErrorAt(const QString& message, const QString& recordPath, qsizetype offset);
+
+// The message of a nesting deeper than kMaxStreamNesting.
+QString NestingTooDeepMessage();
 
 } // namespace orvane

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <limits>
 
 namespace orvane {
@@ -104,8 +105,16 @@ void TBinaryValueWriter::WriteInt64(int64_t value)
     WriteInteger(value);
 }
 
+// NaN and infinities have no place in a stream: no reader takes them back.
+static void CheckFinite(double value)
+{
+    if (!std::isfinite(value))
+        WriteFailed();
+}
+
 void TBinaryValueWriter::WriteExtended(double value)
 {
+    CheckFinite(value);
     uint8_t bytes[10];
     EncodeExtended(value, bytes);
     WriteValueType(svExtended);
@@ -114,6 +123,7 @@ void TBinaryValueWriter::WriteExtended(double value)
 
 void TBinaryValueWriter::WriteSingle(float value)
 {
+    CheckFinite(value);
     WriteValueType(svSingle);
     WriteUInt32(std::bit_cast<uint32_t>(value));
 }
@@ -126,6 +136,7 @@ void TBinaryValueWriter::WriteCurrency(int64_t scaledBy10000)
 
 void TBinaryValueWriter::WriteDate(double value)
 {
+    CheckFinite(value);
     WriteValueType(svDate);
     WriteUInt64(std::bit_cast<uint64_t>(value));
 }

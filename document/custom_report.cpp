@@ -593,11 +593,17 @@ void TjxCustomReport::Loaded()
         m_version = QString::fromLatin1(kVersion);
         m_versionNumber = 9010;
     }
+    m_printerSetup->ForgetLengthsRead();
     m_versionRead = false;
     if (m_saveAsTemplate && !(DesignState() & dsLoadingTemplate))
         m_template->LoadAfterRead();
 }
 
+// Values the stream held are converted from the version that wrote it; values
+// it did not hold are defaults, already right, and stay. The behaviour of old
+// versions (no AutoStop, two passes) is taken over only from a stream that
+// names its version: one without "Version" is read as the oldest form, but
+// nothing in it says that an old version wrote it.
 void TjxCustomReport::ConvertVersion(int version)
 {
     for (TjxBand* band : std::vector<TjxBand*>(m_bands)) {
@@ -607,30 +613,24 @@ void TjxCustomReport::ConvertVersion(int version)
     }
     for (TjxGroup* g : m_groups)
         g->Convert(version);
-    if (version < 4100)
+    if (version < 4100 && m_versionRead)
         m_autoStop = false;
     if (version < 3000) {
         // The page's lengths were stored in the report's units.
-        TjxPageDef* page = m_printerSetup->PageDef();
-        const auto toTh = [this](int v, TjxAxis axis) { return UnitsToThousandths(float(v), m_units, axis); };
-        page->SetmmWidth(toTh(page->mmWidth(), axHorizontal));
-        page->SetmmHeight(toTh(page->mmHeight(), axVertical));
-        page->SetmmMarginLeft(toTh(page->mmMarginLeft(), axHorizontal));
-        page->SetmmMarginRight(toTh(page->mmMarginRight(), axHorizontal));
-        page->SetmmMarginTop(toTh(page->mmMarginTop(), axVertical));
-        page->SetmmMarginBottom(toTh(page->mmMarginBottom(), axVertical));
+        m_printerSetup->ConvertLengthsRead(m_units);
         QStringList positions;
         for (const QString& line : m_columnPositions->Lines()) {
             double value = 0;
             if (ParseFloat(line, u'.', value))
-                positions << QString::number(UnitsToThousandths(float(value), m_units, axHorizontal));
+                positions << QString::number(ClampStoredLength(UnitsToThousandths(float(value), m_units, axHorizontal)));
         }
         m_columnPositions->SetLines(positions);
         if (m_legacyColumnWidthRead)
-            m_mmColumnWidth = UnitsToThousandths(float(m_legacyColumnWidth), m_units, axHorizontal);
-        if (m_columns > 1 && positions.isEmpty() && m_mmColumnWidth * m_columns > PrintableWidth())
+            m_mmColumnWidth = ClampStoredLength(UnitsToThousandths(float(m_legacyColumnWidth), m_units, axHorizontal));
+        if (m_columns > 1 && positions.isEmpty() && int64_t(m_mmColumnWidth) * m_columns > PrintableWidth())
             m_mmColumnWidth = PrintableWidth() / m_columns;
-        m_passSetting = psTwoPass;
+        if (m_versionRead)
+            m_passSetting = psTwoPass;
     }
 }
 
@@ -647,6 +647,9 @@ void TjxCustomReport::ClearContent()
 void TjxCustomReport::TakeOverContent(TjxCustomReport* other)
 {
     AssignProducerSettings(*other);
+    // A paper known only by its number as read (not yet resolved against the
+    // printer) moves as it is: dropping the number would change what a later save writes.
+    m_printerSetup->AssignWithPending(*other->m_printerSetup);
     m_columns = other->m_columns;
     m_columnPositions->Assign(other->m_columnPositions.get());
     m_mmColumnWidth = other->m_mmColumnWidth;

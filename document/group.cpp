@@ -263,7 +263,7 @@ void TjxGroup::Convert(int version)
             m_reprintOnSubsequentColumn = m_reprintOnSubsequentPage = m_legacyReprintOnSubsequent != 0;
         if (m_legacyThresholdRead)
             m_mmNewColumnThreshold = m_mmNewPageThreshold =
-                UnitsToThousandths(float(m_legacyThreshold), Units(), axVertical);
+                ClampStoredLength(UnitsToThousandths(float(m_legacyThreshold), Units(), axVertical));
     }
     m_legacyFieldName.clear();
     m_legacyReprintOnSubsequent = -1;

@@ -23,7 +23,7 @@ enum OwnMessage : int {
     IdentifierExpected,
     StringExpected,
     NumberExpected,
-    CharExpected,             // ''%s'' expected
+    CharExpected,             // '%s' expected
     KeywordExpected,          // %s expected
     InvalidStringConstant,
     InvalidBinaryValue,
@@ -36,7 +36,7 @@ enum OwnMessage : int {
     CannotCreateFile,         // Cannot create file "%s". %s
     // Component framework.
     CannotAssign,             // Cannot assign a %s to a %s
-    InvalidComponentName,     // ''%s'' is not a valid component name
+    InvalidComponentName,     // '%s' is not a valid component name
     ListIndexOutOfBounds,     // List index out of bounds (%d)
     // Parameters and value conversions.
     ParameterTypeNotSupported,  // TjxParameter.SetDataType: %s data type is not supported
@@ -85,6 +85,34 @@ enum OwnMessage : int {
     PrinterRefusedDocument,     // The printer %s did not accept the document.
     InvalidCopies,              // Invalid number of copies: %s
     NoPrinterNamed,             // No printer is named "%s".
+    // Read-only report data and the files pipelines read.
+    SqlNotOneStatement = 2120,  // The SQL of %s must be exactly one statement.
+    SqlNotReadOnly,             // The SQL of %s does not only read: report data is read-only.
+    NamedFileNotRegular,        // "%s" is not a regular file.
+    NamedFileTooLarge,          // "%s" is too large: %s bytes, at most %s are read.
+    DatabaseFileEmpty,          // The database file "%s" is empty.
+    NotAnSqliteDatabase,        // "%s" is not an SQLite database.
+    PipelineHasNoTable,         // The pipeline %s has no table or view in "%s"; it has: %s
+    NoTablesInDatabase,         // no tables
+    // Files, the command line and its outputs.
+    OutputIsInput = 2140,       // The output "%s" is the file being read.
+    NotRegularFile,             // Not a regular file.
+    FileTooLarge,               // The file is larger than %s bytes.
+    OutOfMemory,                // Not enough memory.
+    PageImageTooLarge,          // Page %s would be an image of %s x %s pixels; the limit is %s pixels.
+    PageImageFailed,            // Page %s could not be drawn as an image.
+    RunInterrupted,             // Interrupted by signal %s: nothing was written.
+    NoDefaultPrinter,           // There is no default printer.
+    PrinterCannotOpen,          // The printer %s cannot be opened.
+    UnknownOption,              // Unknown option "%s".
+    InvalidPageList,            // "%s" is not a list of pages such as 1,3-5.
+    // Stream limits and error locations.
+    NestingTooDeep = 2180,      // Nesting too deep: more than %d levels
+    ErrorAtByte,                // %s at byte %d
+    ErrorInComponentAtByte,     // %s in %s at byte %d
+    LengthOutOfRange,           // Length out of range: more than 10 m
+    // Runs without end.
+    PageLimitPassed = 2200,     // The report was stopped: it passed the limit of %d pages.
     // Preview and message boxes.
     PreviewUsage = 2300,        // usage: orvane-preview TEMPLATE [--db DATA.sqlite]
     NonSimplePanelStatusBar,    // TjxCustomPreview.StatusChangeEvent: Must have a non-SimplePanel status bar.

@@ -1,5 +1,7 @@
 #include "document/message_table.h"
 
+#include "document/messages.h"
+
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
@@ -144,7 +146,7 @@ QString FillPlaceholders(const QString& text, const QList<std::pair<QString, QSt
             }
         }
         if (value) {
-            out += *value;
+            out += MessageValue(*value);
             i = close + 1;
         } else {
             out += u'<';

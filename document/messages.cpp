@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <vector>
 
 namespace orvane {
 
@@ -93,7 +94,75 @@ QString Convert(const Marker& marker, const QString& value)
     return text;
 }
 
+bool Prints(char32_t c)
+{
+    const QChar::Category category = QChar::category(c);
+    return QChar::isPrint(c) && category != QChar::Separator_Line && category != QChar::Separator_Paragraph;
+}
+
+// The value with every non-printing code written as "#n" (UTF-16 units, as the
+// text form writes them); ends receives the end of each piece.
+QString Escape(QStringView value, std::vector<qsizetype>& ends)
+{
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        const bool pair = c.isHighSurrogate() && i + 1 < value.size() && value[i + 1].isLowSurrogate();
+        const char32_t code = pair ? QChar::surrogateToUcs4(c, value[i + 1]) : c.unicode();
+        if (!QChar::isSurrogate(code) && Prints(code)) {
+            out += c;
+            if (pair)
+                out += value[++i];
+        } else {
+            const qsizetype units = pair ? 2 : 1;
+            for (qsizetype u = 0; u < units; ++u) {
+                out += u'#';
+                out += QString::number(value[i + u].unicode());
+            }
+            i += units - 1;
+        }
+        ends.push_back(out.size());
+    }
+    return out;
+}
+
 } // namespace
+
+QString MessageValue(QStringView value)
+{
+    std::vector<qsizetype> ends;
+    // Every code gives at least one character, so the first and the last
+    // kMaxMessageValue codes are all that can show.
+    if (value.size() <= kMaxMessageValue) {
+        const QString whole = Escape(value, ends);
+        if (whole.size() <= kMaxMessageValue)
+            return whole;
+    }
+    static constexpr qsizetype kCutLength = 3;  // "..."
+    const qsizetype tailLength = (kMaxMessageValue - kCutLength) / 4;
+    const qsizetype headLength = kMaxMessageValue - kCutLength - tailLength;
+
+    ends.clear();
+    const QString head = Escape(value.first(std::min(value.size(), kMaxMessageValue)), ends);
+    qsizetype headEnd = 0;
+    for (qsizetype end : ends) {
+        if (end > headLength)
+            break;
+        headEnd = end;
+    }
+    ends.clear();
+    const QString tail = Escape(value.last(std::min(value.size(), kMaxMessageValue)), ends);
+    qsizetype tailStart = tail.size();
+    for (auto it = ends.rbegin(); it != ends.rend(); ++it) {
+        // ends holds piece ends; the start of a piece is the end of the one before.
+        const qsizetype start = std::next(it) == ends.rend() ? 0 : *std::next(it);
+        if (tail.size() - start > tailLength)
+            break;
+        tailStart = start;
+    }
+    return head.first(headEnd) + QStringLiteral("...") + tail.sliced(tailStart);
+}
 
 QString GetMessage(int n)
 {
@@ -137,7 +206,7 @@ QString FillMessage(const QString& format, const QStringList& values)
         next = index + 1;
         // A marker without a value gives nothing rather than failing while an
         // error message is being built.
-        out += Convert(marker, index < values.size() ? values.at(index) : QString());
+        out += Convert(marker, index < values.size() ? MessageValue(values.at(index)) : QString());
         i += marker.length;
     }
     return out;

@@ -8,6 +8,7 @@
 #include "platform/spooler.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace orvane {
 
@@ -25,6 +26,23 @@ QString CurrentAsDefault(const QString& value)
 {
     return value == u"Current" ? kDefault : value;
 }
+
+// The page's stored lengths, in stream order; the index is the bit of
+// m_lengthsRead.
+struct StoredLength {
+    const char* name;
+    int (TjxPageDef::*getter)() const;
+    void (TjxPageDef::*setter)(int);
+    TjxAxis axis;
+};
+const StoredLength kStoredLengths[] = {
+    {"mmMarginBottom", &TjxPageDef::mmMarginBottom, &TjxPageDef::SetmmMarginBottom, axVertical},
+    {"mmMarginLeft", &TjxPageDef::mmMarginLeft, &TjxPageDef::SetmmMarginLeft, axHorizontal},
+    {"mmMarginRight", &TjxPageDef::mmMarginRight, &TjxPageDef::SetmmMarginRight, axHorizontal},
+    {"mmMarginTop", &TjxPageDef::mmMarginTop, &TjxPageDef::SetmmMarginTop, axVertical},
+    {"mmPaperHeight", &TjxPageDef::mmHeight, &TjxPageDef::SetmmHeight, axVertical},
+    {"mmPaperWidth", &TjxPageDef::mmWidth, &TjxPageDef::SetmmWidth, axHorizontal},
+};
 
 int IndexOfText(const QStringList& list, const QString& text)
 {
@@ -52,9 +70,7 @@ const TClassInfo& TjxPrinterSetup::StaticClass()
 {
     static const TClassInfo info = [] {
     using S = TjxPrinterSetup;
-    const auto thousandths = [](const char* name, int (TjxPageDef::*getter)() const, void (TjxPageDef::*setter)(int)) {
-        return std::tuple(name, getter, setter);
-    };
+
     TClassBuilder<S> builder("TjxPrinterSetup", &TPersistent::StaticClass());
     builder.Prop("BinName", StringType(), &S::BinName, &S::SetBinName)
         .Prop("Collation", BooleanType(), &S::Collation, &S::SetCollation).Default(1)
@@ -71,16 +87,11 @@ const TClassInfo& TjxPrinterSetup::StaticClass()
         .Prop("PaperWidth", FloatType(), &S::PaperWidth, &S::SetPaperWidth).NeverStored()
         .Prop("PrinterName", StringType(), &S::PrinterName, &S::SetPrinterName);
     // Lengths in thousandths; there is no ancestor to compare with, so all are written.
-    for (const auto& [name, getter, setter] :
-         {thousandths("mmMarginBottom", &TjxPageDef::mmMarginBottom, &TjxPageDef::SetmmMarginBottom),
-          thousandths("mmMarginLeft", &TjxPageDef::mmMarginLeft, &TjxPageDef::SetmmMarginLeft),
-          thousandths("mmMarginRight", &TjxPageDef::mmMarginRight, &TjxPageDef::SetmmMarginRight),
-          thousandths("mmMarginTop", &TjxPageDef::mmMarginTop, &TjxPageDef::SetmmMarginTop),
-          thousandths("mmPaperHeight", &TjxPageDef::mmHeight, &TjxPageDef::SetmmHeight),
-          thousandths("mmPaperWidth", &TjxPageDef::mmWidth, &TjxPageDef::SetmmWidth)}) {
+    for (int length = 0; length < int(std::size(kStoredLengths)); ++length) {
+        const StoredLength& stored = kStoredLengths[length];
         builder.Defined(
-            name, [setter](S& s, TReader& r) { s.ReadThousandths(r, setter); },
-            [getter](const S& s, TWriter& w) { w.WriteInteger((s.PageDef()->*getter)()); },
+            stored.name, [length](S& s, TReader& r) { s.ReadThousandths(r, length); },
+            [getter = stored.getter](const S& s, TWriter& w) { w.WriteInteger((s.PageDef()->*getter)()); },
             [](const S&) { return true; });
     }
     builder.Defined(
@@ -648,11 +659,25 @@ void TjxPrinterSetup::ConvertLegacyPaperSize()
     m_pageDef->SetmmWidth(UnitsToThousandths(m_legacyPaperWidth, m_units, axHorizontal));
 }
 
-void TjxPrinterSetup::ReadThousandths(TReader& reader, void (TjxPageDef::*setter)(int))
+void TjxPrinterSetup::ReadThousandths(TReader& reader, int length)
 {
     const int value = reader.ReadThousandths();
     std::lock_guard guard(m_lock);
-    (m_pageDef.get()->*setter)(value);
+    (m_pageDef.get()->*kStoredLengths[length].setter)(value);
+    m_lengthsRead |= 1u << length;
+}
+
+void TjxPrinterSetup::ConvertLengthsRead(TjxUnitType units)
+{
+    std::lock_guard guard(m_lock);
+    for (int length = 0; length < int(std::size(kStoredLengths)); ++length) {
+        if (!(m_lengthsRead & (1u << length)))
+            continue;
+        const StoredLength& stored = kStoredLengths[length];
+        const int value = (m_pageDef.get()->*stored.getter)();
+        (m_pageDef.get()->*stored.setter)(ClampStoredLength(UnitsToThousandths(float(value), units, stored.axis)));
+    }
+    m_lengthsRead = 0;
 }
 
 void TjxPrinterSetup::ReadPaperSize(TReader& reader)

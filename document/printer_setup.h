@@ -98,6 +98,12 @@ public:
     // Paper size from the sizes the setup remembered while its owner was
     // read from a stream older than the thousandths.
     void ConvertLegacyPaperSize();
+    // Streams older than the thousandths held the page's stored lengths in
+    // the report's units: converts those the last read supplied, and only
+    // those (the others hold defaults, already in thousandths).
+    void ConvertLengthsRead(TjxUnitType units);
+    // Forgets which lengths the last read supplied.
+    void ForgetLengthsRead() { m_lengthsRead = 0; }
 
     // The size of a paper of the selected printer in Units (w, h oriented);
     // unchanged when the printer does not know the name.
@@ -128,7 +134,7 @@ private:
     int ThousandthsOf(float value, TjxAxis axis) const;
 
     // Defined properties.
-    void ReadThousandths(TReader& reader, void (TjxPageDef::*setter)(int));
+    void ReadThousandths(TReader& reader, int length);
     void ReadPaperSize(TReader& reader);
 
     mutable std::recursive_mutex m_ownLock;
@@ -150,6 +156,7 @@ private:
     TjxUnitType m_units = utInches;
     bool m_collation = true;
     bool m_hooksEnabled = true;
+    unsigned m_lengthsRead = 0;  // bits: indexes into the stored lengths
 };
 
 } // namespace orvane

@@ -194,6 +194,10 @@ void TjxReport::ConvertVersion(int version)
     TjxBandedReport::ConvertVersion(version);
     if (version < 1270 && m_legacyLandscape)
         m_printerSetup->SetOrientation(poLandscape);
+    // Versions without outlines or text search; only for streams that say
+    // which version wrote them (see TjxCustomReport::ConvertVersion).
+    if (!m_versionRead)
+        return;
     if (version < 6100)
         m_outlineSettings->SetEnabled(false);
     if (version < 7010)

@@ -51,13 +51,25 @@ void TReader::Forget(TComponent* component)
 template <class Fn>
 void TReader::Guarded(Fn read)
 {
+    m_located = false;
+    m_path.clear();
     try {
         read();
+    } catch (const EReadError& e) {
+        AbandonRead();
+        if (m_located)
+            throw;
+        throw EReadError(StreamErrorAt(e.Message(), RecordPath(), m_values.Position()));
     } catch (...) {
         AbandonRead();
         throw;
     }
     FinishRead();
+}
+
+QString TReader::RecordPath() const
+{
+    return m_path.join(u'.');
 }
 
 TComponent* TReader::ReadRootComponent(TComponent* root)
@@ -111,18 +123,13 @@ const TClassInfo* TReader::FindComponentClass(const QString& className) const
 
 TComponent* TReader::ReadRecord(TComponent* given)
 {
-    if (m_depth >= kMaxRecordDepth)
-        throw EReadError(GetMessage(msg::StreamReadError));
-    struct Depth {
-        int& d;
-        explicit Depth(int& d) : d(d) { ++d; }
-        ~Depth() { --d; }
-    } depth(m_depth);
+    TBinaryValueReader::TNesting nesting(m_values);
     uint8_t flags = 0;
     int position = -1;
     m_values.ReadPrefix(flags, position);
     const QString className = m_values.ReadShortString();
     const QString name = m_values.ReadShortString();
+    m_path.append(name.isEmpty() ? className : name);
 
     TComponent* component = given;
     bool created = false;
@@ -163,9 +170,13 @@ TComponent* TReader::ReadRecord(TComponent* given)
         if (created && Alive(component))
             delete component;
         if (OnError && OnError(e.Message())) {
+            m_located = false;
+            m_path.removeLast();
+            nesting.Leave();  // the skip counts this record itself
             m_values.SkipComponent(false);
             return nullptr;
         }
+        m_located = true;  // the message names the class or the name
         throw;
     }
 
@@ -176,6 +187,7 @@ TComponent* TReader::ReadRecord(TComponent* given)
             delete component;
         throw;
     }
+    m_path.removeLast();
     return component;
 }
 
@@ -219,27 +231,36 @@ void TReader::ReadProperty(TPersistent& instance)
 {
     const QString path = m_values.ReadShortString();
     const qsizetype valueStart = m_values.Position();
+    const int nesting = m_values.Nesting();
     bool offer = true;
     try {
         ReadPropertyPath(instance, path, offer);
     } catch (const EOrvaneError& e) {
         // Position the stream behind this value so that reading can go on;
         // when even that fails the stream itself is broken.
+        m_values.RestoreNesting(nesting);
+        // The skip's own error (a value cut short, nesting too deep) is then
+        // what ends the read, and what the message says.
         bool broken = false;
+        QString reason = e.Message();
         try {
             m_values.SetPosition(valueStart);
             m_values.SkipValue();
-        } catch (const EOrvaneError&) {
+        } catch (const EOrvaneError& skipError) {
             broken = true;
+            reason = skipError.Message();
         }
         QString who;
         if (m_current)
             who = m_current->Name().isEmpty() ? m_current->ClassName() : m_current->Name();
         else
             who = instance.ClassName();
-        const QString message = MessageText(msg::ErrorReading, {who, QStringLiteral("."), path, e.Message()});
-        if (!broken && offer && OnError && OnError(message))
+        const QString message = MessageText(msg::ErrorReading, {who, QStringLiteral("."), path, reason});
+        if (!broken && offer && OnError && OnError(message)) {
+            m_located = false;  // excused; a later error still needs its place
             return;
+        }
+        m_located = true;
         throw EReadError(message);
     }
 }
@@ -427,20 +448,36 @@ int TReader::ReadThousandths()
         value = Truncate(static_cast<long double>(m_values.ReadSingle()));
     else
         value = m_values.ReadInteger();
-    return int(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+    if (value > kMaxStoredLength || value < -kMaxStoredLength)
+        throw EReadError(GetMessage(msg::LengthOutOfRange));
+    return int(value);
+}
+
+int ClampStoredLength(int64_t thousandths)
+{
+    return int(std::clamp<int64_t>(thousandths, -TReader::kMaxStoredLength, TReader::kMaxStoredLength));
 }
 
 void TReader::ReadListBegin()
 {
     if (m_values.NextValue() != svList)
         throw EReadError(GetMessage(msg::InvalidPropertyValue));
+    m_values.EnterList();
     m_values.ReadValueType();
+}
+
+void TReader::ReadListEnd()
+{
+    m_values.ReadListEnd();
+    m_values.LeaveList();
 }
 
 void TReader::ReadCollection(TCollection& collection)
 {
-    if (m_values.ReadValueType() != svCollection)
+    if (m_values.NextValue() != svCollection)
         throw EReadError(GetMessage(msg::InvalidPropertyValue));
+    TBinaryValueReader::TNesting nesting(m_values);
+    m_values.ReadValueType();
     if (!m_values.EndOfList())
         collection.Clear();
     collection.BeginUpdate();

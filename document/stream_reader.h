@@ -16,10 +16,17 @@ class TCollection;
 // Applies component records to objects: creates components by class name,
 // reads their properties and children, resolves references and tells every
 // component read that loading has finished.
+//
+// Records, collections and the lists of defined properties nest at most
+// kMaxStreamNesting levels deep. Errors that no property entry names (a
+// stream cut short, a broken list, nesting too deep) say where they happened:
+// the path of the records being read and the byte offset.
 class TReader {
 public:
-    // Records nest no deeper than this; a deeper stream is broken, not a tree.
-    static constexpr int kMaxRecordDepth = 256;
+    // Stored lengths (thousandths of a millimetre) lie within this many
+    // either way: 10 m, beyond any paper, and far from the 32-bit limits
+    // that position arithmetic must stay clear of.
+    static constexpr int kMaxStoredLength = 10'000'000;
 
     // Keeps its own (shared) copy of the bytes, so a temporary is safe to pass.
     explicit TReader(const QByteArray& data);
@@ -60,10 +67,11 @@ public:
     TValueType NextValue() { return m_values.NextValue(); }
     bool EndOfList() { return m_values.EndOfList(); }
     void ReadListBegin();
-    void ReadListEnd() { m_values.ReadListEnd(); }
+    void ReadListEnd();
     int64_t ReadInteger() { return m_values.ReadInteger(); }
     // A length in thousandths of a millimetre: an integer, or a float from
-    // older streams, truncated toward zero.
+    // older streams, truncated toward zero. Beyond kMaxStoredLength either
+    // way it is refused ("Length out of range").
     int ReadThousandths();
     double ReadFloat() { return m_values.ReadFloat(); }
     float ReadSingle() { return m_values.ReadSingle(); }
@@ -101,6 +109,7 @@ private:
     template <class Fn> void Guarded(Fn read);
     void FinishRead();
     void AbandonRead();
+    QString RecordPath() const;
 
     QByteArray m_data;
     TBinaryValueReader m_values;
@@ -112,8 +121,16 @@ private:
     QSet<TComponent*> m_alive;
     std::vector<TComponent*> m_loaded;
     std::vector<Fixup> m_fixups;
-    int m_depth = 0;
+    // Names (class names for unnamed records) of the records being read; on
+    // an error it still holds the path where it happened.
+    QStringList m_path;
+    // The error on its way out already names where it happened.
+    bool m_located = false;
 };
+
+// Keeps a length read from an older stream, or converted from one, within the
+// stored range (conversions never fail).
+int ClampStoredLength(int64_t thousandths);
 
 // Convenience: reads a binary stream into `instance` (or a new component of
 // the stream's class owned by `owner`).

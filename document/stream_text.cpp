@@ -7,6 +7,7 @@
 #include "document/message_ids.h"
 #include "document/messages.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <initializer_list>
@@ -25,7 +26,6 @@ QByteArray Decimal(int64_t value)
     return QByteArray(buffer, result.ptr - buffer);
 }
 
-constexpr int kMaxNesting = TBinaryValueReader::kMaxNesting;
 constexpr qsizetype kStringLineChars = 64;
 constexpr qsizetype kBinaryLineBytes = 32;
 constexpr int kFixedDecimals = 18;
@@ -34,16 +34,9 @@ constexpr qsizetype kMaxLineLength = 4096;
 // ---------------------------------------------------------------------------
 // Number formatting
 
-QByteArray Infinity(bool negative)
-{
-    return negative ? QByteArrayLiteral("-1.0E+9999") : QByteArrayLiteral("1.0E+9999");
-}
-
 // Code 5 values; see the header for the forms.
 QByteArray FormatExtended(double value)
 {
-    if (std::isinf(value))
-        return Infinity(value < 0);
     if (value == 0)
         return std::signbit(value) ? QByteArrayLiteral("-0.000000000000000000")
                                    : QByteArrayLiteral("0.000000000000000000");
@@ -99,8 +92,6 @@ QByteArray FormatExtended(double value)
 template <typename T>
 QByteArray FormatShortest(T value)
 {
-    if (std::isinf(value))
-        return Infinity(value < 0);
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general);
     return QByteArray(buffer, result.ptr - buffer);
@@ -129,6 +120,46 @@ QByteArray FormatCurrency(int64_t scaled)
     return result;
 }
 
+bool IsIdentifierStart(uint8_t c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
+}
+
+bool IsIdentifierChar(uint8_t c)
+{
+    return IsIdentifierStart(c) || (c >= '0' && c <= '9');
+}
+
+bool IsTextIdentifier(QByteArrayView text)
+{
+    if (text.isEmpty() || !IsIdentifierStart(uint8_t(text[0])))
+        return false;
+    return std::all_of(text.begin(), text.end(), [](char c) { return IsIdentifierChar(uint8_t(c)); });
+}
+
+// Identifiers joined by dots: property paths and component references.
+bool IsTextPath(QByteArrayView text)
+{
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype dot = text.indexOf('.', start);
+        if (!IsTextIdentifier(text.sliced(start, (dot < 0 ? text.size() : dot) - start)))
+            return false;
+        if (dot < 0)
+            return true;
+        start = dot + 1;
+    }
+}
+
+// Words that end a component's properties in the text form.
+bool IsStructureKeyword(QByteArrayView text)
+{
+    for (const char* keyword : {"end", "object", "inherited", "inline"})
+        if (text.compare(QByteArrayView(keyword), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 // ---------------------------------------------------------------------------
 // Binary to text
 
@@ -139,25 +170,20 @@ public:
     QByteArray Convert()
     {
         m_reader.ReadSignature();
-        ConvertObject(0);
+        try {
+            ConvertObject(0);
+        } catch (const EReadError& e) {
+            if (m_located)
+                throw;
+            // A broken structure: say in which record and where.
+            throw EReadError(StreamErrorAt(e.Message(), m_path.join(u'.'), m_reader.Position()));
+        }
         return m_out;
     }
 
 private:
-    class TNesting {
-    public:
-        explicit TNesting(TBinaryToText& owner) : m_owner(owner)
-        {
-            if (++m_owner.m_depth > kMaxNesting)
-                throw EReadError(GetMessage(msg::StreamReadError));
-        }
-        ~TNesting() { --m_owner.m_depth; }
-        TNesting(const TNesting&) = delete;
-        TNesting& operator=(const TNesting&) = delete;
-
-    private:
-        TBinaryToText& m_owner;
-    };
+    // Lists, collections and records count in the reader, as when loading.
+    using TNesting = TBinaryValueReader::TNesting;
 
     void Indent(int level)
     {
@@ -173,18 +199,36 @@ private:
 
     [[noreturn]] void ValueError(const QString& message)
     {
-        throw EReadError(FillMessage(GetMessage(msg::ErrorReading), {FromCodePage(m_objectName), QStringLiteral("."),
+        m_located = true;
+        throw EReadError(MessageText(msg::ErrorReading, {FromCodePage(m_objectName), QStringLiteral("."),
                                                          FromCodePage(m_propertyPath), message}));
+    }
+
+    // A value the reader refuses (a NaN or an infinity) fails as when loading.
+    template <typename Read>
+    auto CheckedValue(Read read)
+    {
+        try {
+            return read();
+        } catch (const EReadError& e) {
+            ValueError(e.Message());
+        }
     }
 
     void ConvertObject(int level)
     {
-        TNesting nesting(*this);
+        TNesting nesting(m_reader);
         uint8_t flags = 0;
         int position = 0;
+        const qsizetype recordStart = m_reader.Position();
         m_reader.ReadPrefix(flags, position);
         const QByteArrayView className = m_reader.ReadShortStringBytes();
         const QByteArrayView name = m_reader.ReadShortStringBytes();
+        // Names that are no identifiers could not be read back from the text.
+        if (!IsTextIdentifier(className) || (!name.isEmpty() && !IsTextIdentifier(name))) {
+            m_located = true;
+            throw EReadError(StreamErrorAt(GetMessage(msg::IdentifierExpected), m_path.join(u'.'), recordStart));
+        }
 
         Indent(level);
         if (flags & cfInherited)
@@ -207,12 +251,14 @@ private:
 
         const QByteArray outerName = m_objectName;
         m_objectName = (name.isEmpty() ? className : name).toByteArray();
+        m_path.append(FromCodePage(m_objectName));
         while (!m_reader.EndOfList())
             ConvertProperty(level + 1);
         m_reader.ReadListEnd();
         while (!m_reader.EndOfList())
             ConvertObject(level + 1);
         m_reader.ReadListEnd();
+        m_path.removeLast();  // not on errors: then it tells where
         m_objectName = outerName;
 
         Indent(level);
@@ -223,6 +269,9 @@ private:
     {
         const QByteArrayView name = m_reader.ReadShortStringBytes();
         m_propertyPath = name.toByteArray();
+        const qsizetype dot = name.indexOf('.');
+        if (!IsTextPath(name) || IsStructureKeyword(dot < 0 ? name : name.first(dot)))
+            ValueError(GetMessage(msg::IdentifierExpected));
         Indent(level);
         m_out += name;
         m_out += " = ";
@@ -235,7 +284,7 @@ private:
         const TValueType code = m_reader.NextValue();
         switch (code) {
         case svList: {
-            TNesting nesting(*this);
+            TNesting nesting(m_reader);
             m_reader.ReadValueType();
             m_out += '(';
             while (!m_reader.EndOfList()) {
@@ -252,33 +301,21 @@ private:
         case svInt64:
             m_out += Decimal(m_reader.ReadInteger());
             return;
-        case svExtended: {
-            const double value = m_reader.ReadFloat();
-            if (std::isnan(value))
-                ValueError(GetMessage(msg::InvalidPropertyValue));
-            m_out += FormatExtended(value);
+        case svExtended:
+            m_out += FormatExtended(CheckedValue([&] { return m_reader.ReadFloat(); }));
             return;
-        }
-        case svSingle: {
-            const float value = m_reader.ReadSingle();
-            if (std::isnan(value))
-                ValueError(GetMessage(msg::InvalidPropertyValue));
-            m_out += FormatShortest(value);
+        case svSingle:
+            m_out += FormatShortest(CheckedValue([&] { return m_reader.ReadSingle(); }));
             m_out += 's';
             return;
-        }
         case svCurrency:
             m_out += FormatCurrency(m_reader.ReadCurrency());
             m_out += 'c';
             return;
-        case svDate: {
-            const double value = m_reader.ReadDate();
-            if (std::isnan(value))
-                ValueError(GetMessage(msg::InvalidPropertyValue));
-            m_out += FormatShortest(value);
+        case svDate:
+            m_out += FormatShortest(CheckedValue([&] { return m_reader.ReadDate(); }));
             m_out += 'd';
             return;
-        }
         case svString:
         case svLString: {
             m_reader.ReadValueType();
@@ -293,10 +330,14 @@ private:
             WriteQuoted(text.size(), [&](qsizetype i) { return unsigned(text[i].unicode()); }, true, level);
             return;
         }
-        case svIdent:
+        case svIdent: {
             m_reader.ReadValueType();
-            m_out += m_reader.ReadShortStringBytes();
+            const QByteArrayView ident = m_reader.ReadShortStringBytes();
+            if (!IsTextPath(ident))
+                ValueError(GetMessage(msg::InvalidPropertyValue));
+            m_out += ident;
             return;
+        }
         case svFalse:
         case svTrue:
         case svNil:
@@ -309,6 +350,9 @@ private:
             bool first = true;
             for (QByteArrayView member = m_reader.ReadShortStringBytes(); !member.isEmpty();
                  member = m_reader.ReadShortStringBytes()) {
+                const bool number = std::all_of(member.begin(), member.end(), [](char c) { return c >= '0' && c <= '9'; });
+                if (!number && !IsTextIdentifier(member))
+                    ValueError(GetMessage(msg::InvalidPropertyValue));
                 if (!first)
                     m_out += ", ";
                 m_out += member;
@@ -342,7 +386,7 @@ private:
 
     void ConvertCollection(int level)
     {
-        TNesting nesting(*this);
+        TNesting nesting(m_reader);
         m_reader.ReadValueType();
         m_out += '<';
         const QByteArray outerPath = m_propertyPath;
@@ -412,14 +456,15 @@ private:
     QByteArray m_out;
     QByteArray m_objectName;
     QByteArray m_propertyPath;
-    int m_depth = 0;
+    QStringList m_path;
+    bool m_located = false;  // the error on its way out names its property
 };
 
 // ---------------------------------------------------------------------------
 // Number parsing
 
 // A decimal exponent so large or small that from_chars gives up still has an
-// obvious value: infinity or zero.
+// obvious value: infinity (which the caller refuses) or zero.
 template <typename T>
 T Saturated(std::string_view text)
 {
@@ -538,16 +583,6 @@ struct TToken {
     float single = 0;
     char floatType = 0; // 0, 's', 'c' or 'd'
 };
-
-bool IsIdentifierStart(uint8_t c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
-}
-
-bool IsIdentifierChar(uint8_t c)
-{
-    return IsIdentifierStart(c) || (c >= '0' && c <= '9');
-}
 
 int HexDigit(uint8_t c)
 {
@@ -743,6 +778,10 @@ private:
         }
         if (!valid)
             Error(msg::NumberExpected);
+        // Too large for a double: as a NaN or an infinity it is no stream value.
+        if ((m_token.floatType == 's' && !std::isfinite(m_token.single))
+            || ((m_token.floatType == 'd' || (isFloat && !m_token.floatType)) && !std::isfinite(m_token.real)))
+            Error(msg::InvalidPropertyValue);
         m_token.kind = (isFloat || m_token.floatType) ? TTokenKind::Float : TTokenKind::Integer;
     }
 
@@ -774,10 +813,12 @@ private:
         return m_token.text;
     }
 
+    // Objects, lists and collections count as in the binary reader.
     void Enter()
     {
-        if (++m_depth > kMaxNesting)
-            Error(msg::InvalidPropertyValue);
+        if (m_depth >= kMaxStreamNesting)
+            ErrorOnLine(NestingTooDeepMessage(), m_token.line);
+        ++m_depth;
     }
 
     void Leave() { --m_depth; }

@@ -38,4 +38,9 @@ inline constexpr uint8_t kPrefixMarker = 0xF0;
 
 inline constexpr char kStreamSignature[4] = {'T', 'P', 'F', '0'};
 
+// How deep records, lists and collections may nest, counted together. The
+// writer, the reader, the loader and both converters share it, so whatever
+// one of them accepts the others accept too.
+inline constexpr int kMaxStreamNesting = 256;
+
 } // namespace orvane

@@ -1,5 +1,6 @@
 #include "document/stream_writer.h"
 
+#include "document/binary_value_reader.h"
 #include "document/collection.h"
 #include "document/errors.h"
 #include "document/message_ids.h"
@@ -20,8 +21,32 @@ void TWriter::WriteDescendent(TComponent* component)
     WriteComponent(component);
 }
 
+void TWriter::Enter()
+{
+    if (m_depth >= kMaxStreamNesting)
+        throw EWriteError(NestingTooDeepMessage());
+    ++m_depth;
+}
+
+void TWriter::WriteListBegin()
+{
+    Enter();
+    m_values.WriteValueType(svList);
+}
+
+void TWriter::WriteListEnd()
+{
+    m_values.WriteListEnd();
+    Leave();
+}
+
 void TWriter::WriteComponent(TComponent* component)
 {
+    Enter();
+    struct Level {
+        TWriter& w;
+        ~Level() { w.Leave(); }
+    } level{*this};
     struct WritingFlag {
         TComponent* c;
         explicit WritingFlag(TComponent* c) : c(c) { c->SetWriting(true); }
@@ -176,6 +201,11 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
 
 void TWriter::WriteCollection(const TCollection& collection)
 {
+    Enter();
+    struct Level {
+        TWriter& w;
+        ~Level() { w.Leave(); }
+    } level{*this};
     m_values.WriteValueType(svCollection);
     for (int i = 0; i < collection.Count(); ++i) {
         m_values.WriteValueType(svList);

@@ -11,7 +11,9 @@ class TCollection;
 
 // Writes component records: published properties in list order, then defined
 // properties, then the children each class names. Values equal to their
-// defaults are left out.
+// defaults are left out. A tree that nests deeper than kMaxStreamNesting, or a
+// NaN or infinite float, fails with "Nesting too deep" or "Stream write
+// error": no reader would take the stream back.
 class TWriter {
 public:
     explicit TWriter(QByteArray& out);
@@ -32,8 +34,8 @@ public:
     void WriteCollection(const TCollection& collection);
 
     // Values, for the write operations of defined properties.
-    void WriteListBegin() { m_values.WriteValueType(svList); }
-    void WriteListEnd() { m_values.WriteListEnd(); }
+    void WriteListBegin();
+    void WriteListEnd();
     void WriteInteger(int64_t v) { m_values.WriteInteger(v); }
     void WriteFloat(double v) { m_values.WriteExtended(v); }
     void WriteSingle(float v) { m_values.WriteSingle(v); }
@@ -53,11 +55,14 @@ public:
 private:
     void WriteProperty(const TPersistent& instance, const TPropInfo& prop, const QString& prefix);
     void WritePropName(const QString& prefix, const QString& name);
+    void Enter();
+    void Leave() { --m_depth; }
 
     QByteArray& m_out;
     TBinaryValueWriter m_values;
     TComponent* m_root = nullptr;
     TComponent* m_lookupRoot = nullptr;
+    int m_depth = 0;
 };
 
 // Convenience: the binary stream of one component.

@@ -12,7 +12,10 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QtEndian>
+
+#include <cerrno>
 
 namespace orvane {
 
@@ -139,11 +142,9 @@ bool TjxTemplate::ReadOnly() const
 {
     if (m_fileName.isEmpty())
         return false;
-    const QFileInfo info(ResolveFileName(m_fileName));
     // The permission bits, not access(): root may write anything, but a file
     // marked read-only stays so.
-    return info.exists() &&
-           !(info.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
+    return IsReadOnlyFile(ResolveFileName(m_fileName));
 }
 
 std::function<void(TjxTemplate&)>& TjxTemplate::DatabaseLoader()
@@ -169,6 +170,9 @@ void TjxTemplate::RestoreSettings()
     if (m_savedSettings)
         AssignSettings(*m_savedSettings);
     m_savedSettings.reset();
+    if (m_loadedOffset >= 0)
+        m_offset = m_loadedOffset;
+    m_loadedOffset = -1;
 }
 
 bool TjxTemplate::HandleReadError(const QString& message)
@@ -188,30 +192,63 @@ bool TjxTemplate::HandleReadError(const QString& message)
     return answer != TjxCustomTemplateErrorDialog::taCancel;
 }
 
-bool TjxTemplate::TemplateStartsAt(const QByteArray& data, qsizetype position)
+namespace {
+
+bool StartsTemplate(QByteArrayView at)
 {
-    if (position < 0 || position > data.size())
-        return false;
-    const QByteArrayView at = QByteArrayView(data).sliced(position);
     return at.startsWith("object") || at.startsWith("TPF0");
 }
 
-qsizetype TjxTemplate::DetectOffset(const QByteArray& data, qsizetype position)
+// The detection of a load, over anything that can show a few bytes at a
+// position: a whole buffer, or a file that is never read in full (a template
+// may sit behind any amount of other data).
+template <class Peek>
+qsizetype FindTemplate(Peek peek, qsizetype position, int& offset)
 {
-    if (TemplateStartsAt(data, position + m_offset))
-        return position + m_offset;
-    if (TemplateStartsAt(data, 0)) {
-        m_offset = 0;
+    if (StartsTemplate(peek(position + qsizetype(offset), 6)))
+        return position + offset;
+    if (StartsTemplate(peek(0, 6))) {
+        offset = 0;
         return 0;
     }
-    if (data.size() >= 4) {
-        const qint32 n = qFromLittleEndian<qint32>(data.constData());
-        if (n > 0 && TemplateStartsAt(data, n)) {
-            m_offset = n;
+    const QByteArray head = peek(0, 4);
+    if (head.size() == 4) {
+        const qint32 n = qFromLittleEndian<qint32>(head.constData());
+        if (n > 0 && StartsTemplate(peek(n, 6))) {
+            offset = n;
             return n;
         }
     }
     return -1;
+}
+
+QString AbsolutePath(const QString& fileName)
+{
+    return QFileInfo(fileName).absoluteFilePath();
+}
+
+// Why a name that exists cannot be used as a template file: a folder, a
+// device or a pipe would be read forever or not at all.
+QString NotAFileReason(const QFileInfo& info)
+{
+    return info.isDir() ? qt_error_string(EISDIR) : MessageText(msg::NotRegularFile);
+}
+
+} // namespace
+
+bool TjxTemplate::TemplateStartsAt(const QByteArray& data, qsizetype position)
+{
+    if (position < 0 || position > data.size())
+        return false;
+    return StartsTemplate(QByteArrayView(data).sliced(position));
+}
+
+qsizetype TjxTemplate::DetectOffset(const QByteArray& data, qsizetype position)
+{
+    const auto peek = [&data](qsizetype at, qsizetype length) {
+        return at < 0 || at > data.size() ? QByteArray() : data.mid(at, length);
+    };
+    return FindTemplate(peek, position, m_offset);
 }
 
 void TjxTemplate::Load()
@@ -227,39 +264,66 @@ void TjxTemplate::Load()
 void TjxTemplate::LoadFromFile()
 {
     const QString fileName = ResolveFileName(m_fileName);
-    if (fileName.isEmpty() || !QFileInfo(fileName).isFile())
+    const QFileInfo info(fileName);
+    if (fileName.isEmpty() || !info.exists())
         throw ETemplateLoadError(GetMessage(46) + u' ' + m_fileName);
-    QByteArray data = ReadWholeFile(fileName);
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    LoadFromStream(buffer);
+    // Beyond "not found" the user needs the real place and the system's reason.
+    const QString path = AbsolutePath(fileName);
+    if (!info.isFile())
+        throw ETemplateLoadError(MessageText(msg::CannotOpenFile, {path, NotAFileReason(info)}));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ETemplateLoadError(MessageText(msg::CannotOpenFile, {path, file.errorString()}));
+    LoadFromStream(file);
 }
 
 void TjxTemplate::LoadFromStream(QIODevice& stream)
 {
     m_ignoreAll = false;
+    m_loadedOffset = -1;
     SaveSettings();
     if (!PrepareLoad())
         return;
     if (OnLoadBegin)
         OnLoadBegin(this, &stream);
     try {
-        const qint64 position = stream.pos();
-        stream.seek(0);
-        const QByteArray all = stream.readAll();
-        stream.seek(position);
-        const qsizetype start = DetectOffset(all, position);
-        if (start < 0)
-            throw EInvalidTemplateError(GetMessage(49));
-        const QByteArray body = all.mid(start);
+        QByteArray body;
+        if (stream.isSequential()) {
+            // No going back: what is left is all there is.
+            const QByteArray all = stream.readAll();
+            const qsizetype start = DetectOffset(all, 0);
+            if (start < 0)
+                throw EInvalidTemplateError(GetMessage(49));
+            body = all.mid(start);
+        } else {
+            const qint64 position = stream.pos();
+            const auto peek = [&stream](qsizetype at, qsizetype length) {
+                return at < 0 || at > stream.size() || !stream.seek(at) ? QByteArray() : stream.read(length);
+            };
+            const qsizetype start = FindTemplate(peek, position, m_offset);
+            if (start < 0 || !stream.seek(start)) {
+                stream.seek(position);
+                throw EInvalidTemplateError(GetMessage(49));
+            }
+            body = stream.readAll();
+            const auto* file = qobject_cast<QFileDevice*>(&stream);
+            const bool failed = file && file->error() != QFileDevice::NoError;
+            const QString reason = failed ? file->errorString() : QString();
+            stream.seek(position);
+            if (failed)
+                throw ETemplateLoadError(MessageText(msg::CannotOpenFile, {AbsolutePath(file->fileName()), reason}));
+        }
         QByteArray binary;
         if (body.startsWith("object")) {
             ObjectTextToBinary(body, binary);
             binary.append('\0');
         } else {
-            binary = body;
+            binary = std::move(body);
         }
         ReadTemplate(binary);
+        // Where the template was found is where the next save puts it, so the
+        // data in front of it survives.
+        m_loadedOffset = m_offset;
     } catch (...) {
         FinishLoad(false);
         if (OnLoadFinish)
@@ -330,22 +394,65 @@ void TjxTemplate::SaveToFile()
                 OnSaveStreamExplorer(this, data);
             if (ReadOnly())
                 throw ETemplateSaveError(GetMessage(51));
-            const QString fileName = ResolveFileName(m_fileName);
-            QByteArray prefix;
-            if (m_offset > 0) {
-                // The bytes before the template belong to someone else: keep them.
-                QFile existing(fileName);
-                if (existing.open(QIODevice::ReadOnly))
-                    prefix = existing.read(m_offset);
-                prefix.append(QByteArray(m_offset - prefix.size(), '\0'));
-            }
-            WriteWholeFile(fileName, prefix + data);
+            WriteFile(data);
         }
     } catch (...) {
         FinishSave();
         throw;
     }
     FinishSave();
+}
+
+void TjxTemplate::WriteFile(const QByteArray& data) const
+{
+    const QString path = AbsolutePath(ResolveFileName(m_fileName));
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        throw ETemplateSaveError(MessageText(msg::CannotCreateFile, {path, NotAFileReason(info)}));
+    QSaveFile out(path);
+    const auto fail = [&path](const QString& reason) {
+        throw ETemplateSaveError(MessageText(msg::CannotCreateFile, {path, reason}));
+    };
+    if (!out.open(QIODevice::WriteOnly))
+        fail(out.errorString());
+    qint64 written = 0;
+    if (m_offset > 0) {
+        // The bytes before the template belong to someone else: copied in
+        // pieces, as they may be far larger than the template.
+        constexpr qint64 kPiece = 1 << 20;
+        if (info.exists()) {
+            QFile existing(path);
+            if (!existing.open(QIODevice::ReadOnly))
+                throw ETemplateSaveError(MessageText(msg::CannotOpenFile, {path, existing.errorString()}));
+            while (written < m_offset) {
+                const QByteArray piece = existing.read(std::min(kPiece, m_offset - written));
+                if (existing.error() != QFileDevice::NoError)
+                    throw ETemplateSaveError(MessageText(msg::CannotOpenFile, {path, existing.errorString()}));
+                if (piece.isEmpty())
+                    break;
+                if (out.write(piece) != piece.size())
+                    fail(out.errorString());
+                written += piece.size();
+            }
+        } else if (m_offset >= 4) {
+            // A new file says where its template starts, so that it loads
+            // without being told.
+            QByteArray head(4, '\0');
+            qToLittleEndian<qint32>(m_offset, head.data());
+            if (out.write(head) != head.size())
+                fail(out.errorString());
+            written = head.size();
+        }
+        const QByteArray zeros(std::min(kPiece, m_offset - written), '\0');
+        while (written < m_offset) {
+            const qint64 n = std::min<qint64>(zeros.size(), m_offset - written);
+            if (out.write(zeros.constData(), n) != n)
+                fail(out.errorString());
+            written += n;
+        }
+    }
+    if (out.write(data) != data.size() || !out.commit())
+        fail(out.errorString());
 }
 
 void TjxTemplate::SaveToStream(QIODevice& stream)

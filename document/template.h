@@ -130,6 +130,8 @@ protected:
     virtual void PrepareSave() {}
     virtual void FinishSave() {}
     void SaveSettings();
+    // Puts back the settings from before the load; a load that succeeded
+    // keeps the offset it found the template at.
     void RestoreSettings();
     // The error hook of a load: the registered error dialog decides, or the error stands.
     bool HandleReadError(const QString& message);
@@ -137,6 +139,10 @@ protected:
     bool m_ignoreAll = false;
 
 private:
+    // Writes the file through a temporary one, keeping the bytes before Offset.
+    void WriteFile(const QByteArray& data) const;
+
+    int m_loadedOffset = -1;
     std::unique_ptr<TjxCustomTemplate> m_savedSettings;
 };
 

@@ -111,7 +111,7 @@ void TjxBandEngine::FireBandEvent(const TMethod& handler, int eventId)
 
 int TjxBandEngine::PageBottomLimit() const
 {
-    return m_engine->GetPageBottom() - m_band->mmBottomOffset();
+    return SaturatedLength(TjxLength64(m_engine->GetPageBottom()) - m_band->mmBottomOffset());
 }
 
 void TjxBandEngine::Print()
@@ -247,8 +247,9 @@ void TjxBandEngine::BeforePrintStep()
 
 void TjxBandEngine::BasicSpaceStep(int limit, int bandTop)
 {
+    using L = TjxLength64;
     m_limit = limit;
-    const int height = m_band->mmHeight();
+    const L height = m_band->mmHeight();
     const bool dynamic = IsDynamic();
     const int position = m_band->mmPrintPosition();
     if (position != 0) {
@@ -271,7 +272,7 @@ void TjxBandEngine::BasicSpaceStep(int limit, int bandTop)
     }
     const TjxPrintPosition& at = m_engine->PrintPosition();
     m_bandTop = bandTop;
-    m_bandRect = {at.left, bandTop, at.right, bandTop + (dynamic ? limit - bandTop : height)};
+    m_bandRect = {at.left, bandTop, at.right, SaturatedLength(dynamic ? L(limit) : bandTop + height)};
     m_currentBottom = bandTop;
     m_lowestStretchBottom = 0;
 }
@@ -281,8 +282,8 @@ void TjxBandEngine::SpaceStep()
     const TjxPageDef* def = m_engine->Report()->PrinterSetup()->PageDef();
     switch (m_band->BandType()) {
     case btFooter: {
-        const int limit = def->mmHeight() - def->mmMarginBottom();
-        const int top = limit - m_band->mmHeight();
+        const int limit = SaturatedLength(TjxLength64(def->mmHeight()) - def->mmMarginBottom());
+        const int top = SaturatedLength(TjxLength64(limit) - m_band->mmHeight());
         m_limit = limit;
         m_bandTop = top;
         const TjxPrintPosition& at = m_engine->PrintPosition();
@@ -291,12 +292,12 @@ void TjxBandEngine::SpaceStep()
         return;
     }
     case btColumnFooter: {
-        const int limit = def->mmHeight() - def->mmMarginBottom();
+        const int limit = SaturatedLength(TjxLength64(def->mmHeight()) - def->mmMarginBottom());
         const int top = m_engine->GetPageBottom();
         m_limit = limit;
         m_bandTop = top;
         const TjxPrintPosition& at = m_engine->PrintPosition();
-        m_bandRect = {at.left, top, at.right, top + m_band->mmHeight()};
+        m_bandRect = {at.left, top, at.right, SaturatedLength(TjxLength64(top) + m_band->mmHeight())};
         m_currentBottom = top;
         return;
     }
@@ -345,7 +346,7 @@ void TjxBandEngine::GroupHeaderSpaceRules()
     const TjxGroup* group = state->Group();
     if (!m_noRoom && m_breaking && !m_breakingSuspended && !Continuing()) {
         const bool columns = m_engine->Columns() > 1;
-        const int spaceLeft = m_limit - m_bandTop;
+        const TjxLength64 spaceLeft = TjxLength64(m_limit) - m_bandTop;
         if (columns && group->NewColumn() && !m_forcedNewColumn)
             ForceNewColumn();
         else if (group->NewPage() && !m_forcedNewPage)
@@ -403,7 +404,7 @@ void TjxBandEngine::GenerateComponents()
         }
         m_currentBottom = m_limit;
         m_bandRect.top = m_bandRect.bottom = m_limit;
-        m_usedHeight = m_limit - m_bandTop;
+        m_usedHeight = SaturatedLength(TjxLength64(m_limit) - m_bandTop);
         m_pageBreakPending = false;
         m_continueSplit = false;
         if (IsDynamic())
@@ -431,7 +432,7 @@ void TjxBandEngine::GenerateComponents()
             m_continuationOffset = std::min(m_continuationOffset, component->mmTop());
         }
         if (IsDynamic() && component->DrawHeight() > 0) {
-            const int bottom = component->PrintRect().top + component->DrawHeight();
+            const int bottom = SaturatedLength(TjxLength64(component->PrintRect().top) + component->DrawHeight());
             if (IsStretching(component) && (!m_lowestStretchable || bottom > m_lowestStretchBottom)) {
                 m_lowestStretchable = component;
                 m_lowestStretchBottom = bottom;
@@ -454,7 +455,7 @@ void TjxBandEngine::GenerateComponents()
         for (int i = from; i < int(list.size()) && !m_done; ++i)
             generate(list[size_t(i)], category, i);
         if (m_currentBottom > m_bandTop)
-            m_usedHeight = m_currentBottom - m_bandTop;
+            m_usedHeight = SaturatedLength(TjxLength64(m_currentBottom) - m_bandTop);
         if (category == 1 && IsDynamic() && m_usedHeight == 0 && m_components.size() > 0 &&
             (m_categories[0].size() + m_categories[1].size()) > 0)
             break;
@@ -482,19 +483,20 @@ void TjxBandEngine::GenerateComponents()
 
 void TjxBandEngine::AdvancePosition()
 {
-    int used = IsDynamic() ? m_usedHeight : m_band->mmHeight();
+    using L = TjxLength64;
+    L used = IsDynamic() ? m_usedHeight : m_band->mmHeight();
     if (m_band->BandType() == btFooter || m_band->BandType() == btColumnFooter)
         return;  // they sit at the page bottom
     if (Continuing())
-        used = std::max(used, m_limit - m_bandTop);
+        used = std::max(used, L(m_limit) - m_bandTop);
     // A section that ended in this band owns the rest of the page.
     if (!IsDynamic() && m_bandRect.top >= m_limit && m_usedHeight > used)
         used = m_usedHeight;
     used += m_band->mmBottomOffset();
     TjxPrintPosition at = m_engine->PrintPosition();
-    at.top = at.bottom = m_bandTop + used;
+    at.top = at.bottom = SaturatedLength(m_bandTop + used);
     m_engine->SetPrintPosition(at);
-    m_engine->GrowSpaceUsed(used);
+    m_engine->GrowSpaceUsed(SaturatedLength(used));
     if (used > 0)
         m_usedSpace = true;
 }
@@ -617,13 +619,14 @@ void TjxDetailBandEngine::SpaceStep()
     if (m_pagePrintCount > 0 && m_band->mmPrintPosition() != 0) {
         m_limit = limit;
         const bool dynamic = IsDynamic();
-        if (m_band->Visible() && limit < top + (dynamic ? 0 : m_band->mmHeight())) {
+        const TjxLength64 needed = TjxLength64(top) + (dynamic ? 0 : m_band->mmHeight());
+        if (m_band->Visible() && limit < needed) {
             m_noRoom = true;
             return;
         }
         const TjxPrintPosition& at = m_engine->PrintPosition();
         m_bandTop = top;
-        m_bandRect = {at.left, top, at.right, top + (dynamic ? limit - top : m_band->mmHeight())};
+        m_bandRect = {at.left, top, at.right, dynamic ? limit : SaturatedLength(needed)};
         m_currentBottom = top;
     } else {
         BasicSpaceStep(limit, top);
@@ -661,9 +664,11 @@ void TjxDetailBandEngine::AfterPrintStep()
     if (m_engine->DataExhausted() || m_engine->HasCondition(pcGroupFooter))
         m_done = true;
     if (!m_done && withoutPipeline) {
-        // Without data the band ends the data when AutoStop says so, and also
-        // when it takes no room: repeating it could never fill a page.
-        if ((report->AutoStop() && m_pagePrintCount == 1) || !m_usedSpace) {
+        // Without data the band prints once. With AutoStop off it repeats only
+        // up to the report's PageLimit, the one thing that could end it, and
+        // only when it takes room: otherwise it could never fill a page.
+        const bool repeats = !report->AutoStop() && report->PageLimit() > 0 && m_usedSpace;
+        if (!repeats) {
             m_done = true;
             m_engine->MarkDataTraversed();
         }
@@ -752,7 +757,7 @@ void TjxHorizontalBandEngine::BeforePrintStep()
         // A new row.
         column = 0;
         TjxPrintPosition at = m_engine->PrintPosition();
-        at.top = at.bottom = m_bandRect.bottom + m_band->mmBottomOffset();
+        at.top = at.bottom = SaturatedLength(TjxLength64(m_bandRect.bottom) + m_band->mmBottomOffset());
         m_engine->SetPrintPosition(at);
     }
     m_columnHeaderHeight = 0;
@@ -772,7 +777,7 @@ void TjxHorizontalBandEngine::PrintColumnHeader(int column)
     for (TjxBand* band : m_engine->BandList(blColumnHeader))
         if (TjxBandEngine* engine = m_engine->BandEngine(band))
             engine->Print();
-    m_columnHeaderHeight = m_engine->PrintPosition().top - saved.top;
+    m_columnHeaderHeight = SaturatedLength(TjxLength64(m_engine->PrintPosition().top) - saved.top);
     m_engine->SetCondition(pcColumnHeader, false);
     m_engine->SetPrintPosition(saved);
     m_engine->m_spaceUsed = savedSpace;
@@ -785,14 +790,15 @@ void TjxHorizontalBandEngine::SpaceStep()
     m_limit = limit;
     int top = m_engine->PrintPosition().top;
     if (!m_started[size_t(column)])
-        top += m_columnHeaderHeight;
-    if (m_band->Visible() && limit < top + m_band->mmHeight()) {
+        top = SaturatedLength(TjxLength64(top) + m_columnHeaderHeight);
+    const TjxLength64 bottom = TjxLength64(top) + m_band->mmHeight();
+    if (m_band->Visible() && limit < bottom) {
         m_noRoom = true;
         return;
     }
     const int left = m_engine->ColumnLeft(column);
     m_bandTop = top;
-    m_bandRect = {left, top, m_engine->PrintPosition().right, top + m_band->mmHeight()};
+    m_bandRect = {left, top, m_engine->PrintPosition().right, SaturatedLength(bottom)};
     m_currentBottom = top;
     if (m_band->Visible() && m_freshPrint)
         m_engine->SynchronizeRecord();
@@ -802,7 +808,7 @@ void TjxHorizontalBandEngine::AfterGenerateStep()
 {
     const int column = m_engine->CurrentColumn();
     m_started[size_t(column)] = true;
-    if (m_limit < m_band->mmHeight() + m_bandRect.bottom)
+    if (m_limit < TjxLength64(m_band->mmHeight()) + m_bandRect.bottom)
         PrintColumnFooter(column);
     TjxDetailBandEngine::AfterGenerateStep();
 }
@@ -832,7 +838,7 @@ void TjxHorizontalBandEngine::AdvancePosition()
     // Only the first column of a row takes vertical space.
     if (m_engine->CurrentColumn() != 0)
         return;
-    const int used = m_band->mmHeight() + m_band->mmBottomOffset();
+    const int used = SaturatedLength(TjxLength64(m_band->mmHeight()) + m_band->mmBottomOffset());
     m_engine->GrowSpaceUsed(used);
     m_usedSpace = true;
 }
@@ -843,7 +849,8 @@ void TjxHorizontalBandEngine::AfterLoop()
     TjxPrintPosition at = m_engine->PrintPosition();
     at.left = m_savedLeft;
     if (m_printCount > 0 || m_pagePrintCount > 0)
-        at.top = at.bottom = std::max(at.top, m_bandRect.bottom + m_band->mmBottomOffset());
+        at.top = at.bottom =
+            std::max(at.top, SaturatedLength(TjxLength64(m_bandRect.bottom) + m_band->mmBottomOffset()));
     m_engine->SetPrintPosition(at);
 }
 

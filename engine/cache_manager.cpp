@@ -7,11 +7,16 @@
 #include "document/messages.h"
 
 #include <QDir>
-#include <QTemporaryFile>
+#include <QFile>
 #include <QtEndian>
 
 #include <algorithm>
+#include <cerrno>
 #include <new>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvane {
 
@@ -27,7 +32,8 @@ public:
     // The number of bytes read; fewer than asked when the stream ends first.
     virtual qint64 ReadAt(qint64 offset, char* buffer, qint64 length) = 0;
     virtual bool Truncate(qint64 size) = 0;
-    virtual QString FileName() const { return {}; }
+    // The open file's descriptor, -1 in memory.
+    virtual int Handle() const { return -1; }
 };
 
 namespace {
@@ -77,33 +83,73 @@ private:
     QByteArray m_bytes;
 };
 
+// A temporary file without a name in the cache directory: it goes with its
+// descriptor, so a run that is killed leaves nothing behind.
 class TFileStore : public TjxCacheStore {
 public:
-    explicit TFileStore(const QString& directory) : m_file(directory + QStringLiteral("/cchXXXXXX")) {}
+    explicit TFileStore(const QString& directory) : m_directory(QFile::encodeName(directory)) {}
+    ~TFileStore() override
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    TFileStore(const TFileStore&) = delete;
+    TFileStore& operator=(const TFileStore&) = delete;
 
-    // Unbuffered, so that a failed write shows at once and a file changed by
-    // someone else is never answered from a stale buffer.
-    // Asking for the name makes Qt give the file one at once, so that it stands
-    // in the cache directory as a "cch" file rather than an unnamed one.
-    bool Open() { return m_file.OpenUnbuffered() && !m_file.fileName().isEmpty(); }
+    bool Open()
+    {
+#ifdef O_TMPFILE
+        m_fd = ::open(m_directory.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (m_fd >= 0)
+            return true;
+#endif
+        // File systems without unnamed files: a "cch" file whose name goes at once.
+        QByteArray pattern = m_directory + "/cchXXXXXX";
+        m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (m_fd < 0)
+            return false;
+        if (::unlink(pattern.constData()) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+            return false;
+        }
+        return true;
+    }
 
-    qint64 Size() const override { return m_file.size(); }
+    int Handle() const override { return m_fd; }
 
+    qint64 Size() const override
+    {
+        struct stat st {};
+        return ::fstat(m_fd, &st) == 0 ? qint64(st.st_size) : 0;
+    }
+
+    // Writes go straight to the file, so that a failed one shows at once.
     bool WriteAt(qint64 offset, const QByteArray& bytes) override
     {
-        // Seeking past the end leaves the gap's content to the file system; resizing zero-fills it.
-        if (offset > m_file.size() && !m_file.resize(offset))
-            return false;
-        return m_file.seek(offset) && m_file.write(bytes) == bytes.size();
+        // Writing past the end leaves a gap the file system reads back as zeros.
+        const char* p = bytes.constData();
+        qint64 left = bytes.size();
+        while (left > 0) {
+            const ssize_t n = ::pwrite(m_fd, p, size_t(left), off_t(offset));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            p += n;
+            left -= n;
+            offset += n;
+        }
+        return true;
     }
 
     qint64 ReadAt(qint64 offset, char* buffer, qint64 length) override
     {
-        if (!m_file.seek(offset))
-            return 0;
         qint64 done = 0;
         while (done < length) {
-            const qint64 n = m_file.read(buffer + done, length - done);
+            const ssize_t n = ::pread(m_fd, buffer + done, size_t(length - done), off_t(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
             if (n <= 0)
                 break;
             done += n;
@@ -111,17 +157,20 @@ public:
         return done;
     }
 
-    bool Truncate(qint64 size) override { return size >= m_file.size() || m_file.resize(size); }
-
-    QString FileName() const override { return m_file.fileName(); }
+    bool Truncate(qint64 size) override
+    {
+        if (size >= Size())
+            return true;
+        int rc;
+        do
+            rc = ::ftruncate(m_fd, off_t(size));
+        while (rc != 0 && errno == EINTR);
+        return rc == 0;
+    }
 
 private:
-    class TFile : public QTemporaryFile {
-    public:
-        using QTemporaryFile::QTemporaryFile;
-        bool OpenUnbuffered() { return open(QIODevice::ReadWrite | QIODevice::Unbuffered); }
-    };
-    mutable TFile m_file;
+    QByteArray m_directory;
+    int m_fd = -1;
 };
 
 void PutU32(char* at, quint32 value) { qToLittleEndian(value, at); }
@@ -444,15 +493,15 @@ void TjxCacheManager::Clear()
     m_index.reset();
 }
 
-QStringList TjxCacheManager::FileNames() const
+std::vector<int> TjxCacheManager::FileHandles() const
 {
-    QStringList names;
+    std::vector<int> handles;
     if (m_storageKind != skFiles)
-        return names;
+        return handles;
     for (const TjxCacheStore* store : {m_data.get(), m_index.get()})
-        if (store)
-            names << store->FileName();
-    return names;
+        if (store && store->Handle() >= 0)
+            handles.push_back(store->Handle());
+    return handles;
 }
 
 // ---- blocks and entries -------------------------------------------------

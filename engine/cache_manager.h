@@ -7,7 +7,8 @@
 // stream (every cacheable's record, length-prefixed, in registration order),
 // and an index stream holds one fixed-size entry (offset, length) per page
 // index. Both live in memory until the memory limit is reached or a write
-// fails, then in temporary files.
+// fails, then in temporary files in the cache directory. Those files have no
+// name: they disappear with the manager, and with the process however it ends.
 
 #include "document/communicator.h"
 
@@ -65,8 +66,9 @@ public:
     void SetMemoryLimit(qint64 bytes) { m_memoryLimit = bytes < 0 ? 0 : bytes; }
     // The temporary directory as it was when the manager was made.
     const QString& CacheDirectory() const { return m_cacheDirectory; }
-    // The temporary files in use, data first, then index; empty in memory.
-    QStringList FileNames() const;
+    // The descriptors of the temporary files in use, data first, then index;
+    // empty in memory. The files have no name in the cache directory.
+    std::vector<int> FileHandles() const;
 
     // Called before a fatal cache error is raised, so that the engine can stop.
     std::function<void()> OnFatal;

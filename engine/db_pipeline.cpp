@@ -6,13 +6,18 @@
 #include "document/messages.h"
 #include "engine/field.h"
 #include "engine/master_field_link.h"
+#include "engine/pipeline_file.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlIndex>
 #include <QSqlRecord>
+#include <QUrl>
+
+#include <sqlite3.h>
 
 namespace orvane {
 
@@ -130,6 +135,141 @@ TVarValue DateValue(const QVariant& v, TjxDataType type)
 
 int g_connectionNumber = 0;
 
+const QString kSqlite = QStringLiteral("QSQLITE");
+
+sqlite3* SqliteHandle(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// Lets a statement being prepared read and compute, nothing else: no writes,
+// no ATTACH (which could create a file), no transaction control, and of the
+// PRAGMAs only those that describe tables (the driver reads columns and keys
+// through them). `refused`, when given, learns that a statement was refused.
+int ReadOnlyAuthorizer(void* refused, int action, const char* first, const char* second, const char*, const char*)
+{
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    case SQLITE_FUNCTION:  // second: the function's name
+        if (qstricmp(second, "load_extension") != 0 && qstricmp(second, "fts3_tokenizer") != 0)
+            return SQLITE_OK;
+        break;
+    case SQLITE_PRAGMA:  // first: the pragma's name
+        for (const char* name : {"table_info", "table_xinfo", "index_list", "index_info", "index_xinfo"})
+            if (qstricmp(first, name) == 0)
+                return SQLITE_OK;
+        break;
+    default:
+        break;
+    }
+    if (refused)
+        *static_cast<bool*>(refused) = true;
+    return SQLITE_DENY;
+}
+
+enum TStatementCheck { scReads, scNotOne, scWrites, scError };
+
+// What SQLite itself makes of the text on this connection.
+// `keep`: the connection keeps the read-only authorizer afterwards.
+TStatementCheck CheckSqliteStatement(sqlite3* db, bool keep, const QString& text, QString& error, qsizetype& length)
+{
+    const auto* begin = reinterpret_cast<const char*>(text.utf16());
+    const int bytes = int(text.size() * 2);
+    bool refused = false;
+    sqlite3_set_authorizer(db, ReadOnlyAuthorizer, &refused);
+    sqlite3_stmt* statement = nullptr;
+    const void* tail = nullptr;
+    const int rc = sqlite3_prepare16_v2(db, begin, bytes, &statement, &tail);
+    sqlite3_set_authorizer(db, keep ? ReadOnlyAuthorizer : nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        error = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(statement);
+        return refused ? scWrites : scError;
+    }
+    if (!statement)
+        return scNotOne;
+    // A statement that only reads also returns columns: that leaves out
+    // BEGIN, DETACH and the like, which SQLite counts as read-only too.
+    const bool reads = sqlite3_stmt_readonly(statement) && sqlite3_column_count(statement) > 0;
+    sqlite3_finalize(statement);
+    if (!reads)
+        return scWrites;
+    // Anything but blanks and comments after it is a second statement.
+    const auto* rest = static_cast<const char*>(tail);
+    length = rest ? (rest - begin) / 2 : text.size();
+    if (rest && rest < begin + bytes) {
+        sqlite3_stmt* second = nullptr;
+        const int rc2 = sqlite3_prepare16_v2(db, rest, int(begin + bytes - rest), &second, nullptr);
+        sqlite3_finalize(second);
+        if (rc2 != SQLITE_OK || second)
+            return scNotOne;
+    }
+    return scReads;
+}
+
+// StatementCount with one reading of backslashes in quotes.
+int CountStatements(QStringView sql, bool backslashEscapes)
+{
+    int count = 0;
+    bool begun = false;
+    const qsizetype n = sql.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = sql[i];
+        if (c.isSpace())
+            continue;
+        if (c == u'-' && i + 1 < n && sql[i + 1] == u'-') {
+            while (i < n && sql[i] != u'\n')
+                ++i;
+            continue;
+        }
+        if (c == u'/' && i + 1 < n && sql[i + 1] == u'*') {
+            const qsizetype end = sql.indexOf(u"*/", i + 2);
+            i = end < 0 ? n : end + 1;
+            continue;
+        }
+        if (c == u';') {
+            if (begun)
+                ++count;
+            begun = false;
+            continue;
+        }
+        begun = true;
+        if (c == u'\'' || c == u'"' || c == u'`') {
+            qsizetype j = i + 1;
+            while (j < n) {
+                if (backslashEscapes && sql[j] == u'\\') {
+                    j += 2;
+                } else if (sql[j] == c) {
+                    if (j + 1 < n && sql[j + 1] == c)
+                        j += 2;
+                    else
+                        break;
+                } else {
+                    ++j;
+                }
+            }
+            i = j;
+        } else if (c == u'$') {
+            // A dollar-quoted text, $tag$ ... $tag$.
+            qsizetype j = i + 1;
+            while (j < n && (sql[j].isLetterOrNumber() || sql[j] == u'_'))
+                ++j;
+            if (j < n && sql[j] == u'$') {
+                const QStringView tag = sql.mid(i, j - i + 1);
+                const qsizetype end = sql.indexOf(tag, j + 1);
+                i = end < 0 ? n : end + tag.size() - 1;
+            }
+        }
+    }
+    return count + (begun ? 1 : 0);
+}
+
 } // namespace
 
 const TClassInfo& TjxDBPipeline::StaticClass()
@@ -178,9 +318,27 @@ void TjxDBPipeline::RaiseQueryError(const QString& databaseText) const
     throw EDataError(MessageText(msg::DatabaseQueryError, {databaseText}));
 }
 
+int TjxDBPipeline::StatementCount(QStringView sql)
+{
+    return std::max(CountStatements(sql, false), CountStatements(sql, true));
+}
+
+QString TjxDBPipeline::NameForMessages() const
+{
+    return UserName().isEmpty() ? Name() : UserName();
+}
+
 void TjxDBPipeline::OpenSource()
 {
+    m_checkedText.clear();
     if (m_connectionName.isEmpty() || !QSqlDatabase::contains(m_connectionName)) {
+        // SQLite would make an empty database of a missing file, and block on a FIFO.
+        if (m_driverName == kSqlite) {
+            if (!QFileInfo::exists(m_databaseName))
+                throw EDataError(MessageText(msg::DatabaseFileNotFound, {m_databaseName}));
+            if (const QString problem = RegularFileProblem(m_databaseName); !problem.isEmpty())
+                throw EDataError(problem);
+        }
         m_ownConnection = QStringLiteral("orvane.pipeline.") + QString::number(++g_connectionNumber);
         QSqlDatabase db = QSqlDatabase::addDatabase(m_driverName, m_ownConnection);
         if (!db.isValid()) {
@@ -199,6 +357,10 @@ void TjxDBPipeline::OpenSource()
             db.setUserName(m_loginUser);
         if (!m_password.isEmpty())
             db.setPassword(m_password);
+        if (m_driverName == kSqlite)
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        else if (m_driverName == u"QODBC" || m_driverName == u"QODBC3")
+            db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
     }
     QString failure;
     {
@@ -211,12 +373,67 @@ void TjxDBPipeline::OpenSource()
         throw EDataError(MessageText(msg::DatabaseOpenError, {m_databaseName, failure}));
     }
     try {
+        if (!m_ownConnection.isEmpty())
+            MakeReadOnly();
         if (!(MasterDataPipeline() && IsLinked()))
             Execute();
     } catch (...) {
         CloseSource();
         throw;
     }
+}
+
+// The session settings that keep an own connection from writing.
+void TjxDBPipeline::MakeReadOnly()
+{
+    QString statement;
+    if (m_driverName == kSqlite)
+        statement = QStringLiteral("PRAGMA query_only = ON");
+    else if (m_driverName == u"QPSQL")
+        statement = QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY");
+    else if (m_driverName == u"QMYSQL" || m_driverName == u"QMARIADB")
+        statement = QStringLiteral("SET SESSION TRANSACTION READ ONLY");
+    if (statement.isEmpty())
+        return;
+    {
+        QSqlQuery query(Database());
+        if (!query.exec(statement))
+            throw EDataError(MessageText(msg::DatabaseOpenError, {m_databaseName, query.lastError().text()}));
+    }
+    // Whatever reaches this connection later is prepared only when it reads
+    // (query_only alone still lets VACUUM INTO create an empty file).
+    if (m_driverName == kSqlite) {
+        sqlite3* handle = SqliteHandle(Database());
+        if (!handle)
+            throw EDataError(MessageText(msg::DatabaseOpenError, {m_databaseName, QString()}));
+        sqlite3_set_authorizer(handle, ReadOnlyAuthorizer, nullptr);
+    }
+}
+
+QString TjxDBPipeline::CheckReadOnly(const QString& text)
+{
+    if (!m_checkedText.isEmpty() && text == m_checkedText)
+        return m_checkedStatement;
+    const QSqlDatabase db = Database();
+    TStatementCheck check = scReads;
+    QString error;
+    qsizetype length = text.size();
+    if (sqlite3* handle = db.driverName() == kSqlite ? SqliteHandle(db) : nullptr)
+        check = CheckSqliteStatement(handle, !m_ownConnection.isEmpty(), text, error, length);
+    else if (db.driverName() == kSqlite)
+        check = scError;  // no handle to ask: nothing is run unchecked
+    else if (StatementCount(text) != 1)
+        check = scNotOne;
+    switch (check) {
+    case scReads: break;
+    case scNotOne: throw EDataError(MessageText(msg::SqlNotOneStatement, {NameForMessages()}));
+    case scWrites: throw EDataError(MessageText(msg::SqlNotReadOnly, {NameForMessages()}));
+    case scError: RaiseQueryError(error);
+    }
+    m_checkedText = text;
+    // Exactly the statement that was checked runs, without what follows it.
+    m_checkedStatement = text.left(length);
+    return m_checkedStatement;
 }
 
 void TjxDBPipeline::CloseSource()
@@ -227,6 +444,8 @@ void TjxDBPipeline::CloseSource()
     m_fetchedRows = 0;
     m_exhausted = true;
     m_editMode = emNone;
+    m_checkedText.clear();
+    m_checkedStatement.clear();
     if (!m_ownConnection.isEmpty()) {
         QSqlDatabase::database(m_ownConnection, false).close();
         QSqlDatabase::removeDatabase(m_ownConnection);
@@ -281,12 +500,13 @@ void TjxDBPipeline::Execute()
     m_exhausted = false;
     QVariantMap bindings;
     const QString text = SelectText(bindings);
+    const QString statement = CheckReadOnly(text);
     auto query = std::make_unique<QSqlQuery>(Database());
     query->setForwardOnly(true);
-    if (!query->prepare(text))
+    if (!query->prepare(statement))
         RaiseQueryError(query->lastError().text());
     for (auto it = bindings.begin(); it != bindings.end(); ++it)
-        if (text.contains(it.key()))
+        if (statement.contains(it.key()))
             query->bindValue(it.key(), it.value());
     if (!query->exec())
         RaiseQueryError(query->lastError().text());
@@ -441,6 +661,23 @@ QByteArray TjxDBPipeline::FieldToStream(const QString& fieldName)
     return RawValue(CurrentSourceRow(), column).toByteArray();
 }
 
+namespace {
+
+// Runs one write with bound values; the failure's message, or an empty text.
+QString ExecWrite(const QSqlDatabase& db, const QString& text, const QVariantList& values)
+{
+    QSqlQuery query(db);
+    if (!query.prepare(text))
+        return MessageText(msg::DatabaseQueryError, {query.lastError().text()});
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values[i]);
+    if (!query.exec())
+        return MessageText(msg::DatabaseQueryError, {query.lastError().text()});
+    return {};
+}
+
+} // namespace
+
 void TjxDBPipeline::Post()
 {
     if (m_editMode == emNone)
@@ -475,13 +712,42 @@ void TjxDBPipeline::Post()
         text = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + sets.join(QStringLiteral(", ")) +
                QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     }
-    QSqlQuery query(Database());
-    if (!query.prepare(text))
-        RaiseQueryError(query.lastError().text());
-    for (int i = 0; i < values.size(); ++i)
-        query.bindValue(i, values[i]);
-    if (!query.exec())
-        RaiseQueryError(query.lastError().text());
+    // Reading goes on through the read-only connection; the record is written
+    // through a connection of its own, after the read has let go of the file.
+    m_query.reset();
+    QString failure;
+    if (m_ownConnection.isEmpty()) {
+        failure = ExecWrite(Database(), text, values);
+    } else {
+        const QString writer = m_ownConnection + QStringLiteral(".write");
+        {
+            QSqlDatabase db = QSqlDatabase::cloneDatabase(m_ownConnection, writer);
+            db.setConnectOptions();
+            if (m_driverName == kSqlite) {
+                // Read and write, never create.
+                QUrl url = QUrl::fromLocalFile(QFileInfo(m_databaseName).absoluteFilePath());
+                url.setQuery(QStringLiteral("mode=rw"));
+                db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+                db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+            }
+            if (!db.open())
+                failure = MessageText(msg::DatabaseOpenError, {m_databaseName, db.lastError().text()});
+            else
+                failure = ExecWrite(db, text, values);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(writer);
+    }
+    if (!failure.isEmpty()) {
+        try {
+            Execute();
+            ResetCursor();
+            UpdatePositionFlags();
+        } catch (const EOrvaneError&) {
+            // The write's failure is the one to report.
+        }
+        throw EDataError(failure);
+    }
     m_editMode = emNone;
     m_editValues.clear();
     // Read again so that the cursor sees what was written.

@@ -14,6 +14,13 @@ namespace orvane {
 // cost nothing. Values reach SQL only as bound parameters; a detail re-runs its
 // query with the master's link values bound. Login user and password are set by
 // the program and never streamed. The connection belongs to the thread that opens it.
+//
+// Report data is read-only. A connection the pipeline opens itself is opened
+// read-only (SQLite: read-only and query_only, and the file must exist: none is
+// ever created; other drivers: their read-only session or access mode), and the
+// SQL must be exactly one statement that only reads (SQLite decides that for
+// its statements, on any connection). Only the records of templates kept in a
+// database are written, through a connection of their own.
 class TjxDBPipeline : public TjxCursorPipeline {
     ORVANE_CLASS(TjxDBPipeline, TjxCursorPipeline)
 public:
@@ -47,6 +54,11 @@ public:
     // The connection in use while active.
     QSqlDatabase Database() const;
 
+    // Statements in SQL text, by its quotes and comments (for drivers that
+    // cannot tell it themselves); a text whose reading depends on the dialect
+    // counts as the larger number.
+    static int StatementCount(QStringView sql);
+
     // Template records.
     void Append() override;
     void Edit() override;
@@ -66,6 +78,11 @@ protected:
 
 private:
     void Execute();
+    void MakeReadOnly();
+    // The statement to run: the text without what follows its one statement;
+    // raises when it is not exactly one statement that only reads.
+    QString CheckReadOnly(const QString& text);
+    QString NameForMessages() const;
     void DefineFields();
     QString SelectText(QVariantMap& bindings) const;
     QString Quoted(const QString& identifier) const;
@@ -84,6 +101,8 @@ private:
     QVariantMap m_params;
 
     QString m_ownConnection;  // the connection this pipeline added, removed on close
+    QString m_checkedText;       // the SQL last found to be one statement that only reads
+    QString m_checkedStatement;  // and that statement
     std::unique_ptr<QSqlQuery> m_query;
     std::vector<QVariant> m_values;  // fetched rows, row after row
     int m_columnCount = 0;

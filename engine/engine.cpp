@@ -46,6 +46,21 @@ uint16_t BandPrintConditions(const TjxBand& band)
     return 0;
 }
 
+namespace {
+
+// How messages name a band: its user name, else its component name, else its class.
+QString BandDisplayName(const TjxBand* band)
+{
+    if (!band)
+        return TjxBand::StaticClass().className;
+    for (const QString& name : {band->UserName(), band->Name()})
+        if (!name.trimmed().isEmpty())
+            return name;
+    return band->ClassName();
+}
+
+} // namespace
+
 // ---- TjxCustomEngine ----
 
 const TClassInfo& TjxCustomEngine::StaticClass()
@@ -142,11 +157,11 @@ int TjxEngine::GetPageBottom() const
     if (!m_report)
         RaisePrintError(GetMessage(msg::EngineWithoutReport));
     const TjxPageDef* def = m_report->PrinterSetup()->PageDef();
-    int bottom = def->mmHeight() - def->mmMarginBottom();
+    TjxLength64 bottom = TjxLength64(def->mmHeight()) - def->mmMarginBottom();
     for (TjxBand* band : m_report->Bands())
         if (band->Visible() && (band->BandType() == btColumnFooter || band->BandType() == btFooter))
             bottom -= band->mmHeight();
-    return bottom;
+    return SaturatedLength(bottom);
 }
 
 int TjxEngine::PageNo() const
@@ -176,7 +191,7 @@ int TjxEngine::ColumnLeft(int column) const
     const TjxPageDef* def = m_report->PrinterSetup()->PageDef();
     TStrings* positions = m_report->ColumnPositions();
     if (!positions || positions->Count() == 0)
-        return def->mmMarginLeft() + m_report->mmColumnWidth() * column;
+        return SaturatedLength(TjxLength64(def->mmMarginLeft()) + TjxLength64(m_report->mmColumnWidth()) * column);
     if (column >= positions->Count())
         RaisePrintError(FillMessage(FormatMessage(GetMessage(43)), {QString::number(column + 1)}) + u'.');
     bool ok = false;
@@ -392,6 +407,8 @@ void TjxEngine::PageLoop()
             FireReportEvent(m_report->m_onStartSecondPass, ciReportStartSecondPass);
         }
         const bool passOneWasDone = m_passOneDone;
+        if (page > m_maxPages)
+            RaisePrintError(MessageText(msg::PageLimitPassed, {QString::number(m_maxPages)}));
         m_absolutePageNo = page;
         GeneratePage();
         if (!secondPass && !passOneWasDone && m_passOneDone)
@@ -431,13 +448,16 @@ void TjxEngine::OpenPipelines()
                 m_lookups.push_back(pipeline);
         }
     auto open = [&](TjxDataPipeline* pipeline, bool moveFirst) {
+        const QString failed = GetMessage(msg::CouldNotOpenDataSet) + QStringLiteral(": ") +
+                               (pipeline->GetUserName().isEmpty() ? pipeline->Name() : pipeline->GetUserName());
         try {
             pipeline->Open();
-        } catch (const EOrvaneError&) {
-            RaisePrintError(GetMessage(msg::CouldNotOpenDataSet) + QStringLiteral(": ") + pipeline->GetUserName());
+        } catch (const EOrvaneError& e) {
+            // The pipeline's own reason says what to fix.
+            RaisePrintError(failed + QStringLiteral(". ") + e.Message());
         }
         if (!pipeline->Active())
-            RaisePrintError(GetMessage(msg::CouldNotOpenDataSet) + QStringLiteral(": ") + pipeline->GetUserName());
+            RaisePrintError(failed);
         if (moveFirst) {
             pipeline->InitTraversal(&list);
             if (!IsChildReport())
@@ -823,8 +843,8 @@ void TjxEngine::StartPage()
         SetCondition(pcDetail, true);
 
     const TjxPageDef* def = m_report->PrinterSetup()->PageDef();
-    m_position = {def->mmMarginLeft(), def->mmMarginTop(), def->mmWidth() - def->mmMarginRight(),
-                  def->mmMarginTop()};
+    m_position = {def->mmMarginLeft(), def->mmMarginTop(),
+                  SaturatedLength(TjxLength64(def->mmWidth()) - def->mmMarginRight()), def->mmMarginTop()};
     m_detailBegunOnPage = false;
     m_everyColumnBegun = false;
     m_currentColumn = 0;
@@ -968,7 +988,10 @@ void TjxEngine::PrintBandList(int list, int from)
         m_listIndex = previousList;
         m_bandIndex = previousBand;
     }
-    if (stoppedForRoom && !HasCondition(pcFooter) && list != blHeader && list != blPageStyle)
+    // Column footers print while their column ends: one that runs out of room
+    // has no further column to go to, and ending the column again would recurse.
+    if (stoppedForRoom && !HasCondition(pcFooter) && list != blHeader && list != blPageStyle &&
+        list != blColumnFooter)
         EndColumnOrPage();
     else if (stoppedForRoom && (list == blHeader || list == blPageStyle) && !m_pageFilled)
         EndColumnOrPage();
@@ -1020,10 +1043,10 @@ bool TjxEngine::ColumnValid(int column, int& left) const
 {
     const TjxPageDef* def = m_report->PrinterSetup()->PageDef();
     left = ColumnLeft(column);
-    const int right = def->mmWidth() - def->mmMarginRight();
+    const TjxLength64 right = TjxLength64(def->mmWidth()) - def->mmMarginRight();
     TStrings* positions = m_report->ColumnPositions();
     if (!positions || positions->Count() == 0)
-        return right >= left + m_report->mmColumnWidth();
+        return right >= TjxLength64(left) + m_report->mmColumnWidth();
     return right >= left;
 }
 
@@ -1045,7 +1068,8 @@ void TjxEngine::StartColumn()
         return;
     }
     const TjxPageDef* def = m_report->PrinterSetup()->PageDef();
-    m_position = {left, m_columnStart, def->mmWidth() - def->mmMarginRight(), m_columnStart};
+    m_position = {left, m_columnStart, SaturatedLength(TjxLength64(def->mmWidth()) - def->mmMarginRight()),
+                  m_columnStart};
     if (!m_everyColumnBegun) {
         FireReportEvent(m_report->m_onStartColumn, ciReportStartColumn);
         SetCondition(pcColumnHeader, true);
@@ -1120,7 +1144,10 @@ void TjxEngine::EndPage()
     constexpr int kEmptyPagesAllowed = 3;
     m_emptyPages = (m_pageBandCount <= 1 && !m_blankReport && !m_finalBandDone) ? m_emptyPages + 1 : 0;
     if (m_emptyPages > kEmptyPagesAllowed)
-        RaisePrintError(MessageText(msg::BandCannotFit, {m_currentBand ? m_currentBand->Name() : QString()}));
+        RaisePrintError(MessageText(msg::BandCannotFit,
+                                    {BandDisplayName(m_currentBand  ? m_currentBand
+                                                     : m_lists[blDetail].empty() ? nullptr
+                                                                                 : m_lists[blDetail].front())}));
     const bool newPage = IsNewPage();
     m_latestPageMade = m_absolutePageNo;
 
@@ -1222,9 +1249,9 @@ void TjxEngine::RemoveLastPageBands()
         }
         const int type = band ? int(band->BandType()) : -1;
         if (type == btColumnFooter)
-            command->SetTop(command->Top() + footerShift);
+            command->SetTop(SaturatedLength(TjxLength64(command->Top()) + footerShift));
         else if (headerShift > 0 && type != btTitle && type != btFooter && type != btColumnFooter)
-            command->SetTop(command->Top() - headerShift);
+            command->SetTop(SaturatedLength(TjxLength64(command->Top()) - headerShift));
     }
 }
 
@@ -1248,8 +1275,10 @@ void TjxEngine::AddNoDataCommand()
         const int height = UnitsToThousandths(18, utScreenPixels, axVertical);
         const int width = UnitsToThousandths(110, utScreenPixels, axHorizontal);
         const TjxPageDef* def = m_report->PrinterSetup()->PageDef();
-        command->SetBounds(def->mmMarginLeft() + (def->PrintableWidth() - width) / 2, (m_spaceUsed - height) / 2,
-                           width, height);
+        using L = TjxLength64;
+        const L printableWidth = L(def->mmWidth()) - def->mmMarginLeft() - def->mmMarginRight();
+        command->SetBounds(SaturatedLength(def->mmMarginLeft() + (printableWidth - width) / 2),
+                           SaturatedLength((L(m_spaceUsed) - height) / 2), width, height);
     }
     TjxEventParams params{{QStringLiteral("aShowDialog"), !m_passTwoBegun, true},
                           {QStringLiteral("aAddDrawCommand"), command != nullptr, true}};

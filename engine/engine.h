@@ -4,12 +4,14 @@
 // out page after page in the page it owns, hands every finished page on, and
 // saves its state per page so that any page can be generated again.
 
+#include "components/printable.h"
 #include "document/cacheable.h"
 #include "document/custom_report.h"
 #include "engine/data_pipeline.h"
 #include "output/page_request.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -110,6 +112,10 @@ protected:
 class TjxEngine : public TjxCustomEngine {
     ORVANE_CLASS(TjxEngine, TjxCustomEngine)
 public:
+    // No run makes more pages than this: one that would is stopped with a
+    // print error instead of producing output without end.
+    static constexpr int kMaxPages = 1'000'000;
+
     explicit TjxEngine(TjxCustomReport* report = nullptr);
     ~TjxEngine() override;
 
@@ -120,6 +126,10 @@ public:
     // Back to "not initialized": the next run starts from the report's beginning.
     void Restart();
     bool Printing() const { return m_printing; }
+    // The page limit of this engine's runs; kMaxPages unless lowered (tests
+    // lower it to reach it quickly). Values below 1 restore kMaxPages.
+    int MaxPages() const { return m_maxPages; }
+    void SetMaxPages(int value) { m_maxPages = value > 0 ? std::min(value, kMaxPages) : kMaxPages; }
 
     int GetPageBottom() const;
     int PageNo() const;
@@ -166,7 +176,7 @@ public:
     void SetDetailBegunOnPage() { m_detailBegunOnPage = true; }
     bool IsNewPage() const;
     bool MultiColumnMode() const { return m_multiColumnMode; }
-    void GrowSpaceUsed(int used) { m_spaceUsed += used; }
+    void GrowSpaceUsed(int used) { m_spaceUsed = SaturatedLength(TjxLength64(m_spaceUsed) + used); }
     bool TitleOrSummaryOnOwnPage() const { return HasState(esTitleOwnPage) || HasState(esSummaryOwnPage); }
     void IncrementBandCounters(bool freshPrint);
     // Lets the user interface breathe between bands when the report allows it.
@@ -235,6 +245,7 @@ private:
 
     // Run state.
     bool m_printing = false;
+    int m_maxPages = kMaxPages;
     TjxPageRequest m_request;
     bool m_generationDone = false;
     bool m_finalBandDone = false;

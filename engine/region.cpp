@@ -377,7 +377,7 @@ void TjxCustomRegion::GenerateChildren(const TjxPrintParent& parent)
             cp.lowestStretched = m_lowestStretching;
             const bool failedBefore = child->NoRoom();
             child->Generate(cp);
-            const int bottom = child->PrintRect().top + child->DrawHeight();
+            const int bottom = SaturatedLength(TjxLength64(child->PrintRect().top) + child->DrawHeight());
             if (child->DrawHeight() > 0) {
                 m_printedChildren.push_back(list[size_t(i)]);
                 anyPrinted = true;
@@ -392,7 +392,8 @@ void TjxCustomRegion::GenerateChildren(const TjxPrintParent& parent)
                     firstStretching = IsStretching(child);
                 }
                 allComplete = false;
-                m_continuationOffset = std::min(m_continuationOffset, child->mmTop() - mmTop());
+                m_continuationOffset =
+                    std::min(m_continuationOffset, SaturatedLength(TjxLength64(child->mmTop()) - mmTop()));
             }
             if (IsStretching(child) &&
                 (!m_lowestStretching || (stretching && child->DrawHeight() > 0 && bottom > lowestBottom))) {
@@ -409,7 +410,7 @@ void TjxCustomRegion::GenerateChildren(const TjxPrintParent& parent)
         }
         if (running > CurrentPosition()) {
             SetCurrentPosition(running);
-            SetDrawHeight(running - top);
+            SetDrawHeight(SaturatedLength(TjxLength64(running) - top));
         }
     };
 
@@ -519,10 +520,12 @@ void TjxCustomRegion::PropertiesToDrawCommand(TjxDrawCommand* command)
         return;
     // The frame's stroke stays inside the printed rectangle.
     const TjxRect& r = PrintRect();
-    const int inset = m_pen->Width() / 2;
+    using L = TjxLength64;
+    const L inset = m_pen->Width() / 2;
     draw->SetBrush(m_brush.get());
     draw->SetPen(m_pen.get());
-    draw->SetBounds(r.left + inset, r.top + inset, r.Width() - 2 * inset, r.Height() - 2 * inset);
+    draw->SetBounds(SaturatedLength(r.left + inset), SaturatedLength(r.top + inset),
+                    SaturatedLength(r.Width() - 2 * inset), SaturatedLength(r.Height() - 2 * inset));
     draw->SetShapeType(stRectangle);
     const int round = std::min(r.Width(), r.Height()) / 4;
     draw->SetXCornerRound(round);

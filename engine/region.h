@@ -37,7 +37,11 @@ public:
     void RemoveChild(TjxComponent* component);
 
     // The region's rectangle in its band, and the one its children were last aligned to.
-    TjxRect BoundsRect() const { return {mmLeft(), mmTop(), mmLeft() + mmWidth(), mmTop() + mmHeight()}; }
+    TjxRect BoundsRect() const
+    {
+        return {mmLeft(), mmTop(), SaturatedLength(TjxLength64(mmLeft()) + mmWidth()),
+                SaturatedLength(TjxLength64(mmTop()) + mmHeight())};
+    }
     TjxRect SavedRect() const { return m_savedRect; }
 
     // Regions do not nest; one read inside a region goes to its band.

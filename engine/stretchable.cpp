@@ -227,7 +227,7 @@ bool TjxStretchable::KeepTogetherPossible(const TjxPrintParent& parent) const
     if (!m_keepTogether)
         return false;
     if (const TjxStretchable* target = ShiftRelativeTo()) {
-        int above = 0;
+        TjxLength64 above = 0;
         // Chains are acyclic by construction; the count only bounds a damaged one.
         int steps = Band() ? Band()->ComponentCount() : 0;
         for (const TjxStretchable* t = target; t && steps-- >= 0; t = t->ShiftRelativeTo())
@@ -300,8 +300,9 @@ void TjxStretchable::Generate(const TjxPrintParent& parent)
 
 int TjxStretchable::PlaceTop(const TjxPrintParent& parent)
 {
+    using L = TjxLength64;
     const TjxStretchable* target = ShiftRelativeTo();
-    int start = 0, minTop = 0, offset = 0, growth = 0, currentBottom = 0;
+    L start = 0, minTop = 0, offset = 0, growth = 0, currentBottom = 0;
     bool split = false;
     const TjxPrintable* lowest = nullptr;
     if (target) {
@@ -309,69 +310,73 @@ int TjxStretchable::PlaceTop(const TjxPrintParent& parent)
         start = currentBottom = target->m_currentPosition;
     } else {
         minTop = parent.isRegion ? parent.regionPageTop : parent.printRect.top;
-        start = parent.isRegion ? parent.regionPageTop + (mmTop() - parent.regionmmTop) : parent.printRect.top + mmTop();
+        start = parent.isRegion ? L(parent.regionPageTop) + (L(mmTop()) - parent.regionmmTop)
+                                : L(parent.printRect.top) + mmTop();
         split = parent.split;
         offset = parent.overFlowOffset;
         currentBottom = parent.currentBottom;
         if (parent.spaceUsed > 0) {
-            growth = parent.spaceUsed - parent.designHeight;
+            growth = L(parent.spaceUsed) - parent.designHeight;
             lowest = parent.lowestStretched;
         }
     }
-    int y = start;
+    L y = start;
     if (split)
         y = start - offset;
     else if (OverFlow() && m_mmStopPosition == 0)
         y = currentBottom + (target ? 0 : m_mmOverFlowOffset);
     else if (IsBottomAnchored() && !target)
-        y = lowest ? lowest->PrintRect().top + lowest->DrawHeight() + (mmTop() - lowest->mmTop() - lowest->mmHeight())
+        y = lowest ? L(lowest->PrintRect().top) + lowest->DrawHeight() +
+                         (L(mmTop()) - lowest->mmTop() - lowest->mmHeight())
                    : start + growth;
-    y = std::max(y, minTop);
-    m_currentPosition = y;
+    const int top = SaturatedLength(std::max(y, minTop));
+    m_currentPosition = top;
     const int parentLimit = parent.pageLimit;
-    const int stop = StopPositionAt(y);
-    m_limit = (stop != 0 && stop < parentLimit ? stop : parentLimit) - m_mmBottomOffset;
-    return y;
+    const int stop = StopPositionAt(top);
+    m_limit = SaturatedLength(L(stop != 0 && stop < parentLimit ? stop : parentLimit) - m_mmBottomOffset);
+    return top;
 }
 
 void TjxStretchable::Layout(const TjxPrintParent& parent)
 {
+    using L = TjxLength64;
     const bool printing = ToPrint() && Visible();
-    const int x = parent.printRect.left + (printing ? mmLeft() : 0);
+    const L x = L(parent.printRect.left) + (printing ? mmLeft() : 0);
     const int y = PlaceTop(parent);
     // After placement: a stop position may come with the top.
     const bool stretching = CanStretch(parent);
-    int h = printing && !stretching ? mmHeight() : 0;
+    L h = printing && !stretching ? mmHeight() : 0;
     if (StretchWithParent()) {
         if (y < parent.currentBottom)
-            h = parent.currentBottom - y;
+            h = L(parent.currentBottom) - y;
         if (y < m_limit && m_limit < y + h)
-            h = m_limit - y;
+            h = L(m_limit) - y;
     }
-    SetPrintRect({x, y, x + mmWidth(), stretching ? m_limit : y + h});
+    SetPrintRect({SaturatedLength(x), y, SaturatedLength(x + mmWidth()), stretching ? m_limit : SaturatedLength(y + h)});
     // One thousandth of slack absorbs rounding, as for fixed components.
-    if (printing && m_limit + 1 < y + h) {
+    if (printing && L(m_limit) + 1 < y + h) {
         SetNoRoom(true);
         return;
     }
     if (printing) {
         if (!stretching)
-            SetDrawHeight(h);
+            SetDrawHeight(SaturatedLength(h));
         ComputeContent(parent);
     }
     TjxRect rect = PrintRect();
-    rect.bottom = y + DrawHeight();
+    rect.bottom = SaturatedLength(L(y) + DrawHeight());
     SetPrintRect(rect);
     // The band sees the offset as used space; the drawn rectangle leaves it out.
     if (printing && DrawHeight() > 0)
-        SetDrawHeight(DrawHeight() + m_mmBottomOffset);
+        SetDrawHeight(SaturatedLength(L(DrawHeight()) + m_mmBottomOffset));
 }
 
 void TjxStretchable::PrintDependents(const TjxPrintParent& parent)
 {
+    using L = TjxLength64;
     const int top = PrintRect().top;
-    m_currentPosition = top + DrawHeight();
-    m_limit += m_mmBottomOffset;
+    m_currentPosition = SaturatedLength(L(top) + DrawHeight());
+    m_limit = SaturatedLength(L(m_limit) + m_mmBottomOffset);
     bool found = false, firstStretching = false;
     int firstIndex = 0;
     for (int i = m_firstIncompleteIndex; i < int(m_dependents.size()); ++i) {
@@ -380,7 +385,8 @@ void TjxStretchable::PrintDependents(const TjxPrintParent& parent)
         if (dependent->DrawHeight() > 0) {
             m_printed.emplace_back(dependent->IndexInBand(), dependent);
             // The next dependent stacks below the lowest point reached so far.
-            m_currentPosition = std::max(m_currentPosition, dependent->PrintRect().top + dependent->DrawHeight());
+            m_currentPosition = std::max(
+                m_currentPosition, SaturatedLength(L(dependent->PrintRect().top) + dependent->DrawHeight()));
         }
         if (!dependent->Complete()) {
             if (!found) {
@@ -394,8 +400,8 @@ void TjxStretchable::PrintDependents(const TjxPrintParent& parent)
             m_engine->ProcessMessages();
     }
     // The component now covers its dependents, so the band sees the whole chain.
-    if (m_currentPosition > top + DrawHeight())
-        SetDrawHeight(m_currentPosition - top);
+    if (m_currentPosition > L(top) + DrawHeight())
+        SetDrawHeight(SaturatedLength(L(m_currentPosition) - top));
     SetOverFlow(firstStretching);
     m_split = !(m_allComplete || firstStretching);
     if (found)

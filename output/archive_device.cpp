@@ -104,6 +104,9 @@ void TjxArchiveDevice::CompleteOutput()
     QIODevice* archive = Output();
     if (!m_pageStream || !archive)
         ThrowWriteError();
+    // An archive without pages is no document, as a PDF: the target keeps what it had.
+    if (m_pageStream->size() == 0)
+        throw EPrintError(GetMessage(msg::RenderNoPages));
     const qint64 dataStart = archive->pos();
     if (!m_pageStream->seek(0))
         ThrowWriteError();

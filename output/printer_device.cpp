@@ -5,6 +5,7 @@
 #include "document/message_ids.h"
 #include "document/messages.h"
 #include "document/printer.h"
+#include "document/printer_list.h"
 #include "document/printer_setup.h"
 #include "engine/engine.h"
 #include "output/cancel_dialog.h"
@@ -21,8 +22,8 @@ namespace {
 constexpr int kAccessingData = 2;
 constexpr int kPrintingPage = 27;
 constexpr int kPrintingPageOf = 28;
-// "Windows cannot print due to a problem with the current printer setup."
-constexpr int kPrinterSetupProblem = 1020;
+// "There are no printers connected to your computer."
+constexpr int kNoPrinters = 8;
 
 } // namespace
 
@@ -47,13 +48,35 @@ TjxPrinterDevice::~TjxPrinterDevice()
 
 void TjxPrinterDevice::SetPrinterSetup(const TjxPrinterSetup& setup)
 {
+    m_requestedPrinter = setup.PrinterName();
     m_printer->SetPrinterSetup(setup);
 }
 
 void TjxPrinterDevice::RequireUsablePrinter()
 {
-    if (!m_printer->DC() || m_printer->PrinterName() == u"Screen")
-        throw EPrintError(GetMessage(kPrinterSetupProblem));
+    // A printer that cannot be opened hands over to the screen.
+    const bool opened = m_printer->DC() != nullptr;
+    if (opened && m_printer->PrinterName() != u"Screen")
+        return;
+    // A setup takes an unknown name for the default printer, and without one
+    // for the screen: name what is missing rather than the setup in general.
+    const TjxPrinterList& list = PrinterList();
+    const QString defaultName = list.DefaultPrinterName();
+    const bool noDefault = defaultName.isEmpty() || defaultName == u"Screen";
+    const QString wanted = m_requestedPrinter;
+    if (wanted.compare(u"Screen", Qt::CaseInsensitive) == 0 && !noDefault)
+        throw EPrintError(GetMessage(msg::ScreenPrinterCannotPrint));
+    const bool isDefault = wanted.isEmpty() || wanted.compare(u"Default", Qt::CaseInsensitive) == 0 ||
+                           wanted.compare(u"Screen", Qt::CaseInsensitive) == 0;
+    if (!isDefault && !list.Names().contains(wanted, Qt::CaseInsensitive))
+        throw EPrintError(MessageText(msg::NoPrinterNamed, {wanted}));
+    if (isDefault && noDefault) {
+        // The list holds "Default" and "Screen" before the system's printers.
+        if (list.Count() <= 2)
+            throw EPrintError(GetMessage(kNoPrinters));
+        throw EPrintError(GetMessage(msg::NoDefaultPrinter));
+    }
+    throw EPrintError(MessageText(msg::PrinterCannotOpen, {isDefault ? defaultName : wanted}));
 }
 
 void TjxPrinterDevice::StartJob()
@@ -62,7 +85,13 @@ void TjxPrinterDevice::StartJob()
         return;
     TjxRasterDevice::StartJob();
     ShowStatus(nullptr);
-    m_printer->BeginDoc();
+    try {
+        // The spooler may say why itself (an output file that cannot be made).
+        m_printer->BeginDoc();
+    } catch (...) {
+        AbandonJob();
+        throw;
+    }
     if (!m_printer->Printing()) {
         AbandonJob();
         throw EPrintError(MessageText(msg::PrinterRefusedDocument, {m_printer->PrinterName()}));

@@ -28,8 +28,9 @@ public:
     // The device's own printer; the producer gives it the report's setup.
     TjxPrinter* Printer() const { return m_printer.get(); }
     void SetPrinterSetup(const TjxPrinterSetup& setup);
-    // Raises the printer-setup problem when the printer cannot print (there
-    // is none, or only the screen is left).
+    // Raises what keeps the printer from printing: the screen was named, no
+    // printer has the name, there is no default printer or no printer at all,
+    // or the printer cannot be opened.
     void RequireUsablePrinter();
 
     // Collated copies still to print, the current one included.
@@ -83,6 +84,7 @@ private:
     bool m_collated = false;
     int m_jobCopies = 1;
     int m_pageCopies = 0;
+    QString m_requestedPrinter;  // as the setup named it, before any fallback
     TjxCanvas* m_canvas = nullptr;  // while a page's commands are drawn
 };
 

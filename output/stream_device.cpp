@@ -137,9 +137,11 @@ void TjxFileDevice::OpenFile()
 {
     if (!m_createsFile)
         return;
-    auto file = std::make_unique<QSaveFile>(ResolveFileName(m_fileName));
-    if (m_fileName.isEmpty() || !file->open(QIODevice::WriteOnly))
-        throw EPrintError(FillPlaceholders(GetMessage(67), {{QStringLiteral("filename"), m_fileName}}));
+    QString reason;
+    std::unique_ptr<QSaveFile> file = OpenSaveFile(ResolveFileName(m_fileName), &reason);
+    if (!file)
+        throw EPrintError(FillPlaceholders(GetMessage(67), {{QStringLiteral("filename"), m_fileName}}) + u' ' +
+                          reason);
     SetOutput(file.get());
     m_file = std::move(file);
 }
@@ -150,8 +152,8 @@ void TjxFileDevice::CloseOutput()
         TjxStreamDevice::CloseOutput();
         return;
     }
-    const bool committed = m_file->commit();
-    const QString reason = m_file->errorString();
+    QString reason;
+    const bool committed = CommitSaveFile(*m_file, &reason);
     m_file.reset();
     TjxStreamDevice::CloseOutput();
     if (!committed)

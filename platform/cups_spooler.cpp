@@ -1,5 +1,7 @@
 #include "platform/cups_spooler.h"
 
+#include "platform/file_io.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,8 +14,6 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <sys/stat.h>
 
 #include <cups/cups.h>
 
@@ -154,6 +154,9 @@ public:
     {
         if (!m_printing || m_printer)
             return false;
+        // An output file goes only where a save may go; the reason is the caller's to show.
+        if (!outputName.isEmpty())
+            CheckSaveTarget(outputName);
         const QString pattern = outputName.isEmpty()
                                     ? QDir::temp().filePath(QStringLiteral("orvane-job-XXXXXX.pdf"))
                                     : QFileInfo(outputName).absolutePath() + QStringLiteral("/.orvane-XXXXXX.part");
@@ -209,10 +212,7 @@ public:
         const QString spool = m_spool->fileName();
         if (ok && !m_outputName.isEmpty()) {
             // Readable as any new file of the user's (the spool file was private).
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            ok = ::chmod(QFile::encodeName(spool).constData(), 0666 & ~mask) == 0 &&
-                 std::rename(QFile::encodeName(spool).constData(), QFile::encodeName(m_outputName).constData()) == 0;
+            ok = MoveFileOver(spool, m_outputName, nullptr);
             if (ok)
                 m_spool->setAutoRemove(false);
         } else if (ok) {

@@ -1,18 +1,75 @@
 #pragma once
 
+// Reading and saving files. Every save goes through here: it is written
+// beside its target under a temporary name and takes the target's place only
+// when complete, and only where a save may go at all (SaveTargetProblem).
+
 #include <QByteArray>
 #include <QString>
+#include <memory>
+
+class QSaveFile;
+class QTemporaryFile;
 
 namespace orvane {
 
-// Reads a whole file; a file that cannot be read raises EOrvaneError.
+// The largest file ReadWholeFile reads: 256 MiB. Templates and component
+// streams are far smaller; the limit keeps a runaway input (a growing file,
+// /dev/zero behind a link) from taking all memory.
+constexpr qint64 kReadFileLimit = qint64(256) << 20;
+
+// Reads a whole regular file of at most kReadFileLimit bytes; anything else
+// (a folder, device, FIFO or larger file) raises EOrvaneError with the reason.
 QByteArray ReadWholeFile(const QString& fileName);
-// Writes through a temporary file renamed over the target only when complete.
+// Writes through a temporary file renamed over the target only when complete;
+// raises EOrvaneError ("Cannot create file") with the reason.
 void WriteWholeFile(const QString& fileName, const QByteArray& data);
 
-} // namespace orvane
+// Why a save must not go to fileName; empty when it may. A save goes to a new
+// name in an existing, writable folder or over a regular file that is not
+// read-only. Read-only is the permission bits, as for templates, not access():
+// root may write anything, but a file marked read-only stays so. A device
+// node, FIFO or socket is never replaced by a regular file, also not by root.
+QString SaveTargetProblem(const QString& fileName);
+// An existing file without any write permission bit.
+bool IsReadOnlyFile(const QString& fileName);
+// Raises EOrvaneError ("Cannot create file") when SaveTargetProblem has a reason.
+void CheckSaveTarget(const QString& fileName);
+// True when both names lead to the same existing file (links followed).
+bool SameFile(const QString& a, const QString& b);
 
-namespace orvane {
+// A save file for the target, open for writing; null with the reason when the
+// target is refused or the temporary file cannot be made.
+std::unique_ptr<QSaveFile> OpenSaveFile(const QString& fileName, QString* reason);
+// Completes a save file (checking the target once more); false with the reason.
+bool CommitSaveFile(QSaveFile& file, QString* reason);
+
+// A file written beside its target and closed before it takes the target's
+// place: many can wait for the end of a run without holding a descriptor each.
+// Removed when destroyed before Commit.
+class TStagedFile {
+public:
+    // Raises EOrvaneError ("Cannot create file") when the target is refused.
+    explicit TStagedFile(const QString& target);
+    ~TStagedFile();
+    TStagedFile(const TStagedFile&) = delete;
+    TStagedFile& operator=(const TStagedFile&) = delete;
+
+    const QString& Target() const { return m_target; }
+    // Writes the whole content and closes the file; raises EOrvaneError.
+    void Write(const QByteArray& data);
+    // Moves the written file over the target; raises EOrvaneError.
+    void Commit();
+
+private:
+    QString m_target;
+    std::unique_ptr<QTemporaryFile> m_file;
+};
+
+// Moves a complete file over the target when the target may be replaced, with
+// the permissions a new file of the user's gets (a replaced file's own ones);
+// false with the reason. `from` must be in the target's folder.
+bool MoveFileOver(const QString& from, const QString& target, QString* reason);
 
 // Names stored with "\" separators (".\Ravelle.rtm") as this platform writes them:
 // relative names stay relative to the current directory.

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -22,6 +23,13 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <QtEndian>
+
+#include <random>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orvane;
 
@@ -71,6 +79,14 @@ QStringList Layout(TjxReport& report)
     return lines;
 }
 
+
+// A binary template as the lines of its text form.
+QStringList TextLines(const QByteArray& binary)
+{
+    QByteArray text;
+    ObjectBinaryToText(binary, text);
+    return QString::fromLatin1(text).split(u'\n');
+}
 
 // The first line where two layouts differ, or nothing.
 QString FirstDifference(const QStringList& a, const QStringList& b)
@@ -226,4 +242,177 @@ TEST(Ravelle, StartsHeadless)
     EXPECT_FALSE(ravelle.waitForFinished(1500));
     ravelle.kill();
     ravelle.waitForFinished(5000);
+}
+
+namespace {
+
+// Clicks a button and answers the message box the window shows; its text, or nothing.
+QString ClickAndReadMessage(QPushButton* button)
+{
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w)) {
+                shown = box->text();
+                box->accept();
+            }
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    return shown;
+}
+
+// Bytes that do not repeat, so a shifted or partly lost prefix shows.
+void FillPattern(QByteArray& piece, std::mt19937& random)
+{
+    for (qsizetype i = 0; i + 4 <= piece.size(); i += 4)
+        qToLittleEndian<quint32>(random(), piece.data() + i);
+}
+
+// Writes a file of other data, prefixSize bytes that begin with their own
+// length (how a template behind other data is found), then the template.
+void WriteWithPrefix(const QString& path, qint64 prefixSize, const QByteArray& templateBytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    std::mt19937 random{unsigned(prefixSize)};
+    QByteArray piece(1 << 20, '\0');
+    for (qint64 done = 0; done < prefixSize; done += piece.size()) {
+        piece.resize(std::min<qint64>(piece.size(), prefixSize - done));
+        FillPattern(piece, random);
+        if (done == 0)
+            qToLittleEndian<qint32>(qint32(prefixSize), piece.data());
+        ASSERT_EQ(file.write(piece), piece.size());
+    }
+    ASSERT_EQ(file.write(templateBytes), templateBytes.size());
+}
+
+// Whether the file still begins with the prefix WriteWithPrefix wrote; the
+// template that follows is returned.
+QByteArray CheckPrefix(const QString& path, qint64 prefixSize)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    std::mt19937 random{unsigned(prefixSize)};
+    QByteArray piece(1 << 20, '\0');
+    for (qint64 done = 0; done < prefixSize; done += piece.size()) {
+        piece.resize(std::min<qint64>(piece.size(), prefixSize - done));
+        FillPattern(piece, random);
+        if (done == 0)
+            qToLittleEndian<qint32>(qint32(prefixSize), piece.data());
+        if (file.read(piece.size()) != piece) {
+            ADD_FAILURE() << "prefix differs within bytes " << done << " to " << done + piece.size();
+            return {};
+        }
+    }
+    return file.readAll();
+}
+
+} // namespace
+
+TEST(Ravelle, OpenAndSaveKeepTheDataInFrontOfTheTemplate)
+{
+    InTempDir cwd;
+    QByteArray shipped;
+    {
+        TRavelleWindow window;
+        window.Save();
+        shipped = ReadWholeFile(QStringLiteral("Ravelle.rtm"));
+    }
+    for (const qint64 prefix : {qint64(64), qint64(100) << 20}) {
+        SCOPED_TRACE(prefix);
+        WriteWithPrefix(QStringLiteral("Ravelle.rtm"), prefix, shipped);
+        {
+            TRavelleWindow window;
+            TjxReport* report = window.Form()->Receipt();
+            report->Band(0)->Child(0)->SetUserName(QStringLiteral("Before"));
+            QTest::mouseClick(window.OpenButton(), Qt::LeftButton);
+            EXPECT_EQ(report->Band(0)->Child(0)->UserName(), u"LabPayrollAgentName");
+            EXPECT_EQ(report->Template()->Offset(), prefix);
+            // The next save goes where the template was found.
+            report->Band(0)->Child(0)->SetUserName(QStringLiteral("Edited"));
+            QTest::mouseClick(window.SaveButton(), Qt::LeftButton);
+        }
+        const QByteArray saved = CheckPrefix(QStringLiteral("Ravelle.rtm"), prefix);
+        EXPECT_TRUE(saved.startsWith("TPF0\x09TjxReport\x0arptReceipt"));
+        EXPECT_TRUE(saved.endsWith(QByteArray(1, '\0')));
+
+        // A later run finds it there again, with the edit, and keeps the data once more.
+        TRavelleWindow window;
+        window.Open();
+        EXPECT_EQ(window.Form()->Receipt()->Band(0)->Child(0)->UserName(), u"Edited");
+        window.Save();
+        EXPECT_EQ(CheckPrefix(QStringLiteral("Ravelle.rtm"), prefix), saved);
+    }
+    QFile::remove(QStringLiteral("Ravelle.rtm"));
+}
+
+TEST(Ravelle, AFailedOpenLeavesWhatTheNextSaveWrites)
+{
+    InTempDir cwd;
+    // What a save writes from the window as it starts (its paper known by
+    // number until then), and after opening a text-form file.
+    QByteArray shipped, opened;
+    {
+        TRavelleWindow window;
+        window.Save();
+        shipped = ReadWholeFile(QStringLiteral("Ravelle.rtm"));
+    }
+    QByteArray text;
+    ObjectBinaryToText(shipped, text);
+    text.replace("  AutoStop = False\r\n", "");
+    {
+        WriteWholeFile(QStringLiteral("Ravelle.rtm"), text);
+        TRavelleWindow window;
+        window.Open();
+        window.Save();
+        opened = ReadWholeFile(QStringLiteral("Ravelle.rtm"));
+        ASSERT_NE(opened, shipped);
+    }
+
+    const QByteArray corrupt[] = {"hello", shipped.left(shipped.size() / 2), text.left(text.indexOf("object jxLabel191"))};
+    for (const QByteArray& bad : corrupt) {
+        SCOPED_TRACE(bad.left(16).toStdString());
+        for (const bool openFirst : {false, true}) {
+            TRavelleWindow window;
+            if (openFirst) {
+                WriteWholeFile(QStringLiteral("Ravelle.rtm"), text);
+                window.Open();
+            }
+            WriteWholeFile(QStringLiteral("Ravelle.rtm"), bad);
+            EXPECT_FALSE(ClickAndReadMessage(window.OpenButton()).isEmpty());
+            window.Save();
+            const QByteArray saved = ReadWholeFile(QStringLiteral("Ravelle.rtm"));
+            EXPECT_EQ(FirstDifference(TextLines(saved), TextLines(openFirst ? opened : shipped)), QString());
+            EXPECT_TRUE(saved == (openFirst ? opened : shipped));
+        }
+    }
+}
+
+TEST(Ravelle, ATemplateNameThatIsNoFileGivesTheReasonAndTheRealPath)
+{
+    InTempDir cwd;
+    TRavelleWindow window;
+    const QString path = QFileInfo(cwd.dir.filePath(QStringLiteral("Ravelle.rtm"))).absoluteFilePath();
+    const QStringList before = Layout(*window.Form()->Receipt());
+
+    ASSERT_TRUE(QDir(cwd.dir.path()).mkdir(QStringLiteral("Ravelle.rtm")));
+    EXPECT_EQ(ClickAndReadMessage(window.OpenButton()), QStringLiteral("Cannot open file \"%1\". Is a directory").arg(path));
+    EXPECT_EQ(ClickAndReadMessage(window.SaveButton()), QStringLiteral("Cannot create file \"%1\". Is a directory").arg(path));
+    EXPECT_TRUE(QFileInfo(path).isDir());
+    ASSERT_TRUE(QDir(cwd.dir.path()).rmdir(QStringLiteral("Ravelle.rtm")));
+
+    // A pipe would block the window for good if it were read.
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(ClickAndReadMessage(window.OpenButton()), QStringLiteral("Cannot open file \"%1\". Not a regular file.").arg(path));
+    EXPECT_EQ(ClickAndReadMessage(window.SaveButton()), QStringLiteral("Cannot create file \"%1\". Not a regular file.").arg(path));
+    EXPECT_FALSE(QFileInfo(path).isFile());
+    QFile::remove(path);
+    EXPECT_EQ(FirstDifference(Layout(*window.Form()->Receipt()), before), QString());
+
+    // Permissions hold for everyone but the superuser.
+    if (geteuid() != 0) {
+        window.Save();
+        QFile::setPermissions(path, QFileDevice::WriteOwner);
+        EXPECT_EQ(ClickAndReadMessage(window.OpenButton()), QStringLiteral("Cannot open file \"%1\". Permission denied").arg(path));
+    }
 }

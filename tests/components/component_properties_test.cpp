@@ -563,20 +563,23 @@ TEST(ComponentStreaming, PipelineNameIsWrittenOnlyWhileBound)
 
 TEST(ComponentStreaming, OlderLengthsAreConverted)
 {
-    // Up to version 2096 lengths were screen pixels; line weights followed the
-    // pen until version 3000, memo leading was in pixels too.
-    TjxLabel label;
-    label.SetName(QStringLiteral("jxLabel3"));
-    label.SetBounds(96, 48, 17, 192);
+    // Up to version 2096 lengths were screen pixels (only those the stream
+    // held: the height it lacks is a default, already in thousandths); line
+    // weights followed the pen until version 3000, memo leading was in pixels too.
+    QByteArray bytes;
+    ObjectTextToBinary("object jxLabel3: TjxLabel\r\n  mmLeft = 96\r\n  mmTop = 48\r\n  mmWidth = 192\r\nend\r\n", bytes);
+    TReportHost labelHost;
+    auto& label = *dynamic_cast<TjxLabel*>(ReadComponentFromBytes(bytes, nullptr, &labelHost));
+    const int defaultHeight = TjxLabel().mmHeight();
     label.ConvertVersion(2096);
     EXPECT_EQ(label.mmLeft(), 25400);
     EXPECT_EQ(label.mmTop(), 12700);
     EXPECT_EQ(label.mmWidth(), 50800);
+    EXPECT_EQ(label.mmHeight(), defaultHeight);
     EXPECT_EQ(label.UserName(), u"jxLabel3");
-    label.ConvertVersion(2097);
-    EXPECT_EQ(label.mmLeft(), 25400);
+    label.ConvertVersion(2096);
+    EXPECT_EQ(label.mmLeft(), 25400) << "converted once";
 
-    QByteArray bytes;
     ObjectTextToBinary("object jxLine1: TjxLine\r\n  Pen.Width = 2\r\nend\r\n", bytes);
     TReportHost host;
     auto* line = dynamic_cast<TjxLine*>(ReadComponentFromBytes(bytes, nullptr, &host));

@@ -38,13 +38,16 @@ TEST(MessageTable, BuiltInTableIsCleanAndInRange)
     EXPECT_EQ(table.Count(), BuiltInMessages().Count());
 
     // The library's own table stops at identifier 44156; our own texts start
-    // at 2001 and run without gaps, one for every number in message_ids.h.
+    // at 2001 and run without gaps, one for every number in message_ids.h;
+    // a later block of them starts at a multiple of 20.
     int expectedOwn = msg::InvalidStreamFormat;
     for (int n : table.Numbers()) {
         if (n < msg::InvalidStreamFormat) {
             EXPECT_GE(n, 1);
             EXPECT_LE(n, 1156);
         } else {
+            if (n > expectedOwn && n % 20 == 0)
+                expectedOwn = n;
             EXPECT_EQ(n, expectedOwn);
             ++expectedOwn;
         }
@@ -180,4 +183,32 @@ TEST(Messages, FillPlaceholdersByName)
               u"<page> a <b <page> <None> <page>");
     EXPECT_EQ(FillPlaceholders(GetMessage(67), {{QStringLiteral("filename"), QStringLiteral("/tmp/x.txt")}}),
               u"Unable to open file: /tmp/x.txt.");
+}
+
+TEST(Messages, ValuesThatDoNotPrintAreWrittenAsCodesAndLongOnesAreCut)
+{
+    // Control codes, C1 controls, line separators and bidirectional overrides
+    // would act on a terminal or reorder the message; they show as the text
+    // form writes them.
+    EXPECT_EQ(MessageValue(u"a\x1b[31mb\tc\x7f\u009b\u2028\u202e"), u"a#27[31mb#9c#127#155#8232#8238");
+    // Printable text stays, also outside the basic plane; a lone surrogate does not.
+    EXPECT_EQ(MessageValue(u"Caf\u00e9 \u65e5 \U0001F600 #1"), u"Caf\u00e9 \u65e5 \U0001F600 #1");
+    EXPECT_EQ(MessageValue(QString(QChar(0xD83D)) + u'x'), u"#55357x");
+
+    // Long values keep their start and end, never half a code.
+    EXPECT_EQ(MessageValue(QString(256, u'a')), QString(256, u'a'));
+    const QString digits = QString(200, u'1') + QString(200, u'2');
+    EXPECT_EQ(MessageValue(digits), QString(190, u'1') + QStringLiteral("...") + QString(63, u'2'));
+    const QString escapes = MessageValue(QString(300, QChar(27)));
+    EXPECT_EQ(escapes, QStringLiteral("#27").repeated(63) + QStringLiteral("...") + QStringLiteral("#27").repeated(21));
+    EXPECT_LE(escapes.size(), kMaxMessageValue);
+    // A ten-megabyte value costs no more than a short one.
+    EXPECT_EQ(MessageValue(QString(10'000'000, u'x')).size(), kMaxMessageValue);
+
+    // Every value put into a message goes through it.
+    EXPECT_EQ(MessageText(msg::ClassNotFound, {QStringLiteral("T\x1b]0;title\x07")}), u"Class T#27]0;title#7 not found");
+    EXPECT_EQ(FillPlaceholders(GetMessage(67), {{QStringLiteral("filename"), QStringLiteral("a\nb")}}),
+              u"Unable to open file: a#10b.");
+    // The table quotes once: a missing character in single quotes.
+    EXPECT_EQ(MessageText(msg::CharExpected, {QStringLiteral("=")}), u"'=' expected");
 }

@@ -9,6 +9,12 @@
 #include "document/stream_reader.h"
 #include "document/stream_text.h"
 #include "document/stream_writer.h"
+#include "engine/engine.h"
+#include "output/page.h"
+#include "output/page_request.h"
+#include "platform/file_io.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -229,6 +235,77 @@ TEST(Report, OlderStreamsAreConverted)
     EXPECT_EQ(report->FindBand(btHeader)->mmHeight(), 25400);
     EXPECT_TRUE(report->ConvertedFromOldFormat());
     EXPECT_EQ(report->PassSetting(), psTwoPass);
+}
+
+TEST(Report, StreamsWithoutVersionConvertOnlyWhatTheyHold)
+{
+    const auto load = [](const QByteArray& text, TReportHost& host) {
+        QByteArray bytes;
+        ObjectTextToBinary(text, bytes);
+        return static_cast<TjxReport*>(ReadComponentFromBytes(bytes, nullptr, &host));
+    };
+    TReportHost freshHost;
+    const TjxPageDef& defaults = *(new TjxReport(&freshHost))->PrinterSetup()->PageDef();
+
+    // Nothing but the class: every value is a default and stays one.
+    TReportHost host;
+    const QByteArray bare = "object rpt: TjxReport\r\nend";
+    ASSERT_EQ(bare.size(), 26);
+    TjxReport* report = load(bare, host);
+    const TjxPageDef& page = *report->PrinterSetup()->PageDef();
+    EXPECT_TRUE(page.Equals(defaults));
+    EXPECT_EQ(page.mmMarginTop(), 6350);
+    EXPECT_TRUE(report->AutoStop());
+    EXPECT_EQ(report->PassSetting(), psOnePass);
+    EXPECT_TRUE(report->OutlineSettings()->Enabled());
+    EXPECT_EQ(report->Version(), 9010);
+
+    // What such a stream holds is read as the oldest form: report units
+    // (inches) for the page, screen pixels for band heights; the rest stays.
+    TReportHost oldHost;
+    report = load("object rpt: TjxReport\r\n  PrinterSetup.mmMarginTop = 1\r\n"
+                  "  object jxHeaderBand1: TjxHeaderBand\r\n    mmHeight = 96\r\n  end\r\n"
+                  "  object jxDetailBand1: TjxDetailBand\r\n  end\r\nend\r\n",
+                  oldHost);
+    EXPECT_EQ(report->PrinterSetup()->PageDef()->mmMarginTop(), 25400);
+    EXPECT_EQ(report->PrinterSetup()->PageDef()->mmMarginLeft(), 6350);
+    EXPECT_EQ(report->PrinterSetup()->PageDef()->mmWidth(), defaults.mmWidth());
+    EXPECT_EQ(report->FindBand(btHeader)->mmHeight(), 25400);
+    EXPECT_EQ(report->FindBand(btDetail)->mmHeight(), 13229);
+    EXPECT_TRUE(report->AutoStop());
+
+    // A stream that names an old version gets that version's behaviour too,
+    // and its converted lengths stay within the stored range.
+    TReportHost namedHost;
+    report = load("object rpt: TjxReport\r\n  PrinterSetup.mmPaperHeight = 1000\r\n  Version = '2.0'\r\nend\r\n",
+                  namedHost);
+    EXPECT_FALSE(report->AutoStop());
+    EXPECT_EQ(report->PassSetting(), psTwoPass);
+    EXPECT_EQ(report->PrinterSetup()->PageDef()->mmHeight(), TReader::kMaxStoredLength);
+    EXPECT_EQ(report->PrinterSetup()->PageDef()->mmMarginTop(), 6350);
+}
+
+TEST(Report, TemplateWithoutVersionRendersOnePage)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("bare.rtm"));
+    WriteWholeFile(file, "object rpt: TjxReport\r\nend");
+    TReportHost host;
+    auto* report = new TjxReport(&host);
+    report->SetName(QStringLiteral("rptBare"));
+    report->Template()->SetFileName(file);
+    report->Template()->LoadFromFile();
+    report->SetEnableProcessMessages(false);
+
+    int pages = 0;
+    report->Engine()->OnAfterSendPage = [&pages](TjxPage& page) {
+        if (page.Final() && ++pages > 3)
+            throw EOrvaneError(QStringLiteral("the report does not end"));
+    };
+    TjxPageRequest request;
+    request.SetPageSetting(psAll);
+    report->Engine()->Generate(request);
+    EXPECT_EQ(pages, 1);
 }
 
 TEST(Report, AutoSearchCriteriaAreChildrenAnnouncedAndStreamed)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -504,7 +505,7 @@ TEST(StreamBytesReader, SkipsExactlyAndCapsNesting)
     EXPECT_NO_THROW(deepOk.SkipValue());
     const QByteArray deeper = nested(TBinaryValueReader::kMaxNesting + 1);
     TBinaryValueReader tooDeep(deeper);
-    EXPECT_EQ(ErrorOf([&] { tooDeep.SkipValue(); }), u"Stream read error"_s);
+    EXPECT_EQ(ErrorOf([&] { tooDeep.SkipValue(); }), u"Nesting too deep: more than 256 levels"_s);
 }
 
 TEST(StreamBytesText, BinaryToTextWritesTheTextForm)
@@ -563,7 +564,6 @@ TEST(StreamBytesText, FloatForms)
     EXPECT_EQ(extended(-2.5e300), "-2.5E+300");
     EXPECT_EQ(extended(1e-20), "1.0E-20");
     EXPECT_EQ(extended(0.30000000000000004), "0.300000000000000040");
-    EXPECT_EQ(extended(std::numeric_limits<double>::infinity()), "1.0E+9999");
 
     const auto single = [](float value) {
         return ValueText(OneProperty([&](TBinaryValueWriter& w) { w.WriteSingle(value); }));
@@ -579,11 +579,14 @@ TEST(StreamBytesText, FloatForms)
     // Each printed form parses back to the same bits.
     const std::vector<double> values = {1.0, 0.1, 1.0 / 3, 0.30000000000000004, 1e16, 1e-20, -2.5e300,
                                         std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::max(),
-                                        -std::numeric_limits<double>::infinity(), -0.0, 123456789.123456789};
+                                        -0.0, 123456789.123456789};
     for (double value : values) {
         for (auto write : {+[](TBinaryValueWriter& w, double v) { w.WriteExtended(v); },
                            +[](TBinaryValueWriter& w, double v) { w.WriteDate(v); },
-                           +[](TBinaryValueWriter& w, double v) { w.WriteSingle(float(v)); }}) {
+                           +[](TBinaryValueWriter& w, double v) {
+                               constexpr double kMax = std::numeric_limits<float>::max();
+                               w.WriteSingle(float(std::clamp(v, -kMax, kMax)));
+                           }}) {
             const QByteArray binary = OneProperty([&](TBinaryValueWriter& w) { write(w, value); });
             EXPECT_EQ(ToBinary(ToText(binary)), binary) << value;
         }
@@ -592,7 +595,12 @@ TEST(StreamBytesText, FloatForms)
         const QByteArray binary = OneProperty([&](TBinaryValueWriter& w) { w.WriteCurrency(value); });
         EXPECT_EQ(ToBinary(ToText(binary)), binary) << value;
     }
-    const QByteArray nan = OneProperty([](TBinaryValueWriter& w) { w.WriteExtended(std::nan("")); });
+    const QByteArray nan = OneProperty([](TBinaryValueWriter& w) {
+        uint8_t bytes[10];
+        EncodeExtended(std::nan(""), bytes);
+        w.WriteValueType(svExtended);
+        w.WriteBytes(QByteArrayView(bytes, 10));
+    });
     EXPECT_EQ(ErrorOf([&] { ToText(nan); }), u"Error reading TBox.P: Invalid property value"_s);
 }
 
@@ -610,7 +618,7 @@ TEST(StreamBytesText, ParserAcceptsTheWholeGrammar)
         "  Cur = 2.50005C",
         "  Day = 2D",
         "  Sgl = 1E3s",
-        "  Huge = 1e400",
+        "  Huge = 1e300",
         "  Wide = 'Caf'#233",
         "  Ansi = 'Caf\xe9'",
         "  Data = {01 0a",
@@ -644,7 +652,7 @@ TEST(StreamBytesText, ParserAcceptsTheWholeGrammar)
         w.WriteShortString(u"Sgl");
         w.WriteSingle(1000);
         w.WriteShortString(u"Huge");
-        w.WriteExtended(std::numeric_limits<double>::infinity());
+        w.WriteExtended(1e300);
         w.WriteShortString(u"Wide");
         w.WriteString(u"Caf\u00e9");
         w.WriteShortString(u"Ansi");
@@ -690,7 +698,7 @@ TEST(StreamBytesText, ParserErrorsNameTheLine)
     const auto error = [](const QByteArray& text) { return ErrorOf([&] { ToBinary(text); }); };
     EXPECT_EQ(error("thing T\r\nend"), u"object expected on line 1"_s);
     EXPECT_EQ(error("object\r\n  = 1\r\nend"), u"Identifier expected on line 2"_s);
-    EXPECT_EQ(error("object T\r\n  A = 1\r\n  B 2\r\nend"), u"''='' expected on line 3"_s);
+    EXPECT_EQ(error("object T\r\n  A = 1\r\n  B 2\r\nend"), u"'=' expected on line 3"_s);
     EXPECT_EQ(error("object T\r\n  A = 'open\r\nend"), u"Invalid string constant on line 2"_s);
     EXPECT_EQ(error("object T\n  A = #\nend"), u"Invalid string constant on line 2"_s);
     EXPECT_EQ(error("object T\n  A = 'x' +\n  B\nend"), u"String expected on line 3"_s);
@@ -699,15 +707,15 @@ TEST(StreamBytesText, ParserErrorsNameTheLine)
     EXPECT_EQ(error("object T\n  A = 1.2.3x\nend"), u"Number expected on line 2"_s);
     EXPECT_EQ(error("object T\n  A = )\nend"), u"Invalid property value on line 2"_s);
     EXPECT_EQ(error("object T\n  A = <\n    thing\n  >\nend"), u"item expected on line 3"_s);
-    EXPECT_EQ(error("object T\n  A = (1\n"), u"'')'' expected on line 3"_s);
-    EXPECT_EQ(error("object T\n  A = [a b]\nend"), u"'']'' expected on line 2"_s);
+    EXPECT_EQ(error("object T\n  A = (1\n"), u"')' expected on line 3"_s);
+    EXPECT_EQ(error("object T\n  A = [a b]\nend"), u"']' expected on line 2"_s);
     EXPECT_EQ(error("object T\n  A = 1\n"), u"Identifier expected on line 3"_s);
     EXPECT_EQ(error("object T\n  object U\n  end\n  A = 1\nend"), u"end expected on line 4"_s);
     EXPECT_EQ(error("object T\n  A = 'x'\r\n  B = '" + QByteArray(5000, 'x') + "'\nend"),
               u"Line too long on line 3"_s);
     EXPECT_NO_THROW(ToBinary("object T\r\n  B = '" + QByteArray(4096 - 8, 'x') + "'\r\nend"));
     EXPECT_EQ(error("object T\r\n  B = '" + QByteArray(4096 - 7, 'x') + "'\r\nend"), u"Line too long on line 2"_s);
-    EXPECT_EQ(error(QByteArray(600, '(').prepend("object T A = ")), u"Invalid property value on line 1"_s);
+    EXPECT_EQ(error(QByteArray(600, '(').prepend("object T A = ")), u"Nesting too deep: more than 256 levels on line 1"_s);
 
     QByteArray kept = "unchanged";
     EXPECT_THROW(ObjectTextToBinary("object T A = end", kept), EParserError);

@@ -138,6 +138,11 @@ TEST(StreamFuzz, DeeplyNestedRecordsAreRefused)
     TTestForm form;
     TReader reader(stream);
     reader.SetOwner(&form);
-    EXPECT_THROW(reader.ReadComponent(nullptr), EReadError);
+    try {
+        reader.ReadComponent(nullptr);
+        ADD_FAILURE() << "a stream nested 5000 deep was read";
+    } catch (const EReadError& e) {
+        EXPECT_TRUE(e.Message().startsWith(u"Nesting too deep: more than 256 levels in ")) << e.what();
+    }
     EXPECT_EQ(form.ComponentCount(), 0);
 }

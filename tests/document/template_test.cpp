@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 using namespace orvane;
@@ -143,9 +144,9 @@ TEST(Template, OffsetsAreFoundAndKeptOnSave)
     t->SetFileName(f.Path("offset.rtm"));
     t->LoadFromFile();
     EXPECT_EQ(f.report->FindBand(btHeader)->mmHeight(), 266171);
+    EXPECT_EQ(t->Offset(), 16);
 
-    // Saving with an offset keeps the bytes before it.
-    t->SetOffset(16);
+    // Saving where the template was found keeps the bytes before it.
     t->Save();
     const QByteArray saved = ReadWholeFile(f.Path("offset.rtm"));
     EXPECT_EQ(saved.left(16), data.left(16));
@@ -162,6 +163,69 @@ TEST(Template, OffsetsAreFoundAndKeptOnSave)
     buffer.seek(6);
     t->LoadFromStream(buffer);
     EXPECT_EQ(streamBytes.left(6), "PREFIX");
+
+    // A failed load keeps the offset it had.
+    t->SetOffset(5);
+    t->SetFileName(f.Path("hello.rtm"));
+    WriteWholeFile(f.Path("hello.rtm"), "hello, world");
+    EXPECT_THROW(t->LoadFromFile(), EOrvaneError);
+    EXPECT_EQ(t->Offset(), 5);
+
+    // A new file says where its template starts, so a template told nothing finds it.
+    t->SetOffset(40);
+    t->SetFileName(f.Path("new.rtm"));
+    t->Save();
+    const QByteArray fresh = ReadWholeFile(f.Path("new.rtm"));
+    EXPECT_EQ(fresh.left(40), QByteArray("\x28\0\0\0", 4) + QByteArray(36, '\0'));
+    EXPECT_TRUE(fresh.mid(40).startsWith("TPF0"));
+    Fixture other;
+    other.report->Template()->SetFileName(f.Path("new.rtm"));
+    other.report->Template()->LoadFromFile();
+    EXPECT_EQ(other.report->Template()->Offset(), 40);
+}
+
+namespace {
+
+// A device that cannot seek, as a pipe: what has been read is gone.
+class TPipe : public QIODevice {
+public:
+    explicit TPipe(QByteArray data) : m_data(std::move(data)) { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 n = std::min<qint64>(maxSize, m_data.size() - m_read);
+        memcpy(data, m_data.constData() + m_read, size_t(n));
+        m_read += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_data;
+    qint64 m_read = 0;
+};
+
+} // namespace
+
+TEST(Template, StreamsThatCannotSeekLoadFromWhatIsLeft)
+{
+    Fixture f;
+    TjxReportTemplate* t = f.report->Template();
+    const QByteArray body = t->WriteTemplate();
+    QByteArray data(8, 'x');
+    qToLittleEndian<qint32>(8, data.data());
+    f.report->FindBand(btHeader)->SetmmHeight(7);
+    TPipe behind(data + body);
+    t->LoadFromStream(behind);
+    EXPECT_EQ(f.report->FindBand(btHeader)->mmHeight(), 266171);
+    EXPECT_EQ(t->Offset(), 8);
+
+    TPipe broken(data + body.left(body.size() / 2));
+    EXPECT_THROW(t->LoadFromStream(broken), EOrvaneError);
+    EXPECT_EQ(f.report->FindBand(btHeader)->mmHeight(), 266171);
+    EXPECT_EQ(t->Offset(), 8);
 }
 
 TEST(Template, ReadOnlyFilesAreRefusedAndUntouched)

@@ -14,7 +14,9 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -78,6 +80,17 @@ void Scramble(const std::vector<TCounter*>& objects)
 QStringList CchFiles(const QString& directory)
 {
     return QDir(directory).entryList({QStringLiteral("cch*")}, QDir::Files);
+}
+
+// The process's open files that live (named or not) in the directory.
+int OpenFilesIn(const QString& directory)
+{
+    const QString prefix = QDir(directory).canonicalPath() + u'/';
+    int count = 0;
+    for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::Files))
+        if (fd.symLinkTarget().startsWith(prefix))
+            ++count;
+    return count;
 }
 
 // Points the temporary directory at a directory of the test's own.
@@ -313,13 +326,20 @@ TEST_F(CacheFiles, ATinyMemoryLimitMovesToCchFilesThatClearDeletes)
     EXPECT_EQ(manager.StorageKind(), skFiles);
     EXPECT_EQ(switches, 1);
 
-    const QStringList names = manager.FileNames();
-    ASSERT_EQ(names.size(), 2);
-    for (const QString& name : names) {
-        EXPECT_EQ(QFileInfo(name).dir().canonicalPath(), QDir(Dir()).canonicalPath());
-        EXPECT_TRUE(QFileInfo(name).fileName().startsWith(QStringLiteral("cch")));
+    // The files are open in the cache directory but have no name there.
+    const std::vector<int> handles = manager.FileHandles();
+    ASSERT_EQ(handles.size(), 2u);
+    struct stat directory {};
+    ASSERT_EQ(::stat(QFile::encodeName(Dir()).constData(), &directory), 0);
+    for (int fd : handles) {
+        struct stat file {};
+        ASSERT_EQ(::fstat(fd, &file), 0);
+        EXPECT_EQ(file.st_nlink, 0u);
+        EXPECT_EQ(file.st_dev, directory.st_dev);
+        EXPECT_GT(file.st_size, 0);
     }
-    EXPECT_EQ(CchFiles(Dir()).size(), 2);
+    EXPECT_EQ(OpenFilesIn(Dir()), 2);
+    EXPECT_TRUE(QDir(Dir()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System));
     // Pages saved in memory came over with the switch.
     for (int page = 0; page <= 9; ++page) {
         Scramble(objects);
@@ -328,17 +348,38 @@ TEST_F(CacheFiles, ATinyMemoryLimitMovesToCchFilesThatClearDeletes)
     }
 
     manager.Clear();
-    EXPECT_TRUE(CchFiles(Dir()).isEmpty());
-    EXPECT_TRUE(manager.FileNames().isEmpty());
+    EXPECT_EQ(OpenFilesIn(Dir()), 0) << "clearing closes the files";
+    EXPECT_TRUE(manager.FileHandles().empty());
     EXPECT_EQ(manager.StorageKind(), skFiles) << "files once per run";
 
-    // Used again, it starts new files at once; destroying it deletes them.
+    // Used again, it starts new files at once; destroying it closes them.
     manager.Attach({&b});
     SavePage(manager, {&b}, 0);
-    EXPECT_EQ(CchFiles(Dir()).size(), 2);
+    EXPECT_EQ(manager.FileHandles().size(), 2u);
+    EXPECT_EQ(OpenFilesIn(Dir()), 2);
     EXPECT_EQ(switches, 1);
     owned.reset();
+    EXPECT_EQ(OpenFilesIn(Dir()), 0);
     EXPECT_TRUE(CchFiles(Dir()).isEmpty());
+}
+
+TEST_F(CacheFiles, AKilledProcessLeavesNoCacheFile)
+{
+    // The child writes its pages to files, then dies without cleaning up.
+    EXPECT_EXIT(
+        {
+            TjxCacheManager manager;
+            manager.SetMemoryLimit(0);
+            TCounter a;
+            manager.Attach({&a});
+            for (int page = 0; page < 50; ++page)
+                SavePage(manager, {&a}, page);
+            if (manager.FileHandles().size() != 2 || OpenFilesIn(Dir()) != 2)
+                _exit(1);
+            std::raise(SIGKILL);
+        },
+        ::testing::KilledBySignal(SIGKILL), "");
+    EXPECT_TRUE(QDir(Dir()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System));
 }
 
 TEST_F(CacheFiles, ACacheFileCutShortIsAnErrorNamingThePage)
@@ -350,11 +391,12 @@ TEST_F(CacheFiles, ACacheFileCutShortIsAnErrorNamingThePage)
     manager.Attach({&a, &b});
     for (int page = 0; page <= 3; ++page)
         SavePage(manager, objects, page);
-    const QStringList names = manager.FileNames();
-    ASSERT_EQ(names.size(), 2);
-
-    QFile data(names[0]);
-    ASSERT_TRUE(data.resize(data.size() - 5));
+    const std::vector<int> handles = manager.FileHandles();
+    ASSERT_EQ(handles.size(), 2u);
+    const int data = handles[0];
+    struct stat st {};
+    ASSERT_EQ(::fstat(data, &st), 0);
+    ASSERT_EQ(::ftruncate(data, st.st_size - 5), 0);
     Scramble(objects);
     try {
         manager.RestorePage(3);
@@ -370,15 +412,10 @@ TEST_F(CacheFiles, ACacheFileCutShortIsAnErrorNamingThePage)
 
     // A block whose record lengths do not add up is refused too: page 0's
     // first record is said to be one byte longer.
-    QFile damage(names[0]);
-    ASSERT_TRUE(damage.open(QIODevice::ReadWrite));
-    damage.seek(4);
-    QByteArray length = damage.read(4);
-    ASSERT_EQ(length.size(), 4);
+    char length[4];
+    ASSERT_EQ(::pread(data, length, 4, 4), 4);
     ++length[0];
-    damage.seek(4);
-    damage.write(length);
-    damage.close();
+    ASSERT_EQ(::pwrite(data, length, 4, 4), 4);
     EXPECT_THROW(manager.RestorePage(0), EPrintError);
     EXPECT_EQ(a.value, 200);
 }

@@ -4,6 +4,14 @@
 #include "document/messages.h"
 #include "document/message_ids.h"
 #include "engine/band_engine.h"
+#include "engine/cache_manager.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <limits>
+#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -214,6 +222,21 @@ TEST(Engine, EmptyDynamicDetailWithoutPipelineFinishes)
     EXPECT_EQ(Ids(*f.FinalPages()[0]), QStringList({"Receipt"}));
     EXPECT_TRUE(f.FinalPages()[0]->LastPage());
 
+    // AutoStop off with nothing to end the repetition: the band prints once,
+    // in one pass and in two.
+    for (TjxPassSettingType passes : {psOnePass, psTwoPass}) {
+        SCOPED_TRACE(passes == psOnePass ? "one pass" : "two passes");
+        ReportFixture once;
+        once.report->SetAutoStop(false);
+        once.report->SetPassSetting(passes);
+        once.report->Engine()->SetMaxPages(50);
+        once.AddLabel(once.AddBand(btDetail, 100000), QStringLiteral("Once"));
+        once.Run();
+        ASSERT_EQ(once.FinalPages().size(), 1u);
+        EXPECT_EQ(Ids(*once.FinalPages()[0]), QStringList({"Once"}));
+        EXPECT_TRUE(once.FinalPages()[0]->LastPage());
+    }
+
     // A detail band that uses space still repeats until a limit ends it.
     ReportFixture repeat;
     repeat.report->SetAutoStop(false);
@@ -253,12 +276,91 @@ TEST(Engine, BandsThatCanNeverFitStopTheReport)
     }
     EXPECT_LE(f.pages.size(), 4u);
 
-    // So does a page header taller than the page.
+    // So does a page header taller than the page; the message names it by
+    // its user name, else by its component name, else by its class.
     ReportFixture header;
-    header.AddLabel(header.AddBand(btHeader, 280000), QStringLiteral("H"));
+    TjxBand* tall = header.AddBand(btHeader, 280000);
+    header.AddLabel(tall, QStringLiteral("H"));
     header.AddBand(btDetail, 10000);
-    EXPECT_THROW(header.Run(), EPrintError);
+    try {
+        header.Run();
+        FAIL() << "no error";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(e.Message(), MessageText(msg::BandCannotFit, {tall->UserName()}));
+        EXPECT_EQ(e.Message(), u"Band Header cannot fit on page");
+    }
     EXPECT_LE(header.pages.size(), 4u);
+}
+
+// A band whose user name is empty (as a language without band captions leaves it).
+class TUnnamedHeaderBand : public TjxHeaderBand {
+public:
+    using TjxHeaderBand::TjxHeaderBand;
+    QString Caption() const override { return QString(); }
+};
+
+TEST(Engine, ABandThatCannotFitIsNamedEvenWithoutAUserName)
+{
+    for (const QString& name : {QStringLiteral("jxTallHeader"), QString()}) {
+        ReportFixture f;
+        auto* band = new TUnnamedHeaderBand(&f.host);
+        band->SetName(name);
+        band->SetReport(f.report);
+        band->SetmmHeight(280000);
+        f.AddLabel(band, QStringLiteral("H"));
+        f.AddBand(btDetail, 10000);
+        try {
+            f.Run();
+            FAIL() << "no error";
+        } catch (const EPrintError& e) {
+            EXPECT_EQ(e.Message(),
+                      MessageText(msg::BandCannotFit, {name.isEmpty() ? QStringLiteral("TjxHeaderBand") : name}));
+        }
+    }
+}
+
+TEST(Engine, ARunPastThePageLimitStopsWithAMessage)
+{
+    EXPECT_EQ(TjxEngine::kMaxPages, 1'000'000);
+    EXPECT_EQ(TjxEngine().MaxPages(), TjxEngine::kMaxPages);
+
+    // Ten pages of three records each: a limit of ten lets them through.
+    for (TjxPassSettingType passes : {psOnePass, psTwoPass}) {
+        SCOPED_TRACE(passes == psOnePass ? "one pass" : "two passes");
+        ListReport fits(90000, 30);
+        fits.report->SetPassSetting(passes);
+        fits.report->Engine()->SetMaxPages(10);
+        fits.Run();
+        EXPECT_EQ(fits.FinalPages().size(), 10u);
+
+        ListReport over(90000, 31);
+        over.report->SetPassSetting(passes);
+        over.report->Engine()->SetMaxPages(10);
+        try {
+            over.Run();
+            FAIL() << "no error";
+        } catch (const EPrintError& e) {
+            EXPECT_EQ(e.Message(), u"The report was stopped: it passed the limit of 10 pages.");
+        }
+        EXPECT_EQ(over.pages.size(), 10u) << "no page past the limit";
+        EXPECT_FALSE(over.report->Engine()->Printing());
+    }
+
+    // A report that repeats its band for ever is stopped the same way.
+    ReportFixture endless;
+    endless.report->SetAutoStop(false);
+    endless.report->SetPageLimit(std::numeric_limits<int>::max());
+    endless.report->Engine()->SetMaxPages(7);
+    endless.AddLabel(endless.AddBand(btDetail, 100000), QStringLiteral("Again"));
+    EXPECT_THROW(endless.Run(), EPrintError);
+    EXPECT_EQ(endless.pages.size(), 7u);
+
+    // The setter keeps the limit within 1 and the default.
+    TjxEngine engine;
+    engine.SetMaxPages(0);
+    EXPECT_EQ(engine.MaxPages(), TjxEngine::kMaxPages);
+    engine.SetMaxPages(TjxEngine::kMaxPages + 1);
+    EXPECT_EQ(engine.MaxPages(), TjxEngine::kMaxPages);
 }
 
 TEST(Engine, HeadersFootersAndTitleInPageOrder)
@@ -425,4 +527,33 @@ TEST(Engine, RepeatedValuesAreSuppressed)
     ASSERT_EQ(f.FinalPages().size(), 1u);
     EXPECT_EQ(Ids(*f.FinalPages()[0]),
               QStringList({"1", "0", "2", "3", "4", "5", "1", "6", "7", "8"}));
+}
+
+TEST(Engine, AKilledRunLeavesNoPageCacheFile)
+{
+    // The run keeps its page cache in files from the first page and is killed
+    // on its fifth page, as an interrupted print would be.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", dir.path().toLocal8Bit());
+    EXPECT_EXIT(
+        {
+            ListReport f(10000, 500);
+            TjxCacheManager* cache = f.report->Engine()->CacheManager();
+            cache->SetMemoryLimit(0);
+            f.report->Engine()->OnAfterSendPage = [cache](TjxPage& page) {
+                if (page.AbsolutePageNo() < 5)
+                    return;
+                if (cache->StorageKind() != skFiles || cache->FileHandles().size() != 2)
+                    _exit(1);
+                std::raise(SIGKILL);
+            };
+            f.Run();
+            _exit(2);
+        },
+        ::testing::KilledBySignal(SIGKILL), "");
+    oldTemp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", oldTemp);
+    // The fixture's own data folder stays; no file does.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
 }

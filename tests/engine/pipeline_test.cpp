@@ -1,18 +1,27 @@
 // Data pipelines over real SQLite files: ranges, bookmarks, master/detail
-// skipping and event order, field types from column types, text and memory sources.
+// skipping and event order, field types from column types, text and memory
+// sources; report data that is only ever read, from files that are only ever regular.
 
 #include "document/errors.h"
+#include "document/message_ids.h"
+#include "document/messages.h"
 #include "engine/db_pipeline.h"
 #include "engine/field.h"
 #include "engine/memory_pipeline.h"
+#include "engine/pipeline_file.h"
 #include "engine/pipeline_list.h"
 #include "engine/text_pipeline.h"
 
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+
+#include <cstring>
+#include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -387,4 +396,216 @@ TEST(Pipeline, TextFileQuotingAndSeparators)
     ASSERT_EQ(tabbed.size(), 2u);
     EXPECT_EQ(tabbed[0], (QStringList{"a", "b,c"}));
     EXPECT_EQ(tabbed[1], (QStringList{"x\ty", ""}));
+}
+
+namespace {
+
+int RowsOf(const QString& file, const QString& table)
+{
+    int rows = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("test.count"));
+        db.setDatabaseName(file);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        QSqlQuery q(db);
+        if (db.open() && q.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table) && q.next())
+            rows = q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("test.count"));
+    return rows;
+}
+
+// The message of the EDataError that opening raises, or "opened".
+QString OpenFailure(TjxDataPipeline& p)
+{
+    try {
+        p.Open();
+    } catch (const EDataError& e) {
+        return e.Message();
+    }
+    p.Close();
+    return QStringLiteral("opened");
+}
+
+} // namespace
+
+TEST(Pipeline, SqlOfATemplateOnlyReads)
+{
+    Db d;
+    CreateNumbers(d.file);
+    const QString copy = d.dir.filePath(QStringLiteral("copy.sqlite"));
+    const QString attached = d.dir.filePath(QStringLiteral("attached.sqlite"));
+    TjxDBPipeline* p = d.Pipeline("plNumbers", "");
+    const QString notReadOnly = MessageText(msg::SqlNotReadOnly, {QStringLiteral("plNumbers")});
+    const QString notOne = MessageText(msg::SqlNotOneStatement, {QStringLiteral("plNumbers")});
+    const struct {
+        QString sql;
+        QString expected;
+    } refused[] = {
+        {QStringLiteral("DELETE FROM numbers"), notReadOnly},
+        {QStringLiteral("WITH x AS (SELECT 1) DELETE FROM numbers"), notReadOnly},
+        {QStringLiteral("DROP TABLE numbers"), notReadOnly},
+        {QStringLiteral("VACUUM INTO '%1'").arg(copy), notReadOnly},
+        {QStringLiteral("ATTACH '%1' AS other").arg(attached), notReadOnly},
+        {QStringLiteral("PRAGMA query_only = OFF"), notReadOnly},
+        {QStringLiteral("BEGIN"), notReadOnly},
+        {QStringLiteral("SELECT * FROM numbers; DELETE FROM numbers"), notOne},
+        {QStringLiteral("SELECT * FROM numbers; SELECT 1"), notOne},
+        {QStringLiteral("SELECT * FROM numbers; garbage"), notOne},
+        {QStringLiteral("  -- nothing but a comment"), notOne},
+    };
+    for (const auto& r : refused) {
+        p->SetSQL(r.sql);
+        EXPECT_EQ(OpenFailure(*p), r.expected) << r.sql.toStdString();
+        EXPECT_FALSE(p->Active());
+    }
+    EXPECT_EQ(RowsOf(d.file, QStringLiteral("numbers")), 10);
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_FALSE(QFile::exists(attached));
+
+    // Blanks, a closing semicolon, comments and recursive queries are still one reading statement.
+    p->SetSQL(QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3)\n"
+                             "SELECT n FROM numbers WHERE n IN (SELECT x FROM c) ORDER BY n; -- the first three\n"));
+    p->Open();
+    p->InitTraversal(nullptr);
+    EXPECT_EQ(Traverse(*p, QStringLiteral("n")), (QList<int64_t>{1, 2, 3}));
+
+    // The connection itself refuses writes, whatever reaches it.
+    {
+        QSqlQuery q(p->Database());
+        for (const QString& sql : {QStringLiteral("DELETE FROM numbers"), QStringLiteral("VACUUM INTO '%1'").arg(copy),
+                                   QStringLiteral("PRAGMA query_only = OFF"),
+                                   QStringLiteral("ATTACH '%1' AS other").arg(attached)})
+            EXPECT_FALSE(q.exec(sql)) << sql.toStdString();
+        // Read-only and query_only hold below that too: the connection as SQLite opened it.
+        sqlite3* handle = *static_cast<sqlite3* const*>(p->Database().driver()->handle().constData());
+        sqlite3_set_authorizer(handle, nullptr, nullptr);
+        EXPECT_EQ(sqlite3_db_readonly(handle, "main"), 1);
+        EXPECT_TRUE(q.exec(QStringLiteral("PRAGMA query_only")) && q.next() && q.value(0).toInt() == 1);
+        EXPECT_FALSE(q.exec(QStringLiteral("CREATE TEMP TABLE t (a)")));
+        EXPECT_FALSE(q.exec(QStringLiteral("DELETE FROM numbers")));
+    }
+    p->Close();
+    EXPECT_EQ(RowsOf(d.file, QStringLiteral("numbers")), 10);
+    EXPECT_FALSE(QFile::exists(copy));
+
+    // A program's own read-write connection still gets only reading statements.
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("test.program"));
+        db.setDatabaseName(d.file);
+        ASSERT_TRUE(db.open());
+    }
+    p->SetConnectionName(QStringLiteral("test.program"));
+    p->SetSQL(QStringLiteral("DELETE FROM numbers"));
+    EXPECT_EQ(OpenFailure(*p), notReadOnly);
+    p->SetSQL(QStringLiteral("ATTACH '%1' AS other").arg(attached));
+    EXPECT_EQ(OpenFailure(*p), notReadOnly);
+    p->SetSQL(QStringLiteral("SELECT n FROM numbers WHERE n > 7"));
+    p->Open();
+    p->InitTraversal(nullptr);
+    EXPECT_EQ(Traverse(*p, QStringLiteral("n")), (QList<int64_t>{8, 9}));
+    p->Close();
+    delete p;
+    QSqlDatabase::removeDatabase(QStringLiteral("test.program"));
+    EXPECT_EQ(RowsOf(d.file, QStringLiteral("numbers")), 10);
+    EXPECT_FALSE(QFile::exists(attached));
+}
+
+TEST(Pipeline, DatabaseFileMustExistAndIsNeverCreated)
+{
+    Db d;
+    const QString missing = d.dir.filePath(QStringLiteral("missing.sqlite"));
+    TjxDBPipeline* p = d.Pipeline("plMissing", "numbers");
+    p->SetDatabaseName(missing);
+    EXPECT_EQ(OpenFailure(*p), MessageText(msg::DatabaseFileNotFound, {missing}));
+    EXPECT_FALSE(QFile::exists(missing));
+
+    // A folder gives the file system's reason; a FIFO is refused without waiting for a writer.
+    p->SetDatabaseName(d.dir.path());
+    EXPECT_EQ(OpenFailure(*p), MessageText(msg::CannotOpenFile, {d.dir.path(), QString::fromLocal8Bit(strerror(EISDIR))}));
+    const QString fifo = d.dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    p->SetDatabaseName(fifo);
+    EXPECT_EQ(OpenFailure(*p), MessageText(msg::NamedFileNotRegular, {fifo}));
+    EXPECT_FALSE(p->Active());
+}
+
+TEST(Pipeline, StatementCountFollowsQuotesAndComments)
+{
+    const struct {
+        const char16_t* sql;
+        int count;
+    } cases[] = {
+        {u"", 0},
+        {u" ; ;", 0},
+        {u"SELECT 1", 1},
+        {u"SELECT 1;  -- done", 1},
+        {u"SELECT ';' AS a, \"b;\" FROM t", 1},
+        {u"SELECT 'it''s; fine'", 1},
+        {u"SELECT `a;b` FROM t /* ; */", 1},
+        {u"SELECT $q$ ; $q$, $$;$$", 1},
+        {u"SELECT 1 -- ;\n", 1},
+        {u"SELECT 1; DELETE FROM t", 2},
+        {u"SELECT 1 /* */; UPDATE t SET a = 1;", 2},
+        // Dialects read a backslash in quotes differently: either reading counts.
+        {u"SELECT 'a\\'; DELETE FROM t; --'", 2},
+        {u"SELECT 'a\\''; DELETE FROM t", 2},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TjxDBPipeline::StatementCount(QStringView(c.sql)), c.count) << QString::fromUtf16(c.sql).toStdString();
+}
+
+TEST(Pipeline, TextFileMustBeARegularFileOfBoundedSize)
+{
+    QTemporaryDir dir;
+    THost host;
+    auto* p = new TjxTextPipeline(&host);
+    p->SetName(QStringLiteral("plText"));
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString missing = dir.filePath(QStringLiteral("missing.csv"));
+    const struct {
+        QString file;
+        QString expected;
+    } refused[] = {
+        {QStringLiteral("/dev/zero"), MessageText(msg::NamedFileNotRegular, {QStringLiteral("/dev/zero")})},
+        {fifo, MessageText(msg::NamedFileNotRegular, {fifo})},
+        {dir.path(), MessageText(msg::CannotOpenFile, {dir.path(), QString::fromLocal8Bit(strerror(EISDIR))})},
+        {missing, MessageText(msg::CannotOpenFile, {missing, QString::fromLocal8Bit(strerror(ENOENT))})},
+        {QString(), MessageText(msg::CannotOpenFile, {QString(), QString::fromLocal8Bit(strerror(ENOENT))})},
+    };
+    for (const auto& r : refused) {
+        p->SetFileName(r.file);
+        EXPECT_EQ(OpenFailure(*p), r.expected) << r.file.toStdString();
+    }
+
+    // One byte past the limit is refused; a sparse file costs no disk.
+    const QString large = dir.filePath(QStringLiteral("large.csv"));
+    {
+        QFile f(large);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("a,b\n");
+        ASSERT_TRUE(f.resize(TjxTextPipeline::kMaxFileSize + 1));
+    }
+    p->SetFileName(large);
+    EXPECT_EQ(OpenFailure(*p), MessageText(msg::NamedFileTooLarge, {large, QString::number(TjxTextPipeline::kMaxFileSize + 1),
+                                                               QString::number(TjxTextPipeline::kMaxFileSize)}));
+    p->SetFileName(QStringLiteral("/dev/null"));
+    EXPECT_EQ(OpenFailure(*p), MessageText(msg::NamedFileNotRegular, {QStringLiteral("/dev/null")}));
+    EXPECT_FALSE(p->Active());
+
+    // The limit itself is still read, by the same reader.
+    const QString ten = dir.filePath(QStringLiteral("ten.csv"));
+    {
+        QFile f(ten);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("id\n1\n22\n333\n");
+    }
+    EXPECT_EQ(ReadRegularFile(ten, 12), QByteArray("id\n1\n22\n333\n"));
+    EXPECT_THROW(ReadRegularFile(ten, 11), EDataError);
+    p->SetFileName(ten);
+    p->AddField(QStringLiteral("id"), dtInteger);
+    p->Open();
+    p->InitTraversal(nullptr);
+    EXPECT_EQ(Traverse(*p, QStringLiteral("id")), (QList<int64_t>{1, 22, 333}));
 }

@@ -326,6 +326,40 @@ TEST(Stretch, RegionKeptTogetherMovesWholeOnceThenSplits)
     EXPECT_EQ(pages[3]->DrawCommand(LastShape(*pages[3]))->Height(), 5000);
 }
 
+TEST(Stretch, ColumnFooterRunningPastThePageBottomEndsItsColumnOnce)
+{
+    // Thirty records in two columns of 25; the dynamic column footer has room
+    // for three memo lines: a stretching memo goes on in the next column's
+    // footer, and a label taller than that room never prints. Either way the
+    // column ends once (a footer without room used to end its column again
+    // from inside itself until the stack ran out).
+    QStringList records;
+    for (int i = 1; i <= 30; ++i)
+        records << QString::number(i);
+    for (bool stretching : {true, false}) {
+        SCOPED_TRACE(stretching ? "memo" : "label");
+        ReportFixture f;
+        f.AddData(30);
+        f.report->SetColumns(2);
+        f.report->SetmmColumnWidth(90000);
+        f.AddField(f.AddBand(btDetail, 10000), "id");
+        TjxBand* footer = f.AddBand(btColumnFooter, 20000, phDynamic);
+        if (stretching)
+            AddMemo<TjxMemo>(f, footer, Numbered(QStringLiteral("f"), 1, 300), 0)->SetStretch(true);
+        else
+            f.AddLabel(footer, QStringLiteral("tall"))->SetmmHeight(30000);
+        f.Run();
+        const auto pages = f.FinalPages();
+        ASSERT_EQ(pages.size(), 1u);
+        QStringList expected = records;
+        if (stretching) {
+            expected.insert(25, QStringLiteral("f1|f2|f3"));
+            expected << QStringLiteral("f4|f5|f6");
+        }
+        EXPECT_EQ(TextsOf(*pages[0]), expected);
+    }
+}
+
 TEST(StretchSetters, StretchMakesTheBandDynamicAndCyclesAreRefused)
 {
     ReportFixture f;

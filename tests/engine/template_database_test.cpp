@@ -8,6 +8,7 @@
 #include "engine/db_pipeline.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -134,6 +135,20 @@ TEST(TemplateDatabase, FailuresCarryTheirMessages)
     } catch (const EDataError& e) {
         EXPECT_TRUE(e.Message().contains(u"nowhere")) << e.Message().toStdString();
     }
+
+    // The record is written through a connection of its own, which never
+    // makes a database file that has gone while the pipeline read it.
+    f.table->SetTableName(QStringLiteral("layouts"));
+    if (!f.table->Active())
+        f.table->Open();
+    ASSERT_TRUE(QFile::remove(f.file));
+    try {
+        t->Save();
+        FAIL() << "saving into a removed database file must fail";
+    } catch (const EDataError& e) {
+        EXPECT_TRUE(e.Message().startsWith(u"Cannot open database")) << e.Message().toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(f.file));
 }
 
 TEST(TemplateDatabase, LoadedReportFindsItsPipelineByName)

@@ -185,11 +185,11 @@ TEST(Archive, CancelFailureAndDestructionLeaveNothingBehind)
         }
     }
 
-    // A folder that does not exist: message 67 with the name, no job, no files.
+    // A folder that does not exist: message 67 with the name and the reason, no job, no files.
     TjxArchiveDevice device;
     const QString missing = target.filePath(QStringLiteral("no-such-folder/x.raf"));
     device.SetFileName(missing);
-    EXPECT_EQ(ErrorOf([&] { device.StartJob(); }), "Unable to open file: " + missing + ".");
+    EXPECT_EQ(ErrorOf([&] { device.StartJob(); }), "Unable to open file: " + missing + ". No such file or directory");
     EXPECT_FALSE(device.JobRunning());
     EXPECT_TRUE(temp.Entries().isEmpty());
 

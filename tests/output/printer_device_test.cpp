@@ -7,6 +7,7 @@
 
 #include "document/errors.h"
 #include "document/printer.h"
+#include "document/printer_setup.h"
 #include "output/cancel_dialog.h"
 #include "output/printer_device.h"
 #include "output/publisher.h"
@@ -254,11 +255,41 @@ TEST_F(NoPrinterReport, PrintingWithoutAPrinterSaysSo)
         f.report->Print();
         FAIL() << "printed without a printer";
     } catch (const EPrintError& e) {
-        EXPECT_EQ(e.Message(), u"Windows cannot print due to a problem with the current printer setup.");
+        EXPECT_EQ(e.Message(), u"There are no printers connected to your computer.");
     }
     EXPECT_FALSE(f.report->Producing());
     EXPECT_EQ(f.report->PrinterDevice(), nullptr);
     EXPECT_TRUE(m_spooler->Documents().isEmpty());
+}
+
+TEST_F(PrintedReport, WhatMakesAPrinterUnusableIsNamed)
+{
+    m_spooler->AddPrinter({QStringLiteral("Broken"), kPrinterLocal, {}, std::nullopt, Caps600(), true, false});
+    const auto problemWith = [](const QString& printerName) {
+        TjxPrinterSetup setup;
+        setup.SetPrinterName(printerName);
+        TjxPrinterDevice device;
+        device.SetPrinterSetup(setup);
+        try {
+            device.RequireUsablePrinter();
+        } catch (const EPrintError& e) {
+            return e.Message();
+        }
+        return QString();
+    };
+    EXPECT_EQ(problemWith(QStringLiteral("Q")), u"");
+    EXPECT_EQ(problemWith(QStringLiteral("Default")), u"");
+    // An unknown name falls back to the default printer, which prints.
+    EXPECT_EQ(problemWith(QStringLiteral("Gone")), u"");
+    EXPECT_EQ(problemWith(QStringLiteral("Screen")), u"Screen printer does not support printing.");
+    EXPECT_EQ(problemWith(QStringLiteral("Broken")), u"The printer Broken cannot be opened.");
+
+    // Without a default printer, nothing is left to fall back on.
+    m_spooler->SetDefaultPrinter(QString());
+    for (const QString& name : {QStringLiteral("Default"), QString(), QStringLiteral("Gone"), QStringLiteral("Screen")})
+        EXPECT_EQ(problemWith(name), u"There is no default printer.") << name.toStdString();
+    EXPECT_EQ(problemWith(QStringLiteral("P")), u"");
+    EXPECT_TRUE(Documents().isEmpty());
 }
 
 TEST_F(PrintedReport, APrinterWithoutColourPrintsColouredTextBlack)

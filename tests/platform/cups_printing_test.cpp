@@ -3,6 +3,7 @@
 
 #include "components/label.h"
 #include "document/band.h"
+#include "document/errors.h"
 #include "document/printer.h"
 #include "document/printer_list.h"
 #include "document/report.h"
@@ -26,6 +27,8 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace orvane;
 
@@ -291,4 +294,26 @@ TEST(CupsPrinting, PrintsAReportThroughThePrinterDevice)
     // Nor its spool file.
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty())
         << QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(u", ").toStdString();
+
+    // An output file that may not be written says why, and stays as it was.
+    device.StartPageHandler = nullptr;
+    const QString fifo = dir.filePath(QStringLiteral("fifo.pdf"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const QString missing = dir.filePath(QStringLiteral("missing/report.pdf"));
+    for (const auto& [target, reason] : {std::pair{fifo, QStringLiteral("Not a regular file.")},
+                                         std::pair{missing, QStringLiteral("No such file or directory")}}) {
+        device.Printer()->SetOutputName(target);
+        device.SetPublisher(report->Publisher());
+        report->ResetRun();
+        try {
+            report->Generate();
+            ADD_FAILURE() << "printed to " << target.toStdString();
+        } catch (const EOrvaneError& e) {
+            EXPECT_EQ(e.Message(), "Cannot create file \"" + target + "\". " + reason);
+        }
+        device.SetPublisher(nullptr);
+        EXPECT_FALSE(device.Printer()->Printing());
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{"fifo.pdf"});
 }

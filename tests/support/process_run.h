@@ -14,9 +14,9 @@ struct ProcessRun {
     QString err;
 };
 
-inline ProcessRun RunProgram(const QString& program, const QStringList& args, int timeoutMs = 60000)
+// Runs the program in a process the caller has set up (environment, limits).
+inline ProcessRun RunProgramIn(QProcess& p, const QString& program, const QStringList& args, int timeoutMs = 60000)
 {
-    QProcess p;
     p.start(program, args);
     const bool finished = p.waitForFinished(timeoutMs);
     if (!finished)
@@ -24,6 +24,12 @@ inline ProcessRun RunProgram(const QString& program, const QStringList& args, in
     const bool ran = finished && p.error() == QProcess::UnknownError && p.exitStatus() == QProcess::NormalExit;
     return {ran ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
+}
+
+inline ProcessRun RunProgram(const QString& program, const QStringList& args, int timeoutMs = 60000)
+{
+    QProcess p;
+    return RunProgramIn(p, program, args, timeoutMs);
 }
 
 #ifdef ORVANE_CLI

@@ -2,6 +2,7 @@
 // run it, on the system's spooler.
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -83,6 +84,14 @@ TEST(CliPrint, PrintsTheReportAsOneJob)
              QStringLiteral("2"), QStringLiteral("--pages"), QStringLiteral("2"), QStringLiteral("-o"), out});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(pageTexts(), QStringList({"Trust account receipt 2", "Trust account receipt 2", ""}));
+
+    // Pages past the end are no job at all.
+    ASSERT_TRUE(QFile::remove(out));
+    r = RunCli({QStringLiteral("print"), t.file, QStringLiteral("--printer"), queue, QStringLiteral("--pages"),
+                QStringLiteral("999"), QStringLiteral("-o"), out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, u"orvane-cli: The report produced no page to write.\n");
+    EXPECT_FALSE(QFile::exists(out));
 }
 
 TEST(CliPrint, BadOptionsSaySoAndPrintNothing)
@@ -99,5 +108,51 @@ TEST(CliPrint, BadOptionsSaySoAndPrintNothing)
     EXPECT_TRUE(r.err.contains(u"Invalid number of copies: 0")) << r.err.toStdString();
     r = RunCli({QStringLiteral("print")});
     EXPECT_EQ(r.exitCode, 2);
+    EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST(CliPrint, WhatKeepsThePrintFromStartingIsNamed)
+{
+    ReceiptTemplate t;
+    const QString out = t.dir.filePath(QStringLiteral("job.pdf"));
+    const auto print = [&](const QStringList& options, const QProcessEnvironment& env) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        return RunProgramIn(p, QStringLiteral(ORVANE_CLI), QStringList{QStringLiteral("print"), t.file} + options);
+    };
+    const QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
+    // A scheduler that is not there: the system has no printer at all.
+    QProcessEnvironment none = system;
+    none.insert(QStringLiteral("CUPS_SERVER"), t.dir.filePath(QStringLiteral("no-scheduler.sock")));
+    const struct {
+        QStringList options;
+        QProcessEnvironment env;
+        QString message;
+    } cases[] = {
+        {{"--printer", ""}, system, "--printer needs a value"},
+        {{"--printer", "Screen"}, system, "Screen printer does not support printing."},
+        {{"--printer", "screen", "-o", out}, system, "Screen printer does not support printing."},
+        {{}, none, "There are no printers connected to your computer."},
+        {{"--printer", "Default"}, none, "There are no printers connected to your computer."},
+        {{"--printer", "Nowhere"}, none, "No printer is named \"Nowhere\"."},
+        {{"--pages", ""}, system, "--pages needs a value"},
+        {{"--pages", "2-1"}, system, "\"2-1\" is not a list of pages such as 1,3-5."},
+        {{"--pages", "1,x"}, system, "\"1,x\" is not a list of pages such as 1,3-5."},
+    };
+    for (const auto& c : cases) {
+        const ProcessRun r = print(c.options, c.env);
+        EXPECT_EQ(r.exitCode, 1) << c.options.join(u' ').toStdString();
+        EXPECT_EQ(r.err, "orvane-cli: " + c.message + "\n") << c.options.join(u' ').toStdString();
+    }
+
+    // Printers but none of them the default (as the test run's scheduler has it).
+    const bool noDefault =
+        RunProgram(QStringLiteral("lpstat"), {QStringLiteral("-d")}, 30000).out.contains(u"no system default");
+    if (QueueExists(QStringLiteral("OrvanePDF")) && noDefault && !system.contains(QStringLiteral("LPDEST")) &&
+        !system.contains(QStringLiteral("PRINTER"))) {
+        const ProcessRun r = print({}, system);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, u"orvane-cli: There is no default printer.\n");
+    }
     EXPECT_FALSE(QFile::exists(out));
 }

@@ -16,24 +16,31 @@ namespace orvane {
 
 namespace {
 
-// Whether a binary record is followed by a template's closing 0 byte.
+// Whether a binary record is followed by a template's closing 0 byte. A
+// broken record is none; the conversion then says what is broken and where.
 bool EndsAsTemplate(const QByteArray& binary)
 {
-    TBinaryValueReader reader(binary);
-    reader.ReadSignature();
-    reader.SkipComponent(true);
-    return !reader.AtEnd() && reader.ReadByte() == 0;
+    try {
+        TBinaryValueReader reader(binary);
+        reader.ReadSignature();
+        reader.SkipComponent(true);
+        return !reader.AtEnd() && reader.ReadByte() == 0;
+    } catch (const EReadError&) {
+        return false;
+    }
 }
 
 } // namespace
 
 int ConvertCommand(const QStringList& args)
 {
-    if (args.size() != 3 || (args[0] != u"--to-text" && args[0] != u"--to-binary")) {
+    const bool known = !args.isEmpty() && (args[0] == u"--to-text" || args[0] == u"--to-binary");
+    if (ReportUnknownOption(known ? args.mid(1) : args) || !known || args.size() != 3) {
         std::fputs("usage: orvane-cli convert --to-text|--to-binary IN OUT\n", stderr);
         return 2;
     }
     const bool toText = args[0] == u"--to-text";
+    CheckOutputFile(args[2], args[1]);
     const QByteArray input = ReadWholeFile(args[1]);
 
     // A template may stand behind an offset; the output is the template alone.
@@ -65,6 +72,7 @@ int ConvertCommand(const QStringList& args)
         if (isTemplate)
             output.append('\0');
     }
+    StopIfInterrupted();
     WriteWholeFile(args[2], output);
     return 0;
 }

@@ -10,10 +10,14 @@
 #include "document/message_ids.h"
 #include "document/messages.h"
 #include "engine/db_pipeline.h"
+#include "engine/pipeline_file.h"
 #include "engine/pipeline_list.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace orvane {
 
@@ -51,24 +55,54 @@ QStringList ReferencedNames(const TjxCustomReport& report)
     return names;
 }
 
+// The tables and views of an SQLite file, after checking that it is one.
+QStringList SqliteTables(const QString& sqliteFile)
+{
+    if (!QFileInfo::exists(sqliteFile))
+        throw EDataError(MessageText(msg::DatabaseFileNotFound, {sqliteFile}));
+    if (const QString problem = RegularFileProblem(sqliteFile); !problem.isEmpty())
+        throw EDataError(problem);
+    {
+        QFile file(sqliteFile);
+        if (!file.open(QIODevice::ReadOnly))
+            throw EDataError(MessageText(msg::CannotOpenFile, {sqliteFile, file.errorString()}));
+        // SQLite takes an empty file for an empty database; here it is a mistake.
+        if (file.size() == 0)
+            throw EDataError(MessageText(msg::DatabaseFileEmpty, {sqliteFile}));
+        if (file.read(16) != QByteArray("SQLite format 3\0", 16))
+            throw EDataError(MessageText(msg::NotAnSqliteDatabase, {sqliteFile}));
+    }
+    QStringList tables;
+    QString failure;
+    const QString probe = QStringLiteral("orvane.cli.probe");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), probe);
+        db.setDatabaseName(sqliteFile);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!db.open()) {
+            failure = db.lastError().text();
+        } else {
+            // Views count: a report often reads a join through one.
+            QSqlQuery query(db);
+            if (query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table', 'view') "
+                                          "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name")))
+                while (query.next())
+                    tables << query.value(0).toString();
+            else
+                failure = query.lastError().text();
+        }
+    }
+    QSqlDatabase::removeDatabase(probe);
+    if (!failure.isEmpty())
+        throw EDataError(MessageText(msg::DatabaseOpenError, {sqliteFile, failure}));
+    return tables;
+}
+
 } // namespace
 
 int BindDatabase(TjxCustomReport& report, const QString& sqliteFile)
 {
-    if (!QFileInfo(sqliteFile).isFile())
-        throw EDataError(MessageText(msg::DatabaseFileNotFound, {sqliteFile}));
-    QStringList tables;
-    {
-        const QString probe = QStringLiteral("orvane.cli.probe");
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), probe);
-            db.setDatabaseName(sqliteFile);
-            // Views count: a report often reads a join through one.
-            if (db.open())
-                tables = db.tables(QSql::Tables) + db.tables(QSql::Views);
-        }
-        QSqlDatabase::removeDatabase(probe);
-    }
+    const QStringList tables = SqliteTables(sqliteFile);
     auto findTable = [&tables](const QString& name) -> QString {
         for (const QString& candidate : {name, name.startsWith(QStringLiteral("pl")) ? name.mid(2) : QString()})
             for (const QString& t : tables)
@@ -84,7 +118,10 @@ int BindDatabase(TjxCustomReport& report, const QString& sqliteFile)
             continue;
         const QString table = findTable(name);
         if (table.isEmpty())
-            continue;
+            throw EDataError(MessageText(
+                msg::PipelineHasNoTable,
+                {name, sqliteFile,
+                 tables.isEmpty() ? GetMessage(msg::NoTablesInDatabase) : tables.join(QStringLiteral(", "))}));
         auto* pipeline = new TjxDBPipeline(owner);
         pipeline->SetName(name);
         pipeline->SetDatabaseName(sqliteFile);

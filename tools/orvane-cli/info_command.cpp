@@ -105,7 +105,7 @@ int InfoCommand(const QStringList& arguments)
 {
     QStringList args = arguments;
     const QString database = TakeDatabaseOption(args);
-    if (args.size() != 1) {
+    if (ReportUnknownOption(args) || args.size() != 1) {
         std::fputs("usage: orvane-cli info FILE [--db FILE.sqlite]\n", stderr);
         return 2;
     }

@@ -3,9 +3,12 @@
 #include "tools/orvane-cli/commands.h"
 
 #include "document/errors.h"
+#include "document/message_ids.h"
+#include "document/messages.h"
 
 #include <QGuiApplication>
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -30,34 +33,70 @@ int Usage()
     return 2;
 }
 
+// Toolkit warnings would stand before the tool's own message for the same
+// failure (a painter that could not start, a font not found); the tool
+// checks what it uses and says what went wrong itself. ORVANE_QT_MESSAGES=1
+// shows them for debugging.
+void KeepToolkitWarningsOff(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    static const bool show = qEnvironmentVariableIntValue("ORVANE_QT_MESSAGES") != 0;
+    if (type == QtFatalMsg || type == QtCriticalMsg || show)
+        std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, text).toLocal8Bit().constData());
+}
+
+void PrintError(const QString& message)
+{
+    std::fprintf(stderr, "orvane-cli: %s\n", message.toLocal8Bit().constData());
+}
+
+int RunCommand(const QString& command, QStringList& args)
+{
+    if (command == u"convert")
+        return orvane::ConvertCommand(args);
+    if (command == u"info")
+        return orvane::InfoCommand(args);
+    if (command == u"render")
+        return orvane::RenderCommand(args);
+    if (command == u"print")
+        return orvane::PrintCommand(args);
+    if (command == u"printers") {
+        args.removeAll(QStringLiteral("--papers"));
+        return orvane::PrintersCommand(args);
+    }
+    return Usage();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    qInstallMessageHandler(KeepToolkitWarningsOff);
+    orvane::InstallInterruptHandlers();
     // Fonts and printers need the GUI module, never a window: run offscreen unless told otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    if (args.isEmpty())
-        return Usage();
-    const QString command = args.takeFirst();
+    // The arguments are the tool's alone: Qt would take (or abort on) its own
+    // options such as "-platform" anywhere on the line.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
     try {
-        if (command == u"convert")
-            return orvane::ConvertCommand(args);
-        if (command == u"info")
-            return orvane::InfoCommand(args);
-        if (command == u"render")
-            return orvane::RenderCommand(args);
-        if (command == u"print")
-            return orvane::PrintCommand(args);
-        if (command == u"printers") {
-            args.removeAll(QStringLiteral("--papers"));
-            return orvane::PrintersCommand(args);
-        }
+        QGuiApplication app(qtArgc, qtArgv);
+        if (args.isEmpty())
+            return Usage();
+        const QString command = args.takeFirst();
+        return RunCommand(command, args);
+    } catch (const orvane::TInterrupted& interrupted) {
+        PrintError(orvane::MessageText(orvane::msg::RunInterrupted, {QString::number(interrupted.signal)}));
+        return 128 + interrupted.signal;
     } catch (const orvane::EOrvaneError& e) {
-        std::fprintf(stderr, "orvane-cli: %s\n", e.what());
-        return 1;
+        PrintError(e.Message());
+    } catch (const std::bad_alloc&) {
+        PrintError(orvane::GetMessage(orvane::msg::OutOfMemory));
+    } catch (const std::exception& e) {
+        PrintError(QString::fromLocal8Bit(e.what()));
     }
-    return Usage();
+    return 1;
 }

@@ -41,14 +41,20 @@ int PrintCommand(const QStringList& arguments)
     const bool collate = TakeFlag(args, QStringLiteral("--collate"));
     const QString pages = TakeOption(args, QStringLiteral("--pages"));
     const QString out = TakeOption(args, QStringLiteral("-o"));
-    if (args.size() != 1) {
+    if (ReportUnknownOption(args) || args.size() != 1) {
         std::fputs("usage: orvane-cli print TEMPLATE [--printer NAME] [--copies N] [--collate] [--db FILE.sqlite] "
                    "[--pages LIST] [-o FILE.pdf]\n",
                    stderr);
         return 2;
     }
     TjxPageRequest request;
-    SetPageListRequest(request, pages);
+    const int firstPage = SetPageListRequest(request, pages);
+    // The file's own problem, with the file system's reason, rather than the printer's.
+    if (!out.isEmpty())
+        CheckOutputFile(ResolveFileName(out), args[0]);
+    // The screen named outright is the problem, whatever else the system lacks.
+    if (printerName.compare(u"Screen", Qt::CaseInsensitive) == 0)
+        throw EPrintError(GetMessage(msg::ScreenPrinterCannotPrint));
 
     TComponent host;
     TjxCustomReport* report = ReadReportToRun(args[0], host, database);
@@ -73,7 +79,10 @@ int PrintCommand(const QStringList& arguments)
     device.RequireUsablePrinter();
     if (!out.isEmpty())
         printer->SetOutputName(ResolveFileName(out));
-    GenerateTo(*report, device, request);
+    // A page list past the end prints nothing (the spooler drops an empty
+    // document): that is no print job.
+    if (GenerateTo(*report, device, request) < firstPage)
+        throw EPrintError(GetMessage(msg::RenderNoPages));
     return 0;
 }
 

@@ -7,6 +7,8 @@
 #include "document/message_ids.h"
 #include "document/messages.h"
 #include "document/page_def.h"
+#include "document/printer_setup.h"
+#include "document/units.h"
 #include "output/device.h"
 #include "output/device_registry.h"
 #include "output/draw_command.h"
@@ -21,58 +23,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace orvane {
 
 namespace {
-
-// Draws every page it receives into an image at a fixed resolution.
-class TPageImageDevice : public TjxRasterDevice {
-public:
-    explicit TPageImageDevice(int dpi) : m_dpi(dpi) {}
-
-    void ReceivePage(TjxPage* page) override
-    {
-        TjxRasterDevice::ReceivePage(page);
-        if (!JobRunning() || !PageIsRequested() || PageIsNotice())
-            return;
-        const TjxPageDef* def = page->PageDef();
-        QImage image(ThousandthsToPixels(def->mmWidth(), m_dpi), ThousandthsToPixels(def->mmHeight(), m_dpi),
-                     QImage::Format_RGB32);
-        const int dotsPerMeter = int(m_dpi / 0.0254 + 0.5);
-        image.setDotsPerMeterX(dotsPerMeter);
-        image.setDotsPerMeterY(dotsPerMeter);
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            TjxCanvas canvas(&painter, m_dpi, m_dpi);
-            m_canvas = &canvas;
-            DrawPage(page);
-            m_canvas = nullptr;
-        }
-        m_pages.push_back({page->AbsolutePageNo(), std::move(image)});
-    }
-
-    bool DrawCommand(TjxDrawCommand* command) override
-    {
-        command->CalcDrawRect(*m_canvas);
-        return command->Draw(*m_canvas);
-    }
-
-    struct Rendered {
-        int pageNo;
-        QImage image;
-    };
-    const std::vector<Rendered>& Pages() const { return m_pages; }
-
-private:
-    int m_dpi;
-    TjxCanvas* m_canvas = nullptr;
-    std::vector<Rendered> m_pages;
-};
 
 // "file.png" for one page, "file-3.png" for page 3 of several.
 QString ImageFileName(const QString& out, int pageNo, bool several)
@@ -84,6 +44,154 @@ QString ImageFileName(const QString& out, int pageNo, bool several)
     return info.dir().filePath(QStringLiteral("%1-%2.%3").arg(info.completeBaseName()).arg(pageNo).arg(suffix));
 }
 
+// Draws each page it receives into an image at a fixed resolution and writes
+// it beside its target as soon as it is drawn: a run holds one page image at
+// a time. The files take their targets' places when the run has succeeded
+// (Finish); a failed or interrupted run leaves none of them.
+class TPageImageDevice : public TjxRasterDevice {
+public:
+    TPageImageDevice(int dpi, QString out, QString input) : m_dpi(dpi), m_out(std::move(out)), m_input(std::move(input))
+    {
+    }
+
+    void ReceivePage(TjxPage* page) override
+    {
+        TjxRasterDevice::ReceivePage(page);
+        if (!JobRunning() || !PageIsRequested() || PageIsNotice())
+            return;
+        StopIfInterrupted();
+        QByteArray png = DrawPng(page);
+        // One page goes to OUT itself, several to OUT-N: the first waits for the second.
+        if (!m_first) {
+            m_first = Pending{page->AbsolutePageNo(), std::move(png)};
+            return;
+        }
+        if (m_staged.empty())
+            Stage(m_first->pageNo, m_first->png, true);
+        m_first->png.clear();
+        Stage(page->AbsolutePageNo(), png, true);
+    }
+
+    bool DrawCommand(TjxDrawCommand* command) override
+    {
+        if (!m_canvas)
+            return false;
+        command->CalcDrawRect(*m_canvas);
+        return command->Draw(*m_canvas);
+    }
+
+    void Cancel() override
+    {
+        Drop();
+        TjxRasterDevice::Cancel();
+    }
+
+    // Puts every image in its place once the run is through.
+    void Finish()
+    {
+        if (!m_first)
+            throw EOrvaneError(GetMessage(msg::RenderNoPages));
+        if (m_staged.empty())
+            Stage(m_first->pageNo, m_first->png, false);
+        // Every target is checked before the first one is replaced.
+        for (const auto& file : m_staged)
+            CheckSaveTarget(file->Target());
+        for (const auto& file : m_staged)
+            file->Commit();
+        Drop();
+    }
+
+private:
+    struct Pending {
+        int pageNo;
+        QByteArray png;
+    };
+
+    void Drop()
+    {
+        m_first.reset();
+        m_staged.clear();
+    }
+
+    void Stage(int pageNo, const QByteArray& png, bool several)
+    {
+        const QString target = ImageFileName(m_out, pageNo, several);
+        CheckOutputFile(target, m_input);
+        auto file = std::make_unique<TStagedFile>(target);
+        file->Write(png);
+        m_staged.push_back(std::move(file));
+    }
+
+    QByteArray DrawPng(TjxPage* page)
+    {
+        const QString pageNo = QString::number(page->AbsolutePageNo());
+        const TjxPageDef* def = page->PageDef();
+        int mmWidth = def->mmWidth(), mmHeight = def->mmHeight();
+        if (mmWidth <= 0 || mmHeight <= 0) {
+            // A page without a size is drawn on A4, as the PDF device does.
+            mmWidth = 210000, mmHeight = 297000;
+            if (page->PrinterSetup()->Orientation() == poLandscape)
+                std::swap(mmWidth, mmHeight);
+        }
+        const qint64 width = ThousandthsToPixels(mmWidth, m_dpi);
+        const qint64 height = ThousandthsToPixels(mmHeight, m_dpi);
+        // Refused before anything is allocated.
+        if (width * height > kPageImagePixelLimit)
+            throw EPrintError(MessageText(msg::PageImageTooLarge, {pageNo, QString::number(width),
+                                                                   QString::number(height),
+                                                                   QString::number(kPageImagePixelLimit)}));
+        const auto failed = [&] { return EPrintError(MessageText(msg::PageImageFailed, {pageNo})); };
+        QImage image(int(std::max<qint64>(width, 1)), int(std::max<qint64>(height, 1)), QImage::Format_RGB32);
+        if (image.isNull())
+            throw failed();
+        const int dotsPerMeter = int(m_dpi / 0.0254 + 0.5);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        image.fill(Qt::white);
+        {
+            QPainter painter;
+            if (!painter.begin(&image))
+                throw failed();
+            TjxCanvas canvas(&painter, m_dpi, m_dpi);
+            m_canvas = &canvas;
+            try {
+                DrawPage(page);
+            } catch (...) {
+                m_canvas = nullptr;
+                throw;
+            }
+            m_canvas = nullptr;
+            if (!painter.end())
+                throw failed();
+        }
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "png");
+        if (!writer.write(image))
+            throw EPrintError(MessageText(msg::PageImageFailed, {pageNo}) + u' ' + writer.errorString());
+        return png;
+    }
+
+    int m_dpi;
+    QString m_out;
+    QString m_input;
+    TjxCanvas* m_canvas = nullptr;
+    std::optional<Pending> m_first;
+    std::vector<std::unique_ptr<TStagedFile>> m_staged;
+};
+
+int ResolutionOf(const QString& text)
+{
+    if (text.isEmpty())
+        return 96;
+    bool ok = false;
+    const int dpi = text.toInt(&ok);
+    if (!ok || dpi < 10 || dpi > 2400)
+        throw EOrvaneError(MessageText(msg::InvalidResolution, {text}));
+    return dpi;
+}
+
 } // namespace
 
 int RenderCommand(const QStringList& arguments)
@@ -91,10 +199,10 @@ int RenderCommand(const QStringList& arguments)
     QStringList args = arguments;
     const QString database = TakeDatabaseOption(args);
     const QString format = TakeOption(args, QStringLiteral("--to")).toLower();
-    QString out = TakeOption(args, QStringLiteral("-o"));
+    const QString out = ResolveFileName(TakeOption(args, QStringLiteral("-o")));
     const QString pages = TakeOption(args, QStringLiteral("--pages"));
     const QString dpiText = TakeOption(args, QStringLiteral("--dpi"));
-    if (args.size() != 1 || format.isEmpty() || out.isEmpty()) {
+    if (ReportUnknownOption(args) || args.size() != 1 || format.isEmpty() || out.isEmpty()) {
         std::fputs("usage: orvane-cli render TEMPLATE --to pdf|png|raf -o OUT [--db FILE.sqlite] [--pages LIST] "
                    "[--dpi N]\n",
                    stderr);
@@ -102,42 +210,30 @@ int RenderCommand(const QStringList& arguments)
     }
     if (format != u"pdf" && format != u"png" && format != u"raf")
         throw EOrvaneError(MessageText(msg::RenderFormatUnknown, {format}));
+    const int dpi = ResolutionOf(dpiText);
+    const QString& input = args[0];
 
     TjxPageRequest request;
     SetPageListRequest(request, pages);
+    // Images get their names from the pages; each is checked when it is written.
+    if (format != u"png")
+        CheckOutputFile(out, input);
 
     TComponent host;
-    TjxCustomReport* report = ReadReportToRun(args[0], host, database);
+    TjxCustomReport* report = ReadReportToRun(input, host, database);
 
-    std::unique_ptr<TjxDevice> device;
-    TPageImageDevice* images = nullptr;
     if (format == u"png") {
-        bool ok = false;
-        const int dpi = dpiText.isEmpty() ? 96 : dpiText.toInt(&ok);
-        if (!dpiText.isEmpty() && (!ok || dpi < 10 || dpi > 2400))
-            throw EOrvaneError(MessageText(msg::InvalidResolution, {dpiText}));
-        images = new TPageImageDevice(dpi);
-        device.reset(images);
-    } else {
-        auto* file = static_cast<TjxFileDevice*>(
-            CreateDevice(format == u"pdf" ? QStringLiteral("PDFFile") : QStringLiteral("ArchiveFile")));
-        file->SetFileName(ResolveFileName(out));
-        device.reset(file);
+        TPageImageDevice images(dpi, out, input);
+        GenerateTo(*report, images, request);
+        StopIfInterrupted();
+        images.Finish();
+        return 0;
     }
-    GenerateTo(*report, *device, request);
-
-    if (images) {
-        if (images->Pages().empty())
-            throw EOrvaneError(GetMessage(msg::RenderNoPages));
-        const bool several = images->Pages().size() > 1;
-        for (const auto& rendered : images->Pages()) {
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            rendered.image.save(&buffer, "PNG");
-            WriteWholeFile(ImageFileName(out, rendered.pageNo, several), bytes);
-        }
-    }
+    std::unique_ptr<TjxFileDevice> file(static_cast<TjxFileDevice*>(
+        CreateDevice(format == u"pdf" ? QStringLiteral("PDFFile") : QStringLiteral("ArchiveFile"))));
+    file->SetFileName(out);
+    // The file devices refuse a document without pages themselves.
+    GenerateTo(*report, *file, request);
     return 0;
 }
 

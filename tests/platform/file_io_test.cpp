@@ -1,0 +1,208 @@
+// Reading and saving files: what a save may replace, what a read takes.
+
+#include "document/errors.h"
+#include "platform/file_io.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+using namespace orvane;
+
+namespace {
+
+struct Folder {
+    QTemporaryDir dir;
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    // Every entry, hidden and special ones included, blank-separated.
+    QString Entries() const
+    {
+        return QDir(dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+            .join(u' ');
+    }
+};
+
+QString ErrorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const EOrvaneError& e) {
+        return e.Message();
+    }
+    return {};
+}
+
+mode_t ModeOf(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode : 0;
+}
+
+bool MakeFifo(const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0; }
+
+void WriteRaw(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+} // namespace
+
+TEST(SaveTarget, OnlyNewNamesAndWritableRegularFilesMayBeReplaced)
+{
+    Folder f;
+    WriteRaw(f.Path("plain.txt"), "plain");
+    WriteRaw(f.Path("ro.txt"), "keep");
+    ASSERT_EQ(::chmod(QFile::encodeName(f.Path("ro.txt")).constData(), 0444), 0);
+    ASSERT_TRUE(MakeFifo(f.Path("fifo")));
+    ASSERT_EQ(::symlink("/dev/null", QFile::encodeName(f.Path("null-link")).constData()), 0);
+    ASSERT_TRUE(QDir(f.dir.path()).mkdir(QStringLiteral("sub")));
+
+    EXPECT_EQ(SaveTargetProblem(f.Path("new.txt")), u"");
+    EXPECT_EQ(SaveTargetProblem(f.Path("plain.txt")), u"");
+    EXPECT_EQ(SaveTargetProblem(f.Path("ro.txt")), u"File is read-only.");
+    EXPECT_EQ(SaveTargetProblem(f.Path("fifo")), u"Not a regular file.");
+    // Checked only: nothing here writes to a device of the machine.
+    EXPECT_EQ(SaveTargetProblem(QStringLiteral("/dev/null")), u"Not a regular file.");
+    EXPECT_EQ(SaveTargetProblem(f.Path("null-link")), u"Not a regular file.");
+    EXPECT_EQ(SaveTargetProblem(f.Path("sub")), u"Is a directory");
+    EXPECT_EQ(SaveTargetProblem(f.Path("missing/new.txt")), u"No such file or directory");
+    EXPECT_EQ(SaveTargetProblem(f.Path("plain.txt/new.txt")), u"Not a directory");
+    EXPECT_EQ(SaveTargetProblem(QString()), u"No such file or directory");
+
+    // Every saver refuses them the same way and leaves them as they were.
+    for (const char* name : {"ro.txt", "fifo", "sub", "missing/new.txt"}) {
+        const QString path = f.Path(name);
+        const QString error = ErrorOf([&] { WriteWholeFile(path, "new"); });
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot create file \"") + path + "\". ")) << error.toStdString();
+        QString reason;
+        EXPECT_FALSE(OpenSaveFile(path, &reason)) << name;
+        EXPECT_EQ(reason, SaveTargetProblem(path)) << name;
+        EXPECT_FALSE(ErrorOf([&] { TStagedFile staged(path); }).isEmpty()) << name;
+    }
+    EXPECT_EQ(ModeOf(f.Path("ro.txt")) & 07777, 0444u);
+    EXPECT_EQ(ReadWholeFile(f.Path("ro.txt")), "keep");
+    EXPECT_TRUE(S_ISFIFO(ModeOf(f.Path("fifo"))));
+    EXPECT_EQ(f.Entries(), u"fifo null-link plain.txt ro.txt sub");
+}
+
+TEST(SaveTarget, ADeviceNodeStaysADeviceNode)
+{
+    Folder f;
+    // A null device of the test's own, where the system lets the test make one.
+    const QString node = f.Path("null");
+    if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        GTEST_SKIP() << "no device nodes can be made here";
+    EXPECT_EQ(SaveTargetProblem(node), u"Not a regular file.");
+    EXPECT_FALSE(ErrorOf([&] { WriteWholeFile(node, "data"); }).isEmpty());
+    QString reason;
+    EXPECT_FALSE(MoveFileOver(f.Path("none"), node, &reason));
+    EXPECT_EQ(reason, u"Not a regular file.");
+    EXPECT_TRUE(S_ISCHR(ModeOf(node)));
+}
+
+TEST(SaveTarget, ATargetThatChangesWhileWritingIsNotReplaced)
+{
+    Folder f;
+    const QString path = f.Path("out.txt");
+    QString reason;
+    std::unique_ptr<QSaveFile> file = OpenSaveFile(path, &reason);
+    ASSERT_TRUE(file) << reason.toStdString();
+    file->write("new");
+    ASSERT_TRUE(MakeFifo(path));
+    EXPECT_FALSE(CommitSaveFile(*file, &reason));
+    EXPECT_EQ(reason, u"Not a regular file.");
+    file.reset();
+    EXPECT_TRUE(S_ISFIFO(ModeOf(path)));
+    EXPECT_EQ(f.Entries(), u"out.txt");
+}
+
+TEST(StagedFile, WaitsClosedForItsCommitAndKeepsAReplacedFilesPermissions)
+{
+    Folder f;
+    WriteRaw(f.Path("old.txt"), "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(f.Path("old.txt")).constData(), 0640), 0);
+    {
+        TStagedFile replacing(f.Path("old.txt"));
+        TStagedFile fresh(f.Path("new.txt"));
+        TStagedFile dropped(f.Path("dropped.txt"));
+        replacing.Write("replaced");
+        fresh.Write("fresh");
+        dropped.Write("never");
+        // Written, not yet in place: the targets are as they were.
+        EXPECT_EQ(ReadWholeFile(f.Path("old.txt")), "old");
+        EXPECT_FALSE(QFile::exists(f.Path("new.txt")));
+        EXPECT_EQ(f.Entries().count(QStringLiteral(".part")), 3);
+        replacing.Commit();
+        fresh.Commit();
+    }
+    EXPECT_EQ(ReadWholeFile(f.Path("old.txt")), "replaced");
+    EXPECT_EQ(ModeOf(f.Path("old.txt")) & 07777, 0640u);
+    EXPECT_EQ(ReadWholeFile(f.Path("new.txt")), "fresh");
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(ModeOf(f.Path("new.txt")) & 07777, 0666u & ~mask);
+    // The uncommitted one left nothing.
+    EXPECT_EQ(f.Entries(), u"new.txt old.txt");
+}
+
+TEST(StagedFile, ACommitOntoATargetThatBecameReadOnlyIsRefused)
+{
+    Folder f;
+    TStagedFile staged(f.Path("out.txt"));
+    staged.Write("new");
+    WriteRaw(f.Path("out.txt"), "mine");
+    ASSERT_EQ(::chmod(QFile::encodeName(f.Path("out.txt")).constData(), 0444), 0);
+    EXPECT_EQ(ErrorOf([&] { staged.Commit(); }),
+              QStringLiteral("Cannot create file \"") + f.Path("out.txt") + "\". File is read-only.");
+    EXPECT_EQ(ReadWholeFile(f.Path("out.txt")), "mine");
+}
+
+TEST(ReadWholeFile, ReadsRegularFilesUpToTheLimitOnly)
+{
+    Folder f;
+    WriteRaw(f.Path("small"), QByteArray("abc\0def", 7));
+    EXPECT_EQ(ReadWholeFile(f.Path("small")), QByteArray("abc\0def", 7));
+
+    // Never waits for a writer, never reads an endless device.
+    ASSERT_TRUE(MakeFifo(f.Path("fifo")));
+    EXPECT_EQ(ErrorOf([&] { ReadWholeFile(f.Path("fifo")); }),
+              QStringLiteral("Cannot open file \"") + f.Path("fifo") + "\". Not a regular file.");
+    EXPECT_EQ(ErrorOf([&] { ReadWholeFile(QStringLiteral("/dev/zero")); }),
+              u"Cannot open file \"/dev/zero\". Not a regular file.");
+    EXPECT_EQ(ErrorOf([&] { ReadWholeFile(f.dir.path()); }),
+              QStringLiteral("Cannot open file \"") + f.dir.path() + "\". Is a directory");
+    EXPECT_EQ(ErrorOf([&] { ReadWholeFile(f.Path("missing")); }),
+              QStringLiteral("Cannot open file \"") + f.Path("missing") + "\". No such file or directory");
+
+    // Sparse: one byte past the limit takes no room on the disk.
+    QFile large(f.Path("large"));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(large.resize(kReadFileLimit + 1));
+    large.close();
+    EXPECT_EQ(ErrorOf([&] { ReadWholeFile(f.Path("large")); }),
+              QStringLiteral("Cannot open file \"") + f.Path("large") + "\". The file is larger than 268435456 bytes.");
+}
+
+TEST(SameFile, FollowsLinksAndTellsFilesApart)
+{
+    Folder f;
+    WriteRaw(f.Path("a"), "a");
+    WriteRaw(f.Path("b"), "a");
+    ASSERT_EQ(::link(QFile::encodeName(f.Path("a")).constData(), QFile::encodeName(f.Path("hard")).constData()), 0);
+    ASSERT_EQ(::symlink("a", QFile::encodeName(f.Path("soft")).constData()), 0);
+    EXPECT_TRUE(SameFile(f.Path("a"), f.Path("hard")));
+    EXPECT_TRUE(SameFile(f.Path("soft"), f.Path("a")));
+    EXPECT_TRUE(SameFile(f.Path("a"), f.dir.path() + QStringLiteral("/./a")));
+    EXPECT_FALSE(SameFile(f.Path("a"), f.Path("b")));
+    EXPECT_FALSE(SameFile(f.Path("a"), f.Path("missing")));
+}
