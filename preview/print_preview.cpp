@@ -281,7 +281,15 @@ void TjxPrintPreview::Close()
         return;
     }
     m_closing = true;
-    if (!DoCloseQuery()) {
+    bool mayClose = true;
+    try {
+        mayClose = DoCloseQuery();
+    } catch (const std::exception& error) {
+        // The report's own close handlers failed: said so, and the window
+        // still closes rather than staying with nothing to show.
+        ShowErrorMessage(error);
+    }
+    if (!mayClose) {
         m_closing = false;
         return;
     }

@@ -1,6 +1,7 @@
 #include "preview/viewer.h"
 
 #include "document/custom_report.h"
+#include "document/errors.h"
 #include "document/form.h"
 #include "document/printer_setup.h"
 #include "document/report.h"
@@ -18,6 +19,17 @@
 #include <QWheelEvent>
 
 namespace orvane {
+
+namespace {
+
+QString ErrorText(const std::exception& error)
+{
+    if (const auto* e = dynamic_cast<const EOrvaneError*>(&error))
+        return e->Message();
+    return QString::fromUtf8(error.what());
+}
+
+} // namespace
 
 const TClassInfo& TjxViewer::StaticClass()
 {
@@ -41,11 +53,18 @@ protected:
         QPainter painter(this);
         const QRect clip = event->rect();
         TjxScreenDevice* device = m_viewer->m_device;
-        if (!m_viewer->PaintAllowed()) {
+        if (!m_viewer->PaintAllowed() || m_viewer->m_renderFailed) {
             painter.fillRect(clip, ToQColor(clBtnShadow));
             return;
         }
-        device->EnsureRendered(clip);
+        try {
+            device->EnsureRendered(clip);
+        } catch (const std::exception& error) {
+            // Tried again only for the next page or zoom.
+            m_viewer->RenderFailed(error);
+            painter.fillRect(clip, ToQColor(clBtnShadow));
+            return;
+        }
         const QImage& image = device->Image();
         const QRect imageRect = device->ImageRect();
         painter.fillRect(clip, ToQColor(clBtnShadow));
@@ -168,6 +187,7 @@ QRect TjxViewer::VisibleRect() const
 
 void TjxViewer::ImageReplaced()
 {
+    m_renderFailed = false;
     if (!CanDraw())
         return;
     if (!m_scrollBox->isVisible()) {
@@ -317,11 +337,25 @@ void TjxViewer::resizeEvent(QResizeEvent* event)
         return;
     m_scrollBox->setGeometry(rect());
     ++m_busy;
-    m_device->DrawShownPage();
-    UpdateScrollBars();
-    PageChangedEvent();
+    try {
+        m_device->DrawShownPage();
+        UpdateScrollBars();
+        PageChangedEvent();
+    } catch (const std::exception& error) {
+        RenderFailed(error);
+    }
     m_paintBox->update();
     --m_busy;
+}
+
+void TjxViewer::RenderFailed(const std::exception& error)
+{
+    if (m_renderFailed)
+        return;
+    m_renderFailed = true;
+    // Painting and resizing cannot open a window: the message follows once
+    // they have returned.
+    QTimer::singleShot(0, this, [text = ErrorText(error)] { ShowMessageBox(text, mtError); });
 }
 
 // ---- navigation and commands ----
@@ -441,20 +475,26 @@ void TjxViewer::ClickAt(const QPoint& position)
     // A click while pages are made would start a second page request.
     if (Busy() || !m_report)
         return;
-    if (TjxDrawCommand* command = m_device->HitTest(position.x(), position.y())) {
-        if (command->ClickHandler())
-            command->ClickHandler()(command);
-        if (command->RedrawPage()) {
-            command->SetRedrawPage(false);
-            const int shown = AbsolutePageNo();
-            m_device->PageRequest()->SetPageSetting(psSinglePage);
-            m_device->PageRequest()->SetPageRequested(shown);
-            m_device->RequestPages();
-            if (m_paintBox)
-                UpdateCursor(m_paintBox->mapFromGlobal(QCursor::pos()));
+    // The report's click handler and the page made again may fail: the
+    // message is shown, the click goes no further.
+    try {
+        if (TjxDrawCommand* command = m_device->HitTest(position.x(), position.y())) {
+            if (command->ClickHandler())
+                command->ClickHandler()(command);
+            if (command->RedrawPage()) {
+                command->SetRedrawPage(false);
+                const int shown = AbsolutePageNo();
+                m_device->PageRequest()->SetPageSetting(psSinglePage);
+                m_device->PageRequest()->SetPageRequested(shown);
+                m_device->RequestPages();
+                if (m_paintBox)
+                    UpdateCursor(m_paintBox->mapFromGlobal(QCursor::pos()));
+            }
         }
+        emit pageClicked();
+    } catch (const std::exception& error) {
+        ShowErrorMessage(error);
     }
-    emit pageClicked();
 }
 
 void TjxViewer::UpdateCursor(const QPoint& position)

@@ -122,6 +122,8 @@ private:
     void PublisherChanged();
     void RestoreAfterPrint();
     void ClickAt(const QPoint& position);
+    // The image could not be drawn: says so once, paints the surround.
+    void RenderFailed(const std::exception& error);
     void UpdateCursor(const QPoint& position);
 
     TjxScreenDevice* m_device = nullptr;  // owned through the component tree
@@ -136,6 +138,7 @@ private:
     bool m_resetScrollPosition = true;
     bool m_redrawingCommand = false;
     bool m_destroying = false;
+    bool m_renderFailed = false;
     int m_busy = 0;
 
     // While printing from the viewer.

@@ -5,6 +5,7 @@
 #include "preview_fixture.h"
 
 #include "document/dialog_registry.h"
+#include "document/errors.h"
 #include "document/form.h"
 #include "output/publisher.h"
 #include "preview/preview.h"
@@ -13,6 +14,7 @@
 #include "preview/viewer.h"
 
 #include <QDialog>
+#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -241,6 +243,36 @@ TEST(PreviewWindow, PreviewFormSettingsApplyAtOpeningAndWhenChanged)
     CloseAndWait(list.report);
 }
 
+TEST(PreviewWindow, PreviewFormSettingsKeepTheirZoomInTemplatesOfBothForms)
+{
+    // Each zoom setting goes into a template and comes back, by its name: the
+    // names older templates hold read as they always did.
+    for (const TjxFormatType format : {ftASCII, ftBinary}) {
+        for (const auto setting : {zsWholePage, zsPageWidth, zs100Percent, zsPercentage}) {
+            QTemporaryDir dir;
+            const QString file = dir.filePath(QStringLiteral("zoom.rtm"));
+            THost host;
+            auto* saved = new TjxReport(&host);
+            saved->PreviewFormSettings()->SetZoomSetting(setting);
+            if (setting == zsPercentage)
+                saved->PreviewFormSettings()->SetZoomPercentage(150);
+            saved->Template()->SetFormat(format);
+            saved->Template()->SetFileName(file);
+            saved->Template()->SaveToFile();
+            if (format == ftASCII && setting == zs100Percent) {
+                QFile text(file);
+                ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+                EXPECT_TRUE(text.readAll().contains("PreviewFormSettings.ZoomSetting = zs100Percent"));
+            }
+            auto* loaded = new TjxReport(&host);
+            loaded->Template()->SetFileName(file);
+            loaded->Template()->LoadFromFile();
+            EXPECT_EQ(loaded->PreviewFormSettings()->ZoomSetting(), setting) << int(format) << " " << int(setting);
+            EXPECT_EQ(loaded->PreviewFormSettings()->ZoomPercentage(), setting == zsPercentage ? 150 : 100);
+        }
+    }
+}
+
 TEST(PreviewWindow, CancelStopsTheRunAndNavigationStaysOff)
 {
     ListReport list(3000);
@@ -323,4 +355,22 @@ TEST(PreviewWindow, NothingStartsASecondRequestWhileOneRuns)
     EXPECT_EQ(list.report->DeviceType(), QStringLiteral("Screen"));
     list.report->SetOnStartPage(TMethod{});
     CloseAndWait(list.report);
+}
+
+TEST(PreviewWindow, AFailingAfterPrintIsShownAndTheWindowStillCloses)
+{
+    ListReport list(20);
+    const TPropInfo* afterPrint = list.report->ClassInfo().FindProperty(u"AfterPrint");
+    ASSERT_NE(afterPrint, nullptr);
+    afterPrint->setMethod(*list.report, TMethod{nullptr, {}, [](TComponent*, TjxEventParams&) {
+                                                    throw EPrintError(QStringLiteral("The log cannot be written."));
+                                                }});
+    OpenPreview(list.report);
+    QString shown;
+    AnswerMessageBox(&shown);
+    // The window's own close button, as the user clicks it.
+    Form(list.report)->Window()->close();
+    EXPECT_TRUE(WaitUntil([&list] { return list.report->PreviewForm() == nullptr; }));
+    EXPECT_EQ(shown, QStringLiteral("The log cannot be written."));
+    EXPECT_FALSE(list.report->Producing());
 }

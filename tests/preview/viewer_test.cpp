@@ -5,10 +5,12 @@
 
 #include "../support/printer_fixture.h"
 
+#include "document/errors.h"
 #include "document/event_ids.h"
 #include "output/publisher.h"
 #include "preview/viewer.h"
 
+#include <QFile>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -124,6 +126,40 @@ TEST(Viewer, ScrollsByPagesOfTheBoxAndByTheWheel)
     EXPECT_EQ(vertical->value(), 0);
 }
 
+TEST(Viewer, ScrollBarsDoNotFeedBackIntoTheLayout)
+{
+    // At page width the page is laid out for the box less a vertical bar:
+    // the bar appears, and neither a horizontal bar nor a second layout follows.
+    Receipt receipt;
+    TjxViewer viewer;
+    viewer.resize(800, 600);
+    viewer.SetZoomSetting(zsPageWidth);
+    viewer.SetReport(receipt.report);
+    viewer.show();
+    receipt.report->Generate();
+    TjxScreenDevice* device = viewer.ScreenDevice();
+    int drawn = 0;
+    device->PageDrawnHandler = [&drawn](TjxScreenDevice*) { ++drawn; };
+    for (const int width : {810, 700, 640}) {
+        drawn = 0;
+        viewer.resize(width, 600);
+        QApplication::processEvents();
+        EXPECT_EQ(drawn, 1) << width;
+        EXPECT_EQ(device->ImageSize().width(), width - 14) << width;
+        EXPECT_TRUE(viewer.ScrollBox()->verticalScrollBar()->isVisible()) << width;
+        EXPECT_FALSE(viewer.ScrollBox()->horizontalScrollBar()->isVisible()) << width;
+        EXPECT_EQ(viewer.ScrollBox()->viewport()->width(), width - 14) << width;
+    }
+    // A window too small for anything still lays out and paints without fault.
+    drawn = 0;
+    viewer.resize(0, 0);
+    viewer.resize(3, 2);
+    QApplication::processEvents();
+    EXPECT_GE(drawn, 1);
+    EXPECT_GE(device->PageWidthShown(), 1);
+    EXPECT_GE(device->PageHeightShown(), 1);
+}
+
 TEST(Viewer, NavigationThatHasNothingToDoRequestsNothing)
 {
     ListReport list(120, false);
@@ -228,6 +264,33 @@ TEST(Viewer, ADrillDownClickMakesTheSamePageAgain)
     EXPECT_EQ(clicks, 1);
 }
 
+TEST(Viewer, AFailingClickIsShownAndTheViewerGoesOn)
+{
+    ListReport list(120, false);
+    auto* title = dynamic_cast<TjxPrintable*>(list.host.FindComponent(QStringLiteral("lblTitle")));
+    ASSERT_NE(title, nullptr);
+    title->SetOnDrawCommandClick(TMethod{nullptr, {}, [](TComponent*, TjxEventParams&) {
+                                             throw EDataError(QStringLiteral("The order is gone."));
+                                         }});
+    TjxViewer viewer;
+    viewer.resize(800, 1200);
+    viewer.SetZoomSetting(zs100Percent);
+    viewer.SetReport(list.report);
+    viewer.show();
+    list.report->Generate();
+    ASSERT_EQ(viewer.AbsolutePageNo(), 1);
+    ASSERT_EQ(viewer.CurrentPage()->ClickableCount(), 1);
+    const TjxDeviceRect r = viewer.CurrentPage()->ClickableAt(0)->DeviceRect();
+    // The failure comes back as a message box, not through the event loop.
+    QString shown;
+    AnswerMessageBox(&shown);
+    QTest::mouseClick(viewer.PaintBox(), Qt::LeftButton, Qt::NoModifier, QPoint(r.left + 2, r.top + 2));
+    EXPECT_EQ(shown, QStringLiteral("The order is gone."));
+    EXPECT_FALSE(viewer.Busy());
+    viewer.NextPage();
+    EXPECT_EQ(viewer.AbsolutePageNo(), 2);
+}
+
 // The test printers, and "R" whose queue refuses every document.
 class ViewerPrinting : public TestPlatform {
 protected:
@@ -271,6 +334,17 @@ TEST_F(ViewerPrinting, PrintingRestoresTheReportsSettingsHoweverItEnds)
     EXPECT_EQ(list.report->DeviceType(), QStringLiteral("Screen"));
     EXPECT_TRUE(list.report->ShowAutoSearchDialog());
     EXPECT_EQ(viewer.ScreenDevice()->Publisher(), list.report->Publisher());
+    // A template saved now keeps the screen.
+    const QString saved = list.dir.filePath(QStringLiteral("after-print.rtm"));
+    list.report->Template()->SetFormat(ftASCII);
+    list.report->Template()->SetFileName(saved);
+    list.report->Template()->SaveToFile();
+    QFile text(saved);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    const QByteArray stream = text.readAll();
+    EXPECT_TRUE(stream.contains("ShowAutoSearchDialog = True"));
+    EXPECT_TRUE(stream.contains("DeviceType = 'Screen'")) << stream.constData();
+    EXPECT_FALSE(stream.contains("Printer'"));
 
     // A run cancelled on its second page likewise.
     list.report->PrinterSetup()->SetPrinterName(QStringLiteral("P"));

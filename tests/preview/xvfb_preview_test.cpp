@@ -1,6 +1,7 @@
-// orvane-preview on a real X server (Xvfb): the window found by its title,
+// orvane-preview: on a real X server (Xvfb) the window found by its title,
 // the screen grabbed, and the receipt's page found on it, white on the grey
-// surround with its outline, A4 in shape.
+// surround with its outline, A4 in shape; and what it refuses before any
+// window opens.
 
 #include "preview_fixture.h"
 
@@ -35,13 +36,17 @@ int RunLength(const QImage& image, QPoint from, QPoint step)
 
 TEST(PreviewUnderX, OrvanePreviewShowsTheReceipt)
 {
-    for (const char* tool : {"xvfb-run", "xdotool", "import"}) {
-        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
-            if (IsCi())
-                FAIL() << tool << " is missing (scripts/setup installs it)";
-            GTEST_SKIP() << tool << " is not installed; scripts/setup installs it";
-        }
+    // Without an X server to start there is nothing to look at; the X tools
+    // come with it from scripts/setup, so their absence is a failure.
+    if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty()) {
+        if (IsCi())
+            FAIL() << "xvfb-run is missing (scripts/setup installs it)";
+        GTEST_SKIP() << "xvfb-run is not installed, so orvane-preview cannot be shown on an X server; "
+                        "scripts/setup installs it (package xvfb)";
     }
+    for (const char* tool : {"xdotool", "import"})
+        ASSERT_FALSE(QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            << tool << " is missing; scripts/setup installs it (packages xdotool, imagemagick)";
     Receipt receipt;
     const QString shot = receipt.dir.filePath(QStringLiteral("screen.png"));
     // The window is found by its title; once it is there the page is given a
@@ -102,4 +107,47 @@ TEST(PreviewUnderX, OrvanePreviewShowsTheReceipt)
     EXPECT_GT(paper, area / 2);
     EXPECT_LT(paper, area) << "the receipt's text and lines are on the page";
     EXPECT_GT(RunLength(screen, QPoint(outlineLeft, top + 1), QPoint(0, 1)), height / 2);
+}
+
+TEST(OrvanePreview, RefusesWhatItCannotShowBeforeAnyWindowOpens)
+{
+    const QString program = QStringLiteral(ORVANE_PREVIEW);
+    ProcessRun run = RunProgram(program, {});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("usage: orvane-preview TEMPLATE [--db DATA.sqlite]"))) << run.err.toStdString();
+
+    QTemporaryDir dir;
+    run = RunProgram(program, {dir.filePath(QStringLiteral("none.rtm"))});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("none.rtm"))) << run.err.toStdString();
+
+    // The data must be an SQLite file with the template's tables.
+    ListReport list(10);
+    const QString file = list.SaveTemplate();
+    const QString text = dir.filePath(QStringLiteral("orders.txt"));
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("id,name\n1,Customer 1\n");
+    }
+    run = RunProgram(program, {file, QStringLiteral("--db"), text});
+    EXPECT_EQ(run.exitCode, 1);
+    // The message alone, without the toolkit's warnings.
+    EXPECT_EQ(run.err.trimmed().toStdString(),
+              QStringLiteral("orvane-preview: \"%1\" is not an SQLite database.").arg(text).toStdString());
+    const QString other = dir.filePath(QStringLiteral("other.sqlite"));
+    {
+        const QString connection = QStringLiteral("preview.test.other");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+            db.setDatabaseName(other);
+            ASSERT_TRUE(db.open());
+            QSqlQuery(db).exec(QStringLiteral("CREATE TABLE customers (id INTEGER)"));
+        }
+        QSqlDatabase::removeDatabase(connection);
+    }
+    run = RunProgram(program, {file, QStringLiteral("--db"), other});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("plOrders"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("customers"))) << run.err.toStdString();
 }
