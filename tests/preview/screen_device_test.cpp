@@ -17,6 +17,7 @@
 
 #include <QScrollArea>
 #include <cmath>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -453,6 +454,18 @@ TEST(ScreenDevice, AMemoIsFittedIntoItsRectangleAtSmallZooms)
     memo->SetWrappedText(lines);
     delete lines;
     page.AddDrawCommand(memo);
+    // Three lines with room to spare: nothing is fitted, so its line height
+    // is the font's and the leading's at the zoom.
+    auto* roomy = new TjxDrawText;
+    roomy->Assign(memo);
+    roomy->SetBounds(120000, 20000, 60000, 30000);
+    auto* three = new TStrings;
+    for (int i = 1; i <= 3; ++i)
+        three->Add(QStringLiteral("Line %1").arg(i));
+    roomy->SetWrappedText(three);
+    delete three;
+    page.AddDrawCommand(roomy);
+    std::map<int, int> roomyLineHeight;
     for (const int percentage : {25, 40, 100, 200}) {
         viewer.SetZoomPercentage(percentage);
         device->StartJob();
@@ -470,5 +483,10 @@ TEST(ScreenDevice, AMemoIsFittedIntoItsRectangleAtSmallZooms)
         EXPECT_EQ(CountColor(image, below, Qt::white), below.width() * below.height()) << percentage;
         const QRect inside(r.left, r.top, r.Width(), r.Height());
         EXPECT_LT(CountColor(image, inside, Qt::white), inside.width() * inside.height()) << percentage;
+        const auto* shownRoomy = dynamic_cast<TjxDrawText*>(device->ShownPage()->DrawCommand(1));
+        roomyLineHeight[percentage] = ThousandthsToPixels(shownRoomy->ScreenLineHeight(), 96);
     }
+    // The leading grows with the zoom as the font does (2 mm are 8 pixels at
+    // 100 %), so lines keep their spacing at large zooms.
+    EXPECT_NEAR(roomyLineHeight[200], 2 * roomyLineHeight[100], 2);
 }
