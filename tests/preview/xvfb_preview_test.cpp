@@ -44,17 +44,22 @@ TEST(PreviewUnderX, OrvanePreviewShowsTheReceipt)
         GTEST_SKIP() << "xvfb-run is not installed, so orvane-preview cannot be shown on an X server; "
                         "scripts/setup installs it (package xvfb)";
     }
-    for (const char* tool : {"xdotool", "import"})
+    for (const char* tool : {"xdotool", "import", "convert"})
         ASSERT_FALSE(QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             << tool << " is missing; scripts/setup installs it (packages xdotool, imagemagick)";
     Receipt receipt;
     const QString shot = receipt.dir.filePath(QStringLiteral("screen.png"));
-    // The window is found by its title; once it is there the page is given a
-    // moment to be drawn before the screen is grabbed.
+    // The window is found by its title. Its page is drawn once the window's
+    // own loop has run the report: the screen is grabbed until some paper
+    // shows (a twentieth of it white), for at most half a minute.
     const QString script = QStringLiteral(
         "\"$PREVIEW\" \"$TEMPLATE\" & pid=$!; "
         "timeout 60 xdotool search --sync --name 'Print Preview' >/dev/null || { kill $pid; exit 3; }; "
-        "sleep 2; import -window root \"$SHOT\"; status=$?; kill $pid; wait $pid; exit $status");
+        "tries=0; while :; do "
+        "  import -window root \"$SHOT\" || { kill $pid; exit 4; }; "
+        "  [ \"$(convert \"$SHOT\" -fill black +opaque white -format '%[fx:mean>0.05]' info:)\" = 1 ] && break; "
+        "  tries=$((tries + 1)); [ $tries -ge 60 ] && break; sleep 0.5; "
+        "done; kill $pid; wait $pid; exit 0");
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PREVIEW"), QStringLiteral(ORVANE_PREVIEW));
