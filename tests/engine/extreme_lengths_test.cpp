@@ -9,6 +9,7 @@
 #include "document/stream_reader.h"
 #include "document/stream_text.h"
 #include "engine/band_engine.h"
+#include "engine/stretchable.h"
 
 #include <climits>
 #include <random>
@@ -21,20 +22,91 @@ namespace {
 constexpr int kMax = INT_MAX;
 constexpr int kMin = INT_MIN;
 
-// A report read from text, its records from the fixture's table.
+// Sets a stored length the way code does, past what a template may hold.
+void SetLength(TComponent* target, const QString& name, int value)
+{
+    if (name.startsWith(u"PrinterSetup.")) {
+        TjxPageDef* page = static_cast<TjxCustomReport*>(target)->PrinterSetup()->PageDef();
+        const QString length = name.mid(13);
+        if (length == u"mmPaperHeight") page->SetmmHeight(value);
+        else if (length == u"mmPaperWidth") page->SetmmWidth(value);
+        else if (length == u"mmMarginTop") page->SetmmMarginTop(value);
+        else if (length == u"mmMarginBottom") page->SetmmMarginBottom(value);
+        else if (length == u"mmMarginLeft") page->SetmmMarginLeft(value);
+        else if (length == u"mmMarginRight") page->SetmmMarginRight(value);
+        else ADD_FAILURE() << name.toStdString();
+    } else if (auto* report = dynamic_cast<TjxCustomReport*>(target)) {
+        if (name == u"mmColumnWidth") report->SetmmColumnWidth(value);
+        else ADD_FAILURE() << name.toStdString();
+    } else if (auto* band = dynamic_cast<TjxBand*>(target)) {
+        if (name == u"mmHeight") band->SetmmHeight(value);
+        else if (name == u"mmBottomOffset") band->SetmmBottomOffset(value);
+        else if (name == u"mmPrintPosition") band->SetmmPrintPosition(value);
+        else ADD_FAILURE() << name.toStdString();
+    } else if (auto* stretchable = dynamic_cast<TjxStretchable*>(target);
+               stretchable && (name == u"mmBottomOffset" || name == u"mmOverFlowOffset" || name == u"mmStopPosition")) {
+        if (name == u"mmBottomOffset") stretchable->SetmmBottomOffset(value);
+        else if (name == u"mmOverFlowOffset") stretchable->SetmmOverFlowOffset(value);
+        else stretchable->SetmmStopPosition(value);
+    } else if (auto* component = dynamic_cast<TjxComponent*>(target)) {
+        if (name == u"mmLeft") component->SetmmLeft(value);
+        else if (name == u"mmTop") component->SetmmTop(value);
+        else if (name == u"mmWidth") component->SetmmWidth(value);
+        else if (name == u"mmHeight") component->SetmmHeight(value);
+        else ADD_FAILURE() << name.toStdString();
+    } else {
+        ADD_FAILURE() << name.toStdString();
+    }
+}
+
+// A report read from text, its records from the fixture's table. Templates
+// store lengths within 10 m, so lengths beyond that are set after loading,
+// as code or the designer could set them.
 struct TextReport : ReportFixture {
     explicit TextReport(const QByteArray& body, int records = 3)
     {
         AddData(records, false);
+        struct Override {
+            QString component, property;
+            qint64 value;
+        };
+        std::vector<Override> overrides;
+        QStringList objects{QStringLiteral("rptTest")};
+        QByteArray stored;
+        for (const QByteArray& line : body.split('\n')) {
+            const QByteArray trimmed = line.trimmed();
+            if (trimmed.startsWith("object "))
+                objects.append(QString::fromLatin1(trimmed.mid(7, trimmed.indexOf(':') - 7)));
+            else if (trimmed == "end")
+                objects.removeLast();
+            const qsizetype eq = trimmed.indexOf(" = ");
+            bool number = false;
+            const qint64 value = eq > 0 ? trimmed.mid(eq + 3).toLongLong(&number) : 0;
+            if (number && (value > TReader::kMaxStoredLength || value < -TReader::kMaxStoredLength)) {
+                overrides.push_back({objects.last(), QString::fromLatin1(trimmed.left(eq)), value});
+                stored += line.left(line.indexOf('=')) + "= 0\r";
+            } else {
+                stored += line;
+            }
+            stored += '\n';
+        }
+        stored.chop(1);
         const QByteArray text = "object rptTest: TjxReport\r\n"
                                 "  DataPipelineName = 'plData'\r\n"
                                 "  Version = '9.01'\r\n" +
-                                body + "end\r\n";
+                                stored + "end\r\n";
         try {
             QByteArray bytes;
             ObjectTextToBinary(text, bytes);
             if (ReadComponentFromBytes(bytes, report, &host) != report)
                 ADD_FAILURE() << "the template did not load";
+            for (const Override& o : overrides) {
+                TComponent* target = o.component == u"rptTest" ? report : host.FindComponent(o.component);
+                if (!target)
+                    ADD_FAILURE() << "no component " << o.component.toStdString();
+                else
+                    SetLength(target, o.property, int(o.value));
+            }
         } catch (const EOrvaneError& e) {
             ADD_FAILURE() << e.Message().toStdString() << "\n" << text.toStdString();
         }
@@ -140,8 +212,8 @@ TEST(ExtremeLengths, BandOffsetsAndPositionsSaturateInsteadOfWrapping)
 
 TEST(ExtremeLengths, ComponentsAtTheEndsOfTheRangeKeepTheirSides)
 {
-    // Left INT_MAX in a band starting at the left margin: the right edge
-    // stays at INT_MAX and the width is what is left, never negative.
+    // Left and width INT_MAX: outside loading the left is kept within the
+    // band, and the width is what is left of the range, never negative.
     TextReport f("  object jxDetailBand1: TjxDetailBand\r\n"
                  "    mmHeight = 10000\r\n"
                  "    object jxLabel1: TjxLabel\r\n      Caption = 'far'\r\n"
@@ -152,7 +224,8 @@ TEST(ExtremeLengths, ComponentsAtTheEndsOfTheRangeKeepTheirSides)
     ASSERT_EQ(f.FinalPages().size(), 1u);
     const TjxPage& page = *f.FinalPages()[0];
     ASSERT_EQ(page.DrawCommandCount(), 1);
-    EXPECT_EQ(page.DrawCommand(0)->Left(), kMax);
+    EXPECT_EQ(page.DrawCommand(0)->Left(), f.report->PrinterSetup()->PageDef()->mmWidth() -
+                                                f.report->PrinterSetup()->PageDef()->mmMarginRight());
     EXPECT_GE(page.DrawCommand(0)->Width(), 0);
     EXPECT_EQ(TjxRect({kMin, kMin, kMax, kMax}).Width(), kMax);
     EXPECT_EQ(TjxRect({kMax, kMax, kMin, kMin}).Height(), kMin);
@@ -219,7 +292,9 @@ TEST(ExtremeLengths, EveryMixOfExtremeLengthsEnds)
             for (const char* cls : {"Label", "Memo", "Shape", "Line"})
                 body += component(cls, ++serial, 4) + "    end\r\n";
             // A region with a label inside.
-            body += component("Region", ++serial, 4) + component("Label", ++serial, 6) + "      end\r\n    end\r\n";
+            const int region = ++serial;
+            body += component("Region", region, 4);
+            body += component("Label", ++serial, 6) + "      end\r\n    end\r\n";
             body += "  end\r\n";
         }
         SCOPED_TRACE(body.toStdString());
