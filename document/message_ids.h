@@ -113,6 +113,14 @@ enum OwnMessage : int {
     LengthOutOfRange,           // Length out of range: more than 10 m
     // Runs without end.
     PageLimitPassed = 2200,     // The report was stopped: it passed the limit of %d pages.
+    // Preview and message boxes.
+    PreviewUsage = 2300,        // usage: orvane-preview TEMPLATE [--db DATA.sqlite]
+    NonSimplePanelStatusBar,    // TjxCustomPreview.StatusChangeEvent: Must have a non-SimplePanel status bar.
+    MessageBoxError,            // Error
+    MessageBoxWarning,          // Warning
+    MessageBoxInformation,      // Information
+    MessageBoxConfirmation,     // Confirm
+    PreviewNotAvailable,        // No preview window is available.
 };
 
 } // namespace orvane::msg

@@ -371,8 +371,8 @@ void TjxCustomPrinter::RegisterCustomForm(const QString& name, const QSize& size
     const int handle = PrinterHandle();
     if (!handle)
         return;
-    TjxForm existing;
-    const TjxForm wanted{name, size, imageableArea};
+    TjxPaperForm existing;
+    const TjxPaperForm wanted{name, size, imageableArea};
     if (m_handleSpooler->GetForm(handle, name, existing)) {
         if (existing.size != size || existing.imageableArea != imageableArea)
             m_handleSpooler->SetForm(handle, wanted);

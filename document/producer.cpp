@@ -54,9 +54,14 @@ TjxProducer::TjxProducer(TComponent* owner)
       m_previewFormSettings(std::make_unique<TjxPreviewFormSettings>()),
       m_textSearchSettings(std::make_unique<TjxTextSearchSettings>())
 {
+    m_previewFormSettings->OnChange = [this] { ApplyPreviewFormSettings(); };
 }
 
-TjxProducer::~TjxProducer() = default;
+TjxProducer::~TjxProducer()
+{
+    m_previewFormSettings->OnChange = nullptr;
+    FreePreviewForm();
+}
 
 void TjxProducer::SetPrinterSetup(TjxPrinterSetup* value)
 {

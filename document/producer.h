@@ -10,6 +10,7 @@ class TjxPrinterSetup;
 class TjxPublisher;
 class TjxDevice;
 class TjxPageRequest;
+class TjxCustomPreviewer;
 
 // Frees the publisher where its class is known.
 struct TjxPublisherDeleter {
@@ -97,6 +98,11 @@ public:
     void Print();
     // Prints to the printer or file device that DeviceType names.
     void PrintToDevices();
+    // The preview window while it exists (owned); none without a window class.
+    TjxCustomPreviewer* PreviewForm() const { return m_previewForm; }
+    // The page the viewer shows when printing starts from it.
+    int CurrentPage() const { return m_currentPage; }
+    void SetCurrentPage(int value) { m_currentPage = value; }
     // Starts a job on the attached devices, asks for their pages and ends it.
     void Generate();
     // Stops the run: the devices drop what they have, the engine stops.
@@ -123,6 +129,13 @@ protected:
     // there is no printer to print on.
     void AttachPrinterDevice();
     void ClearPagesForNewSetup();
+    // Opens the preview window and generates the first page into it.
+    void Preview();
+    void PreviewClosed();
+    // PreviewFormSettings to the open window.
+    void ApplyPreviewFormSettings();
+    // The window without calling back (the producer is going away).
+    void FreePreviewForm();
 
     bool m_producing = false;
     bool m_printing = false;
@@ -135,6 +148,8 @@ protected:
     bool m_printerSetupChanged = false;
     std::unique_ptr<TjxPrinterSetup> m_savedPrinterSetup;
     std::unique_ptr<TjxPublisher, TjxPublisherDeleter> m_publisher;
+    TjxCustomPreviewer* m_previewForm = nullptr;
+    int m_currentPage = 1;
 
     // Producer settings, published by TjxReport.
     bool m_allowPrintToArchive = false;

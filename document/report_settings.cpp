@@ -62,7 +62,8 @@ const TTypeInfo& WindowStateType()
 
 const TTypeInfo& ZoomSettingType()
 {
-    static const TTypeInfo& t = EnumType("TjxZoomSettingType", {"zsWholePage", "zsPageWidth", "zsPercentage"});
+    static const TTypeInfo& t =
+        EnumType("TjxZoomSettingType", {"zsWholePage", "zsPageWidth", "zs100Percent", "zsPercentage"});
     return t;
 }
 

@@ -39,7 +39,8 @@ private:
 };
 
 enum TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
-enum TjxZoomSettingType : uint8_t { zsWholePage, zsPageWidth, zsPercentage };
+// Streams hold the identifier, so the ordinals are free to follow the toolbar.
+enum TjxZoomSettingType : uint8_t { zsWholePage, zsPageWidth, zs100Percent, zsPercentage };
 
 const TTypeInfo& WindowStateType();
 const TTypeInfo& ZoomSettingType();

@@ -105,8 +105,8 @@ void TjxDrawCommand::DrawBorder(TjxCanvas& canvas, const TjxBorder& border, cons
     if (!border.Visible() || border.BorderPositions() == 0)
         return;
     canvas.SetPen(border.Color(), border.Style(), 1);
-    const int h = PointsToDevicePixels(border.Weight(), canvas.DpiX());
-    const int v = PointsToDevicePixels(border.Weight(), canvas.DpiY());
+    const int h = canvas.ThicknessX(border.Weight());
+    const int v = canvas.ThicknessY(border.Weight());
     // Edges are inclusive here: the last pixel column of the rectangle is right - 1.
     const int right = r.right - 1;
     const int bottom = r.bottom - 1;

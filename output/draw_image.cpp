@@ -35,21 +35,21 @@ TjxDrawImage::TjxDrawImage(TComponent* owner)
 
 TjxDrawImage::~TjxDrawImage() = default;
 
-bool TjxDrawImage::Draw(TjxCanvas& canvas)
+namespace {
+
+// The picture's size on a device, from its own resolution (screen pixels when it has none).
+int DeviceSize(int pixels, int dotsPerMeter, int dpi)
 {
-    const QImage image = m_picture->Graphic() ? m_picture->Graphic()->Image() : QImage();
-    if (image.isNull())
-        return true;
-    const TjxDeviceRect r = DeviceRect();
-    const TjxCopyMode mode = m_transparent ? cmSrcAnd : cmSrcCopy;
+    const double ppi = dotsPerMeter > 0 ? dotsPerMeter * 0.0254 : 96.0;
+    return int(RoundHalfEven(static_cast<long double>(pixels) * dpi / std::round(ppi)));
+}
+
+} // namespace
+
+void TjxDrawImage::Place(TjxCanvas& canvas, const TjxDeviceRect& r, const QImage& image, int w, int h,
+                         TjxCopyMode mode) const
+{
     const int W = r.Width(), H = r.Height();
-    // The picture's size on the device, from its own resolution (screen pixels when it has none).
-    const auto deviceSize = [&](int pixels, int dotsPerMeter, int dpi) {
-        const double ppi = dotsPerMeter > 0 ? dotsPerMeter * 0.0254 : 96.0;
-        return int(RoundHalfEven(static_cast<long double>(pixels) * dpi / std::round(ppi)));
-    };
-    const int w = deviceSize(image.width(), image.dotsPerMeterX(), canvas.DpiX());
-    const int h = deviceSize(image.height(), image.dotsPerMeterY(), canvas.DpiY());
     if (m_stretch && m_maintainAspectRatio) {
         const double s = (w > 0 && h > 0) ? std::min(double(W) / w, double(H) / h) : 0;
         const int iw = int(Truncate(w * s)), ih = int(Truncate(h * s));
@@ -71,6 +71,37 @@ bool TjxDrawImage::Draw(TjxCanvas& canvas)
         canvas.IntersectClip(QRect(r.left, r.top, W, H));
         canvas.StretchDraw(QRect(x, y, w, h), image, mode);
         canvas.RestoreState();
+    }
+}
+
+bool TjxDrawImage::Draw(TjxCanvas& canvas)
+{
+    const QImage image = m_picture->Graphic() ? m_picture->Graphic()->Image() : QImage();
+    if (image.isNull())
+        return true;
+    const TjxDeviceRect r = DeviceRect();
+    const TjxCopyMode mode = m_transparent ? cmSrcAnd : cmSrcCopy;
+    const int w = DeviceSize(image.width(), image.dotsPerMeterX(), canvas.DpiX());
+    const int h = DeviceSize(image.height(), image.dotsPerMeterY(), canvas.DpiY());
+    if (!canvas.IsScreen()) {
+        Place(canvas, r, image, w, h, mode);
+    } else if (m_directDraw) {
+        Place(canvas, r, image, int(RoundHalfEven(static_cast<long double>(w) * canvas.ZoomX())),
+              int(RoundHalfEven(static_cast<long double>(h) * canvas.ZoomY())), mode);
+    } else {
+        // The screen lays the picture out at 100 % in a bitmap of the
+        // command's own size and stretches that bitmap to the zoom.
+        const QRect own = canvas.ThousandthsToPixels(Left(), Top(), Width(), Height());
+        if (own.width() > 0 && own.height() > 0 && r.Width() > 0 && r.Height() > 0) {
+            QImage unzoomed(own.size(), QImage::Format_RGB32);
+            unzoomed.fill(Qt::white);
+            {
+                QPainter painter(&unzoomed);
+                TjxCanvas plain(&painter, canvas.DpiX(), canvas.DpiY());
+                Place(plain, TjxDeviceRect{0, own.width(), 0, own.height()}, image, w, h, cmSrcCopy);
+            }
+            canvas.StretchDraw(QRect(r.left, r.top, r.Width(), r.Height()), unzoomed, mode);
+        }
     }
     DrawBorder(canvas, *Border(), r);
     return true;

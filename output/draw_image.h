@@ -7,6 +7,8 @@
 
 namespace orvane {
 
+enum TjxCopyMode : uint8_t;
+
 class TjxDrawImage : public TjxDrawCommand {
     ORVANE_CLASS(TjxDrawImage, TjxDrawCommand)
 public:
@@ -37,6 +39,10 @@ public:
     void Assign(const TPersistent* source) override;
 
 private:
+    // The placement rules (stretch, aspect ratio, centring) of a w x h image in r.
+    void Place(TjxCanvas& canvas, const TjxDeviceRect& r, const QImage& image, int w, int h,
+               TjxCopyMode mode) const;
+
     bool m_center = false;
     bool m_maintainAspectRatio = false;
     std::unique_ptr<TPicture> m_picture;

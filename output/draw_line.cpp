@@ -30,7 +30,7 @@ TjxDrawLine::~TjxDrawLine() = default;
 bool TjxDrawLine::Draw(TjxCanvas& canvas)
 {
     const bool vertical = m_linePosition == lpLeft || m_linePosition == lpRight;
-    const int t = PointsToDevicePixels(m_weight, vertical ? canvas.DpiX() : canvas.DpiY());
+    const int t = vertical ? canvas.ThicknessX(m_weight) : canvas.ThicknessY(m_weight);
     canvas.SetPen(m_pen->Color(), m_pen->Style(), 1);
     TjxDeviceRect r = DeviceRect();
     // Right and bottom are exclusive: the last pixel inside is one less.

@@ -42,12 +42,15 @@ int ScreenPenWidthToDevice(int width, int dpi)
 bool TjxDrawShape::Draw(TjxCanvas& canvas)
 {
     const TjxDeviceRect r = DeviceRect();
-    canvas.SetPen(m_pen->Color(), m_pen->Style(), ScreenPenWidthToDevice(m_pen->Width(), canvas.DpiX()));
+    const int penWidth = canvas.IsScreen()
+                             ? int(RoundHalfEven(static_cast<long double>(m_pen->Width()) * canvas.ZoomX()))
+                             : ScreenPenWidthToDevice(m_pen->Width(), canvas.DpiX());
+    canvas.SetPen(m_pen->Color(), m_pen->Style(), penWidth);
     canvas.SetBrush(*m_brush);
     switch (m_shapeType) {
     case stRoundRect: case stRoundSquare:
-        canvas.RoundRect(r.left, r.top, r.right, r.bottom, canvas.ThousandthsToPixelsX(m_xCornerRound),
-                         canvas.ThousandthsToPixelsY(m_yCornerRound));
+        canvas.RoundRect(r.left, r.top, r.right, r.bottom, canvas.ScaledPixelsX(m_xCornerRound),
+                         canvas.ScaledPixelsY(m_yCornerRound));
         break;
     case stEllipse: case stCircle:
         canvas.Ellipse(r.left, r.top, r.right, r.bottom);

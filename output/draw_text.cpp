@@ -4,6 +4,7 @@
 #include "document/class_registry.h"
 #include "document/stream_reader.h"
 #include "document/stream_writer.h"
+#include "document/units.h"
 #include "platform/canvas.h"
 
 #include <charconv>
@@ -125,6 +126,9 @@ void TjxDrawText::Assign(const TPersistent* source)
     m_alignment = o->m_alignment;
     m_rotatedOriginLeft = o->m_rotatedOriginLeft;
     m_rotatedOriginTop = o->m_rotatedOriginTop;
+    m_screenFontHeight = o->m_screenFontHeight;
+    m_screenLineHeight = o->m_screenLineHeight;
+    m_screenRectWidth = o->m_screenRectWidth;
     m_textComponent = o->m_textComponent;
 }
 
@@ -148,7 +152,7 @@ std::vector<int> DeviceTabStops(const TjxCanvas& canvas, const TStrings& stops)
         const auto [ptr, ec] = std::from_chars(digits.constData(), digits.constData() + digits.size(), th);
         if (ec != std::errc() || ptr != digits.constData() + digits.size())
             continue;
-        result.push_back(canvas.ThousandthsToPixelsX(th));
+        result.push_back(canvas.ScaledPixelsX(th));
         if (int(result.size()) == kMaxTabStops)
             break;
     }
@@ -167,10 +171,15 @@ void TjxDrawText::DrawHorizontal(TjxCanvas& canvas)
         tabStops = DeviceTabStops(canvas, *m_tabStopPositions);
 
     canvas.SetFont(*m_font);
-    const int lineHeight = (m_isMemo ? canvas.ThousandthsToPixelsY(m_leading) : RoundPx(canvas.ExternalLeading())) +
-                           RoundPx(canvas.TextHeight());
-    const int hb = PointsToDevicePixels(border.Weight(), canvas.DpiX());
-    const int vb = PointsToDevicePixels(border.Weight(), canvas.DpiY());
+    // On the screen the leading follows the zoom as every other length does,
+    // so that memo lines keep their spacing at large zooms.
+    int leading = m_isMemo ? canvas.ScaledPixelsY(m_leading) : 0;
+    const auto currentLineHeight = [&] {
+        return (m_isMemo ? leading : RoundPx(canvas.ExternalLeading())) + RoundPx(canvas.TextHeight());
+    };
+    int lineHeight = currentLineHeight();
+    const int hb = canvas.ThicknessX(border.Weight());
+    const int vb = canvas.ThicknessY(border.Weight());
     const bool bordered = border.Visible();
     const bool left = bordered && border.HasPosition(bpLeft), right = bordered && border.HasPosition(bpRight);
     const bool top = bordered && border.HasPosition(bpTop), bottom = bordered && border.HasPosition(bpBottom);
@@ -188,6 +197,45 @@ void TjxDrawText::DrawHorizontal(TjxCanvas& canvas)
     const auto lineWidth = [&](const QString& line) {
         return m_isMemo ? canvas.TabbedTextWidth(line, tabStops) : canvas.TextWidth(line);
     };
+
+    // The screen fits a memo of several lines into its rectangle at any zoom.
+    qsizetype lastLine = lines.size() - 1;
+    bool clamped = false;
+    if (canvas.IsScreen() && m_isMemo && lines.size() > 1) {
+        const auto smaller = [&canvas] {
+            const int h = canvas.FontHeight();
+            canvas.SetFontHeight(h < 0 ? h + 1 : h - 1);
+        };
+        for (const QString& line : lines) {
+            if (std::abs(canvas.FontHeight()) < 2)
+                break;
+            QString measured = line;
+            measured.remove(TjxTextMarkup::ParagraphEnd.toString());
+            if (lineWidth(measured) > r.Width())
+                smaller();
+        }
+        lineHeight = currentLineHeight();
+        const int n = int(lines.size());
+        const int R = r.Height();
+        const int ideal = RoundPx(double(R) / n);
+        if (lineHeight > 0 && std::abs(ideal - lineHeight) / double(lineHeight) <= 0.1) {
+            lineHeight = ideal;
+        } else {
+            while (R / n < lineHeight && std::abs(canvas.FontHeight()) > 1) {
+                if (leading >= 1)
+                    --leading;
+                else
+                    smaller();
+                lineHeight = currentLineHeight();
+            }
+        }
+        if (lineHeight > 0 && qsizetype(n) * lineHeight > R)
+            lastLine = std::min<qsizetype>(lastLine, R / lineHeight);
+        if (std::abs(canvas.FontHeight()) < 1) {
+            canvas.SetFontHeight(canvas.FontHeight() < 0 ? -1 : 1);
+            clamped = true;
+        }
+    }
 
     if (m_autoSize && !lines.isEmpty()) {
         double widest = 0;
@@ -212,9 +260,9 @@ void TjxDrawText::DrawHorizontal(TjxCanvas& canvas)
         clip.bottom += vb;
 
     canvas.SetBrush(clWhite, bsClear);
-    for (int i = 0; i < lines.size(); ++i) {
+    for (qsizetype i = 0; i <= lastLine; ++i) {
         QString line = lines[i];
-        const int y = r.top + i * lineHeight + (top ? vb : 0);
+        const int y = r.top + int(i) * lineHeight + (top ? vb : 0);
         int x = r.left;
         TjxLineJustification justification;
         switch (m_textAlignment) {
@@ -236,19 +284,20 @@ void TjxDrawText::DrawHorizontal(TjxCanvas& canvas)
                 line.remove(TjxTextMarkup::ParagraphEnd.toString());
                 const int width = r.Width() - (left ? hb : 0) - (right ? hb : 0);
                 justification =
-                    JustifyLine(canvas.Measurer(), canvas.Font(), canvas.DpiY(), width, tabStops, line);
+                    JustifyLine(canvas.Measurer(), canvas.Font(), canvas.FontDpi(), width, tabStops, line);
             }
             x = r.left + (bordered ? hb : 0);
             break;
         }
         }
-        if (m_isMemo && !justification.Active()) {
+        if (m_isMemo && !justification.Active() && !clamped) {
             canvas.SaveState();
             canvas.IntersectClip(QRect(clip.left, clip.top, clip.Width(), clip.Height()));
             canvas.TabbedText(x, y, line, tabStops, x);
             canvas.RestoreState();
         } else {
-            const QRect lineClip(QPoint(r.left, r.top + i * lineHeight), QPoint(clip.right - 1, clip.bottom - 1));
+            const QRect lineClip(QPoint(r.left, r.top + int(i) * lineHeight),
+                                 QPoint(clip.right - 1, clip.bottom - 1));
             canvas.JustifiedTextRect(lineClip, x, y, line, justification.leadingSpaces, justification.breakCount,
                                      justification.extra);
         }
@@ -261,6 +310,11 @@ void TjxDrawText::DrawHorizontal(TjxCanvas& canvas)
         d.bottom = d.top + int(lines.size()) * lineHeight + (top ? vb : 0) + (bottom ? vb : 0);
         SetDeviceRect(d);
     }
+    if (canvas.IsScreen()) {
+        m_screenFontHeight = canvas.FontHeight();
+        m_screenLineHeight = UnitsToThousandths(float(lineHeight), utScreenPixels, axVertical);
+        m_screenRectWidth = UnitsToThousandths(float(r.Width()), utScreenPixels, axHorizontal);
+    }
     DrawBorder(canvas, border, DeviceRect());
 }
 
@@ -271,8 +325,8 @@ void TjxDrawText::DrawRotated(TjxCanvas& canvas)
         canvas.FillRect(QRect(r.left, r.top, r.Width(), r.Height()), m_color);
     canvas.SetFont(*m_font, true);
     canvas.SetBrush(clWhite, bsClear);
-    canvas.RotatedText(r.left + canvas.ThousandthsToPixelsX(m_rotatedOriginLeft),
-                       r.top + canvas.ThousandthsToPixelsY(m_rotatedOriginTop), m_angle, m_text);
+    canvas.RotatedText(r.left + canvas.ScaledPixelsX(m_rotatedOriginLeft),
+                       r.top + canvas.ScaledPixelsY(m_rotatedOriginTop), m_angle, m_text);
     DrawBorder(canvas, *Border(), r);
 }
 

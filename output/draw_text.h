@@ -60,6 +60,13 @@ public:
     int RotatedOriginTop() const { return m_rotatedOriginTop; }
     void SetRotatedOriginTop(int value) { m_rotatedOriginTop = value; }
 
+    // What the screen device recorded when it last drew the text (after
+    // fitting): the font height in screen pixels, the line height and the
+    // rectangle's width in thousandths. Zero until drawn on a screen.
+    int ScreenFontHeight() const { return m_screenFontHeight; }
+    int ScreenLineHeight() const { return m_screenLineHeight; }
+    int ScreenRectWidth() const { return m_screenRectWidth; }
+
     // The producing text component (for its display format); not owned.
     TComponent* TextComponent() const { return m_textComponent; }
     void SetTextComponent(TComponent* value) { m_textComponent = value; }
@@ -97,6 +104,9 @@ private:
     int m_rotatedOriginLeft = 0;
     int m_rotatedOriginTop = 0;
     TComponent* m_textComponent = nullptr;
+    int m_screenFontHeight = 0;
+    int m_screenLineHeight = 0;
+    int m_screenRectWidth = 0;
 };
 
 } // namespace orvane

@@ -1,6 +1,7 @@
 // The producer's print flow: devices, the publisher and the report's engine.
 
 #include "document/custom_report.h"
+#include "document/dialog_registry.h"
 #include "document/errors.h"
 #include "document/event_ids.h"
 #include "document/message_ids.h"
@@ -12,11 +13,21 @@
 #include "output/archive_device.h"
 #include "output/device_registry.h"
 #include "output/page.h"
+#include "output/previewer.h"
 #include "output/printer_device.h"
 #include "output/publisher.h"
 #include "output/stream_device.h"
 
+#include <QCoreApplication>
+
 namespace orvane {
+
+const TClassInfo& TjxCustomPreviewer::StaticClass()
+{
+    static const TClassInfo info =
+        TClassBuilder<TjxCustomPreviewer>("TjxCustomPreviewer", &TjxForm::StaticClass()).Build();
+    return info;
+}
 
 void TjxPublisherDeleter::operator()(TjxPublisher* publisher) const
 {
@@ -67,9 +78,86 @@ void TjxProducer::Print()
         PrintToDevices();
         return;
     }
-    // The preview window comes from the user-interface library; without it
-    // there is nothing to show.
+    Preview();
+}
+
+void TjxProducer::Preview()
+{
+    if (m_previewForm)
+        return;
+    // The window comes from the user-interface library; a program without
+    // it has nothing to show.
+    const TClassInfo* cls = GetDialogClass(u"TjxCustomPreviewer");
+    TComponent* created = cls && cls->createComponent ? cls->createComponent(this) : nullptr;
+    auto* form = dynamic_cast<TjxCustomPreviewer*>(created);
+    if (!form || !form->Viewer()) {
+        delete created;
+        m_producing = false;
+        return;
+    }
+    m_previewForm = form;
+    form->OnCloseQueryHook = [this](TjxForm*) {
+        PreviewClosed();
+        return true;
+    };
+    form->OnDestroyHook = [this](TjxForm* destroyed) {
+        if (m_previewForm == destroyed)
+            m_previewForm = nullptr;
+    };
+    form->OnCancelHook = [this](TjxForm*) { Cancel(); };
+    TjxEventParams params;
+    m_onAssignPreviewFormSettings(this, params);
+    SendEventNotify(ciProducerAssignPreviewFormSettings);
+    ApplyPreviewFormSettings();
+    form->SetLanguageIndex(m_languageIndex);
+    if (!m_icon->IsEmpty())
+        form->SetIcon(*m_icon);
+    m_onPreviewFormCreate(this, params);
+    SendEventNotify(ciProducerPreviewFormCreate);
+    form->SetReport(this);
+    if (m_modalPreview) {
+        // Generation runs inside the window's own message loop.
+        form->OnActivateHook = [this](TjxForm*) {
+            if (m_deviceType == u"Screen")
+                Generate();
+        };
+        form->ShowModal();
+    } else {
+        form->Show();
+        Generate();
+    }
+    if (m_enableProcessMessages && QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+void TjxProducer::PreviewClosed()
+{
     m_producing = false;
+    SendEventNotify(ciProducerEndPrint);
+    TjxEventParams params;
+    m_afterPrint(this, params);
+    m_onPreviewFormClose(this, params);
+    SendEventNotify(ciProducerPreviewFormClose);
+}
+
+void TjxProducer::FreePreviewForm()
+{
+    if (TjxCustomPreviewer* form = m_previewForm) {
+        m_previewForm = nullptr;
+        form->ClearHooks();
+        delete form;
+    }
+}
+
+void TjxProducer::ApplyPreviewFormSettings()
+{
+    if (!m_previewForm)
+        return;
+    const TjxPreviewFormSettings& settings = *m_previewFormSettings;
+    m_previewForm->SetZoomSetting(settings.ZoomSetting());
+    if (settings.ZoomSetting() == zsPercentage)
+        m_previewForm->SetZoomPercentage(settings.ZoomPercentage());
+    m_previewForm->SetWindowState(settings.WindowState());
 }
 
 void TjxProducer::PrintToDevices()

@@ -111,12 +111,13 @@ TjxCanvas::TjxCanvas(QPaintDevice* device)
         m_dpiY = device->logicalDpiY();
         m_painter->begin(device);
     }
+    m_fontDpi = m_dpiY;
     ApplyPen();
     ApplyBrush();
 }
 
 TjxCanvas::TjxCanvas(QPainter* painter, int dpiX, int dpiY)
-    : m_painter(painter), m_dpiX(dpiX), m_dpiY(dpiY), m_measurer(&DefaultTextMeasurer())
+    : m_painter(painter), m_dpiX(dpiX), m_dpiY(dpiY), m_fontDpi(dpiY), m_measurer(&DefaultTextMeasurer())
 {
     ApplyPen();
     ApplyBrush();
@@ -132,6 +133,44 @@ bool TjxCanvas::IsActive() const { return m_painter && m_painter->isActive(); }
 
 int TjxCanvas::ThousandthsToPixelsX(int th) const { return ToPixels(th, m_dpiX); }
 int TjxCanvas::ThousandthsToPixelsY(int th) const { return ToPixels(th, m_dpiY); }
+
+void TjxCanvas::SetScreenZoom(double zoomX, double zoomY)
+{
+    m_screen = true;
+    m_zoomX = zoomX;
+    m_zoomY = zoomY;
+}
+
+int TjxCanvas::ScaledPixelsX(int th) const
+{
+    const int px = ThousandthsToPixelsX(th);
+    return m_screen ? int(RoundHalfEven(static_cast<long double>(px) * m_zoomX)) : px;
+}
+
+int TjxCanvas::ScaledPixelsY(int th) const
+{
+    const int px = ThousandthsToPixelsY(th);
+    return m_screen ? int(RoundHalfEven(static_cast<long double>(px) * m_zoomY)) : px;
+}
+
+namespace {
+
+int WeightToPixels(double points, double unitsPerPoint)
+{
+    return std::max<int>(1, int(RoundHalfEven(static_cast<long double>(points) * unitsPerPoint)));
+}
+
+} // namespace
+
+int TjxCanvas::ThicknessX(double points) const
+{
+    return WeightToPixels(points, m_dpiX / 72.0 * (m_screen ? m_zoomX : 1.0));
+}
+
+int TjxCanvas::ThicknessY(double points) const
+{
+    return m_screen ? ThicknessX(points) : WeightToPixels(points, m_dpiY / 72.0);
+}
 
 QRect TjxCanvas::ThousandthsToPixels(int left, int top, int width, int height) const
 {
@@ -175,13 +214,31 @@ void TjxCanvas::ApplyBrush()
 void TjxCanvas::SetFont(const TFont& font, bool substitute)
 {
     m_font.Assign(&font);
-    if (substitute)
+    if (substitute || m_screen)
         m_font.SetName(DeviceSubstitution(font.Name()));
     if (m_monochromeText && m_font.Color() != clBlack && m_font.Color() != clWhite)
         m_font.SetColor(clBlack);
-    if (IsActive()) {
-        m_painter->setFont(MakeDeviceFont(m_font, m_dpiY));
+    if (m_screen) {
+        const int height96 = -MulDiv(font.Size(), kScreenPixelsPerInch, 72);
+        const int height = int(RoundHalfEven(static_cast<long double>(height96) * m_zoomY));
+        SetFontHeight(height == 0 ? -1 : height);
+        return;
     }
+    m_fontDpi = m_dpiY;
+    m_fontHeight = -MulDiv(m_font.Size(), m_dpiY, 72);
+    if (IsActive())
+        m_painter->setFont(MakeDeviceFont(m_font, m_fontDpi));
+}
+
+void TjxCanvas::SetFontHeight(int height)
+{
+    // A size in points at 72 dpi is a size in pixels: measuring and drawing
+    // then realise exactly this height.
+    m_fontHeight = height;
+    m_fontDpi = 72;
+    m_font.SetSize(std::max(1, std::abs(height)));
+    if (IsActive())
+        m_painter->setFont(MakeDeviceFont(m_font, m_fontDpi));
 }
 
 void TjxCanvas::SetMeasurer(const TTextMeasurer* measurer)
@@ -278,17 +335,17 @@ void TjxCanvas::Polyline(const std::vector<QPoint>& points)
 
 double TjxCanvas::TextWidth(const QString& text) const
 {
-    return m_measurer->TextWidth(m_font, m_dpiY, text);
+    return m_measurer->TextWidth(m_font, m_fontDpi, text);
 }
 
 double TjxCanvas::TextHeight() const
 {
-    return m_measurer->LineHeight(m_font, m_dpiY);
+    return m_measurer->LineHeight(m_font, m_fontDpi);
 }
 
 double TjxCanvas::ExternalLeading() const
 {
-    return QFontMetricsF(MakeDeviceFont(m_font, m_dpiY)).leading();
+    return QFontMetricsF(MakeDeviceFont(m_font, m_fontDpi)).leading();
 }
 
 void TjxCanvas::RotatedText(int x, int y, int angle, const QString& text)
@@ -348,7 +405,7 @@ void TjxCanvas::JustifiedTextRect(const QRect& clip, int x, int y, const QString
 double TjxCanvas::TabAdvance(double position, const std::vector<int>& tabStops) const
 {
     if (tabStops.size() <= 1) {
-        const double step = tabStops.empty() ? 8 * m_measurer->AverageCharWidth(m_font, m_dpiY) : tabStops[0];
+        const double step = tabStops.empty() ? 8 * m_measurer->AverageCharWidth(m_font, m_fontDpi) : tabStops[0];
         if (step <= 0)
             return position;
         return (std::floor(position / step) + 1) * step;
@@ -366,7 +423,7 @@ double TjxCanvas::TabbedTextWidth(const QString& text, const std::vector<int>& t
     for (qsizetype i = 0; i < parts.size(); ++i) {
         if (i > 0)
             pos = TabAdvance(pos, tabStops);
-        pos += m_measurer->TextWidth(m_font, m_dpiY, parts[i]);
+        pos += m_measurer->TextWidth(m_font, m_fontDpi, parts[i]);
     }
     return pos;
 }

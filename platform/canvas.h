@@ -42,9 +42,25 @@ public:
     int DpiY() const { return m_dpiY; }
     QPainter& Painter() { return *m_painter; }
 
+    // The screen at a zoom: thicknesses, pen widths, corner radii, tab stops
+    // and fonts follow the zoom factors (shown size over paper size in screen
+    // pixels), and every face is substituted. Other canvases have factors of 1.
+    void SetScreenZoom(double zoomX, double zoomY);
+    bool IsScreen() const { return m_screen; }
+    double ZoomX() const { return m_zoomX; }
+    double ZoomY() const { return m_zoomY; }
+
     // Thousandths of a millimetre to pixels of this device.
     int ThousandthsToPixelsX(int th) const;
     int ThousandthsToPixelsY(int th) const;
+    // A length in thousandths as pixels at the zoom: converted, then scaled.
+    int ScaledPixelsX(int th) const;
+    int ScaledPixelsY(int th) const;
+    // A weight in points as whole pixels (halves to even, at least 1): the
+    // printer uses each axis's resolution, the screen its resolution times
+    // the horizontal zoom for both.
+    int ThicknessX(double points) const;
+    int ThicknessY(double points) const;
     // A rectangle in thousandths to device pixels: each edge converted on its own.
     QRect ThousandthsToPixels(int left, int top, int width, int height) const;
 
@@ -56,7 +72,16 @@ public:
     void SetBrush(const TBrush& brush) { SetBrush(brush.Color(), brush.Style()); }
     TBrushStyle BrushStyle() const { return m_brushStyle; }
     // The font at this device's resolution, its face substituted when asked.
+    // On the screen the height is the font's height in screen pixels times
+    // the vertical zoom, rounded (-1 when that gives 0).
     void SetFont(const TFont& font, bool substitute = false);
+    // The font's height in pixels as realised; negative: a character height.
+    int FontHeight() const { return m_fontHeight; }
+    // Realises the current font at another height in pixels (screen fitting).
+    void SetFontHeight(int height);
+    // The resolution the current font's size is realised at, for measuring:
+    // the device's, or 72 for a font set by its height in pixels.
+    int FontDpi() const { return m_fontDpi; }
     // A printer without colour prints coloured text black rather than in a
     // pale raster.
     void SetMonochromeText(bool value) { m_monochromeText = value; }
@@ -115,7 +140,12 @@ private:
     TColor m_brushColor = clWhite;
     TBrushStyle m_brushStyle = bsSolid;
     TFont m_font;
+    int m_fontHeight = 0;
+    int m_fontDpi = 96;
     bool m_monochromeText = false;
+    bool m_screen = false;
+    double m_zoomX = 1;
+    double m_zoomY = 1;
     const TTextMeasurer* m_measurer = nullptr;
 };
 

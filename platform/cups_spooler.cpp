@@ -502,17 +502,17 @@ bool TjxCupsSpooler::EditDocumentProperties(int, TjxDevMode&)
 // CUPS keeps no table of named forms: a user-defined size travels with each
 // job as the paper width and length of the settings record. So there is
 // never a form to find, and storing one has nothing to do.
-bool TjxCupsSpooler::GetForm(int, const QString&, TjxForm&)
+bool TjxCupsSpooler::GetForm(int, const QString&, TjxPaperForm&)
 {
     return false;
 }
 
-bool TjxCupsSpooler::SetForm(int, const TjxForm&)
+bool TjxCupsSpooler::SetForm(int, const TjxPaperForm&)
 {
     return true;
 }
 
-bool TjxCupsSpooler::AddForm(int, const TjxForm&)
+bool TjxCupsSpooler::AddForm(int, const TjxPaperForm&)
 {
     return true;
 }

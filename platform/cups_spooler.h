@@ -29,9 +29,9 @@ public:
     void ClosePrinter(int handle) override;
     std::optional<TjxDevMode> DocumentProperties(int handle) override;
     bool EditDocumentProperties(int handle, TjxDevMode& settings) override;
-    bool GetForm(int handle, const QString& name, TjxForm& form) override;
-    bool SetForm(int handle, const TjxForm& form) override;
-    bool AddForm(int handle, const TjxForm& form) override;
+    bool GetForm(int handle, const QString& name, TjxPaperForm& form) override;
+    bool SetForm(int handle, const TjxPaperForm& form) override;
+    bool AddForm(int handle, const TjxPaperForm& form) override;
     std::unique_ptr<TjxDeviceContext> CreateDC(const QString& device, const TjxDevMode* settings) override;
     std::unique_ptr<TjxDeviceContext> CreateIC(const QString& device, const TjxDevMode* settings) override;
 

@@ -84,12 +84,12 @@ struct TjxDeviceCaps {
 };
 
 // A named paper size of a printer, in thousandths of a millimetre.
-struct TjxForm {
+struct TjxPaperForm {
     QString name;
     QSize size;
     QRect imageableArea;
 
-    bool operator==(const TjxForm&) const = default;
+    bool operator==(const TjxPaperForm&) const = default;
 };
 
 // A device context (printing) or an information context (measuring only).
@@ -129,9 +129,9 @@ public:
     // The driver's own settings dialog on the record; false when cancelled or unavailable.
     virtual bool EditDocumentProperties(int handle, TjxDevMode& settings) = 0;
 
-    virtual bool GetForm(int handle, const QString& name, TjxForm& form) = 0;
-    virtual bool SetForm(int handle, const TjxForm& form) = 0;
-    virtual bool AddForm(int handle, const TjxForm& form) = 0;
+    virtual bool GetForm(int handle, const QString& name, TjxPaperForm& form) = 0;
+    virtual bool SetForm(int handle, const TjxPaperForm& form) = 0;
+    virtual bool AddForm(int handle, const TjxPaperForm& form) = 0;
 
     // A printing context, or an information context that only measures; none when refused.
     virtual std::unique_ptr<TjxDeviceContext> CreateDC(const QString& device, const TjxDevMode* settings) = 0;

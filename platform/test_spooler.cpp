@@ -163,7 +163,7 @@ QList<TjxTestSpooler::Document> TjxTestSpooler::Documents() const
     return m_documents;
 }
 
-std::map<QString, TjxForm> TjxTestSpooler::Forms() const
+std::map<QString, TjxPaperForm> TjxTestSpooler::Forms() const
 {
     std::lock_guard guard(m_lock);
     return m_forms;
@@ -276,7 +276,7 @@ bool TjxTestSpooler::EditDocumentProperties(int handle, TjxDevMode& settings)
     return true;
 }
 
-bool TjxTestSpooler::GetForm(int handle, const QString& name, TjxForm& form)
+bool TjxTestSpooler::GetForm(int handle, const QString& name, TjxPaperForm& form)
 {
     std::lock_guard guard(m_lock);
     m_log.append(QStringLiteral("GetForm %1 %2").arg(handle).arg(name));
@@ -287,7 +287,7 @@ bool TjxTestSpooler::GetForm(int handle, const QString& name, TjxForm& form)
     return true;
 }
 
-bool TjxTestSpooler::SetForm(int handle, const TjxForm& form)
+bool TjxTestSpooler::SetForm(int handle, const TjxPaperForm& form)
 {
     std::lock_guard guard(m_lock);
     m_log.append(QStringLiteral("SetForm %1 %2 %3x%4").arg(handle).arg(form.name).arg(form.size.width()).arg(form.size.height()));
@@ -295,7 +295,7 @@ bool TjxTestSpooler::SetForm(int handle, const TjxForm& form)
     return true;
 }
 
-bool TjxTestSpooler::AddForm(int handle, const TjxForm& form)
+bool TjxTestSpooler::AddForm(int handle, const TjxPaperForm& form)
 {
     std::lock_guard guard(m_lock);
     m_log.append(QStringLiteral("AddForm %1 %2 %3x%4").arg(handle).arg(form.name).arg(form.size.width()).arg(form.size.height()));

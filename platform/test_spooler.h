@@ -49,7 +49,7 @@ public:
     QStringList Log() const;
     void ClearLog();
     QList<Document> Documents() const;
-    std::map<QString, TjxForm> Forms() const;
+    std::map<QString, TjxPaperForm> Forms() const;
     // The record the driver's dialog returns; none: the dialog is cancelled.
     void SetDialogResult(const std::optional<TjxDevMode>& result) { m_dialogResult = result; }
 
@@ -60,9 +60,9 @@ public:
     void ClosePrinter(int handle) override;
     std::optional<TjxDevMode> DocumentProperties(int handle) override;
     bool EditDocumentProperties(int handle, TjxDevMode& settings) override;
-    bool GetForm(int handle, const QString& name, TjxForm& form) override;
-    bool SetForm(int handle, const TjxForm& form) override;
-    bool AddForm(int handle, const TjxForm& form) override;
+    bool GetForm(int handle, const QString& name, TjxPaperForm& form) override;
+    bool SetForm(int handle, const TjxPaperForm& form) override;
+    bool AddForm(int handle, const TjxPaperForm& form) override;
     std::unique_ptr<TjxDeviceContext> CreateDC(const QString& device, const TjxDevMode* settings) override;
     std::unique_ptr<TjxDeviceContext> CreateIC(const QString& device, const TjxDevMode* settings) override;
     std::unique_ptr<TjxDeviceContext> ScreenDC() override;
@@ -86,7 +86,7 @@ private:
     QStringList m_log;
     QList<Document> m_documents;
     std::map<int, QString> m_handles;
-    std::map<QString, TjxForm> m_forms;
+    std::map<QString, TjxPaperForm> m_forms;
     std::optional<TjxDevMode> m_dialogResult;
     int m_nextHandle = 1;
 };
