@@ -626,6 +626,8 @@ void TjxCustomReport::TakeOverContent(TjxCustomReport* other)
 
     ClearContent();
     TComponent* owner = Owner() ? Owner() : this;
+    // Everything leaves the other report: keeping its index up to date on the way is wasted.
+    other->DropTreeNames();
     const std::vector<TjxBand*> bands = other->m_bands;
     for (auto it = bands.rbegin(); it != bands.rend(); ++it) {
         TjxBand* band = *it;

@@ -191,6 +191,11 @@ void TjxRelative::LeftParent(TjxRelative* formerParent)
         LeaveTree(*root->m_treeNames);
 }
 
+void TjxRelative::DropTreeNames()
+{
+    m_treeNames.reset();
+}
+
 void TjxRelative::UserNameStored()
 {
     const TjxRelative* root = Root();

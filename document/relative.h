@@ -66,6 +66,9 @@ public:
 protected:
     TjxCommunicator* ParentCommunicator() const override { return m_parent; }
     void UserNameStored() override;
+    // Drops the names index of this root before its tree is taken apart
+    // wholesale; the next look-up builds it again.
+    void DropTreeNames();
 
 private:
     struct TTreeNames;

@@ -15,39 +15,92 @@ QString TUserNameIndex::Key(QStringView name)
     return name.toString().toCaseFolded();
 }
 
-QVarLengthArray<TUserNameIndex::TReading, 1> TUserNameIndex::Readings(const QString& key)
+namespace {
+
+// As a stem's number was always read: one to nine ASCII digits, leading zeros allowed, above 0.
+int NumberAfter(QStringView key, qsizetype stemLength)
 {
-    // As a stem's number was always read: at most nine ASCII digits, leading zeros allowed, above 0.
-    QVarLengthArray<TReading, 1> readings;
+    const qsizetype digits = key.size() - stemLength;
+    if (stemLength <= 0 || digits < 1 || digits > 9)
+        return 0;
     int value = 0;
-    int scale = 1;
-    for (qsizetype digits = 1; digits <= 9 && digits < key.size(); ++digits) {
-        const QChar c = key[key.size() - digits];
+    for (QChar c : key.mid(stemLength)) {
         if (c < u'0' || c > u'9')
-            break;
-        value += (c.unicode() - u'0') * scale;
-        scale *= 10;
-        if (value > 0)
-            readings.append(TReading{key.left(key.size() - digits), value});
+            return 0;
+        value = value * 10 + (c.unicode() - u'0');
     }
-    return readings;
+    return value;
+}
+
+} // namespace
+
+TUserNameIndex::TEntry TUserNameIndex::MakeEntry(QString key)
+{
+    qsizetype stemLength = key.size();
+    while (stemLength > 0 && key[stemLength - 1] >= u'0' && key[stemLength - 1] <= u'9')
+        --stemLength;
+    const int number = NumberAfter(key, stemLength);
+    return TEntry{std::move(key), number > 0 ? stemLength : 0, number};
+}
+
+TUserNameIndex::TNumbers TUserNameIndex::NumbersByWalk(const QString& stemKey) const
+{
+    TNumbers numbers;
+    for (const TEntry& e : m_entries)
+        if (e.key.startsWith(stemKey))
+            if (const int n = NumberAfter(e.key, stemKey.size()))
+                numbers.Add(n);
+    return numbers;
 }
 
 void TUserNameIndex::TNumbers::Add(int n)
 {
-    ++counts[n];
-    while (counts.contains(lowestFree))
-        ++lowestFree;
+    if (++counts[n] > 1)
+        return;
+    auto next = runs.upper_bound(n);
+    auto prev = next == runs.begin() ? runs.end() : std::prev(next);
+    const bool joinsPrev = prev != runs.end() && prev->second == n - 1;
+    const bool joinsNext = next != runs.end() && next->first == n + 1;
+    if (joinsPrev && joinsNext) {
+        prev->second = next->second;
+        runs.erase(next);
+    } else if (joinsPrev) {
+        prev->second = n;
+    } else if (joinsNext) {
+        const int last = next->second;
+        runs.erase(next);
+        runs.emplace(n, last);
+    } else {
+        runs.emplace(n, n);
+    }
 }
 
 void TUserNameIndex::TNumbers::Remove(int n)
 {
-    auto it = counts.find(n);
-    if (it == counts.end() || --it->second > 0)
+    auto count = counts.find(n);
+    if (count == counts.end() || --*count > 0)
         return;
-    counts.erase(it);
-    if (n < lowestFree)
-        lowestFree = n;
+    counts.erase(count);
+    auto run = runs.upper_bound(n);
+    if (run == runs.begin())
+        return;
+    --run;
+    const int first = run->first, last = run->second;
+    if (last < n)
+        return;
+    runs.erase(run);
+    if (first < n)
+        runs.emplace(first, n - 1);
+    if (n < last)
+        runs.emplace(n + 1, last);
+}
+
+int TUserNameIndex::TNumbers::FreeFrom(int from) const
+{
+    auto run = runs.upper_bound(from);
+    if (run != runs.begin() && std::prev(run)->second >= from)
+        return std::prev(run)->second + 1;
+    return from;
 }
 
 void TUserNameIndex::Set(TComponent* object, const QString& userName)
@@ -61,10 +114,16 @@ void TUserNameIndex::Set(TComponent* object, const QString& userName)
     if (existing != m_entries.cend() && existing->key == key)
         return;
     Remove(object);
-    TEntry entry{key, Readings(key)};
+    TEntry entry = MakeEntry(std::move(key));
     m_byKey[entry.key].append(object);
-    for (const TReading& r : entry.readings)
-        m_numbers[r.stemKey].Add(r.number);
+    if (entry.number > 0) {
+        // Looked up without a copy of the stem; copied when it is new.
+        const QString stem = QString::fromRawData(entry.key.constData(), entry.stemLength);
+        auto numbers = m_numbers.find(stem);
+        if (numbers == m_numbers.end())
+            numbers = m_numbers.insert(entry.key.left(entry.stemLength), TNumbers{});
+        numbers->Add(entry.number);
+    }
     m_entries.insert(object, std::move(entry));
 }
 
@@ -83,13 +142,13 @@ void TUserNameIndex::Remove(const TComponent* object)
         if (bucket->isEmpty())
             m_byKey.erase(bucket);
     }
-    for (const TReading& r : it->readings) {
-        auto numbers = m_numbers.find(r.stemKey);
-        if (numbers == m_numbers.end())
-            continue;
-        numbers->Remove(r.number);
-        if (numbers->counts.empty())
-            m_numbers.erase(numbers);
+    if (it->number > 0) {
+        auto numbers = m_numbers.find(QString::fromRawData(it->key.constData(), it->stemLength));
+        if (numbers != m_numbers.end()) {
+            numbers->Remove(it->number);
+            if (numbers->Empty())
+                m_numbers.erase(numbers);
+        }
     }
     m_entries.erase(it);
 }
@@ -108,32 +167,35 @@ QVarLengthArray<TComponent*, 2> TUserNameIndex::Find(QStringView name) const
 int TUserNameIndex::LowestFreeNumber(QStringView stem, const TComponent* asking) const
 {
     const QString stemKey = Key(stem);
-    auto numbers = m_numbers.constFind(stemKey);
-    if (numbers == m_numbers.cend())
+    TNumbers walked;
+    const TNumbers* numbers = nullptr;
+    if (EndsInDigit(stemKey)) {
+        walked = NumbersByWalk(stemKey);
+        numbers = &walked;
+    } else if (auto found = m_numbers.constFind(stemKey); found != m_numbers.cend()) {
+        numbers = &*found;
+    }
+    if (!numbers || numbers->Empty())
         return 1;
+    const int lowest = numbers->LowestFree();
     if (asking) {
         // The asker's own number is free for it when nobody else has it.
         auto own = m_entries.constFind(asking);
-        if (own != m_entries.cend())
-            for (const TReading& r : own->readings)
-                if (r.stemKey == stemKey && r.number < numbers->lowestFree) {
-                    auto count = numbers->counts.find(r.number);
-                    if (count != numbers->counts.end() && count->second == 1)
-                        return r.number;
-                }
+        if (own != m_entries.cend() && own->key.startsWith(stemKey))
+            if (const int n = NumberAfter(own->key, stemKey.size()); n > 0 && n < lowest && numbers->counts.value(n) == 1)
+                return n;
     }
-    return numbers->lowestFree;
+    return lowest;
 }
 
 int TUserNameIndex::FreeNumberFrom(QStringView stem, int from) const
 {
-    auto numbers = m_numbers.constFind(Key(stem));
-    if (numbers == m_numbers.cend())
-        return from;
-    int n = std::max(from, numbers->lowestFree);
-    for (auto it = numbers->counts.lower_bound(n); it != numbers->counts.end() && it->first == n; ++it)
-        ++n;
-    return n;
+    const QString stemKey = Key(stem);
+    from = std::max(from, 1);
+    if (EndsInDigit(stemKey))
+        return NumbersByWalk(stemKey).FreeFrom(from);
+    auto numbers = m_numbers.constFind(stemKey);
+    return numbers == m_numbers.cend() ? from : numbers->FreeFrom(from);
 }
 
 } // namespace orvane

@@ -38,26 +38,30 @@ public:
     static QString Key(QStringView name);
 
 private:
-    // A name read as a stem and the number after it. A name ending in digits
-    // has one reading per place the number may start ("Code391" is "Code39" 1,
-    // "Code3" 91 and "Code" 391), so that a stem ending in a digit finds its numbers.
-    struct TReading {
-        QString stemKey;
-        int number = 0;
-    };
+    // A name with the number that ends it: "label" and 12 of "Label12"; no
+    // number when it does not end in one to nine ASCII digits above 0.
     struct TEntry {
         QString key;
-        QVarLengthArray<TReading, 1> readings;
+        qsizetype stemLength = 0;
+        int number = 0;
     };
-    // Counts of the numbers in use; every number below `lowestFree` is used.
+    // The numbers in use with their counts, and as runs of consecutive
+    // numbers, so that the first free one is found without a walk.
     struct TNumbers {
-        std::map<int, int> counts;
-        int lowestFree = 1;
+        QHash<int, int> counts;
+        std::map<int, int> runs;  // first -> last of each maximal run
         void Add(int n);
         void Remove(int n);
+        bool Empty() const { return counts.isEmpty(); }
+        int LowestFree() const { return runs.empty() || runs.begin()->first > 1 ? 1 : runs.begin()->second + 1; }
+        int FreeFrom(int from) const;
     };
 
-    static QVarLengthArray<TReading, 1> Readings(const QString& key);
+    static TEntry MakeEntry(QString key);
+    // The numbers after a stem that itself ends in a digit, from a walk:
+    // "Code391" is Code39 1 as well as Code 391. No class stem ends so today.
+    TNumbers NumbersByWalk(const QString& stemKey) const;
+    static bool EndsInDigit(QStringView stem) { return !stem.isEmpty() && stem.back() >= u'0' && stem.back() <= u'9'; }
 
     QHash<const TComponent*, TEntry> m_entries;
     QHash<QString, QVarLengthArray<TComponent*, 1>> m_byKey;

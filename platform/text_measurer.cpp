@@ -48,6 +48,7 @@ struct TQtTextMeasurer::TCache {
 
     std::mutex lock;
     std::vector<std::unique_ptr<TEntry>> entries;  // the one used last first
+    qsizetype words = 0;                           // remembered over all fonts
 
     // The entry of a font, moved to the front; called under the lock.
     TEntry& Get(const TFont& font, int dpi)
@@ -62,8 +63,10 @@ struct TQtTextMeasurer::TCache {
                 return *entries.front();
             }
         }
-        if (entries.size() >= 64)
+        if (entries.size() >= 64) {
+            words -= entries.back()->words.size();
             entries.pop_back();
+        }
         auto entry = std::make_unique<TEntry>();
         entry->name = font.Name();
         entry->pixelSize = pixelSize;
@@ -80,7 +83,8 @@ namespace {
 // Shaping builds glyph arrays for all of a text: a long one is measured in
 // pieces, cut after a space where there is one.
 constexpr qsizetype kMeasurePiece = 8192;
-// Words up to this length are remembered, up to this many per font.
+// Words up to this length are remembered, up to this many over all fonts
+// (some ten megabytes at most).
 constexpr qsizetype kRememberedWord = 64;
 constexpr qsizetype kRememberedWords = 65536;
 
@@ -109,6 +113,7 @@ void TQtTextMeasurer::ClearCache()
 {
     std::lock_guard guard(m_cache->lock);
     m_cache->entries.clear();
+    m_cache->words = 0;
 }
 
 double TQtTextMeasurer::TextWidth(const TFont& font, int dpi, QStringView text) const
@@ -123,10 +128,14 @@ double TQtTextMeasurer::TextWidth(const TFont& font, int dpi, QStringView text) 
     const auto known = entry.words.constFind(key);
     if (known != entry.words.cend())
         return *known;
-    if (entry.words.size() >= kRememberedWords)
-        entry.words.clear();
+    if (m_cache->words >= kRememberedWords) {
+        for (const auto& e : m_cache->entries)
+            e->words.clear();
+        m_cache->words = 0;
+    }
     const double width = Advance(entry.metrics, text);
     entry.words.insert(text.toString(), width);
+    ++m_cache->words;
     return width;
 }
 
