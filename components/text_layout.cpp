@@ -171,6 +171,7 @@ struct TDevice {
         dpiY = ppi.y() > 0 ? ppi.y() : kScreenPixelsPerInch;
     }
     int WidthToThousandths(double px) const { return UnitsToThousandths(float(px), unit, axHorizontal, printer); }
+    double WidthToPx(int th) const { return ThousandthsToUnits(th, unit, axHorizontal, printer); }
     int HeightToThousandths(double px) const { return UnitsToThousandths(float(px), unit, axVertical, printer); }
 };
 
@@ -298,6 +299,8 @@ constexpr qsizetype kLongWord = 1024;
 // line is measured as one piece, so that the decision is the one that
 // measuring whole lines would give.
 constexpr double kEstimateSlackPx = 0.5;
+// A guess at where a word breaks walks at most this many characters.
+constexpr qsizetype kGuessWalk = 1 << 16;
 
 } // namespace
 
@@ -384,41 +387,88 @@ TjxWrapMetrics WrapText(const QString& text, const TjxRect& rect, QStringList& l
             return false;
         return measure.Th(measure.LinePx(all.mid(from, to - from))) <= available;
     };
+    // A first guess at the longest prefix of a word that fits: the advances
+    // of its characters one by one (each measured once per font), walked no
+    // further than the line takes.
+    // Compared in pixels: a guess need not round as the layout does.
+    const double availablePx = device.WidthToPx(available);
+    auto guessPrefix = [&](double basePx, const TToken& t) -> qsizetype {
+        if (t.kind != TTokenKind::Word)
+            return 0;
+        double x = basePx;
+        qsizetype n = 0;
+        while (n < kGuessWalk) {
+            const qsizetype step = reach(t, n + 2) > n + 1 && all[t.start + n].isHighSurrogate() ? 2 : 1;
+            if (reach(t, n + step) < n + step)
+                break;
+            x += measure.Px(all.mid(t.start + n, step));
+            if (x > availablePx)
+                break;
+            n += step;
+        }
+        return n;
+    };
     // The longest prefix of a token that fits after all[from, token) of width
-    // `basePx`. Widths grow with length, so growing the prefix and then halving
-    // finds what adding one character at a time would; a surrogate pair is
-    // never split.
+    // `basePx`. Widths grow with length, so galloping from the guess and then
+    // halving finds what adding one character at a time would; a surrogate
+    // pair is never split.
     auto fittingPrefix = [&](qsizetype from, double basePx, const TToken& t, double& px) {
+        auto tryLength = [&](qsizetype n, double& nPx) {
+            nPx = prefixPx(basePx, t, n);
+            return fits(nPx, from, t.start + n);
+        };
+        // Everything up to lo fits (nothing always does); nothing past hi does.
         qsizetype lo = 0, hi = 0;
         double loPx = basePx;
-        for (qsizetype m = 1;; m *= 2) {
-            const qsizetype r = reach(t, m);
-            if (r < m) {
-                // The token ends before m: its whole length is the last candidate.
-                hi = lo;
-                if (r > lo) {
-                    const double rPx = prefixPx(basePx, t, r);
-                    if (fits(rPx, from, t.start + r)) {
-                        lo = hi = r;
-                        loPx = rPx;
-                    } else {
-                        hi = r - 1;
-                    }
+        const qsizetype guess = guessPrefix(basePx, t);
+        double guessPx = basePx;
+        if (guess > 0 && !tryLength(guess, guessPx)) {
+            hi = guess - 1;
+            for (qsizetype step = 1;; step *= 2) {
+                const qsizetype m = hi + 1 - step;
+                if (m <= 0)
+                    break;
+                double mPx = 0;
+                if (tryLength(m, mPx)) {
+                    lo = m;
+                    loPx = mPx;
+                    break;
                 }
-                break;
-            }
-            const double mPx = prefixPx(basePx, t, m);
-            if (!fits(mPx, from, t.start + m)) {
                 hi = m - 1;
-                break;
             }
-            lo = m;
-            loPx = mPx;
+        } else {
+            lo = guess;
+            loPx = guessPx;
+            for (qsizetype step = 1;; step *= 2) {
+                const qsizetype m = lo + step;
+                const qsizetype r = reach(t, m);
+                if (r < m) {
+                    // The token ends before m: its whole length is the last candidate.
+                    hi = lo;
+                    double rPx = 0;
+                    if (r > lo) {
+                        if (tryLength(r, rPx)) {
+                            lo = hi = r;
+                            loPx = rPx;
+                        } else {
+                            hi = r - 1;
+                        }
+                    }
+                    break;
+                }
+                double mPx = 0;
+                if (!tryLength(m, mPx)) {
+                    hi = m - 1;
+                    break;
+                }
+                lo = m;
+                loPx = mPx;
+            }
         }
         while (lo < hi) {
             const qsizetype mid = (lo + hi + 1) / 2;
-            const double midPx = prefixPx(basePx, t, mid);
-            if (fits(midPx, from, t.start + mid)) {
+            double midPx = 0;
+            if (tryLength(mid, midPx)) {
                 lo = mid;
                 loPx = midPx;
             } else {
