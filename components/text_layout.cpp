@@ -350,7 +350,10 @@ TjxWrapMetrics WrapText(const QString& text, const TjxRect& rect, QStringList& l
                 --n;
             added.truncate(n);
         }
-        metrics.widestLine = std::max(metrics.widestLine, measure.Th(measure.LinePx(added)));
+        // Only a line that may be the widest is measured whole; the line's
+        // width as added up, spaces at its end included, says which may be.
+        if (measure.Th(line.px + kEstimateSlackPx) > metrics.widestLine)
+            metrics.widestLine = std::max(metrics.widestLine, measure.Th(measure.LinePx(added)));
         QString stored = added.toString();
         if (paragraphEnd)
             stored += TjxTextMarkup::ParagraphEnd;
