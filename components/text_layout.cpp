@@ -415,7 +415,18 @@ TjxWrapMetrics WrapText(const QString& text, const TjxRect& rect, QStringList& l
     // `basePx`. Widths grow with length, so galloping from the guess and then
     // halving finds what adding one character at a time would; a surrogate
     // pair is never split.
+    // A long word is asked whether it fits whole and then where it breaks: answer the second from the first.
+    struct {
+        qsizetype tokenStart = -1, from = -1;
+        double basePx = 0;
+        qsizetype n = 0;
+        double px = 0;
+    } lastFit;
     auto fittingPrefix = [&](qsizetype from, double basePx, const TToken& t, double& px) {
+        if (t.start == lastFit.tokenStart && from == lastFit.from && basePx == lastFit.basePx) {
+            px = lastFit.px;
+            return lastFit.n;
+        }
         auto tryLength = [&](qsizetype n, double& nPx) {
             nPx = prefixPx(basePx, t, n);
             return fits(nPx, from, t.start + n);
@@ -483,6 +494,7 @@ TjxWrapMetrics WrapText(const QString& text, const TjxRect& rect, QStringList& l
             loPx = prefixPx(basePx, t, lo);
         }
         px = loPx;
+        lastFit = {t.start, from, basePx, lo, loPx};
         return lo;
     };
     // Whether the whole token fits after all[from, token) of width `basePx`.
