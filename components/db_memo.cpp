@@ -80,26 +80,37 @@ void TjxDBMemo::RefreshLines()
     const bool handled = m_onGetMemo.IsAssigned() || HasEventListener(ciDataMemoGetMemo);
     if (!m_autoDisplay && !handled)
         return;
-    SetLinesQuietly({});
     if (handled && IsPrinting()) {
+        SetLinesQuietly({});
         TjxEventParams params{{QStringLiteral("Lines"), QVariant::fromValue<TPersistent*>(Lines()), false}};
         m_onGetMemo(this, params);
         SendEventNotify(ciDataMemoGetMemo, &params);
         return;
     }
     TjxDataPipeline* pipeline = AvailableDataPipeline(*this, IsPrinting());
-    if (!pipeline)
-        return;
     QString text;
-    try {
-        text = pipeline->GetFieldAsString(DataField());
-    } catch (const std::exception&) {
-        // A value that cannot be read leaves the memo empty; the report goes on.
+    bool read = false;
+    if (pipeline) {
+        try {
+            text = pipeline->GetFieldAsString(DataField());
+            read = true;
+        } catch (const std::exception&) {
+            // A value that cannot be read leaves the memo empty; the report goes on.
+        }
+    }
+    if (!read) {
+        SetLinesQuietly({});
         return;
     }
+    // Every page of a long memo reads the field again: the same value keeps
+    // the lines made of it, as long as nobody changed them since.
+    if (Lines()->Lines().isSharedWith(m_fieldLines) && (text.isSharedWith(m_fieldText) || text == m_fieldText))
+        return;
     TStrings lines;
     lines.SetText(text);
     SetLinesQuietly(lines.Lines());
+    m_fieldText = text;
+    m_fieldLines = Lines()->Lines();
 }
 
 void TjxDBMemo::Notify(TjxCommunicator* sender, int operation)

@@ -50,6 +50,9 @@ private:
     bool m_suppressRepeatedValues = false;
     TMethod m_onGetMemo;
     TjxRepeatState m_repeat;
+    // The field's text the lines were last made of, and those lines.
+    QString m_fieldText;
+    QStringList m_fieldLines;
 };
 
 } // namespace orvane

@@ -104,7 +104,14 @@ void TjxCustomMemo::ConvertVersion(int version)
 
 QString TjxCustomMemo::GetText()
 {
-    return m_lines->Lines().join(TjxTextMarkup::LineBreak);
+    // Every page of a long memo asks for its text: join the lines once. Any
+    // change of the lines detaches them from the copy kept here.
+    const QStringList& lines = m_lines->Lines();
+    if (!lines.isSharedWith(m_textLines)) {
+        m_text = lines.join(TjxTextMarkup::LineBreak);
+        m_textLines = lines;
+    }
+    return m_text;
 }
 
 void TjxCustomMemo::SetLinesQuietly(const QStringList& lines)
@@ -229,7 +236,7 @@ void TjxCustomMemo::PropertiesToDrawCommand(TjxDrawCommand* command)
     auto* draw = dynamic_cast<TjxDrawText*>(command);
     if (!draw)
         return;
-    draw->SetText(GetText());
+    // A memo prints its page's lines; the whole text would ride on every page.
     draw->SetIsMemo(true);
     draw->SetWordWrap(true);
     TStrings lines;

@@ -90,6 +90,9 @@ private:
     bool m_charWrap = false;
     int m_mmLeading = 0;
     std::unique_ptr<TStrings> m_lines;
+    // The lines joined, and the lines they were joined from.
+    QString m_text;
+    QStringList m_textLines;
     std::unique_ptr<TStrings> m_tabStopPositions;
     std::unique_ptr<TStrings> m_tabStopsInUnits;
 };

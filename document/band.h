@@ -39,6 +39,7 @@ public:
     static int CaptionMessage(TjxBandType type);
     virtual QString Caption() const;
     QString GetUserName() const override { return Caption(); }
+    bool HasDerivedUserName() const override { return true; }
 
     TjxCustomReport* Report() const { return m_report; }
     virtual void SetReport(TjxCustomReport* report);

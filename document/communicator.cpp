@@ -1,6 +1,7 @@
 #include "document/communicator.h"
 
 #include "document/class_registry.h"
+#include "document/user_name_index.h"
 
 #include <algorithm>
 
@@ -253,30 +254,32 @@ TjxCommunicator* TjxCommunicator::FindUserName(const QString& name) const
 {
     if (TjxCommunicator* parent = ParentCommunicator())
         return parent->FindUserName(name);
-    if (m_userName.compare(name, Qt::CaseInsensitive) == 0)
-        return const_cast<TjxCommunicator*>(this);
+    TUserNameMatch match;
+    if (m_userName.compare(name, Qt::CaseInsensitive) == 0 && match.Offer(const_cast<TjxCommunicator*>(this)))
+        return match.Result();
+    // Only communicators give the owner's index a name.
     if (const TComponent* owner = Owner())
-        for (int i = 0; i < owner->ComponentCount(); ++i)
-            if (auto* c = dynamic_cast<TjxCommunicator*>(owner->Components(i)))
-                if (c->m_userName.compare(name, Qt::CaseInsensitive) == 0)
-                    return c;
-    return nullptr;
+        for (TComponent* c : owner->OwnedUserNames().Find(name))
+            if (match.Offer(static_cast<TjxCommunicator*>(c)))
+                break;
+    return match.Result();
 }
 
 QString TjxCommunicator::GetValidUserName(const TjxCommunicator* component) const
 {
     if (TjxCommunicator* parent = ParentCommunicator())
         return parent->GetValidUserName(component);
-    const QString stem = component->ClassName().mid(3);
-    std::vector<int> used;
-    if (const TComponent* owner = Owner())
-        for (int i = 0; i < owner->ComponentCount(); ++i) {
-            auto* c = dynamic_cast<const TjxCommunicator*>(owner->Components(i));
-            if (c && c != component && &c->ClassInfo() == &component->ClassInfo())
-                if (const int n = NumberAfterStem(c->m_userName, stem))
-                    used.push_back(n);
-        }
-    return stem + QString::number(LowestFreeNumber(std::move(used)));
+    const QString stem = TUserNameIndex::Stem(component->ClassInfo());
+    const TComponent* owner = Owner();
+    if (!owner)
+        return stem + u'1';
+    const TUserNameIndex& names = owner->OwnedUserNames();
+    for (int n = names.LowestFreeNumber(stem, component);; n = names.FreeNumberFrom(stem, n + 1)) {
+        const QString name = stem + QString::number(n);
+        const TjxCommunicator* holder = FindUserName(name);
+        if (!holder || holder == component)
+            return name;
+    }
 }
 
 QString TjxCommunicator::DefaultUserName() const
@@ -290,11 +293,21 @@ QString TjxCommunicator::DefaultUserName() const
     return result;
 }
 
-void TjxCommunicator::StoreUserName(const QString& value)
+void TjxCommunicator::AssignUserName(const QString& value)
 {
     if (m_userName == value)
         return;
     m_userName = value;
+    if (TComponent* owner = Owner())
+        owner->OwnedUserNameChanged(this);
+    UserNameStored();
+}
+
+void TjxCommunicator::StoreUserName(const QString& value)
+{
+    if (m_userName == value)
+        return;
+    AssignUserName(value);
     SendNotify(ntUserNameChanged);
 }
 
@@ -303,7 +316,7 @@ void TjxCommunicator::SetUserName(const QString& value)
     if (!IsValidIdent(value))
         return;
     if (IsReadingOrLoading()) {
-        m_userName = value;
+        AssignUserName(value);
         return;
     }
     if (IsValidUserName(value)) {
@@ -340,8 +353,18 @@ void TjxCommunicator::SetName(const QString& newName)
 void TjxCommunicator::Loaded()
 {
     TComponent::Loaded();
-    if (m_userName.isEmpty() && ClassInfo().PublishesProperty(u"UserName"))
-        m_userName = DefaultUserName();
+    if (!ClassInfo().PublishesProperty(u"UserName"))
+        return;
+    if (m_userName.isEmpty()) {
+        AssignUserName(DefaultUserName());
+        return;
+    }
+    // A stored name that an object in place already has (a pasted copy, a
+    // careless stream) is replaced as a missing one would be.
+    const QString stored = m_userName;
+    AssignUserName(QString());
+    const TjxCommunicator* holder = FindUserName(stored);
+    AssignUserName(holder && !holder->HasState(csLoading) ? GetValidUserName(this) : stored);
 }
 
 void TjxCommunicator::ChangeOwner(TComponent* newOwner)
@@ -352,14 +375,11 @@ void TjxCommunicator::ChangeOwner(TComponent* newOwner)
         Owner()->RemoveComponent(this);
     // Objects in a report tree keep their user names: the tree, not the owner,
     // keeps them unique (a window may hold two reports with the same names).
-    if (newOwner && !ParentCommunicator()) {
-        for (int i = 0; i < newOwner->ComponentCount(); ++i) {
-            auto* c = dynamic_cast<TjxCommunicator*>(newOwner->Components(i));
-            if (c && !m_userName.isEmpty() && c->m_userName.compare(m_userName, Qt::CaseInsensitive) == 0) {
-                m_userName = GetValidUserName(this);
-                break;
-            }
-        }
+    if (newOwner && !ParentCommunicator() && !m_userName.isEmpty()) {
+        const TUserNameIndex& names = newOwner->OwnedUserNames();
+        if (!names.Find(m_userName).isEmpty())
+            AssignUserName(TUserNameIndex::Stem(ClassInfo()) +
+                           QString::number(names.LowestFreeNumber(TUserNameIndex::Stem(ClassInfo()))));
     }
     if (newOwner) {
         // A name the new owner already uses would make the move fail; take a free one.

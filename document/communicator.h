@@ -40,6 +40,9 @@ public:
     virtual bool IsValidUserName(const QString& name) const;
     virtual TjxCommunicator* FindUserName(const QString& name) const;
     virtual QString GetValidUserName(const TjxCommunicator* component) const;
+    // True for classes that show a name derived from other state (a band's
+    // caption) rather than the stored user name.
+    virtual bool HasDerivedUserName() const { return false; }
     // The user name a name implies: without the "jx" of the class, or as it is.
     QString DefaultUserName() const;
 
@@ -117,6 +120,13 @@ protected:
     virtual TjxCommunicator* ParentCommunicator() const { return nullptr; }
     // Stores a user name and tells the partners.
     void StoreUserName(const QString& value);
+    // Stores a user name and keeps the indexes that know it up to date; tells nobody.
+    void AssignUserName(const QString& value);
+    // The user name as stored, whatever a class shows instead.
+    const QString& StoredUserName() const { return m_userName; }
+    // Called after the stored user name changed.
+    virtual void UserNameStored() {}
+    QString IndexedUserName() const override { return m_userName; }
     bool IsReadingOrLoading() const { return HasState(csReading | csLoading); }
 
 private:
@@ -130,6 +140,30 @@ private:
     std::unique_ptr<List> m_eventNotifyList;
     std::bitset<256> m_eventInterest;
     bool m_nameChangedOnLoad = false;
+};
+
+// Picks the holder of a name among the places searched in order: the first
+// object that is not being loaded, else the first at all. Two objects share a
+// name only while a stream is loaded, and the one in place is the holder.
+class TUserNameMatch {
+public:
+    // True once a holder that is in place was found: the search can stop.
+    bool Offer(TjxCommunicator* object)
+    {
+        if (!object)
+            return false;
+        if (!m_first)
+            m_first = object;
+        if (object->HasState(csLoading))
+            return false;
+        m_settled = object;
+        return true;
+    }
+    TjxCommunicator* Result() const { return m_settled ? m_settled : m_first; }
+
+private:
+    TjxCommunicator* m_first = nullptr;
+    TjxCommunicator* m_settled = nullptr;
 };
 
 // The lowest positive number missing from the list (the list is sorted here).

@@ -1,4 +1,5 @@
 #include "document/custom_report.h"
+#include "document/user_name_index.h"
 
 #include "document/class_registry.h"
 #include "document/messages.h"
@@ -447,89 +448,42 @@ void TjxCustomReport::LayoutChanged()
 
 // ---- user names ----
 
-namespace {
-
-// The reports that the components of a report's bands carry (a subreport's
-// child report), each once.
-std::vector<const TjxCustomReport*> NestedReports(const TjxCustomReport& report)
-{
-    std::vector<const TjxCustomReport*> nested;
-    for (const TjxBand* band : report.Bands())
-        for (int i = 0; i < band->ChildCount(); ++i) {
-            const TjxRelative* component = band->Child(i);
-            for (int k = 0; k < component->ChildCount(); ++k)
-                if (auto* child = dynamic_cast<const TjxCustomReport*>(component->Child(k)))
-                    nested.push_back(child);
-        }
-    return nested;
-}
-
-// The bands, components and groups of the report and of the reports below it.
-TjxCommunicator* FindInTree(const TjxCustomReport& report, const QString& name)
-{
-    for (TjxBand* band : report.Bands()) {
-        if (band->UserName().compare(name, Qt::CaseInsensitive) == 0)
-            return band;
-        for (int i = 0; i < band->ChildCount(); ++i)
-            if (band->Child(i)->UserName().compare(name, Qt::CaseInsensitive) == 0)
-                return band->Child(i);
-    }
-    for (int i = 0; i < report.GroupCount(); ++i)
-        if (report.Group(i)->UserName().compare(name, Qt::CaseInsensitive) == 0)
-            return report.Group(i);
-    for (const TjxCustomReport* nested : NestedReports(report))
-        if (TjxCommunicator* found = FindInTree(*nested, name))
-            return found;
-    return nullptr;
-}
-
-void CollectUserNumbers(const TjxCustomReport& report, const TjxCommunicator* component, QStringView stem,
-                        bool subreport, std::vector<int>& used)
-{
-    for (TjxBand* band : report.Bands())
-        for (int i = 0; i < band->ChildCount(); ++i) {
-            const TjxRelative* c = band->Child(i);
-            if (c == component)
-                continue;
-            if (subreport ? c->ClassName() != u"TjxSubReport" : &c->ClassInfo() != &component->ClassInfo())
-                continue;
-            if (const int n = NumberAfterStem(c->UserName(), stem))
-                used.push_back(n);
-        }
-    for (const TjxCustomReport* nested : NestedReports(report))
-        CollectUserNumbers(*nested, component, stem, subreport, used);
-}
-
-} // namespace
-
 TjxCommunicator* TjxCustomReport::FindUserName(const QString& name) const
 {
-    if (name.compare(GetUserName(), Qt::CaseInsensitive) == 0)
-        return const_cast<TjxCustomReport*>(this);
-    if (TjxCommunicator* found = FindInTree(*this, name))
-        return found;
+    TUserNameMatch match;
+    if (name.compare(GetUserName(), Qt::CaseInsensitive) == 0 && match.Offer(const_cast<TjxCustomReport*>(this)))
+        return match.Result();
+    if (FindUserNameInTree(name, match))
+        return match.Result();
     // Other objects of the owner, but not the bands, components and groups of other reports.
     if (const TComponent* owner = Owner())
-        for (int i = 0; i < owner->ComponentCount(); ++i) {
-            auto* c = dynamic_cast<TjxCommunicator*>(owner->Components(i));
-            if (!c || dynamic_cast<TjxBand*>(c) || dynamic_cast<TjxGroup*>(c))
+        for (TComponent* c : owner->OwnedUserNames().Find(name)) {
+            if (c == this || dynamic_cast<TjxBand*>(c) || dynamic_cast<TjxGroup*>(c))
                 continue;
             if (auto* r = dynamic_cast<TjxRelative*>(c); r && dynamic_cast<TjxBand*>(r->Parent()))
                 continue;
-            if (c != this && c->UserName().compare(name, Qt::CaseInsensitive) == 0)
-                return c;
+            // The index knows stored names; another report shows a derived one.
+            auto* holder = static_cast<TjxCommunicator*>(c);
+            if (holder->GetUserName().compare(name, Qt::CaseInsensitive) != 0)
+                continue;
+            if (match.Offer(holder))
+                break;
         }
-    return nullptr;
+    return match.Result();
 }
 
 QString TjxCustomReport::GetValidUserName(const TjxCommunicator* component) const
 {
     if (auto* band = dynamic_cast<const TjxBand*>(component))
         return band->GetUserName();
-    const QString stem = component->ClassName().mid(3);
-    std::vector<int> used;
-    CollectUserNumbers(*this, component, stem, component->ClassName() == u"TjxSubReport", used);
-    return stem + QString::number(LowestFreeNumber(std::move(used)));
+    const QString stem = TUserNameIndex::Stem(component->ClassInfo());
+    // No name in the tree ends in the number; the owner's other objects may still hold the name.
+    for (int n = LowestFreeUserNumberInTree(stem, component);; n = FreeUserNumberInTree(stem, n + 1)) {
+        const QString name = stem + QString::number(n);
+        const TjxCommunicator* holder = FindUserName(name);
+        if (!holder || holder == component)
+            return name;
+    }
 }
 
 // ---- streaming ----
@@ -675,6 +629,8 @@ void TjxCustomReport::TakeOverContent(TjxCustomReport* other)
 
     ClearContent();
     TComponent* owner = Owner() ? Owner() : this;
+    // Everything leaves the other report: keeping its index up to date on the way is wasted.
+    other->DropTreeNames();
     const std::vector<TjxBand*> bands = other->m_bands;
     for (auto it = bands.rbegin(); it != bands.rend(); ++it) {
         TjxBand* band = *it;

@@ -109,6 +109,7 @@ public:
     // User names are unique within a report and the child reports its
     // subreports carry: "Report" for the report itself.
     QString GetUserName() const override { return QStringLiteral("Report"); }
+    bool HasDerivedUserName() const override { return true; }
     TjxCommunicator* FindUserName(const QString& name) const override;
     QString GetValidUserName(const TjxCommunicator* component) const override;
 

@@ -4,6 +4,7 @@
 #include "document/message_ids.h"
 #include "document/messages.h"
 #include "document/stream_reader.h"
+#include "document/user_name_index.h"
 
 #include <algorithm>
 
@@ -19,12 +20,19 @@ const TClassInfo& TjxRelative::StaticClass()
     return info;
 }
 
+struct TjxRelative::TTreeNames {
+    TUserNameIndex named;                 // objects by their stored user name
+    std::vector<TjxRelative*> derived;    // objects that derive theirs (bands, reports)
+};
+
 TjxRelative::TjxRelative(TComponent* owner) : TjxCommunicator(owner) {}
 
 TjxRelative::~TjxRelative()
 {
     SetStateFlags(csDestroying);
     SetParent(nullptr);
+    // Nobody looks names up in a tree that goes away.
+    m_treeNames.reset();
     m_freeingChildren = true;
     while (!m_children.empty()) {
         TjxRelative* child = m_children.back();
@@ -51,11 +59,19 @@ void TjxRelative::SetParent(TjxRelative* parent)
 {
     if (parent == m_parent)
         return;
-    if (m_parent)
-        m_parent->RemoveChild(this);
+    if (TjxRelative* old = m_parent) {
+        old->RemoveChild(this);
+        if (m_parent == old) {
+            // A parent whose list did not hold us: leave it all the same.
+            m_parent = nullptr;
+            LeftParent(old);
+        }
+    }
     m_parent = parent;
-    if (parent)
+    if (parent) {
+        JoinedParent();
         parent->AddChild(this);
+    }
 }
 
 void TjxRelative::AddChild(TjxRelative* child)
@@ -75,9 +91,15 @@ void TjxRelative::InsertChild(int index, TjxRelative* child)
     if (!child)
         return;
     if (child->m_parent != this) {
-        if (child->m_parent)
-            child->m_parent->RemoveChild(child);
+        if (TjxRelative* old = child->m_parent) {
+            old->RemoveChild(child);
+            if (child->m_parent == old) {
+                child->m_parent = nullptr;
+                child->LeftParent(old);
+            }
+        }
         child->m_parent = this;
+        child->JoinedParent();
     } else {
         m_children.erase(std::remove(m_children.begin(), m_children.end(), child), m_children.end());
     }
@@ -93,12 +115,114 @@ int TjxRelative::IndexOfChild(const TjxRelative* child) const
 
 void TjxRelative::RemoveChild(TjxRelative* child)
 {
-    auto it = std::find(m_children.begin(), m_children.end(), child);
-    if (it == m_children.end())
+    // Children mostly leave last first (destruction, undoing an insert): look from the end.
+    auto it = std::find(m_children.rbegin(), m_children.rend(), child);
+    if (it == m_children.rend())
         return;
-    m_children.erase(it);
-    if (child->m_parent == this)
+    m_children.erase(std::next(it).base());
+    if (child->m_parent == this) {
         child->m_parent = nullptr;
+        child->LeftParent(this);
+    }
+}
+
+// ---- user names of the tree ----
+
+TjxRelative* TjxRelative::Root() const
+{
+    const TjxRelative* node = this;
+    while (node->m_parent)
+        node = node->m_parent;
+    return const_cast<TjxRelative*>(node);
+}
+
+TjxRelative::TTreeNames& TjxRelative::TreeNames() const
+{
+    if (!m_treeNames) {
+        m_treeNames = std::make_unique<TTreeNames>();
+        for (TjxRelative* child : m_children)
+            child->EnterTree(*m_treeNames);
+    }
+    return *m_treeNames;
+}
+
+void TjxRelative::EnterTree(TTreeNames& names)
+{
+    std::vector<TjxRelative*> pending{this};
+    while (!pending.empty()) {
+        TjxRelative* node = pending.back();
+        pending.pop_back();
+        if (node->HasDerivedUserName())
+            names.derived.push_back(node);
+        else
+            names.named.Set(node, node->StoredUserName());
+        pending.insert(pending.end(), node->m_children.begin(), node->m_children.end());
+    }
+}
+
+void TjxRelative::LeaveTree(TTreeNames& names)
+{
+    // Only pointers are compared: this may run while the objects are destroyed.
+    std::vector<TjxRelative*> pending{this};
+    while (!pending.empty()) {
+        TjxRelative* node = pending.back();
+        pending.pop_back();
+        names.named.Remove(node);
+        auto it = std::find(names.derived.begin(), names.derived.end(), node);
+        if (it != names.derived.end())
+            names.derived.erase(it);
+        pending.insert(pending.end(), node->m_children.begin(), node->m_children.end());
+    }
+}
+
+void TjxRelative::JoinedParent()
+{
+    // No longer a root: the tree above keeps the names now.
+    m_treeNames.reset();
+    const TjxRelative* root = Root();
+    if (root->m_treeNames)
+        EnterTree(*root->m_treeNames);
+}
+
+void TjxRelative::LeftParent(TjxRelative* formerParent)
+{
+    const TjxRelative* root = formerParent->Root();
+    if (root->m_treeNames)
+        LeaveTree(*root->m_treeNames);
+}
+
+void TjxRelative::DropTreeNames()
+{
+    m_treeNames.reset();
+}
+
+void TjxRelative::UserNameStored()
+{
+    const TjxRelative* root = Root();
+    if (root != this && root->m_treeNames && !HasDerivedUserName())
+        root->m_treeNames->named.Set(this, StoredUserName());
+}
+
+bool TjxRelative::FindUserNameInTree(const QString& name, TUserNameMatch& match) const
+{
+    const TTreeNames& names = Root()->TreeNames();
+    for (TjxRelative* node : names.derived)
+        if (node->GetUserName().compare(name, Qt::CaseInsensitive) == 0 && match.Offer(node))
+            return true;
+    for (TComponent* c : names.named.Find(name))
+        if (match.Offer(static_cast<TjxRelative*>(c)))
+            return true;
+    return false;
+}
+
+int TjxRelative::LowestFreeUserNumberInTree(QStringView stem, const TjxCommunicator* asking) const
+{
+    return Root()->TreeNames().named.LowestFreeNumber(stem, asking);
+}
+
+int TjxRelative::FreeUserNumberInTree(QStringView stem, int from) const
+{
+    return Root()->TreeNames().named.FreeNumberFrom(stem, from);
 }
 
 int TjxRelative::Position() const

@@ -2,6 +2,8 @@
 
 #include "document/communicator.h"
 
+#include <memory>
+
 namespace orvane {
 
 // A communicator in a parent/children tree: a report holds its bands and
@@ -35,6 +37,20 @@ public:
     const QString& KeyPropertyName() const { return m_keyPropertyName; }
     void SetKeyPropertyName(const QString& value) { m_keyPropertyName = value; }
 
+    // The top of the tree this object is in (the object itself without a parent).
+    TjxRelative* Root() const;
+    // The user names below the root of this tree. Objects are looked up by
+    // their stored user name; those that derive theirs (bands, reports inside
+    // subreports) are compared one by one.
+    // Built when first asked for and kept up to date through renames,
+    // reparenting and destruction from then on.
+    // Offers the holders of `name` to `match`; true once one in place was found.
+    bool FindUserNameInTree(const QString& name, TUserNameMatch& match) const;
+    // The lowest number no user name of the stem in the tree ends in (the
+    // asker's own counts as free), and the lowest free one from `from` on.
+    int LowestFreeUserNumberInTree(QStringView stem, const TjxCommunicator* asking) const;
+    int FreeUserNumberInTree(QStringView stem, int from) const;
+
     void Modified() override;
     void ChangeOwner(TComponent* newOwner) override;
     // Brings an object read from an older stream up to date (the version as a number, 9.01 = 9010).
@@ -49,8 +65,20 @@ public:
 
 protected:
     TjxCommunicator* ParentCommunicator() const override { return m_parent; }
+    void UserNameStored() override;
+    // Drops the names index of this root before its tree is taken apart
+    // wholesale; the next look-up builds it again.
+    void DropTreeNames();
 
 private:
+    struct TTreeNames;
+    TTreeNames& TreeNames() const;
+    // This object and everything below it enter or leave the index of a tree.
+    void EnterTree(TTreeNames& names);
+    void LeaveTree(TTreeNames& names);
+    // Called once m_parent was set or cleared.
+    void JoinedParent();
+    void LeftParent(TjxRelative* formerParent);
     void ReadChildType(TReader& reader);
 
     TjxRelative* m_parent = nullptr;
@@ -60,6 +88,8 @@ private:
     bool m_orderedChildren = false;
     bool m_freeingChildren = false;
     QString m_keyPropertyName;
+    // Only at a root, once somebody looked a name up in the tree.
+    mutable std::unique_ptr<TTreeNames> m_treeNames;
 };
 
 } // namespace orvane

@@ -4,6 +4,7 @@
 #include "document/message_ids.h"
 #include "document/messages.h"
 #include "document/global_fixups.h"
+#include "document/user_name_index.h"
 
 #include <algorithm>
 
@@ -67,6 +68,7 @@ TComponent::~TComponent()
         o->ComponentDestroyed(this);
     m_state |= csDestroying;
     FreeNotifyPartners();
+    m_ownedUserNames.reset();
     DestroyComponents();
     GlobalFixups().Forget(this);
     if (m_owner)
@@ -132,20 +134,41 @@ void TComponent::Insert(TComponent* component)
     component->m_owner = this;
     if (!component->m_name.isEmpty())
         m_nameIndex.insert(component->m_name.toLower(), component);
+    if (m_ownedUserNames)
+        m_ownedUserNames->Set(component, component->IndexedUserName());
 }
 
 void TComponent::Remove(TComponent* component)
 {
-    auto it = std::find(m_components.begin(), m_components.end(), component);
-    if (it == m_components.end())
+    // Components leave mostly last first (destruction, undoing an insert): look from the end.
+    auto rit = std::find(m_components.rbegin(), m_components.rend(), component);
+    if (rit == m_components.rend())
         return;
-    m_components.erase(it);
+    m_components.erase(std::next(rit).base());
+    if (m_ownedUserNames)
+        m_ownedUserNames->Remove(component);
     if (!component->m_name.isEmpty()) {
         auto ni = m_nameIndex.find(component->m_name.toLower());
         if (ni != m_nameIndex.end() && *ni == component)
             m_nameIndex.erase(ni);
     }
     component->m_owner = nullptr;
+}
+
+const TUserNameIndex& TComponent::OwnedUserNames() const
+{
+    if (!m_ownedUserNames) {
+        m_ownedUserNames = std::make_unique<TUserNameIndex>();
+        for (TComponent* c : m_components)
+            m_ownedUserNames->Set(c, c->IndexedUserName());
+    }
+    return *m_ownedUserNames;
+}
+
+void TComponent::OwnedUserNameChanged(TComponent* component)
+{
+    if (m_ownedUserNames && component->m_owner == this)
+        m_ownedUserNames->Set(component, component->IndexedUserName());
 }
 
 void TComponent::IndexName(TComponent* component, const QString& oldName)

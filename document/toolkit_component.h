@@ -3,10 +3,13 @@
 #include "document/persistent.h"
 
 #include <QHash>
+#include <memory>
 #include <shared_mutex>
 #include <vector>
 
 namespace orvane {
+
+class TUserNameIndex;
 
 // Component state flags.
 enum TComponentStateFlag : uint16_t {
@@ -46,6 +49,11 @@ public:
     void InsertComponent(TComponent* component);
     void RemoveComponent(TComponent* component);
     void DestroyComponents();
+    // The owned components by user name (report objects have one), built when
+    // first asked for and kept up to date from then on.
+    const TUserNameIndex& OwnedUserNames() const;
+    // An owned component's user name changed.
+    void OwnedUserNameChanged(TComponent* component);
 
     uint16_t ComponentState() const { return m_state; }
     bool HasState(uint16_t flags) const { return (m_state & flags) != 0; }
@@ -91,6 +99,8 @@ protected:
     virtual void Notification(TComponent* component, TOperation operation) {}
     virtual void ValidateRename(TComponent* component, const QString& curName, const QString& newName);
     virtual void ChangeName(const QString& newName);
+    // The name the owner's user-name index knows this component by; none here.
+    virtual QString IndexedUserName() const { return {}; }
     void SetStateFlags(uint16_t flags) { m_state |= flags; }
     void ClearStateFlags(uint16_t flags) { m_state &= ~flags; }
 
@@ -103,6 +113,7 @@ private:
     TComponent* m_owner = nullptr;
     std::vector<TComponent*> m_components;
     QHash<QString, TComponent*> m_nameIndex;  // lower-case name -> owned component
+    mutable std::unique_ptr<TUserNameIndex> m_ownedUserNames;
     std::vector<TComponent*> m_freeNotifies;
     QString m_name;
     int m_tag = 0;

@@ -8,6 +8,7 @@
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPen>
+#include <algorithm>
 #include <cmath>
 
 namespace orvane {
@@ -361,15 +362,57 @@ void TjxCanvas::RotatedText(int x, int y, int angle, const QString& text)
     m_painter->restore();
 }
 
+namespace {
+
+// A line far wider than any page (a field of megabytes in one text) is drawn
+// from the part the clip lets show: shaping and writing the glyphs outside it
+// costs seconds and gigabytes and shows nothing.
+constexpr qsizetype kLongLine = 4096;
+constexpr qsizetype kLinePiece = 1024;
+
+qsizetype PieceEnd(const QString& text, qsizetype start)
+{
+    qsizetype end = std::min(text.size(), start + kLinePiece);
+    if (end < text.size() && text[end - 1].isHighSurrogate())
+        --end;
+    return end;
+}
+
+} // namespace
+
 void TjxCanvas::TextRect(const QRect& clip, int x, int y, const QString& text)
 {
     if (!IsActive() || text.isEmpty() || clip.isEmpty())
         return;
+    double pen = x;
+    QString shown = text;
+    if (text.size() > kLongLine) {
+        // A glyph may reach past its advance: keep a line height either side.
+        const double margin = TextHeight();
+        const auto width = [&](qsizetype from, qsizetype to) {
+            return m_measurer->TextWidth(m_font, m_dpiY, QStringView(text).mid(from, to - from));
+        };
+        qsizetype start = 0;
+        for (qsizetype end = PieceEnd(text, 0); end < text.size(); end = PieceEnd(text, start)) {
+            const double w = width(start, end);
+            if (pen + w >= clip.left() - margin)
+                break;
+            pen += w;
+            start = end;
+        }
+        qsizetype end = start;
+        for (double right = pen; end < text.size() && right <= clip.right() + margin;) {
+            const qsizetype next = PieceEnd(text, end);
+            right += width(end, next);
+            end = next;
+        }
+        shown = text.mid(start, end - start);
+    }
     m_painter->save();
     m_painter->setClipRect(clip, Qt::IntersectClip);
     m_painter->setPen(ToQColor(m_font.Color()));
     const QFontMetricsF metrics(m_painter->font(), m_painter->device());
-    m_painter->drawText(QPointF(x, y + metrics.ascent()), text);
+    m_painter->drawText(QPointF(pen, y + metrics.ascent()), shown);
     m_painter->restore();
 }
 

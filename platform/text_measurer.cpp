@@ -6,7 +6,9 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QHash>
+#include <algorithm>
 #include <mutex>
+#include <vector>
 
 namespace orvane {
 
@@ -32,24 +34,77 @@ QFont MakeQFont(const TFont& font, int dpi)
 } // namespace
 
 // Every token is measured: keep the metrics of the fonts in use rather than
-// resolving a font per call. Shared between threads, hence the lock.
+// resolving a font per call, and the widths of the words measured, which
+// recur all through a text. Shared between threads, hence the lock.
 struct TQtTextMeasurer::TCache {
-    std::mutex lock;
-    QHash<QString, QFontMetricsF> metrics;
+    struct TEntry {
+        QString name;
+        int pixelSize = 0;
+        TFontStyles style = 0;
+        int pitch = 0;
+        QFontMetricsF metrics{QFont()};
+        QHash<QString, double> words;
+    };
 
-    QFontMetricsF Get(const TFont& font, int dpi)
+    std::mutex lock;
+    std::vector<std::unique_ptr<TEntry>> entries;  // the one used last first
+    qsizetype words = 0;                           // remembered over all fonts
+
+    // The entry of a font, moved to the front; called under the lock.
+    TEntry& Get(const TFont& font, int dpi)
     {
-        const QString key = font.Name() + QChar(0) + QString::number(MulDiv(font.Size(), dpi, 72)) + QChar(0) +
-                            QString::number(font.Style()) + QChar(0) + QString::number(int(font.Pitch()));
-        std::lock_guard guard(lock);
-        auto it = metrics.constFind(key);
-        if (it != metrics.cend())
-            return *it;
-        if (metrics.size() >= 64)
-            metrics.clear();
-        return *metrics.insert(key, QFontMetricsF(MakeQFont(font, dpi)));
+        const int pixelSize = MulDiv(font.Size(), dpi, 72);
+        for (size_t i = 0; i < entries.size(); ++i) {
+            TEntry& e = *entries[i];
+            if (e.pixelSize == pixelSize && e.style == font.Style() && e.pitch == int(font.Pitch()) &&
+                e.name == font.Name()) {
+                if (i > 0)
+                    std::rotate(entries.begin(), entries.begin() + qsizetype(i), entries.begin() + qsizetype(i) + 1);
+                return *entries.front();
+            }
+        }
+        if (entries.size() >= 64) {
+            words -= entries.back()->words.size();
+            entries.pop_back();
+        }
+        auto entry = std::make_unique<TEntry>();
+        entry->name = font.Name();
+        entry->pixelSize = pixelSize;
+        entry->style = font.Style();
+        entry->pitch = int(font.Pitch());
+        entry->metrics = QFontMetricsF(MakeQFont(font, dpi));
+        entries.insert(entries.begin(), std::move(entry));
+        return *entries.front();
     }
 };
+
+namespace {
+
+// Shaping builds glyph arrays for all of a text: a long one is measured in
+// pieces, cut after a space where there is one.
+constexpr qsizetype kMeasurePiece = 8192;
+// Words up to this length are remembered, up to this many over all fonts
+// (some ten megabytes at most).
+constexpr qsizetype kRememberedWord = 64;
+constexpr qsizetype kRememberedWords = 65536;
+
+double Advance(const QFontMetricsF& metrics, QStringView text)
+{
+    double width = 0;
+    while (text.size() > kMeasurePiece) {
+        qsizetype cut = kMeasurePiece;
+        const qsizetype space = text.left(kMeasurePiece).lastIndexOf(u' ');
+        if (space >= kMeasurePiece / 2)
+            cut = space + 1;
+        else if (text[cut - 1].isHighSurrogate())
+            --cut;
+        width += metrics.horizontalAdvance(QString::fromRawData(text.data(), cut));
+        text = text.mid(cut);
+    }
+    return width + metrics.horizontalAdvance(QString::fromRawData(text.data(), text.size()));
+}
+
+} // namespace
 
 TQtTextMeasurer::TQtTextMeasurer() : m_cache(std::make_unique<TCache>()) {}
 TQtTextMeasurer::~TQtTextMeasurer() = default;
@@ -57,25 +112,44 @@ TQtTextMeasurer::~TQtTextMeasurer() = default;
 void TQtTextMeasurer::ClearCache()
 {
     std::lock_guard guard(m_cache->lock);
-    m_cache->metrics.clear();
+    m_cache->entries.clear();
+    m_cache->words = 0;
 }
 
 double TQtTextMeasurer::TextWidth(const TFont& font, int dpi, QStringView text) const
 {
     if (text.isEmpty())
         return 0;
-    return m_cache->Get(font, dpi).horizontalAdvance(text.toString());
+    std::lock_guard guard(m_cache->lock);
+    TCache::TEntry& entry = m_cache->Get(font, dpi);
+    if (text.size() > kRememberedWord)
+        return Advance(entry.metrics, text);
+    const QString key = QString::fromRawData(text.data(), text.size());
+    const auto known = entry.words.constFind(key);
+    if (known != entry.words.cend())
+        return *known;
+    if (m_cache->words >= kRememberedWords) {
+        for (const auto& e : m_cache->entries)
+            e->words.clear();
+        m_cache->words = 0;
+    }
+    const double width = Advance(entry.metrics, text);
+    entry.words.insert(text.toString(), width);
+    ++m_cache->words;
+    return width;
 }
 
 double TQtTextMeasurer::LineHeight(const TFont& font, int dpi) const
 {
-    const QFontMetricsF m = m_cache->Get(font, dpi);
+    std::lock_guard guard(m_cache->lock);
+    const QFontMetricsF& m = m_cache->Get(font, dpi).metrics;
     return m.ascent() + m.descent();
 }
 
 double TQtTextMeasurer::AverageCharWidth(const TFont& font, int dpi) const
 {
-    return m_cache->Get(font, dpi).averageCharWidth();
+    std::lock_guard guard(m_cache->lock);
+    return m_cache->Get(font, dpi).metrics.averageCharWidth();
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include "tests/support/gui_environment.h"
 
@@ -247,6 +248,120 @@ TEST_F(FixedLayout, PagesByCharacterPositionLoseAndRepeatNothing)
     }
 }
 
+namespace {
+
+// Wrapping worked out by counting characters, for words between single
+// spaces when every character is as wide as every other: a word goes on the
+// line when it fits; else it starts the next line when it fits one (no
+// CharWrap) or fills the line up and goes on there; a space that does not
+// fit ends the line and is dropped.
+QStringList ReferenceWrap(const QStringList& words, int width, bool charWrap)
+{
+    QStringList lines;
+    QString line;
+    auto push = [&] {
+        while (line.endsWith(u' '))
+            line.chop(1);
+        lines << line;
+        line.clear();
+    };
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        if (i > 0) {
+            if (line.size() + 1 <= width)
+                line += u' ';
+            else
+                push();
+        }
+        QString rest = words[i];
+        while (!rest.isEmpty()) {
+            if (line.size() + rest.size() <= width) {
+                line += rest;
+                break;
+            }
+            if (!line.isEmpty() && !charWrap && rest.size() <= width) {
+                push();
+                continue;
+            }
+            const qsizetype room = width - line.size();
+            if (room <= 0) {
+                push();
+                continue;
+            }
+            line += rest.left(room);
+            rest = rest.mid(room);
+            push();
+        }
+    }
+    if (!line.isEmpty())
+        push();
+    return lines;
+}
+
+// Words of 1 to 2 widths and a few much longer, between single spaces.
+QStringList RandomWords(QRandomGenerator& random, int width, qsizetype totalChars, qsizetype longWord)
+{
+    QStringList words;
+    qsizetype total = 0;
+    while (total < totalChars) {
+        qsizetype length = 1 + qsizetype(random.bounded(quint32(2 * width + 3)));
+        if (random.bounded(200u) == 0)
+            length = longWord;
+        QString word(length, QChar(u'a' + int(random.bounded(26u))));
+        word[0] = QChar(u'A' + int(words.size() % 26));  // tells the words apart
+        words << word;
+        total += length + 1;
+    }
+    return words;
+}
+
+} // namespace
+
+TEST_F(FixedLayout, LongTextsAndLongWordsWrapAsCountedByHand)
+{
+    QRandomGenerator random(2024);
+    for (int width : {1, 3, 7, 20, 61}) {
+        for (bool wrapChars : {false, true}) {
+            charWrap = wrapChars;
+            const QStringList words = RandomWords(random, width, 60000, 5000);
+            const QString text = words.join(u' ');
+            const QStringList expected = ReferenceWrap(words, width, wrapChars);
+            ASSERT_EQ(Wrap(text, width, int(expected.size()) + 1), expected) << width << " " << wrapChars;
+
+            // Page by page, seven lines at a time, the same lines come out.
+            QStringList paged;
+            int position = 0;
+            for (int pages = 0; position < text.size() && pages < 100000; ++pages) {
+                const int before = position;
+                paged << Wrap(text, Box(width, 7), position);
+                ASSERT_GT(position, before);
+            }
+            EXPECT_EQ(paged, expected) << width << " " << wrapChars;
+        }
+    }
+
+    // One word of two million characters, alone and between others.
+    charWrap = false;
+    const QString huge(2000000, u'w');
+    QStringList expected = ReferenceWrap({huge}, 61, false);
+    EXPECT_EQ(expected.size(), 2000000 / 61 + 1);
+    EXPECT_EQ(Wrap(huge, 61, int(expected.size()) + 1), expected);
+    const QStringList around{u"one"_qs, huge, u"two"_qs, u"three"_qs};
+    expected = ReferenceWrap(around, 40, false);
+    EXPECT_EQ(Wrap(around.join(u' '), 40, int(expected.size()) + 1), expected);
+    // A page of it costs what the page holds: the continuation is where its last line ended.
+    int position = 4 + 61 * 1000;
+    const QStringList page = Wrap(around.join(u' '), Box(61, 5), position);
+    EXPECT_EQ(page, QStringList(5, QString(61, u'w')));
+    EXPECT_EQ(position, 4 + 61 * 1005);
+    // In a box wider than itself (200,000 characters are some 423 m), it is one line as wide as itself.
+    position = 0;
+    const QString wide(200000, u'w');
+    const QStringList unbounded = Wrap(wide + u"\r\nend"_qs, TjxRect{0, 0, 1 << 29, 1 << 29}, position);
+    ASSERT_EQ(unbounded.size(), 2);
+    EXPECT_EQ(unbounded[0], wide);
+    EXPECT_EQ(metrics.widestLine, Px(kAdvancePx * wide.size()));
+}
+
 TEST_F(FixedLayout, LineCountRoundsAndSurvivesACancellingLeading)
 {
     int lineHeight = 0;
@@ -402,4 +517,18 @@ TEST(RealFonts, ArialIsMeasuredAsTheFontItself)
     for (const QString& line : lines)
         EXPECT_LE(UnitsToThousandths(float(measurer.TextWidth(font, 96, line)), utScreenPixels), rect.right);
     EXPECT_EQ(lines.join(u' '), text);
+
+    // A word of 300,000 characters breaks where the next character would no longer fit.
+    const QString word = QString(300000, u'm') + u"i"_qs.repeated(1000);
+    position = 0;
+    WrapText(word, TjxRect{0, 0, 150000, 200000000}, lines, position, nullptr, {}, 0, false, font, false,
+             taLeftJustified, measurer);
+    EXPECT_EQ(position, word.size());
+    EXPECT_EQ(lines.join(QString()), word);
+    const auto width = [&](const QString& s) { return UnitsToThousandths(float(measurer.TextWidth(font, 96, s)), utScreenPixels); };
+    qsizetype offset = 0;
+    for (qsizetype i = 0; i + 1 < lines.size(); offset += lines[i++].size()) {
+        EXPECT_LE(width(lines[i]), 150000) << i;
+        EXPECT_GT(width(lines[i] + word[offset + lines[i].size()]), 150000) << i;
+    }
 }

@@ -191,6 +191,39 @@ TEST(Draw, TextStaysInsideItsRectangle)
     EXPECT_EQ(empty.DrawRect(), r);
 }
 
+TEST(Draw, ALineOfMegabytesShowsWhatItsClipShows)
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        GTEST_SKIP() << "no GUI application for fonts";
+    QString text;
+    for (int i = 0; text.size() < 200000; ++i)
+        text += QStringLiteral("word%1 Wide MMM iii \U0001F600 ").arg(i);
+    TFont font;
+    font.SetName(QStringLiteral("Arial"));
+    font.SetSize(10);
+    font.SetColor(clBlack);
+    const QRect clip(20, 10, 300, 30);
+    // Drawn whole, a line as long as the part in view, and then the whole
+    // line of 200,000 characters, which is cut down to the part in view: the
+    // same pixels come out, at the start and from far inside the line.
+    const auto draw = [&](const QString& line, int x) {
+        QImage image = WhiteImage(360, 60);
+        TjxCanvas canvas(&image);
+        canvas.SetFont(font);
+        canvas.TextRect(clip, x, 12, line);
+        return image;
+    };
+    // Some 5 px a character: 3900 of them reach past the clip from each start.
+    for (int x : {20, -8000, -15000}) {
+        const QImage whole = draw(text.left(3900), x);
+        ASSERT_FALSE(InkExtent(whole).isEmpty()) << x;
+        EXPECT_TRUE(draw(text, x) == whole) << x;
+    }
+    // Ink only where the clip lets it show.
+    const QImage far = draw(text, -15000);
+    EXPECT_TRUE(clip.contains(InkExtent(far)));
+}
+
 TEST(Draw, ImageIsStretchedOrClipped)
 {
     QImage picture(2, 2, QImage::Format_RGB32);
