@@ -12,8 +12,49 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <mutex>
+#include <unordered_map>
 
 namespace orvane {
+
+namespace {
+
+// Pages outlive the components that made them (a preview left open while the
+// template is loaded again), so a click handler finds its component here and
+// does nothing once it is gone. The serial tells a new component at the same
+// address from the one that made the command.
+struct ClickTargets {
+    std::mutex lock;
+    std::unordered_map<const TjxPrintable*, uint64_t> serials;
+    uint64_t next = 0;
+
+    static ClickTargets& Instance()
+    {
+        static ClickTargets targets;
+        return targets;
+    }
+    uint64_t Register(const TjxPrintable* printable)
+    {
+        std::lock_guard guard(lock);
+        auto [it, added] = serials.try_emplace(printable, 0);
+        if (added)
+            it->second = ++next;
+        return it->second;
+    }
+    bool Alive(const TjxPrintable* printable, uint64_t serial)
+    {
+        std::lock_guard guard(lock);
+        const auto it = serials.find(printable);
+        return it != serials.end() && it->second == serial;
+    }
+    void Forget(const TjxPrintable* printable)
+    {
+        std::lock_guard guard(lock);
+        serials.erase(printable);
+    }
+};
+
+} // namespace
 
 const TTypeInfo& BorderPositionsType()
 {
@@ -164,6 +205,7 @@ TjxPrintable::~TjxPrintable()
     // The owned objects must not call back into a half-destroyed component.
     m_border->OnChange = nullptr;
     m_font->OnChange = nullptr;
+    ClickTargets::Instance().Forget(this);
 }
 
 bool TjxPrintable::IsDesigning() const
@@ -517,7 +559,10 @@ TjxDrawCommand* TjxPrintable::CreateDrawCommand(TjxPage* page)
     PropertiesToDrawCommand(command.get());
     if (m_onDrawCommandClick.IsAssigned() || HasEventListener(ciComponentDrawCommandClick)) {
         command->SetClickable(true);
-        command->SetClickHandler([this](TjxDrawCommand* clicked) { DrawCommandClick(clicked); });
+        command->SetClickHandler([this, serial = ClickTargets::Instance().Register(this)](TjxDrawCommand* clicked) {
+            if (ClickTargets::Instance().Alive(this, serial))
+                DrawCommandClick(clicked);
+        });
     }
     // The command belongs to nobody until the page takes it, so a handler that
     // throws leaves nothing behind.

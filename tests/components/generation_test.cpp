@@ -283,6 +283,17 @@ TEST(Generation, TextCommandsCarryTheProducedTextAndTheComponentsRectangle)
     wrapped->ClickHandler()(wrapped);
     label->DrawCommandClick(label);  // not a draw command: ignored
     EXPECT_EQ(clicks, 1);
+
+    // The page outlives its component (a preview kept open while the template
+    // is loaded again): the click finds nobody and does nothing, even when a
+    // new component takes the old one's place in memory.
+    TjxDrawCommand* orphan = label->CreateDrawCommand(&b.page);
+    ASSERT_NE(orphan, nullptr);
+    delete label;
+    auto* successor = b.Add<TjxLabel>(0, 0, 40000, 6000);
+    successor->SetOnDrawCommandClick({nullptr, {}, [&](TComponent*, TjxEventParams&) { clicks += 100; }});
+    orphan->ClickHandler()(orphan);
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST(Generation, AFailingCreateHandlerLeavesThePageAsItWas)
