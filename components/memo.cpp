@@ -139,7 +139,8 @@ void TjxCustomMemo::ComputeMemoContent(const TjxRect& printRect, bool stretching
     const QString text = GetText();
     TjxMemoContinuation& c = m_continuation;
     if (!stretching) {
-        const TjxRect designed{printRect.left, printRect.top, printRect.left + mmWidth(), printRect.top + mmHeight()};
+        const TjxRect designed{printRect.left, printRect.top, SaturatedLength(TjxLength64(printRect.left) + mmWidth()),
+                               SaturatedLength(TjxLength64(printRect.top) + mmHeight())};
         const TjxMemoPage page = LayoutMemoPage(text, designed, 0, TextStyle(printer), TextMeasurer());
         c.charPos = 0;
         c.printLines = page.lines;

@@ -206,10 +206,11 @@ TjxShapeGeometry ShapeGeometry(TShapeType shape, int penWidth, int widthPx, int 
     bottom = std::max(bottom, top);
     const auto th = [](int px) { return UnitsToThousandths(float(px), utScreenPixels, axVertical); };
     TjxShapeGeometry g;
-    g.left = th(left) + originLeft;
-    g.top = th(top) + originTop;
-    g.width = th(right) + originLeft - g.left;
-    g.height = th(bottom) + originTop - g.top;
+    // Origins may sit at the ends of the length range: work in 64 bits.
+    g.left = SaturatedLength(TjxLength64(th(left)) + originLeft);
+    g.top = SaturatedLength(TjxLength64(th(top)) + originTop);
+    g.width = SaturatedLength(TjxLength64(th(right)) + originLeft - g.left);
+    g.height = SaturatedLength(TjxLength64(th(bottom)) + originTop - g.top);
     g.cornerRound = th(m / 4);
     switch (shape) {
     case stSquare: g.shapeType = stRectangle; break;

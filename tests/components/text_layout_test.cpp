@@ -1,5 +1,6 @@
 // Text layout against a fixed-advance measurer (exact) and the real fonts.
 
+#include "tests/support/sanitizer.h"
 #include "components/text_layout.h"
 #include "document/graphic_objects.h"
 
@@ -322,7 +323,7 @@ TEST_F(FixedLayout, LongTextsAndLongWordsWrapAsCountedByHand)
     for (int width : {1, 3, 7, 20, 61}) {
         for (bool wrapChars : {false, true}) {
             charWrap = wrapChars;
-            const QStringList words = RandomWords(random, width, 60000, 5000);
+            const QStringList words = RandomWords(random, width, 60000 / test::kInputDivisor, 5000);
             const QString text = words.join(u' ');
             const QStringList expected = ReferenceWrap(words, width, wrapChars);
             ASSERT_EQ(Wrap(text, width, int(expected.size()) + 1), expected) << width << " " << wrapChars;
