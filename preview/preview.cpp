@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegularExpressionValidator>
+#include <QStyle>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -252,6 +253,20 @@ constexpr int kWholePageX = 108;
 constexpr int kPageWidthX = 133;
 constexpr int k100PercentX = 158;
 constexpr int kZoomEditX = 186;
+
+// The edits keep their narrow fixed width; where the desktop's font is wider
+// than the one that width was made for, the edit's font gets smaller until
+// the longest entry shows whole instead of scrolled.
+void FitFontToWidth(QLineEdit* edit, const QString& longest)
+{
+    const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+    const int room = edit->width() - 2 * frame - 4;  // a line edit keeps 2 pixels inside each side
+    QFont font = edit->font();
+    int pixels = QFontInfo(font).pixelSize();
+    while (pixels > 6 && QFontMetrics(font).horizontalAdvance(longest) > room)
+        font.setPixelSize(--pixels);
+    edit->setFont(font);
+}
 constexpr int kFirstX = 229;
 constexpr int kPriorX = 254;
 constexpr int kPageEditX = 282;
@@ -446,6 +461,8 @@ void TjxPreview::BuildToolbar()
     };
     m_zoomEdit = makeEdit("zoomEdit", kZoomEditX, QStringLiteral("[0-9 ]{0,3} ?%?"));
     m_pageEdit = makeEdit("pageEdit", kPageEditX, QStringLiteral("[0-9]{0,5}"));
+    FitFontToWidth(m_zoomEdit, QStringLiteral("888 %"));
+    FitFontToWidth(m_pageEdit, QStringLiteral("88888"));
     QObject::connect(m_zoomEdit, &QLineEdit::returnPressed, Context(), [this] { ZoomEditEntered(); });
     QObject::connect(m_pageEdit, &QLineEdit::returnPressed, Context(), [this] { PageEditEntered(); });
 

@@ -13,9 +13,11 @@
 #include "preview/status_bar.h"
 #include "preview/viewer.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -100,6 +102,30 @@ TEST(PreviewWindow, WithoutAWindowClassNothingOpens)
     EXPECT_FALSE(list.report->Producing());
     EXPECT_EQ(log.Count(ciProducerPageRequest), 0);
     EXPECT_EQ(log.Count(ciProducerPreviewFormCreate), 0);
+}
+
+TEST(PreviewWindow, TheNarrowEditsShowTheirLongestEntryWithALargerDesktopFont)
+{
+    // A desktop font wider than the test screen's pinned one: "100 %" was
+    // shown scrolled to "00 %" in the 37-pixel zoom edit.
+    struct FontRestorer {
+        QFont pinned = QApplication::font();
+        ~FontRestorer() { QApplication::setFont(pinned); }
+    } restore;
+    QFont desktop(QStringLiteral("DejaVu Sans"));
+    desktop.setPixelSize(13);
+    QApplication::setFont(desktop);
+    ListReport list(100);
+    OpenPreview(list.report);
+    TjxPreview* preview = PreviewOf(list.report);
+    ASSERT_NE(preview, nullptr);
+    for (const auto& [edit, longest] : {std::pair{preview->ZoomEdit(), QStringLiteral("250 %")},
+                                        std::pair{preview->PageEdit(), QStringLiteral("99999")}}) {
+        const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+        EXPECT_EQ(edit->width(), 37);
+        EXPECT_LE(edit->fontMetrics().horizontalAdvance(longest), edit->width() - 2 * frame - 4) << longest.toStdString();
+    }
+    CloseAndWait(list.report);
 }
 
 TEST(PreviewWindow, ToolbarInOrderWithItsHintsAndSizes)
