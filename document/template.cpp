@@ -305,13 +305,20 @@ void TjxTemplate::LoadFromStream(QIODevice& stream)
                 stream.seek(position);
                 throw EInvalidTemplateError(GetMessage(49));
             }
-            body = stream.readAll();
             const auto* file = qobject_cast<QFileDevice*>(&stream);
+            const QString where = file ? AbsolutePath(file->fileName()) : QString();
+            // A template is far smaller; a runaway file is not read whole.
+            if (stream.size() - start > kReadFileLimit) {
+                stream.seek(position);
+                throw ETemplateLoadError(MessageText(
+                    msg::CannotOpenFile, {where, MessageText(msg::FileTooLarge, {QString::number(kReadFileLimit)})}));
+            }
+            body = stream.readAll();
             const bool failed = file && file->error() != QFileDevice::NoError;
             const QString reason = failed ? file->errorString() : QString();
             stream.seek(position);
             if (failed)
-                throw ETemplateLoadError(MessageText(msg::CannotOpenFile, {AbsolutePath(file->fileName()), reason}));
+                throw ETemplateLoadError(MessageText(msg::CannotOpenFile, {where, reason}));
         }
         QByteArray binary;
         if (body.startsWith("object")) {
@@ -407,14 +414,14 @@ void TjxTemplate::WriteFile(const QByteArray& data) const
 {
     const QString path = AbsolutePath(ResolveFileName(m_fileName));
     const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        throw ETemplateSaveError(MessageText(msg::CannotCreateFile, {path, NotAFileReason(info)}));
-    QSaveFile out(path);
     const auto fail = [&path](const QString& reason) {
         throw ETemplateSaveError(MessageText(msg::CannotCreateFile, {path, reason}));
     };
-    if (!out.open(QIODevice::WriteOnly))
-        fail(out.errorString());
+    QString reason;
+    const std::unique_ptr<QSaveFile> saved = OpenSaveFile(path, &reason);
+    if (!saved)
+        fail(reason);
+    QSaveFile& out = *saved;
     qint64 written = 0;
     if (m_offset > 0) {
         // The bytes before the template belong to someone else: copied in
@@ -451,8 +458,10 @@ void TjxTemplate::WriteFile(const QByteArray& data) const
             written += n;
         }
     }
-    if (out.write(data) != data.size() || !out.commit())
+    if (out.write(data) != data.size())
         fail(out.errorString());
+    if (!CommitSaveFile(out, &reason))
+        fail(reason);
 }
 
 void TjxTemplate::SaveToStream(QIODevice& stream)

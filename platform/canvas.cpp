@@ -390,7 +390,7 @@ void TjxCanvas::TextRect(const QRect& clip, int x, int y, const QString& text)
         // A glyph may reach past its advance: keep a line height either side.
         const double margin = TextHeight();
         const auto width = [&](qsizetype from, qsizetype to) {
-            return m_measurer->TextWidth(m_font, m_dpiY, QStringView(text).mid(from, to - from));
+            return m_measurer->TextWidth(m_font, m_fontDpi, QStringView(text).mid(from, to - from));
         };
         qsizetype start = 0;
         for (qsizetype end = PieceEnd(text, 0); end < text.size(); end = PieceEnd(text, start)) {

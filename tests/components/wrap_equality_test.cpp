@@ -5,7 +5,6 @@
 // line break, empty lines, runs of spaces, surrogate pairs, in the installed
 // fonts and in the fixed-advance measurer.
 
-#include "tests/support/sanitizer.h"
 #include "components/text_layout.h"
 #include "document/units.h"
 
@@ -262,7 +261,7 @@ TEST(WrapEquality, InstalledFontsBreakWhereWholeLinesWould)
             font.SetSize(size);
             font.SetStyle(size == 13 ? TFontStyles(1u << fsBold) : TFontStyles(0));
             for (const TCase& c : Cases(random, 4)) {
-                const QString text = AwkwardText(random, 2000 / test::kInputDivisor);
+                const QString text = AwkwardText(random, 2000);
                 ExpectSameLayout(text, c, font, measurer,
                                  (name + u' ' + QString::number(size) + u" #"_qs + QString::number(round++)).toStdString());
                 if (testing::Test::HasFatalFailure())
@@ -279,7 +278,7 @@ TEST(WrapEquality, FixedAdvancesBreakWhereWholeLinesWould)
     font.SetSize(12);
     QRandomGenerator random(57);
     for (const TCase& c : Cases(random, 40)) {
-        ExpectSameLayout(AwkwardText(random, 3000 / test::kInputDivisor), c, font, measurer, "fixed");
+        ExpectSameLayout(AwkwardText(random, 3000), c, font, measurer, "fixed");
         if (HasFatalFailure())
             return;
     }

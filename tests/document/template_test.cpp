@@ -129,6 +129,22 @@ TEST(Template, BadFilesLeaveTheReportAsItWas)
     EXPECT_THROW(t->LoadFromFile(), EOrvaneError);
     EXPECT_EQ(Names(*f.report), before);
     EXPECT_EQ(f.host.ComponentCount(), 4);  // report and its three bands, nothing half-read left
+
+    // A good template followed by more than the read limit (a sparse file):
+    // refused before it is read into memory.
+    QFile::copy(f.Path("good.rtm"), f.Path("runaway.rtm"));
+    QFile runaway(f.Path("runaway.rtm"));
+    ASSERT_TRUE(runaway.resize(kReadFileLimit + 4096));
+    t->SetFileName(f.Path("runaway.rtm"));
+    try {
+        t->LoadFromFile();
+        FAIL();
+    } catch (const EOrvaneError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Cannot open file \"%1\". The file is larger than %2 bytes.")
+                                   .arg(f.Path("runaway.rtm"))
+                                   .arg(kReadFileLimit));
+    }
+    EXPECT_EQ(Names(*f.report), before);
 }
 
 TEST(Template, OffsetsAreFoundAndKeptOnSave)

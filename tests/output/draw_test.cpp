@@ -206,19 +206,28 @@ TEST(Draw, ALineOfMegabytesShowsWhatItsClipShows)
     // Drawn whole, a line as long as the part in view, and then the whole
     // line of 200,000 characters, which is cut down to the part in view: the
     // same pixels come out, at the start and from far inside the line.
+    // Printer canvases measure fonts at their resolution, the screen at the
+    // height it sets: both must cut the line where it is drawn.
+    bool screen = false;
     const auto draw = [&](const QString& line, int x) {
         QImage image = WhiteImage(360, 60);
         TjxCanvas canvas(&image);
         canvas.SetFont(font);
+        if (screen)
+            canvas.SetFontHeight(16);
         canvas.TextRect(clip, x, 12, line);
         return image;
     };
-    // Some 5 px a character: 3900 of them reach past the clip from each start.
-    for (int x : {20, -8000, -15000}) {
-        const QImage whole = draw(text.left(3900), x);
-        ASSERT_FALSE(InkExtent(whole).isEmpty()) << x;
-        EXPECT_TRUE(draw(text, x) == whole) << x;
+    // Some 5 to 8 px a character: 3900 of them reach past the clip from each start.
+    for (bool onScreen : {false, true}) {
+        screen = onScreen;
+        for (int x : {20, -8000, -15000}) {
+            const QImage whole = draw(text.left(3900), x);
+            ASSERT_FALSE(InkExtent(whole).isEmpty()) << x << " " << screen;
+            EXPECT_TRUE(draw(text, x) == whole) << x << " " << screen;
+        }
     }
+    screen = false;
     // Ink only where the clip lets it show.
     const QImage far = draw(text, -15000);
     EXPECT_TRUE(clip.contains(InkExtent(far)));
