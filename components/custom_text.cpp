@@ -27,10 +27,10 @@ const TClassInfo& TjxCustomText::StaticClass()
         b.Prop("SaveLength", IntegerType(), &T::SaveLength, &T::SetSaveLength).Default(0);
         b.Prop("SaveOrder", IntegerType(), &T::SaveOrder, &T::SetSaveOrder).Default(-1);
         // The origin of rotated text only means something for rotated text.
-        b.Defined("RotatedOriginLeft", [](T& c, TReader& r) { c.m_rotatedOriginLeft = ReadStoredLength(r); },
+        b.Defined("RotatedOriginLeft", [](T& c, TReader& r) { c.m_rotatedOriginLeft = r.ReadThousandths(); },
                   [](const T& c, TWriter& w) { w.WriteInteger(c.m_rotatedOriginLeft); },
                   [](const T& c) { return c.m_angle != 0; });
-        b.Defined("RotatedOriginTop", [](T& c, TReader& r) { c.m_rotatedOriginTop = ReadStoredLength(r); },
+        b.Defined("RotatedOriginTop", [](T& c, TReader& r) { c.m_rotatedOriginTop = r.ReadThousandths(); },
                   [](const T& c, TWriter& w) { w.WriteInteger(c.m_rotatedOriginTop); },
                   [](const T& c) { return c.m_angle != 0; });
         b.Defined("OnSave", [](T& c, TReader& r) { c.m_legacySaveHandlerName = r.ReadIdent(); }, nullptr,

@@ -19,7 +19,7 @@ const TClassInfo& TjxCustomMemo::StaticClass()
         P::Base(b);
         P::ForceJustifyLastLine(b);
         b.Prop("KeepTogether", BooleanType(), &T::KeepTogether, &T::SetKeepTogether).Default(0);
-        b.Defined("mmLeading", [](T& c, TReader& r) { c.SetmmLeading(ReadStoredLength(r)); },
+        b.Defined("mmLeading", [](T& c, TReader& r) { c.SetmmLeading(r.ReadThousandths()); },
                   [](const T& c, TWriter& w) { w.WriteInteger(c.m_mmLeading); }, [](const T&) { return true; });
         b.Defined("Position", [](T&, TReader& r) { r.SkipValue(); }, nullptr, [](const T&) { return false; });
         return b.Build();

@@ -12,49 +12,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <mutex>
-#include <unordered_map>
 
 namespace orvane {
-
-namespace {
-
-// Pages outlive the components that made them (a preview left open while the
-// template is loaded again), so a click handler finds its component here and
-// does nothing once it is gone. The serial tells a new component at the same
-// address from the one that made the command.
-struct ClickTargets {
-    std::mutex lock;
-    std::unordered_map<const TjxPrintable*, uint64_t> serials;
-    uint64_t next = 0;
-
-    static ClickTargets& Instance()
-    {
-        static ClickTargets targets;
-        return targets;
-    }
-    uint64_t Register(const TjxPrintable* printable)
-    {
-        std::lock_guard guard(lock);
-        auto [it, added] = serials.try_emplace(printable, 0);
-        if (added)
-            it->second = ++next;
-        return it->second;
-    }
-    bool Alive(const TjxPrintable* printable, uint64_t serial)
-    {
-        std::lock_guard guard(lock);
-        const auto it = serials.find(printable);
-        return it != serials.end() && it->second == serial;
-    }
-    void Forget(const TjxPrintable* printable)
-    {
-        std::lock_guard guard(lock);
-        serials.erase(printable);
-    }
-};
-
-} // namespace
 
 const TTypeInfo& BorderPositionsType()
 {
@@ -68,11 +27,6 @@ const TTypeInfo& TextAlignmentType()
     static const TTypeInfo& t =
         EnumType("TjxTextAlignment", {"taLeftJustified", "taRightJustified", "taCentered", "taFullJustified"});
     return t;
-}
-
-int ReadStoredLength(TReader& reader)
-{
-    return reader.ReadThousandths();
 }
 
 // ---- TjxBorder ----
@@ -150,25 +104,25 @@ const TClassInfo& TjxPrintable::StaticClass()
                      [](const T& c) { return c.m_dataPipeline != nullptr; })
             .Defined("mmHeight",
                      [](T& c, TReader& r) {
-                         c.SetmmHeight(ReadStoredLength(r));
+                         c.SetmmHeight(r.ReadThousandths());
                          c.m_boundsRead |= kHeightRead;
                      },
                      [](const T& c, TWriter& w) { w.WriteInteger(c.m_mmHeight); }, [](const T&) { return true; })
             .Defined("mmLeft",
                      [](T& c, TReader& r) {
-                         c.SetmmLeft(ReadStoredLength(r));
+                         c.SetmmLeft(r.ReadThousandths());
                          c.m_boundsRead |= kLeftRead;
                      },
                      [](const T& c, TWriter& w) { w.WriteInteger(c.m_mmLeft); }, [](const T&) { return true; })
             .Defined("mmTop",
                      [](T& c, TReader& r) {
-                         c.SetmmTop(ReadStoredLength(r));
+                         c.SetmmTop(r.ReadThousandths());
                          c.m_boundsRead |= kTopRead;
                      },
                      [](const T& c, TWriter& w) { w.WriteInteger(c.m_mmTop); }, [](const T&) { return true; })
             .Defined("mmWidth",
                      [](T& c, TReader& r) {
-                         c.SetmmWidth(ReadStoredLength(r));
+                         c.SetmmWidth(r.ReadThousandths());
                          c.m_boundsRead |= kWidthRead;
                      },
                      [](const T& c, TWriter& w) { w.WriteInteger(c.m_mmWidth); }, [](const T&) { return true; })
@@ -205,7 +159,6 @@ TjxPrintable::~TjxPrintable()
     // The owned objects must not call back into a half-destroyed component.
     m_border->OnChange = nullptr;
     m_font->OnChange = nullptr;
-    ClickTargets::Instance().Forget(this);
 }
 
 bool TjxPrintable::IsDesigning() const
@@ -559,8 +512,10 @@ TjxDrawCommand* TjxPrintable::CreateDrawCommand(TjxPage* page)
     PropertiesToDrawCommand(command.get());
     if (m_onDrawCommandClick.IsAssigned() || HasEventListener(ciComponentDrawCommandClick)) {
         command->SetClickable(true);
-        command->SetClickHandler([this, serial = ClickTargets::Instance().Register(this)](TjxDrawCommand* clicked) {
-            if (ClickTargets::Instance().Alive(this, serial))
+        // Pages outlive the components that made them (a preview kept open
+        // while the template is loaded again): a click finds nobody then.
+        command->SetClickHandler([this, alive = std::weak_ptr<const int>(m_clickToken)](TjxDrawCommand* clicked) {
+            if (alive.lock())
                 DrawCommandClick(clicked);
         });
     }

@@ -314,6 +314,8 @@ private:
     int m_mmLeft = 0;
     TMethod m_onDrawCommandCreate;
     TMethod m_onDrawCommandClick;
+    // Held while the component lives; its draw commands' click handlers watch it.
+    std::shared_ptr<const int> m_clickToken = std::make_shared<const int>(0);
     TMethod m_onPrint;
     bool m_parentHeight = false;
     bool m_parentWidth = false;
@@ -337,8 +339,5 @@ private:
     bool m_repeatReset = false;
     int m_indexInBand = 0;
 };
-
-// Reads a defined length that older streams may hold as a float (truncated toward zero).
-int ReadStoredLength(TReader& reader);
 
 } // namespace orvane

@@ -34,19 +34,16 @@ QString StreamErrorAt(const QString& message, const QString& recordPath, qsizety
     return MessageText(msg::ErrorInComponentAtByte, {message, recordPath, QString::number(offset)});
 }
 
-TBinaryValueReader::TNesting::TNesting(TBinaryValueReader& reader) : m_reader(&reader)
+TBinaryValueReader::TNesting::TNesting(TBinaryValueReader& reader)
 {
-    if (m_reader->m_depth >= kMaxNesting) {
-        m_reader = nullptr;
-        throw EReadError(NestingTooDeepMessage());
-    }
-    ++m_reader->m_depth;
+    reader.EnterList();
+    m_reader = &reader;
 }
 
 void TBinaryValueReader::TNesting::Leave()
 {
     if (m_reader)
-        --m_reader->m_depth;
+        m_reader->LeaveList();
     m_reader = nullptr;
 }
 

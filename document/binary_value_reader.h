@@ -34,7 +34,7 @@ public:
         void Leave();
 
     private:
-        TBinaryValueReader* m_reader;
+        TBinaryValueReader* m_reader = nullptr;
     };
 
     explicit TBinaryValueReader(QByteArrayView data, qsizetype start = 0);

@@ -377,9 +377,10 @@ void TjxCommunicator::ChangeOwner(TComponent* newOwner)
     // keeps them unique (a window may hold two reports with the same names).
     if (newOwner && !ParentCommunicator() && !m_userName.isEmpty()) {
         const TUserNameIndex& names = newOwner->OwnedUserNames();
-        if (!names.Find(m_userName).isEmpty())
-            AssignUserName(TUserNameIndex::Stem(ClassInfo()) +
-                           QString::number(names.LowestFreeNumber(TUserNameIndex::Stem(ClassInfo()))));
+        if (!names.Find(m_userName).isEmpty()) {
+            const QString stem = TUserNameIndex::Stem(ClassInfo());
+            AssignUserName(stem + QString::number(names.LowestFreeNumber(stem)));
+        }
     }
     if (newOwner) {
         // A name the new owner already uses would make the move fail; take a free one.

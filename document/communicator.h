@@ -36,6 +36,12 @@ public:
     // User name: the name the designer shows ("Label1" for jxLabel1).
     QString UserName() const { return GetUserName(); }
     virtual QString GetUserName() const { return m_userName; }
+    // What messages call it: the user name, else the component name.
+    QString NameForMessages() const
+    {
+        const QString user = GetUserName();
+        return user.isEmpty() ? Name() : user;
+    }
     virtual void SetUserName(const QString& value);
     virtual bool IsValidUserName(const QString& name) const;
     virtual TjxCommunicator* FindUserName(const QString& name) const;

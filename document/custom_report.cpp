@@ -311,8 +311,7 @@ void TjxCustomReport::MoveGroup(TjxGroup* group, int newIndex)
 
 int TjxCustomReport::PrintableWidth() const
 {
-    const TjxPageDef* page = m_printerSetup->PageDef();
-    return SaturatedLength(TjxLength64(page->mmWidth()) - page->mmMarginLeft() - page->mmMarginRight());
+    return m_printerSetup->PageDef()->PrintableWidth();
 }
 
 void TjxCustomReport::SetColumns(int value)

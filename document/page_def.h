@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/persistent.h"
+#include "document/units.h"
 
 #include <QRect>
 
@@ -28,9 +29,12 @@ public:
 
     // From (left margin, top margin), PrintableWidth wide and PrintableHeight
     // high: its far edges are width - right margin and height - bottom margin.
+    // Code may set any int in each length, so these saturate instead of wrapping.
     QRect PrintableRect() const { return QRect(m_marginLeft, m_marginTop, PrintableWidth(), PrintableHeight()); }
-    int PrintableWidth() const { return m_width - m_marginLeft - m_marginRight; }
-    int PrintableHeight() const { return m_height - m_marginTop - m_marginBottom; }
+    int PrintableWidth() const { return SaturatedLength(TjxLength64(m_width) - m_marginLeft - m_marginRight); }
+    int PrintableHeight() const { return SaturatedLength(TjxLength64(m_height) - m_marginTop - m_marginBottom); }
+    int mmPrintableRight() const { return SaturatedLength(TjxLength64(m_width) - m_marginRight); }
+    int mmPrintableBottom() const { return SaturatedLength(TjxLength64(m_height) - m_marginBottom); }
 
     // The same values in whole screen pixels.
     int spWidth() const;

@@ -55,10 +55,8 @@ TjxRelative* TjxRelative::Child(int index) const
     return m_children[size_t(index)];
 }
 
-void TjxRelative::SetParent(TjxRelative* parent)
+void TjxRelative::DetachFromParent()
 {
-    if (parent == m_parent)
-        return;
     if (TjxRelative* old = m_parent) {
         old->RemoveChild(this);
         if (m_parent == old) {
@@ -67,6 +65,13 @@ void TjxRelative::SetParent(TjxRelative* parent)
             LeftParent(old);
         }
     }
+}
+
+void TjxRelative::SetParent(TjxRelative* parent)
+{
+    if (parent == m_parent)
+        return;
+    DetachFromParent();
     m_parent = parent;
     if (parent) {
         JoinedParent();
@@ -91,13 +96,7 @@ void TjxRelative::InsertChild(int index, TjxRelative* child)
     if (!child)
         return;
     if (child->m_parent != this) {
-        if (TjxRelative* old = child->m_parent) {
-            old->RemoveChild(child);
-            if (child->m_parent == old) {
-                child->m_parent = nullptr;
-                child->LeftParent(old);
-            }
-        }
+        child->DetachFromParent();
         child->m_parent = this;
         child->JoinedParent();
     } else {

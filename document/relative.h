@@ -79,6 +79,8 @@ private:
     // Called once m_parent was set or cleared.
     void JoinedParent();
     void LeftParent(TjxRelative* formerParent);
+    // Leaves the current parent, if any, telling both sides.
+    void DetachFromParent();
     void ReadChildType(TReader& reader);
 
     TjxRelative* m_parent = nullptr;

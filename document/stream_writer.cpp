@@ -42,11 +42,7 @@ void TWriter::WriteListEnd()
 
 void TWriter::WriteComponent(TComponent* component)
 {
-    Enter();
-    struct Level {
-        TWriter& w;
-        ~Level() { w.Leave(); }
-    } level{*this};
+    const TLevel level(*this);
     struct WritingFlag {
         TComponent* c;
         explicit WritingFlag(TComponent* c) : c(c) { c->SetWriting(true); }
@@ -201,11 +197,7 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
 
 void TWriter::WriteCollection(const TCollection& collection)
 {
-    Enter();
-    struct Level {
-        TWriter& w;
-        ~Level() { w.Leave(); }
-    } level{*this};
+    const TLevel level(*this);
     m_values.WriteValueType(svCollection);
     for (int i = 0; i < collection.Count(); ++i) {
         m_values.WriteValueType(svList);

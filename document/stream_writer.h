@@ -57,6 +57,14 @@ private:
     void WritePropName(const QString& prefix, const QString& name);
     void Enter();
     void Leave() { --m_depth; }
+    // One level of nesting for the scope: refused past the limit, left on exit.
+    struct TLevel {
+        explicit TLevel(TWriter& writer) : w(writer) { w.Enter(); }
+        ~TLevel() { w.Leave(); }
+        TLevel(const TLevel&) = delete;
+        TLevel& operator=(const TLevel&) = delete;
+        TWriter& w;
+    };
 
     QByteArray& m_out;
     TBinaryValueWriter m_values;

@@ -282,7 +282,7 @@ void TjxBandEngine::SpaceStep()
     const TjxPageDef* def = m_engine->Report()->PrinterSetup()->PageDef();
     switch (m_band->BandType()) {
     case btFooter: {
-        const int limit = SaturatedLength(TjxLength64(def->mmHeight()) - def->mmMarginBottom());
+        const int limit = def->mmPrintableBottom();
         const int top = SaturatedLength(TjxLength64(limit) - m_band->mmHeight());
         m_limit = limit;
         m_bandTop = top;
@@ -292,7 +292,7 @@ void TjxBandEngine::SpaceStep()
         return;
     }
     case btColumnFooter: {
-        const int limit = SaturatedLength(TjxLength64(def->mmHeight()) - def->mmMarginBottom());
+        const int limit = def->mmPrintableBottom();
         const int top = m_engine->GetPageBottom();
         m_limit = limit;
         m_bandTop = top;

@@ -323,11 +323,6 @@ int TjxDBPipeline::StatementCount(QStringView sql)
     return std::max(CountStatements(sql, false), CountStatements(sql, true));
 }
 
-QString TjxDBPipeline::NameForMessages() const
-{
-    return UserName().isEmpty() ? Name() : UserName();
-}
-
 void TjxDBPipeline::OpenSource()
 {
     m_checkedText.clear();

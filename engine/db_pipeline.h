@@ -82,7 +82,6 @@ private:
     // The statement to run: the text without what follows its one statement;
     // raises when it is not exactly one statement that only reads.
     QString CheckReadOnly(const QString& text);
-    QString NameForMessages() const;
     void DefineFields();
     QString SelectText(QVariantMap& bindings) const;
     QString Quoted(const QString& identifier) const;

@@ -157,6 +157,7 @@ int TjxEngine::GetPageBottom() const
     if (!m_report)
         RaisePrintError(GetMessage(msg::EngineWithoutReport));
     const TjxPageDef* def = m_report->PrinterSetup()->PageDef();
+    // Worked out exactly; only the result is brought into the int range.
     TjxLength64 bottom = TjxLength64(def->mmHeight()) - def->mmMarginBottom();
     for (TjxBand* band : m_report->Bands())
         if (band->Visible() && (band->BandType() == btColumnFooter || band->BandType() == btFooter))
@@ -448,8 +449,7 @@ void TjxEngine::OpenPipelines()
                 m_lookups.push_back(pipeline);
         }
     auto open = [&](TjxDataPipeline* pipeline, bool moveFirst) {
-        const QString failed = GetMessage(msg::CouldNotOpenDataSet) + QStringLiteral(": ") +
-                               (pipeline->GetUserName().isEmpty() ? pipeline->Name() : pipeline->GetUserName());
+        const QString failed = GetMessage(msg::CouldNotOpenDataSet) + QStringLiteral(": ") + pipeline->NameForMessages();
         try {
             pipeline->Open();
         } catch (const EOrvaneError& e) {
@@ -843,8 +843,7 @@ void TjxEngine::StartPage()
         SetCondition(pcDetail, true);
 
     const TjxPageDef* def = m_report->PrinterSetup()->PageDef();
-    m_position = {def->mmMarginLeft(), def->mmMarginTop(),
-                  SaturatedLength(TjxLength64(def->mmWidth()) - def->mmMarginRight()), def->mmMarginTop()};
+    m_position = {def->mmMarginLeft(), def->mmMarginTop(), def->mmPrintableRight(), def->mmMarginTop()};
     m_detailBegunOnPage = false;
     m_everyColumnBegun = false;
     m_currentColumn = 0;
@@ -1068,7 +1067,7 @@ void TjxEngine::StartColumn()
         return;
     }
     const TjxPageDef* def = m_report->PrinterSetup()->PageDef();
-    m_position = {left, m_columnStart, SaturatedLength(TjxLength64(def->mmWidth()) - def->mmMarginRight()),
+    m_position = {left, m_columnStart, def->mmPrintableRight(),
                   m_columnStart};
     if (!m_everyColumnBegun) {
         FireReportEvent(m_report->m_onStartColumn, ciReportStartColumn);
@@ -1276,7 +1275,7 @@ void TjxEngine::AddNoDataCommand()
         const int width = UnitsToThousandths(110, utScreenPixels, axHorizontal);
         const TjxPageDef* def = m_report->PrinterSetup()->PageDef();
         using L = TjxLength64;
-        const L printableWidth = L(def->mmWidth()) - def->mmMarginLeft() - def->mmMarginRight();
+        const L printableWidth = m_report->PrintableWidth();
         command->SetBounds(SaturatedLength(def->mmMarginLeft() + (printableWidth - width) / 2),
                            SaturatedLength((L(m_spaceUsed) - height) / 2), width, height);
     }

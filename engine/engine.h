@@ -4,7 +4,6 @@
 // out page after page in the page it owns, hands every finished page on, and
 // saves its state per page so that any page can be generated again.
 
-#include "components/printable.h"
 #include "document/cacheable.h"
 #include "document/custom_report.h"
 #include "engine/data_pipeline.h"

@@ -25,12 +25,12 @@ const TClassInfo& TjxStretchable::StaticClass()
     using T = TjxStretchable;
     static const TClassInfo info =
         TClassBuilder<T>("TjxStretchable", &TjxComponent::StaticClass())
-            .Defined("mmBottomOffset", [](T& c, TReader& r) { c.SetmmBottomOffset(ReadStoredLength(r)); },
+            .Defined("mmBottomOffset", [](T& c, TReader& r) { c.SetmmBottomOffset(r.ReadThousandths()); },
                      [](const T& c, TWriter& w) { w.WriteInteger(c.m_mmBottomOffset); }, [](const T&) { return true; })
-            .Defined("mmOverFlowOffset", [](T& c, TReader& r) { c.SetmmOverFlowOffset(ReadStoredLength(r)); },
+            .Defined("mmOverFlowOffset", [](T& c, TReader& r) { c.SetmmOverFlowOffset(r.ReadThousandths()); },
                      [](const T& c, TWriter& w) { w.WriteInteger(c.m_mmOverFlowOffset); },
                      [](const T&) { return true; })
-            .Defined("mmStopPosition", [](T& c, TReader& r) { c.SetmmStopPosition(ReadStoredLength(r)); },
+            .Defined("mmStopPosition", [](T& c, TReader& r) { c.SetmmStopPosition(r.ReadThousandths()); },
                      [](const T& c, TWriter& w) { w.WriteInteger(c.m_mmStopPosition); }, [](const T&) { return true; })
             .Build();
     return info;

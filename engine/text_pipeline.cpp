@@ -112,12 +112,14 @@ void TjxTextPipeline::OpenSource()
     m_firstRecord = 0;
     const QString text = QString::fromUtf8(ReadRegularFile(m_fileName, kMaxFileSize));
     if (m_fileType == ftFixedLength) {
-        const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts);
-        for (const QString& line : lines) {
+        // Views into the text: the records hold the only copy.
+        const QList<QStringView> lines =
+            QStringView(text).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts);
+        for (QStringView line : lines) {
             qsizetype at = 0;
             for (int f = 0; f < FieldCount(); ++f) {
                 const int width = std::max(0, Fields(f)->FieldLength());
-                m_records.text += QStringView(line).mid(at, width).trimmed();
+                m_records.text += line.mid(at, width).trimmed();
                 m_records.EndValue();
                 at += width;
             }

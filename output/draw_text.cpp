@@ -51,9 +51,9 @@ const TClassInfo& TjxDrawText::StaticClass()
                         c.SetAlignment(taLeftJustify);
                 },
                 nullptr, [](const T&) { return false; })
-            .Defined("RotatedOriginLeft", [](T& c, TReader& r) { c.m_rotatedOriginLeft = ReadStoredLength(r); },
+            .Defined("RotatedOriginLeft", [](T& c, TReader& r) { c.m_rotatedOriginLeft = r.ReadThousandths(); },
                      [](const T& c, TWriter& w) { w.WriteInteger(c.m_rotatedOriginLeft); }, rotated)
-            .Defined("RotatedOriginTop", [](T& c, TReader& r) { c.m_rotatedOriginTop = ReadStoredLength(r); },
+            .Defined("RotatedOriginTop", [](T& c, TReader& r) { c.m_rotatedOriginTop = r.ReadThousandths(); },
                      [](const T& c, TWriter& w) { w.WriteInteger(c.m_rotatedOriginTop); }, rotated)
             .Build();
     return info;

@@ -159,7 +159,7 @@ public:
             CheckSaveTarget(outputName);
         const QString pattern = outputName.isEmpty()
                                     ? QDir::temp().filePath(QStringLiteral("orvane-job-XXXXXX.pdf"))
-                                    : QFileInfo(outputName).absolutePath() + QStringLiteral("/.orvane-XXXXXX.part");
+                                    : SaveFolder(outputName) + QStringLiteral("/.orvane-XXXXXX.part");
         m_spool = std::make_unique<QTemporaryFile>(pattern);
         if (!m_spool->open()) {
             m_spool.reset();

@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -22,8 +23,6 @@ namespace {
 // "File is read-only."
 constexpr int kFileIsReadOnly = 51;
 
-QString SystemReason(int error) { return qt_error_string(error); }
-
 // The file a save replaces: a link's target, or the name itself when new.
 QString SaveTargetPath(const QString& fileName)
 {
@@ -31,68 +30,104 @@ QString SaveTargetPath(const QString& fileName)
     return canonical.isEmpty() ? fileName : canonical;
 }
 
-// The permissions a new file of the user's gets.
+// The permissions a new file of the user's gets. The mask is read once, and
+// read rather than set and restored: umask() changes it for every thread.
 mode_t NewFileMode()
 {
-    mode_t mask = 022;
-    // Read rather than set and restore: umask() changes it for every thread.
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n'))
-            if (line.startsWith("Umask:")) {
-                bool ok = false;
-                const uint value = line.mid(6).trimmed().toUInt(&ok, 8);
-                if (ok)
-                    mask = mode_t(value);
-                break;
-            }
-    }
-    return 0666 & ~mask;
+    static const mode_t mode = [] {
+        mode_t mask = 022;
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("Umask:")) {
+                    bool ok = false;
+                    const uint value = line.mid(6).trimmed().toUInt(&ok, 8);
+                    if (ok)
+                        mask = mode_t(value);
+                    break;
+                }
+        }
+        return mode_t(0666 & ~mask);
+    }();
+    return mode;
 }
 
 } // namespace
 
-QByteArray ReadWholeFile(const QString& fileName)
+TRegularFileRead ReadRegular(const QString& fileName, qint64 limit)
 {
-    const auto refuse = [&](const QString& reason) {
-        return EOrvaneError(MessageText(msg::CannotOpenFile, {fileName, reason}));
+    TRegularFileRead result;
+    const auto refuse = [&result](TRegularFileRead::Refusal refusal, int error = 0) {
+        result.refusal = refusal;
+        result.error = error;
+        result.data.clear();
+        return result;
     };
-    // Non-blocking, so that a FIFO is refused instead of waited on.
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fileName.isEmpty())
+        return refuse(TRegularFileRead::rfSystem, ENOENT);
+    // Non-blocking, so that a FIFO without a writer is refused instead of waited on.
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
-        throw refuse(SystemReason(errno));
+        return refuse(TRegularFileRead::rfSystem, errno);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0)
-        throw refuse(SystemReason(errno));
+        return refuse(TRegularFileRead::rfSystem, errno);
     if (S_ISDIR(st.st_mode))
-        throw refuse(SystemReason(EISDIR));
+        return refuse(TRegularFileRead::rfSystem, EISDIR);
     if (!S_ISREG(st.st_mode))
-        throw refuse(GetMessage(msg::NotRegularFile));
-    const QString tooLarge = MessageText(msg::FileTooLarge, {QString::number(kReadFileLimit)});
-    if (st.st_size > kReadFileLimit)
-        throw refuse(tooLarge);
-    QByteArray data;
-    data.reserve(qsizetype(st.st_size));
-    // The size may change while reading (a file still being written): the limit holds for what is read.
-    char chunk[65536];
+        return refuse(TRegularFileRead::rfNotRegular);
+    result.size = st.st_size;
+    if (st.st_size > limit)
+        return refuse(TRegularFileRead::rfTooLarge);
+    QByteArray& data = result.data;
+    data.resize(qsizetype(st.st_size));
+    qint64 have = 0;
+    // The file may grow while it is read: one byte past the limit is enough to refuse it.
     for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (have == data.size()) {
+            if (have > limit) {
+                result.size = have;
+                return refuse(TRegularFileRead::rfTooLarge);
+            }
+            data.resize(qsizetype(std::min<qint64>(limit + 1, std::max<qint64>(have * 2, 4096))));
+        }
+        const ssize_t n = ::read(fd, data.data() + have, size_t(data.size() - have));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throw refuse(SystemReason(errno));
+            return refuse(TRegularFileRead::rfSystem, errno);
         }
         if (n == 0)
             break;
-        if (data.size() + n > kReadFileLimit)
-            throw refuse(tooLarge);
-        data.append(chunk, n);
+        have += n;
     }
-    return data;
+    result.size = have;
+    if (have > limit)
+        return refuse(TRegularFileRead::rfTooLarge);
+    data.truncate(qsizetype(have));
+    return result;
+}
+
+QString SystemErrorText(int error)
+{
+    return qt_error_string(error);
+}
+
+QByteArray ReadWholeFile(const QString& fileName)
+{
+    TRegularFileRead read = ReadRegular(fileName, kReadFileLimit);
+    QString reason;
+    switch (read.refusal) {
+    case TRegularFileRead::rfNone: return std::move(read.data);
+    case TRegularFileRead::rfSystem: reason = SystemErrorText(read.error); break;
+    case TRegularFileRead::rfNotRegular: reason = GetMessage(msg::NotRegularFile); break;
+    case TRegularFileRead::rfTooLarge: reason = MessageText(msg::FileTooLarge, {QString::number(kReadFileLimit)}); break;
+    }
+    throw EOrvaneError(MessageText(msg::CannotOpenFile, {fileName, reason}));
 }
 
 void WriteWholeFile(const QString& fileName, const QByteArray& data)
@@ -109,34 +144,36 @@ void WriteWholeFile(const QString& fileName, const QByteArray& data)
 QString SaveTargetProblem(const QString& fileName)
 {
     if (fileName.isEmpty())
-        return SystemReason(ENOENT);
+        return SystemErrorText(ENOENT);
     const QByteArray path = QFile::encodeName(fileName);
     struct stat st {};
-    QString folder;
     if (::stat(path.constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
-            return SystemReason(EISDIR);
+            return SystemErrorText(EISDIR);
         if (!S_ISREG(st.st_mode))
             return GetMessage(msg::NotRegularFile);
-        if (IsReadOnlyFile(fileName))
+        if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
             return GetMessage(kFileIsReadOnly);
         if (::access(path.constData(), W_OK) != 0)
-            return SystemReason(errno);
-        folder = QFileInfo(SaveTargetPath(fileName)).absolutePath();
+            return SystemErrorText(errno);
     } else if (errno != ENOENT) {
-        return SystemReason(errno);
-    } else {
-        folder = QFileInfo(fileName).absolutePath();
+        return SystemErrorText(errno);
     }
+    const QString folder = SaveFolder(fileName);
     // The temporary file is made beside the target.
     const QByteArray folderPath = QFile::encodeName(folder);
     if (::stat(folderPath.constData(), &st) != 0)
-        return SystemReason(errno);
+        return SystemErrorText(errno);
     if (!S_ISDIR(st.st_mode))
-        return SystemReason(ENOTDIR);
+        return SystemErrorText(ENOTDIR);
     if (::access(folderPath.constData(), W_OK | X_OK) != 0)
-        return SystemReason(errno);
+        return SystemErrorText(errno);
     return {};
+}
+
+QString SaveFolder(const QString& target)
+{
+    return QFileInfo(SaveTargetPath(target)).absolutePath();
 }
 
 bool IsReadOnlyFile(const QString& fileName)
@@ -202,14 +239,14 @@ bool MoveFileOver(const QString& from, const QString& target, QString* reason)
     const mode_t mode = ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : NewFileMode();
     const QByteArray source = QFile::encodeName(from);
     if (::chmod(source.constData(), mode) != 0 || std::rename(source.constData(), QFile::encodeName(path).constData()) != 0)
-        return fail(SystemReason(errno));
+        return fail(SystemErrorText(errno));
     return true;
 }
 
 TStagedFile::TStagedFile(const QString& target) : m_target(target)
 {
     CheckSaveTarget(target);
-    const QString folder = QFileInfo(SaveTargetPath(target)).absolutePath();
+    const QString folder = SaveFolder(target);
     m_file = std::make_unique<QTemporaryFile>(folder + QStringLiteral("/.orvane-XXXXXX.part"));
     if (!m_file->open())
         throw EOrvaneError(MessageText(msg::CannotCreateFile, {target, m_file->errorString()}));

@@ -18,6 +18,18 @@ namespace orvane {
 // /dev/zero behind a link) from taking all memory.
 constexpr qint64 kReadFileLimit = qint64(256) << 20;
 
+// A regular file read whole through one open file, so that the name cannot be
+// swapped for a device between the check and the read; callers word the refusal.
+struct TRegularFileRead {
+    enum Refusal { rfNone, rfSystem, rfNotRegular, rfTooLarge } refusal = rfNone;
+    int error = 0;    // the system's error number for rfSystem (EISDIR for a folder)
+    qint64 size = 0;  // the size seen, for rfTooLarge
+    QByteArray data;
+};
+TRegularFileRead ReadRegular(const QString& fileName, qint64 limit);
+// The system's text for an error number.
+QString SystemErrorText(int error);
+
 // Reads a whole regular file of at most kReadFileLimit bytes; anything else
 // (a folder, device, FIFO or larger file) raises EOrvaneError with the reason.
 QByteArray ReadWholeFile(const QString& fileName);
@@ -31,6 +43,8 @@ void WriteWholeFile(const QString& fileName, const QByteArray& data);
 // root may write anything, but a file marked read-only stays so. A device
 // node, FIFO or socket is never replaced by a regular file, also not by root.
 QString SaveTargetProblem(const QString& fileName);
+// The folder a save's temporary file goes to: the one of a link's target.
+QString SaveFolder(const QString& target);
 // An existing file without any write permission bit.
 bool IsReadOnlyFile(const QString& fileName);
 // Raises EOrvaneError ("Cannot create file") when SaveTargetProblem has a reason.

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <algorithm>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace orvane {
@@ -120,22 +121,34 @@ double TQtTextMeasurer::TextWidth(const TFont& font, int dpi, QStringView text) 
 {
     if (text.isEmpty())
         return 0;
+    const bool remembered = text.size() <= kRememberedWord;
+    std::optional<QFontMetricsF> metrics;
+    {
+        std::lock_guard guard(m_cache->lock);
+        TCache::TEntry& entry = m_cache->Get(font, dpi);
+        if (remembered) {
+            const auto known = entry.words.constFind(QString::fromRawData(text.data(), text.size()));
+            if (known != entry.words.cend())
+                return *known;
+        }
+        metrics.emplace(entry.metrics);
+    }
+    // Shaping runs outside the lock, so that other threads measuring are not
+    // held up by a text of megabytes.
+    const double width = Advance(*metrics, text);
+    if (!remembered)
+        return width;
     std::lock_guard guard(m_cache->lock);
-    TCache::TEntry& entry = m_cache->Get(font, dpi);
-    if (text.size() > kRememberedWord)
-        return Advance(entry.metrics, text);
-    const QString key = QString::fromRawData(text.data(), text.size());
-    const auto known = entry.words.constFind(key);
-    if (known != entry.words.cend())
-        return *known;
     if (m_cache->words >= kRememberedWords) {
         for (const auto& e : m_cache->entries)
             e->words.clear();
         m_cache->words = 0;
     }
-    const double width = Advance(entry.metrics, text);
-    entry.words.insert(text.toString(), width);
-    ++m_cache->words;
+    TCache::TEntry& entry = m_cache->Get(font, dpi);
+    if (!entry.words.contains(QString::fromRawData(text.data(), text.size()))) {
+        entry.words.insert(text.toString(), width);
+        ++m_cache->words;
+    }
     return width;
 }
 
