@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -299,11 +300,16 @@ void TjxViewer::SetZoomSetting(TjxZoomSettingType value)
         return;
     if (isVisible()) {
         m_paintBox->hide();
-        m_device->DrawShownPage();
-        m_resetScrollPosition = true;
-        UpdateScrollBars();
-        m_paintBox->update();
-        m_paintBox->show();
+        {
+            // The page comes back however the new layout ends.
+            const auto showAgain = qScopeGuard([this] {
+                m_paintBox->update();
+                m_paintBox->show();
+            });
+            m_device->DrawShownPage();
+            m_resetScrollPosition = true;
+            UpdateScrollBars();
+        }
         PageChangedEvent();
     } else {
         m_resetScrollPosition = true;
