@@ -422,10 +422,13 @@ std::shared_ptr<TIniDocument> SharedDocument(const QString& path)
 // The name the document is shared under: links to one file lead to one document.
 QString DocumentKey(const QString& fileName)
 {
-    const QFileInfo info(fileName);
+    QFileInfo info(fileName);
     const QString canonical = info.canonicalFilePath();
     if (!canonical.isEmpty())
         return canonical;
+    // A link to a file not made yet leads where the file will be.
+    for (int hops = 0; hops < 40 && info.isSymLink(); ++hops)
+        info = QFileInfo(info.symLinkTarget());
     const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
     return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : folder + u'/' + info.fileName();
 }
