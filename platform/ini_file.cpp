@@ -158,9 +158,12 @@ public:
 
     std::mutex mutex;
 
-    // Reads the file again when it changed on disk since it was last read or written.
+    // Reads the file again when it changed on disk since it was last read or
+    // written; not during an update, whose changes are not on disk yet.
     void Refresh()
     {
+        if (!m_updates.empty())
+            return;
         const TFileSignature now = SignatureOf(m_path);
         if (m_loaded && now == m_signature)
             return;
@@ -298,6 +301,39 @@ public:
         return true;
     }
 
+    void BeginUpdate()
+    {
+        Refresh();
+        m_updates.push_back({m_lines, m_finalBreak, m_dirty});
+    }
+
+    // The outermost end writes the file; raises EOrvaneError.
+    void EndUpdate()
+    {
+        if (m_updates.empty())
+            return;
+        m_updates.pop_back();
+        Store();
+    }
+
+    void CancelUpdate()
+    {
+        if (m_updates.empty())
+            return;
+        TSnapshot& before = m_updates.back();
+        m_lines = std::move(before.lines);
+        m_finalBreak = before.finalBreak;
+        m_dirty = before.dirty;
+        m_updates.pop_back();
+    }
+
+    // After a change: written at once, or at the end of the update.
+    void Store()
+    {
+        if (m_updates.empty())
+            Flush();
+    }
+
     // Writes the document when it differs from the file; raises EOrvaneError.
     void Flush()
     {
@@ -390,8 +426,15 @@ private:
         return out;
     }
 
+    struct TSnapshot {
+        std::vector<TIniLine> lines;
+        bool finalBreak;
+        bool dirty;
+    };
+
     QString m_path;
     std::vector<TIniLine> m_lines;
+    std::vector<TSnapshot> m_updates;  // the state at each open BeginUpdate
     bool m_loaded = false;
     bool m_bom = false;
     bool m_finalBreak = true;
@@ -441,7 +484,11 @@ TIniFile::TIniFile(const QString& fileName)
 {
 }
 
-TIniFile::~TIniFile() = default;
+TIniFile::~TIniFile()
+{
+    while (m_openUpdates > 0)
+        CancelUpdate();
+}
 
 bool TIniFile::SectionExists(const QString& section) const
 {
@@ -533,7 +580,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     m_document->Refresh();
     if (m_document->Set(section, key, value))
         m_document->MarkDirty();
-    m_document->Flush();
+    m_document->Store();
 }
 
 void TIniFile::WriteInteger(const QString& section, const QString& key, int value)
@@ -572,7 +619,7 @@ void TIniFile::EraseSection(const QString& section)
     m_document->Refresh();
     if (m_document->Erase(section))
         m_document->MarkDirty();
-    m_document->Flush();
+    m_document->Store();
 }
 
 void TIniFile::DeleteKey(const QString& section, const QString& key)
@@ -581,7 +628,32 @@ void TIniFile::DeleteKey(const QString& section, const QString& key)
     m_document->Refresh();
     if (m_document->Delete(section, key))
         m_document->MarkDirty();
-    m_document->Flush();
+    m_document->Store();
+}
+
+void TIniFile::BeginUpdate()
+{
+    std::lock_guard lock(m_document->mutex);
+    m_document->BeginUpdate();
+    ++m_openUpdates;
+}
+
+void TIniFile::EndUpdate()
+{
+    if (m_openUpdates == 0)
+        return;
+    --m_openUpdates;
+    std::lock_guard lock(m_document->mutex);
+    m_document->EndUpdate();
+}
+
+void TIniFile::CancelUpdate()
+{
+    if (m_openUpdates == 0)
+        return;
+    --m_openUpdates;
+    std::lock_guard lock(m_document->mutex);
+    m_document->CancelUpdate();
 }
 
 QString IniBoolText(bool value) { return value ? QStringLiteral("1") : QStringLiteral("0"); }

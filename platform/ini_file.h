@@ -35,7 +35,8 @@
 //
 // Writing
 // - Every change goes to disk at once, so an error surfaces at the call that
-//   caused it. The whole file is written to a temporary file beside it and
+//   caused it, or at the end of an update that gathers several changes into
+//   one write (BeginUpdate, EndUpdate). The whole file is written to a temporary file beside it and
 //   renamed over the old one only when complete: a crash leaves either the old
 //   file or the new one. The folder is made when first needed. A write that
 //   changes nothing does not touch the file.
@@ -101,9 +102,18 @@ public:
     void EraseSection(const QString& section);
     void DeleteKey(const QString& section, const QString& key);
 
+    // Changes between BeginUpdate and EndUpdate, by any TIniFile on the
+    // file, reach the disk in one write at the outermost EndUpdate, which
+    // raises EOrvaneError when it fails. CancelUpdate drops the changes made
+    // since its BeginUpdate. Updates nest; they belong to one thread.
+    void BeginUpdate();
+    void EndUpdate();
+    void CancelUpdate();
+
 private:
     QString m_fileName;
     std::shared_ptr<TIniDocument> m_document;
+    int m_openUpdates = 0;  // cancelled when the object goes first
 };
 
 // The value texts, shared with anything that stores settings values elsewhere.

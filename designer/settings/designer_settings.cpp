@@ -134,6 +134,8 @@ TjxDesignerWindowSettings LoadDesignerSettings(const TjxIniStorage& storage, con
 void SaveDesignerSettings(TjxIniStorage& storage, const TjxDesignerWindowSettings& s, bool hasUndoManager)
 {
     using namespace settings;
+    // One write of the file: a crash never leaves the grid section erased and not yet written again.
+    TjxIniStorageUpdate update(storage);
     storage.WriteBool(kDesignerPreferences, kShowData, s.showData);
     storage.WriteInteger(kDesignerPosition, kWindowState, int(s.windowState));
     storage.WriteInteger(kDesignerPosition, kLeft, s.bounds.left());
@@ -147,6 +149,7 @@ void SaveDesignerSettings(TjxIniStorage& storage, const TjxDesignerWindowSetting
     storage.WriteInteger(kGridOptions, kYGridSpace, s.yGridSpace);
     if (hasUndoManager)
         storage.WriteInteger(kUndoOptions, kCapacity, s.undoCapacity);
+    update.Commit();
 }
 
 } // namespace orvane

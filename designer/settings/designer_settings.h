@@ -54,8 +54,9 @@ TjxDesignerWindowSettings LoadDesignerSettings(const TjxIniStorage& storage, con
 
 // Writes the settings the window owns; "Grid Options" is erased first and
 // the undo capacity is written only when there is an undo manager. The
-// default font is never written. Raises EOrvaneError at the first write that
-// fails; the settings file keeps its last complete state.
+// default font is never written. The keys reach the store together in one
+// update; when it cannot be written, EOrvaneError is raised and the store
+// keeps what it had.
 void SaveDesignerSettings(TjxIniStorage& storage, const TjxDesignerWindowSettings& settings, bool hasUndoManager);
 
 } // namespace orvane

@@ -129,12 +129,14 @@ void TjxDocHistory::Load(const TjxIniStorage& storage)
 void TjxDocHistory::Save(TjxIniStorage& storage) const
 {
     using namespace settings;
+    TjxIniStorageUpdate update(storage);
     storage.EraseSection(kLastReportsAccessed);
     storage.WriteInteger(kLastReportsAccessed, kMax, m_max);
     int n = 0;
     for (const TjxDocHistoryEntry& entry : m_entries)
         if (!HasLineBreak(entry.data))
             storage.WriteString(kLastReportsAccessed, HistoryKey(n++), entry.data.join(u','));
+    update.Commit();
 }
 
 void TjxDocHistory::Insert(TjxDocHistoryEntry entry)

@@ -55,8 +55,10 @@ public:
     // file name holds; any other value is one file name. A Max above
     // kHistoryMaxLimit reads as that limit, so only that many keys are read.
     void Load(const TjxIniStorage& storage);
-    // Erases the section and writes Max and the entries; raises EOrvaneError
-    // when the storage cannot be written. An entry with a line break in its
+    // Erases the section and writes Max and the entries, in one update;
+    // raises EOrvaneError when the storage cannot be written. Nothing saves
+    // the history when it is freed: its owner saves it first and reports a
+    // failure. An entry with a line break in its
     // strings cannot be stored and is left out.
     void Save(TjxIniStorage& storage) const;
 

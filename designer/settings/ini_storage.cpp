@@ -94,6 +94,21 @@ void TjxCustomIniFileStorage::WriteTime(const QString& section, const QString& k
     m_iniFile->WriteTime(section, key, value);
 }
 
+void TjxCustomIniFileStorage::BeginUpdate()
+{
+    m_iniFile->BeginUpdate();
+}
+
+void TjxCustomIniFileStorage::EndUpdate()
+{
+    m_iniFile->EndUpdate();
+}
+
+void TjxCustomIniFileStorage::CancelUpdate()
+{
+    m_iniFile->CancelUpdate();
+}
+
 TjxIniFile::TjxIniFile(const QString& name) : TjxCustomIniFileStorage(name)
 {
     Open();
@@ -270,6 +285,7 @@ void ReadFont(const TjxIniStorage& storage, const QString& section, const QStrin
 void WriteFont(TjxIniStorage& storage, const QString& section, const QString& prefix, const TFont& font)
 {
     using namespace settings;
+    TjxIniStorageUpdate update(storage);
     storage.WriteString(section, prefix + kFontName, font.Name());
     storage.WriteInteger(section, prefix + kFontSize, font.Size());
     storage.WriteInteger(section, prefix + kFontColor, font.Color());
@@ -278,6 +294,7 @@ void WriteFont(TjxIniStorage& storage, const QString& section, const QString& pr
     storage.WriteBool(section, prefix + kFontItalic, font.HasStyle(fsItalic));
     storage.WriteBool(section, prefix + kFontUnderline, font.HasStyle(fsUnderline));
     storage.WriteBool(section, prefix + kFontStrikeOut, font.HasStyle(fsStrikeOut));
+    update.Commit();
 }
 
 } // namespace orvane

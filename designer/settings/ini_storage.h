@@ -11,6 +11,7 @@
 #include <QTime>
 
 #include <memory>
+#include <utility>
 
 namespace orvane {
 
@@ -55,8 +56,40 @@ public:
     virtual void WriteString(const QString& section, const QString& key, const QString& value) = 0;
     virtual void WriteTime(const QString& section, const QString& key, const QTime& value) = 0;
 
+    // Gathers the writes up to the matching EndUpdate into one store, which
+    // EndUpdate makes (raising EOrvaneError when it cannot); CancelUpdate
+    // drops them. Stores without this write at once. See TjxIniStorageUpdate.
+    virtual void BeginUpdate() {}
+    virtual void EndUpdate() {}
+    virtual void CancelUpdate() {}
+
 private:
     QString m_name;
+};
+
+// One update of a storage: Commit stores the writes made since it began; an
+// update left without Commit (an exception on the way) drops them.
+class TjxIniStorageUpdate {
+public:
+    explicit TjxIniStorageUpdate(TjxIniStorage& storage) : m_storage(&storage) { storage.BeginUpdate(); }
+    ~TjxIniStorageUpdate()
+    {
+        if (m_storage)
+            m_storage->CancelUpdate();
+    }
+    TjxIniStorageUpdate(const TjxIniStorageUpdate&) = delete;
+    TjxIniStorageUpdate& operator=(const TjxIniStorageUpdate&) = delete;
+
+    // Raises EOrvaneError when the store cannot be written.
+    void Commit()
+    {
+        TjxIniStorage* storage = std::exchange(m_storage, nullptr);
+        if (storage)
+            storage->EndUpdate();
+    }
+
+private:
+    TjxIniStorage* m_storage;
 };
 
 // A storage kept in a section/key file object that a derived class supplies.
@@ -84,6 +117,9 @@ public:
     void WriteInteger(const QString& section, const QString& key, int value) override;
     void WriteString(const QString& section, const QString& key, const QString& value) override;
     void WriteTime(const QString& section, const QString& key, const QTime& value) override;
+    void BeginUpdate() override;
+    void EndUpdate() override;
+    void CancelUpdate() override;
 
 protected:
     virtual std::unique_ptr<TIniFile> CreateIniFile(const QString& name) = 0;

@@ -273,6 +273,48 @@ TEST(IniFile, TwoWritersOnOneFileAndAnEditorBetweenThemLoseNothing)
               "[Designer Position]\nLeft=5\nTop=4\n\n[Standard]\nFloatLeft=2\n\n[Draw]\nLineColor=3\n\n[Editor]\nadded=yes\n");
 }
 
+TEST(IniFile, AnUpdateWritesItsChangesOnceOrNotAtAll)
+{
+    Folder f;
+    const QString path = f.Path("u.ini");
+    WriteRaw(path, "[A]\nk=1\n");
+    const ino_t before = InodeOf(path);
+    TIniFile a(path);
+    TIniFile b(path);
+    a.BeginUpdate();
+    a.WriteInteger("A", "k", 2);
+    a.EraseSection("A");
+    b.BeginUpdate();
+    b.WriteInteger("B", "x", 1);
+    b.EndUpdate();
+    EXPECT_EQ(a.ReadInteger("B", "x", 0), 1);
+    EXPECT_FALSE(a.SectionExists("A"));
+    EXPECT_EQ(ReadRaw(path), "[A]\nk=1\n");
+    EXPECT_EQ(InodeOf(path), before);
+    a.WriteInteger("A", "k", 3);
+    a.EndUpdate();
+    EXPECT_EQ(ReadRaw(path), "[A]\nk=3\n\n[B]\nx=1\n");
+
+    // Cancelled updates leave what was there before each of them.
+    a.BeginUpdate();
+    a.WriteInteger("A", "k", 4);
+    b.BeginUpdate();
+    b.WriteInteger("A", "j", 5);
+    b.CancelUpdate();
+    EXPECT_FALSE(a.ValueExists("A", "j"));
+    EXPECT_EQ(a.ReadInteger("A", "k", 0), 4);
+    a.CancelUpdate();
+    EXPECT_EQ(a.ReadInteger("A", "k", 0), 3);
+    // One freed inside its update drops it, and writes go to disk again at once.
+    {
+        TIniFile c(path);
+        c.BeginUpdate();
+        c.WriteInteger("C", "z", 1);
+    }
+    a.WriteInteger("A", "k", 6);
+    EXPECT_EQ(ReadRaw(path), "[A]\nk=6\n\n[B]\nx=1\n");
+}
+
 TEST(IniFile, AFileThatCannotBeReadOrWrittenIsLeftAsItWas)
 {
     Folder f;
