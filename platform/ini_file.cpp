@@ -250,7 +250,10 @@ public:
             Insert(at, std::move(line));
             return true;
         }
-        if (!m_lines.empty() && m_lines.back().kind != TIniLine::lkBlank)
+        // A blank line before the new section, unless the file is empty or ends in one.
+        const auto last = std::find_if(m_lines.rbegin(), m_lines.rend(),
+                                       [](const TIniLine& l) { return l.kind != TIniLine::lkErased; });
+        if (last != m_lines.rend() && last->kind != TIniLine::lkBlank)
             Insert(m_lines.size(), NewLine(QByteArray()));
         Insert(m_lines.size(), NewLine('[' + TrimBlanks(section).toUtf8() + ']'));
         Insert(m_lines.size(), std::move(line));

@@ -176,6 +176,14 @@ TEST(IniFile, KeepsByteOrderMarkLineEndingsAndReadsRepeatedSectionsAsOne)
     EXPECT_EQ(ReadRaw(twice), "[A]\nk=5\n[B]\nx=0\n");
     t.DeleteKey("a", "K");
     EXPECT_EQ(ReadRaw(twice), "[A]\n[B]\nx=0\n");
+
+    const QString single = f.Path("single.ini");
+    WriteRaw(single, "[A]\nk=1\n");
+    TIniFile s(single);
+    s.EraseSection("A");
+    EXPECT_EQ(ReadRaw(single), "");
+    s.WriteInteger("B", "x", 1);
+    EXPECT_EQ(ReadRaw(single), "[B]\nx=1\n");
 }
 
 TEST(IniFile, ValuesAreRawTextInFixedFormats)
@@ -293,7 +301,7 @@ TEST(IniFile, AnUpdateWritesItsChangesOnceOrNotAtAll)
     EXPECT_EQ(InodeOf(path), before);
     a.WriteInteger("A", "k", 3);
     a.EndUpdate();
-    EXPECT_EQ(ReadRaw(path), "[A]\nk=3\n\n[B]\nx=1\n");
+    EXPECT_EQ(ReadRaw(path), "[A]\nk=3\n[B]\nx=1\n");
 
     // Cancelled updates leave what was there before each of them.
     a.BeginUpdate();
@@ -312,7 +320,7 @@ TEST(IniFile, AnUpdateWritesItsChangesOnceOrNotAtAll)
         c.WriteInteger("C", "z", 1);
     }
     a.WriteInteger("A", "k", 6);
-    EXPECT_EQ(ReadRaw(path), "[A]\nk=6\n\n[B]\nx=1\n");
+    EXPECT_EQ(ReadRaw(path), "[A]\nk=6\n[B]\nx=1\n");
 }
 
 TEST(IniFile, AFileThatCannotBeReadOrWrittenIsLeftAsItWas)
