@@ -1,5 +1,6 @@
 #include "designer/designer.h"
 
+#include "designer/settings/ini_storage.h"
 #include "document/class_registry.h"
 #include "document/report.h"
 #include "document/resource_manager.h"
@@ -107,8 +108,8 @@ const TClassInfo& TjxDesigner::StaticClass()
             .Field("ShowComponents", ShowComponentsType(), &T::m_showComponents).Default(kAllShowComponents)
             .Prop("Report", ClassType(), &T::Report, &T::SetReport)
             .Field("ShowData", BooleanType(), &T::m_showData).Default(1)
-            .Field("IniStorageType", StringType(), &T::m_iniStorageType)
-            .Field("IniStorageName", StringType(), &T::m_iniStorageName)
+            .Prop("IniStorageType", StringType(), &T::IniStorageType, &T::SetIniStorageType)
+            .Prop("IniStorageName", StringType(), &T::IniStorageName, &T::SetIniStorageName)
             .Field("TabsVisible", BooleanType(), &T::m_tabsVisible).Default(1)
             .Field("Visible", BooleanType(), &T::m_visible).Default(1)
             .Field("WindowHeight", IntegerType(), &T::m_windowHeight).Default(400)
@@ -148,6 +149,9 @@ const TClassInfo& TjxDesigner::StaticClass()
 TjxDesigner::TjxDesigner(TComponent* owner)
     : TjxCommunicator(owner), m_dataSettings(std::make_unique<TjxDataSettings>()), m_icon(std::make_unique<TIcon>())
 {
+    const TjxIniStorageClass& storage = TjxIniStoragePlugIn::CurrentClass();
+    m_iniStorageType = storage.typeName;
+    m_iniStorageName = storage.defaultStorageName;
 }
 
 TjxDesigner::~TjxDesigner()
@@ -164,6 +168,31 @@ void TjxDesigner::SetReport(TjxReport* report)
     m_report = report;
     if (report)
         FreeNotification(report);
+}
+
+void TjxDesigner::SetIniStorageType(const QString& value)
+{
+    if (!TjxIniStoragePlugIns::Find(value) || !SetField(m_iniStorageType, value, "IniStorageType"))
+        return;
+    if (m_designerWindowExists)
+        ApplyIniStorage();
+}
+
+void TjxDesigner::SetIniStorageName(const QString& value)
+{
+    if (!SetField(m_iniStorageName, value, "IniStorageName"))
+        return;
+    if (m_designerWindowExists)
+        ApplyIniStorage();
+}
+
+void TjxDesigner::ApplyIniStorage() const
+{
+    const TjxIniStorageClass* storage = TjxIniStoragePlugIns::Find(m_iniStorageType);
+    if (!storage)
+        return;
+    TjxIniStoragePlugIn::SetCurrentClass(*storage);
+    TjxIniStoragePlugIn::SetCurrentName(m_iniStorageName);
 }
 
 void TjxDesigner::Notification(TComponent* component, TOperation operation)

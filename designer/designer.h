@@ -69,8 +69,18 @@ public:
     void SetDataSettings(TjxDataSettings* v) { m_dataSettings->Assign(v); }
     TIcon* Icon() const { return m_icon.get(); }
     void SetIcon(TIcon* v) { m_icon->Assign(v); }
+    // The settings storage class by type name ("IniFile", "Registry") and the
+    // name of the store. A type no storage class has is ignored.
     const QString& IniStorageType() const { return m_iniStorageType; }
+    void SetIniStorageType(const QString& value);
     const QString& IniStorageName() const { return m_iniStorageName; }
+    void SetIniStorageName(const QString& value);
+    // Makes the storage named by IniStorageType and IniStorageName the one the
+    // designer's settings use: before the designer window is created and
+    // whenever either property changes while it exists.
+    void ApplyIniStorage() const;
+    // The designer window tells while it exists.
+    void SetDesignerWindowExists(bool exists) { m_designerWindowExists = exists; }
     int WindowLeft() const { return m_windowLeft; }
     int WindowTop() const { return m_windowTop; }
     int WindowWidth() const { return m_windowWidth; }
@@ -95,8 +105,9 @@ private:
     TjxShowComponents m_showComponents = kAllShowComponents;
     TjxReport* m_report = nullptr;
     bool m_showData = true;
-    QString m_iniStorageType = QStringLiteral("IniFile");
-    QString m_iniStorageName = QStringLiteral("($WINSYS)\\Orvane.ini");
+    QString m_iniStorageType;
+    QString m_iniStorageName;
+    bool m_designerWindowExists = false;
     bool m_tabsVisible = true;
     bool m_visible = true;
     int m_windowHeight = 400;

@@ -121,6 +121,10 @@ enum OwnMessage : int {
     MessageBoxInformation,      // Information
     MessageBoxConfirmation,     // Confirm
     PreviewNotAvailable,        // No preview window is available.
+    // Settings files.
+    SettingsNameInvalid = 2400, // "%s" cannot be a section or key name in a settings file.
+    SettingsValueLineBreak,     // The value of "%s" in section "%s" cannot hold a line break.
+    SettingsNotRewritten,       // The settings file "%s" could not be read, so it is not written over. %s
 };
 
 } // namespace orvane::msg
