@@ -406,6 +406,7 @@ void TjxCustomReport::SetColumns(int value)
     }
     LayoutChanged();
     Modified();
+    PropertyChanged();
 }
 
 void TjxCustomReport::SetmmColumnWidth(int value)
@@ -426,6 +427,7 @@ void TjxCustomReport::SetmmColumnWidth(int value)
         m_columns = printable / value;
     LayoutChanged();
     Modified();
+    PropertyChanged();
 }
 
 void TjxCustomReport::SetColumnPositions(TStrings* value)
@@ -436,6 +438,7 @@ void TjxCustomReport::SetColumnPositions(TStrings* value)
     if (!IsReadingOrLoading()) {
         LayoutChanged();
         Modified();
+        PropertyChanged();
     }
 }
 
