@@ -240,6 +240,8 @@ TEST(DesignerNotify, PropertiesOfComponentsBandsAndReports)
 
     f.report->SetPageLimit(3);
     EXPECT_EQ(f.designer.Take(), std::vector<TNote>{N(dnPropertyChanged, f.report)});
+    f.report->SetColumns(2);
+    EXPECT_EQ(f.designer.Take(), std::vector<TNote>{N(dnPropertyChanged, f.report)});
 
     TjxCommunicator pipeline(&f.host);
     label->SetDataPipeline(&pipeline);
