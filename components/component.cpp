@@ -113,7 +113,7 @@ void TjxComponent::RequireTwoPasses()
 
 void TjxComponent::SetParent(TjxRelative* parent)
 {
-    const TjxBand* old = Band();
+    TjxBand* old = Band();
     TjxPrintable::SetParent(parent);
     if (const TjxBand* band = Band()) {
         m_bandType = BandType();
@@ -121,8 +121,17 @@ void TjxComponent::SetParent(TjxRelative* parent)
         if (band->Report())
             SetUnits(band->ReportUnits());
     }
-    if (Band() != old)
-        BandChanged();
+    TjxBand* band = Band();
+    if (band == old)
+        return;
+    BandChanged();
+    // A band taken apart as a whole is announced once, by the band.
+    if (IsReadingOrLoading())
+        return;
+    if (old && !old->FreeingChildren())
+        old->NotifyDesigner(dnChildRemoved, kDesignerNotifyCode, this);
+    if (band)
+        band->NotifyDesigner(dnChildAdded, kDesignerNotifyCode, this);
 }
 
 void TjxComponent::SetParentComponent(TComponent* parent)
@@ -349,6 +358,7 @@ void TjxComponent::BringToFront()
         return;
     NotifyDesignerPropertyChange(QStringLiteral("BringToFront"));
     band->BringToFront(this);
+    band->NotifyDesigner(dnChildChanged, kDesignerNotifyCode, this);
 }
 
 void TjxComponent::SendToBack()
@@ -358,6 +368,7 @@ void TjxComponent::SendToBack()
         return;
     NotifyDesignerPropertyChange(QStringLiteral("SendToBack"));
     band->SendToBack(this);
+    band->NotifyDesigner(dnChildChanged, kDesignerNotifyCode, this);
 }
 
 void TjxComponent::SetDataPipeline(TjxCommunicator* value)

@@ -170,6 +170,7 @@ void TjxPrintable::AfterChange(bool affectsLayout)
 {
     InvalidateDesignControl();
     Modified();
+    PropertyChanged();
     if (affectsLayout)
         LayoutChanged();
 }
@@ -181,6 +182,7 @@ void TjxPrintable::BorderChanged()
     AdjustBounds();
     InvalidateDesignControl();
     Modified();
+    PropertyChanged();
 }
 
 void TjxPrintable::FontChanged()
@@ -189,6 +191,7 @@ void TjxPrintable::FontChanged()
         return;
     InvalidateDesignControl();
     Modified();
+    PropertyChanged();
     LayoutChanged();
 }
 
@@ -335,6 +338,7 @@ void TjxPrintable::SetDataPipeline(TjxCommunicator* value)
     if (!IsReadingOrLoading() && !HasState(csDestroying)) {
         SendNotify(ntDataChanged);
         AfterChange(true);
+        NotifyDesigner(dnDataPipelineChanged, kDesignerNotifyCode, this);
     }
 }
 
@@ -375,6 +379,21 @@ void TjxPrintable::SetBounds(int left, int top, int height, int width)
 {
     ChangeBounds(left, top, width, height);
 }
+
+int TjxPrintable::ToScreenPixels(int thousandths, TjxAxis axis)
+{
+    return int(Truncate(ThousandthsToUnits(thousandths, utScreenPixels, axis)));
+}
+
+int TjxPrintable::FromScreenPixels(int pixels, TjxAxis axis)
+{
+    return UnitsToThousandths(float(pixels), utScreenPixels, axis);
+}
+
+void TjxPrintable::SetspLeft(int value) { SetmmLeft(FromScreenPixels(value, axHorizontal)); }
+void TjxPrintable::SetspTop(int value) { SetmmTop(FromScreenPixels(value, axVertical)); }
+void TjxPrintable::SetspWidth(int value) { SetmmWidth(FromScreenPixels(value, axHorizontal)); }
+void TjxPrintable::SetspHeight(int value) { SetmmHeight(FromScreenPixels(value, axVertical)); }
 
 double TjxPrintable::ToUnits(int thousandths, TjxAxis axis) const
 {

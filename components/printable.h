@@ -164,6 +164,17 @@ public:
     virtual void SetmmHeight(int value);
     virtual void SetBounds(int left, int top, int height, int width);
 
+    // The same geometry in screen pixels, as the designer's workspace shows it
+    // (rounded to the nearest pixel both ways).
+    int spLeft() const { return ToScreenPixels(m_mmLeft, axHorizontal); }
+    void SetspLeft(int value);
+    int spTop() const { return ToScreenPixels(m_mmTop, axVertical); }
+    void SetspTop(int value);
+    int spWidth() const { return ToScreenPixels(m_mmWidth, axHorizontal); }
+    void SetspWidth(int value);
+    int spHeight() const { return ToScreenPixels(m_mmHeight, axVertical); }
+    void SetspHeight(int value);
+
     // The same lengths in Units.
     virtual TjxUnitType Units() const { return m_units; }
     virtual void SetUnits(TjxUnitType value) { m_units = value; }
@@ -281,6 +292,8 @@ protected:
     bool IsWriting() const { return HasState(csWriting); }
     void StoreAlignment(TjxTextAlignment value);
 
+    static int ToScreenPixels(int thousandths, TjxAxis axis);
+    static int FromScreenPixels(int pixels, TjxAxis axis);
     // Units conversions of this component.
     double ToUnits(int thousandths, TjxAxis axis) const;
     int FromUnits(double value, TjxAxis axis) const;

@@ -294,8 +294,10 @@ void TjxVariable::SetCalcComponent(TjxCommunicator* value)
         m_calcPipelineName.clear();
     else if (dynamic_cast<TjxDataPipeline*>(value))
         m_calcPipelineName = value->Name();
-    if (!IsReadingOrLoading())
-        Modified();
+    if (IsReadingOrLoading())
+        return;
+    Modified();
+    PropertyChanged();
 }
 
 void TjxVariable::SetResetComponent(TjxCommunicator* value)
@@ -313,8 +315,10 @@ void TjxVariable::SetResetComponent(TjxCommunicator* value)
         m_resetPipelineName.clear();
     else if (dynamic_cast<TjxDataPipeline*>(value))
         m_resetPipelineName = value->Name();
-    if (!IsReadingOrLoading())
-        Modified();
+    if (IsReadingOrLoading())
+        return;
+    Modified();
+    PropertyChanged();
 }
 
 namespace {

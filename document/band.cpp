@@ -76,6 +76,9 @@ TjxBand::TjxBand(TComponent* owner) : TjxRelative(owner) {}
 
 TjxBand::~TjxBand()
 {
+    // A report going as a whole has told the designer already.
+    if (!m_report || !m_report->HasState(csDestroying))
+        NotifyDesigner(dnBandDestroyed, kDesignerNotifyCode, this);
     if (m_report)
         m_report->RemoveBand(this);
 }
@@ -163,6 +166,7 @@ void TjxBand::SetmmHeight(int value)
     SendEventNotify(ciBandHeightChanged, &changed);
     LayoutChanged();
     Modified();
+    PropertyChanged();
 }
 
 void TjxBand::SetmmBottomOffset(int value)

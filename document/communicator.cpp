@@ -319,21 +319,24 @@ void TjxCommunicator::SetUserName(const QString& value)
         AssignUserName(value);
         return;
     }
+    const QString old = m_userName;
     if (IsValidUserName(value)) {
         StoreUserName(value);
-        return;
-    }
-    const QChar last = value.back();
-    if (last >= u'1' && last <= u'9')
-        return;
-    for (int i = 1;; ++i) {
-        const QString candidate = value + QString::number(i);
-        const TjxCommunicator* found = FindUserName(candidate);
-        if (!found || found == this) {
-            StoreUserName(candidate);
+    } else {
+        const QChar last = value.back();
+        if (last >= u'1' && last <= u'9')
             return;
+        for (int i = 1;; ++i) {
+            const QString candidate = value + QString::number(i);
+            const TjxCommunicator* found = FindUserName(candidate);
+            if (!found || found == this) {
+                StoreUserName(candidate);
+                break;
+            }
         }
     }
+    if (m_userName != old)
+        NotifyDesigner(dnNameChanged, kDesignerNotifyCode, this);
 }
 
 void TjxCommunicator::SetName(const QString& newName)
@@ -348,6 +351,8 @@ void TjxCommunicator::SetName(const QString& newName)
     if (userNameFollows)
         StoreUserName(DefaultUserName());
     SendEventNotify(ciNameChanged);
+    if (!IsReadingOrLoading())
+        NotifyDesigner(dnNameChanged, kDesignerNotifyCode, this);
 }
 
 void TjxCommunicator::Loaded()

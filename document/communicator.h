@@ -118,8 +118,12 @@ public:
         NotifyDesignerPropertyChange(QString::fromLatin1(propertyName));
         field = value;
         Modified();
+        PropertyChanged();
         return true;
     }
+
+    // Tells the designer that a property of this object took a new value.
+    void PropertyChanged() { NotifyDesigner(dnPropertyChanged, kDesignerNotifyCode, this); }
 
 protected:
     // The communicator whose tree this object's user names are unique in.

@@ -146,6 +146,7 @@ TjxCustomReport::~TjxCustomReport()
     // The engine holds the bands and components; it goes first.
     m_engine.reset();
     SetDataPipeline(nullptr);
+    NotifyDestroying();
     m_clearing = true;
     // Groups destroy their own bands; then the other bands.
     while (!m_groups.empty())
@@ -222,14 +223,77 @@ void TjxCustomReport::CreateDefaultBands()
 {
     if (!m_bands.empty())
         return;
-    IncludeDesignState(dsUpdating);
+    struct Bracket {
+        TjxCustomReport* report;
+        ~Bracket() { report->EndUpdate(); }
+    };
+    BeginUpdate();
+    Bracket bracket{this};
     for (int type = 0; type <= 9; ++type) {
         if (type == btGroupHeader || type == btGroupFooter || !(m_automaticBandTypes & (1u << type)))
             continue;
         if (!FindBand(TjxBandType(type)))
             CreateBand(TjxBandType(type));
     }
+}
+
+void TjxCustomReport::BeginUpdate()
+{
+    if (m_updateCount++ > 0)
+        return;
+    IncludeDesignState(dsUpdating);
+    NotifyDesigner(dnReportUpdateStart, kDesignerNotifyCode, this);
+}
+
+void TjxCustomReport::EndUpdate()
+{
+    if (m_updateCount == 0 || --m_updateCount > 0)
+        return;
     ExcludeDesignState(dsUpdating);
+    NotifyDesigner(dnReportUpdateEnd, kDesignerNotifyCode, this);
+}
+
+void TjxCustomReport::SelectInDesigner()
+{
+    NotifyDesigner(dnSelectReport, kDesignerNotifyCode, this);
+}
+
+std::vector<TjxCustomReport*> TjxCustomReport::ChildReports() const
+{
+    std::vector<TjxCustomReport*> result;
+    for (const TjxBand* band : m_bands)
+        for (int i = 0; i < band->ChildCount(); ++i) {
+            const TjxRelative* component = band->Child(i);
+            for (int j = 0; j < component->ChildCount(); ++j)
+                if (auto* child = dynamic_cast<TjxCustomReport*>(component->Child(j)))
+                    result.push_back(child);
+        }
+    return result;
+}
+
+void TjxCustomReport::SetComponentDesigner(TjxComponentDesigner* designer)
+{
+    TjxComponentDesigner* old = GetComponentDesigner();
+    if (old == designer)
+        return;
+    // The field changes before anyone is told, so that a designer answering
+    // with another attach or detach finds the work done.
+    if (old) {
+        for (TjxCustomReport* child : ChildReports())
+            child->SetComponentDesigner(nullptr);
+        TjxProducer::SetComponentDesigner(nullptr);
+        if (TjxDesignerInterface* left = old->DesignerInterface())
+            left->NotifyDesigner(dnReportDetached, kDesignerNotifyCode, this);
+    }
+    if (!designer || GetComponentDesigner())
+        return;
+    TjxProducer::SetComponentDesigner(designer);
+    if (TjxDesignerInterface* joined = designer->DesignerInterface())
+        joined->NotifyDesigner(dnReportAttached, kDesignerNotifyCode, this);
+    if (GetComponentDesigner() != designer)
+        return;
+    for (TjxCustomReport* child : ChildReports())
+        child->SetComponentDesigner(designer);
 }
 
 void TjxBandedReport::EnsureBands()
@@ -342,6 +406,7 @@ void TjxCustomReport::SetColumns(int value)
     }
     LayoutChanged();
     Modified();
+    PropertyChanged();
 }
 
 void TjxCustomReport::SetmmColumnWidth(int value)
@@ -362,6 +427,7 @@ void TjxCustomReport::SetmmColumnWidth(int value)
         m_columns = printable / value;
     LayoutChanged();
     Modified();
+    PropertyChanged();
 }
 
 void TjxCustomReport::SetColumnPositions(TStrings* value)
@@ -372,6 +438,7 @@ void TjxCustomReport::SetColumnPositions(TStrings* value)
     if (!IsReadingOrLoading()) {
         LayoutChanged();
         Modified();
+        PropertyChanged();
     }
 }
 
@@ -400,10 +467,15 @@ void TjxCustomReport::SetTemplate(TjxReportTemplate* value)
 
 void TjxCustomReport::SetUnits(TjxUnitType value)
 {
+    const bool changed = value != m_units;
     m_units = value;
     m_printerSetup->SetUnits(value);
-    if (!IsReadingOrLoading())
-        NotifyDesignerModified();
+    if (IsReadingOrLoading())
+        return;
+    NotifyDesignerModified();
+    // The designer reads the new unit from the report.
+    if (changed)
+        NotifyDesigner(dnUnitsChanged, kDesignerNotifyCode, this);
 }
 
 void TjxCustomReport::SetDataPipeline(TjxCommunicator* value)

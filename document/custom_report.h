@@ -94,6 +94,25 @@ public:
 
     // The layout-changed notice: generated pages are out of date.
     void LayoutChanged();
+
+    // Whether the design has changes not yet saved. The designer sets it; a
+    // template load or save that succeeds clears it.
+    bool IsModified() const { return m_modified; }
+    void SetModified(bool value) { m_modified = value; }
+
+    // A bracket of changes the designer waits out (wizards, new templates).
+    // Brackets nest; only the outermost tells the designer.
+    void BeginUpdate();
+    void EndUpdate();
+    int UpdateCount() const { return m_updateCount; }
+
+    // Asks the designer this report is attached to to design it.
+    void SelectInDesigner();
+    // Attaching a report to a designer attaches the child reports of its
+    // subreports too; each tells the designer it leaves and the one it joins.
+    void SetComponentDesigner(TjxComponentDesigner* designer) override;
+    // The reports inside the subreports of this report's bands.
+    std::vector<TjxCustomReport*> ChildReports() const;
     int LayoutChangeCount() const { return m_layoutChangeCount; }
 
     // The engine that generates the report's pages, made on first use.
@@ -161,6 +180,8 @@ private:
     std::vector<TjxGroup*> m_groups;
     uint32_t m_automaticBandTypes = (1u << btHeader) | (1u << btDetail) | (1u << btFooter);
     int m_layoutChangeCount = 0;
+    int m_updateCount = 0;
+    bool m_modified = false;
     bool m_clearing = false;
     std::unique_ptr<TjxEngine, TjxEngineDeleter> m_engine;
 };

@@ -59,8 +59,33 @@ TjxProducer::TjxProducer(TComponent* owner)
 
 TjxProducer::~TjxProducer()
 {
+    NotifyDestroying();
     m_previewFormSettings->OnChange = nullptr;
     FreePreviewForm();
+}
+
+void TjxProducer::NotifyDestroying()
+{
+    if (m_destroyingNotified)
+        return;
+    m_destroyingNotified = true;
+    NotifyDesigner(dnReportDestroyed, kDesignerNotifyCode, this);
+}
+
+void TjxProducer::StartProducing()
+{
+    if (m_producing)
+        return;
+    m_producing = true;
+    NotifyDesigner(dnPrinting, kDesignerNotifyCode, this);
+}
+
+void TjxProducer::StopProducing()
+{
+    if (!m_producing)
+        return;
+    m_producing = false;
+    NotifyDesigner(dnPrinting, kDesignerNotifyCode, this);
 }
 
 void TjxProducer::SetPrinterSetup(TjxPrinterSetup* value)
@@ -92,9 +117,11 @@ void TjxProducer::SetLanguage(TjxLanguageType value)
         value = lgDefault;
         TjxResourceManager::Instance().SetLanguage(value);
     }
-    SetField(m_language, value, "Language");
+    const bool told = SetField(m_language, value, "Language");
     m_languageIndex = 0;
     SendNotify(ntLanguageChanged);
+    if (told)
+        NotifyDesigner(dnLanguageChanged, kDesignerNotifyCode, this);
 }
 
 void TjxProducer::AssignProducerSettings(const TjxProducer& o)

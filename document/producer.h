@@ -107,6 +107,8 @@ public:
     void Generate();
     // Stops the run: the devices drop what they have, the engine stops.
     void Cancel();
+    // True from the start of a print (preview or devices) to its end; the
+    // designer hears of both ends with dnPrinting and reads this.
     bool Producing() const { return m_producing; }
     bool Printing() const { return m_printing; }
     bool Cancelled() const { return m_cancelled; }
@@ -121,6 +123,12 @@ public:
     void SetEnableProcessMessages(bool value) { m_enableProcessMessages = value; }
 
 protected:
+    // Tells the designer once that this producer goes; the most derived
+    // destructor calls it while the object is still whole.
+    void NotifyDestroying();
+    // The print run's start and end, told to the designer.
+    void StartProducing();
+    void StopProducing();
     // The report makes the pages a request asks for and hands each to the publisher.
     virtual void GeneratePages(TjxPublisher* publisher, TjxPageRequest* request) {}
     virtual void StopGeneration() {}
@@ -138,6 +146,7 @@ protected:
     void FreePreviewForm();
 
     bool m_producing = false;
+    bool m_destroyingNotified = false;
     bool m_printing = false;
     bool m_cancelled = false;
     bool m_runStarted = false;

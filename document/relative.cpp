@@ -240,12 +240,15 @@ void TjxRelative::SetPosition(int value)
     if (!m_parent)
         return;
     value = std::clamp(value, 0, std::max(0, m_parent->ChildCount() - 1));
-    if (value != m_parent->IndexOfChild(this)) {
-        TjxRelative* parent = m_parent;
+    TjxRelative* parent = m_parent;
+    const bool moved = value != parent->IndexOfChild(this);
+    if (moved) {
         parent->RemoveChild(this);
         parent->InsertChild(value, this);
     }
     Modified();
+    if (moved)
+        parent->NotifyDesigner(dnChildChanged, kDesignerNotifyCode, this);
 }
 
 void TjxRelative::TakeOverChildren(TjxRelative* other)

@@ -78,6 +78,7 @@ TjxReport::TjxReport(TComponent* owner)
 
 TjxReport::~TjxReport()
 {
+    NotifyDestroying();
     SetStateFlags(csDestroying);
     DestroyAutoSearchFields();
     DestroyParameterList();
@@ -241,6 +242,11 @@ const TClassInfo& TjxChildReport::StaticClass()
 }
 
 TjxChildReport::TjxChildReport(TComponent* owner) : TjxBandedReport(owner) {}
+
+TjxChildReport::~TjxChildReport()
+{
+    NotifyDestroying();
+}
 
 void TjxChildReport::TakeOverContent(TjxCustomReport* other)
 {

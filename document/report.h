@@ -67,6 +67,7 @@ class TjxChildReport : public TjxBandedReport {
     ORVANE_CLASS(TjxChildReport, TjxBandedReport)
 public:
     explicit TjxChildReport(TComponent* owner = nullptr);
+    ~TjxChildReport() override;
     // Taking over another report's content clears SaveAsTemplate.
     void TakeOverContent(TjxCustomReport* other) override;
     // The report whose band holds the subreport that carries this report,

@@ -109,6 +109,9 @@ void TjxReportTemplate::FinishLoad(bool success)
     m_savedContent = nullptr;
     m_renamed.clear();
     m_report->ExcludeDesignState(dsLoadingTemplate);
+    // The designer reads the flag when it takes the report back.
+    if (success)
+        m_report->SetModified(false);
     m_report->NotifyDesigner(dnTemplateLoadEnd, kDesignerNotifyCode, m_report);
     RestoreSettings();
     m_report->LayoutChanged();
@@ -130,6 +133,11 @@ void TjxReportTemplate::PrepareSave()
 void TjxReportTemplate::FinishSave()
 {
     m_report->ExcludeDesignState(dsSavingTemplate);
+}
+
+void TjxReportTemplate::SaveSucceeded()
+{
+    m_report->SetModified(false);
 }
 
 void TjxReportTemplate::New()

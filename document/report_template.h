@@ -30,6 +30,7 @@ protected:
     void ReadTemplate(const QByteArray& binary) override;
     void PrepareSave() override;
     void FinishSave() override;
+    void SaveSucceeded() override;
 
 private:
     TjxCustomReport* m_report;

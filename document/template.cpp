@@ -138,6 +138,16 @@ void TjxTemplate::SetDescription(const QString& value)
         subject->NotifyDesigner(dnNameChanged, kDesignerNotifyCode, subject);
 }
 
+void TjxTemplate::SetFileName(const QString& value)
+{
+    if (value == m_fileName)
+        return;
+    m_fileName = value;
+    auto* subject = dynamic_cast<TjxCommunicator*>(Subject());
+    if (subject && !subject->HasState(csReading | csLoading))
+        subject->NotifyDesigner(dnNameChanged, kDesignerNotifyCode, subject);
+}
+
 bool TjxTemplate::ReadOnly() const
 {
     if (m_fileName.isEmpty())
@@ -379,6 +389,7 @@ void TjxTemplate::Save()
             throw;
         }
         FinishSave();
+        SaveSucceeded();
     } else {
         // Incomplete settings would silently save nothing.
         throw ETemplateSaveError(GetMessage(53));
@@ -408,6 +419,7 @@ void TjxTemplate::SaveToFile()
         throw;
     }
     FinishSave();
+    SaveSucceeded();
 }
 
 void TjxTemplate::WriteFile(const QByteArray& data) const
@@ -484,6 +496,7 @@ void TjxTemplate::SaveToStream(QIODevice& stream)
         throw;
     }
     FinishSave();
+    SaveSucceeded();
 }
 
 ORVANE_REGISTER_CLASS(TjxTemplate);

@@ -53,7 +53,7 @@ public:
     TjxTemplateDBSettings* DatabaseSettings() const { return m_databaseSettings.get(); }
     void SetDatabaseSettings(TjxTemplateDBSettings* value) { m_databaseSettings->Assign(value); }
     const QString& FileName() const { return m_fileName; }
-    void SetFileName(const QString& value) { m_fileName = value; }
+    virtual void SetFileName(const QString& value) { m_fileName = value; }
     int Offset() const { return m_offset; }
     void SetOffset(int value) { m_offset = value < 0 ? 0 : value; }
     TjxSaveToType SaveTo() const { return m_saveTo; }
@@ -95,6 +95,8 @@ public:
     void Load();
     void LoadFromFile();
     void LoadFromStream(QIODevice& stream);
+    // Tells the designer of the subject when the name changes outside reading.
+    void SetFileName(const QString& value) override;
     void Save();
     void SaveToFile();
     void SaveToStream(QIODevice& stream);
@@ -129,6 +131,8 @@ protected:
     virtual void ReadTemplate(const QByteArray& binary) = 0;
     virtual void PrepareSave() {}
     virtual void FinishSave() {}
+    // After a save that wrote everything.
+    virtual void SaveSucceeded() {}
     void SaveSettings();
     // Puts back the settings from before the load; a load that succeeded
     // keeps the offset it found the template at.

@@ -162,6 +162,7 @@ void TjxCustomRegion::ChildJoined(TjxComponent* child)
     if (IsStretching(child))
         SetStretch(true);
     LayoutChanged();
+    NotifyDesigner(dnChildChanged, kDesignerNotifyCode, child);
 }
 
 void TjxCustomRegion::Forget(TjxComponent* child)

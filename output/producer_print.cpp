@@ -73,7 +73,7 @@ void TjxProducer::ResetRun()
 
 void TjxProducer::Print()
 {
-    m_producing = true;
+    StartProducing();
     if (m_deviceType != u"Screen") {
         PrintToDevices();
         return;
@@ -92,7 +92,7 @@ void TjxProducer::Preview()
     auto* form = dynamic_cast<TjxCustomPreviewer*>(created);
     if (!form || !form->Viewer()) {
         delete created;
-        m_producing = false;
+        StopProducing();
         return;
     }
     m_previewForm = form;
@@ -132,7 +132,7 @@ void TjxProducer::Preview()
 
 void TjxProducer::PreviewClosed()
 {
-    m_producing = false;
+    StopProducing();
     SendEventNotify(ciProducerEndPrint);
     TjxEventParams params;
     m_afterPrint(this, params);
@@ -164,10 +164,10 @@ void TjxProducer::PrintToDevices()
 {
     const TjxDeviceClass* deviceClass = DeviceClassByName(m_deviceType);
     if (!deviceClass) {
-        m_producing = false;
+        StopProducing();
         return;
     }
-    m_producing = true;
+    StartProducing();
     m_savedPrinterSetup = std::make_unique<TjxPrinterSetup>();
     m_savedPrinterSetup->Assign(m_printerSetup.get());
     if (deviceClass->isFileDevice) {
@@ -286,7 +286,7 @@ void TjxProducer::CleanUp()
             device->SetPublisher(nullptr);
             delete device;
         }
-    m_producing = false;
+    StopProducing();
     SendEventNotify(ciProducerPrintFinished);
 }
 
