@@ -121,6 +121,9 @@ enum OwnMessage : int {
     MessageBoxInformation,      // Information
     MessageBoxConfirmation,     // Confirm
     PreviewNotAvailable,        // No preview window is available.
+    // Undo.
+    UndoMoveObject = 2440,      // Move Object
+    UndoResizeObject,           // Resize Object
 };
 
 } // namespace orvane::msg

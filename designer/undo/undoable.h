@@ -1,0 +1,283 @@
+#pragma once
+
+// Recorded changes. A record never holds its object: it keeps the object's
+// Name and finds it again among the components of the context report's owner,
+// so records survive the object's destruction and re-creation by name.
+
+#include "document/method.h"
+#include "document/var_value.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <variant>
+#include <vector>
+
+namespace orvane {
+
+class TComponent;
+class TPersistent;
+class TjxCustomReport;
+struct TPropInfo;
+
+class TjxUndoable {
+public:
+    TjxUndoable() = default;
+    virtual ~TjxUndoable();
+    TjxUndoable(const TjxUndoable&) = delete;
+    TjxUndoable& operator=(const TjxUndoable&) = delete;
+
+    virtual QString ClassName() const { return QStringLiteral("TjxUndoable"); }
+    // What the Edit menu may show: the class name unless a class has a text.
+    virtual QString Description() const { return ClassName(); }
+    // Stores what the record needs of the object (the base: its Name).
+    virtual void Capture(TComponent* object);
+    // Swaps the stored state with the object's current one.
+    virtual void Exchange(TComponent* object, TjxCustomReport* context) = 0;
+
+    // Sub-items first (in order), then the object itself; a missing object is skipped.
+    virtual void Undo(TjxCustomReport* context);
+    virtual void Redo(TjxCustomReport* context);
+
+    const QString& Operation() const { return m_operation; }
+    void SetOperation(const QString& operation) { m_operation = operation; }
+    const QString& ComponentName() const { return m_componentName; }
+    void AddSubItem(std::unique_ptr<TjxUndoable> item);
+    int SubItemCount() const { return m_subItems ? int(m_subItems->size()) : 0; }
+
+    // The component a name refers to among the components of the context's owner.
+    static TComponent* FindByName(const QString& name, TjxCustomReport* context);
+    // The owner whose components records are looked up in.
+    static TComponent* LookupOwner(TjxCustomReport* context);
+
+protected:
+    QString m_operation;
+    QString m_componentName;
+
+private:
+    std::unique_ptr<std::vector<std::unique_ptr<TjxUndoable>>> m_subItems;
+};
+
+// A published property's value held exactly as the property's accessors give it.
+using TjxPropValue = std::variant<std::monostate, int64_t, double, QString, TMethod, TVarValue>;
+
+// A property read and written through its descriptor; a length in report
+// units goes through its stored thousandths, so nothing is rounded.
+class TjxSetPropUndoable : public TjxUndoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxSetPropUndoable"); }
+    void Capture(TComponent* object) override;
+    void Exchange(TComponent* object, TjxCustomReport* context) override;
+
+protected:
+    // The object that holds the property: the component itself here.
+    virtual TPersistent* Holder(TComponent* object) const;
+    virtual QString PropertyName() const { return m_operation; }
+    TjxPropValue m_value;
+};
+
+// "Object.Property": the same on the object a class property holds.
+class TjxSetEmbeddedPropUndoable : public TjxSetPropUndoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxSetEmbeddedPropUndoable"); }
+    void Capture(TComponent* object) override;
+
+protected:
+    TPersistent* Holder(TComponent* object) const override;
+    QString PropertyName() const override { return m_subProperty; }
+    QString m_objectProperty;
+    QString m_subProperty;
+};
+
+// A class property that holds an object of its own (a font, lines, a
+// border): a copy of the object.
+class TjxSetPersistentPropUndoable : public TjxUndoable {
+public:
+    ~TjxSetPersistentPropUndoable() override;
+    QString ClassName() const override { return QStringLiteral("TjxSetPersistentPropUndoable"); }
+    void Capture(TComponent* object) override;
+    void Exchange(TComponent* object, TjxCustomReport* context) override;
+
+protected:
+    virtual QString PropertyName() const { return m_operation; }
+    std::unique_ptr<TPersistent> m_copy;
+};
+
+// A class property that refers to another component (ShiftRelativeTo,
+// ResetGroup, CalcComponent, DrillDownComponent, ...): the referenced
+// component's Name, found again by name. Copying the object would plant a
+// stray component.
+class TjxSetReferencePropUndoable : public TjxUndoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxSetReferencePropUndoable"); }
+    void Capture(TComponent* object) override;
+    void Exchange(TComponent* object, TjxCustomReport* context) override;
+
+protected:
+    virtual QString PropertyName() const { return m_operation; }
+    virtual TComponent* Find(const QString& name, TComponent* object, TjxCustomReport* context) const;
+    QString m_referenceName;
+};
+
+class TjxSetDataPipelineUndoable : public TjxSetReferencePropUndoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxSetDataPipelineUndoable"); }
+
+protected:
+    QString PropertyName() const override { return QStringLiteral("DataPipeline"); }
+    TComponent* Find(const QString& name, TComponent* object, TjxCustomReport* context) const override;
+};
+
+class TjxSetBandUndoable : public TjxUndoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxSetBandUndoable"); }
+    void Capture(TComponent* object) override;
+    void Exchange(TComponent* object, TjxCustomReport* context) override;
+
+private:
+    QString m_bandName;
+};
+
+class TjxSetRegionUndoable : public TjxUndoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxSetRegionUndoable"); }
+    void Capture(TComponent* object) override;
+    void Exchange(TComponent* object, TjxCustomReport* context) override;
+
+private:
+    QString m_regionName;
+};
+
+// The four bounds at once, in thousandths of a millimetre.
+class TjxSetBoundsUnDoable : public TjxUndoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxSetBoundsUnDoable"); }
+    void Capture(TComponent* object) override;
+    void Exchange(TComponent* object, TjxCustomReport* context) override;
+
+private:
+    int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+};
+
+class TjxMoveUnDoable : public TjxSetBoundsUnDoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxMoveUnDoable"); }
+    QString Description() const override;
+};
+
+class TjxResizeUnDoable : public TjxSetBoundsUnDoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxResizeUnDoable"); }
+    QString Description() const override;
+};
+
+// The component's index in its band's drawing order.
+class TjxZOrderUnDoable : public TjxUndoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxZOrderUnDoable"); }
+    void Capture(TComponent* object) override;
+    void Exchange(TComponent* object, TjxCustomReport* context) override;
+
+private:
+    int m_index = -1;
+};
+
+// A component, band or group created (the first Undo frees it) or, in the
+// destroy class, about to be freed (the first Undo re-creates it).
+class TjxComponentInstanceUndoable : public TjxUndoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxComponentInstanceUndoable"); }
+    void Capture(TComponent* object) override;
+    // Needs the context to find or re-create the object: works in Undo itself.
+    void Exchange(TComponent* object, TjxCustomReport* context) override;
+    void Undo(TjxCustomReport* context) override;
+    void Redo(TjxCustomReport* context) override { Undo(context); }
+
+    const QByteArray& Stream() const { return m_stream; }
+
+protected:
+    void WriteAndFree(TComponent* object);
+    void ReadBack(TjxCustomReport* context);
+
+    QByteArray m_stream;
+    QString m_regionName;
+    QString m_reportName;
+    QString m_bandName;   // where a component sat: placed there again when it still exists
+    int m_bandIndex = -1; // its place in the band's drawing order
+};
+
+class TjxComponentDestroyUndoable : public TjxComponentInstanceUndoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxComponentDestroyUndoable"); }
+    // Writes the stream at once: the designer frees the object right after.
+    void Capture(TComponent* object) override;
+};
+
+// Font, pen and brush records.
+class TjxSetFontUndoable : public TjxSetPersistentPropUndoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxSetFontUndoable"); }
+};
+
+// One ordinal of the object held by a class property ("Font", "Pen", "Brush", "Border").
+class TjxSetSubOrdinalUndoable : public TjxUndoable {
+public:
+    TjxSetSubOrdinalUndoable(const char* objectProperty, const char* subProperty)
+        : m_objectProperty(QString::fromLatin1(objectProperty)), m_subProperty(QString::fromLatin1(subProperty)) {}
+    void Capture(TComponent* object) override;
+    void Exchange(TComponent* object, TjxCustomReport* context) override;
+
+private:
+    const TPropInfo* Resolve(TComponent* object, TPersistent*& holder) const;
+    QString m_objectProperty;
+    QString m_subProperty;
+    int64_t m_value = 0;
+    bool m_captured = false;
+};
+
+#define ORVANE_SUB_ORDINAL_UNDOABLE(Class, Object, Sub)                         \
+    class Class : public TjxSetSubOrdinalUndoable {                              \
+    public:                                                                      \
+        Class() : TjxSetSubOrdinalUndoable(Object, Sub) {}                       \
+        QString ClassName() const override { return QStringLiteral(#Class); }    \
+    };
+ORVANE_SUB_ORDINAL_UNDOABLE(TjxSetFontSizeUndoable, "Font", "Size")
+ORVANE_SUB_ORDINAL_UNDOABLE(TjxSetFontStyleUndoable, "Font", "Style")
+ORVANE_SUB_ORDINAL_UNDOABLE(TjxSetFontColorUndoable, "Font", "Color")
+ORVANE_SUB_ORDINAL_UNDOABLE(TjxSetPenStyleUndoable, "Pen", "Style")
+ORVANE_SUB_ORDINAL_UNDOABLE(TjxSetPenColorUndoable, "Pen", "Color")
+ORVANE_SUB_ORDINAL_UNDOABLE(TjxSetBrushStyleUndoable, "Brush", "Style")
+ORVANE_SUB_ORDINAL_UNDOABLE(TjxSetBrushColorUndoable, "Brush", "Color")
+ORVANE_SUB_ORDINAL_UNDOABLE(TjxSetBorderPositionsUndoable, "Border", "BorderPositions")
+#undef ORVANE_SUB_ORDINAL_UNDOABLE
+
+class TjxSetAnchorsUndoable : public TjxSetPropUndoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxSetAnchorsUndoable"); }
+
+protected:
+    QString PropertyName() const override { return QStringLiteral("Anchors"); }
+};
+
+// Maps operation names to record classes, ignoring case.
+class TjxUndoableClassFactory {
+public:
+    using Creator = std::function<std::unique_ptr<TjxUndoable>()>;
+    static TjxUndoableClassFactory& Instance();
+
+    void Register(const QString& operation, Creator creator);
+    bool IsRegistered(const QString& operation) const;
+    // The record for the operation on the object, captured; none when the
+    // operation cannot be mapped (the change is then not recorded).
+    std::unique_ptr<TjxUndoable> Create(const QString& operation, TComponent* object) const;
+
+private:
+    TjxUndoableClassFactory();
+    std::vector<std::pair<QString, Creator>> m_entries;  // lower-case name
+};
+
+// A class property whose value is another component, not a part of the object.
+bool IsReferenceProperty(const TPersistent& object, const TPropInfo& prop);
+
+} // namespace orvane
