@@ -121,6 +121,18 @@ void TjxUndoManager::Commit(std::unique_ptr<TjxUndoable> undoable)
     m_undoList.Add(std::move(task));
 }
 
+void TjxUndoManager::CommitAt(int index, std::unique_ptr<TjxUndoable> undoable)
+{
+    if (!undoable)
+        return;
+    if (!m_openTask) {
+        Commit(std::move(undoable));
+        return;
+    }
+    m_redoList.Clear();
+    m_openTask->Insert(index, std::move(undoable));
+}
+
 namespace {
 // Recording is back on however the step ends.
 struct TReenable {

@@ -2,6 +2,7 @@
 
 #include "designer/undo/undoable.h"
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -19,6 +20,11 @@ public:
     TjxUndoableTask& operator=(const TjxUndoableTask&) = delete;
 
     void Add(std::unique_ptr<TjxUndoable> undoable) { m_undoables.push_back(std::move(undoable)); }
+    void Insert(int index, std::unique_ptr<TjxUndoable> undoable)
+    {
+        index = std::clamp(index, 0, Count());
+        m_undoables.insert(m_undoables.begin() + index, std::move(undoable));
+    }
     int Count() const { return int(m_undoables.size()); }
     TjxUndoable* Undoables(int index) const { return m_undoables.at(size_t(index)).get(); }
 
@@ -88,6 +94,8 @@ public:
     // Records made by a caller outside the property hooks (create, delete,
     // paste): appended to the open task, or a task of their own.
     void Commit(std::unique_ptr<TjxUndoable> undoable);
+    // The same at a place in the open task (before records it caused).
+    void CommitAt(int index, std::unique_ptr<TjxUndoable> undoable);
 
 private:
     TjxUndoableTaskCollection m_undoList;
