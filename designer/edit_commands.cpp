@@ -4,6 +4,7 @@
 #include "document/custom_report.h"
 #include "document/stream_reader.h"
 #include "document/stream_writer.h"
+#include "engine/data_pipeline.h"
 #include "engine/pipeline_list.h"
 
 #include <QSet>
@@ -143,7 +144,9 @@ TjxComponent* TjxEditCommands::CreateComponent(const TClassInfo& cls, TjxBand* b
     TjxUndoCommandScope scope(m_hooks);
     TjxComponent* component = nullptr;
     {
-        TjxUndoDisabledGuard off(Manager());
+        // Recording stays on: what placing it changes in others (a subreport
+        // makes its band's height dynamic) must come back too. Its own
+        // records find nothing while it does not exist and are skipped.
         TComponent* made = cls.createComponent(owner);
         component = dynamic_cast<TjxComponent*>(made);
         if (!component) {
@@ -197,12 +200,14 @@ void TjxEditCommands::Destroy(const std::vector<TjxComponent*>& components, cons
         return;
     TjxUndoCommandScope scope(m_hooks);
     TjxUndoManager* manager = Manager();
+    // What goes: the components and everything below them (a region's
+    // children, a subreport's report with its bands): their streams hold all
+    // of it, so all of it must go, or Undo would find the names taken.
+    QSet<TComponent*> going(top.begin(), top.end());
+    for (int i = 0; i < owner->ComponentCount(); ++i)
+        if (auto* r = dynamic_cast<TjxRelative*>(owner->Components(i)); r && HasAncestorIn(r, going))
+            going.insert(r);
     if (manager->Enabled()) {
-        // What goes: the components and everything below them.
-        QSet<TComponent*> going(top.begin(), top.end());
-        for (int i = 0; i < owner->ComponentCount(); ++i)
-            if (auto* r = dynamic_cast<TjxRelative*>(owner->Components(i)); r && HasAncestorIn(r, going))
-                going.insert(r);
         // Freeing clears references to them in other objects without a
         // word to the designer: record those first, so Undo sets them again
         // once the components are back.
@@ -211,7 +216,7 @@ void TjxEditCommands::Destroy(const std::vector<TjxComponent*>& components, cons
             for (const TPropInfo& prop : holder->ClassInfo().properties) {
                 if (!prop.IsWritable() || !IsReferenceProperty(*holder, prop))
                     continue;
-                if (auto* target = dynamic_cast<TComponent*>(prop.getObject(*holder)); target && going.contains(target))
+                if (TComponent* target = ReferenceOf(holder, prop); target && going.contains(target))
                     manager->RecordChange(prop.name, holder);
             }
         }
@@ -225,6 +230,29 @@ void TjxEditCommands::Destroy(const std::vector<TjxComponent*>& components, cons
     TjxUndoDisabledGuard off(manager);
     for (TjxComponent* c : top)
         delete c;
+    // Whatever the freed objects did not take with them goes now, the
+    // deepest first.
+    for (;;) {
+        TjxRelative* deepest = nullptr;
+        int depth = -1;
+        for (int i = 0; i < owner->ComponentCount(); ++i) {
+            TComponent* c = owner->Components(i);
+            if (!going.contains(c))
+                continue;
+            auto* r = dynamic_cast<TjxRelative*>(c);
+            int d = 0;
+            for (TjxRelative* p = r ? Up(r) : nullptr; p; p = Up(p))
+                ++d;
+            if (r && d > depth) {
+                deepest = r;
+                depth = d;
+            }
+        }
+        if (!deepest)
+            break;
+        going.remove(deepest);
+        delete deepest;
+    }
 }
 
 std::vector<TjxComponent*> TjxEditCommands::PasteComponents(const QByteArray& stream, TjxBand* band)
@@ -232,11 +260,16 @@ std::vector<TjxComponent*> TjxEditCommands::PasteComponents(const QByteArray& st
     TjxCustomReport* report = band && band->Report() ? band->Report() : Report();
     TComponent* owner = Owner();
     std::vector<TjxComponent*> pasted;
-    if (!report || !owner)
+    if (!band && report && report->BandCount() > 0)
+        band = report->Band(0);
+    if (!report || !owner || !band)
         return pasted;
     TjxUndoCommandScope scope(m_hooks);
+    TjxUndoableTask* task = Manager()->OpenTask();
+    const int first = task ? task->Count() : 0;
+    const TjxReferenceSnapshot references(owner);
     {
-        TjxUndoDisabledGuard off(Manager());
+        // Recording stays on while they are placed, as for a new component.
         std::vector<TComponent*> read;
         std::vector<TjxCommunicator*> named;
         TReader reader(stream);
@@ -254,29 +287,39 @@ std::vector<TjxComponent*> TjxEditCommands::PasteComponents(const QByteArray& st
             if (!code)
                 code = [](TComponent*, TjxEventParams&) {};
         };
-        reader.ReadComponents(owner, nullptr, [&read](TComponent* c) { read.push_back(c); });
+        // Read straight into the band, as Undo's re-creation reads them back.
+        reader.ReadComponents(owner, band, [&read](TComponent* c) { read.push_back(c); });
         for (TComponent* object : read) {
             auto* c = dynamic_cast<TjxComponent*>(object);
-            TjxBand* target = band;
-            if (c && !target)
-                target = report->FindBand(TjxBandType(c->BandType()), std::max(0, c->GroupNo()));
-            if (c && !target && report->BandCount() > 0)
-                target = report->Band(0);
-            if (!c || !target) {
+            if (!c || c->Band() != band) {
                 std::erase(named, dynamic_cast<TjxCommunicator*>(object));
                 delete object;
                 continue;
             }
-            c->SetBand(target);
             pasted.push_back(c);
         }
-        ResolveReportPipelines(*report);
+        const TjxDataPipelineList pipelines(report);
+        for (TjxComponent* c : pasted)
+            if (!c->DataPipeline() && !c->DataPipelineName().isEmpty())
+                if (TjxDataPipeline* pipeline = pipelines.FindByName(c->DataPipelineName()))
+                    c->SetDataPipeline(pipeline);
         for (TjxCommunicator* c : named)
             c->ExcludeDesignState(dsPasting);
     }
-    if (Manager()->Enabled())
+    if (Manager()->Enabled()) {
+        // Links the pasted components took from others without a word:
+        // recorded before the paste records, so Undo gives them back after
+        // the pasted ones are gone.
+        for (const auto& e : references.Changed()) {
+            auto record = TjxUndoableClassFactory::Instance().Create(e.prop->name, e.holder);
+            if (auto* reference = dynamic_cast<TjxSetReferencePropUndoable*>(record.get())) {
+                reference->SetBefore(e.value ? e.value->Name() : QString());
+                Manager()->CommitAt(first, std::move(record));
+            }
+        }
         for (TjxComponent* c : pasted)
             Manager()->Commit(TjxUndoableClassFactory::Instance().Create(QStringLiteral("PasteComponent"), c));
+    }
     return pasted;
 }
 

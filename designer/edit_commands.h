@@ -43,8 +43,8 @@ public:
     // The components' stream: each behind its signature, then a list end.
     QByteArray CopyComponents(const std::vector<TjxComponent*>& components) const;
     QByteArray CutComponents(const std::vector<TjxComponent*>& components);
-    // Reads a copied stream into the band (each component keeps its band
-    // when no band is given and its band exists); names taken are replaced.
+    // Reads a copied stream into the band (the report's first band when none
+    // is given); names taken are replaced.
     std::vector<TjxComponent*> PasteComponents(const QByteArray& stream, TjxBand* band = nullptr);
 
     void Undo() { m_hooks->Undo(); }

@@ -403,8 +403,15 @@ void TjxSubReport::SetResetPageNo(bool value)
 void TjxSubReport::SetNewPrintJob(bool value)
 {
     Change(m_newPrintJob, value, "NewPrintJob");
-    if (value)
-        m_printBehavior = pbSection;
+    if (!value || m_printBehavior == pbSection)
+        return;
+    // Announced, so that the designer's undo puts the behaviour back too.
+    const bool loading = IsReadingOrLoading();
+    if (!loading)
+        NotifyDesignerPropertyChange(QStringLiteral("PrintBehavior"));
+    m_printBehavior = pbSection;
+    if (!loading)
+        Modified();
 }
 
 void TjxSubReport::SetTraverseAllData(bool value)

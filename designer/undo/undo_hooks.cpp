@@ -9,8 +9,10 @@ TjxUndoDesignerHooks::~TjxUndoDesignerHooks() = default;
 
 void TjxUndoDesignerHooks::NotifyDesignerPropertyChange(TjxCommunicator* sender, const QString& propertyName)
 {
-    if (!m_manager->StartTask())
+    if (!m_manager->StartTask()) {
+        m_manager->CollectSideEffect(propertyName, sender);
         return;
+    }
     m_openLevels.push_back(sender);
     m_manager->RecordChange(propertyName, sender);
 }

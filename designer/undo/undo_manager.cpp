@@ -1,13 +1,19 @@
 #include "designer/undo/undo_manager.h"
 
+#include <QSet>
+
 namespace orvane {
 
 // ---- TjxUndoableTask ----
 
 void TjxUndoableTask::Undo(TjxCustomReport* context)
 {
+    for (auto& undoable : m_undoables)
+        undoable->Seal(context);
     for (auto it = m_undoables.rbegin(); it != m_undoables.rend(); ++it)
         (*it)->Undo(context);
+    for (auto it = m_undoables.rbegin(); it != m_undoables.rend(); ++it)
+        (*it)->Retry(context);
 }
 
 void TjxUndoableTask::Redo(TjxCustomReport* context)
@@ -15,6 +21,8 @@ void TjxUndoableTask::Redo(TjxCustomReport* context)
     // Every Exchange swaps, so running the records again in order reverses the Undo.
     for (auto& undoable : m_undoables)
         undoable->Undo(context);
+    for (auto& undoable : m_undoables)
+        undoable->Retry(context);
 }
 
 // ---- TjxUndoableTaskCollection ----
@@ -141,6 +149,71 @@ struct TReenable {
 };
 } // namespace
 
+void TjxUndoManager::CollectSideEffect(const QString& operation, TComponent* object)
+{
+    if (m_collecting)
+        if (auto undoable = TjxUndoableClassFactory::Instance().Create(operation, object))
+            m_sideEffects.push_back(std::move(undoable));
+}
+
+namespace {
+
+// What a record changes, for telling side effects apart: the component and
+// the kind of change (both bounds records are one kind, the font's records
+// one, and an instance record covers everything of its component).
+QString ChangeKey(const TjxUndoable& u)
+{
+    const QString op = u.Operation().toLower();
+    QString kind = op;
+    if (dynamic_cast<const TjxComponentInstanceUndoable*>(&u))
+        kind = QStringLiteral("*");
+    else if (op == u"movebounds" || op == u"resizebounds")
+        kind = QStringLiteral("bounds");
+    else if (op == u"bringtofront" || op == u"sendtoback")
+        kind = QStringLiteral("zorder");
+    else if (op.startsWith(u"font"))
+        kind = QStringLiteral("font");
+    return u.ComponentName().toLower() + u'|' + kind;
+}
+
+struct TCollecting {
+    bool& collecting;
+    std::vector<std::unique_ptr<TjxUndoable>>& effects;
+    TCollecting(bool& c, std::vector<std::unique_ptr<TjxUndoable>>& e) : collecting(c), effects(e)
+    {
+        effects.clear();
+        collecting = true;
+    }
+    ~TCollecting()
+    {
+        collecting = false;
+        effects.clear();
+    }
+};
+
+} // namespace
+
+void TjxUndoManager::Run(TjxUndoableTask& task, TjxCustomReport* context, bool undo)
+{
+    TCollecting collecting(m_collecting, m_sideEffects);
+    if (undo)
+        task.Undo(context);
+    else
+        task.Redo(context);
+    m_collecting = false;
+    QSet<QString> covered;
+    for (int i = 0; i < task.Count(); ++i)
+        covered.insert(ChangeKey(*task.Undoables(i)));
+    std::vector<std::unique_ptr<TjxUndoable>> effects = std::move(m_sideEffects);
+    for (auto it = effects.rbegin(); it != effects.rend(); ++it) {
+        const QString key = ChangeKey(**it);
+        if (covered.contains(key) || covered.contains(key.section(u'|', 0, 0) + QStringLiteral("|*")))
+            continue;
+        (*it)->Seal(context);
+        (*it)->Undo(context);
+    }
+}
+
 void TjxUndoManager::Undo(TjxCustomReport* context)
 {
     if (!m_enabled || m_inOperation || m_undoList.Count() == 0)
@@ -149,7 +222,7 @@ void TjxUndoManager::Undo(TjxCustomReport* context)
     TReenable reenable{m_enabled};
     // A task that fails leaves with the exception and is freed on the way.
     std::unique_ptr<TjxUndoableTask> task = m_undoList.RemoveLast();
-    task->Undo(context);
+    Run(*task, context, true);
     m_redoList.Add(std::move(task));
 }
 
@@ -160,7 +233,7 @@ void TjxUndoManager::Redo(TjxCustomReport* context)
     m_enabled = false;
     TReenable reenable{m_enabled};
     std::unique_ptr<TjxUndoableTask> task = m_redoList.RemoveLast();
-    task->Redo(context);
+    Run(*task, context, false);
     m_undoList.Add(std::move(task));
 }
 

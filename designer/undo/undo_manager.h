@@ -97,7 +97,17 @@ public:
     // The same at a place in the open task (before records it caused).
     void CommitAt(int index, std::unique_ptr<TjxUndoable> undoable);
 
+    // While a task is undone or redone, a setter may change what the task
+    // never changed (a subreport going back to child printing makes its
+    // band's height dynamic). The hooks report such changes here; they are
+    // put back once the task ran, so Undo and Redo change only what the
+    // command changed.
+    bool CollectingSideEffects() const { return m_collecting; }
+    void CollectSideEffect(const QString& operation, TComponent* object);
+
 private:
+    void Run(TjxUndoableTask& task, TjxCustomReport* context, bool undo);
+
     TjxUndoableTaskCollection m_undoList;
     TjxUndoableTaskCollection m_redoList;
     std::unique_ptr<TjxUndoableTask> m_openTask;
@@ -106,6 +116,8 @@ private:
     int m_operationDepth = 0;
     bool m_enabled = false;
     bool m_inOperation = false;
+    bool m_collecting = false;
+    std::vector<std::unique_ptr<TjxUndoable>> m_sideEffects;
 };
 
 // Scoped brackets: whatever leaves the scope, an exception included, closes them.

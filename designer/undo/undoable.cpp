@@ -105,6 +105,36 @@ void WriteValue(TPersistent& holder, const TPropInfo& prop, const TjxPropValue& 
     else if (auto* x = std::get_if<TVarValue>(&value)) prop.setVariant(holder, *x);
 }
 
+bool SameValue(const TjxPropValue& a, const TjxPropValue& b)
+{
+    if (a.index() != b.index())
+        return false;
+    if (auto* v = std::get_if<int64_t>(&a)) return *v == std::get<int64_t>(b);
+    if (auto* d = std::get_if<double>(&a)) return *d == std::get<double>(b);
+    if (auto* t = std::get_if<QString>(&a)) return *t == std::get<QString>(b);
+    return true;  // handlers and variants: what the setter took stands
+}
+
+// A reference as the stream sees it: some getters hide a link the designer
+// does not show (a shift target in another band) but the template keeps.
+struct TWritingGuard {
+    explicit TWritingGuard(TComponent* c) : component(c), was(c->HasState(csWriting)) { component->SetWriting(true); }
+    ~TWritingGuard() { component->SetWriting(was); }
+    TWritingGuard(const TWritingGuard&) = delete;
+    TWritingGuard& operator=(const TWritingGuard&) = delete;
+    TComponent* component;
+    bool was;
+};
+
+
+struct TReadingGuard {
+    explicit TReadingGuard(TComponent* c) : component(c) { component->SetReading(true); }
+    ~TReadingGuard() { component->SetReading(false); }
+    TReadingGuard(const TReadingGuard&) = delete;
+    TReadingGuard& operator=(const TReadingGuard&) = delete;
+    TComponent* component;
+};
+
 // A new object of the class of `source`, assigned from it: none for classes
 // that cannot be made without an owner.
 std::unique_ptr<TPersistent> CopyOf(const TPersistent* source)
@@ -176,12 +206,51 @@ private:
 
 } // namespace
 
+TComponent* ReferenceOf(TComponent* object, const TPropInfo& prop)
+{
+    if (!prop.getObject)
+        return nullptr;
+    TWritingGuard writing(object);
+    return dynamic_cast<TComponent*>(prop.getObject(*object));
+}
+
 bool IsReferenceProperty(const TPersistent& object, const TPropInfo& prop)
 {
     if (prop.Kind() != tkClass || !prop.objectClass || !prop.objectClass->InheritsFrom(TComponent::StaticClass()))
         return false;
-    const auto* value = prop.getObject ? dynamic_cast<const TComponent*>(prop.getObject(object)) : nullptr;
+    const TComponent* value = nullptr;
+    if (auto* component = dynamic_cast<TComponent*>(const_cast<TPersistent*>(&object)))
+        value = ReferenceOf(component, prop);
+    else if (prop.getObject)
+        value = dynamic_cast<const TComponent*>(prop.getObject(object));
     return !(value && (value->Owner() == &object || value->IsSubComponent()));
+}
+
+TjxReferenceSnapshot::TjxReferenceSnapshot(TComponent* owner)
+{
+    for (int i = 0; owner && i < owner->ComponentCount(); ++i) {
+        TComponent* holder = owner->Components(i);
+        for (const TPropInfo& prop : holder->ClassInfo().properties)
+            if (prop.IsWritable() && IsReferenceProperty(*holder, prop))
+                m_entries.push_back({holder, &prop, ReferenceOf(holder, prop)});
+    }
+}
+
+std::vector<TjxReferenceSnapshot::TEntry> TjxReferenceSnapshot::Changed() const
+{
+    std::vector<TEntry> changed;
+    for (const TEntry& e : m_entries)
+        if (ReferenceOf(e.holder, *e.prop) != e.value)
+            changed.push_back(e);
+    return changed;
+}
+
+void TjxReferenceSnapshot::Restore() const
+{
+    for (const TEntry& e : Changed()) {
+        TReadingGuard reading(e.holder);
+        e.prop->setObject(*e.holder, e.value);
+    }
 }
 
 // ---- TjxUndoable ----
@@ -216,6 +285,36 @@ TComponent* TjxUndoable::FindByName(const QString& name, TjxCustomReport* contex
     return owner->FindComponent(name);
 }
 
+void TjxUndoable::Seal(TjxCustomReport* context)
+{
+    if (m_sealed)
+        return;
+    if (TComponent* object = FindByName(m_componentName, context)) {
+        CaptureAfter(object);
+        m_sealed = true;
+    }
+}
+
+void TjxUndoable::Retry(TjxCustomReport* context)
+{
+    if (!m_sealed)
+        return;
+    if (TComponent* object = FindByName(m_componentName, context); object && !HoldsTarget(object))
+        ApplyTarget(object, context);
+}
+
+bool TjxUndoable::Toggle(TComponent* object)
+{
+    // Not sealed yet: the object was missing when the task began its Undo
+    // (freed by a later record of the task), and is back as it was then.
+    if (!m_sealed) {
+        CaptureAfter(object);
+        m_sealed = true;
+    }
+    m_undone = !m_undone;
+    return m_undone;
+}
+
 void TjxUndoable::Undo(TjxCustomReport* context)
 {
     TComponent* object = FindByName(m_componentName, context);
@@ -240,34 +339,48 @@ TPersistent* TjxSetPropUndoable::Holder(TComponent* object) const { return objec
 void TjxSetPropUndoable::Capture(TComponent* object)
 {
     TjxUndoable::Capture(object);
-    TPersistent* holder = Holder(object);
-    if (!holder)
-        return;
-    if (auto exact = ExactLength(holder, PropertyName())) {
-        m_value = int64_t(exact->get());
-        return;
-    }
-    if (const TPropInfo* prop = WritableProperty(holder, PropertyName()))
-        m_value = ReadValue(*holder, *prop);
+    m_before = Read(object);
 }
 
-void TjxSetPropUndoable::Exchange(TComponent* object, TjxCustomReport*)
+TjxPropValue TjxSetPropUndoable::Read(TComponent* object) const
 {
     TPersistent* holder = Holder(object);
-    if (!holder || std::holds_alternative<std::monostate>(m_value))
-        return;
+    if (!holder)
+        return {};
+    if (auto exact = ExactLength(holder, PropertyName()))
+        return int64_t(exact->get());
+    if (const TPropInfo* prop = WritableProperty(holder, PropertyName()))
+        return ReadValue(*holder, *prop);
+    return {};
+}
+
+bool TjxSetPropUndoable::Apply(TComponent* object, const TjxPropValue& value)
+{
+    TPersistent* holder = Holder(object);
+    if (!holder || std::holds_alternative<std::monostate>(value))
+        return true;
     if (auto exact = ExactLength(holder, PropertyName())) {
-        const int current = exact->get();
-        exact->set(int(std::get<int64_t>(m_value)));
-        m_value = int64_t(current);
-        return;
+        exact->set(int(std::get<int64_t>(value)));
+        return exact->get() == std::get<int64_t>(value);
     }
     const TPropInfo* prop = WritableProperty(holder, PropertyName());
     if (!prop)
-        return;
-    TjxPropValue current = ReadValue(*holder, *prop);
-    WriteValue(*holder, *prop, m_value);
-    m_value = std::move(current);
+        return true;
+    WriteValue(*holder, *prop, value);
+    if (SameValue(ReadValue(*holder, *prop), value))
+        return true;
+    if (!object->HasState(csReading)) {
+        // A value the object held that its designer setter refuses (an
+        // unset save order of -1): stored as a load stores it.
+        TReadingGuard reading(object);
+        WriteValue(*holder, *prop, value);
+    }
+    return SameValue(ReadValue(*holder, *prop), value);
+}
+
+bool TjxSetPropUndoable::HoldsTarget(TComponent* object) const
+{
+    return SameValue(Read(object), m_undone ? m_before : m_after);
 }
 
 void TjxSetEmbeddedPropUndoable::Capture(TComponent* object)
@@ -290,27 +403,34 @@ TjxSetPersistentPropUndoable::~TjxSetPersistentPropUndoable() = default;
 void TjxSetPersistentPropUndoable::Capture(TComponent* object)
 {
     TjxUndoable::Capture(object);
-    m_copy = CopyOf(ObjectProperty(object, PropertyName()));
+    m_before = CopyOf(ObjectProperty(object, PropertyName()));
+}
+
+void TjxSetPersistentPropUndoable::CaptureAfter(TComponent* object)
+{
+    m_after = CopyOf(ObjectProperty(object, PropertyName()));
 }
 
 void TjxSetPersistentPropUndoable::Exchange(TComponent* object, TjxCustomReport*)
 {
-    const TPropInfo* prop = object ? object->ClassInfo().FindProperty(PropertyName()) : nullptr;
-    if (!m_copy || !prop || !prop->getObject || !prop->setObject)
-        return;
-    std::unique_ptr<TPersistent> current = CopyOf(prop->getObject(*object));
-    prop->setObject(*object, m_copy.get());
-    if (current)
-        m_copy = std::move(current);
+    const TPropInfo* prop = object->ClassInfo().FindProperty(PropertyName());
+    const bool toBefore = Toggle(object);
+    const TPersistent* value = toBefore ? m_before.get() : m_after.get();
+    if (value && prop && prop->setObject)
+        prop->setObject(*object, const_cast<TPersistent*>(value));
 }
 
 void TjxSetReferencePropUndoable::Capture(TComponent* object)
 {
     TjxUndoable::Capture(object);
-    const TPropInfo* prop = object ? object->ClassInfo().FindProperty(PropertyName()) : nullptr;
-    if (prop && prop->getObject)
-        if (auto* target = dynamic_cast<TComponent*>(prop->getObject(*object)))
-            m_referenceName = target->Name();
+    m_before = Read(object);
+}
+
+QString TjxSetReferencePropUndoable::Read(TComponent* object) const
+{
+    const TPropInfo* prop = object->ClassInfo().FindProperty(PropertyName());
+    TComponent* target = prop ? ReferenceOf(object, *prop) : nullptr;
+    return target ? target->Name() : QString();
 }
 
 TComponent* TjxSetReferencePropUndoable::Find(const QString& name, TComponent*, TjxCustomReport* context) const
@@ -318,15 +438,11 @@ TComponent* TjxSetReferencePropUndoable::Find(const QString& name, TComponent*, 
     return FindByName(name, context);
 }
 
-void TjxSetReferencePropUndoable::Exchange(TComponent* object, TjxCustomReport* context)
+void TjxSetReferencePropUndoable::ApplyTarget(TComponent* object, TjxCustomReport* context)
 {
     const TPropInfo* prop = object->ClassInfo().FindProperty(PropertyName());
-    if (!prop || !prop->getObject || !prop->setObject)
-        return;
-    auto* current = dynamic_cast<TComponent*>(prop->getObject(*object));
-    const QString currentName = current ? current->Name() : QString();
-    prop->setObject(*object, Find(m_referenceName, object, context));
-    m_referenceName = currentName;
+    if (prop && prop->setObject)
+        prop->setObject(*object, Find(m_undone ? m_before : m_after, object, context));
 }
 
 TComponent* TjxSetDataPipelineUndoable::Find(const QString& name, TComponent* object, TjxCustomReport* context) const
@@ -340,89 +456,82 @@ TComponent* TjxSetDataPipelineUndoable::Find(const QString& name, TComponent* ob
     return FindByName(name, context);
 }
 
-void TjxSetBandUndoable::Capture(TComponent* object)
-{
-    TjxUndoable::Capture(object);
-    if (auto* c = dynamic_cast<TjxComponent*>(object))
-        if (c->Band())
-            m_bandName = c->Band()->Name();
-}
-
-void TjxSetBandUndoable::Exchange(TComponent* object, TjxCustomReport* context)
+QString TjxSetBandUndoable::Read(TComponent* object)
 {
     auto* c = dynamic_cast<TjxComponent*>(object);
-    auto* band = dynamic_cast<TjxBand*>(FindByName(m_bandName, context));
-    if (!c || !band)
-        return;
-    const QString current = c->Band() ? c->Band()->Name() : QString();
-    c->SetBand(band);
-    m_bandName = current;
+    return c && c->Band() ? c->Band()->Name() : QString();
 }
 
-void TjxSetRegionUndoable::Capture(TComponent* object)
-{
-    TjxUndoable::Capture(object);
-    if (auto* c = dynamic_cast<TjxComponent*>(object))
-        if (c->Region())
-            m_regionName = c->Region()->Name();
-}
-
-void TjxSetRegionUndoable::Exchange(TComponent* object, TjxCustomReport* context)
+void TjxSetBandUndoable::ApplyTarget(TComponent* object, TjxCustomReport* context)
 {
     auto* c = dynamic_cast<TjxComponent*>(object);
-    if (!c)
-        return;
-    const QString current = c->Region() ? c->Region()->Name() : QString();
-    c->SetRegion(dynamic_cast<TjxComponent*>(FindByName(m_regionName, context)));
-    m_regionName = current;
+    // A band that is gone leaves the component where it is, never without one.
+    if (auto* band = dynamic_cast<TjxBand*>(FindByName(m_undone ? m_before : m_after, context)); c && band)
+        c->SetBand(band);
+}
+
+QString TjxSetRegionUndoable::Read(TComponent* object)
+{
+    auto* c = dynamic_cast<TjxComponent*>(object);
+    return c && c->Region() ? c->Region()->Name() : QString();
+}
+
+void TjxSetRegionUndoable::ApplyTarget(TComponent* object, TjxCustomReport* context)
+{
+    if (auto* c = dynamic_cast<TjxComponent*>(object))
+        c->SetRegion(dynamic_cast<TjxComponent*>(FindByName(m_undone ? m_before : m_after, context)));
 }
 
 // ---- bounds and drawing order ----
 
-void TjxSetBoundsUnDoable::Capture(TComponent* object)
-{
-    TjxUndoable::Capture(object);
-    if (auto* p = dynamic_cast<TjxPrintable*>(object)) {
-        m_left = p->mmLeft();
-        m_top = p->mmTop();
-        m_width = p->mmWidth();
-        m_height = p->mmHeight();
-    }
-}
-
-void TjxSetBoundsUnDoable::Exchange(TComponent* object, TjxCustomReport*)
+TjxSetBoundsUnDoable::TBounds TjxSetBoundsUnDoable::Read(TComponent* object)
 {
     auto* p = dynamic_cast<TjxPrintable*>(object);
-    if (!p)
-        return;
-    const int left = p->mmLeft(), top = p->mmTop(), width = p->mmWidth(), height = p->mmHeight();
-    p->SetBounds(m_left, m_top, m_height, m_width);
-    m_left = left;
-    m_top = top;
-    m_width = width;
-    m_height = height;
+    return p ? TBounds{p->mmLeft(), p->mmTop(), p->mmWidth(), p->mmHeight()} : TBounds{};
+}
+
+bool TjxSetBoundsUnDoable::HoldsTarget(TComponent* object) const
+{
+    const TBounds now = Read(object);
+    const TBounds& b = m_undone ? m_before : m_after;
+    return now.left == b.left && now.top == b.top && now.width == b.width && now.height == b.height;
+}
+
+void TjxSetBoundsUnDoable::ApplyTarget(TComponent* object, TjxCustomReport*)
+{
+    const TBounds& b = m_undone ? m_before : m_after;
+    if (auto* p = dynamic_cast<TjxPrintable*>(object))
+        p->SetBounds(b.left, b.top, b.height, b.width);
 }
 
 QString TjxMoveUnDoable::Description() const { return GetMessage(msg::UndoMoveObject); }
 QString TjxResizeUnDoable::Description() const { return GetMessage(msg::UndoResizeObject); }
 
-void TjxZOrderUnDoable::Capture(TComponent* object)
+QStringList TjxZOrderUnDoable::Read(TComponent* object)
 {
-    TjxUndoable::Capture(object);
-    if (auto* c = dynamic_cast<TjxComponent*>(object))
-        if (c->Band())
-            m_index = c->Band()->IndexOfChild(c);
+    QStringList names;
+    auto* c = dynamic_cast<TjxComponent*>(object);
+    if (TjxBand* band = c ? c->Band() : nullptr)
+        for (int i = 0; i < band->ChildCount(); ++i)
+            names << band->Child(i)->Name();
+    return names;
 }
 
-void TjxZOrderUnDoable::Exchange(TComponent* object, TjxCustomReport*)
+void TjxZOrderUnDoable::ApplyTarget(TComponent* object, TjxCustomReport*)
 {
+    const QStringList& order = m_undone ? m_before : m_after;
     auto* c = dynamic_cast<TjxComponent*>(object);
     TjxBand* band = c ? c->Band() : nullptr;
-    if (!band || m_index < 0)
+    if (!band)
         return;
-    const int current = band->IndexOfChild(c);
-    band->MoveComponent(current, m_index);
-    m_index = current;
+    int place = 0;
+    for (const QString& name : order) {
+        for (int i = place; i < band->ChildCount(); ++i)
+            if (band->Child(i)->Name() == name) {
+                band->MoveComponent(i, place++);
+                break;
+            }
+    }
 }
 
 // ---- sub-object ordinals ----
@@ -439,20 +548,30 @@ void TjxSetSubOrdinalUndoable::Capture(TComponent* object)
     TjxUndoable::Capture(object);
     TPersistent* holder = nullptr;
     if (const TPropInfo* prop = Resolve(object, holder)) {
-        m_value = prop->getOrdinal(*holder);
+        m_before = prop->getOrdinal(*holder);
         m_captured = true;
     }
 }
 
-void TjxSetSubOrdinalUndoable::Exchange(TComponent* object, TjxCustomReport*)
+void TjxSetSubOrdinalUndoable::CaptureAfter(TComponent* object)
+{
+    TPersistent* holder = nullptr;
+    if (const TPropInfo* prop = Resolve(object, holder))
+        m_after = prop->getOrdinal(*holder);
+}
+
+bool TjxSetSubOrdinalUndoable::HoldsTarget(TComponent* object) const
 {
     TPersistent* holder = nullptr;
     const TPropInfo* prop = m_captured ? Resolve(object, holder) : nullptr;
-    if (!prop)
-        return;
-    const int64_t current = prop->getOrdinal(*holder);
-    prop->setOrdinal(*holder, m_value);
-    m_value = current;
+    return !prop || prop->getOrdinal(*holder) == (m_undone ? m_before : m_after);
+}
+
+void TjxSetSubOrdinalUndoable::ApplyTarget(TComponent* object, TjxCustomReport*)
+{
+    TPersistent* holder = nullptr;
+    if (const TPropInfo* prop = m_captured ? Resolve(object, holder) : nullptr)
+        prop->setOrdinal(*holder, m_undone ? m_before : m_after);
 }
 
 // ---- instances ----
@@ -545,11 +664,21 @@ void TjxComponentInstanceUndoable::ReadBack(TjxCustomReport* context)
         if (!code)
             code = [](TComponent*, TjxEventParams&) {};
     };
-    reader.ReadComponents(owner, nullptr, [&read](TComponent* c) { read.push_back(c); });
-
     auto* report = dynamic_cast<TjxCustomReport*>(FindByName(m_reportName, context));
     if (!report)
         report = context;
+    // Read straight into its place when that still exists, as a template
+    // load does: placing it afterwards would let the class adjust it to
+    // its new parent (a page break spans its band).
+    TComponent* parent = nullptr;
+    if (!m_regionName.isEmpty())
+        parent = FindByName(m_regionName, context);
+    if (!parent && !m_bandName.isEmpty())
+        parent = FindByName(m_bandName, context);
+    if (!parent && m_bandName.isEmpty())
+        parent = report;
+    const TjxReferenceSnapshot references(owner);
+    reader.ReadComponents(owner, parent, [&read](TComponent* c) { read.push_back(c); });
     for (TComponent* object : read) {
         if (auto* c = dynamic_cast<TjxComponent*>(object)) {
             // Its band by name, else the band of its kind, else the first
@@ -564,14 +693,17 @@ void TjxComponentInstanceUndoable::ReadBack(TjxCustomReport* context)
                 delete c;
                 continue;
             }
-            c->SetBand(band);
+            if (c->Band() != band)
+                c->SetBand(band);
             if (m_bandIndex >= 0)
                 band->MoveComponent(band->IndexOfChild(c), m_bandIndex);
             if (!m_regionName.isEmpty())
-                if (auto* region = dynamic_cast<TjxComponent*>(FindByName(m_regionName, context)))
+                if (auto* region = dynamic_cast<TjxComponent*>(FindByName(m_regionName, context)); region && c->Region() != region)
                     c->SetRegion(region);
-            if (band->Report())
-                ResolveReportPipelines(*band->Report());
+            // A pipeline outside the owner is found by name in the report's list.
+            if (auto* p = dynamic_cast<TjxPrintable*>(c); p && !p->DataPipeline() && !p->DataPipelineName().isEmpty())
+                if (TjxDataPipeline* pipeline = TjxDataPipelineList(band->Report()).FindByName(p->DataPipelineName()))
+                    p->SetDataPipeline(pipeline);
         } else if (auto* band = dynamic_cast<TjxBand*>(object)) {
             if (report)
                 band->SetReport(report);
@@ -587,6 +719,7 @@ void TjxComponentInstanceUndoable::ReadBack(TjxCustomReport* context)
                     band->NotifyDesigner(dnBandCreated, kDesignerNotifyCode, band);
         }
     }
+    references.Restore();
     for (TjxCommunicator* c : named)
         c->ExcludeDesignState(dsPasting);
 }

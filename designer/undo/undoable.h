@@ -9,8 +9,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -39,6 +41,17 @@ public:
     // Sub-items first (in order), then the object itself; a missing object is skipped.
     virtual void Undo(TjxCustomReport* context);
     virtual void Redo(TjxCustomReport* context);
+    // A value the object refused while others of the task were not back yet
+    // (word wrap while the text is still rotated) is set again once the
+    // whole task ran.
+    // So is a value that a later-undone record moved along (a region moving
+    // its children): whatever does not hold its target then is set again.
+    void Retry(TjxCustomReport* context);
+    // Reads the state the change left, before the first Undo of its task
+    // changes anything: records of one task may touch each other's values
+    // (a pipeline clears a flag, the flag clears the pipeline), so Redo
+    // puts back what was there rather than what a swap read half-way.
+    void Seal(TjxCustomReport* context);
 
     const QString& Operation() const { return m_operation; }
     void SetOperation(const QString& operation) { m_operation = operation; }
@@ -52,8 +65,25 @@ public:
     static TComponent* LookupOwner(TjxCustomReport* context);
 
 protected:
+    // Reads the after-state (value records).
+    virtual void CaptureAfter(TComponent* object) {}
+    // For Exchange: seals when not yet sealed and flips direction; true
+    // when the state before the change is to be restored now.
+    bool Toggle(TComponent* object);
+    // The value of the current direction: held by the object? set it.
+    virtual bool HoldsTarget(TComponent* object) const { return true; }
+    virtual void ApplyTarget(TComponent* object, TjxCustomReport* context) {}
+    // Toggle, then ApplyTarget: the Exchange of the value records.
+    void ExchangeValues(TComponent* object, TjxCustomReport* context)
+    {
+        Toggle(object);
+        ApplyTarget(object, context);
+    }
+
     QString m_operation;
     QString m_componentName;
+    bool m_sealed = false;
+    bool m_undone = false;
 
 private:
     std::unique_ptr<std::vector<std::unique_ptr<TjxUndoable>>> m_subItems;
@@ -68,13 +98,20 @@ class TjxSetPropUndoable : public TjxUndoable {
 public:
     QString ClassName() const override { return QStringLiteral("TjxSetPropUndoable"); }
     void Capture(TComponent* object) override;
-    void Exchange(TComponent* object, TjxCustomReport* context) override;
+    void Exchange(TComponent* object, TjxCustomReport* context) override { ExchangeValues(object, context); }
 
 protected:
     // The object that holds the property: the component itself here.
     virtual TPersistent* Holder(TComponent* object) const;
     virtual QString PropertyName() const { return m_operation; }
-    TjxPropValue m_value;
+    void CaptureAfter(TComponent* object) override { m_after = Read(object); }
+    TjxPropValue Read(TComponent* object) const;
+    // Sets the value, as a load would when the designer setter refuses it;
+    // false when the object still holds another.
+    bool Apply(TComponent* object, const TjxPropValue& value);
+    bool HoldsTarget(TComponent* object) const override;
+    void ApplyTarget(TComponent* object, TjxCustomReport*) override { Apply(object, m_undone ? m_before : m_after); }
+    TjxPropValue m_before, m_after;
 };
 
 // "Object.Property": the same on the object a class property holds.
@@ -101,7 +138,8 @@ public:
 
 protected:
     virtual QString PropertyName() const { return m_operation; }
-    std::unique_ptr<TPersistent> m_copy;
+    void CaptureAfter(TComponent* object) override;
+    std::unique_ptr<TPersistent> m_before, m_after;
 };
 
 // A class property that refers to another component (ShiftRelativeTo,
@@ -112,12 +150,22 @@ class TjxSetReferencePropUndoable : public TjxUndoable {
 public:
     QString ClassName() const override { return QStringLiteral("TjxSetReferencePropUndoable"); }
     void Capture(TComponent* object) override;
-    void Exchange(TComponent* object, TjxCustomReport* context) override;
+    void Exchange(TComponent* object, TjxCustomReport* context) override { ExchangeValues(object, context); }
 
 protected:
     virtual QString PropertyName() const { return m_operation; }
     virtual TComponent* Find(const QString& name, TComponent* object, TjxCustomReport* context) const;
-    QString m_referenceName;
+
+public:
+    // For a change found after the fact: the value it had before.
+    void SetBefore(const QString& name) { m_before = name; }
+
+protected:
+    void CaptureAfter(TComponent* object) override { m_after = Read(object); }
+    QString Read(TComponent* object) const;
+    bool HoldsTarget(TComponent* object) const override { return Read(object) == (m_undone ? m_before : m_after); }
+    void ApplyTarget(TComponent* object, TjxCustomReport* context) override;
+    QString m_before, m_after;
 };
 
 class TjxSetDataPipelineUndoable : public TjxSetReferencePropUndoable {
@@ -132,32 +180,47 @@ protected:
 class TjxSetBandUndoable : public TjxUndoable {
 public:
     QString ClassName() const override { return QStringLiteral("TjxSetBandUndoable"); }
-    void Capture(TComponent* object) override;
-    void Exchange(TComponent* object, TjxCustomReport* context) override;
+    void Capture(TComponent* object) override { TjxUndoable::Capture(object); m_before = Read(object); }
+    void Exchange(TComponent* object, TjxCustomReport* context) override { ExchangeValues(object, context); }
 
 private:
-    QString m_bandName;
+    void CaptureAfter(TComponent* object) override { m_after = Read(object); }
+    static QString Read(TComponent* object);
+    bool HoldsTarget(TComponent* object) const override { return Read(object) == (m_undone ? m_before : m_after); }
+    void ApplyTarget(TComponent* object, TjxCustomReport* context) override;
+    QString m_before, m_after;
 };
 
 class TjxSetRegionUndoable : public TjxUndoable {
 public:
     QString ClassName() const override { return QStringLiteral("TjxSetRegionUndoable"); }
-    void Capture(TComponent* object) override;
-    void Exchange(TComponent* object, TjxCustomReport* context) override;
+    void Capture(TComponent* object) override { TjxUndoable::Capture(object); m_before = Read(object); }
+    void Exchange(TComponent* object, TjxCustomReport* context) override { ExchangeValues(object, context); }
 
 private:
-    QString m_regionName;
+    void CaptureAfter(TComponent* object) override { m_after = Read(object); }
+    static QString Read(TComponent* object);
+    bool HoldsTarget(TComponent* object) const override { return Read(object) == (m_undone ? m_before : m_after); }
+    void ApplyTarget(TComponent* object, TjxCustomReport* context) override;
+    QString m_before, m_after;
 };
 
 // The four bounds at once, in thousandths of a millimetre.
 class TjxSetBoundsUnDoable : public TjxUndoable {
 public:
     QString ClassName() const override { return QStringLiteral("TjxSetBoundsUnDoable"); }
-    void Capture(TComponent* object) override;
-    void Exchange(TComponent* object, TjxCustomReport* context) override;
+    void Capture(TComponent* object) override { TjxUndoable::Capture(object); m_before = Read(object); }
+    void Exchange(TComponent* object, TjxCustomReport* context) override { ExchangeValues(object, context); }
 
 private:
-    int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+    struct TBounds {
+        int left = 0, top = 0, width = 0, height = 0;
+    };
+    void CaptureAfter(TComponent* object) override { m_after = Read(object); }
+    static TBounds Read(TComponent* object);
+    bool HoldsTarget(TComponent* object) const override;
+    void ApplyTarget(TComponent* object, TjxCustomReport* context) override;
+    TBounds m_before, m_after;
 };
 
 class TjxMoveUnDoable : public TjxSetBoundsUnDoable {
@@ -172,15 +235,20 @@ public:
     QString Description() const override;
 };
 
-// The component's index in its band's drawing order.
+// The component's place in its band's drawing order.
 class TjxZOrderUnDoable : public TjxUndoable {
 public:
     QString ClassName() const override { return QStringLiteral("TjxZOrderUnDoable"); }
-    void Capture(TComponent* object) override;
-    void Exchange(TComponent* object, TjxCustomReport* context) override;
+    void Capture(TComponent* object) override { TjxUndoable::Capture(object); m_before = Read(object); }
+    void Exchange(TComponent* object, TjxCustomReport* context) override { ExchangeValues(object, context); }
 
 private:
-    int m_index = -1;
+    void CaptureAfter(TComponent* object) override { m_after = Read(object); }
+    // The whole band's order by name: a region takes its children along.
+    static QStringList Read(TComponent* object);
+    bool HoldsTarget(TComponent* object) const override { return Read(object) == (m_undone ? m_before : m_after); }
+    void ApplyTarget(TComponent* object, TjxCustomReport* context) override;
+    QStringList m_before, m_after;
 };
 
 // A component, band or group created (the first Undo frees it) or, in the
@@ -226,13 +294,16 @@ public:
     TjxSetSubOrdinalUndoable(const char* objectProperty, const char* subProperty)
         : m_objectProperty(QString::fromLatin1(objectProperty)), m_subProperty(QString::fromLatin1(subProperty)) {}
     void Capture(TComponent* object) override;
-    void Exchange(TComponent* object, TjxCustomReport* context) override;
+    void Exchange(TComponent* object, TjxCustomReport* context) override { ExchangeValues(object, context); }
 
 private:
     const TPropInfo* Resolve(TComponent* object, TPersistent*& holder) const;
+    void CaptureAfter(TComponent* object) override;
+    bool HoldsTarget(TComponent* object) const override;
+    void ApplyTarget(TComponent* object, TjxCustomReport* context) override;
     QString m_objectProperty;
     QString m_subProperty;
-    int64_t m_value = 0;
+    int64_t m_before = 0, m_after = 0;
     bool m_captured = false;
 };
 
@@ -279,5 +350,27 @@ private:
 
 // A class property whose value is another component, not a part of the object.
 bool IsReferenceProperty(const TPersistent& object, const TPropInfo& prop);
+// The component a reference property holds as the stream writes it.
+TComponent* ReferenceOf(TComponent* object, const TPropInfo& prop);
+
+// The references every component of an owner holds. Reading a component
+// may take a link from another without telling anyone (a drill-down
+// component serves one subreport only); re-creating must not.
+class TjxReferenceSnapshot {
+public:
+    explicit TjxReferenceSnapshot(TComponent* owner);
+    struct TEntry {
+        TComponent* holder;
+        const TPropInfo* prop;
+        TComponent* value;
+    };
+    // The entries whose reference changed since.
+    std::vector<TEntry> Changed() const;
+    // Puts the changed ones back.
+    void Restore() const;
+
+private:
+    std::vector<TEntry> m_entries;
+};
 
 } // namespace orvane
