@@ -203,10 +203,9 @@ void TjxEditCommands::Destroy(const std::vector<TjxComponent*>& components, cons
     // What goes: the components and everything below them (a region's
     // children, a subreport's report with its bands): their streams hold all
     // of it, so all of it must go, or Undo would find the names taken.
-    QSet<TComponent*> going(top.begin(), top.end());
-    for (int i = 0; i < owner->ComponentCount(); ++i)
-        if (auto* r = dynamic_cast<TjxRelative*>(owner->Components(i)); r && HasAncestorIn(r, going))
-            going.insert(r);
+    const std::vector<TComponent*> tops(top.begin(), top.end());
+    const std::vector<TComponent*> trees = ComponentTrees(owner, tops);
+    const QSet<TComponent*> going(trees.begin(), trees.end());
     if (manager->Enabled()) {
         // Freeing clears references to them in other objects without a
         // word to the designer: record those first, so Undo sets them again
@@ -228,31 +227,7 @@ void TjxEditCommands::Destroy(const std::vector<TjxComponent*>& components, cons
             manager->Commit(TjxUndoableClassFactory::Instance().Create(operation, c));
     }
     TjxUndoDisabledGuard off(manager);
-    for (TjxComponent* c : top)
-        delete c;
-    // Whatever the freed objects did not take with them goes now, the
-    // deepest first.
-    for (;;) {
-        TjxRelative* deepest = nullptr;
-        int depth = -1;
-        for (int i = 0; i < owner->ComponentCount(); ++i) {
-            TComponent* c = owner->Components(i);
-            if (!going.contains(c))
-                continue;
-            auto* r = dynamic_cast<TjxRelative*>(c);
-            int d = 0;
-            for (TjxRelative* p = r ? Up(r) : nullptr; p; p = Up(p))
-                ++d;
-            if (r && d > depth) {
-                deepest = r;
-                depth = d;
-            }
-        }
-        if (!deepest)
-            break;
-        going.remove(deepest);
-        delete deepest;
-    }
+    FreeComponentTrees(owner, tops);
 }
 
 std::vector<TjxComponent*> TjxEditCommands::PasteComponents(const QByteArray& stream, TjxBand* band)

@@ -16,6 +16,7 @@
 #include "engine/region.h"
 #include "engine/stretchable.h"
 
+#include <QSet>
 #include <optional>
 
 namespace orvane {
@@ -204,7 +205,68 @@ private:
     uint16_t m_bits;
 };
 
+// The next object up: a component's region, else the tree parent.
+TjxRelative* Up(TjxRelative* object)
+{
+    if (auto* c = dynamic_cast<TjxComponent*>(object))
+        if (c->Region())
+            return c->Region();
+    return object->Parent();
+}
+
+int Depth(TjxRelative* object)
+{
+    int depth = 0;
+    for (TjxRelative* p = Up(object); p; p = Up(p))
+        ++depth;
+    return depth;
+}
+
 } // namespace
+
+std::vector<TComponent*> ComponentTrees(TComponent* owner, const std::vector<TComponent*>& tops)
+{
+    QSet<TComponent*> set(tops.begin(), tops.end());
+    std::vector<TComponent*> result(tops.begin(), tops.end());
+    for (int i = 0; owner && i < owner->ComponentCount(); ++i) {
+        auto* r = dynamic_cast<TjxRelative*>(owner->Components(i));
+        if (!r || set.contains(r))
+            continue;
+        for (TjxRelative* p = Up(r); p; p = Up(p))
+            if (set.contains(p)) {
+                result.push_back(r);
+                break;
+            }
+    }
+    return result;
+}
+
+void FreeComponentTrees(TComponent* owner, const std::vector<TComponent*>& tops)
+{
+    const std::vector<TComponent*> all = ComponentTrees(owner, tops);
+    QSet<TComponent*> going(all.begin(), all.end());
+    for (TComponent* top : tops) {
+        going.remove(top);
+        delete top;
+    }
+    // Only pointers still among the owner's components are touched.
+    for (;;) {
+        TjxRelative* deepest = nullptr;
+        int depth = -1;
+        for (int i = 0; owner && i < owner->ComponentCount(); ++i) {
+            TComponent* c = owner->Components(i);
+            auto* r = going.contains(c) ? dynamic_cast<TjxRelative*>(c) : nullptr;
+            if (r && Depth(r) > depth) {
+                deepest = r;
+                depth = Depth(r);
+            }
+        }
+        if (!deepest)
+            break;
+        going.remove(deepest);
+        delete deepest;
+    }
+}
 
 TComponent* ReferenceOf(TComponent* object, const TPropInfo& prop)
 {
@@ -582,7 +644,11 @@ void TjxComponentInstanceUndoable::Capture(TComponent* object)
     if (auto* c = dynamic_cast<TjxComponent*>(object)) {
         if (TjxBand* band = c->Band()) {
             m_bandName = band->Name();
-            m_bandIndex = band->IndexOfChild(c);
+            m_places.clear();
+            for (TComponent* member : ComponentTrees(c->Owner(), {c}))
+                if (auto* m = dynamic_cast<TjxComponent*>(member); m && m->Band() == band)
+                    m_places.emplace_back(m->Name(), band->IndexOfChild(m));
+            std::sort(m_places.begin(), m_places.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
             if (band->Report())
                 m_reportName = band->Report()->Name();
         }
@@ -640,7 +706,7 @@ void TjxComponentInstanceUndoable::WriteAndFree(TComponent* object)
         writer.WriteListEnd();
     }
     m_stream = std::move(stream);
-    delete object;
+    FreeComponentTrees(object->Owner(), {object});
 }
 
 void TjxComponentInstanceUndoable::ReadBack(TjxCustomReport* context)
@@ -695,8 +761,9 @@ void TjxComponentInstanceUndoable::ReadBack(TjxCustomReport* context)
             }
             if (c->Band() != band)
                 c->SetBand(band);
-            if (m_bandIndex >= 0)
-                band->MoveComponent(band->IndexOfChild(c), m_bandIndex);
+            for (const auto& [name, index] : m_places)
+                if (auto* m = dynamic_cast<TjxComponent*>(FindByName(name, context)); m && m->Band() == band)
+                    band->MoveComponent(band->IndexOfChild(m), index);
             if (!m_regionName.isEmpty())
                 if (auto* region = dynamic_cast<TjxComponent*>(FindByName(m_regionName, context)); region && c->Region() != region)
                     c->SetRegion(region);

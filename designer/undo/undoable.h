@@ -272,7 +272,10 @@ protected:
     QString m_regionName;
     QString m_reportName;
     QString m_bandName;   // where a component sat: placed there again when it still exists
-    int m_bandIndex = -1; // its place in the band's drawing order
+    int m_bandIndex = -1; // a group's place among the report's groups
+    // The drawing-order places of the component and of what it holds (a
+    // region's children), by name: put back in ascending order.
+    std::vector<std::pair<QString, int>> m_places;
 };
 
 class TjxComponentDestroyUndoable : public TjxComponentInstanceUndoable {
@@ -350,6 +353,13 @@ private:
 
 // A class property whose value is another component, not a part of the object.
 bool IsReferenceProperty(const TPersistent& object, const TPropInfo& prop);
+// Frees the objects and everything below them that their streams hold (a
+// region's children, a subreport's report with its bands and components),
+// which their destructors may leave behind; the deepest first after the tops.
+void FreeComponentTrees(TComponent* owner, const std::vector<TComponent*>& tops);
+// The objects of the owner below any of `tops`, the tops included.
+std::vector<TComponent*> ComponentTrees(TComponent* owner, const std::vector<TComponent*>& tops);
+
 // The component a reference property holds as the stream writes it.
 TComponent* ReferenceOf(TComponent* object, const TPropInfo& prop);
 
