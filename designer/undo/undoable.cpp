@@ -503,8 +503,16 @@ TComponent* TjxSetReferencePropUndoable::Find(const QString& name, TComponent*, 
 void TjxSetReferencePropUndoable::ApplyTarget(TComponent* object, TjxCustomReport* context)
 {
     const TPropInfo* prop = object->ClassInfo().FindProperty(PropertyName());
-    if (prop && prop->setObject)
-        prop->setObject(*object, Find(m_undone ? m_before : m_after, object, context));
+    if (!prop || !prop->setObject)
+        return;
+    TComponent* target = Find(m_undone ? m_before : m_after, object, context);
+    prop->setObject(*object, target);
+    if (ReferenceOf(object, *prop) != target && !object->HasState(csReading)) {
+        // A link the object held that its designer setter refuses now (a
+        // drill-down of a section): stored as a load stores it.
+        TReadingGuard reading(object);
+        prop->setObject(*object, target);
+    }
 }
 
 TComponent* TjxSetDataPipelineUndoable::Find(const QString& name, TComponent* object, TjxCustomReport* context) const

@@ -46,7 +46,35 @@ void RunRoundTrip(TUndoRig& rig, uint32_t seed)
     EXPECT_TRUE(rig.Bytes() == end) << "redo all, seed " << seed;
 }
 
+// Every edit on its own: Undo gives the bytes before it, Redo the bytes
+// after it, and an edit that recorded nothing changed nothing.
+void CheckEachTask(TUndoRig& rig, uint32_t seed, int steps)
+{
+    rig.manager.SetCapacity(steps + 10);
+    TRandomEditor editor(rig, seed);
+    for (int i = 0; i < steps; ++i) {
+        const QByteArray before = rig.Bytes();
+        const int count = rig.manager.UndoCount();
+        editor.Step();
+        const QByteArray after = rig.Bytes();
+        if (rig.manager.UndoCount() == count) {
+            ASSERT_TRUE(after == before) << "step " << i << " recorded nothing: " << editor.Last().toStdString();
+            continue;
+        }
+        rig.edit.Undo();
+        ASSERT_TRUE(rig.Bytes() == before) << "undo of step " << i << ": " << editor.Last().toStdString();
+        rig.edit.Redo();
+        ASSERT_TRUE(rig.Bytes() == after) << "redo of step " << i << ": " << editor.Last().toStdString();
+    }
+}
+
 } // namespace
+
+TEST(UndoRandomEdits, EachEditUndoesAndRedoesOnItsOwn)
+{
+    TGroupedReport f;
+    CheckEachTask(f.rig, 6, kEdits / 5);
+}
 
 TEST(UndoRandomEdits, GroupedReportWithSubreportsComesBackByteForByte)
 {

@@ -1,7 +1,7 @@
 // The undo manager through the designer hooks and the edit commands, on a
 // report built in code.
 
-#include "undo_fixture.h"
+#include "random_editor.h"
 
 #include "components/label.h"
 #include "components/memo.h"
@@ -361,4 +361,68 @@ TEST(UndoManager, ARenamedComponentIsSkipped)
     f.rig.edit.Undo();
     EXPECT_EQ(label->Caption(), u"changed");
     EXPECT_EQ(f.rig.manager.RedoCount(), 1);
+}
+
+// Bands, groups and child reports without a designer of their own reach the
+// report's: their changes are recorded with the hooks attached to the report alone.
+TEST(UndoManager, BandsGroupsAndChildReportsReachTheReportsDesigner)
+{
+    TGroupedReport f;
+    TjxUndoManager& m = f.rig.manager;
+    m.Clear();
+    TjxGroup* group = f.report->Group(0);
+    group->SetBreakName(QStringLiteral("Region"));
+    EXPECT_EQ(m.UndoCount(), 1);
+    f.report->FindBand(btGroupHeader, 0)->SetmmHeight(7000);
+    EXPECT_EQ(m.UndoCount(), 2);
+    TjxSubReport* sub = nullptr;
+    for (int i = 0; i < f.host.ComponentCount() && !sub; ++i)
+        sub = dynamic_cast<TjxSubReport*>(f.host.Components(i));
+    ASSERT_NE(sub, nullptr);
+    TjxBand* childBand = sub->Report()->Band(0);
+    childBand->SetmmHeight(childBand->mmHeight() + 1000);
+    EXPECT_EQ(m.UndoCount(), 3);
+    auto* inChild = dynamic_cast<TjxComponent*>(childBand->Child(0));
+    ASSERT_NE(inChild, nullptr);
+    inChild->SetmmLeft(inChild->mmLeft() + 500);
+    EXPECT_EQ(m.UndoCount(), 4);
+    EXPECT_EQ(m.TaskDepth(), 0);
+    while (m.UndoCount() > 0)
+        f.rig.edit.Undo();
+    EXPECT_EQ(group->BreakName(), u"Customer");
+}
+
+// A band or group freed and re-created by its record: back in its report,
+// with its components, and the designer hears of the band.
+TEST(UndoManager, BandsAndGroupsComeBackToTheirReport)
+{
+    TGroupedReport f;
+    TjxUndoManager& m = f.rig.manager;
+    m.Clear();
+    std::vector<int> created;
+    f.rig.hooks.OnNotify = [&](int message, int, TjxCommunicator*) {
+        if (message == dnBandCreated)
+            created.push_back(message);
+    };
+    const QByteArray start = f.rig.Bytes();
+    TjxBand* footer = f.Band(btFooter);
+    TjxGroup* inner = f.report->Group(1);
+    {
+        TjxUndoCommandScope command(&f.rig.hooks);
+        m.Commit(TjxUndoableClassFactory::Instance().Create(QStringLiteral("DestroyBand"), footer));
+        m.Commit(TjxUndoableClassFactory::Instance().Create(QStringLiteral("DestroyGroup"), inner));
+        TjxUndoDisabledGuard off(&m);
+        FreeComponentTrees(&f.host, {footer, inner});
+    }
+    EXPECT_EQ(f.report->GroupCount(), 1);
+    EXPECT_EQ(f.report->FindBand(btFooter), nullptr);
+    f.rig.edit.Undo();
+    EXPECT_EQ(f.report->GroupCount(), 2);
+    ASSERT_NE(f.report->FindBand(btFooter), nullptr);
+    EXPECT_EQ(f.report->FindBand(btFooter)->ChildCount(), 1);
+    EXPECT_EQ(created.size(), 3u);  // the footer and the group's two bands
+    EXPECT_EQ(f.rig.Bytes(), start);
+    f.rig.edit.Redo();
+    EXPECT_EQ(f.report->GroupCount(), 1);
+    EXPECT_EQ(f.report->FindBand(btFooter), nullptr);
 }
