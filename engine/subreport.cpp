@@ -371,12 +371,14 @@ void TjxSubReport::SetPrintBehavior(TjxPrintBehaviorType value)
         NotifyDesignerPropertyChange(QStringLiteral("PrintBehavior"));
     m_printBehavior = value;
     SetStretch(value == pbChild);
-    if (value == pbFixed)
-        SetKeepTogether(false);
+    // A stream keeps what was saved: KeepTogether is written before the
+    // behaviour and must not be lost on loading.
     if (loading)
         return;
-    if (value == pbFixed)
+    if (value == pbFixed) {
+        SetKeepTogether(false);
         SetmmStopPosition(0);
+    }
     if (value == pbSection) {
         SetDrillDownComponent(nullptr);
         SetParentWidth(true);

@@ -12,8 +12,15 @@ void TjxUndoableTask::Undo(TjxCustomReport* context)
         undoable->Seal(context);
     for (auto it = m_undoables.rbegin(); it != m_undoables.rend(); ++it)
         (*it)->Undo(context);
-    for (auto it = m_undoables.rbegin(); it != m_undoables.rend(); ++it)
-        (*it)->Retry(context);
+    // Values that depend on each other (calculation orders renumbered
+    // around the one set) may take a few rounds to settle.
+    for (int round = 0; round < kRetryRounds; ++round) {
+        bool again = false;
+        for (auto it = m_undoables.rbegin(); it != m_undoables.rend(); ++it)
+            again |= (*it)->Retry(context);
+        if (!again)
+            break;
+    }
 }
 
 void TjxUndoableTask::Redo(TjxCustomReport* context)
@@ -21,8 +28,13 @@ void TjxUndoableTask::Redo(TjxCustomReport* context)
     // Every Exchange swaps, so running the records again in order reverses the Undo.
     for (auto& undoable : m_undoables)
         undoable->Undo(context);
-    for (auto& undoable : m_undoables)
-        undoable->Retry(context);
+    for (int round = 0; round < kRetryRounds; ++round) {
+        bool again = false;
+        for (auto& undoable : m_undoables)
+            again |= undoable->Retry(context);
+        if (!again)
+            break;
+    }
 }
 
 // ---- TjxUndoableTaskCollection ----
@@ -209,8 +221,7 @@ void TjxUndoManager::Run(TjxUndoableTask& task, TjxCustomReport* context, bool u
         const QString key = ChangeKey(**it);
         if (covered.contains(key) || covered.contains(key.section(u'|', 0, 0) + QStringLiteral("|*")))
             continue;
-        (*it)->Seal(context);
-        (*it)->Undo(context);
+        (*it)->StoreBefore(context);
     }
 }
 

@@ -34,6 +34,7 @@ public:
     virtual void Redo(TjxCustomReport* context);
 
 private:
+    static constexpr int kRetryRounds = 4;
     std::vector<std::unique_ptr<TjxUndoable>> m_undoables;
 };
 

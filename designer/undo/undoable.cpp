@@ -357,12 +357,42 @@ void TjxUndoable::Seal(TjxCustomReport* context)
     }
 }
 
-void TjxUndoable::Retry(TjxCustomReport* context)
+void TjxUndoable::StoreBefore(TjxCustomReport* context)
+{
+    TComponent* object = FindByName(m_componentName, context);
+    if (!object)
+        return;
+    if (!m_sealed) {
+        CaptureAfter(object);
+        m_sealed = true;
+    }
+    m_undone = true;
+    if (HoldsTarget(object))
+        return;
+    if (object->HasState(csReading)) {
+        ApplyTarget(object, context);
+    } else {
+        TReadingGuard reading(object);
+        ApplyTarget(object, context);
+    }
+}
+
+bool TjxUndoable::Retry(TjxCustomReport* context)
 {
     if (!m_sealed)
-        return;
-    if (TComponent* object = FindByName(m_componentName, context); object && !HoldsTarget(object))
+        return false;
+    TComponent* object = FindByName(m_componentName, context);
+    if (!object || HoldsTarget(object))
+        return false;
+    // Stored as a load stores it: the designer setter would move the others
+    // along again (renumbering calculation orders, dragging a region's children).
+    if (object->HasState(csReading)) {
         ApplyTarget(object, context);
+    } else {
+        TReadingGuard reading(object);
+        ApplyTarget(object, context);
+    }
+    return true;
 }
 
 bool TjxUndoable::Toggle(TComponent* object)
@@ -893,7 +923,7 @@ std::unique_ptr<TjxUndoable> TjxUndoableClassFactory::Create(const QString& oper
         return nullptr;
     undoable->SetOperation(operation);
     undoable->Capture(object);
-    return undoable;
+    return undoable->Captured() ? std::move(undoable) : nullptr;
 }
 
 } // namespace orvane

@@ -35,6 +35,8 @@ public:
     virtual QString Description() const { return ClassName(); }
     // Stores what the record needs of the object (the base: its Name).
     virtual void Capture(TComponent* object);
+    // False when Capture found nothing to keep: such a record is not made.
+    virtual bool Captured() const { return true; }
     // Swaps the stored state with the object's current one.
     virtual void Exchange(TComponent* object, TjxCustomReport* context) = 0;
 
@@ -46,7 +48,11 @@ public:
     // whole task ran.
     // So is a value that a later-undone record moved along (a region moving
     // its children): whatever does not hold its target then is set again.
-    void Retry(TjxCustomReport* context);
+    // True when it had to set its value again.
+    bool Retry(TjxCustomReport* context);
+    // Puts the value before the change back as a load stores it, touching
+    // nothing else (a side effect of undoing another record).
+    void StoreBefore(TjxCustomReport* context);
     // Reads the state the change left, before the first Undo of its task
     // changes anything: records of one task may touch each other's values
     // (a pipeline clears a flag, the flag clears the pipeline), so Redo
@@ -99,6 +105,7 @@ public:
     QString ClassName() const override { return QStringLiteral("TjxSetPropUndoable"); }
     void Capture(TComponent* object) override;
     void Exchange(TComponent* object, TjxCustomReport* context) override { ExchangeValues(object, context); }
+    bool Captured() const override { return !std::holds_alternative<std::monostate>(m_before); }
 
 protected:
     // The object that holds the property: the component itself here.
@@ -134,6 +141,7 @@ public:
     ~TjxSetPersistentPropUndoable() override;
     QString ClassName() const override { return QStringLiteral("TjxSetPersistentPropUndoable"); }
     void Capture(TComponent* object) override;
+    bool Captured() const override { return m_before != nullptr; }
     void Exchange(TComponent* object, TjxCustomReport* context) override;
 
 protected:
@@ -297,6 +305,7 @@ public:
     TjxSetSubOrdinalUndoable(const char* objectProperty, const char* subProperty)
         : m_objectProperty(QString::fromLatin1(objectProperty)), m_subProperty(QString::fromLatin1(subProperty)) {}
     void Capture(TComponent* object) override;
+    bool Captured() const override { return m_captured; }
     void Exchange(TComponent* object, TjxCustomReport* context) override { ExchangeValues(object, context); }
 
 private:

@@ -91,8 +91,10 @@ TEST(UndoManager, FactoryResolvesNamesWithoutCaseAndFallsBackByProperty)
         auto u = factory.Create(QString::fromLatin1(op), object);
         return u ? u->ClassName() : QStringLiteral("none");
     };
-    EXPECT_EQ(cls("SetProp", label), u"TjxSetPropUndoable");
-    EXPECT_EQ(cls("SETPROP", label), u"TjxSetPropUndoable");
+    EXPECT_EQ(cls("MOVEBOUNDS", label), u"TjxMoveUnDoable");
+    EXPECT_EQ(cls("bringtofront", label), u"TjxZOrderUnDoable");
+    EXPECT_EQ(cls("Border.Positions", label), u"TjxSetBorderPositionsUndoable");
+    EXPECT_EQ(cls("Pen.Color", label), u"none");  // a label has no pen: nothing to keep
     EXPECT_EQ(cls("font.size", label), u"TjxSetFontSizeUndoable");
     EXPECT_EQ(cls("MoveBounds", label), u"TjxMoveUnDoable");
     EXPECT_EQ(cls("Caption", label), u"TjxSetPropUndoable");
