@@ -16,11 +16,7 @@ using namespace orvane::test;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kEdits = 250;
-#else
 constexpr int kEdits = 1000;
-#endif
 
 // Edits, then undoes and redoes everything, comparing the template's bytes.
 void RunRoundTrip(TUndoRig& rig, uint32_t seed)
