@@ -3,7 +3,9 @@
 
 #include "random_editor.h"
 
+#include "components/db_text.h"
 #include "components/label.h"
+#include "engine/memory_pipeline.h"
 #include "components/memo.h"
 #include "components/variable.h"
 #include "document/errors.h"
@@ -427,4 +429,82 @@ TEST(UndoManager, BandsAndGroupsComeBackToTheirReport)
     f.rig.edit.Redo();
     EXPECT_EQ(f.report->GroupCount(), 1);
     EXPECT_EQ(f.report->FindBand(btFooter), nullptr);
+}
+
+// Freeing a region's child used to leave it in the region's list, and the
+// next save wrote a freed object. Undo puts the child back in its region.
+TEST(UndoManager, ADeletedRegionChildLeavesItsRegion)
+{
+    TUndoReport f;
+    TjxBand* detail = f.Band(btDetail);
+    auto* region = f.Add<TjxRegion>(detail);
+    auto* child = f.Add<TjxLabel>(detail, 1000, 1000);
+    child->SetRegion(region);
+    f.rig.manager.Clear();
+    const QByteArray start = f.rig.Bytes();
+    const QString name = child->Name();
+    f.rig.edit.DeleteComponents({child});
+    const QByteArray after = f.rig.Bytes();  // writes the region without the child
+    EXPECT_NE(after, start);
+    f.rig.edit.Undo();
+    auto* back = dynamic_cast<TjxComponent*>(f.host.FindComponent(name));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Region(), region);
+    EXPECT_EQ(f.rig.Bytes(), start);
+
+    // The region goes with its children, and comes back with them.
+    f.rig.edit.DeleteComponents({region});
+    EXPECT_EQ(f.host.FindComponent(name), nullptr);
+    f.rig.edit.Undo();
+    EXPECT_EQ(f.rig.Bytes(), start);
+}
+
+// Taking a component off its pipeline forgets the pipeline's name (it came
+// back on the next load) and tells the designer of the flag it clears.
+TEST(UndoManager, APipelineChangeAndWhatItClearsComeBack)
+{
+    TUndoReport f;
+    auto* pipeline = new TjxMemoryPipeline(&f.host);
+    pipeline->SetName(QStringLiteral("plData"));
+    auto* text = f.Add<TjxDBText>(f.Band(btDetail));
+    f.rig.manager.Clear();
+    const QByteArray start = f.rig.Bytes();
+    f.rig.edit.SetProperty(text, QStringLiteral("DataPipeline"), QVariant::fromValue<TPersistent*>(pipeline));
+    EXPECT_FALSE(text->ParentDataPipeline());
+    const QByteArray bound = f.rig.Bytes();
+    f.rig.edit.SetProperty(text, QStringLiteral("DataPipeline"), QVariant::fromValue<TPersistent*>(nullptr));
+    EXPECT_TRUE(text->DataPipelineName().isEmpty());
+    f.rig.edit.Undo();
+    EXPECT_EQ(text->DataPipeline(), pipeline);
+    EXPECT_EQ(f.rig.Bytes(), bound);
+    f.rig.edit.Undo();
+    EXPECT_TRUE(text->ParentDataPipeline());
+    EXPECT_EQ(f.rig.Bytes(), start);
+}
+
+// A subreport printing as a section through NewPrintJob, a fixed one that
+// keeps together and is anchored to the bottom: all of it survives its
+// stream, so deleting and undoing gives the same template.
+TEST(UndoManager, SubreportStatesSurviveTheirStream)
+{
+    TUndoReport f;
+    TjxBand* detail = f.Band(btDetail);
+    auto* section = f.Add<TjxSubReport>(detail);
+    auto* fixed = f.Add<TjxSubReport>(detail, 0, 8000);
+    f.rig.manager.Clear();
+    f.rig.edit.SetProperty(section, QStringLiteral("NewPrintJob"), true);
+    EXPECT_EQ(section->PrintBehavior(), pbSection);
+    f.rig.edit.Undo();
+    EXPECT_EQ(section->PrintBehavior(), pbChild);
+    f.rig.edit.Redo();
+    EXPECT_EQ(section->PrintBehavior(), pbSection);
+
+    f.rig.edit.SetProperty(fixed, QStringLiteral("PrintBehavior"), qint64(pbFixed));
+    f.rig.edit.SetProperty(fixed, QStringLiteral("KeepTogether"), true);
+    f.rig.edit.SetProperty(fixed, QStringLiteral("Anchors"), qint64((1u << atRight) | (1u << atBottom)));
+    ASSERT_TRUE(fixed->KeepTogether());
+    const QByteArray before = f.rig.Bytes();
+    f.rig.edit.DeleteComponents({section, fixed});
+    f.rig.edit.Undo();
+    EXPECT_EQ(f.rig.Bytes(), before);
 }
