@@ -74,6 +74,13 @@ TjxComponent::TjxComponent(TComponent* owner) : TjxPrintable(owner) {}
 
 TjxComponent::~TjxComponent()
 {
+    // The region must forget its child now: by the time the notify links
+    // report the destruction, this is no longer a component it recognises.
+    if (auto* region = dynamic_cast<TjxCustomRegion*>(m_region)) {
+        RemoveNotify(region);
+        m_region = nullptr;
+        region->ChildLeft(this, true);
+    }
     TjxBand* band = Band();
     if (band && !band->FreeingChildren())
         NotifyDesigner(dnComponentDestroyed, kDesignerNotifyCode, this);
@@ -380,8 +387,9 @@ void TjxComponent::SetDataPipeline(TjxCommunicator* value)
         return;
     const TjxBand* band = Band();
     TjxCommunicator* bandPipeline = band && band->Report() ? band->Report()->DataPipeline() : nullptr;
+    // Announced, so that the designer's undo puts the flag back too.
     if (value != bandPipeline)
-        m_parentDataPipeline = false;
+        Change(m_parentDataPipeline, false, "ParentDataPipeline");
 }
 
 void TjxComponent::SetParentDataPipeline(bool value)

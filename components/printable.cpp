@@ -334,6 +334,9 @@ void TjxPrintable::SetDataPipeline(TjxCommunicator* value)
     if (value) {
         AddNotify(value);
         m_dataPipelineName = value->Name();
+    } else if (!IsReadingOrLoading()) {
+        // Taken off its pipeline: the name must not bring it back on the next load.
+        m_dataPipelineName.clear();
     }
     if (!IsReadingOrLoading() && !HasState(csDestroying)) {
         SendNotify(ntDataChanged);

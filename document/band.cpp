@@ -123,6 +123,15 @@ int TjxBand::GroupIndex() const
     return m_group && m_report ? m_report->IndexOfGroup(m_group) : -1;
 }
 
+TjxDesignerInterface* TjxBand::GetDesignerInterface() const
+{
+    if (TjxDesignerInterface* own = TjxRelative::GetDesignerInterface())
+        return own;
+    if (m_report)
+        return m_report->GetDesignerInterface();
+    return m_group ? m_group->GetDesignerInterface() : nullptr;
+}
+
 void TjxBand::SetReport(TjxCustomReport* report)
 {
     if (m_report == report)

@@ -43,6 +43,8 @@ public:
 
     TjxCustomReport* Report() const { return m_report; }
     virtual void SetReport(TjxCustomReport* report);
+    // Without a designer of its own, the band's report's (or group's) designer.
+    TjxDesignerInterface* GetDesignerInterface() const override;
     TjxUnitType ReportUnits() const;
     TjxGroup* Group() const { return m_group; }
     void SetGroup(TjxGroup* group) { m_group = group; }

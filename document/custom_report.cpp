@@ -482,12 +482,17 @@ void TjxCustomReport::SetDataPipeline(TjxCommunicator* value)
 {
     if (m_dataPipeline == value)
         return;
+    if (!IsReadingOrLoading())
+        NotifyDesignerPropertyChange(QStringLiteral("DataPipeline"));
     if (m_dataPipeline)
         RemoveNotify(m_dataPipeline);
     m_dataPipeline = value;
     if (value) {
         AddNotify(value);
         m_dataPipelineName = value->Name();
+    } else if (!IsReadingOrLoading()) {
+        // Taken off its pipeline: the name must not bring it back on the next load.
+        m_dataPipelineName.clear();
     }
     if (!IsReadingOrLoading() && !HasState(csDestroying)) {
         SendNotify(ntDataChanged);

@@ -92,6 +92,13 @@ int TjxGroup::Index() const
     return m_report ? m_report->IndexOfGroup(this) : -1;
 }
 
+TjxDesignerInterface* TjxGroup::GetDesignerInterface() const
+{
+    if (TjxDesignerInterface* own = TjxRelative::GetDesignerInterface())
+        return own;
+    return m_report ? m_report->GetDesignerInterface() : nullptr;
+}
+
 void TjxGroup::SetReport(TjxCustomReport* report)
 {
     if (m_report == report)

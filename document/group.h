@@ -23,6 +23,8 @@ public:
 
     TjxCustomReport* Report() const { return m_report; }
     void SetReport(TjxCustomReport* report);
+    // Without a designer of its own, the report's designer.
+    TjxDesignerInterface* GetDesignerInterface() const override;
     TjxUnitType Units() const;
     int Index() const;
 

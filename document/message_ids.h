@@ -125,6 +125,9 @@ enum OwnMessage : int {
     SettingsNameInvalid = 2400, // "%s" cannot be a section or key name in a settings file.
     SettingsValueLineBreak,     // The value of "%s" in section "%s" cannot hold a line break.
     SettingsNotRewritten,       // The settings file "%s" could not be read, so it is not written over. %s
+    // Undo.
+    UndoMoveObject = 2440,      // Move Object
+    UndoResizeObject,           // Resize Object
 };
 
 } // namespace orvane::msg

@@ -262,6 +262,14 @@ TjxCustomReport* TjxChildReport::ParentReport() const
     return band ? band->Report() : nullptr;
 }
 
+TjxDesignerInterface* TjxChildReport::GetDesignerInterface() const
+{
+    if (TjxDesignerInterface* own = TjxBandedReport::GetDesignerInterface())
+        return own;
+    // The subreport that carries it answers through its band.
+    return Parent() ? Parent()->GetDesignerInterface() : nullptr;
+}
+
 TjxCustomReport* TjxChildReport::MainReport() const
 {
     TjxCustomReport* report = ParentReport();

@@ -74,6 +74,8 @@ public:
     // and the report at the top of that chain; none while not placed.
     TjxCustomReport* ParentReport() const;
     TjxCustomReport* MainReport() const;
+    // Without a designer of its own, the parent report's designer.
+    TjxDesignerInterface* GetDesignerInterface() const override;
 
     // A child report speaks its parent's language. The language is not
     // stored with it and the parent has loaded its texts already, so it is

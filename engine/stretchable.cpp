@@ -149,7 +149,9 @@ void TjxStretchable::SetUserName(const QString& value)
 
 void TjxStretchable::SetAnchors(TjxAnchors value)
 {
-    if (m_stretch && (value & (1u << atBottom)))
+    // A stream keeps what was saved: its anchors come before the behaviour
+    // that decides whether the component stretches.
+    if (m_stretch && (value & (1u << atBottom)) && !IsReadingOrLoading())
         return;
     TjxComponent::SetAnchors(value);
 }

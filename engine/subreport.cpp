@@ -371,12 +371,14 @@ void TjxSubReport::SetPrintBehavior(TjxPrintBehaviorType value)
         NotifyDesignerPropertyChange(QStringLiteral("PrintBehavior"));
     m_printBehavior = value;
     SetStretch(value == pbChild);
-    if (value == pbFixed)
-        SetKeepTogether(false);
+    // A stream keeps what was saved: KeepTogether is written before the
+    // behaviour and must not be lost on loading.
     if (loading)
         return;
-    if (value == pbFixed)
+    if (value == pbFixed) {
+        SetKeepTogether(false);
         SetmmStopPosition(0);
+    }
     if (value == pbSection) {
         SetDrillDownComponent(nullptr);
         SetParentWidth(true);
@@ -403,8 +405,15 @@ void TjxSubReport::SetResetPageNo(bool value)
 void TjxSubReport::SetNewPrintJob(bool value)
 {
     Change(m_newPrintJob, value, "NewPrintJob");
-    if (value)
-        m_printBehavior = pbSection;
+    if (!value || m_printBehavior == pbSection)
+        return;
+    // Announced, so that the designer's undo puts the behaviour back too.
+    const bool loading = IsReadingOrLoading();
+    if (!loading)
+        NotifyDesignerPropertyChange(QStringLiteral("PrintBehavior"));
+    m_printBehavior = pbSection;
+    if (!loading)
+        Modified();
 }
 
 void TjxSubReport::SetTraverseAllData(bool value)
