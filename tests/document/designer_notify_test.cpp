@@ -184,7 +184,8 @@ TEST(DesignerAttach, ChildReportsOfSubreportsFollowTheMainReport)
     f.report->SetComponentDesigner(nullptr);
     EXPECT_EQ(f.designer.Take(), (std::vector<TNote>{N(dnReportDetached, grandChild), N(dnReportDetached, child),
                                                      N(dnReportDetached, f.report)}));
-    EXPECT_EQ(child->GetDesignerInterface(), nullptr);
+    EXPECT_EQ(child->GetComponentDesigner(), nullptr);
+    EXPECT_EQ(grandChild->GetComponentDesigner(), nullptr);
 
     f.report->SetComponentDesigner(&f.designer);
     f.designer.notes.clear();
@@ -245,8 +246,9 @@ TEST(DesignerNotify, PropertiesOfComponentsBandsAndReports)
 
     TjxCommunicator pipeline(&f.host);
     label->SetDataPipeline(&pipeline);
-    EXPECT_EQ(f.designer.Take(),
-              (std::vector<TNote>{N(dnPropertyChanged, label), N(dnDataPipelineChanged, label)}));
+    // A pipeline of its own also turns ParentDataPipeline off: two properties.
+    EXPECT_EQ(f.designer.Take(), (std::vector<TNote>{N(dnPropertyChanged, label), N(dnDataPipelineChanged, label),
+                                                     N(dnPropertyChanged, label)}));
     label->SetDataPipeline(&pipeline);
     EXPECT_TRUE(f.designer.notes.empty());
     label->SetDataPipeline(nullptr);
