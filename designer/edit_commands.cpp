@@ -2,7 +2,6 @@
 
 #include "components/component.h"
 #include "document/custom_report.h"
-#include "document/stream_reader.h"
 #include "document/stream_writer.h"
 #include "engine/data_pipeline.h"
 #include "engine/pipeline_list.h"
@@ -245,30 +244,17 @@ std::vector<TjxComponent*> TjxEditCommands::PasteComponents(const QByteArray& st
     const TjxReferenceSnapshot references(owner);
     {
         // Recording stays on while they are placed, as for a new component.
-        std::vector<TComponent*> read;
-        std::vector<TjxCommunicator*> named;
-        TReader reader(stream);
-        reader.SetRoot(owner);
-        reader.OnSetName = [&](TComponent* component, QString& name) {
+        // A pasted copy whose name is taken gets a new one.
+        TjxComponentStreamRead reading(stream, owner, [&](TComponent* component, QString& name) {
             TComponent* holder = owner->FindComponent(name);
             if (holder && holder != component)
                 name = report->GetValidName(component);
-            if (auto* c = dynamic_cast<TjxCommunicator*>(component)) {
-                c->IncludeDesignState(dsPasting);
-                named.push_back(c);
-            }
-        };
-        reader.OnFindMethod = [](const QString&, TMethodCode& code, bool&) {
-            if (!code)
-                code = [](TComponent*, TjxEventParams&) {};
-        };
+        });
         // Read straight into the band, as Undo's re-creation reads them back.
-        reader.ReadComponents(owner, band, [&read](TComponent* c) { read.push_back(c); });
-        for (TComponent* object : read) {
+        for (TComponent* object : reading.ReadInto(band)) {
             auto* c = dynamic_cast<TjxComponent*>(object);
             if (!c || c->Band() != band) {
-                std::erase(named, dynamic_cast<TjxCommunicator*>(object));
-                delete object;
+                reading.Discard(object);
                 continue;
             }
             pasted.push_back(c);
@@ -278,8 +264,6 @@ std::vector<TjxComponent*> TjxEditCommands::PasteComponents(const QByteArray& st
             if (!c->DataPipeline() && !c->DataPipelineName().isEmpty())
                 if (TjxDataPipeline* pipeline = pipelines.FindByName(c->DataPipelineName()))
                     c->SetDataPipeline(pipeline);
-        for (TjxCommunicator* c : named)
-            c->ExcludeDesignState(dsPasting);
     }
     if (Manager()->Enabled()) {
         // Links the pasted components took from others without a word:

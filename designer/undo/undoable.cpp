@@ -752,22 +752,7 @@ void TjxComponentInstanceUndoable::ReadBack(TjxCustomReport* context)
     TComponent* owner = LookupOwner(context);
     if (m_stream.isEmpty() || !owner)
         return;
-    std::vector<TComponent*> read;
-    std::vector<TjxCommunicator*> named;
-    TReader reader(m_stream);
-    reader.SetRoot(owner);
-    reader.OnSetName = [&named](TComponent* component, QString&) {
-        if (auto* c = dynamic_cast<TjxCommunicator*>(component)) {
-            c->IncludeDesignState(dsPasting);
-            named.push_back(c);
-        }
-    };
-    // A handler the owner no longer publishes keeps its name rather than
-    // failing the whole record.
-    reader.OnFindMethod = [](const QString&, TMethodCode& code, bool&) {
-        if (!code)
-            code = [](TComponent*, TjxEventParams&) {};
-    };
+    TjxComponentStreamRead reading(m_stream, owner);
     auto* report = dynamic_cast<TjxCustomReport*>(FindByName(m_reportName, context));
     if (!report)
         report = context;
@@ -782,8 +767,7 @@ void TjxComponentInstanceUndoable::ReadBack(TjxCustomReport* context)
     if (!parent && m_bandName.isEmpty())
         parent = report;
     const TjxReferenceSnapshot references(owner);
-    reader.ReadComponents(owner, parent, [&read](TComponent* c) { read.push_back(c); });
-    for (TComponent* object : read) {
+    for (TComponent* object : reading.ReadInto(parent)) {
         if (auto* c = dynamic_cast<TjxComponent*>(object)) {
             // Its band by name, else the band of its kind, else the first
             // band: never a component without a band.
@@ -793,8 +777,7 @@ void TjxComponentInstanceUndoable::ReadBack(TjxCustomReport* context)
             if (!band && report && report->BandCount() > 0)
                 band = report->Band(0);
             if (!band) {
-                std::erase(named, c);
-                delete c;
+                reading.Discard(c);
                 continue;
             }
             if (c->Band() != band)
@@ -825,8 +808,45 @@ void TjxComponentInstanceUndoable::ReadBack(TjxCustomReport* context)
         }
     }
     references.Restore();
-    for (TjxCommunicator* c : named)
+}
+
+TjxComponentStreamRead::TjxComponentStreamRead(const QByteArray& stream, TComponent* owner,
+                                               std::function<void(TComponent*, QString&)> rename)
+    : m_stream(stream), m_owner(owner), m_rename(std::move(rename))
+{
+}
+
+TjxComponentStreamRead::~TjxComponentStreamRead()
+{
+    for (TjxCommunicator* c : m_named)
         c->ExcludeDesignState(dsPasting);
+}
+
+std::vector<TComponent*> TjxComponentStreamRead::ReadInto(TComponent* parent)
+{
+    std::vector<TComponent*> read;
+    TReader reader(m_stream);
+    reader.SetRoot(m_owner);
+    reader.OnSetName = [this](TComponent* component, QString& name) {
+        if (m_rename)
+            m_rename(component, name);
+        if (auto* c = dynamic_cast<TjxCommunicator*>(component)) {
+            c->IncludeDesignState(dsPasting);
+            m_named.push_back(c);
+        }
+    };
+    reader.OnFindMethod = [](const QString&, TMethodCode& code, bool&) {
+        if (!code)
+            code = [](TComponent*, TjxEventParams&) {};
+    };
+    reader.ReadComponents(m_owner, parent, [&read](TComponent* c) { read.push_back(c); });
+    return read;
+}
+
+void TjxComponentStreamRead::Discard(TComponent* object)
+{
+    std::erase(m_named, dynamic_cast<TjxCommunicator*>(object));
+    delete object;
 }
 
 // ---- factory ----

@@ -19,6 +19,7 @@
 namespace orvane {
 
 class TComponent;
+class TjxCommunicator;
 class TPersistent;
 class TjxCustomReport;
 struct TPropInfo;
@@ -368,6 +369,31 @@ bool IsReferenceProperty(const TPersistent& object, const TPropInfo& prop);
 void FreeComponentTrees(TComponent* owner, const std::vector<TComponent*>& tops);
 // The objects of the owner below any of `tops`, the tops included.
 std::vector<TComponent*> ComponentTrees(TComponent* owner, const std::vector<TComponent*>& tops);
+
+// Reads components the designer wrote back into their owner, as paste and
+// re-creation do: every named one carries dsPasting until the read is over,
+// and a handler the owner no longer publishes keeps its name rather than
+// failing the whole read.
+class TjxComponentStreamRead {
+public:
+    // `rename` may give a read component another name before it is set.
+    TjxComponentStreamRead(const QByteArray& stream, TComponent* owner,
+                           std::function<void(TComponent*, QString&)> rename = {});
+    ~TjxComponentStreamRead();
+    TjxComponentStreamRead(const TjxComponentStreamRead&) = delete;
+    TjxComponentStreamRead& operator=(const TjxComponentStreamRead&) = delete;
+
+    // The top-level components read, in stream order, put under `parent`.
+    std::vector<TComponent*> ReadInto(TComponent* parent);
+    // Frees a read component the caller has no place for.
+    void Discard(TComponent* object);
+
+private:
+    const QByteArray& m_stream;
+    TComponent* m_owner;
+    std::function<void(TComponent*, QString&)> m_rename;
+    std::vector<TjxCommunicator*> m_named;
+};
 
 // The component a reference property holds as the stream writes it.
 TComponent* ReferenceOf(TComponent* object, const TPropInfo& prop);
