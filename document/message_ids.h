@@ -125,6 +125,13 @@ enum OwnMessage : int {
     SettingsNameInvalid = 2400, // "%s" cannot be a section or key name in a settings file.
     SettingsValueLineBreak,     // The value of "%s" in section "%s" cannot hold a line break.
     SettingsNotRewritten,       // The settings file "%s" could not be read, so it is not written over. %s
+    // Outline.
+    OutlineReportNil = 2460,    // TjxOutline.Initialize: Report is nil.
+    OutlineNoDrillDown,         // NoOutline: DrillDown not supported
+    OutlineNoParticipant,       // TjxOutline.CreateNodeCreator: The outline participant does not support ...
+    OutlineCreatorOutlineNil,   // TjxOutlineReportNodeCreator.EventNotify: Outline is nil
+    OutlineCreatorComponentNil, // TjxOutlineReportNodeCreator.EventNotify: NodeCreatorComponent is nil
+    OutlineViewerFreeWalkie,    // TjxOutlineViewer.Notification: Do not try to free the embedded walkie talkie.
 };
 
 } // namespace orvane::msg

@@ -99,6 +99,15 @@ void TjxReport::DestroyParameterList()
     m_parameterList = nullptr;
 }
 
+bool TjxReport::OutlineNodeCreate(TPersistent* node)
+{
+    TjxEventParams params{{QStringLiteral("aNode"), QVariant::fromValue<TPersistent*>(node), false},
+                          {QStringLiteral("aCreate"), true, true}};
+    SendEventNotify(ciReportOutlineNodeCreate, &params);
+    m_onOutlineNodeCreate(this, params);
+    return params.Value(u"aCreate").toBool();
+}
+
 void TjxReport::DestroyAutoSearchFields()
 {
     while (!m_autoSearchFields.empty())
