@@ -23,6 +23,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <memory>
 #include <sys/resource.h>
@@ -33,7 +34,7 @@ using namespace orvane;
 namespace {
 
 const char* const kFile = "/tmp/orvane_bench_outline.sqlite";
-constexpr int kRecords = 87000;  // about 3,000 pages below
+constexpr int kRecords = 93000;  // 3,000 pages below
 
 class THost : public TComponent {
 public:
@@ -151,7 +152,15 @@ void BM_Outline(benchmark::State& state)
     state.counters["peak_rss_mb"] = double(PeakMemoryMb());
 }
 
-BENCHMARK(BM_Outline)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+// Shared machines are noisy: the fastest repetition is the figure to compare.
+BENCHMARK(BM_Outline)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(7)
+    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

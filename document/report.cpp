@@ -101,6 +101,9 @@ void TjxReport::DestroyParameterList()
 
 bool TjxReport::OutlineNodeCreate(TPersistent* node)
 {
+    // Asked for every node of long reports: nobody to ask, nothing to build.
+    if (!m_onOutlineNodeCreate.IsAssigned() && !HasEventListener(ciReportOutlineNodeCreate))
+        return true;
     TjxEventParams params{{QStringLiteral("aNode"), QVariant::fromValue<TPersistent*>(node), false},
                           {QStringLiteral("aCreate"), true, true}};
     SendEventNotify(ciReportOutlineNodeCreate, &params);

@@ -313,7 +313,7 @@ const TClassInfo& TjxOutlineNode::StaticClass()
 TjxOutlineNode* TjxOutlineNode::AddNode()
 {
     auto* node = new TjxOutlineNode(this);
-    node->SetParent(this);
+    AdoptNewChild(node);
     return node;
 }
 
