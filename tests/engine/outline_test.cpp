@@ -5,6 +5,7 @@
 
 #include "document/event_ids.h"
 #include "engine/outline.h"
+#include "engine/subreport.h"
 #include "output/archive_reader.h"
 #include "output/draw_other.h"
 
@@ -26,11 +27,12 @@ const std::vector<std::pair<QString, int>> kCustomers = {
 };
 
 struct InvoiceReport : ReportFixture {
+    std::vector<std::pair<QString, int>> customers;
     TjxGroup* group = nullptr;
     // Invoice text ("INV7") to customer.
     std::map<QString, QString> invoiceOwner;
 
-    explicit InvoiceReport(const std::vector<std::pair<QString, int>>& customers = kCustomers)
+    explicit InvoiceReport(const std::vector<std::pair<QString, int>>& list = kCustomers) : customers(list)
     {
         report->OutlineSettings()->SetEnabled(true);
         report->OutlineSettings()->SetVisible(true);
@@ -82,7 +84,7 @@ struct InvoiceReport : ReportFixture {
     {
         const auto pagesOf = PagesOfCustomers();
         QStringList tree{QStringLiteral("0|report|Main|1")};
-        for (const auto& customer : kCustomers) {
+        for (const auto& customer : customers) {
             const auto& pages = pagesOf.at(customer.first);
             if (*pages.begin() > page)
                 continue;
@@ -345,4 +347,103 @@ TEST(Outline, CopiesDropInactiveNodesAndRepeatedPageNodes)
     page.OutlineDrawCommand()->Assign(&second);
     EXPECT_EQ(Tree(page), QStringList({"0|report|Main|0", "1|page|Page 1|1", "1|page|Page 2|2"}));
     EXPECT_EQ(page.OutlineDrawCommand()->NodeCount(), 3);
+}
+
+TEST(Outline, KeptTogetherGroupsPointAtThePageTheyMovedTo)
+{
+    // Each group fits on a page but not always in what is left of one: the
+    // rollback moves it, and the node made before the move must go with it.
+    InvoiceReport f({{QStringLiteral("Adler"), 6},
+                     {QStringLiteral("Brandt"), 7},
+                     {QStringLiteral("Castell"), 5},
+                     {QStringLiteral("Dorn"), 8},
+                     {QStringLiteral("Ebert"), 3},
+                     {QStringLiteral("Falk"), 6}});
+    f.group->SetKeepTogether(true);
+    f.Run();
+    const auto pages = f.FinalPages();
+    ASSERT_GE(pages.size(), 3u);
+    // Groups never split: each prints on one page.
+    for (const auto& entry : f.PagesOfCustomers())
+        EXPECT_EQ(entry.second.size(), 1u) << entry.first.toStdString();
+    for (const TjxPage* page : pages)
+        EXPECT_EQ(Tree(*page), f.ExpectedTree(page->AbsolutePageNo())) << page->AbsolutePageNo();
+}
+
+TEST(Outline, DrillDownsWithoutExpandAllHaveNoOutline)
+{
+    for (bool expandAll : {false, true}) {
+        InvoiceReport f({{QStringLiteral("Adler"), 3}, {QStringLiteral("Brandt"), 2}});
+        TjxBand* detail = f.report->FindBand(btDetail);
+        TjxLabel* open = f.AddLabel(detail, QStringLiteral("Open"), 0, 60000);
+        auto* sub = new TjxSubReport(&f.host);
+        sub->SetName(f.report->GetValidName(sub));
+        sub->SetParentComponent(detail);
+        sub->SetmmTop(10000);
+        ASSERT_NE(sub->Report(), nullptr);
+        f.AddLabel(sub->Report()->CreateBand(btDetail), QStringLiteral("Inner"));
+        sub->SetDrillDownComponent(open);
+        sub->SetExpandAll(expandAll);
+        f.Run();
+        const auto pages = f.FinalPages();
+        ASSERT_FALSE(pages.empty());
+        for (const TjxPage* page : pages) {
+            if (!expandAll) {
+                EXPECT_EQ(Tree(*page), QStringList({"0|none|NoOutline: DrillDown not supported|-1"}));
+                EXPECT_TRUE(page->OutlineDrawCommand()->Completed());
+            } else {
+                EXPECT_EQ(Tree(*page), f.ExpectedTree(page->AbsolutePageNo()));
+            }
+        }
+    }
+}
+
+TEST(Outline, SectionSubreportsGetANodeForEachOccurrence)
+{
+    ReportFixture f;
+    f.report->OutlineSettings()->SetEnabled(true);
+    std::vector<QVariantList> masters, details;
+    const std::vector<int> counts = {2, 5, 1};
+    for (int m = 1; m <= int(counts.size()); ++m) {
+        masters.push_back({m, QStringLiteral("Master %1").arg(m)});
+        for (int l = 1; l <= counts[size_t(m - 1)]; ++l)
+            details.push_back({m, QStringLiteral("%1-%2").arg(m).arg(l)});
+    }
+    TjxDBPipeline* master = f.AddTable(QStringLiteral("plMaster"), QStringLiteral("masters"),
+                                       {QStringLiteral("id INTEGER"), QStringLiteral("name TEXT")}, masters);
+    TjxDBPipeline* detailData = f.AddTable(QStringLiteral("plDetail"), QStringLiteral("details"),
+                                           {QStringLiteral("master INTEGER"), QStringLiteral("text TEXT")}, details);
+    detailData->AddLink(QStringLiteral("id"), QStringLiteral("master"));
+    detailData->SetMasterDataPipeline(master);
+    f.report->SetDataPipeline(master);
+    f.data = master;
+    TjxBand* detail = f.AddBand(btDetail, 10000, phDynamic);
+    auto* sub = new TjxSubReport(&f.host);
+    sub->SetName(QStringLiteral("jxSubReport1"));
+    sub->SetParentComponent(detail);
+    sub->SetmmTop(0);
+    sub->SetDataPipeline(detailData);
+    sub->SetPrintBehavior(pbSection);
+    TjxBand* childDetail = sub->Report()->CreateBand(btDetail);
+    childDetail->SetmmHeight(80000);
+    f.data = detailData;
+    f.AddField(childDetail, "text")->SetBounds(0, 0, 40000, 5000);
+    f.Run();
+
+    const auto pages = f.FinalPages();
+    ASSERT_GE(pages.size(), 4u);
+    // The page each section starts on, from its first row.
+    QStringList expected{QStringLiteral("0|report|Main|1")};
+    for (int m = 1; m <= int(counts.size()); ++m)
+        for (const TjxPage* page : pages)
+            if (ReportFixture::Texts(*page).contains(QStringLiteral("%1-1").arg(m))) {
+                expected << QStringLiteral("1|subreport|SubReport1|%1").arg(page->AbsolutePageNo());
+                break;
+            }
+    QStringList shown;
+    for (const QString& line : Tree(*pages.back()))
+        if (!line.contains(u"|page|"))
+            shown << line;
+    EXPECT_EQ(shown, expected);
+    EXPECT_TRUE(pages.back()->OutlineDrawCommand()->Completed());
 }
