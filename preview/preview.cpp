@@ -501,6 +501,8 @@ void TjxPreview::Retranslate()
         m_buttons[action]->setToolTip(GetMessage(MessageOfAction(action)));
     if (m_buttons[paFindText]->isChecked())
         m_buttons[paFindText]->setToolTip(GetMessage(1055));
+    if (m_outlineViewer)
+        m_outlineViewer->Retranslate();
     PrintStateChanged();
 }
 
