@@ -128,6 +128,13 @@ enum OwnMessage : int {
     // Undo.
     UndoMoveObject = 2440,      // Move Object
     UndoResizeObject,           // Resize Object
+    // Outline.
+    OutlineReportNil = 2460,    // TjxOutline.Initialize: Report is nil.
+    OutlineNoDrillDown,         // NoOutline: DrillDown not supported
+    OutlineNoParticipant,       // TjxOutline.CreateNodeCreator: The outline participant does not support ...
+    OutlineCreatorOutlineNil,   // TjxOutlineReportNodeCreator.EventNotify: Outline is nil
+    OutlineCreatorComponentNil, // TjxOutlineReportNodeCreator.EventNotify: NodeCreatorComponent is nil
+    OutlineViewerFreeWalkie,    // TjxOutlineViewer.Notification: Do not try to free the embedded walkie talkie.
 };
 
 } // namespace orvane::msg

@@ -174,6 +174,15 @@ void TjxRelative::LeaveTree(TTreeNames& names)
     }
 }
 
+void TjxRelative::AdoptNewChild(TjxRelative* child)
+{
+    if (!child || child->m_parent)
+        return AddChild(child);
+    child->m_parent = this;
+    child->JoinedParent();
+    m_children.push_back(child);
+}
+
 void TjxRelative::JoinedParent()
 {
     // No longer a root: the tree above keeps the names now.

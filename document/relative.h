@@ -69,6 +69,9 @@ protected:
     // Drops the names index of this root before its tree is taken apart
     // wholesale; the next look-up builds it again.
     void DropTreeNames();
+    // Takes a child made just now, in no parent's list yet, without the
+    // duplicate search of AddChild (trees of many thousand children).
+    void AdoptNewChild(TjxRelative* child);
 
 private:
     struct TTreeNames;

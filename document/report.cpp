@@ -100,6 +100,18 @@ void TjxReport::DestroyParameterList()
     m_parameterList = nullptr;
 }
 
+bool TjxReport::OutlineNodeCreate(TPersistent* node)
+{
+    // Asked for every node of long reports: nobody to ask, nothing to build.
+    if (!m_onOutlineNodeCreate.IsAssigned() && !HasEventListener(ciReportOutlineNodeCreate))
+        return true;
+    TjxEventParams params{{QStringLiteral("aNode"), QVariant::fromValue<TPersistent*>(node), false},
+                          {QStringLiteral("aCreate"), true, true}};
+    SendEventNotify(ciReportOutlineNodeCreate, &params);
+    m_onOutlineNodeCreate(this, params);
+    return params.Value(u"aCreate").toBool();
+}
+
 void TjxReport::DestroyAutoSearchFields()
 {
     while (!m_autoSearchFields.empty())

@@ -17,6 +17,11 @@ public:
 
     TjxOutlineReportSettings* OutlineSettings() const { return m_outlineSettings.get(); }
     void SetOutlineSettings(TjxOutlineReportSettings* v) { m_outlineSettings->Assign(v); }
+    TMethod OnOutlineNodeCreate() const { return m_onOutlineNodeCreate; }
+    void SetOnOutlineNodeCreate(const TMethod& value) { SetField(m_onOutlineNodeCreate, value, "OnOutlineNodeCreate"); }
+    // Asks whether a new outline node is shown: event 88 with the node and
+    // the create flag, then the handler; the flag's final value decides.
+    bool OutlineNodeCreate(TPersistent* node);
     bool ShowAutoSearchDialog() const { return m_showAutoSearchDialog; }
     void SetShowAutoSearchDialog(bool v) { SetField(m_showAutoSearchDialog, v, "ShowAutoSearchDialog"); }
 

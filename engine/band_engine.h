@@ -38,6 +38,8 @@ public:
     const std::vector<TjxPrintable*>& Components() const { return m_components; }
 
     bool NoRoom() const { return m_noRoom; }
+    // Every component of the last print step fitted: nothing overflows.
+    bool AllComplete() const { return m_allComplete; }
     void SetNoRoom(bool value) { m_noRoom = value; }
     bool Done() const { return m_done; }
     void SetDone(bool value) { m_done = value; }

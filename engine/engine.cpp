@@ -11,6 +11,7 @@
 #include "document/report.h"
 #include "engine/band_engine.h"
 #include "engine/cache_manager.h"
+#include "engine/outline.h"
 #include "engine/pipeline_list.h"
 #include "output/draw_text.h"
 #include "output/page.h"
@@ -387,9 +388,10 @@ void TjxEngine::PageLoop()
     m_generationDone = false;
     m_stopRequested = false;
     m_finalBandDone = false;
-    if (!HasState(esInitialized))
+    if (!HasState(esInitialized)) {
+        StartOutline();
         InitializeReport();
-    else
+    } else
         ReopenPipelines();
     SendEventNotify(ciEngineGenerationStarted);
     int page = m_generationDone ? 0 : FirstPageNumber();
@@ -471,6 +473,19 @@ void TjxEngine::OpenPipelines()
         open(m_detail, true);
     for (TjxDataPipeline* pipeline : m_lookups)
         open(pipeline, false);
+}
+
+void TjxEngine::StartOutline()
+{
+    // Each run of the main report builds its own tree; pages of the last run keep theirs.
+    auto* report = dynamic_cast<TjxReport*>(m_report);
+    if (!report || IsChildReport() || !report->OutlineSettings()->Enabled()) {
+        m_outline.reset();
+        return;
+    }
+    if (!m_outline)
+        m_outline = std::make_unique<TjxOutline>(report);
+    m_outline->Initialize();
 }
 
 void TjxEngine::ReopenPipelines()
@@ -1176,6 +1191,12 @@ void TjxEngine::EndPage()
         m_bandIndex = saveBand;
     }
     FireReportEvent(m_report->m_onEndPage, ciReportEndPage);
+    if (m_outline) {
+        if (m_finalBandDone)
+            m_outline->SetComplete(true);
+        m_outline->PageEnded();
+        m_outline->AddDrawCommand(*m_page);
+    }
 
     if (m_finalBandDone) {
         m_lastPageOfReport = m_absolutePageNo;

@@ -25,6 +25,7 @@ class TjxCacheManager;
 class TjxPage;
 class TjxPrintable;
 class TjxDrawText;
+class TjxOutline;
 
 // Which bands may print right now: a band prints only while one of its own
 // condition bits is in the engine's set.
@@ -153,6 +154,10 @@ public:
     bool DrawPage() const { return m_drawPage; }
     bool DataExhausted() const { return m_dataExhausted; }
     bool GenerationDone() const { return m_generationDone; }
+    // The report's last band has been generated.
+    bool FinalBandDone() const { return m_finalBandDone; }
+    // The outline of the current run of a main report whose outline is on.
+    TjxOutline* Outline() const { return m_outline.get(); }
     int SpaceUsed() const { return m_spaceUsed; }
     TjxDataPipeline* MasterPipeline() const { return m_master; }
     TjxDataPipeline* DetailPipeline() const { return m_detail; }
@@ -205,6 +210,7 @@ private:
     bool PageListValid(int page) const;
     int NextListedPage(int after) const;
     void InitializeReport();
+    void StartOutline();
     void OpenPipelines();
     void ClosePipelines();
     void ReopenPipelines();
@@ -298,6 +304,8 @@ private:
     int m_lowestBreakIndex = 0;
     TjxPipelinePosition m_continueMaster, m_continueDetail;
     bool m_hasContinuePositions = false;
+
+    std::unique_ptr<TjxOutline> m_outline;
 
     // The page cache of the main report.
     std::unique_ptr<TjxCacheManager> m_cache;

@@ -1,5 +1,8 @@
 #include "output/draw_other.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "components/system_variable.h"
 #include "document/class_registry.h"
 #include "document/event_ids.h"
@@ -310,7 +313,7 @@ const TClassInfo& TjxOutlineNode::StaticClass()
 TjxOutlineNode* TjxOutlineNode::AddNode()
 {
     auto* node = new TjxOutlineNode(this);
-    node->SetParent(this);
+    AdoptNewChild(node);
     return node;
 }
 
@@ -366,11 +369,132 @@ TjxOutlineNode* TjxOutlineDrawCommand::CreateRoot()
     return root;
 }
 
+namespace {
+
+struct TCopyWalk {
+    int stamp;
+    const std::function<void(const TjxOutlineNode&, int)>& proc;
+    int next = 0;
+
+    // Page references of the page nodes already copied under one parent.
+    struct TPages {
+        std::vector<int> refs;
+        int highest = INT_MIN;
+        bool Insert(int ref)
+        {
+            // Page nodes arrive in page order, so only a reference at or below
+            // the highest so far needs a search.
+            if (ref <= highest && std::find(refs.begin(), refs.end(), ref) != refs.end())
+                return false;
+            refs.push_back(ref);
+            highest = std::max(highest, ref);
+            return true;
+        }
+    };
+
+    void Children(const TjxOutlineNode& from, int parent, TPages& pages)
+    {
+        for (int i = 0; i < from.NodeCount(); ++i) {
+            const TjxOutlineNode& child = *from.Node(i);
+            if (child.Stamp() > stamp)
+                continue;
+            if (!child.Active()) {
+                Children(child, parent, pages);
+                continue;
+            }
+            if (child.NodeType() == ntPage && !pages.Insert(child.PageReference()))
+                continue;
+            const int index = next++;
+            proc(child, parent);
+            TPages own;
+            Children(child, index, own);
+        }
+    }
+};
+
+} // namespace
+
+void ForEachCopiedOutlineNode(const TjxOutlineNode& tree, int stamp,
+                              const std::function<void(const TjxOutlineNode& node, int parent)>& proc)
+{
+    TCopyWalk walk{stamp, proc};
+    TCopyWalk::TPages pages;
+    walk.Children(tree, -1, pages);
+}
+
+void TjxOutlineDrawCommand::ShareTree(std::shared_ptr<const TjxOutlineNode> tree, int stamp)
+{
+    if (TjxOutlineNode* root = Root())
+        delete root;
+    m_shared = std::move(tree);
+    m_sharedStamp = stamp;
+}
+
+int TjxOutlineDrawCommand::NodeCount() const
+{
+    if (m_shared) {
+        int count = 0;
+        ForEachCopiedOutlineNode(*m_shared, m_sharedStamp, [&](const TjxOutlineNode&, int) { ++count; });
+        return count;
+    }
+    std::function<int(const TjxOutlineNode*)> count = [&](const TjxOutlineNode* node) {
+        int n = node->NodeCount();
+        for (int i = 0; i < node->NodeCount(); ++i)
+            n += count(node->Node(i));
+        return n;
+    };
+    const TjxOutlineNode* root = Root();
+    return root ? count(root) : 0;
+}
+
+void TjxOutlineDrawCommand::MakeSharedTree() const
+{
+    if (!m_shared)
+        return;
+    // Taken first: the nodes made below ask for the children again.
+    const std::shared_ptr<const TjxOutlineNode> tree = std::move(m_shared);
+    m_shared.reset();
+    auto* self = const_cast<TjxOutlineDrawCommand*>(this);
+    auto* root = new TjxOutlineNode(self);
+    root->SetParent(self);
+    root->SetCaption(tree->Caption());
+    root->SetPageReference(tree->PageReference());
+    root->SetNodeType(ntRoot);
+    std::vector<TjxOutlineNode*> made;
+    ForEachCopiedOutlineNode(*tree, m_sharedStamp, [&](const TjxOutlineNode& node, int parent) {
+        TjxOutlineNode* copy = (parent < 0 ? root : made[size_t(parent)])->AddNode();
+        copy->SetCaption(node.Caption());
+        copy->SetPageReference(node.PageReference());
+        copy->SetNodeType(node.NodeType());
+        made.push_back(copy);
+    });
+}
+
+int TjxOutlineDrawCommand::ChildCount() const
+{
+    MakeSharedTree();
+    return TjxDrawCommand::ChildCount();
+}
+
+TjxRelative* TjxOutlineDrawCommand::Child(int index) const
+{
+    MakeSharedTree();
+    return TjxDrawCommand::Child(index);
+}
+
+void TjxOutlineDrawCommand::GetChildren(const TGetChildProc& proc, TComponent* root) const
+{
+    MakeSharedTree();
+    TjxDrawCommand::GetChildren(proc, root);
+}
+
 bool TjxOutlineDrawCommand::IsSameAs(const TjxDrawCommand* other) const
 {
     const auto* o = dynamic_cast<const TjxOutlineDrawCommand*>(other);
     if (!o || m_completed != o->m_completed)
         return false;
+    if (m_shared && m_shared == o->m_shared && m_sharedStamp == o->m_sharedStamp)
+        return true;
     const TjxOutlineNode* a = Root();
     const TjxOutlineNode* b = o->Root();
     return a ? a->IsSameTree(b) : b == nullptr;
@@ -380,9 +504,15 @@ void TjxOutlineDrawCommand::Assign(const TPersistent* source)
 {
     TjxDrawCommand::Assign(source);
     const auto* o = dynamic_cast<const TjxOutlineDrawCommand*>(source);
-    if (!o)
+    if (!o || o == this)
         return;
     m_completed = o->m_completed;
+    if (o->m_shared) {
+        // Copies of pages (the page cache, every device) keep sharing the run's tree.
+        ShareTree(o->m_shared, o->m_sharedStamp);
+        return;
+    }
+    m_shared.reset();
     if (TjxOutlineNode* root = Root())
         delete root;
     if (o->Root())

@@ -6,6 +6,9 @@
 
 #include "output/draw_text.h"
 
+#include <functional>
+#include <memory>
+
 namespace orvane {
 
 enum TjxVarType : uint8_t {
@@ -225,10 +228,25 @@ public:
 
     TComponent* GetChildOwner() override { return this; }
 
+    // State of a node in the tree the outline builds while a report runs;
+    // never stored. Inactive nodes leave the copies, their children move up.
+    bool Active() const { return m_active; }
+    void SetActive(bool value) { m_active = value; }
+    // The node's report or group has not ended: it still grows.
+    bool Open() const { return m_open; }
+    void SetOpen(bool value) { m_open = value; }
+    // The number of page copies taken before the node was made: the copy
+    // with that number is the first to show it.
+    int Stamp() const { return m_stamp; }
+    void SetStamp(int value) { m_stamp = value; }
+
 private:
     QString m_caption;
     TjxOutlineNodeType m_nodeType = ntOther;
     int m_pageReference = 0;
+    int m_stamp = 0;
+    bool m_active = true;
+    bool m_open = false;
 };
 
 // Carries the report outline: its child in a stream is the root node.
@@ -243,13 +261,34 @@ public:
     TjxOutlineNode* Root() const;
     TjxOutlineNode* CreateRoot();
 
+    // The page's tree as the copy of a run's growing tree: the active nodes
+    // with a stamp up to `stamp`, inactive ones dissolved into their parent
+    // and repeated page nodes under one parent dropped. All pages of a run
+    // share that tree; a page's own nodes are made only when read.
+    void ShareTree(std::shared_ptr<const TjxOutlineNode> tree, int stamp);
+    // The number of nodes below the root, without making them.
+    int NodeCount() const;
+
     bool IsSameAs(const TjxDrawCommand* other) const override;
     void Assign(const TPersistent* source) override;
 
+    int ChildCount() const override;
+    TjxRelative* Child(int index) const override;
+    void GetChildren(const TGetChildProc& proc, TComponent* root) const override;
     TComponent* GetChildOwner() override { return this; }
 
 private:
+    void MakeSharedTree() const;
+
     bool m_completed = false;
+    mutable std::shared_ptr<const TjxOutlineNode> m_shared;
+    int m_sharedStamp = 0;
 };
+
+// Calls `proc` for each node of the copy of `tree` up to `stamp` (see
+// ShareTree) with the index of its parent among the nodes visited before it
+// (-1 under the root), depth first.
+void ForEachCopiedOutlineNode(const TjxOutlineNode& tree, int stamp,
+                              const std::function<void(const TjxOutlineNode& node, int parent)>& proc);
 
 } // namespace orvane

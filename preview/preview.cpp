@@ -7,6 +7,7 @@
 #include "document/producer.h"
 #include "document/report.h"
 #include "output/page.h"
+#include "preview/outline_viewer.h"
 #include "preview/status_bar.h"
 #include "preview/viewer.h"
 
@@ -404,11 +405,22 @@ TjxPreview::TjxPreview(QWidget* parent) : TjxCustomPreview(parent), m_keyFilter(
     m_leftPanel = new QWidget(m_splitter);
     m_leftPanel->setObjectName(QStringLiteral("leftPanel"));
     m_leftPanel->resize(kLeftPanelWidth, m_leftPanel->height());
+    m_leftPanel->setMinimumWidth(kLeftPanelWidth);
     m_leftPanel->hide();
+    auto* leftLayout = new QVBoxLayout(m_leftPanel);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(0);
+    m_outlineViewer = new TjxOutlineViewer(m_leftPanel);
+    m_outlineViewer->SetViewer(Viewer());
+    leftLayout->addWidget(m_outlineViewer);
+    // The panel shows while the outline does.
+    AddEventInterest(ciOutlineVisibilityChanged);
+    m_outlineViewer->Communicator()->AddEventNotify(this);
     Viewer()->setParent(m_splitter);
     m_splitter->addWidget(m_leftPanel);
     m_splitter->addWidget(Viewer());
     m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({kLeftPanelWidth, 1000});
     layout->addWidget(m_splitter, 1);
 
     BuildToolbar();
@@ -489,6 +501,8 @@ void TjxPreview::Retranslate()
         m_buttons[action]->setToolTip(GetMessage(MessageOfAction(action)));
     if (m_buttons[paFindText]->isChecked())
         m_buttons[paFindText]->setToolTip(GetMessage(1055));
+    if (m_outlineViewer)
+        m_outlineViewer->Retranslate();
     PrintStateChanged();
 }
 
@@ -501,8 +515,36 @@ void TjxPreview::Start(TjxProducer* report)
     for (int action : {paPrint, paWholePage, paPageWidth, pa100Percent})
         m_buttons[action]->setEnabled(true);
     UpdateZoomButtons();
+    const auto* outlined = dynamic_cast<const TjxReport*>(report);
+    m_outlineWanted =
+        outlined && outlined->OutlineSettings()->Enabled() && outlined->OutlineSettings()->Visible();
+    m_outlineViewer->Clear();
+    if (m_outlineViewer->OutlineVisible())
+        SetOutlineVisible(false);
     RefreshVisibility();
     m_starting = false;
+}
+
+void TjxPreview::SetOutlineVisible(bool visible)
+{
+    m_outlineViewer->SetOutlineVisible(visible);
+}
+
+void TjxPreview::EventNotify(TjxCommunicator* sender, int eventId, TjxEventParams* params)
+{
+    TjxCustomPreview::EventNotify(sender, eventId, params);
+    if (eventId == ciOutlineVisibilityChanged && sender == m_outlineViewer->Communicator() && params) {
+        const bool visible = params->Value(u"Visible").toBool();
+        m_leftPanel->setVisible(visible);
+        if (visible)
+            m_splitter->setSizes({kLeftPanelWidth, std::max(1, m_splitter->width() - kLeftPanelWidth)});
+    }
+}
+
+void TjxPreview::ViewerReset()
+{
+    // A new run's tree may have no more nodes than the old one: build it anew.
+    m_outlineViewer->Clear();
 }
 
 void TjxPreview::RefreshVisibility()
@@ -553,6 +595,12 @@ void TjxPreview::PageChanged()
         const bool first = pageNo == 1;
         const bool last = page->LastPage();
         SetNavigationEnabled(!first, !first, !last, !last, true);
+    }
+    if (page && pageNo == 1 && m_outlineWanted && !m_outlineViewer->OutlineVisible() && page->OutlineDrawCommand())
+        SetOutlineVisible(true);
+    if (page && m_outlineViewer->OutlineVisible()) {
+        m_outlineViewer->UpdateFromPage(page);
+        m_outlineViewer->SelectNodeOfPage(pageNo);
     }
     RefreshVisibility();
 }

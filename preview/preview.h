@@ -23,6 +23,7 @@ class QWidget;
 namespace orvane {
 
 class TjxProducer;
+class TjxOutlineViewer;
 
 // Toolbar actions by tag.
 enum TjxPreviewAction : int {
@@ -127,10 +128,16 @@ public:
     QLineEdit* ZoomEdit() const { return m_zoomEdit; }
     QLineEdit* FocusEdit() const { return m_focusEdit; }
     QWidget* LeftPanel() const { return m_leftPanel; }
+    TjxOutlineViewer* OutlineViewer() const { return m_outlineViewer; }
+    // Shows or hides the outline panel (the designer's preview tab follows the report's setting).
+    void SetOutlineVisible(bool visible);
+
+    void EventNotify(TjxCommunicator* sender, int eventId, TjxEventParams* params) override;
 
 protected:
     void PageChanged() override;
     void PrintStateChanged() override;
+    void ViewerReset() override;
 
 private:
     class TKeyFilter;
@@ -146,6 +153,8 @@ private:
     QWidget* m_toolPanel = nullptr;
     QWidget* m_innerPanel = nullptr;
     QWidget* m_leftPanel = nullptr;
+    TjxOutlineViewer* m_outlineViewer = nullptr;
+    bool m_outlineWanted = false;
     QSplitter* m_splitter = nullptr;
     QToolButton* m_buttons[11] = {};
     QButtonGroup* m_zoomGroup = nullptr;

@@ -55,6 +55,8 @@ struct ReportFixture {
         def->SetmmMarginLeft(6350);
         def->SetmmMarginRight(6350);
         report->SetEnableProcessMessages(false);
+        // Layout tests count and compare the bands' commands; outline tests switch it on.
+        report->OutlineSettings()->SetEnabled(false);
         report->Engine()->OnAfterSendPage = [this](TjxPage& page) {
             auto copy = std::make_unique<TjxPage>();
             copy->Assign(&page);
