@@ -312,6 +312,34 @@ std::vector<TjxTextSearchOccurrence> SearchPageOccurrences(const TjxPage& page, 
     return found;
 }
 
+std::unique_ptr<TjxDrawText> CreateHighlightDrawCommand(const TjxPage& page, const TjxTextSearchOccurrence& occurrence)
+{
+    if (occurrence.DrawCommandIndex < 0 || occurrence.DrawCommandIndex >= page.DrawCommandCount())
+        return nullptr;
+    const auto* command = dynamic_cast<const TjxDrawText*>(page.DrawCommand(occurrence.DrawCommandIndex));
+    if (!command)
+        return nullptr;
+    const QStringList lines = SearchLines(*command);
+    if (occurrence.LineNo < 1 || occurrence.LineNo > lines.size() ||
+        occurrence.CharPos + occurrence.Length > lines[occurrence.LineNo - 1].size())
+        return nullptr;
+    auto highlight = std::make_unique<TjxDrawText>();
+    highlight->SetFont(command->Font());
+    highlight->Font()->SetColor(clHighlightText);
+    highlight->SetColor(clHighlight);
+    highlight->SetTransparent(false);
+    highlight->SetText(lines[occurrence.LineNo - 1].mid(occurrence.CharPos, occurrence.Length));
+    // A little wider than the measured word: the screen's fonts may run a
+    // shade wider than the measurement (italics much more).
+    const int pad = command->Font()->HasStyle(fsItalic) ? 750 : 100;
+    const QRect r = occurrence.TextRect;
+    highlight->SetLeft(r.left());
+    highlight->SetTop(r.top());
+    highlight->SetWidth(r.width() + pad);
+    highlight->SetHeight(r.height());
+    return highlight;
+}
+
 // Engine
 
 TjxTextSearchEngine::TjxTextSearchEngine(const TTextMeasurer* measurer)

@@ -10,6 +10,7 @@
 #include <QRect>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace orvane {
@@ -109,6 +110,11 @@ std::vector<TjxTextSearchOccurrence> SearchPageOccurrences(const TjxPage& page, 
 QStringList SearchLines(const TjxDrawText& command);
 // The rectangle of line `lineNo` (1-based), characters [pos, pos + length), in thousandths.
 QRect SearchTextRect(const TjxDrawText& command, int lineNo, int pos, int length, const TTextMeasurer& measurer);
+
+// The highlight of a match: a text command with the matched text as written,
+// in the highlight colours, over the match's text rectangle. None when the
+// occurrence does not belong to a text command of the page.
+std::unique_ptr<TjxDrawText> CreateHighlightDrawCommand(const TjxPage& page, const TjxTextSearchOccurrence& occurrence);
 
 class TjxTextSearchEngine {
 public:
