@@ -212,11 +212,13 @@ void TjxTextSearchPreview::Search()
                       options.CaseSensitive == m_searchedCase && options.WholeWord == m_searchedWholeWord;
     if (!same && !RunSearch(false)) {
         HighlightShownPage();
+        Refresh();
         return;
     }
     if (same)
         m_engine.FirstOccurrence();
     ShowCurrent();
+    Refresh();
 }
 
 void TjxTextSearchPreview::FindAll()
@@ -224,6 +226,7 @@ void TjxTextSearchPreview::FindAll()
     RunSearch(true);
     FillMatchList();
     ShowCurrent();
+    Refresh();
 }
 
 void TjxTextSearchPreview::Navigate(bool (TjxTextSearchEngine::*step)())
@@ -240,6 +243,7 @@ void TjxTextSearchPreview::Navigate(bool (TjxTextSearchEngine::*step)())
     } restore{m_engine};
     if ((m_engine.*step)())
         ShowCurrent();
+    Refresh();
 }
 
 void TjxTextSearchPreview::First() { Navigate(&TjxTextSearchEngine::FirstOccurrence); }
@@ -256,6 +260,7 @@ void TjxTextSearchPreview::Clear()
     m_filling = false;
     if (m_viewer)
         m_viewer->ScreenDevice()->SetHighlights({});
+    Refresh();
 }
 
 void TjxTextSearchPreview::Cancel()
@@ -263,6 +268,7 @@ void TjxTextSearchPreview::Cancel()
     m_engine.CancelSearch();
     if (m_viewer)
         m_viewer->ScreenDevice()->SetHighlights({});
+    Refresh();
 }
 
 void TjxTextSearchPreview::ShowCurrent()
