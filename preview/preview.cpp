@@ -505,6 +505,7 @@ QToolButton* TjxPreview::Button(int action) const
 
 void TjxPreview::Retranslate()
 {
+    m_search->Retranslate();
     for (int action = 0; action < paCancel; ++action)
         m_buttons[action]->setToolTip(GetMessage(MessageOfAction(action)));
     if (m_buttons[paFindText]->isChecked())

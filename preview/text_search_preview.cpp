@@ -15,7 +15,9 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QActionGroup>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
@@ -132,6 +134,20 @@ TjxTextSearchPreview::TjxTextSearchPreview(TjxViewer* viewer, QWidget* parent)
         if (!m_filling)
             Run([this, row] { MatchChosen(row); });
     });
+    m_options = new QMenu(this);
+    auto* start = new QActionGroup(this);
+    for (int i = 0; i < 5; ++i) {
+        if (i == 3)
+            m_options->addSeparator();
+        m_optionActions[i] = m_options->addAction(QString());
+        m_optionActions[i]->setCheckable(true);
+        if (i >= 3)
+            start->addAction(m_optionActions[i]);
+        connect(m_optionActions[i], &QAction::toggled, this, [this, i](bool checked) { OptionToggled(i, checked); });
+    }
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { m_options->popup(mapToGlobal(at)); });
     // The long loops let the user's events through, so Cancel and Escape work.
     m_engine.ProgressHandler = [](int) { QCoreApplication::processEvents(); };
     Retranslate();
@@ -150,12 +166,36 @@ void TjxTextSearchPreview::SetSettings(TjxTextSearchSettings* settings)
     if (settings) {
         m_edit->setText(settings->DefaultString());
         setVisible(settings->Enabled() && settings->Visible());
+        m_optionActions[0]->setChecked(settings->ShowAll());
+        m_optionActions[1]->setChecked(settings->CaseSensitive());
+        m_optionActions[2]->setChecked(settings->WholeWord());
+        m_optionActions[settings->SearchFromCurrentPage() ? 4 : 3]->setChecked(true);
     }
+    Refresh();
+}
+
+void TjxTextSearchPreview::OptionToggled(int option, bool checked)
+{
+    if (!m_settings)
+        return;
+    switch (option) {
+    case 0: m_settings->SetShowAll(checked); break;
+    case 1: m_settings->SetCaseSensitive(checked); break;
+    case 2: m_settings->SetWholeWord(checked); break;
+    case 4: m_settings->SetSearchFromCurrentPage(checked); break;
+    default: break;
+    }
+    // A changed option makes the next Find a new search; Show All redraws now.
+    if (option == 0 && m_engine.HasResult() && !Searching())
+        Run([this] { HighlightShownPage(); });
     Refresh();
 }
 
 void TjxTextSearchPreview::Retranslate()
 {
+    const int captions[] = {1062, 1063, 1064, 1057, 1056};
+    for (int i = 0; i < 5; ++i)
+        m_optionActions[i]->setText(GetMessage(captions[i]));
     m_edit->setToolTip(GetMessage(1052));
     m_buttons[sbFirst]->setToolTip(GetMessage(1058));
     m_buttons[sbPrior]->setToolTip(GetMessage(1061));

@@ -14,6 +14,8 @@ class QLineEdit;
 class QListWidget;
 class QToolButton;
 class QPushButton;
+class QMenu;
+class QAction;
 
 namespace orvane {
 
@@ -58,6 +60,8 @@ public:
     // One row a match ("Page 2: Vendor"), in page order; choosing a row shows it.
     QListWidget* MatchList() const { return m_matchList; }
     QString StatusText() const { return m_engine.StatusText(); }
+    // The options popup: Show All, Case Sensitive, Whole Word | first page, current page.
+    QMenu* OptionsMenu() const { return m_options; }
 
     // The shown page changed: its matches are highlighted again.
     void PageChanged();
@@ -79,6 +83,7 @@ private:
     void FillMatchList();
     void MatchChosen(int row);
     void Refresh();
+    void OptionToggled(int option, bool checked);
     // Runs an action: the hourglass, errors shown and the search cancelled,
     // buttons and status refreshed.
     void Run(const std::function<void()>& action);
@@ -93,6 +98,8 @@ private:
     QPushButton* m_find = nullptr;
     QPushButton* m_done = nullptr;
     QListWidget* m_matchList = nullptr;
+    QMenu* m_options = nullptr;
+    QAction* m_optionActions[5] = {};
     QString m_searchedText;
     bool m_searchedCase = false;
     bool m_searchedWholeWord = false;

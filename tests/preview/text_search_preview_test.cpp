@@ -13,6 +13,7 @@
 #include <QFontMetricsF>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -74,7 +75,11 @@ TEST(TextSearchPreview, FindsEveryVendorOnTheReceiptAndWholeWordsOnlyWhenAsked)
     EXPECT_EQ(r.viewer.AbsolutePageNo(), 1);
     EXPECT_EQ(r.viewer.ScreenDevice()->Highlights().size(), 1u);
 
-    r.receipt.report->TextSearchSettings()->SetWholeWord(true);
+    // Whole Word from the panel's popup: stored in the report's settings, and Find searches anew.
+    QAction* wholeWordOption = r.search.OptionsMenu()->actions().at(2);
+    ASSERT_EQ(wholeWordOption->text(), QStringLiteral("Whole Word"));
+    wholeWordOption->trigger();
+    EXPECT_TRUE(r.receipt.report->TextSearchSettings()->WholeWord());
     r.search.Search();
     EXPECT_EQ(r.search.Engine().OccurrenceCount(), whole);
     // The page the report made is untouched by the highlights.
