@@ -9,12 +9,14 @@
 #include "output/page.h"
 #include "preview/outline_viewer.h"
 #include "preview/status_bar.h"
+#include "preview/text_search_preview.h"
 #include "preview/viewer.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCursor>
 #include <QHBoxLayout>
+#include <QListWidget>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -399,6 +401,11 @@ TjxPreview::TjxPreview(QWidget* parent) : TjxCustomPreview(parent), m_keyFilter(
     m_toolPanel->setPalette(palette);
     layout->addWidget(m_toolPanel);
 
+    m_search = new TjxTextSearchPreview(Viewer(), parent);
+    m_search->hide();
+    m_search->Edit()->installEventFilter(m_keyFilter.get());
+    layout->addWidget(m_search);
+
     m_splitter = new QSplitter(Qt::Horizontal, parent);
     m_splitter->setObjectName(QStringLiteral("splitter"));
     m_splitter->setChildrenCollapsible(false);
@@ -413,6 +420,7 @@ TjxPreview::TjxPreview(QWidget* parent) : TjxCustomPreview(parent), m_keyFilter(
     m_outlineViewer = new TjxOutlineViewer(m_leftPanel);
     m_outlineViewer->SetViewer(Viewer());
     leftLayout->addWidget(m_outlineViewer);
+    leftLayout->addWidget(m_search->MatchList());
     // The panel shows while the outline does.
     AddEventInterest(ciOutlineVisibilityChanged);
     m_outlineViewer->Communicator()->AddEventNotify(this);
@@ -497,6 +505,7 @@ QToolButton* TjxPreview::Button(int action) const
 
 void TjxPreview::Retranslate()
 {
+    m_search->Retranslate();
     for (int action = 0; action < paCancel; ++action)
         m_buttons[action]->setToolTip(GetMessage(MessageOfAction(action)));
     if (m_buttons[paFindText]->isChecked())
@@ -511,6 +520,9 @@ void TjxPreview::Start(TjxProducer* report)
     m_starting = true;
     m_cancelled = false;
     TjxCustomPreview::Start(report);
+    m_search->Clear();
+    m_search->SetSettings(report ? report->TextSearchSettings() : nullptr);
+    m_search->SetStatusBar(StatusBar());
     SetNavigationEnabled(false, false, false, false, false);
     for (int action : {paPrint, paWholePage, paPageWidth, pa100Percent})
         m_buttons[action]->setEnabled(true);
@@ -543,6 +555,7 @@ void TjxPreview::EventNotify(TjxCommunicator* sender, int eventId, TjxEventParam
 
 void TjxPreview::ViewerReset()
 {
+    m_search->ViewerReset();
     // A new run's tree may have no more nodes than the old one: build it anew.
     m_outlineViewer->Clear();
 }
@@ -551,8 +564,14 @@ void TjxPreview::RefreshVisibility()
 {
     const auto* report = dynamic_cast<const TjxReport*>(Report());
     m_buttons[paAutoSearch]->setVisible(report && report->ShowAutoSearchDialog());
-    // The search toolbar comes with text search; without it the button stays hidden.
-    m_buttons[paFindText]->setVisible(false);
+    TjxTextSearchSettings* search = Report() ? Report()->TextSearchSettings() : nullptr;
+    const bool enabled = search && search->Enabled();
+    m_buttons[paFindText]->setVisible(enabled);
+    m_buttons[paFindText]->setChecked(enabled && search->Visible());
+    m_search->setVisible(enabled && search->Visible());
+    m_search->MatchList()->setVisible(enabled && search->Visible());
+    if (m_search->MatchList()->isVisibleTo(m_leftPanel))
+        m_leftPanel->show();
 }
 
 void TjxPreview::UpdateZoomButtons()
@@ -596,6 +615,7 @@ void TjxPreview::PageChanged()
         const bool last = page->LastPage();
         SetNavigationEnabled(!first, !first, !last, !last, true);
     }
+    m_search->PageChanged();
     if (page && pageNo == 1 && m_outlineWanted && !m_outlineViewer->OutlineVisible() && page->OutlineDrawCommand())
         SetOutlineVisible(true);
     if (page && m_outlineViewer->OutlineVisible()) {
@@ -643,6 +663,11 @@ void TjxPreview::ButtonClicked(int action)
     }
     if (action == paFindText) {
         m_buttons[paFindText]->setToolTip(GetMessage(m_buttons[paFindText]->isChecked() ? 1055 : 1054));
+        m_search->setVisible(m_buttons[paFindText]->isChecked());
+        if (auto* settings = Report() ? Report()->TextSearchSettings() : nullptr)
+            settings->SetVisible(m_buttons[paFindText]->isChecked());
+        if (m_search->isVisible())
+            m_search->Edit()->setFocus();
         return;
     }
     PerformAction(action);
@@ -650,6 +675,12 @@ void TjxPreview::ButtonClicked(int action)
 
 void TjxPreview::PerformAction(int action)
 {
+    // Nothing else runs under a search: cancel and close stop it first.
+    if (m_search->Searching()) {
+        if (action == paCancel || action == paClose || action == paAutoSearch)
+            m_search->Cancel();
+        return;
+    }
     TjxCustomPreview::PerformAction(action);
     if (action == paCancel && Viewer() && Viewer()->ScreenDevice()->JobCancelled()) {
         m_cancelled = true;
@@ -661,6 +692,15 @@ void TjxPreview::PerformAction(int action)
 
 bool TjxPreview::KeyDown(QKeyEvent* event)
 {
+    // Escape stops a running search before it may close anything.
+    if (m_search->Searching()) {
+        if (event->key() == Qt::Key_Escape)
+            m_search->Cancel();
+        return event->key() == Qt::Key_Escape;
+    }
+    // The search edit keeps its own keys.
+    if (m_search->Edit()->hasFocus() && event->key() != Qt::Key_Escape)
+        return false;
     return TjxCustomPreview::KeyDown(event);
 }
 

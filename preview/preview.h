@@ -24,6 +24,7 @@ namespace orvane {
 
 class TjxProducer;
 class TjxOutlineViewer;
+class TjxTextSearchPreview;
 
 // Toolbar actions by tag.
 enum TjxPreviewAction : int {
@@ -129,6 +130,8 @@ public:
     QLineEdit* FocusEdit() const { return m_focusEdit; }
     QWidget* LeftPanel() const { return m_leftPanel; }
     TjxOutlineViewer* OutlineViewer() const { return m_outlineViewer; }
+    // The search toolbar (shown while the Find Text button is down) and its match list.
+    TjxTextSearchPreview* SearchPreview() const { return m_search; }
     // Shows or hides the outline panel (the designer's preview tab follows the report's setting).
     void SetOutlineVisible(bool visible);
 
@@ -154,6 +157,7 @@ private:
     QWidget* m_innerPanel = nullptr;
     QWidget* m_leftPanel = nullptr;
     TjxOutlineViewer* m_outlineViewer = nullptr;
+    TjxTextSearchPreview* m_search = nullptr;
     bool m_outlineWanted = false;
     QSplitter* m_splitter = nullptr;
     QToolButton* m_buttons[11] = {};

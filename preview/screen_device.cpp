@@ -178,6 +178,8 @@ void TjxScreenDevice::Render(const QRect& area, bool notify)
     m_canvas = &canvas;
     try {
         DrawPage(m_shownPage.get());
+        for (const auto& highlight : m_highlights)
+            DrawCommand(highlight.get());
     } catch (...) {
         m_canvas = nullptr;
         throw;
@@ -185,6 +187,13 @@ void TjxScreenDevice::Render(const QRect& area, bool notify)
     m_canvas = nullptr;
     if (notify)
         SendEventNotify(ciScreenDevicePageDrawLast);
+}
+
+void TjxScreenDevice::SetHighlights(std::vector<std::unique_ptr<TjxDrawCommand>> commands)
+{
+    m_highlights = std::move(commands);
+    if (m_shownPage && m_shownPage->AbsolutePageNo() > 0)
+        DrawShownPage();
 }
 
 void TjxScreenDevice::CalcDeviceRect(TjxDrawCommand* command) const
@@ -318,6 +327,7 @@ void TjxScreenDevice::ReceivePage(TjxPage* page)
         values << page->DocumentName();
         SetStatusText(FillMessage(format, values));
     } else if (PageIsRequested()) {
+        m_highlights.clear();
         m_shownPage->Assign(page);
         if (m_shownPage->AbsolutePageCount() == 0)
             m_shownPage->SetAbsolutePageCount(KnownPageCount(*page));

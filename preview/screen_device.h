@@ -14,6 +14,7 @@
 #include <QSize>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace orvane {
 
@@ -101,6 +102,12 @@ public:
     bool ShowStatus() const { return m_showStatus; }
     void SetShowStatus(bool value) { m_showStatus = value; }
 
+    // Commands drawn over the shown page (the search's highlights). They are
+    // not part of the page, so the page stays as the report made it; a page
+    // received for showing drops them.
+    const std::vector<std::unique_ptr<TjxDrawCommand>>& Highlights() const { return m_highlights; }
+    void SetHighlights(std::vector<std::unique_ptr<TjxDrawCommand>> commands);
+
     // Fired after the shown page was drawn.
     std::function<void(TjxScreenDevice*)> PageDrawnHandler;
 
@@ -144,6 +151,7 @@ private:
     QRect m_imageRect;
     TjxCanvas* m_canvas = nullptr;  // while drawing
     bool m_showStatus = true;
+    std::vector<std::unique_ptr<TjxDrawCommand>> m_highlights;
 };
 
 } // namespace orvane

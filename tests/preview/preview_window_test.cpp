@@ -170,9 +170,9 @@ TEST(PreviewWindow, ToolbarInOrderWithItsHintsAndSizes)
     QToolButton* close = preview->Button(paClose);
     EXPECT_EQ(close->text(), QStringLiteral("Close"));
     EXPECT_EQ(close->width(), close->fontMetrics().horizontalAdvance(QStringLiteral("Close")) + 30);
-    // Hidden unless the report asks for them.
+    // Hidden unless the report asks for them (text search is on by default).
     EXPECT_FALSE(preview->Button(paAutoSearch)->isVisible());
-    EXPECT_FALSE(preview->Button(paFindText)->isVisible());
+    EXPECT_TRUE(preview->Button(paFindText)->isVisible());
     // On page 1 of several: back is off, forward on; the zoom shown.
     EXPECT_FALSE(preview->Button(paFirstPage)->isEnabled());
     EXPECT_FALSE(preview->Button(paPriorPage)->isEnabled());

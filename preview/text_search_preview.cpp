@@ -1,0 +1,410 @@
+#include "preview/text_search_preview.h"
+
+#include "document/message_ids.h"
+#include "document/messages.h"
+#include "document/producer.h"
+#include "document/report_settings.h"
+#include "output/draw_text.h"
+#include "output/page.h"
+#include "output/publisher.h"
+#include "preview/screen_device.h"
+#include "preview/status_bar.h"
+#include "preview/viewer.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QActionGroup>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace orvane {
+
+namespace {
+
+constexpr int kEditWidth = 115;
+constexpr int kGap = 5;
+
+// The hourglass for a scope.
+struct TWaitCursor {
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+// The pages the search reads: the publisher's cached copies when it keeps
+// them, the viewer's copy of the shown page, else pages made one at a time
+// for a device of the search's own, so the viewer keeps showing its page.
+class TjxTextSearchPreview::TPageSource {
+public:
+    TPageSource(TjxViewer* viewer, TjxScreenDevice* offScreen) : m_viewer(viewer), m_offScreen(offScreen) {}
+    // The off-screen device leaves the publisher on every way out, errors included.
+    ~TPageSource()
+    {
+        if (m_attached)
+            m_offScreen->SetPublisher(nullptr);
+    }
+
+    TjxPage* operator()(int pageNo)
+    {
+        TjxProducer* report = m_viewer ? m_viewer->Report() : nullptr;
+        if (!report)
+            throw ESearchEngineError(MessageText(msg::SearchViewerNil));
+        TjxPublisher* publisher = report->Publisher();
+        // By number each time: the cache replaces a page that is made again.
+        if (publisher->CachePages())
+            if (TjxPage* page = publisher->CachedPage(pageNo))
+                return page;
+        if (TjxPage* shown = m_viewer->CurrentPage(); shown && shown->AbsolutePageNo() == pageNo)
+            return shown;
+        if (!m_attached) {
+            m_offScreen->SetPublisher(publisher);
+            m_attached = true;
+        }
+        m_offScreen->GotoPage(pageNo);
+        TjxPage* page = m_offScreen->ShownPage();
+        if (page->AbsolutePageNo() != pageNo) {
+            // Past the report's last page nothing comes.
+            if (page->AbsolutePageNo() > 0 && page->LastPage())
+                return nullptr;
+            throw ESearchEngineError(MessageText(msg::SearchRequestedPageNil));
+        }
+        return page;
+    }
+
+private:
+    TjxViewer* m_viewer;
+    TjxScreenDevice* m_offScreen;
+    bool m_attached = false;
+};
+
+TjxTextSearchPreview::TjxTextSearchPreview(TjxViewer* viewer, QWidget* parent)
+    : QWidget(parent), m_viewer(viewer), m_offScreen(std::make_unique<TjxScreenDevice>())
+{
+    setObjectName(QStringLiteral("searchPanel"));
+    m_offScreen->SetShowStatus(false);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(kGap);
+    m_edit = new QLineEdit(this);
+    m_edit->setObjectName(QStringLiteral("searchEdit"));
+    m_edit->setFixedWidth(kEditWidth);
+    layout->addWidget(m_edit);
+    const char* names[] = {"searchFirst", "searchPrior", "searchNext", "searchLast"};
+    const Qt::ArrowType arrows[] = {Qt::UpArrow, Qt::LeftArrow, Qt::RightArrow, Qt::DownArrow};
+    for (int i = 0; i < 4; ++i) {
+        m_buttons[i] = new QToolButton(this);
+        m_buttons[i]->setObjectName(QString::fromLatin1(names[i]));
+        m_buttons[i]->setArrowType(arrows[i]);
+        layout->addWidget(m_buttons[i]);
+    }
+    m_find = new QPushButton(this);
+    m_find->setObjectName(QStringLiteral("searchFind"));
+    m_find->setMinimumSize(55, 23);
+    layout->addWidget(m_find);
+    m_done = new QPushButton(this);
+    m_done->setObjectName(QStringLiteral("searchDone"));
+    m_done->setMinimumSize(55, 23);
+    layout->addWidget(m_done);
+    layout->addStretch(1);
+
+    m_matchList = new QListWidget(this);
+    m_matchList->setObjectName(QStringLiteral("searchMatches"));
+    m_matchList->hide();
+
+    connect(m_edit, &QLineEdit::returnPressed, this, [this] { Run([this] { Search(); }); });
+    connect(m_edit, &QLineEdit::textChanged, this, [this] { Refresh(); });
+    connect(m_buttons[sbFirst], &QToolButton::clicked, this, [this] { Run([this] { First(); }); });
+    connect(m_buttons[sbPrior], &QToolButton::clicked, this, [this] { Run([this] { Prior(); }); });
+    connect(m_buttons[sbNext], &QToolButton::clicked, this, [this] { Run([this] { Next(); }); });
+    connect(m_buttons[sbLast], &QToolButton::clicked, this, [this] { Run([this] { Last(); }); });
+    connect(m_find, &QPushButton::clicked, this, [this] { Run([this] { Search(); }); });
+    connect(m_done, &QPushButton::clicked, this, [this] {
+        if (Searching())
+            Cancel();
+        else
+            Run([this] { Clear(); });
+    });
+    connect(m_matchList, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!m_filling)
+            Run([this, row] { MatchChosen(row); });
+    });
+    m_options = new QMenu(this);
+    auto* start = new QActionGroup(this);
+    for (int i = 0; i < 5; ++i) {
+        if (i == 3)
+            m_options->addSeparator();
+        m_optionActions[i] = m_options->addAction(QString());
+        m_optionActions[i]->setCheckable(true);
+        if (i >= 3)
+            start->addAction(m_optionActions[i]);
+        connect(m_optionActions[i], &QAction::toggled, this, [this, i](bool checked) { OptionToggled(i, checked); });
+    }
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { m_options->popup(mapToGlobal(at)); });
+    // The long loops let the user's events through, so Cancel and Escape work.
+    m_engine.ProgressHandler = [](int) { QCoreApplication::processEvents(); };
+    Retranslate();
+    Refresh();
+}
+
+TjxTextSearchPreview::~TjxTextSearchPreview()
+{
+    m_engine.CancelSearch();
+}
+
+void TjxTextSearchPreview::SetSettings(TjxTextSearchSettings* settings)
+{
+    m_settings = settings;
+    m_engine.SetSettings(settings);
+    if (settings) {
+        m_edit->setText(settings->DefaultString());
+        setVisible(settings->Enabled() && settings->Visible());
+        m_optionActions[0]->setChecked(settings->ShowAll());
+        m_optionActions[1]->setChecked(settings->CaseSensitive());
+        m_optionActions[2]->setChecked(settings->WholeWord());
+        m_optionActions[settings->SearchFromCurrentPage() ? 4 : 3]->setChecked(true);
+    }
+    Refresh();
+}
+
+void TjxTextSearchPreview::OptionToggled(int option, bool checked)
+{
+    if (!m_settings)
+        return;
+    switch (option) {
+    case 0: m_settings->SetShowAll(checked); break;
+    case 1: m_settings->SetCaseSensitive(checked); break;
+    case 2: m_settings->SetWholeWord(checked); break;
+    case 4: m_settings->SetSearchFromCurrentPage(checked); break;
+    default: break;
+    }
+    // A changed option makes the next Find a new search; Show All redraws now.
+    if (option == 0 && m_engine.HasResult() && !Searching())
+        Run([this] { HighlightShownPage(); });
+    Refresh();
+}
+
+void TjxTextSearchPreview::Retranslate()
+{
+    const int captions[] = {1062, 1063, 1064, 1057, 1056};
+    for (int i = 0; i < 5; ++i)
+        m_optionActions[i]->setText(GetMessage(captions[i]));
+    m_edit->setToolTip(GetMessage(1052));
+    m_buttons[sbFirst]->setToolTip(GetMessage(1058));
+    m_buttons[sbPrior]->setToolTip(GetMessage(1061));
+    m_buttons[sbNext]->setToolTip(GetMessage(1060));
+    m_buttons[sbLast]->setToolTip(GetMessage(1059));
+    m_find->setText(GetMessage(1072));
+    m_find->setToolTip(GetMessage(1053));
+    m_done->setText(GetMessage(Searching() ? 5 : 1046));
+    m_done->setToolTip(GetMessage(1049));
+}
+
+void TjxTextSearchPreview::Run(const std::function<void()>& action)
+{
+    TWaitCursor wait;
+    try {
+        action();
+    } catch (const std::exception& error) {
+        m_engine.CancelSearch();
+        QMessageBox::critical(this, QString(), QString::fromUtf8(error.what()));
+    }
+    Refresh();
+}
+
+bool TjxTextSearchPreview::RunSearch(bool toLastPage)
+{
+    if (!m_viewer || !m_viewer->Report())
+        throw ESearchEngineError(MessageText(msg::SearchViewerNil));
+    const QString text = m_edit->text();
+    if (m_settings)
+        m_settings->SetDefaultString(text);
+    const int start = m_settings && m_settings->SearchFromCurrentPage() ? std::max(1, m_viewer->AbsolutePageNo()) : 1;
+    m_offScreen->SetPublisher(nullptr);
+    TPageSource source(m_viewer, m_offScreen.get());
+    m_engine.SetPageSource([&source](int pageNo) { return source(pageNo); });
+    bool found = false;
+    {
+        m_done->setText(GetMessage(5));
+        struct TRestore {
+            TjxTextSearchEngine& engine;
+            ~TRestore() { engine.SetPageSource(nullptr); }
+        } restore{m_engine};
+        found = m_engine.Search(text, start, toLastPage);
+    }
+    m_searchedText = text;
+    m_searchedCase = m_engine.Options().CaseSensitive;
+    m_searchedWholeWord = m_engine.Options().WholeWord;
+    return found;
+}
+
+void TjxTextSearchPreview::Search()
+{
+    const TjxTextSearchOptions options = m_engine.Options();
+    const bool same = m_engine.HasResult() && m_edit->text() == m_searchedText &&
+                      options.CaseSensitive == m_searchedCase && options.WholeWord == m_searchedWholeWord;
+    if (!same && !RunSearch(false)) {
+        HighlightShownPage();
+        Refresh();
+        return;
+    }
+    if (same)
+        m_engine.FirstOccurrence();
+    ShowCurrent();
+    Refresh();
+}
+
+void TjxTextSearchPreview::FindAll()
+{
+    RunSearch(true);
+    FillMatchList();
+    ShowCurrent();
+    Refresh();
+}
+
+void TjxTextSearchPreview::Navigate(bool (TjxTextSearchEngine::*step)())
+{
+    if (!m_engine.HasResult())
+        return;
+    // Searching further pages asks for them through the search's own device.
+    m_offScreen->SetPublisher(nullptr);
+    TPageSource source(m_viewer, m_offScreen.get());
+    m_engine.SetPageSource([&source](int pageNo) { return source(pageNo); });
+    struct TRestore {
+        TjxTextSearchEngine& engine;
+        ~TRestore() { engine.SetPageSource(nullptr); }
+    } restore{m_engine};
+    if ((m_engine.*step)())
+        ShowCurrent();
+    Refresh();
+}
+
+void TjxTextSearchPreview::First() { Navigate(&TjxTextSearchEngine::FirstOccurrence); }
+void TjxTextSearchPreview::Prior() { Navigate(&TjxTextSearchEngine::PriorOccurrence); }
+void TjxTextSearchPreview::Next() { Navigate(&TjxTextSearchEngine::NextOccurrence); }
+void TjxTextSearchPreview::Last() { Navigate(&TjxTextSearchEngine::LastOccurrence); }
+
+void TjxTextSearchPreview::Clear()
+{
+    m_engine.Clear();
+    m_searchedText.clear();
+    m_filling = true;
+    m_matchList->clear();
+    m_filling = false;
+    if (m_viewer)
+        m_viewer->ScreenDevice()->SetHighlights({});
+    Refresh();
+}
+
+void TjxTextSearchPreview::Cancel()
+{
+    m_engine.CancelSearch();
+    if (m_viewer)
+        m_viewer->ScreenDevice()->SetHighlights({});
+    Refresh();
+}
+
+void TjxTextSearchPreview::ShowCurrent()
+{
+    const int pageNo = m_engine.CurrentPageNo();
+    if (!m_viewer || pageNo <= 0)
+        return;
+    if (m_viewer->AbsolutePageNo() != pageNo)
+        m_viewer->GotoPage(pageNo);  // the page-changed event highlights it
+    HighlightShownPage();
+    const int index = m_engine.CurrentGlobalIndex();
+    if (index >= 0 && index < m_matchList->count()) {
+        m_filling = true;
+        m_matchList->setCurrentRow(index);
+        m_filling = false;
+    }
+}
+
+void TjxTextSearchPreview::PageChanged()
+{
+    if (m_engine.HasResult() && !Searching())
+        HighlightShownPage();
+}
+
+void TjxTextSearchPreview::HighlightShownPage()
+{
+    if (!m_viewer)
+        return;
+    TjxScreenDevice* device = m_viewer->ScreenDevice();
+    const TjxPage* page = device->ShownPage();
+    std::vector<std::unique_ptr<TjxDrawCommand>> highlights;
+    const TjxTextSearchPage* entry = page ? m_engine.PageList().FindPage(page->AbsolutePageNo()) : nullptr;
+    if (entry && m_engine.HasResult()) {
+        const bool all = m_settings && m_settings->ShowAll();
+        const TjxTextSearchOccurrence* current = m_engine.CurrentOccurrence();
+        for (const TjxTextSearchOccurrence& occurrence : entry->Occurrences) {
+            if (!all && &occurrence != current)
+                continue;
+            auto highlight = CreateHighlightDrawCommand(*page, occurrence);
+            if (!highlight)
+                throw ESearchError(MessageText(
+                    msg::SearchHighlightFailed, {MessageText(msg::SearchHighlightOutOfSync)}));
+            highlights.push_back(std::move(highlight));
+        }
+    }
+    device->SetHighlights(std::move(highlights));
+}
+
+void TjxTextSearchPreview::FillMatchList()
+{
+    m_filling = true;
+    m_matchList->clear();
+    for (int p = 0; p < m_engine.PageList().PageCount(); ++p) {
+        const TjxTextSearchPage& page = m_engine.PageList().Page(p);
+        for (const TjxTextSearchOccurrence& occurrence : page.Occurrences)
+            m_matchList->addItem(QStringLiteral("%1: %2").arg(page.PageNo).arg(m_searchedText) +
+                                 QStringLiteral(" (%1)").arg(occurrence.LineNo));
+    }
+    m_filling = false;
+}
+
+void TjxTextSearchPreview::MatchChosen(int row)
+{
+    if (row < 0 || row >= m_engine.OccurrenceCount())
+        return;
+    const_cast<TjxTextSearchPageList&>(m_engine.PageList()).SetGlobalIndex(row);
+    ShowCurrent();
+}
+
+void TjxTextSearchPreview::Refresh()
+{
+    const bool result = m_engine.HasResult() && m_engine.OccurrenceCount() > 0;
+    const bool showAll = m_settings && m_settings->ShowAll();
+    const bool arrows = result && !showAll && !Searching();
+    const bool onFirst = m_engine.PageList().OnFirst();
+    const bool onLast = m_engine.PageList().OnLast() && m_engine.AllPagesSearched();
+    m_buttons[sbFirst]->setEnabled(arrows && !onFirst);
+    m_buttons[sbPrior]->setEnabled(arrows && !onFirst);
+    m_buttons[sbNext]->setEnabled(arrows && !onLast);
+    m_buttons[sbLast]->setEnabled(arrows && !onLast);
+    // Nothing to look for in an empty text.
+    m_find->setEnabled(!m_edit->text().isEmpty() && !Searching());
+    m_done->setEnabled(Searching() || m_engine.HasResult());
+    m_done->setText(GetMessage(Searching() ? 5 : 1046));
+    if (m_statusBar && m_statusBar->PanelCount() > 1)
+        m_statusBar->SetPanelText(1, m_engine.StatusText());
+}
+
+void TjxTextSearchPreview::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && Searching()) {
+        Cancel();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace orvane

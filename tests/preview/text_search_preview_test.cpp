@@ -1,0 +1,231 @@
+#include "preview_fixture.h"
+
+#include "document/report_settings.h"
+#include "engine/text_search.h"
+#include "output/publisher.h"
+#include "platform/canvas.h"
+#include "preview/preview.h"
+#include "preview/print_preview.h"
+#include "preview/screen_device.h"
+#include "preview/text_search_preview.h"
+#include "preview/viewer.h"
+
+#include <QFontMetricsF>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+// Counted from the page's own text commands, not by the search.
+int CountOnPage(const TjxPage& page, const QString& word, bool wholeWord)
+{
+    const QString pattern = wholeWord ? QStringLiteral("(?<![A-Za-z0-9_])%1(?![A-Za-z0-9_])").arg(word) : word;
+    const QRegularExpression re(pattern, QRegularExpression::CaseInsensitiveOption);
+    int count = 0;
+    for (const QString& text : PageTexts(page))
+        for (auto it = re.globalMatch(text); it.hasNext(); it.next())
+            ++count;
+    return count;
+}
+
+struct ReceiptSearch {
+    Receipt receipt;
+    TjxViewer viewer;
+    TjxTextSearchPreview search{&viewer};
+
+    ReceiptSearch()
+    {
+        viewer.resize(800, 600);
+        viewer.SetZoomPercentage(100);
+        viewer.SetReport(receipt.report);
+        viewer.show();
+        receipt.report->Generate();
+        search.SetSettings(receipt.report->TextSearchSettings());
+    }
+};
+
+} // namespace
+
+TEST(TextSearchPreview, FindsEveryVendorOnTheReceiptAndWholeWordsOnlyWhenAsked)
+{
+    ReceiptSearch r;
+    ASSERT_EQ(r.viewer.AbsolutePageNo(), 1);
+    const TjxPage& page = *r.viewer.CurrentPage();
+    const int all = CountOnPage(page, "Vendor", false);
+    const int whole = CountOnPage(page, "Vendor", true);
+    ASSERT_GT(all, whole);
+    ASSERT_GT(whole, 0);
+
+    r.search.Edit()->setText("Vendor");
+    r.search.FindAll();
+    EXPECT_EQ(r.search.Engine().OccurrenceCount(), all);
+    EXPECT_EQ(r.search.MatchList()->count(), all);
+    EXPECT_EQ(r.search.StatusText(), QStringLiteral("Found 1 of %1").arg(all));
+    // The viewer kept its page; the first match is highlighted over it.
+    EXPECT_EQ(r.viewer.AbsolutePageNo(), 1);
+    EXPECT_EQ(r.viewer.ScreenDevice()->Highlights().size(), 1u);
+
+    // Whole Word from the panel's popup: stored in the report's settings, and Find searches anew.
+    QAction* wholeWordOption = r.search.OptionsMenu()->actions().at(2);
+    ASSERT_EQ(wholeWordOption->text(), QStringLiteral("Whole Word"));
+    wholeWordOption->trigger();
+    EXPECT_TRUE(r.receipt.report->TextSearchSettings()->WholeWord());
+    r.search.Search();
+    EXPECT_EQ(r.search.Engine().OccurrenceCount(), whole);
+    // The page the report made is untouched by the highlights.
+    EXPECT_EQ(CountOnPage(*r.viewer.CurrentPage(), "Vendor", false), all);
+}
+
+TEST(TextSearchPreview, EachHighlightCoversItsWordOnTheScreen)
+{
+    ReceiptSearch r;
+    r.receipt.report->TextSearchSettings()->SetShowAll(true);
+    r.search.Edit()->setText("Vendor");
+    r.search.FindAll();
+    TjxScreenDevice* device = r.viewer.ScreenDevice();
+    const TjxPage& page = *device->ShownPage();
+    const auto& highlights = device->Highlights();
+    const TjxTextSearchPage* entry = r.search.Engine().PageList().FindPage(1);
+    ASSERT_NE(entry, nullptr);
+    ASSERT_EQ(int(highlights.size()), entry->Count());
+    // Arrows are off while all matches show.
+    EXPECT_FALSE(r.search.Button(TjxTextSearchPreview::sbNext)->isEnabled());
+    EXPECT_TRUE(r.search.StatusText().startsWith(QStringLiteral("Found %1").arg(entry->Count())));
+
+    const QImage image = device->PageImage();
+    for (int i = 0; i < entry->Count(); ++i) {
+        const TjxTextSearchOccurrence& occurrence = entry->Occurrences[std::size_t(i)];
+        const auto* command = dynamic_cast<const TjxDrawText*>(page.DrawCommand(occurrence.DrawCommandIndex));
+        ASSERT_NE(command, nullptr);
+        const TjxDeviceRect c = command->DeviceRect();
+        const TjxDeviceRect h = highlights[std::size_t(i)]->DeviceRect();
+        // The word's own rectangle on the screen: where the command's text
+        // starts plus the measured text before it, as wide as the word.
+        QFont font(DeviceSubstitution(command->Font()->Name()));
+        font.setPixelSize(int(std::lround(command->Font()->Size() * 96.0 / 72.0 * device->ZoomFactorY())));
+        font.setBold(command->Font()->HasStyle(fsBold));
+        font.setKerning(false);
+        const QFontMetricsF metrics(font);
+        const QString line = command->Text();
+        const int at = int(line.indexOf(QStringLiteral("vendor"), 0, Qt::CaseInsensitive));
+        ASSERT_GE(at, 0);
+        double left = c.left;
+        if (command->TextAlignment() == taRightJustified)
+            left = c.right - metrics.horizontalAdvance(line.mid(at));
+        else if (command->TextAlignment() == taCentered)
+            left = c.left + (c.Width() - metrics.horizontalAdvance(line)) / 2.0 + metrics.horizontalAdvance(line.left(at));
+        else
+            left += metrics.horizontalAdvance(line.left(at));
+        const double width = metrics.horizontalAdvance(line.mid(at, 6));
+        SCOPED_TRACE(line.toStdString());
+        EXPECT_LE(h.left, int(left) + 1);
+        EXPECT_GE(h.right, int(left + width) - 1);
+        EXPECT_LE(h.top, c.top + 1);
+        EXPECT_GE(h.bottom, std::min(c.bottom, c.top + int(metrics.height())) - 1);
+        // Drawn: the highlight colour fills its middle.
+        const QPoint middle((h.left + h.right) / 2, (h.top + h.bottom) / 2);
+        int blue = 0;
+        for (int x = h.left + 1; x < h.right - 1; ++x)
+            if (image.pixelColor(x, middle.y()) == QColor(0x33, 0x99, 0xFF))
+                ++blue;
+        EXPECT_GT(blue, 0);
+    }
+}
+
+TEST(TextSearchPreview, NextWalksALongReportInPageOrderAndStopsAtTheEnd)
+{
+    ListReport list(150);
+    TjxViewer viewer;
+    viewer.resize(800, 600);
+    viewer.SetReport(list.report);
+    viewer.show();
+    list.report->Generate();
+    TjxTextSearchPreview search(&viewer);
+    search.SetSettings(list.report->TextSearchSettings());
+    list.report->TextSearchSettings()->SetWholeWord(true);
+    // "Customer 7" as a whole word is one row: 7, not 70..79.
+    search.Edit()->setText("Customer 7");
+    search.Search();
+    ASSERT_EQ(search.Engine().OccurrenceCount(), 1);
+    EXPECT_EQ(viewer.AbsolutePageNo(), 1);
+
+    list.report->TextSearchSettings()->SetWholeWord(false);
+    search.Edit()->setText("Customer 1");
+    search.Search();
+    // 1, 10..19, 100..150: every one, in page order, then no more.
+    std::vector<std::pair<int, int>> walk;
+    for (int index = -1; search.Engine().CurrentGlobalIndex() != index;) {
+        index = search.Engine().CurrentGlobalIndex();
+        walk.emplace_back(search.Engine().CurrentPageNo(), search.Engine().CurrentOccurrence()->Top);
+        EXPECT_EQ(viewer.AbsolutePageNo(), walk.back().first);
+        search.Next();
+    }
+    EXPECT_EQ(int(walk.size()), 1 + 10 + 51);
+    EXPECT_TRUE(std::is_sorted(walk.begin(), walk.end()));
+    EXPECT_GT(walk.back().first, 1);
+    EXPECT_TRUE(search.Engine().AllPagesSearched());
+    // At the last match Next stays there.
+    const int last = search.Engine().CurrentGlobalIndex();
+    search.Next();
+    EXPECT_EQ(search.Engine().CurrentGlobalIndex(), last);
+    EXPECT_FALSE(search.Button(TjxTextSearchPreview::sbNext)->isEnabled());
+    search.First();
+    EXPECT_EQ(viewer.AbsolutePageNo(), 1);
+
+    search.FindAll();
+    EXPECT_EQ(search.MatchList()->count(), 62);
+    search.MatchList()->setCurrentRow(61);
+    EXPECT_EQ(viewer.AbsolutePageNo(), walk.back().first);
+}
+
+TEST(TextSearchPreview, EscapeStopsASearchAndTheViewerStaysUsable)
+{
+    ListReport list(400);
+    QWidget host;
+    host.resize(1000, 700);
+    TjxPreview preview(&host);
+    host.show();
+    preview.Start(list.report);
+    list.report->Generate();
+    ASSERT_EQ(preview.Viewer()->AbsolutePageNo(), 1);
+    TjxTextSearchPreview* search = preview.SearchPreview();
+    search->Edit()->setText("no such text");
+    search->Edit()->setFocus();
+    // Delivered while the search lets events through.
+    QCoreApplication::postEvent(search->Edit(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    search->Search();
+    EXPECT_TRUE(search->Engine().Cancelled());
+    EXPECT_FALSE(search->Engine().AllPagesSearched());
+    EXPECT_EQ(search->StatusText(), QStringLiteral("Text Search Cancelled"));
+    EXPECT_EQ(preview.Viewer()->AbsolutePageNo(), 1);
+    EXPECT_TRUE(host.isVisible());
+    // The viewer still turns pages, and a new search runs to its end.
+    preview.Viewer()->NextPage();
+    EXPECT_EQ(preview.Viewer()->AbsolutePageNo(), 2);
+    search->Edit()->setText("Customer 399");
+    search->Search();
+    EXPECT_EQ(search->Engine().OccurrenceCount(), 1);
+    EXPECT_GT(preview.Viewer()->AbsolutePageNo(), 2);
+}
+
+TEST(TextSearchPreview, EmptyTextFindsNothingAndFindIsOff)
+{
+    ReceiptSearch r;
+    r.search.Edit()->setText(QString());
+    EXPECT_FALSE(r.search.FindButton()->isEnabled());
+    r.search.Search();
+    EXPECT_FALSE(r.search.Engine().HasResult());
+    EXPECT_TRUE(r.viewer.ScreenDevice()->Highlights().empty());
+    r.search.Edit()->setText("Vendor");
+    EXPECT_TRUE(r.search.FindButton()->isEnabled());
+}
