@@ -556,7 +556,7 @@ TComponent* TjxSetDataPipelineUndoable::Find(const QString& name, TComponent* ob
     return FindByName(name, context);
 }
 
-QString TjxSetBandUndoable::Read(TComponent* object)
+QString TjxSetBandUndoable::PlaceName(TComponent* object) const
 {
     auto* c = dynamic_cast<TjxComponent*>(object);
     return c && c->Band() ? c->Band()->Name() : QString();
@@ -566,11 +566,11 @@ void TjxSetBandUndoable::ApplyTarget(TComponent* object, TjxCustomReport* contex
 {
     auto* c = dynamic_cast<TjxComponent*>(object);
     // A band that is gone leaves the component where it is, never without one.
-    if (auto* band = dynamic_cast<TjxBand*>(FindByName(m_undone ? m_before : m_after, context)); c && band)
+    if (auto* band = dynamic_cast<TjxBand*>(FindByName(TargetName(), context)); c && band)
         c->SetBand(band);
 }
 
-QString TjxSetRegionUndoable::Read(TComponent* object)
+QString TjxSetRegionUndoable::PlaceName(TComponent* object) const
 {
     auto* c = dynamic_cast<TjxComponent*>(object);
     return c && c->Region() ? c->Region()->Name() : QString();
@@ -579,7 +579,7 @@ QString TjxSetRegionUndoable::Read(TComponent* object)
 void TjxSetRegionUndoable::ApplyTarget(TComponent* object, TjxCustomReport* context)
 {
     if (auto* c = dynamic_cast<TjxComponent*>(object))
-        c->SetRegion(dynamic_cast<TjxComponent*>(FindByName(m_undone ? m_before : m_after, context)));
+        c->SetRegion(dynamic_cast<TjxComponent*>(FindByName(TargetName(), context)));
 }
 
 // ---- bounds and drawing order ----

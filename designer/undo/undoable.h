@@ -186,32 +186,38 @@ protected:
     TComponent* Find(const QString& name, TComponent* object, TjxCustomReport* context) const override;
 };
 
-class TjxSetBandUndoable : public TjxUndoable {
+// A component's place (its band or region), kept by the place's name.
+class TjxSetPlaceUndoable : public TjxUndoable {
 public:
-    QString ClassName() const override { return QStringLiteral("TjxSetBandUndoable"); }
-    void Capture(TComponent* object) override { TjxUndoable::Capture(object); m_before = Read(object); }
+    void Capture(TComponent* object) override { TjxUndoable::Capture(object); m_before = PlaceName(object); }
     void Exchange(TComponent* object, TjxCustomReport* context) override { ExchangeValues(object, context); }
 
+protected:
+    virtual QString PlaceName(TComponent* object) const = 0;
+    const QString& TargetName() const { return m_undone ? m_before : m_after; }
+
 private:
-    void CaptureAfter(TComponent* object) override { m_after = Read(object); }
-    static QString Read(TComponent* object);
-    bool HoldsTarget(TComponent* object) const override { return Read(object) == (m_undone ? m_before : m_after); }
-    void ApplyTarget(TComponent* object, TjxCustomReport* context) override;
+    void CaptureAfter(TComponent* object) override { m_after = PlaceName(object); }
+    bool HoldsTarget(TComponent* object) const override { return PlaceName(object) == TargetName(); }
     QString m_before, m_after;
 };
 
-class TjxSetRegionUndoable : public TjxUndoable {
+class TjxSetBandUndoable : public TjxSetPlaceUndoable {
 public:
-    QString ClassName() const override { return QStringLiteral("TjxSetRegionUndoable"); }
-    void Capture(TComponent* object) override { TjxUndoable::Capture(object); m_before = Read(object); }
-    void Exchange(TComponent* object, TjxCustomReport* context) override { ExchangeValues(object, context); }
+    QString ClassName() const override { return QStringLiteral("TjxSetBandUndoable"); }
 
 private:
-    void CaptureAfter(TComponent* object) override { m_after = Read(object); }
-    static QString Read(TComponent* object);
-    bool HoldsTarget(TComponent* object) const override { return Read(object) == (m_undone ? m_before : m_after); }
+    QString PlaceName(TComponent* object) const override;
     void ApplyTarget(TComponent* object, TjxCustomReport* context) override;
-    QString m_before, m_after;
+};
+
+class TjxSetRegionUndoable : public TjxSetPlaceUndoable {
+public:
+    QString ClassName() const override { return QStringLiteral("TjxSetRegionUndoable"); }
+
+private:
+    QString PlaceName(TComponent* object) const override;
+    void ApplyTarget(TComponent* object, TjxCustomReport* context) override;
 };
 
 // The four bounds at once, in thousandths of a millimetre.
