@@ -6,6 +6,7 @@
 //   scripts/bench --benchmark_filter=Engine
 // The SQLite file is made once under /tmp.
 
+#include "bench/bench_support.h"
 #include "gui_benchmark_main.h"
 
 #include "components/db_text.h"
@@ -27,11 +28,12 @@
 #include <QSqlQuery>
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 using namespace orvane;
 
 namespace {
+
+using orvane::bench::PeakMemoryMb;
 
 const char* const kFile = "/tmp/orvane_bench_engine.sqlite";
 constexpr int kMaxRecords = 100000;
@@ -67,13 +69,6 @@ void EnsureFile()
         }
     }
     QSqlDatabase::removeDatabase(QStringLiteral("bench.engine"));
-}
-
-long PeakMemoryMb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
 }
 
 struct ListReport {

@@ -7,6 +7,7 @@
 // Run each in a process of its own for the memory figure. The SQLite file
 // is made once under /tmp.
 
+#include "bench/bench_support.h"
 #include "gui_benchmark_main.h"
 
 #include "components/db_text.h"
@@ -26,12 +27,13 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <memory>
-#include <sys/resource.h>
 #include <vector>
 
 using namespace orvane;
 
 namespace {
+
+using orvane::bench::PeakMemoryMb;
 
 const char* const kFile = "/tmp/orvane_bench_outline.sqlite";
 constexpr int kRecords = 93000;  // 3,000 pages below
@@ -65,13 +67,6 @@ void EnsureFile()
         }
     }
     QSqlDatabase::removeDatabase(QStringLiteral("bench.outline"));
-}
-
-long PeakMemoryMb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
 }
 
 struct GroupedReport {

@@ -6,6 +6,7 @@
 //   scripts/bench, or build/bench/bench_preview [ROWS]
 // The SQLite file is made once under /tmp. Figures only; nothing is asserted.
 
+#include "bench/bench_support.h"
 #include "components/db_text.h"
 #include "components/label.h"
 #include "components/system_variable.h"
@@ -28,13 +29,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
 using namespace orvane;
 
 namespace {
+
+using orvane::bench::PeakMemoryMb;
 
 const char* const kFile = "/tmp/orvane_bench_preview.sqlite";
 
@@ -69,13 +71,6 @@ void EnsureFile(int rows)
         }
     }
     QSqlDatabase::removeDatabase(connection);
-}
-
-long PeakMemoryMb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
 }
 
 long CurrentMemoryMb()
