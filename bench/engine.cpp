@@ -33,15 +33,12 @@ using namespace orvane;
 
 namespace {
 
+using orvane::bench::THost;
+
 using orvane::bench::PeakMemoryMb;
 
 const char* const kFile = "/tmp/orvane_bench_engine.sqlite";
 constexpr int kMaxRecords = 100000;
-
-class THost : public TComponent {
-public:
-    THost() : TComponent(nullptr) {}
-};
 
 void EnsureFile()
 {

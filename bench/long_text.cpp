@@ -6,6 +6,7 @@
 //   scripts/bench --benchmark_filter=LongText
 // The SQLite file is made once under /tmp.
 
+#include "bench/bench_support.h"
 #include "gui_benchmark_main.h"
 
 #include "components/db_memo.h"
@@ -32,14 +33,11 @@ using namespace orvane;
 
 namespace {
 
+using orvane::bench::THost;
+
 const char* const kFile = "/tmp/orvane_bench_long_text.sqlite";
 constexpr qsizetype kBodySize = 10 * 1024 * 1024;
 constexpr qsizetype kWordSize = 5 * 1024 * 1024;
-
-class THost : public TComponent {
-public:
-    THost() : TComponent(nullptr) {}
-};
 
 // Words of a vocabulary of some thousand, in lines of varying length, with
 // now and then an empty line: a long letter rather than one word repeated.

@@ -33,15 +33,12 @@ using namespace orvane;
 
 namespace {
 
+using orvane::bench::THost;
+
 using orvane::bench::PeakMemoryMb;
 
 const char* const kFile = "/tmp/orvane_bench_outline.sqlite";
 constexpr int kRecords = 93000;  // 3,000 pages below
-
-class THost : public TComponent {
-public:
-    THost() : TComponent(nullptr) {}
-};
 
 void EnsureFile()
 {

@@ -5,6 +5,7 @@
 //   scripts/bench --benchmark_filter=Pipeline
 // The SQLite file is made once under /tmp.
 
+#include "bench/bench_support.h"
 #include "engine/db_pipeline.h"
 #include "engine/field.h"
 #include "engine/memory_pipeline.h"
@@ -24,13 +25,10 @@ using namespace orvane;
 
 namespace {
 
+using orvane::bench::THost;
+
 constexpr int kRecords = 1000000;
 const char* const kFile = "/tmp/orvane_bench_pipeline.sqlite";
-
-class THost : public TComponent {
-public:
-    THost() : TComponent(nullptr) {}
-};
 
 void EnsureFile()
 {

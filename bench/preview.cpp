@@ -39,14 +39,11 @@ using namespace orvane;
 
 namespace {
 
+using orvane::bench::THost;
+
 using orvane::bench::PeakMemoryMb;
 
 const char* const kFile = "/tmp/orvane_bench_preview.sqlite";
-
-class THost : public TComponent {
-public:
-    THost() : TComponent(nullptr) {}
-};
 
 void EnsureFile(int rows)
 {

@@ -4,6 +4,7 @@
 // (the time per component must stay flat as the report grows).
 //   scripts/bench --benchmark_filter=Template
 
+#include "bench/bench_support.h"
 #include "gui_benchmark_main.h"
 
 #include "components/label.h"
@@ -19,10 +20,7 @@ using namespace orvane;
 
 namespace {
 
-class THost : public TComponent {
-public:
-    THost() = default;
-};
+using orvane::bench::THost;
 
 struct Layout {
     THost host;
