@@ -4,6 +4,7 @@
 // written when it closes, without the window: the window applies what
 // LoadDesignerSettings returns and hands its state to SaveDesignerSettings.
 
+#include "designer/settings/settings_keys.h"
 #include "document/report_settings.h"
 
 #include <QList>
@@ -23,16 +24,16 @@ struct TjxDisplayInfo {
 };
 
 struct TjxDesignerWindowSettings {
-    bool showData = true;
+    bool showData = settings::kDefaultShowData;
     TWindowState windowState = wsNormal;
     QRect bounds;  // the normal bounds, also those a maximised window restores to
-    bool snapToGrid = false;
-    bool displayGrid = true;
-    int xGridSpace = 8;
-    int yGridSpace = 8;
-    int undoCapacity = 50;
-    QString defaultFontName = QStringLiteral("Arial");
-    int defaultFontSize = 10;
+    bool snapToGrid = settings::kDefaultSnapToGrid;
+    bool displayGrid = settings::kDefaultDisplayGrid;
+    int xGridSpace = settings::kDefaultGridSpace;
+    int yGridSpace = settings::kDefaultGridSpace;
+    int undoCapacity = settings::kDefaultUndoCapacity;
+    QString defaultFontName = settings::kDefaultFontName;
+    int defaultFontSize = settings::kDefaultFontSize;
 };
 
 // The default bounds: 790 x 600 on a display 1024 pixels wide, otherwise

@@ -30,11 +30,17 @@ bool HasLineBreak(const QStringList& data)
                        [](const QString& s) { return s.contains(u'\n') || s.contains(u'\r'); });
 }
 
+// A stored or given maximum within the bounds the menu can take.
+int ClampedMax(int max)
+{
+    return max < 0 ? settings::kDefaultHistoryMax : std::min(max, settings::kHistoryMaxLimit);
+}
+
 } // namespace
 
 void TjxDocHistory::SetMax(int max)
 {
-    m_max = max < 0 ? settings::kDefaultHistoryMax : std::min(max, settings::kHistoryMaxLimit);
+    m_max = ClampedMax(max);
     if (Count() > m_max) {
         Trim();
         Changed();
@@ -101,8 +107,7 @@ void TjxDocHistory::Load(const TjxIniStorage& storage)
 {
     using namespace settings;
     m_entries.clear();
-    const int max = storage.ReadInteger(kLastReportsAccessed, kMax, kDefaultHistoryMax);
-    m_max = max < 0 ? kDefaultHistoryMax : std::min(max, kHistoryMaxLimit);
+    m_max = ClampedMax(storage.ReadInteger(kLastReportsAccessed, kMax, kDefaultHistoryMax));
     std::vector<TjxDocHistoryEntry> found;
     for (int n = 0; n < m_max; ++n) {
         const QString value = storage.ReadString(kLastReportsAccessed, HistoryKey(n), QString());

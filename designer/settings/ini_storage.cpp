@@ -2,6 +2,7 @@
 
 #include "designer/settings/settings_keys.h"
 #include "document/graphic_objects.h"
+#include "platform/file_io.h"
 #include "platform/ini_file.h"
 
 #include <QDir>
@@ -126,7 +127,7 @@ QString TjxIniFile::FileNameFor(const QString& name)
 {
     QString path = name;
     path.remove(QStringLiteral("($WINSYS)\\"), Qt::CaseInsensitive);
-    path.replace(u'\\', u'/');
+    path = ResolveFileName(path);
     if (path.isEmpty())
         path = QStringLiteral("Orvane.ini");
     if (QDir::isAbsolutePath(path))
@@ -158,7 +159,7 @@ QString TjxRegistry::FileNameFor(const QString& name)
 {
     // Key parts only: "." and ".." never lead out of the settings folder.
     QStringList parts;
-    for (const QString& part : QString(name).replace(u'\\', u'/').split(u'/', Qt::SkipEmptyParts))
+    for (const QString& part : ResolveFileName(name).split(u'/', Qt::SkipEmptyParts))
         if (part != u"." && part != u"..")
             parts.append(part);
     if (parts.isEmpty())

@@ -2,6 +2,8 @@
 
 #include "document/communicator.h"
 
+#include <algorithm>
+
 namespace orvane {
 
 TjxUndoDesignerHooks::TjxUndoDesignerHooks(TjxUndoManager* manager) : m_manager(manager) {}
