@@ -370,6 +370,10 @@ void TjxTextSearchEngine::Clear()
 
 bool TjxTextSearchEngine::Search(const QString& text, int startPage, bool toLastPage)
 {
+    // A search asked for while one runs (from its progress handler) would
+    // pull the pages away under the running one.
+    if (Searching())
+        return false;
     Clear();
     if (text.isEmpty())
         return false;
@@ -389,7 +393,7 @@ bool TjxTextSearchEngine::Search(const QString& text, int startPage, bool toLast
 
 bool TjxTextSearchEngine::SearchFurther(bool toLastPage)
 {
-    if (m_text.isEmpty() || m_allPagesSearched || m_cancelled)
+    if (m_text.isEmpty() || m_allPagesSearched || m_cancelled || Searching())
         return false;
     const int pagesBefore = m_pageList.PageCount();
     SearchPages(m_highestPage + 1, toLastPage);

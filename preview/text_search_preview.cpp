@@ -209,6 +209,9 @@ void TjxTextSearchPreview::Retranslate()
 
 void TjxTextSearchPreview::Run(const std::function<void()>& action)
 {
+    // The window's messages run while a search goes on: only Cancel acts then.
+    if (Searching())
+        return;
     TWaitCursor wait;
     try {
         action();

@@ -242,6 +242,16 @@ TEST(TextSearchEngine, EmptyTextCancelAndFailingPagesLeaveTheEngineUsable)
     EXPECT_EQ(engine.StatusText(), "Text Search Cancelled");
     engine.ProgressHandler = nullptr;
 
+    // A search asked for while one runs is refused; the running one ends whole.
+    bool nested = true;
+    engine.ProgressHandler = [&engine, &nested](int) { nested = engine.Search("a", 1, true); };
+    EXPECT_TRUE(engine.Search("Vendor", 1, true));
+    EXPECT_FALSE(nested);
+    EXPECT_TRUE(engine.AllPagesSearched());
+    EXPECT_EQ(engine.SearchText(), "Vendor");
+    EXPECT_EQ(engine.CurrentPageNo(), 3);
+    engine.ProgressHandler = nullptr;
+
     // A page that cannot be made: the error comes out and the engine searches again afterwards.
     engine.SetPageSource([&pages](int pageNo) -> TjxPage* {
         if (pageNo == 2)
