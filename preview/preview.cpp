@@ -662,12 +662,18 @@ void TjxPreview::ButtonClicked(int action)
         action = running ? paCancel : paClose;
     }
     if (action == paFindText) {
-        m_buttons[paFindText]->setToolTip(GetMessage(m_buttons[paFindText]->isChecked() ? 1055 : 1054));
-        m_search->setVisible(m_buttons[paFindText]->isChecked());
+        // The settings first: the button, the toolbar and the match list follow them,
+        // whatever redraw showing the toolbar sets off.
+        const bool show = m_buttons[paFindText]->isChecked();
         if (auto* settings = Report() ? Report()->TextSearchSettings() : nullptr)
-            settings->SetVisible(m_buttons[paFindText]->isChecked());
-        if (m_search->isVisible())
+            settings->SetVisible(show);
+        RefreshVisibility();
+        m_buttons[paFindText]->setToolTip(GetMessage(m_buttons[paFindText]->isChecked() ? 1055 : 1054));
+        if (m_search->isVisible()) {
+            // Typing replaces the default text rather than adding to it.
             m_search->Edit()->setFocus();
+            m_search->Edit()->selectAll();
+        }
         return;
     }
     PerformAction(action);

@@ -198,6 +198,8 @@ void TjxViewer::ImageReplaced()
         update();
     }
     m_paintBox->resize(m_device->ImageSize());
+    // A new image of the same size (highlights drawn over the page) must show too.
+    m_paintBox->update();
 }
 
 void TjxViewer::UpdateScrollBars()

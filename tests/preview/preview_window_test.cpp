@@ -9,6 +9,7 @@
 #include "document/form.h"
 #include "output/publisher.h"
 #include "preview/preview.h"
+#include "preview/text_search_preview.h"
 #include "preview/print_preview.h"
 #include "preview/status_bar.h"
 #include "preview/viewer.h"
@@ -399,4 +400,24 @@ TEST(PreviewWindow, AFailingAfterPrintIsShownAndTheWindowStillCloses)
     EXPECT_TRUE(WaitUntil([&list] { return list.report->PreviewForm() == nullptr; }));
     EXPECT_EQ(shown, QStringLiteral("The log cannot be written."));
     EXPECT_FALSE(list.report->Producing());
+}
+
+TEST(PreviewWindow, FindTextShowsAndHidesTheSearchToolbar)
+{
+    ListReport list(100);
+    OpenPreview(list.report);
+    TjxPreview* preview = PreviewOf(list.report);
+    ASSERT_NE(preview, nullptr);
+    TjxTextSearchPreview* search = preview->SearchPreview();
+    ASSERT_FALSE(search->isVisible());
+    QTest::mouseClick(preview->Button(paFindText), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(preview->Button(paFindText)->isChecked());
+    EXPECT_TRUE(search->isVisible());
+    EXPECT_TRUE(list.report->TextSearchSettings()->Visible());
+    EXPECT_EQ(search->Edit()->selectedText(), search->Edit()->text());
+    QTest::mouseClick(preview->Button(paFindText), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(search->isVisible());
+    CloseAndWait(list.report);
 }

@@ -10,6 +10,7 @@
 #include "preview/text_search_preview.h"
 #include "preview/viewer.h"
 
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QLineEdit>
 #include <QListWidget>
@@ -228,4 +229,25 @@ TEST(TextSearchPreview, EmptyTextFindsNothingAndFindIsOff)
     EXPECT_TRUE(r.viewer.ScreenDevice()->Highlights().empty());
     r.search.Edit()->setText("Vendor");
     EXPECT_TRUE(r.search.FindButton()->isEnabled());
+}
+
+TEST(TextSearchPreview, TheShownPageIsRepaintedWithItsHighlight)
+{
+    ReceiptSearch r;
+    QApplication::processEvents();
+    // Paint events reaching the page once the search has drawn its highlight.
+    struct TPaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    r.viewer.PaintBox()->installEventFilter(&counter);
+    r.search.Edit()->setText("Vendor");
+    r.search.Search();
+    QApplication::processEvents();
+    EXPECT_EQ(r.viewer.ScreenDevice()->Highlights().size(), 1u);
+    EXPECT_GT(counter.paints, 0);
 }
