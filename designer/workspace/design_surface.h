@@ -1,0 +1,80 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QWidget>
+
+#include "document/units.h"
+
+class QAbstractButton;
+class QLineEdit;
+class QScrollArea;
+
+namespace orvane {
+
+class TjxBand;
+class TjxCommunicator;
+class TjxCustomReport;
+class TjxRuler;
+class TjxUndoManager;
+class TjxWorkspace;
+
+// The content of the designer's Design tab (pnlDesign): the horizontal ruler
+// panel with the select-report button, the vertical ruler panel with one ruler
+// per band, and the scroll box holding the workspace with the band bars and
+// the design controls of the current report. The designer window owns one and
+// forwards the designer notifications that concern the surface to it.
+class TjxDesignSurface : public QWidget {
+    Q_OBJECT
+public:
+    explicit TjxDesignSurface(QWidget* parent = nullptr);
+    ~TjxDesignSurface() override;
+
+    // Makes a report the one shown (nil shows none): the design control
+    // manager is attached to it, its bars and controls are built, the rulers
+    // take its units, column mode and workspace width follow its page.
+    void SetCurrentReport(TjxCustomReport* report);
+    TjxCustomReport* CurrentReport() const;
+
+    void LayoutBands();
+    // The band under a workspace y (a bar belongs to the band below it).
+    TjxBand* BandAt(int y) const;
+    void WorkspaceResize();
+    // Workspace width and column areas after a page layout change.
+    void UpdateWorkspaceWidth();
+    void SetUnits(TjxUnitType units);
+    void EraseGuides();
+    void ShowWorkspace(bool visible);
+
+    // The notifications of the designer-notification table that act on the
+    // surface (band height, page layout, units, control and bar creation,
+    // band created, removed, destroyed, bounds locks). Answers whether the
+    // surface handled it; the window does its own part afterwards.
+    bool HandleNotification(int message, TjxCommunicator* object);
+
+    TjxBand* SelectedBand() const;
+    void SetSelectedBand(TjxBand* band);
+
+    // Column header and footer bands made or removed for column mode are
+    // recorded here.
+    void SetUndoManager(TjxUndoManager* undo);
+
+    TjxWorkspace* Workspace() const;
+    TjxRuler* HorizontalRuler() const;
+    QScrollArea* ScrollBox() const;
+    // The invisible edit that holds the keyboard focus while designing.
+    QLineEdit* FocusEdit() const;
+    QAbstractButton* SelectReportButton() const;
+
+    // Set by the window: a unit picked in a ruler popup (after the surface set
+    // it on every ruler and on the current report), and the rulers' "&Hide".
+    std::function<void(TjxUnitType)> OnUnitsPicked;
+    std::function<void()> OnHideRulers;
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> m_parts;
+};
+
+} // namespace orvane
