@@ -146,6 +146,7 @@ protected:
     void Notify(TjxCommunicator* sender, int operation) override;
     void GeneratePages(TjxPublisher* publisher, TjxPageRequest* request) override;
     void StopGeneration() override;
+    void EndGeneration() override;
 
     bool m_autoStop = true;
     int m_columns = 1;

@@ -85,6 +85,7 @@ void TjxProducer::StopProducing()
     if (!m_producing)
         return;
     m_producing = false;
+    EndGeneration();
     NotifyDesigner(dnPrinting, kDesignerNotifyCode, this);
 }
 

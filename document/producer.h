@@ -132,6 +132,8 @@ protected:
     // The report makes the pages a request asks for and hands each to the publisher.
     virtual void GeneratePages(TjxPublisher* publisher, TjxPageRequest* request) {}
     virtual void StopGeneration() {}
+    // The run is over: what generation kept open between page requests goes.
+    virtual void EndGeneration() {}
     void CleanUp();
     // Makes the run's printer device; raises the printer-setup problem when
     // there is no printer to print on.

@@ -731,10 +731,14 @@ QStringList TjxDataPipeline::GetFieldNames() const
 
 int TjxDataPipeline::IndexOfField(const QString& fieldName) const
 {
-    const QStringList names = GetFieldNames();
-    for (int i = 0; i < names.size(); ++i)
-        if (names[i].compare(fieldName, Qt::CaseInsensitive) == 0)
-            return i;
+    // Asked for every value printed: no list of names is built for it.
+    int index = 0;
+    for (int i = 0; i < ChildCount(); ++i)
+        if (auto* f = dynamic_cast<TjxField*>(Child(i))) {
+            if (f->FieldName().compare(fieldName, Qt::CaseInsensitive) == 0)
+                return index;
+            ++index;
+        }
     return -1;
 }
 

@@ -423,8 +423,18 @@ void TjxEngine::PageLoop()
         page = NextPageNumber(page);
         ProcessMessages();
     }
-    if (m_generationDone && (m_passOneDone || m_stopRequested) &&
+    // A request that stopped short of the end keeps the pipelines open: the
+    // next page continues from its bookmarks instead of reading every record
+    // before them again. The producer closes them when its run ends.
+    const bool reachedEnd = m_finalBandDone || m_stopRequested || IsChildReport();
+    if (m_generationDone && reachedEnd && (m_passOneDone || m_stopRequested) &&
         (m_report->PassSetting() == psOnePass || HasState(esSecondPass) || m_stopRequested))
+        ClosePipelines();
+}
+
+void TjxEngine::EndRun()
+{
+    if (!m_printing)
         ClosePipelines();
 }
 

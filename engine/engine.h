@@ -121,6 +121,9 @@ public:
 
     // Produces the pages the request asks for; nested calls are ignored.
     void Generate(const TjxPageRequest& request);
+    // The producer's run ended (preview closed, print done): the pipelines a
+    // partial request left open are closed.
+    void EndRun();
     // 0 forgets page numbers and both sets; otherwise takes the page count.
     void Reset(int pageCount);
     // Back to "not initialized": the next run starts from the report's beginning.

@@ -164,16 +164,17 @@ void TjxDevice::RequestPages()
     if (!publisher)
         return;
     m_awaitingPages = true;
+    TjxDevice* const only = m_requestsAlone ? this : nullptr;
     try {
-        publisher->StartJob();
-        publisher->RequestPages();
+        publisher->StartJob(only);
+        publisher->RequestPages(only);
     } catch (...) {
         if (!m_awaitingPages)
-            publisher->EndJob();
+            publisher->EndJob(only);
         throw;
     }
     if (!m_awaitingPages)
-        publisher->EndJob();
+        publisher->EndJob(only);
 }
 
 void TjxDevice::DrawPage(TjxPage* page)

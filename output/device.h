@@ -82,6 +82,11 @@ public:
     // Asks the publisher for the pages of the page request and, once the
     // last one came, ends the job.
     void RequestPages();
+    // A device that reads pages for itself (the text search) asks for its own
+    // pages only: the standing requests of the other devices, such as the
+    // page a viewer shows, are not made again with each of its pages.
+    bool RequestsAlone() const { return m_requestsAlone; }
+    void SetRequestsAlone(bool value) { m_requestsAlone = value; }
     // Draws the commands that start on the paper, in order.
     void DrawPage(TjxPage* page);
 
@@ -119,6 +124,7 @@ private:
     QString m_stackKey;
     QString m_statusText;
     bool m_awaitingPages = true;
+    bool m_requestsAlone = false;
     uint64_t m_serial;
 };
 

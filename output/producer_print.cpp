@@ -307,6 +307,12 @@ void TjxCustomReport::StopGeneration()
         Engine()->Stop();
 }
 
+void TjxCustomReport::EndGeneration()
+{
+    if (HasEngine())
+        Engine()->EndRun();
+}
+
 void TjxCustomReport::ResetRun()
 {
     TjxProducer::ResetRun();

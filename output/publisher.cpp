@@ -184,9 +184,12 @@ void TjxPublisher::ResetDevices()
     Broadcast(false, [](TjxDevice* d) { d->Reset(); });
 }
 
-void TjxPublisher::StartJob()
+void TjxPublisher::StartJob(TjxDevice* only)
 {
-    Broadcast(false, [](TjxDevice* d) { d->StartJob(); });
+    Broadcast(false, [only](TjxDevice* d) {
+        if (!only || d == only)
+            d->StartJob();
+    });
 }
 
 void TjxPublisher::CancelJob()
@@ -194,12 +197,15 @@ void TjxPublisher::CancelJob()
     Broadcast(true, [](TjxDevice* d) { d->Cancel(); });
 }
 
-void TjxPublisher::EndJob()
+void TjxPublisher::EndJob(TjxDevice* only)
 {
     std::lock_guard guard(m_lock);
     m_generating = false;
     try {
-        Broadcast(false, [](TjxDevice* d) { d->EndJob(); });
+        Broadcast(false, [only](TjxDevice* d) {
+            if (!only || d == only)
+                d->EndJob();
+        });
     } catch (...) {
         ResetRequest();
         throw;
@@ -393,14 +399,16 @@ bool TjxPublisher::ServeFromCache()
 
 // Requests.
 
-void TjxPublisher::RequestPages()
+void TjxPublisher::RequestPages(TjxDevice* only)
 {
     {
         std::lock_guard guard(m_lock);
         m_requesting = true;
         m_firstRequest = true;
         try {
-            Broadcast(true, [this](TjxDevice* d) {
+            Broadcast(true, [this, only](TjxDevice* d) {
+                if (only && d != only)
+                    return;
                 if (d->PageRequestHandler)
                     d->PageRequestHandler(d);
                 RequestPage(*d->PageRequest());

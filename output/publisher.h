@@ -59,15 +59,17 @@ public:
     TjxPage* CachedPage(int absolutePageNo) const;
 
     void ResetDevices();
-    void StartJob();
+    // With a device given, the job starts and ends for that device only.
+    void StartJob(TjxDevice* only = nullptr);
     void CancelJob();
-    void EndJob();
+    void EndJob(TjxDevice* only = nullptr);
     void ClearCache();
     void Reset();
     void ResetRequest();
 
-    // Collects the devices' requests and serves or generates them.
-    void RequestPages();
+    // Collects the devices' requests and serves or generates them. With a
+    // device given, only that device's request is asked for.
+    void RequestPages(TjxDevice* only = nullptr);
     // Merges one request into the run's request.
     void RequestPage(const TjxPageRequest& request);
     void ProcessRequests();

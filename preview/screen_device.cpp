@@ -331,7 +331,8 @@ void TjxScreenDevice::ReceivePage(TjxPage* page)
         m_shownPage->Assign(page);
         if (m_shownPage->AbsolutePageCount() == 0)
             m_shownPage->SetAbsolutePageCount(KnownPageCount(*page));
-        DrawShownPage();
+        if (m_drawsPages)
+            DrawShownPage();
         if (m_view) {
             SetStatusText(PageStatus(*m_shownPage));
             m_view->PageShown();

@@ -101,6 +101,10 @@ public:
 
     bool ShowStatus() const { return m_showStatus; }
     void SetShowStatus(bool value) { m_showStatus = value; }
+    // Off for a device that only reads the pages it asks for (the text
+    // search): no image is made of them.
+    bool DrawsPages() const { return m_drawsPages; }
+    void SetDrawsPages(bool value) { m_drawsPages = value; }
 
     // Commands drawn over the shown page (the search's highlights). They are
     // not part of the page, so the page stays as the report made it; a page
@@ -151,6 +155,7 @@ private:
     QRect m_imageRect;
     TjxCanvas* m_canvas = nullptr;  // while drawing
     bool m_showStatus = true;
+    bool m_drawsPages = true;
     std::vector<std::unique_ptr<TjxDrawCommand>> m_highlights;
 };
 

@@ -88,6 +88,8 @@ TjxTextSearchPreview::TjxTextSearchPreview(TjxViewer* viewer, QWidget* parent)
 {
     setObjectName(QStringLiteral("searchPanel"));
     m_offScreen->SetShowStatus(false);
+    m_offScreen->SetDrawsPages(false);
+    m_offScreen->SetRequestsAlone(true);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(kGap);

@@ -421,3 +421,22 @@ TEST(PreviewWindow, FindTextShowsAndHidesTheSearchToolbar)
     EXPECT_FALSE(search->isVisible());
     CloseAndWait(list.report);
 }
+
+TEST(PreviewWindow, PagesMadeAgainContinueFromOpenPipelinesUntilTheWindowCloses)
+{
+    ListReport list(400);
+    OpenPreview(list.report);
+    TjxViewer* viewer = Form(list.report)->PreviewViewer();
+    viewer->LastPage();
+    const int last = viewer->AbsolutePageNo();
+    ASSERT_GT(last, 3);
+    // Back at the start and forward again: each page is made again from the
+    // bookmarks of the open pipeline, which no request closes half-way.
+    viewer->FirstPage();
+    viewer->NextPage();
+    EXPECT_EQ(viewer->AbsolutePageNo(), 2);
+    EXPECT_TRUE(list.pipeline->Active());
+    EXPECT_TRUE(PageTexts(*viewer->CurrentPage()).contains(QStringLiteral("Customer 40")));
+    CloseAndWait(list.report);
+    EXPECT_FALSE(list.pipeline->Active());
+}

@@ -1,7 +1,9 @@
 #include "preview_fixture.h"
 
 #include "document/report_settings.h"
+#include "document/event_ids.h"
 #include "engine/text_search.h"
+#include "output/page.h"
 #include "output/publisher.h"
 #include "platform/canvas.h"
 #include "preview/preview.h"
@@ -250,4 +252,51 @@ TEST(TextSearchPreview, TheShownPageIsRepaintedWithItsHighlight)
     QApplication::processEvents();
     EXPECT_EQ(r.viewer.ScreenDevice()->Highlights().size(), 1u);
     EXPECT_GT(counter.paints, 0);
+}
+
+TEST(TextSearchPreview, ASearchMakesEachPageOnceAndLeavesTheShownPageAlone)
+{
+    ListReport list(400);
+    TjxViewer viewer;
+    viewer.resize(800, 600);
+    viewer.SetReport(list.report);
+    viewer.show();
+    list.report->Generate();
+    viewer.NextPage();
+    ASSERT_EQ(viewer.AbsolutePageNo(), 2);
+    const int shownCommands = viewer.ScreenDevice()->ShownPage()->DrawCommandCount();
+    ASSERT_GT(shownCommands, 0);
+
+    std::map<int, int> made;
+    TjxCommunicator listener;
+    listener.AddEventInterest(ciPublisherPagePublished);
+    listener.OnEventNotify = [&made](TjxCommunicator*, int, TjxEventParams* params) {
+        if (auto* page = dynamic_cast<TjxPage*>(params->Value(QStringLiteral("Page")).value<TPersistent*>()))
+            ++made[page->AbsolutePageNo()];
+    };
+    list.report->Publisher()->AddEventNotify(&listener);
+    int shownReceived = 0;
+    viewer.ScreenDevice()->ReceivePageHandler = [&shownReceived](TjxDevice*, TjxPage*) { ++shownReceived; };
+
+    TjxTextSearchPreview search(&viewer);
+    search.SetSettings(list.report->TextSearchSettings());
+    search.Edit()->setText("no such text");
+    search.Search();
+    list.report->Publisher()->RemoveEventNotify(&listener);
+    viewer.ScreenDevice()->ReceivePageHandler = nullptr;
+
+    ASSERT_TRUE(search.Engine().AllPagesSearched());
+    EXPECT_EQ(search.Engine().OccurrenceCount(), 0);
+    // Every page but the shown one was made once, for the search alone: the
+    // viewer's own page was neither made again nor emptied.
+    const int pages = viewer.ScreenDevice()->ShownPage()->AbsolutePageCount();
+    ASSERT_GT(pages, 3);
+    EXPECT_EQ(int(made.size()), pages - 1);
+    EXPECT_EQ(made.count(2), 0u);
+    for (const auto& [page, times] : made)
+        EXPECT_EQ(times, 1) << "page " << page;
+    EXPECT_EQ(viewer.AbsolutePageNo(), 2);
+    EXPECT_EQ(viewer.ScreenDevice()->ShownPage()->DrawCommandCount(), shownCommands);
+    // It saw the pages go by, and kept only its own.
+    EXPECT_EQ(shownReceived, pages - 1);
 }
