@@ -401,11 +401,6 @@ TjxPreview::TjxPreview(QWidget* parent) : TjxCustomPreview(parent), m_keyFilter(
     m_toolPanel->setPalette(palette);
     layout->addWidget(m_toolPanel);
 
-    m_search = new TjxTextSearchPreview(Viewer(), parent);
-    m_search->hide();
-    m_search->Edit()->installEventFilter(m_keyFilter.get());
-    layout->addWidget(m_search);
-
     m_splitter = new QSplitter(Qt::Horizontal, parent);
     m_splitter->setObjectName(QStringLiteral("splitter"));
     m_splitter->setChildrenCollapsible(false);
@@ -417,6 +412,12 @@ TjxPreview::TjxPreview(QWidget* parent) : TjxCustomPreview(parent), m_keyFilter(
     auto* leftLayout = new QVBoxLayout(m_leftPanel);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->setSpacing(0);
+    // The search panel sits above the outline, its controls in rows.
+    m_search = new TjxTextSearchPreview(Viewer(), m_leftPanel);
+    m_search->SetVertical(true);
+    m_search->hide();
+    m_search->Edit()->installEventFilter(m_keyFilter.get());
+    leftLayout->addWidget(m_search);
     m_outlineViewer = new TjxOutlineViewer(m_leftPanel);
     m_outlineViewer->SetViewer(Viewer());
     leftLayout->addWidget(m_outlineViewer);
@@ -521,6 +522,7 @@ void TjxPreview::Start(TjxProducer* report)
     m_cancelled = false;
     TjxCustomPreview::Start(report);
     m_search->Clear();
+    m_automaticSearchDone = m_automaticSearchPending = false;
     m_search->SetSettings(report ? report->TextSearchSettings() : nullptr);
     m_search->SetStatusBar(StatusBar());
     SetNavigationEnabled(false, false, false, false, false);
@@ -545,17 +547,25 @@ void TjxPreview::SetOutlineVisible(bool visible)
 void TjxPreview::EventNotify(TjxCommunicator* sender, int eventId, TjxEventParams* params)
 {
     TjxCustomPreview::EventNotify(sender, eventId, params);
-    if (eventId == ciOutlineVisibilityChanged && sender == m_outlineViewer->Communicator() && params) {
-        const bool visible = params->Value(u"Visible").toBool();
-        m_leftPanel->setVisible(visible);
-        if (visible)
-            m_splitter->setSizes({kLeftPanelWidth, std::max(1, m_splitter->width() - kLeftPanelWidth)});
-    }
+    if (eventId == ciOutlineVisibilityChanged && sender == m_outlineViewer->Communicator() && params)
+        UpdateLeftPanel(params->Value(u"Visible").toBool());
+}
+
+void TjxPreview::UpdateLeftPanel(bool outlineVisible)
+{
+    // The panel shows while the outline or the search panel does.
+    const bool visible = outlineVisible || m_search->isVisibleTo(m_leftPanel);
+    if (visible == !m_leftPanel->isHidden())
+        return;
+    m_leftPanel->setVisible(visible);
+    if (visible)
+        m_splitter->setSizes({kLeftPanelWidth, std::max(1, m_splitter->width() - kLeftPanelWidth)});
 }
 
 void TjxPreview::ViewerReset()
 {
     m_search->ViewerReset();
+    m_automaticSearchDone = m_automaticSearchPending = false;
     // A new run's tree may have no more nodes than the old one: build it anew.
     m_outlineViewer->Clear();
 }
@@ -570,8 +580,7 @@ void TjxPreview::RefreshVisibility()
     m_buttons[paFindText]->setChecked(enabled && search->Visible());
     m_search->setVisible(enabled && search->Visible());
     m_search->MatchList()->setVisible(enabled && search->Visible());
-    if (m_search->MatchList()->isVisibleTo(m_leftPanel))
-        m_leftPanel->show();
+    UpdateLeftPanel(m_outlineViewer->OutlineVisible());
 }
 
 void TjxPreview::UpdateZoomButtons()
@@ -616,6 +625,11 @@ void TjxPreview::PageChanged()
         SetNavigationEnabled(!first, !first, !last, !last, true);
     }
     m_search->PageChanged();
+    if (pageNo == 1 && !m_automaticSearchDone) {
+        m_automaticSearchDone = true;
+        m_automaticSearchPending = true;
+    }
+    StartPendingAutomaticSearch();
     if (page && pageNo == 1 && m_outlineWanted && !m_outlineViewer->OutlineVisible() && page->OutlineDrawCommand())
         SetOutlineVisible(true);
     if (page && m_outlineViewer->OutlineVisible()) {
@@ -625,11 +639,23 @@ void TjxPreview::PageChanged()
     RefreshVisibility();
 }
 
+void TjxPreview::StartPendingAutomaticSearch()
+{
+    // Once the run that brought the first page is over: the search makes
+    // pages of its own, which no running job may be asked for.
+    TjxViewer* viewer = Viewer();
+    if (!m_automaticSearchPending || !viewer || viewer->Busy() || (Report() && Report()->Printing()))
+        return;
+    m_automaticSearchPending = false;
+    QMetaObject::invokeMethod(m_search, &TjxTextSearchPreview::AutomaticSearch, Qt::QueuedConnection);
+}
+
 void TjxPreview::PrintStateChanged()
 {
     TjxViewer* viewer = Viewer();
     if (!viewer)
         return;
+    StartPendingAutomaticSearch();
     QToolButton* button = m_buttons[paCancel];
     const bool running = viewer->ScreenDevice()->JobRunning();
     if (viewer->DesignSurface()) {
@@ -687,6 +713,11 @@ void TjxPreview::PerformAction(int action)
             m_search->Cancel();
         return;
     }
+    if (action >= paFirstPage && action <= paLastPage) {
+        if (action == paLastPage)
+            Guarded([this] { m_search->SearchRemainingPages(); });
+        m_search->ViewerNavigated();
+    }
     TjxCustomPreview::PerformAction(action);
     if (action == paCancel && Viewer() && Viewer()->ScreenDevice()->JobCancelled()) {
         m_cancelled = true;
@@ -716,6 +747,7 @@ void TjxPreview::PageEditEntered()
     m_focusEdit->setFocus();
     if (pageNo <= 0)
         return;
+    m_search->ViewerNavigated();
     TUseScope use(this);
     Guarded([&] { Viewer()->GotoPage(pageNo); });
 }

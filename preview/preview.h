@@ -151,6 +151,8 @@ private:
     void ZoomEditEntered();
     void UpdateZoomButtons();
     void SetNavigationEnabled(bool first, bool prior, bool next, bool last, bool edit);
+    void UpdateLeftPanel(bool outlineVisible);
+    void StartPendingAutomaticSearch();
     void RefreshVisibility();
 
     QWidget* m_toolPanel = nullptr;
@@ -158,6 +160,8 @@ private:
     QWidget* m_leftPanel = nullptr;
     TjxOutlineViewer* m_outlineViewer = nullptr;
     TjxTextSearchPreview* m_search = nullptr;
+    bool m_automaticSearchDone = false;
+    bool m_automaticSearchPending = false;
     bool m_outlineWanted = false;
     QSplitter* m_splitter = nullptr;
     QToolButton* m_buttons[11] = {};

@@ -12,7 +12,6 @@
 #include "preview/viewer.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QActionGroup>
@@ -28,6 +27,10 @@ namespace {
 
 constexpr int kEditWidth = 115;
 constexpr int kGap = 5;
+constexpr int kArrowSize = 22;
+constexpr int kButtonHeight = 23;
+constexpr int kMinButtonWidth = 55;
+constexpr int kVerticalHeight = 78;
 
 // The hourglass for a scope.
 struct TWaitCursor {
@@ -90,30 +93,19 @@ TjxTextSearchPreview::TjxTextSearchPreview(TjxViewer* viewer, QWidget* parent)
     m_offScreen->SetShowStatus(false);
     m_offScreen->SetDrawsPages(false);
     m_offScreen->SetRequestsAlone(true);
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(kGap);
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("searchEdit"));
-    m_edit->setFixedWidth(kEditWidth);
-    layout->addWidget(m_edit);
     const char* names[] = {"searchFirst", "searchPrior", "searchNext", "searchLast"};
     const Qt::ArrowType arrows[] = {Qt::UpArrow, Qt::LeftArrow, Qt::RightArrow, Qt::DownArrow};
     for (int i = 0; i < 4; ++i) {
         m_buttons[i] = new QToolButton(this);
         m_buttons[i]->setObjectName(QString::fromLatin1(names[i]));
         m_buttons[i]->setArrowType(arrows[i]);
-        layout->addWidget(m_buttons[i]);
     }
     m_find = new QPushButton(this);
     m_find->setObjectName(QStringLiteral("searchFind"));
-    m_find->setMinimumSize(55, 23);
-    layout->addWidget(m_find);
     m_done = new QPushButton(this);
     m_done->setObjectName(QStringLiteral("searchDone"));
-    m_done->setMinimumSize(55, 23);
-    layout->addWidget(m_done);
-    layout->addStretch(1);
 
     m_matchList = new QListWidget(this);
     m_matchList->setObjectName(QStringLiteral("searchMatches"));
@@ -207,6 +199,53 @@ void TjxTextSearchPreview::Retranslate()
     m_find->setToolTip(GetMessage(1053));
     m_done->setText(GetMessage(Searching() ? 5 : 1046));
     m_done->setToolTip(GetMessage(1049));
+    LayOut();
+}
+
+void TjxTextSearchPreview::SetVertical(bool vertical)
+{
+    m_vertical = vertical;
+    LayOut();
+}
+
+void TjxTextSearchPreview::LayOut()
+{
+    // Positions as the toolbar has always had them: a row at the top of the
+    // preview, or rows in its left panel.
+    const int editHeight = m_edit->sizeHint().height();
+    const auto captionWidth = [](const QPushButton* button) {
+        return std::max(kMinButtonWidth, button->fontMetrics().horizontalAdvance(button->text()) + 10);
+    };
+    // Done is as wide as Find, and wide enough for "Cancel" while searching.
+    const int findWidth = captionWidth(m_find);
+    const int doneWidth = std::max({findWidth, kMinButtonWidth,
+                                    m_done->fontMetrics().horizontalAdvance(GetMessage(1046)) + 10,
+                                    m_done->fontMetrics().horizontalAdvance(GetMessage(5)) + 10});
+    if (m_vertical) {
+        m_edit->setGeometry(5, 5, kEditWidth, editHeight);
+        const int arrowsTop = 5 + editHeight + 2;
+        const int gaps[] = {7, 10, 7, 0};
+        for (int i = 0, x = 5; i < 4; x += kArrowSize + gaps[i], ++i)
+            m_buttons[i]->setGeometry(x, arrowsTop, kArrowSize, kArrowSize);
+        const int buttonsTop = arrowsTop + kArrowSize + 2;
+        m_find->setGeometry(5, buttonsTop, findWidth, kButtonHeight);
+        m_done->setGeometry(5 + findWidth + 6, buttonsTop, doneWidth, kButtonHeight);
+        setMinimumWidth(0);
+        setFixedHeight(kVerticalHeight);
+        return;
+    }
+    int x = 2;
+    m_edit->setGeometry(x, 2, kEditWidth, editHeight);
+    x += kEditWidth + kGap;
+    for (QToolButton* button : m_buttons) {
+        button->setGeometry(x, 2 + (editHeight - kArrowSize) / 2, kArrowSize, kArrowSize);
+        x += kArrowSize + kGap;
+    }
+    m_find->setGeometry(x, 2, findWidth, kButtonHeight);
+    x += findWidth + kGap;
+    m_done->setGeometry(x, 2, doneWidth, kButtonHeight);
+    setMinimumWidth(x + doneWidth);
+    setFixedHeight(std::max(editHeight, kButtonHeight) + 4);
 }
 
 void TjxTextSearchPreview::Run(const std::function<void()>& action)
@@ -232,29 +271,78 @@ bool TjxTextSearchPreview::RunSearch(bool toLastPage)
     if (m_settings)
         m_settings->SetDefaultString(text);
     const int start = m_settings && m_settings->SearchFromCurrentPage() ? std::max(1, m_viewer->AbsolutePageNo()) : 1;
-    m_offScreen->SetPublisher(nullptr);
-    TPageSource source(m_viewer, m_offScreen.get());
-    m_engine.SetPageSource([&source](int pageNo) { return source(pageNo); });
+    m_outdated = false;
+    m_automaticResult = false;
     bool found = false;
-    {
-        m_done->setText(GetMessage(5));
-        struct TRestore {
-            TjxTextSearchEngine& engine;
-            ~TRestore() { engine.SetPageSource(nullptr); }
-        } restore{m_engine};
-        found = m_engine.Search(text, start, toLastPage);
-    }
+    m_done->setText(GetMessage(5));
+    WithPages([&] { found = m_engine.Search(text, start, toLastPage); });
     m_searchedText = text;
     m_searchedCase = m_engine.Options().CaseSensitive;
     m_searchedWholeWord = m_engine.Options().WholeWord;
     return found;
 }
 
+void TjxTextSearchPreview::WithPages(const std::function<void()>& work)
+{
+    // Pages beyond the cache come through the search's own device; the
+    // status line says which one is being made.
+    m_offScreen->SetPublisher(nullptr);
+    TPageSource source(m_viewer, m_offScreen.get());
+    const QString pageStatus = m_statusBar ? m_statusBar->PanelText(0) : QString();
+    const TjxPage* shown = m_viewer ? m_viewer->CurrentPage() : nullptr;
+    const QString documentName = shown ? shown->DocumentName() : QString();
+    m_engine.SetPageSource([this, &source, &documentName](int pageNo) {
+        if (m_statusBar)
+            m_statusBar->SetPanelText(
+                0, FillMessage(FormatMessage(GetMessage(4)), {QString::number(pageNo), documentName}));
+        return source(pageNo);
+    });
+    struct TRestore {
+        TjxTextSearchPreview* self;
+        const QString& pageStatus;
+        ~TRestore()
+        {
+            self->m_engine.SetPageSource(nullptr);
+            if (self->m_statusBar)
+                self->m_statusBar->SetPanelText(0, pageStatus);
+        }
+    } restore{this, pageStatus};
+    work();
+}
+
+void TjxTextSearchPreview::SearchRemainingPages()
+{
+    if (!m_engine.HasResult() || m_engine.AllPagesSearched() || Searching() || !m_viewer || !m_viewer->Report())
+        return;
+    WithPages([this] { m_engine.SearchFurther(true); });
+    Refresh();
+}
+
+void TjxTextSearchPreview::AutomaticSearch()
+{
+    if (!m_settings || !m_settings->RepeatSearchOnNavigate() || m_edit->text().isEmpty() || Searching() ||
+        !m_viewer || m_viewer->Busy())
+        return;
+    Run([this] {
+        const bool found = RunSearch(false);
+        m_automaticResult = true;
+        if (found)
+            ShowCurrent();
+        else
+            HighlightShownPage();
+    });
+}
+
 void TjxTextSearchPreview::Search()
 {
     const TjxTextSearchOptions options = m_engine.Options();
+    // A result is used again only while it still answers the question: same
+    // text and options, no page turned since, not a partial automatic one.
+    const bool repeat = m_settings && m_settings->RepeatSearchOnNavigate();
+    const bool partialAutomatic = m_automaticResult && !m_engine.AllPagesSearched();
     const bool same = m_engine.HasResult() && m_edit->text() == m_searchedText &&
-                      options.CaseSensitive == m_searchedCase && options.WholeWord == m_searchedWholeWord;
+                      options.CaseSensitive == m_searchedCase && options.WholeWord == m_searchedWholeWord &&
+                      !m_outdated && !repeat && !partialAutomatic;
     if (!same && !RunSearch(false)) {
         HighlightShownPage();
         Refresh();
@@ -278,15 +366,9 @@ void TjxTextSearchPreview::Navigate(bool (TjxTextSearchEngine::*step)())
 {
     if (!m_engine.HasResult())
         return;
-    // Searching further pages asks for them through the search's own device.
-    m_offScreen->SetPublisher(nullptr);
-    TPageSource source(m_viewer, m_offScreen.get());
-    m_engine.SetPageSource([&source](int pageNo) { return source(pageNo); });
-    struct TRestore {
-        TjxTextSearchEngine& engine;
-        ~TRestore() { engine.SetPageSource(nullptr); }
-    } restore{m_engine};
-    if ((m_engine.*step)())
+    bool moved = false;
+    WithPages([&] { moved = (m_engine.*step)(); });
+    if (moved)
         ShowCurrent();
     Refresh();
 }
@@ -299,6 +381,7 @@ void TjxTextSearchPreview::Last() { Navigate(&TjxTextSearchEngine::LastOccurrenc
 void TjxTextSearchPreview::Clear()
 {
     m_engine.Clear();
+    m_automaticResult = false;
     m_searchedText.clear();
     m_filling = true;
     m_matchList->clear();

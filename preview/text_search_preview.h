@@ -65,10 +65,21 @@ public:
 
     // The shown page changed: its matches are highlighted again.
     void PageChanged();
+    // The user turned a page: the next search starts afresh.
+    void ViewerNavigated() { m_outdated = true; }
+    // Before going to the last page: the pages not searched yet are, without
+    // stopping at their matches.
+    void SearchRemainingPages();
+    // The preview showed its first page: with RepeatSearchOnNavigate, the
+    // default text is searched for at once.
+    void AutomaticSearch();
     // The report was made again: the result no longer holds.
     void ViewerReset() { Clear(); }
 
     void Retranslate();
+    // In rows, for the preview's left panel, instead of one row.
+    bool Vertical() const { return m_vertical; }
+    void SetVertical(bool vertical);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -77,12 +88,15 @@ private:
     class TPageSource;
 
     bool RunSearch(bool toLastPage);
+    // Runs work that reads pages, through the search's own device.
+    void WithPages(const std::function<void()>& work);
     void Navigate(bool (TjxTextSearchEngine::*step)());
     void ShowCurrent();
     void HighlightShownPage();
     void FillMatchList();
     void MatchChosen(int row);
     void Refresh();
+    void LayOut();
     void OptionToggled(int option, bool checked);
     // Runs an action: the hourglass, errors shown and the search cancelled,
     // buttons and status refreshed.
@@ -104,6 +118,9 @@ private:
     bool m_searchedCase = false;
     bool m_searchedWholeWord = false;
     bool m_filling = false;
+    bool m_vertical = false;
+    bool m_outdated = false;
+    bool m_automaticResult = false;
 };
 
 } // namespace orvane

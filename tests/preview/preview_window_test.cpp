@@ -9,15 +9,16 @@
 #include "document/form.h"
 #include "output/publisher.h"
 #include "preview/preview.h"
-#include "preview/text_search_preview.h"
 #include "preview/print_preview.h"
 #include "preview/status_bar.h"
+#include "preview/text_search_preview.h"
 #include "preview/viewer.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
@@ -416,6 +417,29 @@ TEST(PreviewWindow, FindTextShowsAndHidesTheSearchToolbar)
     EXPECT_TRUE(search->isVisible());
     EXPECT_TRUE(list.report->TextSearchSettings()->Visible());
     EXPECT_EQ(search->Edit()->selectedText(), search->Edit()->text());
+    // In rows at the top of the left panel: the edit, the four arrows, Find and Done.
+    QWidget* left = search->parentWidget();
+    ASSERT_TRUE(left->isVisible());
+    EXPECT_EQ(left->objectName(), QStringLiteral("leftPanel"));
+    EXPECT_EQ(search->geometry(), QRect(0, 0, left->width(), 78));
+    const QRect edit = search->Edit()->geometry();
+    EXPECT_EQ(edit.topLeft(), QPoint(5, 5));
+    EXPECT_EQ(edit.width(), 115);
+    const int arrowsTop = edit.bottom() + 1 + 2;
+    int x = 5;
+    const int gaps[] = {7, 10, 7, 0};
+    for (int i = 0; i < 4; ++i) {
+        const QRect arrow = search->Button(TjxTextSearchPreview::TButton(i))->geometry();
+        EXPECT_EQ(arrow.topLeft(), QPoint(x, arrowsTop)) << i;
+        x = arrow.right() + 1 + gaps[i];
+    }
+    const QRect find = search->FindButton()->geometry();
+    const QRect done = search->DoneButton()->geometry();
+    EXPECT_EQ(find.topLeft(), QPoint(5, search->Button(TjxTextSearchPreview::sbFirst)->geometry().bottom() + 1 + 2));
+    EXPECT_EQ(find.width(), std::max(55, search->FindButton()->fontMetrics().horizontalAdvance("Find Text") + 10));
+    EXPECT_EQ(done.topLeft(), QPoint(find.right() + 1 + 6, find.top()));
+    EXPECT_GE(done.width(), find.width());
+    EXPECT_LE(done.bottom(), 77);
     QTest::mouseClick(preview->Button(paFindText), Qt::LeftButton);
     QApplication::processEvents();
     EXPECT_FALSE(search->isVisible());
@@ -439,4 +463,66 @@ TEST(PreviewWindow, PagesMadeAgainContinueFromOpenPipelinesUntilTheWindowCloses)
     EXPECT_TRUE(PageTexts(*viewer->CurrentPage()).contains(QStringLiteral("Customer 40")));
     CloseAndWait(list.report);
     EXPECT_FALSE(list.pipeline->Active());
+}
+
+TEST(PreviewWindow, TurningPagesOutdatesTheSearchAndTheLastPageIsSearchedOnTheWay)
+{
+    ListReport list(400);
+    list.report->TextSearchSettings()->SetVisible(true);
+    list.report->TextSearchSettings()->SetSearchFromCurrentPage(true);
+    OpenPreview(list.report);
+    TjxPreview* preview = PreviewOf(list.report);
+    TjxTextSearchPreview* search = preview->SearchPreview();
+    TjxStatusBar* status = Form(list.report)->StatusBar();
+    const QString pageStatus = status->PanelText(0);
+
+    // While pages are made for the search, panel 0 says which; then the page status is back.
+    QStringList during;
+    TjxCommunicator listener;
+    listener.AddEventInterest(ciPublisherPagePublished);
+    listener.OnEventNotify = [&](TjxCommunicator*, int, TjxEventParams*) { during << status->PanelText(0); };
+    list.report->Publisher()->AddEventNotify(&listener);
+    search->Edit()->setText(QStringLiteral("Customer 77"));
+    search->Search();
+    list.report->Publisher()->RemoveEventNotify(&listener);
+    ASSERT_EQ(search->Engine().OccurrenceCount(), 1);
+    const int found = search->Engine().CurrentPageNo();
+    ASSERT_GT(found, 1);
+    EXPECT_FALSE(search->Engine().AllPagesSearched());
+    // Pages 2 to the match's were made for the search; the viewer then shows the match.
+    ASSERT_GE(during.size(), found - 1) << during.join(" | ").toStdString();
+    for (int i = 0; i < found - 1; ++i)
+        EXPECT_TRUE(during[i].startsWith(QStringLiteral("Calculating page %1 for report ").arg(i + 2)))
+            << during[i].toStdString();
+    EXPECT_EQ(status->PanelText(0), preview->Viewer()->Status());
+
+    // The Last Page button first searches what is left, without stopping at matches.
+    QTest::mouseClick(preview->Button(paLastPage), Qt::LeftButton);
+    EXPECT_TRUE(search->Engine().AllPagesSearched());
+    EXPECT_EQ(search->Engine().CurrentPageNo(), found);
+    const int last = preview->Viewer()->AbsolutePageNo();
+    EXPECT_EQ(preview->Viewer()->CurrentPage()->AbsolutePageCount(), last);
+
+    // After the turn the old result is not reused: a new search from the shown page finds nothing.
+    search->Search();
+    EXPECT_EQ(search->Engine().OccurrenceCount(), 0);
+    EXPECT_EQ(preview->Viewer()->AbsolutePageNo(), last);
+    CloseAndWait(list.report);
+}
+
+TEST(PreviewWindow, RepeatSearchOnNavigateSearchesWhenTheFirstPageShows)
+{
+    ListReport list(400);
+    list.report->TextSearchSettings()->SetDefaultString(QStringLiteral("Customer 77"));
+    list.report->TextSearchSettings()->SetRepeatSearchOnNavigate(true);
+    EXPECT_TRUE(list.report->TextSearchSettings()->Visible());
+    list.report->SetPropertyValue(u"ModalPreview", false);
+    list.report->Print();
+    ASSERT_NE(PreviewOf(list.report), nullptr);
+    TjxTextSearchPreview* search = PreviewOf(list.report)->SearchPreview();
+    ASSERT_TRUE(WaitUntil([search] { return search->Engine().HasResult(); }));
+    EXPECT_EQ(search->Engine().SearchText(), QStringLiteral("Customer 77"));
+    EXPECT_EQ(Form(list.report)->PreviewViewer()->AbsolutePageNo(), search->Engine().CurrentPageNo());
+    EXPECT_GT(search->Engine().CurrentPageNo(), 1);
+    CloseAndWait(list.report);
 }
