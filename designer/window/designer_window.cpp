@@ -111,6 +111,12 @@ TjxDesignerWindow::~TjxDesignerWindow()
     m_destroying = true;
     if (OnWindowDestroyed)
         OnWindowDestroyed();
+    try {
+        TjxEventParams none;
+        m_events.onDestroy(m_sender.get(), none);
+    } catch (const std::exception& error) {
+        ShowErrorMessage(error);
+    }
     m_selection.OnChange = nullptr;
     m_history.OnChange = nullptr;
     SetReport(nullptr);
@@ -279,6 +285,13 @@ void TjxDesignerWindow::BuildMenus()
     AddItem(file, "mniFilePageSetup", msg::DesignerFilePageSetup);
     AddItem(file, "mniFilePrint", msg::DesignerFilePrint, QKeySequence(Qt::CTRL | Qt::Key_P));
     AddItem(file, "mniFilePrintToFileSetup", 256);
+    connect(MenuItem(QStringLiteral("mniFileOpen")), &QAction::triggered, this,
+            [this] { Command([this] { OpenTemplate(m_mainReport); }); });
+    connect(MenuItem(QStringLiteral("mniFileLoadSubreport")), &QAction::triggered, this,
+            [this] { Command([this] { OpenTemplate(m_currentReport); }); });
+    connect(MenuItem(QStringLiteral("mniFileNewReport")), &QAction::triggered, this,
+            [this] { Command([this] { NewReport(); }); });
+    connect(MenuItem(QStringLiteral("mniFilePrint")), &QAction::triggered, this, [this] { Command([this] { Print(); }); });
     connect(close, &QAction::triggered, this, [this] { Command([this] { QWidget::close(); }); });
     connect(save, &QAction::triggered, this, [this] { Command([this] { SaveLayout(m_mainReport); }); });
     connect(saveAs, &QAction::triggered, this, [this] { Command([this] { SaveLayoutAs(m_mainReport); }); });
@@ -300,6 +313,7 @@ void TjxDesignerWindow::BuildMenus()
         Command([this] {
             if (m_currentReport)
                 m_hooks->Undo();
+            EditMenuOpening();
             RefreshState();
         });
     });
@@ -307,11 +321,36 @@ void TjxDesignerWindow::BuildMenus()
         Command([this] {
             if (m_currentReport)
                 m_hooks->Redo();
+            EditMenuOpening();
             RefreshState();
         });
     });
     connect(del, &QAction::triggered, this, [this] { Command([this] { DeleteSelection(); }); });
+    const std::pair<const char*, void (TjxDesignerWindow::*)()> editCommands[] = {
+        {"mniEditCut", &TjxDesignerWindow::CutSelection},
+        {"mniEditCopy", &TjxDesignerWindow::CopySelection},
+        {"mniEditPaste", &TjxDesignerWindow::PasteComponents},
+        {"mniEditSelectAll", &TjxDesignerWindow::SelectAll}};
+    for (const auto& [name, command] : editCommands)
+        connect(MenuItem(QLatin1String(name)), &QAction::triggered, this,
+                [this, command] { Command([this, command] { (this->*command)(); }); });
+    for (const bool front : {true, false})
+        connect(MenuItem(QLatin1String(front ? "mniEditBringToFront" : "mniEditSendToBack")), &QAction::triggered,
+                this, [this, front] {
+                    Command([this, front] {
+                        if (!m_selection.Primary())
+                            return;
+                        TjxUndoCommandScope task(m_hooks.get());
+                        front ? m_commands->BringToFront(m_selection.Components())
+                              : m_commands->SendToBack(m_selection.Components());
+                    });
+                });
     connect(edit, &QMenu::aboutToShow, this, [this] { EditMenuOpening(); });
+    // Paste follows the clipboard, for its shortcut too.
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        if (!m_previewActive && !m_destroying)
+            EditMenuOpening();
+    });
 
     QAction* rulers = AddItem(view, "mniViewRulers", msg::DesignerViewRulers);
     rulers->setCheckable(true);
@@ -333,8 +372,17 @@ void TjxDesignerWindow::BuildMenus()
     AddItem(report, "mniReportOutlineSettings", 1141);
     AddItem(report, "mniReportFindTextSettings", 1150);
     report->addSeparator();
-    AddItem(report, "mniReportPortrait", 148)->setCheckable(true);
-    AddItem(report, "mniReportLandscape", 147)->setCheckable(true);
+    for (const bool landscape : {false, true}) {
+        QAction* item = AddItem(report, landscape ? "mniReportLandscape" : "mniReportPortrait", landscape ? 147 : 148);
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [this, landscape] {
+            Command([this, landscape] {
+                const TPrinterOrientation orientation = landscape ? poLandscape : poPortrait;
+                if (m_currentReport && m_currentReport->PrinterSetup()->Orientation() != orientation)
+                    m_currentReport->PrinterSetup()->SetOrientation(orientation);
+            });
+        });
+    }
     report->addSeparator();
     QAction* cachePages = AddItem(report, "mniReportCachePages", msg::DesignerReportCachePages);
     cachePages->setCheckable(true);
@@ -497,6 +545,9 @@ void TjxDesignerWindow::ReportMenuOpening()
     for (const auto& [name, unit] : units)
         if (QAction* action = MenuItem(QLatin1String(name)))
             action->setChecked(m_currentReport->Units() == unit);
+    const bool landscape = m_currentReport->PrinterSetup()->Orientation() == poLandscape;
+    MenuItem(QStringLiteral("mniReportPortrait"))->setChecked(!landscape);
+    MenuItem(QStringLiteral("mniReportLandscape"))->setChecked(landscape);
 }
 
 void TjxDesignerWindow::RebuildHistoryItems()
@@ -1149,6 +1200,8 @@ void TjxDesignerWindow::HandleNotification(int message, int code, TjxCommunicato
     default:
         break;
     }
+    if (!m_previewActive && !m_destroying)
+        EditMenuOpening();
 }
 
 // ---- Design and Preview -------------------------------------------------------
@@ -1275,6 +1328,9 @@ void TjxDesignerWindow::Command(const std::function<void()>& fn)
     } catch (const std::exception& error) {
         ShowErrorMessage(error);
     }
+    // Undo, Redo and Paste follow what the command did (their shortcuts act without the menu).
+    if (!m_previewActive && !m_destroying)
+        EditMenuOpening();
 }
 
 bool TjxDesignerWindow::ConfirmSave(TjxCustomReport* report)
@@ -1396,6 +1452,170 @@ void TjxDesignerWindow::OpenHistoryItem(int index)
     }
     t->SetOffset(oldOffset);
     UpdateCaption();
+}
+
+void TjxDesignerWindow::OpenTemplate(TjxCustomReport* report)
+{
+    if (!report || !ConfirmSave(m_mainReport))
+        return;
+    TjxReportTemplate* t = report->Template();
+    const QString filter = TjxReportTemplate::FileFilter().section(u'|', 0, 0);
+    const QString chosen = QFileDialog::getOpenFileName(this, QString(), t->FileName(), filter);
+    if (chosen.isEmpty())
+        return;
+    const QString old = t->FileName();
+    t->SetFileName(chosen);
+    try {
+        ReadReport(report);
+    } catch (...) {
+        t->SetFileName(old);
+        throw;
+    }
+    UpdateCaption();
+}
+
+void TjxDesignerWindow::NewReport()
+{
+    TjxCustomReport* report = m_currentReport;
+    if (!report || !ConfirmSave(report))
+        return;
+    // The blank report: the template emptied inside one report update.
+    ClearSelection();
+    m_undo->Clear();
+    m_undo->SetEnabled(false);
+    report->BeginUpdate();
+    try {
+        report->Template()->New();
+    } catch (...) {
+        report->EndUpdate();
+        m_undo->SetEnabled(true);
+        throw;
+    }
+    report->EndUpdate();
+    m_undo->SetEnabled(true);
+    if (!report->SaveAsTemplate())
+        ReportModified();
+}
+
+void TjxDesignerWindow::Print()
+{
+    if (!m_mainReport || !m_preview || !m_preview->Viewer())
+        return;
+    const bool started = !m_previewActive;
+    if (started)
+        m_preview->Start(m_mainReport);
+    m_mainReport->IncludeDesignState(dsPrintingFromDesigner);
+    try {
+        m_preview->Viewer()->Print();
+    } catch (...) {
+        m_mainReport->ExcludeDesignState(dsPrintingFromDesigner);
+        if (started)
+            m_preview->Start(nullptr);
+        throw;
+    }
+    m_mainReport->ExcludeDesignState(dsPrintingFromDesigner);
+    if (started)
+        m_preview->Start(nullptr);
+}
+
+namespace {
+
+const QString& ClipboardFormat()
+{
+    static const QString format = QStringLiteral("CF_JXDATA");
+    return format;
+}
+
+} // namespace
+
+void TjxDesignerWindow::CopySelection()
+{
+    if (m_selection.IsEmpty())
+        return;
+    auto* data = new QMimeData;
+    data->setData(ClipboardFormat(), m_commands->CopyComponents(m_selection.Components()));
+    QApplication::clipboard()->setMimeData(data);
+}
+
+void TjxDesignerWindow::CutSelection()
+{
+    if (m_selection.IsEmpty())
+        return;
+    const std::vector<TjxComponent*> cut = m_selection.Components();
+    BeginUpdateLock();
+    QByteArray stream;
+    try {
+        m_selection.Clear();
+        stream = m_commands->CutComponents(cut);
+    } catch (...) {
+        EndUpdateLock();
+        throw;
+    }
+    EndUpdateLock();
+    auto* data = new QMimeData;
+    data->setData(ClipboardFormat(), stream);
+    QApplication::clipboard()->setMimeData(data);
+    ReportModified();
+}
+
+void TjxDesignerWindow::PasteComponents()
+{
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    if (!m_currentReport || !data || !data->hasFormat(ClipboardFormat()))
+        return;
+    TjxBand* band = m_surface->SelectedBand();
+    if (!band && m_selection.Primary())
+        band = m_selection.Primary()->Band();
+    const std::vector<TjxComponent*> pasted = m_commands->PasteComponents(data->data(ClipboardFormat()), band);
+    BeginUpdateLock();
+    m_selection.Clear();
+    for (TjxComponent* c : pasted)
+        m_selection.Add(c);
+    EndUpdateLock();
+    ReportModified();
+}
+
+void TjxDesignerWindow::SelectAll()
+{
+    if (!m_currentReport)
+        return;
+    BeginUpdateLock();
+    m_selection.Clear();
+    for (TjxBand* band : m_currentReport->Bands())
+        for (int i = 0; i < band->ChildCount(); ++i)
+            if (auto* c = dynamic_cast<TjxComponent*>(band->Child(i)))
+                m_selection.Add(c);
+    EndUpdateLock();
+}
+
+void TjxDesignerWindow::NudgeSelection(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (m_selection.IsEmpty())
+        return;
+    const int dx = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
+    const int dy = key == Qt::Key_Up ? -1 : key == Qt::Key_Down ? 1 : 0;
+    TjxUndoCommandScope task(m_hooks.get());
+    BeginUpdateLock();
+    try {
+        for (TjxComponent* c : m_selection.Components()) {
+            if (modifiers & Qt::ShiftModifier) {
+                // A size of one pixel is the least.
+                if (dx != 0 && (dx > 0 || c->spWidth() > 1))
+                    c->SetspWidth(c->spWidth() + dx);
+                if (dy != 0 && (dy > 0 || c->spHeight() > 1))
+                    c->SetspHeight(c->spHeight() + dy);
+            } else {
+                if (dx != 0)
+                    c->SetspLeft(c->spLeft() + dx);
+                if (dy != 0)
+                    c->SetspTop(c->spTop() + dy);
+            }
+        }
+    } catch (...) {
+        EndUpdateLock();
+        throw;
+    }
+    EndUpdateLock();
 }
 
 void TjxDesignerWindow::Help(const QString& keyPhrase)
@@ -1554,6 +1774,14 @@ bool TjxDesignerWindow::eventFilter(QObject* watched, QEvent* event)
         }
         if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
             Command([this] { DeleteSelection(); });
+            return true;
+        }
+        const bool arrow = key->key() == Qt::Key_Left || key->key() == Qt::Key_Right || key->key() == Qt::Key_Up ||
+                           key->key() == Qt::Key_Down;
+        const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+        if (arrow && (mods == Qt::ShiftModifier || mods == Qt::ControlModifier)) {
+            const int k = key->key();
+            Command([this, k, mods] { NudgeSelection(k, mods); });
             return true;
         }
     }

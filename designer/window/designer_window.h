@@ -115,6 +115,16 @@ public:
     void WriteLayout(TjxCustomReport* report);
     void ReadReport(TjxCustomReport* report);
     void OpenHistoryItem(int index);
+    // File > Open (report: MainReport) and Load SubReport (CurrentReport).
+    void OpenTemplate(TjxCustomReport* report);
+    void NewReport();
+    void Print();
+    void CutSelection();
+    void CopySelection();
+    void PasteComponents();
+    void SelectAll();
+    // The Design tab's Shift and Ctrl arrows: one screen pixel of size or place.
+    void NudgeSelection(int key, Qt::KeyboardModifiers modifiers);
     void Help(const QString& keyPhrase);
 
     // ---- parts

@@ -387,3 +387,52 @@ TEST_F(DesignerWindow, PaletteLeavesOutTheKindsShowComponentsLeavesOut)
     EXPECT_EQ(window->PaletteClasses(), designer->PaletteClasses());
     window->close();
 }
+
+TEST_F(DesignerWindow, EditCommandsAndKeysActOnTheSelection)
+{
+    TOpenDesigner d;
+    d.window->show();
+    QApplication::setActiveWindow(d.window);
+    QLineEdit* focus = d.window->Surface()->FocusEdit();
+    focus->setFocus();
+    TjxStatusBar* bar = d.window->StatusBar();
+
+    d.window->MenuItem(QStringLiteral("mniEditSelectAll"))->trigger();
+    EXPECT_EQ(d.window->Selection().Count(), 41);
+    EXPECT_EQ(bar->PanelText(0), u"Objects: 41");
+
+    // Ctrl+arrows move by a screen pixel, Shift+arrows size; a pixel is the least size.
+    TjxComponent* label = d.Component("jxLabel186");
+    d.window->ClearSelection();
+    d.window->AddSelection(label);
+    const int left = label->spLeft(), width = label->spWidth();
+    QTest::keyClick(focus, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(label->spLeft(), left + 1);
+    QTest::keyClick(focus, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(label->spWidth(), width + 1);
+    label->SetspWidth(1);
+    QTest::keyClick(focus, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(label->spWidth(), 1);
+    // Each key was one undo step.
+    const int steps = d.window->UndoManager()->UndoCount();
+    QTest::keyClick(focus, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(d.window->UndoManager()->UndoCount(), steps + 1);
+
+    // Copy and paste make a new component with a name of its own, selected.
+    d.window->MenuItem(QStringLiteral("mniEditCopy"))->trigger();
+    d.window->MenuItem(QStringLiteral("mniEditPaste"))->trigger();
+    ASSERT_EQ(d.window->Selection().Count(), 1);
+    TjxComponent* pasted = d.window->Selection().Primary();
+    EXPECT_NE(pasted, label);
+    EXPECT_NE(pasted->Name(), label->Name());
+    EXPECT_EQ(pasted->Band(), label->Band());
+    EXPECT_EQ(bar->PanelText(0), QStringLiteral("Object: ") + pasted->Name());
+
+    // Delete removes it, and Undo brings it back.
+    const int children = label->Band()->ChildCount();
+    QTest::keyClick(focus, Qt::Key_Delete);
+    EXPECT_EQ(label->Band()->ChildCount(), children - 1);
+    EXPECT_TRUE(d.window->Selection().IsEmpty());
+    QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(label->Band()->ChildCount(), children);
+}
