@@ -552,8 +552,11 @@ void TjxDesignerWindow::ReportMenuOpening()
 
 void TjxDesignerWindow::RebuildHistoryItems()
 {
-    for (QAction* item : m_historyItems)
-        delete item;
+    // An item may be the one whose click runs this (a reopened file moves to the top).
+    for (QAction* item : m_historyItems) {
+        m_fileMenu->removeAction(item);
+        item->deleteLater();
+    }
     m_historyItems.clear();
     if (m_history.Count() > 0 && !m_historySeparator)
         m_historySeparator = m_fileMenu->addSeparator();

@@ -436,3 +436,40 @@ TEST_F(DesignerWindow, EditCommandsAndKeysActOnTheSelection)
     QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(label->Band()->ChildCount(), children);
 }
+
+TEST_F(DesignerWindow, AHistoryItemReopensItsFileAndTheHistoryIsSavedOnClose)
+{
+    TOpenDesigner d;
+    TjxReport* report = d.Receipt();
+    const QString a = CwdFile(QStringLiteral("a.rtm")), b = CwdFile(QStringLiteral("b.rtm"));
+    report->Template()->SetFileName(a);
+    report->Template()->Save();
+    d.Component("jxLabel186")->SetUserName(QStringLiteral("InB"));
+    report->Template()->SetFileName(b);
+    report->Template()->Save();
+    d.window->History().AddDocument(a, stFile, 0);
+    d.window->History().AddDocument(b, stFile, 0);
+    QList<QAction*> items = d.window->HistoryItems();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->text(), QStringLiteral("&1 ") + b);
+    EXPECT_EQ(items[1]->text(), QStringLiteral("&2 ") + a);
+
+    d.window->show();
+    items[1]->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(d.Component("jxLabel186")->UserName(), u"LabelReceiptAccountType1");
+    EXPECT_EQ(report->Template()->FileName(), a);
+    items = d.window->HistoryItems();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->text(), QStringLiteral("&1 ") + a);
+    // In Preview the history items are off.
+    d.window->Notebook()->setCurrentIndex(1);
+    EXPECT_FALSE(d.window->HistoryItems()[0]->isEnabled());
+    d.window->Notebook()->setCurrentIndex(0);
+    EXPECT_TRUE(d.window->HistoryItems()[0]->isEnabled());
+
+    EXPECT_TRUE(d.window->close());
+    std::unique_ptr<TjxIniStorage> ini = TjxIniStoragePlugIn::CreateInstance();
+    EXPECT_EQ(ini->ReadString(QStringLiteral("Last Reports Accessed"), QStringLiteral("R0"), QString()), a + QStringLiteral(",1,0"));
+    EXPECT_EQ(ini->ReadString(QStringLiteral("Last Reports Accessed"), QStringLiteral("R1"), QString()), b + QStringLiteral(",1,0"));
+}
