@@ -17,6 +17,7 @@
 #include "document/report_template.h"
 #include "document/resource_manager.h"
 #include "document/units.h"
+#include "engine/subreport.h"
 #include "preview/preview.h"
 #include "preview/status_bar.h"
 #include "platform/file_io.h"
@@ -882,6 +883,19 @@ void TjxDesignerWindow::RebuildReportTabs()
     ActivateReportTab(m_currentReport ? m_currentReport : m_mainReport);
 }
 
+void TjxDesignerWindow::RemoveReportTab(TjxCustomReport* report)
+{
+    const auto it = std::find(m_tabReports.begin(), m_tabReports.end(), report);
+    if (it == m_tabReports.end())
+        return;
+    const int index = int(it - m_tabReports.begin());
+    m_tabReports.erase(it);
+    const QSignalBlocker block(m_reportTabs);
+    m_reportTabs->removeTab(index);
+    m_reportTabs->setVisible(m_reportTabs->count() > 1);
+    ActivateReportTab(m_currentReport ? m_currentReport : m_mainReport);
+}
+
 void TjxDesignerWindow::ActivateReportTab(TjxCustomReport* report)
 {
     const auto it = std::find(m_tabReports.begin(), m_tabReports.end(), report);
@@ -1073,10 +1087,10 @@ void TjxDesignerWindow::HandleNotification(int message, int code, TjxCommunicato
                 OnReportGone();
             SetReport(nullptr);
         } else if (report) {
+            // The dying report is still in its subreport: the tabs lose it without a walk of the tree.
             if (report == m_currentReport)
                 SelectReport(m_mainReport);
-            m_tabReports.erase(std::remove(m_tabReports.begin(), m_tabReports.end(), report), m_tabReports.end());
-            RebuildReportTabs();
+            RemoveReportTab(report);
         }
         break;
     case dnPageLayoutChanged:
@@ -1146,8 +1160,7 @@ void TjxDesignerWindow::HandleNotification(int message, int code, TjxCommunicato
         } else if (report && m_mainReport) {
             if (report == m_currentReport)
                 SelectReport(m_mainReport);
-            m_tabReports.erase(std::remove(m_tabReports.begin(), m_tabReports.end(), report), m_tabReports.end());
-            RebuildReportTabs();
+            RemoveReportTab(report);
         }
         break;
     case dnSubreportChanged:
@@ -1182,8 +1195,12 @@ void TjxDesignerWindow::HandleNotification(int message, int code, TjxCommunicato
         break;
     case dnChildAdded:
     case dnChildRemoved:
-        if (!m_destroying)
-            ReportModified();
+        if (m_destroying)
+            break;
+        ReportModified();
+        // A subreport made or removed brings or takes its child report's tab.
+        if (dynamic_cast<TjxSubReport*>(object))
+            RebuildReportTabs();
         break;
     case dnChildChanged:
         if (!m_destroying && m_notebook->currentIndex() == kDesignPage)

@@ -168,6 +168,7 @@ private:
     void SetPreviewMenusEnabled(bool enabled);
     void RebuildReportTabs();
     void ActivateReportTab(TjxCustomReport* report);
+    void RemoveReportTab(TjxCustomReport* report);
     QString ReportTabCaption(TjxCustomReport* report) const;
     void ReportTabChanged(int index);
     void NotebookChanged(int index);

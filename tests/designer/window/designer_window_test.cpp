@@ -7,6 +7,7 @@
 #include "app/receipt_form.h"
 #include "components/component.h"
 #include "designer/designer.h"
+#include "designer/edit_commands.h"
 #include "designer/undo/undo_manager.h"
 #include "designer/workspace/design_surface.h"
 #include "document/errors.h"
@@ -16,6 +17,7 @@
 #include "document/report_template.h"
 #include "document/resource_manager.h"
 #include "document/units.h"
+#include "engine/subreport.h"
 #include "platform/file_io.h"
 #include "preview/status_bar.h"
 
@@ -472,4 +474,34 @@ TEST_F(DesignerWindow, AHistoryItemReopensItsFileAndTheHistoryIsSavedOnClose)
     std::unique_ptr<TjxIniStorage> ini = TjxIniStoragePlugIn::CreateInstance();
     EXPECT_EQ(ini->ReadString(QStringLiteral("Last Reports Accessed"), QStringLiteral("R0"), QString()), a + QStringLiteral(",1,0"));
     EXPECT_EQ(ini->ReadString(QStringLiteral("Last Reports Accessed"), QStringLiteral("R1"), QString()), b + QStringLiteral(",1,0"));
+}
+
+TEST_F(DesignerWindow, TheReportTabSetFollowsTheSubreports)
+{
+    TOpenDesigner d;
+    d.window->show();
+    QTabBar* tabs = d.window->ReportTabs();
+    TjxBand* band = d.Receipt()->Band(0);
+    auto* sub = dynamic_cast<TjxSubReport*>(
+        d.window->EditCommands()->CreateComponent(TjxSubReport::StaticClass(), band, 1000, 1000, 50000, 10000));
+    ASSERT_NE(sub, nullptr);
+    ASSERT_NE(sub->Report(), nullptr);
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_TRUE(tabs->isVisible());
+    EXPECT_EQ(tabs->tabText(1), sub->UserName());
+
+    const QString caption = d.window->windowTitle();
+    tabs->setCurrentIndex(1);
+    EXPECT_EQ(d.window->CurrentReport(), sub->Report());
+    EXPECT_EQ(d.window->Surface()->CurrentReport(), sub->Report());
+    EXPECT_EQ(d.window->UndoManager()->UndoCount(), 0);
+    EXPECT_EQ(d.window->windowTitle(), caption);
+    EXPECT_TRUE(d.window->MenuItem(QStringLiteral("mniFileLoadSubreport")) != nullptr);
+
+    // The subreport goes while its report is the designed one: the main report is designed again.
+    delete sub;
+    EXPECT_EQ(d.window->CurrentReport(), d.Receipt());
+    EXPECT_EQ(tabs->count(), 1);
+    EXPECT_FALSE(tabs->isVisible());
+    d.window->UpdateStatusBar();
 }
