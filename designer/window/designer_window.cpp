@@ -112,12 +112,7 @@ TjxDesignerWindow::~TjxDesignerWindow()
     m_destroying = true;
     if (OnWindowDestroyed)
         OnWindowDestroyed();
-    try {
-        TjxEventParams none;
-        m_events.onDestroy(m_sender.get(), none);
-    } catch (const std::exception& error) {
-        ShowErrorMessage(error);
-    }
+    FireEvent(m_events.onDestroy);
     m_selection.OnChange = nullptr;
     m_history.OnChange = nullptr;
     SetReport(nullptr);
@@ -1677,6 +1672,19 @@ bool TjxDesignerWindow::CanCloseDesigner()
 
 // ---- window events -------------------------------------------------------------
 
+void TjxDesignerWindow::FireEvent(const TMethod& handler)
+{
+    if (!handler.IsAssigned())
+        return;
+    THandlerScope scope(this);
+    try {
+        TjxEventParams none;
+        handler(m_sender.get(), none);
+    } catch (const std::exception& error) {
+        ShowErrorMessage(error);
+    }
+}
+
 void TjxDesignerWindow::closeEvent(QCloseEvent* event)
 {
     THandlerScope scope(this);
@@ -1717,25 +1725,13 @@ void TjxDesignerWindow::hideEvent(QHideEvent* event)
     QMainWindow::hideEvent(event);
     if (m_loop)
         m_loop->quit();
-    THandlerScope scope(this);
-    try {
-        TjxEventParams none;
-        m_events.onHide(m_sender.get(), none);
-    } catch (const std::exception& error) {
-        ShowErrorMessage(error);
-    }
+    FireEvent(m_events.onHide);
 }
 
 void TjxDesignerWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
-    THandlerScope scope(this);
-    try {
-        TjxEventParams none;
-        m_events.onResize(m_sender.get(), none);
-    } catch (const std::exception& error) {
-        ShowErrorMessage(error);
-    }
+    FireEvent(m_events.onResize);
 }
 
 void TjxDesignerWindow::changeEvent(QEvent* event)

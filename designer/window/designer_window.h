@@ -186,6 +186,8 @@ private:
     void Command(const std::function<void()>& fn);
     TjxDesignerWindowSettings CurrentSettings() const;
     void FreeLater();
+    // A window event of the designer's, with this window as Sender; its errors are shown.
+    void FireEvent(const TMethod& handler);
 
     TjxDesigner* m_designer;
     std::unique_ptr<TComponent> m_sender;
