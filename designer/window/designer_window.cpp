@@ -309,7 +309,6 @@ void TjxDesignerWindow::BuildMenus()
         Command([this] {
             if (m_currentReport)
                 m_hooks->Undo();
-            EditMenuOpening();
             RefreshState();
         });
     });
@@ -317,7 +316,6 @@ void TjxDesignerWindow::BuildMenus()
         Command([this] {
             if (m_currentReport)
                 m_hooks->Redo();
-            EditMenuOpening();
             RefreshState();
         });
     });
@@ -491,6 +489,11 @@ void TjxDesignerWindow::EditMenuOpening()
         const QMimeData* data = QApplication::clipboard()->mimeData();
         paste->setEnabled(!m_previewActive && data && data->hasFormat(QStringLiteral("CF_JXDATA")));
     }
+    UpdateUndoItems();
+}
+
+void TjxDesignerWindow::UpdateUndoItems()
+{
     if (QAction* undo = MenuItem(QStringLiteral("mniEditUndo"))) {
         undo->setText(GetMessage(msg::DesignerUndo) + u':' + QString::number(m_undo->UndoCount()));
         undo->setEnabled(m_undo->UndoCount() > 0);
@@ -1216,7 +1219,7 @@ void TjxDesignerWindow::HandleNotification(int message, int code, TjxCommunicato
         break;
     }
     if (!m_previewActive && !m_destroying)
-        EditMenuOpening();
+        UpdateUndoItems();
 }
 
 // ---- Design and Preview -------------------------------------------------------
@@ -1343,9 +1346,9 @@ void TjxDesignerWindow::Command(const std::function<void()>& fn)
     } catch (const std::exception& error) {
         ShowErrorMessage(error);
     }
-    // Undo, Redo and Paste follow what the command did (their shortcuts act without the menu).
+    // Undo and Redo follow what the command did (their shortcuts act without the menu).
     if (!m_previewActive && !m_destroying)
-        EditMenuOpening();
+        UpdateUndoItems();
 }
 
 bool TjxDesignerWindow::ConfirmSave(TjxCustomReport* report)

@@ -161,7 +161,9 @@ private:
     QAction* AddItem(QMenu* menu, const char* name, int message, const QKeySequence& shortcut = {});
     void SetMenuCaptions();
     void FileMenuOpening();
+    // Paste by the clipboard, Undo and Redo by their counts.
     void EditMenuOpening();
+    void UpdateUndoItems();
     void ViewMenuOpening();
     void ReportMenuOpening();
     void RebuildHistoryItems();
