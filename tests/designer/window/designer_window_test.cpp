@@ -505,3 +505,41 @@ TEST_F(DesignerWindow, TheReportTabSetFollowsTheSubreports)
     EXPECT_FALSE(tabs->isVisible());
     d.window->UpdateStatusBar();
 }
+
+TEST_F(DesignerWindow, HelpAndShowGoThroughTheDesignersHandlers)
+{
+    TOpenDesigner d;
+    TjxDesigner* designer = d.form.Designer();
+    const auto setEvent = [designer](const char* name, TMethodCode code) {
+        TMethod method;
+        method.code = std::move(code);
+        designer->ClassInfo().FindProperty(QString::fromLatin1(name))->setMethod(*designer, method);
+    };
+    TComponent* shownBy = nullptr;
+    setEvent("OnShow", [&](TComponent* sender, TjxEventParams&) { shownBy = sender; });
+    QStringList asked;
+    setEvent("OnHelp", [&](TComponent*, TjxEventParams& p) {
+        asked << p.Value(u"HelpFile").toString() << p.Value(u"KeyPhrase").toString()
+              << (p.Value(u"CallHelp").toBool() ? QStringLiteral("call") : QStringLiteral("no call"));
+        // Nothing is opened in a test.
+        p.SetValue(u"CallHelp", false);
+    });
+    // Set after the window was made: the designer's handlers read them when they run.
+    designer->SetHelpFile(QStringLiteral("receipt.html"));
+
+    d.window->show();
+    EXPECT_EQ(shownBy, d.window->EventSender());
+
+    QApplication::setActiveWindow(d.window);
+    QLineEdit* focus = d.window->Surface()->FocusEdit();
+    focus->setFocus();
+    d.window->AddSelection(d.Component("jxLabel186"));
+    QTest::keyClick(focus, Qt::Key_F1);
+    EXPECT_EQ(asked, (QStringList{QStringLiteral("receipt.html"), QStringLiteral("TjxLabel_Object;"),
+                                  QStringLiteral("call")}));
+
+    asked.clear();
+    designer->SetEnableHelp(false);
+    d.window->MenuItem(QStringLiteral("mniHelpContents"))->trigger();
+    EXPECT_EQ(asked, (QStringList{QStringLiteral("receipt.html"), QString(), QStringLiteral("no call")}));
+}
