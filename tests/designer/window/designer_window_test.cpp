@@ -19,6 +19,7 @@
 #include "document/units.h"
 #include "engine/subreport.h"
 #include "platform/file_io.h"
+#include "preview/preview.h"
 #include "preview/status_bar.h"
 
 #include <QAction>
@@ -156,6 +157,8 @@ TEST_F(DesignerWindow, PreviewTabDisablesTheEditingMenusAndComesBack)
     ASSERT_EQ(notebook->currentIndex(), 1);
     EXPECT_TRUE(d.window->PreviewActive());
     EXPECT_TRUE(d.Receipt()->DesignState() & dsDesignerActive);
+    ASSERT_NE(d.window->Preview(), nullptr);
+    EXPECT_EQ(d.window->Preview()->Report(), d.Receipt());
     for (const char* menu : {"mnuEdit", "mnuView", "mnuReport"})
         EXPECT_FALSE(d.window->Menu(QLatin1String(menu))->menuAction()->isEnabled()) << menu;
     for (const char* item : {"mniFileNew", "mniFileOpen", "mniFileSaveAs", "mniFilePageSetup", "mniEditUndo"})
@@ -167,6 +170,7 @@ TEST_F(DesignerWindow, PreviewTabDisablesTheEditingMenusAndComesBack)
 
     notebook->setCurrentIndex(0);
     EXPECT_FALSE(d.window->PreviewActive());
+    EXPECT_EQ(d.window->Preview()->Report(), nullptr);
     EXPECT_FALSE(d.Receipt()->DesignState() & dsDesignerActive);
     EXPECT_TRUE(d.window->Menu(QStringLiteral("mnuEdit"))->menuAction()->isEnabled());
     EXPECT_TRUE(d.window->MenuItem(QStringLiteral("mniFileOpen"))->isEnabled());
