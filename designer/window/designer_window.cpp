@@ -56,6 +56,18 @@ constexpr int kStatusPanels = 5;
 constexpr int kStatusPanelWidth = 90;
 constexpr int kReportTabsHeight = 18;
 
+// Report > Units, in menu order.
+struct TUnitItem {
+    const char* name;
+    TjxUnitType unit;
+    int message;
+};
+constexpr TUnitItem kUnitItems[] = {{"mniUnitsScreenPixels", utScreenPixels, msg::DesignerScreenPixels},
+                                    {"mniUnitsPrinterPixels", utPrinterPixels, msg::DesignerPrinterPixels},
+                                    {"mniUnitsInches", utInches, msg::DesignerInches},
+                                    {"mniUnitsMillimeters", utMillimeters, msg::DesignerMillimeters},
+                                    {"mniUnitsMMThousandths", utMMThousandths, msg::DesignerMMThousandths}};
+
 // Menu captions that the message table holds without the accelerator or the ellipsis.
 QString Accelerated(int message)
 {
@@ -405,17 +417,10 @@ void TjxDesignerWindow::BuildMenus()
     units->setObjectName(QStringLiteral("mniReportUnits"));
     units->menuAction()->setObjectName(QStringLiteral("mniReportUnits"));
     units->menuAction()->setProperty("message", int(msg::DesignerReportUnits));
-    const std::pair<const char*, TjxUnitType> unitItems[] = {{"mniUnitsScreenPixels", utScreenPixels},
-                                                             {"mniUnitsPrinterPixels", utPrinterPixels},
-                                                             {"mniUnitsInches", utInches},
-                                                             {"mniUnitsMillimeters", utMillimeters},
-                                                             {"mniUnitsMMThousandths", utMMThousandths}};
-    const int unitMessages[] = {msg::DesignerScreenPixels, msg::DesignerPrinterPixels, msg::DesignerInches,
-                                msg::DesignerMillimeters, msg::DesignerMMThousandths};
-    for (int i = 0; i < 5; ++i) {
-        QAction* item = AddItem(units, unitItems[i].first, unitMessages[i]);
+    for (const TUnitItem& u : kUnitItems) {
+        QAction* item = AddItem(units, u.name, u.message);
         item->setCheckable(true);
-        const TjxUnitType unit = unitItems[i].second;
+        const TjxUnitType unit = u.unit;
         connect(item, &QAction::triggered, this, [this, unit] { Command([this, unit] { SetUnits(unit); }); });
     }
     connect(report, &QMenu::aboutToShow, this, [this] { ReportMenuOpening(); });
@@ -536,14 +541,9 @@ void TjxDesignerWindow::ReportMenuOpening()
             MenuItem(QStringLiteral("mniReportTwoPass"))->setChecked(m_mainReport->PassSetting() == psTwoPass);
         }
     }
-    const std::pair<const char*, TjxUnitType> units[] = {{"mniUnitsScreenPixels", utScreenPixels},
-                                                         {"mniUnitsPrinterPixels", utPrinterPixels},
-                                                         {"mniUnitsInches", utInches},
-                                                         {"mniUnitsMillimeters", utMillimeters},
-                                                         {"mniUnitsMMThousandths", utMMThousandths}};
-    for (const auto& [name, unit] : units)
-        if (QAction* action = MenuItem(QLatin1String(name)))
-            action->setChecked(m_currentReport->Units() == unit);
+    for (const TUnitItem& u : kUnitItems)
+        if (QAction* action = MenuItem(QLatin1String(u.name)))
+            action->setChecked(m_currentReport->Units() == u.unit);
     const bool landscape = m_currentReport->PrinterSetup()->Orientation() == poLandscape;
     MenuItem(QStringLiteral("mniReportPortrait"))->setChecked(!landscape);
     MenuItem(QStringLiteral("mniReportLandscape"))->setChecked(landscape);

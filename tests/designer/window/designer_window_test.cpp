@@ -94,7 +94,8 @@ TEST_F(DesignerWindow, StatusBarNamesTheSelectionAndItsBoundsInTheReportsUnits)
 
     // A unit change reaches the texts through the report, and a destroyed
     // component leaves the selection.
-    d.Receipt()->SetUnits(utMillimeters);
+    d.window->MenuItem(QStringLiteral("mniUnitsMillimeters"))->trigger();
+    EXPECT_EQ(d.Receipt()->Units(), utMillimeters);
     EXPECT_EQ(bar->PanelText(1), QStringLiteral("Left: ") + Formatted(1588, utMillimeters, axHorizontal));
     delete address;
     EXPECT_EQ(bar->PanelText(0), u"Object: jxLabReceiptAgentName");
