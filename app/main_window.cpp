@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/receipt_form.h"
+#include "designer/designer.h"
 #include "document/errors.h"
 #include "document/report.h"
 #include "document/report_template.h"
@@ -62,6 +63,9 @@ void TRavelleWindow::Open()
         report->Template()->SetFileName(fileName);
         report->Template()->LoadFromFile();
     }
+    // Returns when the user closes the designer; a failed load above never gets here.
+    if (TjxDesigner* designer = m_form->Designer())
+        designer->ShowModal();
 }
 
 void TRavelleWindow::Save()

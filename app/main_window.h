@@ -21,6 +21,8 @@ public:
     QPushButton* OpenButton() const { return m_open; }
     QPushButton* SaveButton() const { return m_save; }
 
+    // Loads the template file when it exists, then shows the designer on the
+    // receipt until the user closes it.
     void Open();
     void Save();
 

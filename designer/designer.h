@@ -4,6 +4,12 @@
 #include "document/producer.h"
 #include "document/report_settings.h"
 
+#include <QRect>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
 namespace orvane {
 
 class TjxReport;
@@ -54,6 +60,67 @@ private:
     bool m_useDataDictionary = false;
 };
 
+class TjxDesigner;
+
+// The designer's events the window fires (with itself as Sender).
+struct TjxDesignerWindowEvents {
+    TMethod onActivate, onClose, onCloseQuery, onDeactivate, onDestroy, onHide, onResize, onAssignField,
+        onCreateComponent, onCreateReport, onCustomOpenDoc, onCustomSaveDoc, onDestroyComponent, onGetDataNames,
+        onGetDisplayFormats, onGetFields, onReportSelected, onSelectionChanged, onTabChange, onTabChanged,
+        onValidateComponent;
+};
+
+// What the designer component needs of its window. The window class lives in
+// the widget library and registers a factory; without one the designer opens
+// nothing.
+class TjxCustomDesignerWindow {
+public:
+    virtual ~TjxCustomDesignerWindow() = default;
+
+    // The Sender of the window's events.
+    virtual TComponent* EventSender() = 0;
+    virtual void SetReport(TjxReport* report) = 0;
+    virtual TjxReport* MainReport() const = 0;
+    virtual void LoadSettings() = 0;
+    // Shows the window modally; returns when it closes.
+    virtual void ShowModal() = 0;
+    virtual bool Modal() const = 0;
+    // Detaches from the report and the designer and frees the window: at once
+    // when nothing of it runs, else after its modal loop and handlers ended.
+    virtual void Release() = 0;
+
+    virtual void SetTabsVisible(bool value) = 0;
+    virtual void SetAllowDataSettingsChange(bool value) = 0;
+    virtual void SetAllowSaveToFile(bool value) = 0;
+    virtual void SetBaseCaption(const QString& value) = 0;
+    virtual void SetDataSettings(const TjxDataSettings& value) = 0;
+    virtual void SetIcon(const TIcon& icon) = 0;
+    virtual void SetPosition(TPosition value) = 0;
+    virtual bool ShowData() const = 0;
+    virtual void SetShowData(bool value) = 0;
+    virtual QRect Bounds() const = 0;
+    virtual void SetBounds(const QRect& bounds) = 0;
+    virtual TWindowState WindowState() const = 0;
+    virtual void SetWindowState(TWindowState value) = 0;
+    virtual int Tag() const = 0;
+    virtual void SetTag(int value) = 0;
+    virtual bool Visible() const = 0;
+    virtual void SetVisible(bool value) = 0;
+    virtual void SetEvents(const TjxDesignerWindowEvents& events) = 0;
+    // The component classes the palette offers.
+    virtual void SetPaletteClasses(const QStringList& classNames) = 0;
+
+    // Set by the designer component.
+    std::function<void()> OnWindowDestroyed;
+    std::function<void()> OnReportGone;
+    std::function<void()> OnAfterShow;
+    std::function<void(QString& helpFile, QString& keyPhrase, bool& callHelp)> OnHelp;
+};
+
+using TjxDesignerWindowFactory = std::function<TjxCustomDesignerWindow*(TjxDesigner* designer)>;
+void RegisterDesignerWindowClass(TjxDesignerWindowFactory factory);
+void UnregisterDesignerWindowClass();
+
 // The end-user designer component: it keeps the designer's published
 // settings and events, which the designer window applies when it opens.
 class TjxDesigner : public TjxCommunicator {
@@ -64,11 +131,31 @@ public:
 
     TjxReport* Report() const { return m_report; }
     void SetReport(TjxReport* report);
+    bool AllowDataSettingsChange() const { return m_allowDataSettingsChange; }
+    void SetAllowDataSettingsChange(bool value);
+    bool AllowSaveToFile() const { return m_allowSaveToFile; }
+    void SetAllowSaveToFile(bool value);
     const QString& Caption() const { return m_caption; }
+    void SetCaption(const QString& value);
     TjxDataSettings* DataSettings() const { return m_dataSettings.get(); }
-    void SetDataSettings(TjxDataSettings* v) { m_dataSettings->Assign(v); }
+    void SetDataSettings(TjxDataSettings* v);
+    bool EnableHelp() const { return m_enableHelp; }
+    void SetEnableHelp(bool value) { m_enableHelp = value; }
+    const QString& HelpFile() const { return m_helpFile; }
+    void SetHelpFile(const QString& value) { m_helpFile = value; }
     TIcon* Icon() const { return m_icon.get(); }
-    void SetIcon(TIcon* v) { m_icon->Assign(v); }
+    void SetIcon(TIcon* v);
+    TjxShowComponents ShowComponents() const { return m_showComponents; }
+    void SetShowComponents(TjxShowComponents value);
+    // The registered component classes the palette offers: those of the
+    // kinds ShowComponents leaves out are removed.
+    QStringList PaletteClasses() const;
+    bool ShowData() const;
+    void SetShowData(bool value);
+    bool TabsVisible() const { return m_tabsVisible; }
+    void SetTabsVisible(bool value);
+    bool Visible() const;
+    void SetVisible(bool value);
     // The settings storage class by type name ("IniFile", "Registry") and the
     // name of the store. A type no storage class has is ignored.
     const QString& IniStorageType() const { return m_iniStorageType; }
@@ -81,11 +168,29 @@ public:
     void ApplyIniStorage() const;
     // The designer window tells while it exists.
     void SetDesignerWindowExists(bool exists) { m_designerWindowExists = exists; }
-    int WindowLeft() const { return m_windowLeft; }
-    int WindowTop() const { return m_windowTop; }
-    int WindowWidth() const { return m_windowWidth; }
-    int WindowHeight() const { return m_windowHeight; }
+    int WindowLeft() const;
+    void SetWindowLeft(int value);
+    int WindowTop() const;
+    void SetWindowTop(int value);
+    int WindowWidth() const;
+    void SetWindowWidth(int value);
+    int WindowHeight() const;
+    void SetWindowHeight(int value);
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState value);
+    int WindowTag() const;
+    void SetWindowTag(int value);
     TPosition Position() const { return m_position; }
+    void SetPosition(TPosition value);
+
+    // The window while it exists; none before the first ShowModal.
+    TjxCustomDesignerWindow* DesignerWindow() const { return m_window; }
+    // Shows the designer window modally, creating it on first use; returns
+    // when the window closes.
+    void ShowModal();
+    // Raises EDesignError when the window exists already; none while the
+    // component is itself being designed or no window class is registered.
+    TjxCustomDesignerWindow* CreateDesignerWindow();
 
     void Loaded() override;
 
@@ -93,6 +198,11 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    void WindowShown();
+    void WindowHelp(QString& helpFile, QString& keyPhrase, bool& callHelp);
+    TjxDesignerWindowEvents Events() const;
+
+    TjxCustomDesignerWindow* m_window = nullptr;
     bool m_allowDataSettingsChange = false;
     bool m_allowSaveToFile = true;
     QString m_caption = QStringLiteral("Orvane");

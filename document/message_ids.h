@@ -144,6 +144,47 @@ enum OwnMessage : int {
     SearchRequestedPageNil,       // TjxTextSearchCustomEngine.SearchRequestedPages: Requested page is nil.
     SearchHighlightFailed,        // TjxCustomSearchPreview.HighlightPage: Cannot highlight page.\n%s
     SearchHighlightOutOfSync,     // TjxTextSearchEngine.CreateEntirePageHighlights: The draw command info list ...
+    // Designer window.
+    DesignerReady = 2500,       // Ready.
+    DesignerObject,             // Object
+    DesignerObjects,            // Objects
+    DesignerUndo,               // &Undo
+    DesignerRedo,               // &Redo
+    DesignerNewReportName,      // New Report
+    DesignerDesignTab,          // Design
+    DesignerReadOnly,           // [Read Only]
+    DesignerSelectReport,       // Select Report
+    DesignerView,               // &View
+    DesignerReport,             // &Report
+    DesignerHelp,               // &Help
+    DesignerFileNew,            // &New
+    DesignerFileNewReport,      // New &Report
+    DesignerFileClose,          // &Close
+    DesignerFileSaveAs,         // Save &As...
+    DesignerFileLoadSubreport,  // &Load SubReport...
+    DesignerFileSaveSubreport,  // S&ave SubReport...
+    DesignerFilePageSetup,      // Page Set&up...
+    DesignerFilePrint,          // &Print
+    DesignerEditCut,            // Cu&t
+    DesignerEditCopy,           // &Copy
+    DesignerEditPaste,          // &Paste
+    DesignerEditSelectAll,      // Se&lect All
+    DesignerViewRulers,         // &Rulers
+    DesignerViewGridOptions,    // &Grid Options
+    DesignerViewShowData,       // &Show Data
+    DesignerReportCachePages,   // &Cache Pages
+    DesignerReportPassSetting,  // P&ass Setting
+    DesignerOnePass,            // &One Pass
+    DesignerTwoPass,            // &Two Pass
+    DesignerReportUnits,        // &Units
+    DesignerScreenPixels,       // &Screen Pixels
+    DesignerPrinterPixels,      // &Printer Pixels
+    DesignerInches,             // &Inches
+    DesignerMillimeters,        // &Millimeters
+    DesignerMMThousandths,      // &Thousandths of MM
+    DesignerHelpTopics,         // &Help Topics
+    DesignerAbout,              // &About
+    DesignerWindowExists,       // TjxDesigner.CreateDesignerWindow: DesignerWindow already exists.
 };
 
 } // namespace orvane::msg

@@ -54,6 +54,14 @@ int TjxStatusBar::PanelWidth(int index) const
     return index >= 0 && index < PanelCount() ? m_panels[size_t(index)]->width() : 0;
 }
 
+void TjxStatusBar::SetPanelWidth(int index, int width)
+{
+    if (index < 0 || index >= PanelCount())
+        return;
+    m_widths[size_t(index)] = std::max(0, width);
+    Arrange();
+}
+
 void TjxStatusBar::SetSimplePanel(bool value)
 {
     m_simplePanel = value;

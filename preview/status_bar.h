@@ -21,6 +21,8 @@ public:
     QString PanelText(int index) const;
     void SetPanelText(int index, const QString& text);
     int PanelWidth(int index) const;
+    // The width a panel is given (the last one still takes what is left).
+    void SetPanelWidth(int index, int width);
 
     bool SimplePanel() const { return m_simplePanel; }
     void SetSimplePanel(bool value);

@@ -40,6 +40,18 @@ void PrintTo(const QString& text, std::ostream* os)
 
 namespace {
 
+// "Open" shows the designer until it is closed: these tests close it as soon
+// as it shows, as a user who only wanted the file loaded would.
+class CloseDesigner : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->inherits("orvane::TjxDesignerWindow"))
+            QTimer::singleShot(0, watched, [w = static_cast<QWidget*>(watched)] { w->close(); });
+        return false;
+    }
+};
+
 // One application object for the whole run, gone before the program's statics.
 class AppEnvironment : public testing::Environment {
 public:
@@ -48,11 +60,16 @@ public:
         static int argc = 1;
         static char name[] = "test_app";
         static char* argv[] = {name, nullptr};
+        // The designer's settings go to a folder of this run, never the user's.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
         m_app = std::make_unique<QApplication>(argc, argv);
+        m_app->installEventFilter(&m_closer);
     }
     void TearDown() override { m_app.reset(); }
 
 private:
+    QTemporaryDir m_config;
+    CloseDesigner m_closer;
     std::unique_ptr<QApplication> m_app;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "../../support/gui_environment.h"
+// Widget tests share this program: the application must be a QApplication.
+#include "../../support/widget_environment.h"
 
 #include "components/component.h"
 #include "designer/edit_commands.h"

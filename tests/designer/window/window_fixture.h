@@ -1,0 +1,68 @@
+#pragma once
+
+// Designer window tests: the widget application, a configuration folder of
+// their own (Orvane.ini never touches the user's) and a current directory of
+// their own (Ravelle's template is found there).
+
+#include "../../support/widget_environment.h"
+#include "../../support/widget_helpers.h"
+
+#include "designer/settings/ini_storage.h"
+#include "designer/window/designer_window.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace orvane::test {
+
+class DesignerWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_config.isValid() && m_cwd.isValid());
+        m_oldConfigHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        m_oldCwd = QDir::currentPath();
+        QDir::setCurrent(m_cwd.path());
+        ResetStorage();
+    }
+    void TearDown() override
+    {
+        // Windows freed later go now, while what they point at still exists.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QDir::setCurrent(m_oldCwd);
+        ResetStorage();
+        qputenv("XDG_CONFIG_HOME", m_oldConfigHome);
+    }
+    static void ResetStorage()
+    {
+        TjxIniStoragePlugIn::SetCurrentClass(TjxIniFile::StaticClass());
+        TjxIniStoragePlugIn::SetCurrentName(TjxIniFile::StaticClass().defaultStorageName);
+    }
+    QString OrvaneIni() const { return m_config.path() + QStringLiteral("/orvane/Orvane.ini"); }
+    void WriteIni(const QByteArray& text) const
+    {
+        QDir().mkpath(m_config.path() + QStringLiteral("/orvane"));
+        QFile f(OrvaneIni());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    }
+    QString CwdFile(const QString& name) const { return m_cwd.filePath(name); }
+
+private:
+    QTemporaryDir m_config;
+    QTemporaryDir m_cwd;
+    QByteArray m_oldConfigHome;
+    QString m_oldCwd;
+};
+
+// The designer window that is the active modal window, if any.
+inline TjxDesignerWindow* ModalDesigner()
+{
+    return qobject_cast<TjxDesignerWindow*>(QApplication::activeModalWidget());
+}
+
+} // namespace orvane::test
