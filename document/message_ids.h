@@ -144,6 +144,19 @@ enum OwnMessage : int {
     SearchRequestedPageNil,       // TjxTextSearchCustomEngine.SearchRequestedPages: Requested page is nil.
     SearchHighlightFailed,        // TjxCustomSearchPreview.HighlightPage: Cannot highlight page.\n%s
     SearchHighlightOutOfSync,     // TjxTextSearchEngine.CreateEntirePageHighlights: The draw command info list ...
+    // Design surface: workspace, band bars, rulers and design controls.
+    DesignSelectReport = 2540,    // Select Report
+    RulerScreenPixels,            // &Screen Pixels
+    RulerPrinterPixels,           // &Printer Pixels
+    RulerInches,                  // &Inches
+    RulerMillimeters,             // &Millimeters
+    RulerThousandths,             // &Thousandths of MM
+    RulerHide,                    // &Hide
+    BandZeroHeightComponents,     // Invalid value: Zero height band cannot contain components.
+    BandTallerThanPage,           // Invalid value: Height of band cannot exceed height of page.
+    DesignControlNotRegistered,   // TjxDesignControlFactory.CreateInstance: No design control registered for %s
+    DesignControlComponentNil,    // TjxDesignControlFactory.CreateInstance: aComponent is nil
+    WorkspaceZoneParent,          // TjxWorkspaceZone.SetParent: Parent must be of type TjxWorkspace
 };
 
 } // namespace orvane::msg
