@@ -200,9 +200,18 @@ void TjxBandControl::mouseReleaseEvent(QMouseEvent* event)
         m_ruler->EraseGuides();
     if (m_moved && m_band) {
         const int pixels = m_newTop - AreaTop();
+        int height = UnitsToThousandths(float(pixels), utScreenPixels, axVertical);
+        // A bar dropped on the lowest component's bottom pixel keeps the
+        // component where it is: the pixel's thousandths may end above it.
+        int lowest = 0;
+        for (int i = 0; i < m_band->ComponentCount(); ++i)
+            if (auto* c = dynamic_cast<TjxComponent*>(m_band->Components(i)))
+                lowest = std::max(lowest, c->mmTop() + c->mmHeight());
+        if (height < lowest && ThousandthsToPixels(lowest, Dpi()) <= pixels)
+            height = lowest;
         // Refused heights leave everything as it was; errors never leave the slot.
         try {
-            m_band->SetmmHeight(UnitsToThousandths(float(pixels), utScreenPixels, axVertical));
+            m_band->SetmmHeight(height);
         } catch (const std::exception& error) {
             ShowErrorMessage(error);
         }

@@ -53,7 +53,7 @@ TjxReport* SmallReport(TComponent* host, int headerHeight, bool withLabel)
         auto* label = new TjxLabel(host);
         label->SetName(QStringLiteral("jxLabel1"));
         label->SetBand(header);
-        label->SetBounds(5000, 10000, 5000, 30000);
+        label->SetBounds(5000, 10000, 30000, 30000);  // left, top, height, width
     }
     return report;
 }
@@ -211,8 +211,11 @@ TEST(DesignSurface, DraggingABarStopsAtTheLowestComponentAndAnEmptyFirstBandReac
     DragBar(bar, -500);
     rig.Settle();
     EXPECT_EQ(rig.surface.SelectedBand(), header);
-    EXPECT_EQ(header->mmHeight(), UnitsToThousandths(float(lowest), utScreenPixels, axVertical));
-    EXPECT_EQ(label->mmTop(), 10000) << "the label did not have to move";
+    // The bar stops on the label's bottom pixel, and the label keeps its place.
+    EXPECT_EQ(rig.Bar(header)->BarTop(), lowest);
+    EXPECT_EQ(Px(header->mmHeight()), lowest);
+    EXPECT_EQ(header->mmHeight(), label->mmTop() + label->mmHeight());
+    EXPECT_EQ(label->mmTop(), 10000);
     EXPECT_FALSE(rig.surface.BarZone()->Visible());
     // Dragging down by 40 pixels gives 40 more pixels of band.
     const int before = rig.Bar(header)->BandHeightPixels();
