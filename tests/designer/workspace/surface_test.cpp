@@ -460,3 +460,56 @@ TEST(DesignSurface, ReceiptLabelsSitWhereTheRenderedPagePutsThem)
     }
     EXPECT_GE(compared, 5);
 }
+
+TEST(DesignSurface, ControlsDrawFramesLetTransparentOnesShowTheGridAndDrawThinLines)
+{
+    TSurfaceRig rig;
+    TjxReport* report = SmallReport(&rig.host, 60000, true);
+    rig.Attach(report);
+    TjxBand* header = report->FindBand(btHeader);
+    auto* label = dynamic_cast<TjxLabel*>(header->Components(0));
+    ASSERT_NE(label, nullptr);
+    label->SetAutoSize(false);
+    label->SetCaption(QStringLiteral("Total"));
+    label->SetBounds(5000, 10000, 30000, 30000);
+    auto* line = new TjxLine(&rig.host);
+    line->SetName(QStringLiteral("jxLine1"));
+    line->SetBand(header);
+    line->SetBounds(5000, 50000, 5000, 30000);
+    line->SetWeight(0.75f);
+    rig.Settle();
+    const QRect shown = rig.Manager()->DesignControlOf(label)->Geometry();
+    ASSERT_EQ(shown, QRect(Px(5000), Px(10000), Px(30000), Px(30000)));
+    // A grid dot in the label's empty lower part, below its one line of text.
+    const QPoint dot(((shown.left() + shown.width() / 2) / 8) * 8, ((shown.bottom() - 4) / 8) * 8);
+    ASSERT_TRUE(shown.adjusted(1, 20, -1, -1).contains(dot));
+    const auto grab = [&] { return rig.surface.Workspace()->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    const auto rgb = [](const QImage& image, QPoint p) { return image.pixel(p) & 0xFFFFFF; };
+
+    label->SetTransparent(false);
+    QImage image = grab();
+    EXPECT_NE(rgb(image, dot), 0x808080u) << "an opaque label covers the grid";
+    int dotted = 0;
+    for (int y = shown.top(); y <= shown.bottom(); ++y)
+        dotted += rgb(image, QPoint(shown.left(), y)) == 0x808080;
+    EXPECT_GT(dotted, shown.height() / 3) << "the dotted frame of a label without a border";
+    EXPECT_LT(dotted, shown.height()) << "dotted, not solid";
+
+    label->SetTransparent(true);
+    image = grab();
+    EXPECT_EQ(rgb(image, dot), 0x808080u) << "a transparent label lets the grid show";
+
+    // 0.75 points at 96 pixels per inch is one pixel.
+    const QRect lineRect = rig.Manager()->DesignControlOf(line)->Geometry();
+    const QPoint onLine(lineRect.left() + 5, lineRect.top());
+    EXPECT_EQ(rgb(image, onLine), 0x000000u);
+    EXPECT_NE(rgb(image, onLine + QPoint(0, 1)), 0x000000u);
+    // Without frames and grid the label's right edge (past its text) is blank.
+    rig.Manager()->SetShowFrames(false);
+    rig.surface.Workspace()->SetDisplayGrid(false);
+    image = grab();
+    int inked = 0;
+    for (int y = shown.top(); y <= shown.bottom(); ++y)
+        inked += rgb(image, QPoint(shown.right(), y)) != 0xFFFFFF;
+    EXPECT_EQ(inked, 0);
+}
