@@ -4,6 +4,7 @@
 // manager's hooks as the report's designer and the surface answering the
 // designer notifications, as the designer window wires them.
 
+#include "../../support/saved_receipt.h"
 #include "../../support/widget_environment.h"
 
 #include "app/main_window.h"
@@ -95,14 +96,7 @@ struct TReceiptRig : TSurfaceRig {
 
     TReceiptRig()
     {
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        {
-            TRavelleWindow window;
-            window.Save();
-        }
-        QDir::setCurrent(previous);
-        file = dir.filePath(QStringLiteral("Ravelle.rtm"));
+        file = SaveRavelleReceipt(dir.path());
         auto* r = new TjxReport(&host);
         r->SetName(QStringLiteral("rptReceipt"));
         r->Template()->SetFileName(file);
