@@ -30,6 +30,7 @@ constexpr int kRulerPanelSize = 23;
 struct TjxDesignSurface::Parts {
     TjxCustomReport* report = nullptr;
     TjxBand* selectedBand = nullptr;
+    TjxBand* guideBand = nullptr;  // the band whose ruler shows the mouse
     TjxUndoManager* undo = nullptr;
     QWidget* pnlHorizontalRuler = nullptr;
     QWidget* pnlVerticalRuler = nullptr;
@@ -89,6 +90,8 @@ TjxDesignSurface::TjxDesignSurface(QWidget* parent) : QWidget(parent), m_parts(s
     p.manager->OnBarRemoving = [this](TjxBandControl* bar) {
         if (bar->Band() && bar->Band() == m_parts->selectedBand)
             m_parts->selectedBand = nullptr;
+        if (bar->Band() == m_parts->guideBand)
+            m_parts->guideBand = nullptr;
         ScheduleLayout();
     };
     p.barZone = std::make_unique<TjxBoundsRect>();
@@ -125,6 +128,7 @@ void TjxDesignSurface::SetCurrentReport(TjxCustomReport* report)
     p.workspace->hide();
     p.selectedBand = nullptr;
     EraseGuides();
+    p.guideBand = nullptr;
     p.manager->SetReport(nullptr);
     p.report = report;
     if (!report)
@@ -321,6 +325,20 @@ void TjxDesignSurface::EraseGuides()
             bar->Ruler()->EraseGuides();
 }
 
+void TjxDesignSurface::MoveGuidesTo(const QPoint& workspacePoint)
+{
+    Parts& p = *m_parts;
+    p.horizontalRuler->MoveGuides(workspacePoint.x() - p.horizontalRuler->ScrollOffset());
+    TjxBand* band = BandAt(workspacePoint.y());
+    TjxBandControl* bar = band ? p.manager->BarOf(band) : nullptr;
+    if (band != p.guideBand)
+        if (TjxBandControl* old = p.guideBand ? p.manager->BarOf(p.guideBand) : nullptr; old && old->Ruler())
+            old->Ruler()->EraseGuides();
+    p.guideBand = band;
+    if (bar && bar->Ruler())
+        bar->Ruler()->MoveGuides(workspacePoint.y() - bar->AreaTop());
+}
+
 void TjxDesignSurface::ShowWorkspace(bool visible) { m_parts->workspace->setVisible(visible); }
 
 void TjxDesignSurface::PlaceBarRuler(TjxBandControl* bar)
@@ -394,6 +412,8 @@ bool TjxDesignSurface::HandleNotification(int message, TjxCommunicator* object)
                 bar->Ruler()->EraseGuides();
             if (band == p.selectedBand)
                 p.selectedBand = nullptr;
+            if (band == p.guideBand)
+                p.guideBand = nullptr;
         }
         return true;
     case dnBoundsLocksChanged:

@@ -48,6 +48,9 @@ public:
     void UpdateWorkspaceWidth();
     void SetUnits(TjxUnitType units);
     void EraseGuides();
+    // The mouse at a workspace point: the horizontal ruler's guide and the
+    // guide of the band under it follow (the band left behind loses its guide).
+    void MoveGuidesTo(const QPoint& workspacePoint);
     void ShowWorkspace(bool visible);
 
     // The notifications of the designer-notification table that act on the

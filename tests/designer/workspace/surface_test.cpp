@@ -21,7 +21,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QMenu>
+#include <QLineEdit>
 #include <QScrollArea>
+#include <QScrollBar>
 
 #include "platform/canvas.h"
 
@@ -512,4 +514,50 @@ TEST(DesignSurface, ControlsDrawFramesLetTransparentOnesShowTheGridAndDrawThinLi
     for (int y = shown.top(); y <= shown.bottom(); ++y)
         inked += rgb(image, QPoint(shown.right(), y)) != 0xFFFFFF;
     EXPECT_EQ(inked, 0);
+}
+
+TEST(DesignSurface, ScrollingMovesRulersAndKeepsTheFocusEditInTheVisibleCorner)
+{
+    TReceiptRig rig;
+    rig.surface.resize(500, 400);
+    TReceiptRig::Settle();
+    QScrollArea* box = rig.surface.ScrollBox();
+    ASSERT_GT(box->horizontalScrollBar()->maximum(), 0);
+    ASSERT_GT(box->verticalScrollBar()->maximum(), 0);
+    box->horizontalScrollBar()->setValue(40);
+    box->verticalScrollBar()->setValue(100);
+    TjxRuler* horizontal = rig.surface.HorizontalRuler();
+    EXPECT_EQ(horizontal->ScrollOffset(), 40);
+    EXPECT_EQ(horizontal->TickPosition(8), 96 - 40);
+    TjxBand* header = rig.report->FindBand(btHeader);
+    TjxRuler* bandRuler = rig.Bar(header)->Ruler();
+    EXPECT_EQ(bandRuler->mapTo(rig.surface.VerticalRulerPanel(), QPoint(0, 0)).y(), rig.Bar(header)->AreaTop() - 100);
+    EXPECT_EQ(rig.surface.FocusEdit()->mapTo(box->viewport(), QPoint(0, 0)), QPoint(0, 0));
+    // Back at the left, the ruler's offset is gone.
+    box->horizontalScrollBar()->setValue(0);
+    EXPECT_EQ(horizontal->ScrollOffset(), 0);
+
+}
+
+TEST(DesignSurface, GuidesFollowTheMouseIntoTheBandUnderIt)
+{
+    TSurfaceRig rig;
+    TjxReport* report = SmallReport(&rig.host, 20000, false);
+    rig.Attach(report);
+    TjxRuler* horizontal = rig.surface.HorizontalRuler();
+    TjxBand* header = report->FindBand(btHeader);
+    TjxRuler* bandRuler = rig.Bar(header)->Ruler();
+    // The band under the mouse shows a guide, the band left behind none.
+    rig.surface.MoveGuidesTo(QPoint(120, 50));
+    EXPECT_EQ(horizontal->Guide(0), 120);
+    EXPECT_EQ(bandRuler->Guide(0), 50);
+    const int below = rig.Bar(header)->BarTop() + 20;
+    TjxBand* other = rig.surface.BandAt(below);
+    ASSERT_NE(other, nullptr);
+    ASSERT_NE(other, header);
+    rig.surface.MoveGuidesTo(QPoint(130, below));
+    EXPECT_EQ(bandRuler->Guide(0), -1);
+    EXPECT_EQ(rig.Bar(other)->Ruler()->Guide(0), below - rig.Bar(other)->AreaTop());
+    rig.surface.EraseGuides();
+    EXPECT_EQ(horizontal->Guide(0), -1);
 }
