@@ -73,10 +73,7 @@ void TjxDesignControlManager::SetShowFrames(bool value)
 
 TjxDesignControl* TjxDesignControlManager::DesignControlOf(const TjxComponent* component) const
 {
-    for (TjxDesignControl* c : m_controls)
-        if (c->GetComponent() == component)
-            return c;
-    return nullptr;
+    return m_controlOf.value(component, nullptr);
 }
 
 TjxBandControl* TjxDesignControlManager::BarOf(const TjxBand* band) const
@@ -148,6 +145,7 @@ TjxDesignControl* TjxDesignControlManager::CreateControl(TjxComponent* component
     TjxDesignControl* control = TjxDesignControlRegistry::Instance().CreateInstance(component);
     control->SetManager(this);
     m_controls.push_back(control);
+    m_controlOf.insert(component, control);
     if (m_workspace)
         m_workspace->AddControl(control);
     control->SetComponent(component);
@@ -160,6 +158,11 @@ void TjxDesignControlManager::RemoveControl(TjxDesignControl* control)
 {
     if (!control || !std::erase(m_controls, control))
         return;
+    // A control whose component is gone no longer knows it: then by value.
+    if (control->GetComponent())
+        m_controlOf.remove(control->GetComponent());
+    else
+        m_controlOf.removeIf([control](const auto& entry) { return entry.value() == control; });
     if (OnControlRemoving)
         OnControlRemoving(control);
     if (m_workspace)

@@ -2,6 +2,7 @@
 
 #include "document/communicator.h"
 
+#include <QHash>
 #include <QPointer>
 #include <functional>
 #include <vector>
@@ -63,6 +64,7 @@ private:
     TjxWorkspace* m_workspace;
     TjxCustomReport* m_report = nullptr;
     std::vector<TjxDesignControl*> m_controls;
+    QHash<const TjxComponent*, TjxDesignControl*> m_controlOf;
     std::vector<TjxBandControl*> m_bars;
     bool m_showFrames = true;
     std::vector<QPointer<QObject>> m_pending;

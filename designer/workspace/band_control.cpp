@@ -60,7 +60,7 @@ TjxBandControl::~TjxBandControl()
         m_band->RemoveEventNotify(m_listener.get());
         m_band->RemoveNotify(m_listener.get());
     }
-    delete m_ruler;
+    delete m_ruler.data();
 }
 
 int TjxBandControl::Dpi() const { return ScreenResolution(this); }

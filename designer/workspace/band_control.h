@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
+
+#include "designer/workspace/ruler.h"
 #include <functional>
 #include <memory>
 
@@ -11,7 +14,6 @@ class TjxBand;
 class TjxBoundsRect;
 class TjxDesignControlManager;
 class TjxEventParams;
-class TjxRuler;
 
 inline constexpr int kBandBarHeight = 16;
 
@@ -68,7 +70,7 @@ private:
 
     TjxDesignControlManager* m_manager;
     TjxBand* m_band = nullptr;
-    TjxRuler* m_ruler = nullptr;
+    QPointer<TjxRuler> m_ruler;  // in the ruler panel once the surface placed it
     std::unique_ptr<TListener> m_listener;
     int m_barTop = 0;
     TjxBoundsRect* m_dragZone = nullptr;

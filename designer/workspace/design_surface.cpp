@@ -388,7 +388,9 @@ bool TjxDesignSurface::HandleNotification(int message, TjxCommunicator* object)
             SetUnits(p.report->Units());
         return true;
     case dnPropertyChanged:
-        if (p.report && object == p.report && (p.report->Columns() > 1) != p.workspace->ColumnMode())
+        // Columns and their width change the bars and the column area.
+        if (p.report && object == p.report &&
+            (p.report->Columns() > 1 || p.workspace->ColumnMode()))
             UpdateWorkspaceWidth();
         return false;
     case dnDesignControlCreated:
