@@ -222,6 +222,8 @@ void TjxDesignControlManager::Notify(TjxCommunicator* sender, int operation)
         // The report goes: its bands take their bars with them.
         m_report = nullptr;
         Detach();
+        if (OnReportDestroyed)
+            OnReportDestroyed();
     }
 }
 

@@ -52,6 +52,8 @@ public:
     std::function<void(TjxBandControl*)> OnBarRemoving;
     std::function<void(TjxDesignControl*)> OnControlCreated;
     std::function<void(TjxDesignControl*)> OnControlRemoving;
+    // The attached report is being destroyed (the manager has let go of it).
+    std::function<void()> OnReportDestroyed;
 
     void EventNotify(TjxCommunicator* sender, int eventId, TjxEventParams* params) override;
     void Notify(TjxCommunicator* sender, int operation) override;

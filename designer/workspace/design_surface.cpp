@@ -94,6 +94,11 @@ TjxDesignSurface::TjxDesignSurface(QWidget* parent) : QWidget(parent), m_parts(s
             m_parts->guideBand = nullptr;
         ScheduleLayout();
     };
+    p.manager->OnReportDestroyed = [this] {
+        m_parts->report = nullptr;
+        m_parts->selectedBand = nullptr;
+        m_parts->guideBand = nullptr;
+    };
     p.barZone = std::make_unique<TjxBoundsRect>();
     p.barZone->SetParent(p.workspace);
 

@@ -561,3 +561,22 @@ TEST(DesignSurface, GuidesFollowTheMouseIntoTheBandUnderIt)
     rig.surface.EraseGuides();
     EXPECT_EQ(horizontal->Guide(0), -1);
 }
+
+TEST(DesignSurface, AReportDestroyedWhileShownLeavesAnEmptySurface)
+{
+    TSurfaceRig rig;
+    TjxReport* report = SmallReport(&rig.host, 20000, true);
+    rig.Attach(report);
+    TjxBand* header = report->FindBand(btHeader);
+    header->SetmmHeight(30000);  // a layout is due when the report goes
+    report->SetComponentDesigner(nullptr);
+    delete report;
+    rig.report = nullptr;
+    TSurfaceRig::Settle();
+    EXPECT_EQ(rig.surface.CurrentReport(), nullptr);
+    EXPECT_TRUE(rig.Manager()->Bars().empty());
+    EXPECT_TRUE(rig.Manager()->Controls().empty());
+    EXPECT_EQ(rig.surface.BandAt(5), nullptr);
+    rig.surface.LayoutBands();
+    rig.surface.Workspace()->grab();
+}
