@@ -165,6 +165,15 @@ void TjxComponent::SetBand(TjxBand* band)
         NotifyDesignerPropertyChange(QStringLiteral("Band"));
     TjxBand* old = Band();
     SetParent(band);
+    // A report being designed tells the designer which band lost and which
+    // gained a component, so that its design control follows.
+    if (old != band && !reading) {
+        TjxEventParams params{{QStringLiteral("Component"), QVariant::fromValue(static_cast<void*>(this)), false}};
+        if (old && old->Report() && (old->Report()->DesignState() & dsDesigning))
+            old->Report()->SendEventNotify(ciBandComponentAttachmentSecond, &params);
+        if (band && band->Report() && (band->Report()->DesignState() & dsDesigning))
+            band->Report()->SendEventNotify(ciBandComponentAttachmentFirst, &params);
+    }
     if (band) {
         if (band->DesignState() & dsShowingData)
             IncludeDesignState(dsShowingData);

@@ -161,6 +161,16 @@ TjxPrintable::~TjxPrintable()
     m_font->OnChange = nullptr;
 }
 
+namespace {
+// A design control listening to the component hears of new bounds (113) and
+// of a changed look (114).
+void TellDesignControl(TjxPrintable& printable, int eventId)
+{
+    if (printable.DesignState() & dsDesigning)
+        printable.SendEventNotify(eventId);
+}
+} // namespace
+
 bool TjxPrintable::IsDesigning() const
 {
     return (DesignState() & dsDesigning) || HasState(csDesigning);
@@ -169,6 +179,7 @@ bool TjxPrintable::IsDesigning() const
 void TjxPrintable::AfterChange(bool affectsLayout)
 {
     InvalidateDesignControl();
+    TellDesignControl(*this, ciComponentDesignChangeSecond);
     Modified();
     PropertyChanged();
     if (affectsLayout)
@@ -181,6 +192,7 @@ void TjxPrintable::BorderChanged()
         return;
     AdjustBounds();
     InvalidateDesignControl();
+    TellDesignControl(*this, ciComponentDesignChangeSecond);
     Modified();
     PropertyChanged();
 }
@@ -190,6 +202,7 @@ void TjxPrintable::FontChanged()
     if (IsReadingOrLoading())
         return;
     InvalidateDesignControl();
+    TellDesignControl(*this, ciComponentDesignChangeSecond);
     Modified();
     PropertyChanged();
     LayoutChanged();
@@ -370,6 +383,7 @@ void TjxPrintable::ChangeBounds(int left, int top, int width, int height)
     m_mmWidth = width;
     m_mmHeight = height;
     BoundsChanged();
+    TellDesignControl(*this, ciComponentDesignChangeFirst);
     AfterChange(true);
 }
 

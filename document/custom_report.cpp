@@ -185,6 +185,11 @@ void TjxCustomReport::AddBand(TjxBand* band)
         band->ChangeOwner(owner);
     SortBands();
     band->SendEventNotify(ciReportBandAdded);
+    // The designer builds a bar for the band it hears of from the report.
+    if (DesignState() & dsDesigning) {
+        TjxEventParams params{{QStringLiteral("Band"), QVariant::fromValue(static_cast<void*>(band)), false}};
+        SendEventNotify(ciReportBandAdded, &params);
+    }
     LayoutChanged();
 }
 
@@ -201,6 +206,10 @@ void TjxCustomReport::RemoveBand(TjxBand* band)
         return;
     SortBands();
     band->SendEventNotify(ciReportBandRemoved);
+    if (DesignState() & dsDesigning) {
+        TjxEventParams params{{QStringLiteral("Band"), QVariant::fromValue(static_cast<void*>(band)), false}};
+        SendEventNotify(ciReportBandRemoved, &params);
+    }
     LayoutChanged();
 }
 

@@ -185,6 +185,14 @@ enum OwnMessage : int {
     DesignerHelpTopics,         // &Help Topics
     DesignerAbout,              // &About
     DesignerWindowExists,       // TjxDesigner.CreateDesignerWindow: DesignerWindow already exists.
+    // Design surface: workspace, band bars, rulers and design controls.
+    // (the select-report hint and the unit captions are the window's)
+    RulerHide = 2540,             // &Hide
+    BandZeroHeightComponents,     // Invalid value: Zero height band cannot contain components.
+    BandTallerThanPage,           // Invalid value: Height of band cannot exceed height of page.
+    DesignControlNotRegistered,   // TjxDesignControlFactory.CreateInstance: No design control registered for %s
+    DesignControlComponentNil,    // TjxDesignControlFactory.CreateInstance: aComponent is nil
+    WorkspaceZoneParent,          // TjxWorkspaceZone.SetParent: Parent must be of type TjxWorkspace
 };
 
 } // namespace orvane::msg

@@ -14,7 +14,10 @@ class QScrollArea;
 namespace orvane {
 
 class TjxBand;
+class TjxBandControl;
+class TjxBoundsRect;
 class TjxCommunicator;
+class TjxDesignControlManager;
 class TjxCustomReport;
 class TjxRuler;
 class TjxUndoManager;
@@ -45,6 +48,9 @@ public:
     void UpdateWorkspaceWidth();
     void SetUnits(TjxUnitType units);
     void EraseGuides();
+    // The mouse at a workspace point: the horizontal ruler's guide and the
+    // guide of the band under it follow (the band left behind loses its guide).
+    void MoveGuidesTo(const QPoint& workspacePoint);
     void ShowWorkspace(bool visible);
 
     // The notifications of the designer-notification table that act on the
@@ -61,6 +67,15 @@ public:
     void SetUndoManager(TjxUndoManager* undo);
 
     TjxWorkspace* Workspace() const;
+    TjxDesignControlManager* ControlManager() const;
+    // The outline shown while a band bar is dragged.
+    TjxBoundsRect* BarZone() const;
+    // The lowest bar's top: nothing is moved below it.
+    int WorkspaceBottom() const;
+    // The scroll box's ranges: the workspace's size plus an inch each way.
+    QSize ScrollRange() const;
+    QWidget* HorizontalRulerPanel() const;
+    QWidget* VerticalRulerPanel() const;
     TjxRuler* HorizontalRuler() const;
     QScrollArea* ScrollBox() const;
     // The invisible edit that holds the keyboard focus while designing.
@@ -72,7 +87,17 @@ public:
     std::function<void(TjxUnitType)> OnUnitsPicked;
     std::function<void()> OnHideRulers;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void ScheduleLayout();
+    void Scrolled();
+    void PlaceBarRuler(TjxBandControl* bar);
+    void UnitsPicked(TjxUnitType units);
+    void DestroyBand(TjxBand* band);
+    void CreateColumnBand(int type);
+
     struct Parts;
     std::unique_ptr<Parts> m_parts;
 };

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/process_run.h"
+#include "tests/support/saved_receipt.h"
 
 using namespace orvane;
 using namespace orvane::test;
@@ -21,15 +22,7 @@ namespace {
 struct SavedReceipt {
     QTemporaryDir dir;
     QString file;
-    SavedReceipt()
-    {
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        TRavelleWindow window;
-        window.Save();
-        QDir::setCurrent(previous);
-        file = dir.filePath(QStringLiteral("Ravelle.rtm"));
-    }
+    SavedReceipt() : file(SaveRavelleReceipt(dir.path())) {}
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
     // orvane-cli render of the saved receipt.

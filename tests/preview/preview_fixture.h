@@ -4,6 +4,7 @@
 // own, and the receipt as Ravelle saves it; both also as template files for
 // orvane-cli and orvane-preview.
 
+#include "../support/saved_receipt.h"
 #include "../support/widget_environment.h"
 #include "../support/widget_helpers.h"
 
@@ -147,14 +148,7 @@ struct Receipt {
 
     Receipt()
     {
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        {
-            TRavelleWindow window;
-            window.Save();
-        }
-        QDir::setCurrent(previous);
-        file = dir.filePath(QStringLiteral("Ravelle.rtm"));
+        file = SaveRavelleReceipt(dir.path());
         report = new TjxReport(&host);
         report->Template()->SetFileName(file);
         report->Template()->LoadFromFile();

@@ -1,5 +1,11 @@
 #pragma once
 
+#ifdef ORVANE_OFFSCREEN_CONFIG
+// Programs with widget tests need the widget application, whichever file
+// registers its environment first.
+#include "widget_environment.h"
+#else
+
 // One GUI application object for a test program: fonts, images and painting
 // need it. Any test file of the program may include this; the first one
 // registers the environment, and a program that made its own keeps it.
@@ -32,3 +38,5 @@ private:
 inline testing::Environment* const g_guiEnvironment = testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 } // namespace orvane::test
+
+#endif
