@@ -18,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <limits>
 
 namespace orvane {
 
@@ -100,6 +101,18 @@ TjxEngine::~TjxEngine()
 bool TjxEngine::IsChildReport() const
 {
     return m_report && m_report->InheritsFrom(TjxChildReport::StaticClass());
+}
+
+int TjxEngine::NextBandSaveNo()
+{
+    TjxEngine* counter = this;
+    if (IsChildReport())
+        if (TjxCustomReport* main = static_cast<TjxChildReport*>(m_report)->MainReport(); main && main->HasEngine())
+            counter = main->Engine();
+    // 0 marks a text that no band print has numbered yet.
+    counter->m_bandSaveCount = counter->m_bandSaveCount == std::numeric_limits<int>::max() ? 1
+                                                                                          : counter->m_bandSaveCount + 1;
+    return counter->m_bandSaveCount;
 }
 
 bool TjxEngine::EnableProcessMessages() const
@@ -532,6 +545,8 @@ void TjxEngine::InitializeReport()
     }
     OpenPipelines();
     SetStateBit(esNoData, !HasData());
+    if (!IsChildReport())
+        m_bandSaveCount = 0;
     if (!IsChildReport() && !m_mainReportBegun) {
         m_mainReportBegun = true;
         m_report->SendEventNotify(ciReportAfterOpenDataPipelines);
