@@ -120,6 +120,8 @@ public:
     void SetUpFileDevice(TjxDevice* device);
     // OnSaveText and event 9 for one field a device saves; the text may change.
     void SaveText(TComponent* sender, QString& text);
+    const TMethod& OnSaveText() const { return m_onSaveText; }
+    void SetOnSaveText(const TMethod& value) { SetField(m_onSaveText, value, "OnSaveText"); }
     // The printer device of a run to the printer; none otherwise.
     TjxDevice* PrinterDevice() const { return m_printerDevice; }
     // Forgets the pages of the last run: the next run starts from the beginning.

@@ -126,6 +126,9 @@ void TjxReportTextFileDevice::WritePage(TjxPage* page)
         cell.left = command->Left();
         cell.width = command->Width();
         cell.alignment = command->Alignment();
+        // Kept by every line: a one-line wrapped label is not cut where the
+        // same label unwrapped is not.
+        cell.autoSize = command->AutoSize();
         cell.font = command->Font();
         // A text of several lines, wrapped or with line breaks of its own,
         // gives one cell per line: a line break in a grid line would add
@@ -134,7 +137,6 @@ void TjxReportTextFileDevice::WritePage(TjxPage* page)
         if (lines.isEmpty()) {
             lines = command->Text().split(lineBreak);
             if (lines.size() == 1) {
-                cell.autoSize = command->AutoSize();
                 cell.text = lines.front();
                 cells.push_back(cell);
                 continue;

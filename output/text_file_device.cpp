@@ -133,12 +133,27 @@ void TjxTextFileDevice::StartJob()
     }
 }
 
+namespace {
+
+// The text on one line: each line break (and, for tab files, each tab)
+// becomes a blank, since it would end the field or the record.
+QString OnOneLine(QString text, bool tabsToo)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (QChar& c : text)
+        if (c == u'\r' || c == u'\n' || (tabsToo && c == u'\t'))
+            c = u' ';
+    return text;
+}
+
+} // namespace
+
 QString TjxTextFileDevice::FieldText(const TjxDrawText& command)
 {
     QString text = command.Text();
     switch (m_fileType) {
     case ftFixedLength:
-        text = FitToLength(text, command.SaveLength(), command.Alignment());
+        text = FitToLength(OnOneLine(text, false), command.SaveLength(), command.Alignment());
         break;
     case ftComma:
         // Quoted and with quotes doubled wherever a reader could take the
@@ -150,11 +165,7 @@ QString TjxTextFileDevice::FieldText(const TjxDrawText& command)
         }
         break;
     case ftTab:
-        // A tab or line break inside a field would end it or its record.
-        text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-        for (QChar& c : text)
-            if (c == u'\t' || c == u'\r' || c == u'\n')
-                c = u' ';
+        text = OnOneLine(text, true);
         break;
     case ftCustom:
         break;
