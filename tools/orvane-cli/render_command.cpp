@@ -226,8 +226,8 @@ int RenderCommand(const QStringList& arguments)
         throw EOrvaneError(MessageText(msg::RenderFormatUnknown, {format}));
     if (!textType.isEmpty() && format != u"txt")
         throw EOrvaneError(GetMessage(msg::TextTypeNeedsTxt));
-    const std::optional<TjxFileType> fileType =
-        textType.isEmpty() ? std::nullopt : std::optional<TjxFileType>(TextFileTypeOf(textType));
+    const bool typeGiven = !textType.isEmpty();
+    const TjxFileType fileType = typeGiven ? TextFileTypeOf(textType) : ftComma;
     const int dpi = ResolutionOf(dpiText);
     const QString& input = args[0];
 
@@ -256,8 +256,8 @@ int RenderCommand(const QStringList& arguments)
     report->SetUpFileDevice(file.get());
     file->SetFileName(out);
     auto* text = dynamic_cast<TjxTextFileDevice*>(file.get());
-    if (text && fileType)
-        text->SetFileType(*fileType);
+    if (text && typeGiven)
+        text->SetFileType(fileType);
     // The file devices refuse a document without pages themselves.
     GenerateTo(*report, *file, request);
     // Nothing marked for saving is no error, yet rarely what was meant.
