@@ -1504,6 +1504,8 @@ void TjxEngine::WriteState(QDataStream& s) const
       << m_hasContinuePositions;
     WritePosition(s, m_continueMaster);
     WritePosition(s, m_continueDetail);
+    // A page made again numbers its band prints as the first time.
+    s << qint32(m_bandSaveCount);
 }
 
 void TjxEngine::ReadState(QDataStream& s)
@@ -1515,6 +1517,9 @@ void TjxEngine::ReadState(QDataStream& s)
         m_masterMoved >> m_detailMoved >> state >> conditions >> m_hasContinuePositions;
     ReadPosition(s, m_continueMaster);
     ReadPosition(s, m_continueDetail);
+    qint32 saveCount = 0;
+    s >> saveCount;
+    m_bandSaveCount = saveCount;
     m_listIndex = list;
     m_bandIndex = band;
     m_reportBandCount = bands;
