@@ -43,13 +43,13 @@ struct TjxReportTextFileDevice::TCell {
 const TClassInfo& TjxReportTextFileDevice::StaticClass()
 {
     static const TClassInfo info = TClassBuilder<TjxReportTextFileDevice>("TjxReportTextFileDevice",
-                                                                          &TjxFileDevice::StaticClass())
+                                                                          &TjxCustomTextFileDevice::StaticClass())
                                        .Creatable()
                                        .Build();
     return info;
 }
 
-TjxReportTextFileDevice::TjxReportTextFileDevice(TComponent* owner) : TjxFileDevice(owner) {}
+TjxReportTextFileDevice::TjxReportTextFileDevice(TComponent* owner) : TjxCustomTextFileDevice(owner) {}
 TjxReportTextFileDevice::~TjxReportTextFileDevice() = default;
 
 QString TjxReportTextFileDevice::ClassDescription() { return GetMessage(12); }
@@ -57,19 +57,6 @@ QString TjxReportTextFileDevice::ClassDescription() { return GetMessage(12); }
 const TTextMeasurer& TjxReportTextFileDevice::TextMeasurer() const
 {
     return m_measurer ? *m_measurer : DefaultTextMeasurer();
-}
-
-void TjxReportTextFileDevice::StartJob()
-{
-    if (JobRunning())
-        return;
-    TjxFileDevice::StartJob();
-    try {
-        m_content.Start();
-    } catch (...) {
-        FailJob();
-        throw;
-    }
 }
 
 void TjxReportTextFileDevice::CalcGrid(const TjxPage& page, const TFont* firstFont)
@@ -113,7 +100,7 @@ void TjxReportTextFileDevice::CalcGrid(const TjxPage& page, const TFont* firstFo
 
 void TjxReportTextFileDevice::WritePage(TjxPage* page)
 {
-    m_content.StartPage();
+    Content().StartPage();
     const TTextMeasurer& measurer = TextMeasurer();
     std::vector<TCell> cells;
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
@@ -165,7 +152,7 @@ void TjxReportTextFileDevice::WritePage(TjxPage* page)
             qsizetype end = line.size();
             while (end > 0 && line[end - 1] == u' ')
                 --end;
-            m_content.AppendLine(QStringView(line).left(end));
+            Content().AppendLine(QStringView(line).left(end));
         };
         for (const TCell& cell : cells) {
             const int cellRow = cell.top / m_rowHeight + 1;
@@ -202,14 +189,6 @@ void TjxReportTextFileDevice::WritePage(TjxPage* page)
         FailJob();
         throw;
     }
-}
-
-void TjxReportTextFileDevice::CompleteOutput() { m_content.WriteTo(*this); }
-
-void TjxReportTextFileDevice::DiscardOutput()
-{
-    m_content.Discard();
-    TjxFileDevice::DiscardOutput();
 }
 
 } // namespace orvane

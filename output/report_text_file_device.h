@@ -13,8 +13,8 @@ class TFont;
 // Lays the texts of each page on a grid of CharsPerLine characters by
 // LinesPerPage lines, so that the file looks like the printed page: every
 // page with text gives exactly LinesPerPage lines.
-class TjxReportTextFileDevice : public TjxFileDevice {
-    ORVANE_CLASS(TjxReportTextFileDevice, TjxFileDevice)
+class TjxReportTextFileDevice : public TjxCustomTextFileDevice {
+    ORVANE_CLASS(TjxReportTextFileDevice, TjxCustomTextFileDevice)
 public:
     // The largest grid: a larger one is refused rather than filled with blanks.
     static constexpr int kMaxGrid = 10000;
@@ -49,12 +49,8 @@ public:
     const TTextMeasurer& TextMeasurer() const;
     void SetTextMeasurer(const TTextMeasurer* measurer) { m_measurer = measurer; }
 
-    void StartJob() override;
-
 protected:
     void WritePage(TjxPage* page) override;
-    void CompleteOutput() override;
-    void DiscardOutput() override;
 
 private:
     struct TCell;
@@ -68,7 +64,6 @@ private:
     int m_columnWidth = 0;
     int m_rowHeight = 0;
     const TTextMeasurer* m_measurer = nullptr;
-    TjxTextFileContent m_content;
 };
 
 } // namespace orvane

@@ -99,16 +99,48 @@ void TjxTextFileContent::WriteTo(TjxStreamDevice& device)
 
 void TjxTextFileContent::Discard() { m_file.reset(); }
 
+// ---- the base of the text file devices ----
+
+const TClassInfo& TjxCustomTextFileDevice::StaticClass()
+{
+    static const TClassInfo info =
+        TClassBuilder<TjxCustomTextFileDevice>("TjxCustomTextFileDevice", &TjxFileDevice::StaticClass()).Build();
+    return info;
+}
+
+void TjxCustomTextFileDevice::StartJob()
+{
+    if (JobRunning())
+        return;
+    TjxFileDevice::StartJob();
+    try {
+        m_content.Start();
+    } catch (...) {
+        FailJob();
+        throw;
+    }
+}
+
+void TjxCustomTextFileDevice::CompleteOutput() { m_content.WriteTo(*this); }
+
+void TjxCustomTextFileDevice::DiscardOutput()
+{
+    m_content.Discard();
+    TjxFileDevice::DiscardOutput();
+}
+
 // ---- text file device ----
 
 const TClassInfo& TjxTextFileDevice::StaticClass()
 {
-    static const TClassInfo info =
-        TClassBuilder<TjxTextFileDevice>("TjxTextFileDevice", &TjxFileDevice::StaticClass()).Creatable().Build();
+    static const TClassInfo info = TClassBuilder<TjxTextFileDevice>("TjxTextFileDevice",
+                                                                    &TjxCustomTextFileDevice::StaticClass())
+                                       .Creatable()
+                                       .Build();
     return info;
 }
 
-TjxTextFileDevice::TjxTextFileDevice(TComponent* owner) : TjxFileDevice(owner) {}
+TjxTextFileDevice::TjxTextFileDevice(TComponent* owner) : TjxCustomTextFileDevice(owner) {}
 TjxTextFileDevice::~TjxTextFileDevice() = default;
 
 QString TjxTextFileDevice::ClassDescription() { return GetMessage(37); }
@@ -124,13 +156,7 @@ void TjxTextFileDevice::StartJob()
     if (JobRunning())
         return;
     m_recordCount = 0;
-    TjxFileDevice::StartJob();
-    try {
-        m_content.Start();
-    } catch (...) {
-        FailJob();
-        throw;
-    }
+    TjxCustomTextFileDevice::StartJob();
 }
 
 namespace {
@@ -177,7 +203,7 @@ QString TjxTextFileDevice::FieldText(const TjxDrawText& command)
 
 void TjxTextFileDevice::WritePage(TjxPage* page)
 {
-    m_content.StartPage();
+    Content().StartPage();
     std::vector<TjxDrawText*> fields;
     for (int i = 0; i < page->DrawCommandCount(); ++i)
         if (auto* text = dynamic_cast<TjxDrawText*>(page->DrawCommand(i)))
@@ -206,21 +232,13 @@ void TjxTextFileDevice::WritePage(TjxPage* page)
             first = end;
             if (record.isEmpty())
                 continue;
-            m_content.AppendLine(record, m_fileType != ftCustom);
+            Content().AppendLine(record, m_fileType != ftCustom);
             ++m_recordCount;
         }
     } catch (...) {
         FailJob();
         throw;
     }
-}
-
-void TjxTextFileDevice::CompleteOutput() { m_content.WriteTo(*this); }
-
-void TjxTextFileDevice::DiscardOutput()
-{
-    m_content.Discard();
-    TjxFileDevice::DiscardOutput();
 }
 
 } // namespace orvane

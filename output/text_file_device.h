@@ -54,8 +54,26 @@ private:
     bool m_codePage = true;  // every character so far fits Windows-1252
 };
 
-class TjxTextFileDevice : public TjxFileDevice {
-    ORVANE_CLASS(TjxTextFileDevice, TjxFileDevice)
+// The base of the text file devices: the file's characters collect in their
+// content while the job runs.
+class TjxCustomTextFileDevice : public TjxFileDevice {
+    ORVANE_CLASS(TjxCustomTextFileDevice, TjxFileDevice)
+public:
+    using TjxFileDevice::TjxFileDevice;
+
+    void StartJob() override;
+
+protected:
+    void CompleteOutput() override;
+    void DiscardOutput() override;
+    TjxTextFileContent& Content() { return m_content; }
+
+private:
+    TjxTextFileContent m_content;
+};
+
+class TjxTextFileDevice : public TjxCustomTextFileDevice {
+    ORVANE_CLASS(TjxTextFileDevice, TjxCustomTextFileDevice)
 public:
     // Called for every field with the device, the text component that
     // printed it and its text, which the hook may change.
@@ -85,8 +103,6 @@ public:
 
 protected:
     void WritePage(TjxPage* page) override;
-    void CompleteOutput() override;
-    void DiscardOutput() override;
 
 private:
     // One field's text as the file type writes it.
@@ -95,7 +111,6 @@ private:
     TjxFileType m_fileType = ftComma;
     TjxProducer* m_report = nullptr;
     int m_recordCount = 0;
-    TjxTextFileContent m_content;
 };
 
 } // namespace orvane

@@ -4,6 +4,7 @@
 // report-emulation grid, from exact metrics and from Ravelle's receipt.
 
 #include "tests/engine/report_fixture.h"
+#include "tests/output/publish_pages.h"
 #include "tests/support/process_run.h"
 
 #include "document/errors.h"
@@ -72,20 +73,8 @@ std::unique_ptr<TjxPage> NewPage(int number, int count)
 // Publishes the pages to the device, which writes `file`.
 void Publish(TjxFileDevice& device, const QString& file, const std::vector<std::unique_ptr<TjxPage>>& pages)
 {
-    TjxPublisher publisher;
-    publisher.PageRequestHandler = [&pages](TjxPublisher* p, TjxPageRequest*) {
-        for (const auto& page : pages)
-            p->ReceivePage(page.get());
-    };
     device.SetFileName(file);
-    device.SetPublisher(&publisher);
-    try {
-        device.RequestPages();
-    } catch (...) {
-        device.SetPublisher(nullptr);
-        throw;
-    }
-    device.SetPublisher(nullptr);
+    PublishPages(device, pages);
 }
 
 // Three pages: two records, none, two records; texts the file types treat
@@ -118,15 +107,6 @@ std::vector<std::unique_ptr<TjxPage>> RecordPages()
     return pages;
 }
 
-QString ErrorOf(const std::function<void()>& fn)
-{
-    try {
-        fn();
-    } catch (const EOrvaneError& e) {
-        return e.Message();
-    }
-    return QStringLiteral("(no error)");
-}
 
 // The records of a text file as Python's csv module reads them.
 std::vector<QStringList> CsvRows(const QString& file, const char* delimiter)
