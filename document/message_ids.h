@@ -70,7 +70,7 @@ enum OwnMessage : int {
     ArchivePageMissing,         // The archive has no page %d.
     UnknownDevice,              // No output device is named "%s".
     // Command line rendering.
-    RenderFormatUnknown,        // Unknown output format "%s": use pdf, png or raf.
+    RenderFormatUnknown,        // Unknown output format "%s": use pdf, png, raf, txt or reporttext.
     RenderPagesInvalid,         // No pages in "%s".
     RenderNoPages,              // The report produced no page to write.
     DetailBandCannotFit,        // Detail band cannot fit on page
@@ -193,6 +193,12 @@ enum OwnMessage : int {
     DesignControlNotRegistered,   // TjxDesignControlFactory.CreateInstance: No design control registered for %s
     DesignControlComponentNil,    // TjxDesignControlFactory.CreateInstance: aComponent is nil
     WorkspaceZoneParent,          // TjxWorkspaceZone.SetParent: Parent must be of type TjxWorkspace
+    // Text file devices.
+    TextGridNoRoom = 2630,        // The text grid has no room: %d characters a line and %d lines a page on ...
+    TextGridTooLarge,             // The text grid of %d characters a line and %d lines a page is too large ...
+    TextFileTypeUnknown,          // Unknown text file type "%s": use comma, tab, fixed or custom.
+    TextTypeNeedsTxt,             // --text-type applies only to --to txt.
+    TextFileEmpty,                // No text of the report is marked for saving: "%s" is empty.
 };
 
 } // namespace orvane::msg

@@ -82,6 +82,7 @@ public:
     bool ShowPrintDialog() const { return m_showPrintDialog; }
     const QString& TextFileName() const { return m_textFileName; }
     TjxFileType TextFileType() const { return m_textFileType; }
+    void SetTextFileType(TjxFileType value) { SetField(m_textFileType, value, "TextFileType"); }
     TjxTextSearchSettings* TextSearchSettings() const { return m_textSearchSettings.get(); }
     void SetTextSearchSettings(TjxTextSearchSettings* v) { m_textSearchSettings->Assign(v); }
 
@@ -113,6 +114,14 @@ public:
     bool Printing() const { return m_printing; }
     bool Cancelled() const { return m_cancelled; }
     TjxDevice* FileDevice() const { return m_fileDevice; }
+    // Gives a file device of a run what the producer has for it: the language,
+    // the file name (TextFileName or ArchiveFileName) and, for the text file
+    // device, this report, TextFileType and the hook that fires OnSaveText.
+    void SetUpFileDevice(TjxDevice* device);
+    // OnSaveText and event 9 for one field a device saves; the text may change.
+    void SaveText(TComponent* sender, QString& text);
+    const TMethod& OnSaveText() const { return m_onSaveText; }
+    void SetOnSaveText(const TMethod& value) { SetField(m_onSaveText, value, "OnSaveText"); }
     // The printer device of a run to the printer; none otherwise.
     TjxDevice* PrinterDevice() const { return m_printerDevice; }
     // Forgets the pages of the last run: the next run starts from the beginning.

@@ -13,6 +13,7 @@
 #include "document/page_def.h"
 #include "document/printer_setup.h"
 #include "engine/engine.h"
+#include "output/draw_text.h"
 #include "output/page.h"
 
 #include <algorithm>
@@ -139,6 +140,9 @@ void TjxBandEngine::Print()
             if (!m_noRoom) {
                 m_engine->IncrementBandCounters(m_freshPrint);
                 ++m_printCount;
+                // Before the components generate: a child report printing
+                // inside this band numbers its band prints after this one.
+                m_bandSaveNo = m_engine->NextBandSaveNo();
                 FireBandEvent(m_band->BeforeGenerate(), ciBandBeforeGenerate);
                 // Variables may calculate or reset before a group's band generates.
                 if (TjxGroup* group = m_band->Group(); group && (m_band->BandType() == btGroupHeader ||
@@ -507,10 +511,18 @@ void TjxBandEngine::EmitDrawCommands()
         return;
     std::stable_sort(m_printed.begin(), m_printed.end(),
                      [](TjxPrintable* a, TjxPrintable* b) { return a->IndexInBand() < b->IndexInBand(); });
+    TjxPage* page = m_engine->Page();
+    const int first = page->DrawCommandCount();
     for (TjxPrintable* component : m_printed) {
-        component->PrintToPage(m_engine->Page());
+        component->PrintToPage(page);
         m_engine->ProcessMessages();
     }
+    // A child report's texts that moved onto the page carry their own band prints.
+    for (int i = first; i < page->DrawCommandCount(); ++i)
+        if (auto* text = dynamic_cast<TjxDrawText*>(page->DrawCommand(i)); text && text->BandSaveNo() == 0) {
+            text->SetBandSave(m_band->Save());
+            text->SetBandSaveNo(m_bandSaveNo);
+        }
 }
 
 void TjxBandEngine::AfterPrintStep()

@@ -134,6 +134,7 @@ protected:
     bool m_usedSpace = false;
     bool m_freshPrint = true;
     bool m_printedOnPage = false;
+    int m_bandSaveNo = 0;  // the number of this band print, on its text commands
 
     // Group bands, title and summary.
     bool m_breaking = false;

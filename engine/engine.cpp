@@ -18,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <limits>
 
 namespace orvane {
 
@@ -100,6 +101,18 @@ TjxEngine::~TjxEngine()
 bool TjxEngine::IsChildReport() const
 {
     return m_report && m_report->InheritsFrom(TjxChildReport::StaticClass());
+}
+
+int TjxEngine::NextBandSaveNo()
+{
+    TjxEngine* counter = this;
+    if (IsChildReport())
+        if (TjxCustomReport* main = static_cast<TjxChildReport*>(m_report)->MainReport(); main && main->HasEngine())
+            counter = main->Engine();
+    // 0 marks a text that no band print has numbered yet.
+    counter->m_bandSaveCount = counter->m_bandSaveCount == std::numeric_limits<int>::max() ? 1
+                                                                                          : counter->m_bandSaveCount + 1;
+    return counter->m_bandSaveCount;
 }
 
 bool TjxEngine::EnableProcessMessages() const
@@ -542,6 +555,8 @@ void TjxEngine::InitializeReport()
     }
     OpenPipelines();
     SetStateBit(esNoData, !HasData());
+    if (!IsChildReport())
+        m_bandSaveCount = 0;
     if (!IsChildReport() && !m_mainReportBegun) {
         m_mainReportBegun = true;
         m_report->SendEventNotify(ciReportAfterOpenDataPipelines);
@@ -1499,6 +1514,8 @@ void TjxEngine::WriteState(QDataStream& s) const
       << m_hasContinuePositions;
     WritePosition(s, m_continueMaster);
     WritePosition(s, m_continueDetail);
+    // A page made again numbers its band prints as the first time.
+    s << qint32(m_bandSaveCount);
 }
 
 void TjxEngine::ReadState(QDataStream& s)
@@ -1510,6 +1527,9 @@ void TjxEngine::ReadState(QDataStream& s)
         m_masterMoved >> m_detailMoved >> state >> conditions >> m_hasContinuePositions;
     ReadPosition(s, m_continueMaster);
     ReadPosition(s, m_continueDetail);
+    qint32 saveCount = 0;
+    s >> saveCount;
+    m_bandSaveCount = saveCount;
     m_listIndex = list;
     m_bandIndex = band;
     m_reportBandCount = bands;

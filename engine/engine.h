@@ -186,6 +186,10 @@ public:
     void GrowSpaceUsed(int used) { m_spaceUsed = SaturatedLength(TjxLength64(m_spaceUsed) + used); }
     bool TitleOrSummaryOnOwnPage() const { return HasState(esTitleOwnPage) || HasState(esSummaryOwnPage); }
     void IncrementBandCounters(bool freshPrint);
+    // The number of the next band print, counted across the whole report tree
+    // (a child report counts on its main report's engine): text file records
+    // follow it.
+    int NextBandSaveNo();
     // Lets the user interface breathe between bands when the report allows it.
     void ProcessMessages() const;
 
@@ -268,6 +272,7 @@ private:
     int m_lastPageOfReport = 0;  // the page on which the report ended, 0 while unknown
     bool m_blankReport = false;  // no data: the report is one blank page
     int m_emptyPages = 0;        // pages in a row on which no band printed
+    int m_bandSaveCount = 0;     // band prints numbered so far (main reports)
 
     // Bands.
     std::array<std::vector<TjxBand*>, blCount> m_lists;

@@ -9,6 +9,8 @@
 #include "output/null_device.h"
 #include "output/pdf_device.h"
 #include "output/printer_device.h"
+#include "output/report_text_file_device.h"
+#include "output/text_file_device.h"
 
 #include <memory>
 #include <mutex>
@@ -109,6 +111,8 @@ struct StandardDevices {
     StandardDevices()
     {
         RegisterDeviceClass(DeviceClassOf<TjxPrinterDevice>());
+        RegisterDeviceClass(DeviceClassOf<TjxTextFileDevice>());
+        RegisterDeviceClass(DeviceClassOf<TjxReportTextFileDevice>());
         RegisterDeviceClass(DeviceClassOf<TjxArchiveDevice>());
         RegisterDeviceClass(DeviceClassOf<TjxPDFDevice>());
         RegisterDeviceClass(DeviceClassOf<TjxNullDevice>());
@@ -120,6 +124,8 @@ struct StandardDevices {
         UnregisterDeviceClass(TjxNullDevice::StaticClass());
         UnregisterDeviceClass(TjxPDFDevice::StaticClass());
         UnregisterDeviceClass(TjxArchiveDevice::StaticClass());
+        UnregisterDeviceClass(TjxReportTextFileDevice::StaticClass());
+        UnregisterDeviceClass(TjxTextFileDevice::StaticClass());
         UnregisterDeviceClass(TjxPrinterDevice::StaticClass());
     }
 };

@@ -17,6 +17,7 @@
 #include "output/printer_device.h"
 #include "output/publisher.h"
 #include "output/stream_device.h"
+#include "output/text_file_device.h"
 
 #include <QCoreApplication>
 
@@ -175,10 +176,8 @@ void TjxProducer::PrintToDevices()
             CleanUp();
             throw EOrvaneError(GetMessage(msg::FileDeviceExists));
         }
-        auto* device = static_cast<TjxFileDevice*>(deviceClass->create(nullptr));
-        device->SetLanguageIndex(m_languageIndex);
-        const bool archive = deviceClass->InheritsFrom(TjxArchiveDevice::StaticClass());
-        device->SetFileName(archive ? m_archiveFileName : m_textFileName);
+        TjxDevice* device = deviceClass->create(nullptr);
+        SetUpFileDevice(device);
         m_fileDevice = device;
         m_fileDevice->SetPublisher(Publisher());
     } else if (deviceClass->InheritsFrom(TjxPrinterDevice::StaticClass())) {
@@ -195,6 +194,29 @@ void TjxProducer::PrintToDevices()
         throw;
     }
     CleanUp();
+}
+
+void TjxProducer::SetUpFileDevice(TjxDevice* device)
+{
+    auto* file = dynamic_cast<TjxFileDevice*>(device);
+    if (!file)
+        return;
+    file->SetLanguageIndex(m_languageIndex);
+    const bool archive = file->InheritsFrom(TjxArchiveDevice::StaticClass());
+    file->SetFileName(archive ? m_archiveFileName : m_textFileName);
+    if (auto* text = dynamic_cast<TjxTextFileDevice*>(file)) {
+        text->SetReport(this);
+        text->SetFileType(m_textFileType);
+        text->OnSaveText = [this](TjxTextFileDevice* sender, TComponent*, QString& value) { SaveText(sender, value); };
+    }
+}
+
+void TjxProducer::SaveText(TComponent* sender, QString& text)
+{
+    TjxEventParams params{{QStringLiteral("Text"), text, true}};
+    m_onSaveText(sender, params);
+    SendEventNotify(ciProducerSaveText, &params);
+    text = params.Value(u"Text").toString();
 }
 
 void TjxProducer::AttachPrinterDevice()

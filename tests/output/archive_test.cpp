@@ -17,7 +17,10 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include "tests/output/publish_pages.h"
+
 using namespace orvane;
+using namespace orvane::test;
 
 namespace {
 
@@ -49,19 +52,6 @@ QByteArray Bytes(TjxPage* page) { return WriteComponentToBytes(page, page); }
 
 int Int32At(const QByteArray& data, qsizetype pos) { return qFromLittleEndian<qint32>(data.constData() + pos); }
 
-// Runs the archive device through a publisher over the pages.
-void Publish(TjxArchiveDevice& device, const std::vector<std::unique_ptr<TjxPage>>& pages)
-{
-    TjxPublisher publisher;
-    publisher.PageRequestHandler = [&pages](TjxPublisher* p, TjxPageRequest*) {
-        for (const auto& page : pages)
-            p->ReceivePage(page.get());
-    };
-    device.SetPublisher(&publisher);
-    device.RequestPages();
-    device.SetPublisher(nullptr);
-}
-
 std::vector<std::unique_ptr<TjxPage>> ThreePages(bool outlines)
 {
     std::vector<std::unique_ptr<TjxPage>> pages;
@@ -70,15 +60,6 @@ std::vector<std::unique_ptr<TjxPage>> ThreePages(bool outlines)
     return pages;
 }
 
-QString ErrorOf(const std::function<void()>& fn)
-{
-    try {
-        fn();
-    } catch (const EOrvaneError& e) {
-        return e.Message();
-    }
-    return QStringLiteral("(no error)");
-}
 
 // Points the system's temporary folder somewhere the test can watch.
 struct TempFolder {
@@ -104,7 +85,7 @@ TEST(Archive, LayoutIndexAndPagesReadBack)
     const auto pages = ThreePages(false);
     TjxArchiveDevice device;
     device.SetFileName(path);
-    Publish(device, pages);
+    PublishPages(device, pages);
     EXPECT_FALSE(device.JobRunning());
 
     const QByteArray raf = ReadWholeFile(path);
@@ -142,7 +123,7 @@ TEST(Archive, OutlineStaysOnTheLastPageOnlyAndTheSharedPagesKeepTheirs)
         TjxArchiveDevice device;
         device.SetFileName(path);
         device.SetKeepOutlineOnLastPageOnly(keepOnLast);
-        Publish(device, pages);
+        PublishPages(device, pages);
         TjxArchiveReader reader(path);
         ASSERT_EQ(reader.PageCount(), 3);
         for (int i = 0; i < 3; ++i) {
@@ -211,7 +192,7 @@ TEST(Archive, ReaderRejectsDamagedFiles)
     const QString good = dir.filePath(QStringLiteral("good.raf"));
     TjxArchiveDevice device;
     device.SetFileName(good);
-    Publish(device, ThreePages(false));
+    PublishPages(device, ThreePages(false));
     const QByteArray raf = ReadWholeFile(good);
 
     const QString missing = dir.filePath(QStringLiteral("missing.raf"));

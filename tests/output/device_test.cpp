@@ -38,8 +38,8 @@ const TClassInfo& TjxTestDevice::StaticClass()
 TEST(DeviceRegistry, ListsTheDevicesByExactName)
 {
     const QStringList names = DeviceNames();
-    ASSERT_GE(names.size(), 4);
-    EXPECT_EQ(names.mid(0, 4), QStringList({"Printer", "ArchiveFile", "PDFFile", "Null"}));
+    ASSERT_GE(names.size(), 6);
+    EXPECT_EQ(names.mid(0, 6), QStringList({"Printer", "TextFile", "ReportTextFile", "ArchiveFile", "PDFFile", "Null"}));
     EXPECT_FALSE(DeviceClassByName(u"Printer")->isFileDevice);
     EXPECT_EQ(DeviceClassByName(u"archivefile"), nullptr);
 

@@ -1,4 +1,4 @@
-// orvane-cli render: runs a template's report headless into PDF, PNG or an archive.
+// orvane-cli render: runs a template's report headless into PDF, PNG, an archive or text.
 
 #include "tools/orvane-cli/commands.h"
 
@@ -16,6 +16,7 @@
 #include "output/page_request.h"
 #include "output/publisher.h"
 #include "output/stream_device.h"
+#include "output/text_file_device.h"
 #include "platform/canvas.h"
 #include "platform/file_io.h"
 
@@ -192,6 +193,16 @@ int ResolutionOf(const QString& text)
     return dpi;
 }
 
+TjxFileType TextFileTypeOf(const QString& text)
+{
+    static const std::pair<const char*, TjxFileType> kTypes[] = {
+        {"comma", ftComma}, {"tab", ftTab}, {"fixed", ftFixedLength}, {"custom", ftCustom}};
+    for (const auto& [name, type] : kTypes)
+        if (text == QLatin1String(name))
+            return type;
+    throw EOrvaneError(MessageText(msg::TextFileTypeUnknown, {text}));
+}
+
 } // namespace
 
 int RenderCommand(const QStringList& arguments)
@@ -202,14 +213,21 @@ int RenderCommand(const QStringList& arguments)
     const QString out = ResolveFileName(TakeOption(args, QStringLiteral("-o")));
     const QString pages = TakeOption(args, QStringLiteral("--pages"));
     const QString dpiText = TakeOption(args, QStringLiteral("--dpi"));
+    const QString textType = TakeOption(args, QStringLiteral("--text-type")).toLower();
     if (ReportUnknownOption(args) || args.size() != 1 || format.isEmpty() || out.isEmpty()) {
-        std::fputs("usage: orvane-cli render TEMPLATE --to pdf|png|raf -o OUT [--db FILE.sqlite] [--pages LIST] "
-                   "[--dpi N]\n",
+        std::fputs("usage: orvane-cli render TEMPLATE --to pdf|png|raf|txt|reporttext -o OUT [--db FILE.sqlite] "
+                   "[--pages LIST] [--dpi N] [--text-type comma|tab|fixed|custom]\n",
                    stderr);
         return 2;
     }
-    if (format != u"pdf" && format != u"png" && format != u"raf")
+    static const QStringList kFormats{QStringLiteral("pdf"), QStringLiteral("png"), QStringLiteral("raf"),
+                                      QStringLiteral("txt"), QStringLiteral("reporttext")};
+    if (!kFormats.contains(format))
         throw EOrvaneError(MessageText(msg::RenderFormatUnknown, {format}));
+    if (!textType.isEmpty() && format != u"txt")
+        throw EOrvaneError(GetMessage(msg::TextTypeNeedsTxt));
+    const bool typeGiven = !textType.isEmpty();
+    const TjxFileType fileType = typeGiven ? TextFileTypeOf(textType) : ftComma;
     const int dpi = ResolutionOf(dpiText);
     const QString& input = args[0];
 
@@ -229,11 +247,23 @@ int RenderCommand(const QStringList& arguments)
         images.Finish();
         return 0;
     }
-    std::unique_ptr<TjxFileDevice> file(static_cast<TjxFileDevice*>(
-        CreateDevice(format == u"pdf" ? QStringLiteral("PDFFile") : QStringLiteral("ArchiveFile"))));
+    const QString deviceName = format == u"pdf"   ? QStringLiteral("PDFFile")
+                               : format == u"raf" ? QStringLiteral("ArchiveFile")
+                               : format == u"txt" ? QStringLiteral("TextFile")
+                                                  : QStringLiteral("ReportTextFile");
+    std::unique_ptr<TjxFileDevice> file(static_cast<TjxFileDevice*>(CreateDevice(deviceName)));
+    // As a print from the report would have it (OnSaveText, TextFileType), to OUT.
+    report->SetUpFileDevice(file.get());
     file->SetFileName(out);
+    auto* text = dynamic_cast<TjxTextFileDevice*>(file.get());
+    if (text && typeGiven)
+        text->SetFileType(fileType);
     // The file devices refuse a document without pages themselves.
     GenerateTo(*report, *file, request);
+    // Nothing marked for saving is no error, yet rarely what was meant.
+    if (text && text->RecordCount() == 0)
+        std::fprintf(stderr, "orvane-cli: %s\n",
+                     MessageText(msg::TextFileEmpty, {out}).toLocal8Bit().constData());
     return 0;
 }
 
