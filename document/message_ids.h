@@ -144,6 +144,10 @@ enum OwnMessage : int {
     SearchRequestedPageNil,       // TjxTextSearchCustomEngine.SearchRequestedPages: Requested page is nil.
     SearchHighlightFailed,        // TjxCustomSearchPreview.HighlightPage: Cannot highlight page.\n%s
     SearchHighlightOutOfSync,     // TjxTextSearchEngine.CreateEntirePageHighlights: The draw command info list ...
+    // Barcodes.
+    BarCodeMsiNotNumeric = 2600,  // MSI Barcodes must be numeric
+    Code128CannotEncode,          // Code 128 cannot encode the character %s
+    Code128ShiftAtEnd,            // A shift code must be followed by a character of the other code set
 };
 
 } // namespace orvane::msg
