@@ -398,6 +398,14 @@ QSize TjxDrawBarCode::RenderSymbol(TjxCanvas& canvas, int originX, bool draw, in
 
 bool TjxDrawBarCode::Draw(TjxCanvas& canvas)
 {
+    if (!m_codeOK || !Encode().ok) {
+        // Invalid data has no symbol to size: the rectangle shows its background.
+        const TjxDeviceRect r = DeviceRect();
+        if (!m_transparent)
+            canvas.FillRect(QRect(r.left, r.top, r.Width(), r.Height()), m_color);
+        DrawBorder(canvas, *Border(), r);
+        return true;
+    }
     return canvas.IsScreen() ? DrawOnScreen(canvas) : DrawOnPrinter(canvas);
 }
 
