@@ -273,3 +273,24 @@ TEST(BarCodeDraw, ZbarReadsEverySupportedSymbologyInAllOrientations)
         }
     }
 }
+
+TEST(BarCodeDraw, ScreenStretchesTheSymbolIntoTheZoomedRectangle)
+{
+    TjxDrawBarCode c;
+    Set(c, bcCode39, "ZOOM", 254, false);
+    const QSize natural = c.MeasureSymbol(96, DefaultTextMeasurer());
+    QImage image(natural.width() * 2 + 20, natural.height() * 2 + 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        TjxCanvas canvas(&painter, 96, 96);
+        canvas.SetScreenZoom(2, 2);
+        c.SetDeviceRect({10, 10 + 2 * natural.width(), 10, 10 + 2 * natural.height()});
+        EXPECT_TRUE(c.Draw(canvas));
+    }
+    // Each column of the symbol at 96 dpi is two columns here, and nothing is grey.
+    const QImage plain = Render(c, 96);
+    const QString row = Row(image, 10 + natural.height());
+    EXPECT_EQ(row.count(u'?'), 0);
+    EXPECT_EQ(row.mid(10, 2 * natural.width()), Scaled(Row(plain, natural.height() / 2), 2));
+}
