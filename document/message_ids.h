@@ -193,6 +193,10 @@ enum OwnMessage : int {
     DesignControlNotRegistered,   // TjxDesignControlFactory.CreateInstance: No design control registered for %s
     DesignControlComponentNil,    // TjxDesignControlFactory.CreateInstance: aComponent is nil
     WorkspaceZoneParent,          // TjxWorkspaceZone.SetParent: Parent must be of type TjxWorkspace
+    // Barcodes.
+    BarCodeMsiNotNumeric = 2600,  // MSI Barcodes must be numeric
+    Code128CannotEncode,          // Code 128 cannot encode the character %s
+    Code128ShiftAtEnd,            // A shift code must be followed by a character of the other code set
     // Text file devices.
     TextGridNoRoom = 2630,        // The text grid has no room: %d characters a line and %d lines a page on ...
     TextGridTooLarge,             // The text grid of %d characters a line and %d lines a page is too large ...

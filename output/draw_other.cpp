@@ -35,21 +35,6 @@ const TTypeInfo& OutlineNodeTypeType()
     return t;
 }
 
-const TTypeInfo& BarCodeTypeType()
-{
-    static const TTypeInfo& t =
-        EnumType("TjxBarCodeType", {"bcUPC_A", "bcUPC_E", "bcEAN_13", "bcEAN_8", "bcInt2of5", "bcCode128",
-                                    "bcCode39", "bcPostnet", "bcFIM", "bcCodabar", "bcMSI"});
-    return t;
-}
-
-const TTypeInfo& BarCodeOrientationType()
-{
-    static const TTypeInfo& t = EnumType("TjxBarCodeOrientation",
-                                         {"orLeftToRight", "orRightToLeft", "orTopToBottom", "orBottomToTop"});
-    return t;
-}
-
 // ---- variables and calculations ----
 
 const TClassInfo& TjxDrawVariable::StaticClass()
@@ -233,67 +218,6 @@ void TjxDrawRichText::Assign(const TPersistent* source)
         m_startCharPos = o->m_startCharPos;
         m_transparent = o->m_transparent;
     }
-}
-
-// ---- barcode ----
-
-const TClassInfo& TjxDrawBarCode::StaticClass()
-{
-    using T = TjxDrawBarCode;
-    static const TClassInfo info =
-        TClassBuilder<T>("TjxDrawBarCode", &TjxDrawCommand::StaticClass())
-            .Creatable()
-            .Prop("Alignment", AlignmentType(), &T::Alignment, &T::SetAlignment).Default(taLeftJustify)
-            .Prop("AddOnCode", StringType(), &T::AddOnCode, &T::SetAddOnCode)
-            .Prop("AutoEncode", BooleanType(), &T::AutoEncode, &T::SetAutoEncode).Default(0)
-            .Prop("AutoSize", BooleanType(), &T::AutoSize, &T::SetAutoSize).Default(1)
-            .Prop("AutoSizeFont", BooleanType(), &T::AutoSizeFont, &T::SetAutoSizeFont).Default(1)
-            .Prop("BarCodeType", BarCodeTypeType(), &T::BarCodeType, &T::SetBarCodeType)
-            .Prop("BarColor", ColorType(), &T::BarColor, &T::SetBarColor)
-            .Prop("BarWidth", IntegerType(), &T::BarWidth, &T::SetBarWidth)
-            .Prop("BearerBars", BooleanType(), &T::BearerBars, &T::SetBearerBars).Default(0)
-            .Prop("CalcCheckDigit", BooleanType(), &T::CalcCheckDigit, &T::SetCalcCheckDigit).Default(1)
-            .Prop("CodeOK", BooleanType(), &T::CodeOK, &T::SetCodeOK).Default(1)
-            .Prop("Color", ColorType(), &T::Color, &T::SetColor)
-            .Prop("Data", StringType(), &T::Data, &T::SetData)
-            .Prop("Font", ClassType(), &T::Font, &T::SetFont)
-            .Prop("Orientation", BarCodeOrientationType(), &T::Orientation, &T::SetOrientation)
-            .Default(orLeftToRight)
-            .Prop("PrintHumanReadable", BooleanType(), &T::PrintHumanReadable, &T::SetPrintHumanReadable)
-            .Default(1)
-            .Prop("Transparent", BooleanType(), &T::Transparent, &T::SetTransparent).Default(0)
-            .Prop("WideBarRatio", FloatType(), &T::WideBarRatio, &T::SetWideBarRatio)
-            .Build();
-    return info;
-}
-
-TjxDrawBarCode::TjxDrawBarCode(TComponent* owner) : TjxDrawCommand(owner), m_font(std::make_unique<TFont>()) {}
-TjxDrawBarCode::~TjxDrawBarCode() = default;
-
-void TjxDrawBarCode::Assign(const TPersistent* source)
-{
-    TjxDrawCommand::Assign(source);
-    const auto* o = dynamic_cast<const TjxDrawBarCode*>(source);
-    if (!o)
-        return;
-    m_alignment = o->m_alignment;
-    m_addOnCode = o->m_addOnCode;
-    m_autoEncode = o->m_autoEncode;
-    m_autoSize = o->m_autoSize;
-    m_autoSizeFont = o->m_autoSizeFont;
-    m_barCodeType = o->m_barCodeType;
-    m_barColor = o->m_barColor;
-    m_barWidth = o->m_barWidth;
-    m_bearerBars = o->m_bearerBars;
-    m_calcCheckDigit = o->m_calcCheckDigit;
-    m_codeOK = o->m_codeOK;
-    m_color = o->m_color;
-    m_data = o->m_data;
-    m_font->Assign(o->m_font.get());
-    m_orientation = o->m_orientation;
-    m_printHumanReadable = o->m_printHumanReadable;
-    m_transparent = o->m_transparent;
-    m_wideBarRatio = o->m_wideBarRatio;
 }
 
 // ---- outline ----
@@ -523,7 +447,6 @@ ORVANE_REGISTER_CLASS(TjxDrawVariable);
 ORVANE_REGISTER_CLASS(TjxDrawVar);
 ORVANE_REGISTER_CLASS(TjxDrawCalc);
 ORVANE_REGISTER_CLASS(TjxDrawRichText);
-ORVANE_REGISTER_CLASS(TjxDrawBarCode);
 ORVANE_REGISTER_CLASS(TjxOutlineNode);
 ORVANE_REGISTER_CLASS(TjxOutlineDrawCommand);
 

@@ -1,9 +1,10 @@
 #pragma once
 
 // Draw commands whose drawing lives with their components: variables and
-// calculations (text refreshed after the page is made), rich text, barcodes,
-// and the command that carries the report outline.
+// calculations (text refreshed after the page is made), rich text and the
+// command that carries the report outline.
 
+#include "output/draw_barcode.h"
 #include "output/draw_text.h"
 
 #include <functional>
@@ -20,16 +21,10 @@ enum TjxCalcType : uint8_t {
     ctCustom
 };
 enum TjxOutlineNodeType : uint8_t { ntRoot, ntReport, ntSubReport, ntGroup, ntPage, ntNoOutline, ntOther };
-enum TjxBarCodeType : uint8_t {
-    bcUPC_A, bcUPC_E, bcEAN_13, bcEAN_8, bcInt2of5, bcCode128, bcCode39, bcPostnet, bcFIM, bcCodabar, bcMSI
-};
-enum TjxBarCodeOrientation : uint8_t { orLeftToRight, orRightToLeft, orTopToBottom, orBottomToTop };
 
 const TTypeInfo& VarTypeType();
 const TTypeInfo& CalcTypeType();
 const TTypeInfo& OutlineNodeTypeType();
-const TTypeInfo& BarCodeTypeType();
-const TTypeInfo& BarCodeOrientationType();
 
 // The value of a look-ahead calculation, filled in when the value is known.
 // While the look-ahead flag is set a listener takes the later values the
@@ -135,73 +130,6 @@ private:
     QByteArray m_richTextStream;
     int m_startCharPos = 0;
     bool m_transparent = false;
-};
-
-class TjxDrawBarCode : public TjxDrawCommand {
-    ORVANE_CLASS(TjxDrawBarCode, TjxDrawCommand)
-public:
-    explicit TjxDrawBarCode(TComponent* owner = nullptr);
-    ~TjxDrawBarCode() override;
-
-    TAlignment Alignment() const { return m_alignment; }
-    void SetAlignment(TAlignment value) { m_alignment = value; }
-    const QString& AddOnCode() const { return m_addOnCode; }
-    void SetAddOnCode(const QString& value) { m_addOnCode = value; }
-    bool AutoEncode() const { return m_autoEncode; }
-    void SetAutoEncode(bool value) { m_autoEncode = value; }
-    bool AutoSize() const { return m_autoSize; }
-    void SetAutoSize(bool value) { m_autoSize = value; }
-    bool AutoSizeFont() const { return m_autoSizeFont; }
-    void SetAutoSizeFont(bool value) { m_autoSizeFont = value; }
-    TjxBarCodeType BarCodeType() const { return m_barCodeType; }
-    void SetBarCodeType(TjxBarCodeType value) { m_barCodeType = value; }
-    TColor BarColor() const { return m_barColor; }
-    void SetBarColor(TColor value) { m_barColor = value; }
-    // Narrow bar width in thousandths of a millimetre.
-    int BarWidth() const { return m_barWidth; }
-    void SetBarWidth(int value) { m_barWidth = value; }
-    bool BearerBars() const { return m_bearerBars; }
-    void SetBearerBars(bool value) { m_bearerBars = value; }
-    bool CalcCheckDigit() const { return m_calcCheckDigit; }
-    void SetCalcCheckDigit(bool value) { m_calcCheckDigit = value; }
-    bool CodeOK() const { return m_codeOK; }
-    void SetCodeOK(bool value) { m_codeOK = value; }
-    TColor Color() const { return m_color; }
-    void SetColor(TColor value) { m_color = value; }
-    const QString& Data() const { return m_data; }
-    void SetData(const QString& value) { m_data = value; }
-    TFont* Font() const { return m_font.get(); }
-    void SetFont(TFont* value) { if (value) m_font->Assign(value); }
-    TjxBarCodeOrientation Orientation() const { return m_orientation; }
-    void SetOrientation(TjxBarCodeOrientation value) { m_orientation = value; }
-    bool PrintHumanReadable() const { return m_printHumanReadable; }
-    void SetPrintHumanReadable(bool value) { m_printHumanReadable = value; }
-    bool Transparent() const { return m_transparent; }
-    void SetTransparent(bool value) { m_transparent = value; }
-    float WideBarRatio() const { return m_wideBarRatio; }
-    void SetWideBarRatio(float value) { m_wideBarRatio = value; }
-
-    void Assign(const TPersistent* source) override;
-
-private:
-    TAlignment m_alignment = taLeftJustify;
-    QString m_addOnCode;
-    bool m_autoEncode = false;
-    bool m_autoSize = true;
-    bool m_autoSizeFont = true;
-    TjxBarCodeType m_barCodeType = bcCode39;
-    TColor m_barColor = clBlack;
-    int m_barWidth = 0;
-    bool m_bearerBars = false;
-    bool m_calcCheckDigit = true;
-    bool m_codeOK = true;
-    TColor m_color = clWhite;
-    QString m_data;
-    std::unique_ptr<TFont> m_font;
-    TjxBarCodeOrientation m_orientation = orLeftToRight;
-    bool m_printHumanReadable = true;
-    bool m_transparent = false;
-    float m_wideBarRatio = 2.0f;
 };
 
 // A node of the report outline as pages carry it; its children are its sub-nodes.

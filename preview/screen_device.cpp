@@ -5,6 +5,7 @@
 #include "document/page_def.h"
 #include "document/printer_setup.h"
 #include "document/units.h"
+#include "output/draw_barcode.h"
 #include "output/draw_image.h"
 #include "output/draw_line.h"
 #include "output/draw_shape.h"
@@ -217,6 +218,7 @@ bool TjxScreenDevice::DrawCommand(TjxDrawCommand* command)
         return false;
     const TClassInfo& cls = command->ClassInfo();
     if (!cls.InheritsFrom(TjxDrawText::StaticClass()) && !cls.InheritsFrom(TjxDrawShape::StaticClass()) &&
+        !cls.InheritsFrom(TjxDrawBarCode::StaticClass()) &&
         !cls.InheritsFrom(TjxDrawLine::StaticClass()) && !cls.InheritsFrom(TjxDrawImage::StaticClass()))
         return false;
     CalcDeviceRect(command);
