@@ -144,6 +144,9 @@ enum OwnMessage : int {
     SearchRequestedPageNil,       // TjxTextSearchCustomEngine.SearchRequestedPages: Requested page is nil.
     SearchHighlightFailed,        // TjxCustomSearchPreview.HighlightPage: Cannot highlight page.\n%s
     SearchHighlightOutOfSync,     // TjxTextSearchEngine.CreateEntirePageHighlights: The draw command info list ...
+    // Rich text.
+    RichTextNestedTooDeep = 2650, // The rich text is nested more than %s groups deep.
+    RichTextNotLoaded,            // The rich text could not be loaded: %s
 };
 
 } // namespace orvane::msg
