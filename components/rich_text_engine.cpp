@@ -134,15 +134,15 @@ TjxRichTextMeasure TjxRTFEngine::Measure(const TjxRichEdit& edit, int width, int
     return result;
 }
 
-void TjxRTFEngine::Render(const TjxRichEdit& edit, QPainter& painter, const QRectF& target, double dpiX, double dpiY,
-                          int start, int end)
+void TjxRTFEngine::Render(const TjxRichEdit& edit, QPainter& painter, const QRectF& target, int width, double dpiX,
+                          double dpiY, int start, int end)
 {
     std::lock_guard lock(RichTextLock());
     if (dpiX <= 0 || dpiY <= 0 || target.isEmpty())
         return;
     const double sx = dpiX / kRichTextDpi;
     const double sy = dpiY / kRichTextDpi;
-    const int width = std::max(1, int(std::lround(target.width() / sx)));
+    width = std::max(width, 1);
     const TLines& lines = edit.Lines(width);
     if (lines.empty() || start < 0)
         return;
@@ -156,13 +156,34 @@ void TjxRTFEngine::Render(const TjxRichEdit& edit, QPainter& painter, const QRec
     painter.translate(target.topLeft());
     painter.scale(sx, sy);
     painter.translate(0, -top);
-    // Only the range's lines: the line below may reach into the rectangle.
-    const QRectF visible(0, top, width, bottom - top);
-    painter.setClipRect(visible, Qt::IntersectClip);
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = visible;
-    context.palette.setColor(QPalette::Text, Qt::black);
-    edit.Document().documentLayout()->draw(&painter, context);
+    painter.setClipRect(QRectF(0, top, width, bottom - top), Qt::IntersectClip);
+    painter.setPen(Qt::black);
+
+    // A range that starts inside a paragraph: that paragraph's lines from
+    // the range's first, one by one. The layout would emit the paragraph's
+    // earlier lines too, clipped away but still text in a PDF.
+    double from = top;
+    const QTextBlock firstBlock = edit.Document().findBlock(lines[first].start);
+    size_t i = first;
+    if (firstBlock.isValid() && lines[first].start > firstBlock.position()) {
+        const QTextLayout* layout = firstBlock.layout();
+        const int blockEnd = firstBlock.position() + firstBlock.length();
+        for (; i <= last && lines[i].start < blockEnd; ++i) {
+            const QTextLine line = layout->lineForTextPosition(lines[i].start - firstBlock.position());
+            if (line.isValid())
+                line.draw(&painter, layout->position());
+        }
+        if (i <= last)
+            from = lines[i].top;
+    }
+    if (i <= last) {
+        QAbstractTextDocumentLayout::PaintContext context;
+        // Lines that only meet the clip's edge are drawn too: a twip inside,
+        // the range's neighbours stay out.
+        context.clip = QRectF(0, from, width, bottom - from).adjusted(0, 1, 0, -1);
+        context.palette.setColor(QPalette::Text, Qt::black);
+        edit.Document().documentLayout()->draw(&painter, context);
+    }
     painter.restore();
 }
 

@@ -40,10 +40,11 @@ public:
     static TjxRichTextMeasure Measure(const TjxRichEdit& edit, int width, int height, int start, int end);
     // The height of the lines holding the range.
     static int RangeHeight(const TjxRichEdit& edit, int width, int start, int end);
-    // Draws the lines holding the range into `target` (device coordinates of
-    // the painter at the given resolution), clipped to it.
-    static void Render(const TjxRichEdit& edit, QPainter& painter, const QRectF& target, double dpiX, double dpiY,
-                       int start, int end);
+    // Draws the lines holding the range, laid out at `width`, from the top
+    // left of `target` (device coordinates of the painter at the given
+    // resolution), clipped to it.
+    static void Render(const TjxRichEdit& edit, QPainter& painter, const QRectF& target, int width, double dpiX,
+                       double dpiY, int start, int end);
 
     // A document read from rich text bytes, shared by the holders of the
     // same bytes in one thread, so that the pages of one text parse it once.

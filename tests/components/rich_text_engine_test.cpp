@@ -124,7 +124,8 @@ TEST(RichTextEngine, RendersOnlyTheRangeScaledToTheDevice)
         image.fill(Qt::white);
         {
             QPainter painter(&image);
-            TjxRTFEngine::Render(edit, painter, QRectF(0, 0, image.width(), image.height()), dpi, dpi, 0, last);
+            TjxRTFEngine::Render(edit, painter, QRectF(0, 0, image.width(), image.height()), width, dpi, dpi, 0,
+                                 last);
         }
         const int rangeBottom = (height * dpi + 1439) / 1440;
         int lowestInk = -1;
