@@ -489,7 +489,8 @@ bool TRtfReader::Read(QString* error)
             Byte(static_cast<unsigned char>(c));
             break;
         }
-        if (c != '{')
+        // Line ends may stand between a brace and its \*.
+        if (c != '{' && c != '\r' && c != '\n')
             m_groupStart = false;
     }
     FlushBytes();

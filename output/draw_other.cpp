@@ -254,10 +254,10 @@ bool TjxDrawRichText::Draw(TjxCanvas& canvas)
         // The screen's pixels are zoomed; the printer's and files' are not.
         const double dpiX = canvas.DpiX() * canvas.ZoomX();
         const double dpiY = canvas.DpiY() * canvas.ZoomY();
-        const int insetLeft = ThousandthsToPixels(in.left, canvas.DpiX());
-        const int insetTop = ThousandthsToPixels(in.top, canvas.DpiY());
-        const int insetRight = ThousandthsToPixels(in.right, canvas.DpiX());
-        const int insetBottom = ThousandthsToPixels(in.bottom, canvas.DpiY());
+        const int insetLeft = canvas.ScaledPixelsX(in.left);
+        const int insetTop = canvas.ScaledPixelsY(in.top);
+        const int insetRight = canvas.ScaledPixelsX(in.right);
+        const int insetBottom = canvas.ScaledPixelsY(in.bottom);
         const QRectF target(r.left + insetLeft, r.top + insetTop, r.Width() - insetLeft - insetRight,
                             r.Height() - insetTop - insetBottom);
         const int layoutWidth = ThousandthsToPixels(Width() - in.left - in.right, kRichTextDpi);

@@ -307,18 +307,41 @@ TEST(RichTextReport, FixedRichTextIsClippedToItsRectangle)
     EXPECT_EQ(commands[0]->Height(), 20000);
 }
 
-TEST(RichTextReport, TextThatDoesNotFitBelowItsBandWaitsWhole)
+TEST(RichTextReport, TextWithoutRoomWaitsWholeAndKeepTogetherMovesOnce)
 {
-    // Starting low on the page, the first line does not fit there.
-    RichReport f(LongRtf(8), 0);
-    TjxBand* title = f.report->CreateBand(btTitle);
-    title->SetmmHeight(297000 - 27000 - 2000);
-    f.Run();
-    QString joined;
-    for (const TjxPage* page : f.FinalPages())
-        for (const TjxDrawRichText* c : RichCommands(*page))
-            joined += RangeText(*c);
-    EXPECT_EQ(joined, f.rich->PlainText());
+    // A group header leaves 2 mm on the first page: not one line fits there.
+    // The text continues on the next page from its first character, printed once.
+    for (const bool keep : {false, true}) {
+        for (const int room : {2000, 20000}) {
+            RichReport f(LongRtf(8), 0);
+            f.rich->SetKeepTogether(keep);
+            TjxGroup* group = f.AddGroup("grp");
+            group->SetReprintOnSubsequentPage(false);
+            f.report->EnsureBands();
+            TjxBand* header = group->HeaderBand();
+            header->SetmmHeight(297000 - 27000 - room);
+            f.AddLabel(header, QStringLiteral("Header"));
+            f.Run();
+            const auto pages = f.FinalPages();
+            ASSERT_GE(pages.size(), 2u);
+            QString joined;
+            std::vector<int> starts;
+            for (const TjxPage* page : pages) {
+                for (const TjxDrawRichText* c : RichCommands(*page)) {
+                    joined += RangeText(*c);
+                    if (c->StartCharPos() >= 0)
+                        starts.push_back(c->StartCharPos());
+                }
+            }
+            EXPECT_EQ(joined, f.rich->PlainText()) << keep << room;
+            ASSERT_FALSE(starts.empty());
+            EXPECT_EQ(starts[0], 0);
+            // With room for some lines: split there, unless kept together.
+            const auto first = RichCommands(*pages[0]);
+            const bool printedOnFirst = !first.empty() && first[0]->StartCharPos() == 0;
+            EXPECT_EQ(printedOnFirst, room == 20000 && !keep) << keep << room;
+        }
+    }
 }
 
 TEST(RichTextMerge, TagsFieldsAndHostileValues)
