@@ -43,14 +43,7 @@ const TClassInfo& TjxDBRichText::StaticClass()
         b.Prop("OnGetRichText", MethodType(), &T::OnGetRichText, &T::SetOnGetRichText);
         b.Prop("OverFlowOffset", FloatType(), &T::OverFlowOffset, &T::SetOverFlowOffset).NeverStored();
         b.Prop("ParentDataPipeline", BooleanType(), &T::ParentDataPipeline, &T::SetParentDataPipeline).Default(1);
-        P::ReprintOnOverFlow(b);
-        b.Prop("ShiftRelativeTo", ClassType(), &T::ShiftRelativeTo, &T::SetShiftRelativeTo);
-        b.Prop("Stretch", BooleanType(), &T::Stretch, &T::SetStretch).Default(0);
-        P::Top(b);
-        P::Transparent(b);
-        b.Prop("UserName", StringType(), &T::UserName, &T::SetUserName);
-        P::Visible(b);
-        P::Width(b);
+        PublishRichTextTail(b);
         return b.Build();
     }();
     return info;

@@ -419,14 +419,7 @@ const TClassInfo& TjxRichText::StaticClass()
         P::OnDrawCommandCreate(b);
         b.Prop("OverFlowOffset", FloatType(), &T::OverFlowOffset, &T::SetOverFlowOffset).NeverStored();
         b.Prop("RichText", StringType(), &T::RichText, &T::SetRichText);
-        P::ReprintOnOverFlow(b);
-        b.Prop("ShiftRelativeTo", ClassType(), &T::ShiftRelativeTo, &T::SetShiftRelativeTo);
-        b.Prop("Stretch", BooleanType(), &T::Stretch, &T::SetStretch).Default(0);
-        P::Top(b);
-        P::Transparent(b);
-        b.Prop("UserName", StringType(), &T::UserName, &T::SetUserName);
-        P::Visible(b);
-        P::Width(b);
+        PublishRichTextTail(b);
         return b.Build();
     }();
     return info;

@@ -105,6 +105,21 @@ private:
     bool m_printBytesValid = false;
 };
 
+// The published properties both rich text classes end their lists with.
+template <class T>
+void PublishRichTextTail(TClassBuilder<T>& b)
+{
+    using P = TjxPublish<T>;
+    P::ReprintOnOverFlow(b);
+    b.Prop("ShiftRelativeTo", ClassType(), &T::ShiftRelativeTo, &T::SetShiftRelativeTo);
+    b.Prop("Stretch", BooleanType(), &T::Stretch, &T::SetStretch).Default(0);
+    P::Top(b);
+    P::Transparent(b);
+    b.Prop("UserName", StringType(), &T::UserName, &T::SetUserName);
+    P::Visible(b);
+    P::Width(b);
+}
+
 class TjxRichText : public TjxCustomRichText {
     ORVANE_CLASS(TjxRichText, TjxCustomRichText)
 public:

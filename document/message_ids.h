@@ -145,7 +145,7 @@ enum OwnMessage : int {
     SearchHighlightFailed,        // TjxCustomSearchPreview.HighlightPage: Cannot highlight page.\n%s
     SearchHighlightOutOfSync,     // TjxTextSearchEngine.CreateEntirePageHighlights: The draw command info list ...
     // Rich text.
-    RichTextNestedTooDeep = 2650, // The rich text is nested more than %s groups deep.
+    RichTextNestedTooDeep = 2660, // The rich text is nested more than %s groups deep.
     RichTextNotLoaded,            // The rich text could not be loaded: %s
 };
 
