@@ -369,6 +369,7 @@ void TjxCustomRichText::PropertiesToDrawCommand(TjxDrawCommand* command)
     if (!m_printBytesValid) {
         m_printBytes = PrintEdit().SaveToBytes();
         m_printBytesValid = true;
+        m_printDocument = TjxRTFEngine::CachedDocument(m_printBytes);
     }
     draw->SetRichTextStream(m_printBytes);
 }

@@ -103,6 +103,9 @@ private:
     // The printed content as rich text, saved once for all its pages.
     QByteArray m_printBytes;
     bool m_printBytesValid = false;
+    // Those bytes read for drawing: held here, the pages of the text that
+    // come and go share it rather than each reading it again.
+    std::shared_ptr<const TjxRichEdit> m_printDocument;
 };
 
 // The published properties both rich text classes end their lists with.
