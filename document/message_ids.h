@@ -203,6 +203,9 @@ enum OwnMessage : int {
     TextFileTypeUnknown,          // Unknown text file type "%s": use comma, tab, fixed or custom.
     TextTypeNeedsTxt,             // --text-type applies only to --to txt.
     TextFileEmpty,                // No text of the report is marked for saving: "%s" is empty.
+    // Rich text.
+    RichTextNestedTooDeep = 2660, // The rich text is nested more than %s groups deep.
+    RichTextNotLoaded,            // The rich text could not be loaded: %s
 };
 
 } // namespace orvane::msg

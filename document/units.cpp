@@ -3,6 +3,7 @@
 #include "document/printer.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -326,6 +327,15 @@ int ThousandthsToPixels(int64_t value, int dotsPerInch)
 {
     return int(RoundHalfEven(static_cast<long double>(value) / 1000.0L * static_cast<long double>(kInchesPerMillimeter) *
                              dotsPerInch));
+}
+
+int PixelsToThousandths(int64_t pixels, int dotsPerInch)
+{
+    if (dotsPerInch <= 0)
+        return 0;
+    const long double value =
+        static_cast<long double>(pixels) / dotsPerInch / static_cast<long double>(kInchesPerMillimeter) * 1000.0L;
+    return int(std::clamp<int64_t>(RoundHalfEven(value), INT32_MIN, INT32_MAX));
 }
 
 } // namespace orvane

@@ -63,6 +63,8 @@ float ScreenPixelsToUnits(float pixels, TjxUnitType unit, TjxAxis axis = axHoriz
 // Device pixels at a resolution: Round(th / 1000 x 0.03937 x dpi), as screen
 // pixels are at 96 dpi.
 int ThousandthsToPixels(int64_t value, int dotsPerInch);
+// The inverse: device pixels at a resolution to thousandths, rounded.
+int PixelsToThousandths(int64_t pixels, int dotsPerInch);
 
 // Tenths of a millimetre, the platform's paper unit. Inch values pass through
 // whole screen pixels, so 8.5 in and 2159 tenths meet where they always did.

@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <climits>
 
+#include "components/rich_edit.h"
+#include "components/rich_text_engine.h"
+#include "components/rtf.h"
 #include "components/system_variable.h"
+#include "document/units.h"
+#include "platform/canvas.h"
 #include "document/class_registry.h"
 #include "document/event_ids.h"
 #include "document/method.h"
@@ -193,8 +198,8 @@ const TClassInfo& TjxDrawRichText::StaticClass()
             .Creatable()
             .Prop("DataType", DataTypeType(), &T::DataType, &T::SetDataType).Default(dtBLOB)
             .Prop("Color", ColorType(), &T::Color, &T::SetColor)
-            .Prop("EndCharPos", IntegerType(), &T::EndCharPos, &T::SetEndCharPos)
-            .Prop("StartCharPos", IntegerType(), &T::StartCharPos, &T::SetStartCharPos)
+            .Prop("EndCharPos", IntegerType(), &T::EndCharPos, &T::SetEndCharPos).Default(-1)
+            .Prop("StartCharPos", IntegerType(), &T::StartCharPos, &T::SetStartCharPos).Default(-1)
             .Prop("Transparent", BooleanType(), &T::Transparent, &T::SetTransparent).Default(0)
             .DefinedBinary(
                 "RTFStream", [](T& c, const QByteArray& b) { c.m_richTextStream = b; },
@@ -206,6 +211,62 @@ const TClassInfo& TjxDrawRichText::StaticClass()
 TjxDrawRichText::TjxDrawRichText(TComponent* owner) : TjxDrawCommand(owner)
 {
     SetDataType(dtBLOB);
+}
+
+TjxRichTextInsets RichTextInsets(const TjxBorder& border)
+{
+    TjxRichTextInsets insets;
+    if (!border.Visible())
+        return insets;
+    const int weight = UnitsToThousandths(border.Weight() / 72.0f, utInches);
+    insets.left = border.HasPosition(bpLeft) ? weight : 0;
+    insets.top = border.HasPosition(bpTop) ? weight : 0;
+    insets.right = border.HasPosition(bpRight) ? weight : 0;
+    insets.bottom = border.HasPosition(bpBottom) ? weight : 0;
+    return insets;
+}
+
+bool TjxDrawRichText::Draw(TjxCanvas& canvas)
+{
+    const TjxDeviceRect r = DeviceRect();
+    if (!m_transparent)
+        canvas.FillRect(QRect(r.left, r.top, r.Width(), r.Height()), m_color);
+    std::shared_ptr<const TjxRichEdit> document = TjxRTFEngine::CachedDocument(m_richTextStream);
+    m_document = document;
+    const int last = std::min(m_endCharPos, document->CharCount() - 1);
+    if (m_startCharPos >= 0 && last >= m_startCharPos) {
+        const TjxRichTextInsets in = RichTextInsets(*Border());
+        // The screen's pixels are zoomed; the printer's and files' are not.
+        const double dpiX = canvas.DpiX() * canvas.ZoomX();
+        const double dpiY = canvas.DpiY() * canvas.ZoomY();
+        const int insetLeft = canvas.ScaledPixelsX(in.left);
+        const int insetTop = canvas.ScaledPixelsY(in.top);
+        const int insetRight = canvas.ScaledPixelsX(in.right);
+        const int insetBottom = canvas.ScaledPixelsY(in.bottom);
+        const QRectF target(r.left + insetLeft, r.top + insetTop, r.Width() - insetLeft - insetRight,
+                            r.Height() - insetTop - insetBottom);
+        const int layoutWidth = ThousandthsToPixels(Width() - in.left - in.right, kRichTextDpi);
+        TjxRTFEngine::Render(*document, canvas.Painter(), target, layoutWidth, dpiX, dpiY, m_startCharPos, last);
+    }
+    DrawBorder(canvas, *Border(), r);
+    return true;
+}
+
+bool TjxDrawRichText::IsSameAs(const TjxDrawCommand* other) const
+{
+    const auto* o = dynamic_cast<const TjxDrawRichText*>(other);
+    if (!o || !TjxDrawCommand::IsSameAs(other) || m_color != o->m_color || m_startCharPos != o->m_startCharPos ||
+        m_endCharPos != o->m_endCharPos || m_transparent != o->m_transparent ||
+        m_richTextStream.size() != o->m_richTextStream.size())
+        return false;
+    // Line by line, as text: line ends of either kind are the same.
+    auto lines = [](const QByteArray& bytes) {
+        QByteArray text = bytes;
+        text.replace("\r\n", "\n");
+        text.replace('\r', '\n');
+        return text.split('\n');
+    };
+    return lines(m_richTextStream) == lines(o->m_richTextStream);
 }
 
 void TjxDrawRichText::Assign(const TPersistent* source)

@@ -122,15 +122,27 @@ public:
     bool Transparent() const { return m_transparent; }
     void SetTransparent(bool value) { m_transparent = value; }
 
+    // The range laid out at the command's width, inset by its border, and
+    // drawn scaled to the device: the same lines on every device.
+    bool Draw(TjxCanvas& canvas) override;
+    bool IsSameAs(const TjxDrawCommand* other) const override;
     void Assign(const TPersistent* source) override;
 
 private:
     TColor m_color = clWhite;
-    int m_endCharPos = 0;
+    int m_endCharPos = -1;
     QByteArray m_richTextStream;
-    int m_startCharPos = 0;
+    int m_startCharPos = -1;
     bool m_transparent = false;
+    // The content read once for all pages that carry the same bytes.
+    std::shared_ptr<const class TjxRichEdit> m_document;
 };
+
+// A border's inset of rich text on each side that has a line, in thousandths.
+struct TjxRichTextInsets {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+TjxRichTextInsets RichTextInsets(const TjxBorder& border);
 
 // A node of the report outline as pages carry it; its children are its sub-nodes.
 class TjxOutlineNode : public TjxRelative {
