@@ -17,13 +17,27 @@
 #include "components/variable.h"
 #include "engine/region.h"
 
+#include "../../support/widget_helpers.h"
+
+#include <QMessageBox>
+
+#include <memory>
 #include <random>
 
 namespace orvane::test {
 
 class TRandomEditor {
 public:
-    TRandomEditor(TUndoRig& rig, uint32_t seed) : m_rig(rig), m_rng(seed) {}
+    TRandomEditor(TUndoRig& rig, uint32_t seed) : m_rig(rig), m_rng(seed)
+    {
+        // A setter may warn in a message box (a barcode's add-on code): the
+        // edit stands refused, as when the user reads it and presses OK.
+        m_answerer.reset(WhenModal([](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal))
+                box->reject();
+            return false;
+        }));
+    }
 
     // The components and bands of the rig's report and of the child reports below it.
     std::vector<TjxComponent*> Components() const
@@ -168,6 +182,7 @@ public:
     int Pick(int n) { return n <= 0 ? 0 : int(m_rng() % uint32_t(n)); }
 
 private:
+    std::unique_ptr<QTimer> m_answerer;
     bool InTree(TjxCustomReport* report) const
     {
         while (auto* child = dynamic_cast<TjxChildReport*>(report))
