@@ -1,5 +1,8 @@
 #pragma once
 
+#include "document/page_def.h"
+#include "document/printer_setup.h"
+#include "document/report.h"
 #include "document/toolkit_component.h"
 
 #include <sys/resource.h>
@@ -11,6 +14,20 @@ class THost : public TComponent {
 public:
     THost() : TComponent(nullptr) {}
 };
+
+// A report on A4 for a run measured alone: no page cache, no pending
+// window messages processed between pages.
+inline TjxReport* NewA4Report(THost& host, const QString& name)
+{
+    auto* report = new TjxReport(&host);
+    report->SetName(name);
+    report->SetCachePages(false);
+    report->SetEnableProcessMessages(false);
+    TjxPageDef* def = report->PrinterSetup()->PageDef();
+    def->SetmmWidth(210000);
+    def->SetmmHeight(297000);
+    return report;
+}
 
 // The process's peak resident memory so far, in megabytes.
 inline long PeakMemoryMb()

@@ -74,14 +74,8 @@ struct ListReport {
 
     explicit ListReport(int records)
     {
-        report = new TjxReport(&host);
-        report->SetName(QStringLiteral("rptList"));
+        report = orvane::bench::NewA4Report(host, QStringLiteral("rptList"));
         report->SetPassSetting(psTwoPass);
-        report->SetCachePages(false);
-        report->SetEnableProcessMessages(false);
-        TjxPageDef* def = report->PrinterSetup()->PageDef();
-        def->SetmmWidth(210000);
-        def->SetmmHeight(297000);
         auto* pipeline = new TjxDBPipeline(&host);
         pipeline->SetName(QStringLiteral("plOrders"));
         pipeline->SetDatabaseName(QString::fromLatin1(kFile));

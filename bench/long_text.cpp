@@ -113,13 +113,7 @@ struct LongTextReport {
 
     explicit LongTextReport(TKind kind)
     {
-        report = new TjxReport(&host);
-        report->SetName(QStringLiteral("rptLong"));
-        report->SetCachePages(false);
-        report->SetEnableProcessMessages(false);
-        TjxPageDef* def = report->PrinterSetup()->PageDef();
-        def->SetmmWidth(210000);
-        def->SetmmHeight(297000);
+        report = orvane::bench::NewA4Report(host, QStringLiteral("rptLong"));
         auto* pipeline = new TjxDBPipeline(&host);
         pipeline->SetName(QStringLiteral("plTexts"));
         pipeline->SetDatabaseName(QString::fromLatin1(kFile));

@@ -73,15 +73,9 @@ struct GroupedReport {
 
     explicit GroupedReport(bool outline)
     {
-        report = new TjxReport(&host);
-        report->SetName(QStringLiteral("rptGroups"));
+        report = orvane::bench::NewA4Report(host, QStringLiteral("rptGroups"));
         report->SetPassSetting(psOnePass);
-        report->SetCachePages(false);
-        report->SetEnableProcessMessages(false);
         report->OutlineSettings()->SetEnabled(outline);
-        TjxPageDef* def = report->PrinterSetup()->PageDef();
-        def->SetmmWidth(210000);
-        def->SetmmHeight(297000);
         auto* pipeline = new TjxDBPipeline(&host);
         pipeline->SetName(QStringLiteral("plOrders"));
         pipeline->SetDatabaseName(QString::fromLatin1(kFile));

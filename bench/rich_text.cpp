@@ -83,13 +83,7 @@ struct RichReport {
 
     explicit RichReport(bool merge)
     {
-        report = new TjxReport(&host);
-        report->SetName(QStringLiteral("rptRich"));
-        report->SetCachePages(false);
-        report->SetEnableProcessMessages(false);
-        TjxPageDef* def = report->PrinterSetup()->PageDef();
-        def->SetmmWidth(210000);
-        def->SetmmHeight(297000);
+        report = orvane::bench::NewA4Report(host, QStringLiteral("rptRich"));
         if (merge) {
             auto* pipeline = new TjxDBPipeline(&host);
             pipeline->SetName(QStringLiteral("plLetters"));
