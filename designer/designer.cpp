@@ -38,14 +38,6 @@ TjxDesignerWindowFactory& WindowFactory()
     return factory;
 }
 
-const QStringList& ShowComponentNames()
-{
-    static const QStringList names = {
-        "scLabel",  "scMemo",      "scRichText",  "scCalc",      "scImage",      "scShape",    "scLine",
-        "scBarCode", "scTeeChart", "scDBText",    "scDBMemo",    "scDBRichText", "scDBCalc",   "scDBImage",
-        "scDBBarCode", "scDBTeeChart", "scRegion", "scSubReport", "scSystemVariable", "scVariable"};
-    return names;
-}
 
 } // namespace
 
@@ -250,16 +242,17 @@ void TjxDesigner::SetIcon(TIcon* v)
 void TjxDesigner::SetShowComponents(TjxShowComponents value)
 {
     m_showComponents = value & kAllShowComponents;
-    if (m_window && m_showComponents != kAllShowComponents)
+    if (m_window)
         m_window->SetPaletteClasses(PaletteClasses());
 }
 
 QStringList TjxDesigner::PaletteClasses() const
 {
     QStringList classes = RegisteredComponents().ClassNames();
-    for (int i = 0; i < ShowComponentNames().size(); ++i)
+    const QStringList& names = ShowComponentsType().enumNames;
+    for (int i = 0; i < names.size(); ++i)
         if (!(m_showComponents & (1u << i)))
-            classes.removeAll(QStringLiteral("Tjx") + ShowComponentNames()[i].mid(2));
+            classes.removeAll(QStringLiteral("Tjx") + names[i].mid(2));
     return classes;
 }
 

@@ -115,6 +115,12 @@ public:
 
     std::recursive_mutex& Lock() const { return m_lock; }
 
+    // The printer that printer-pixel units are measured at (OnGetPrinter's,
+    // else the shared one); none in other units.
+    TjxCustomPrinter* GetPrinter() const;
+    // Thousandths of a millimetre in the setup's units.
+    float UnitsOf(int th, TjxAxis axis) const;
+
     // Hooks; each is called only while the setup is Active.
     std::function<void(TjxPrinterSetup* sender, TjxCustomPrinter*& printer)> OnGetPrinter;
     std::function<void(TjxPrinterSetup* sender, TjxPageDef* proposed, bool& accept)> OnValidatePageDef;
@@ -124,13 +130,11 @@ public:
 private:
     enum Margin { mgLeft, mgTop, mgRight, mgBottom };
 
-    TjxCustomPrinter* GetPrinter() const;
     bool OwnerReading() const;
     bool Validate(TjxPageDef& proposal);
     void PageDefChanged();
     void Changed();
     void SetMargin(Margin margin, float value);
-    float UnitsOf(int th, TjxAxis axis) const;
     int ThousandthsOf(float value, TjxAxis axis) const;
 
     // Defined properties.

@@ -2,7 +2,6 @@
 
 #include "components/component.h"
 #include "designer/controls/design_control_manager.h"
-#include "designer/workspace/screen_resolution.h"
 #include "designer/workspace/workspace.h"
 #include "document/errors.h"
 #include "document/graphic_objects.h"
@@ -97,10 +96,6 @@ void TjxDesignControl::SetComponent(TjxComponent* component)
     Invalidate();
 }
 
-int TjxDesignControl::Dpi() const
-{
-    return ScreenResolution(m_manager ? m_manager->Workspace() : nullptr);
-}
 
 void TjxDesignControl::Repaint() const
 {
@@ -148,6 +143,7 @@ bool TjxDesignControl::IsTransparent() const { return OrdinalProperty(m_componen
 void TjxDesignControl::Invalidate()
 {
     m_cacheValid = false;
+    m_lookKnown = false;
     Repaint();
 }
 
@@ -259,7 +255,7 @@ void TjxDesignControl::DrawContent(TjxCanvas& canvas)
 QImage TjxDesignControl::Image()
 {
     if (!m_cacheValid || m_cache.size() != m_geometry.size()) {
-        const int dpi = Dpi();
+        const int dpi = kScreenPixelsPerInch;
         m_cache = QImage(std::max(1, m_geometry.width()), std::max(1, m_geometry.height()), QImage::Format_RGB32);
         const int dpm = int(std::lround(dpi / 0.0254));
         m_cache.setDotsPerMeterX(dpm);
@@ -279,16 +275,22 @@ void TjxDesignControl::Paint(QPainter& painter)
     if (!m_visible)
         return;
     painter.save();
-    if (UsesCache()) {
+    // Read from the component's properties once per change of its look.
+    if (!m_lookKnown) {
+        m_paintsFromCache = UsesCache();
+        m_paintsTransparent = IsTransparent();
+        m_lookKnown = true;
+    }
+    if (m_paintsFromCache) {
         const QImage& image = Image();
         // White lets the band show through a transparent component.
-        if (IsTransparent())
+        if (m_paintsTransparent)
             painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
         painter.drawImage(m_geometry.topLeft(), image);
     } else {
         painter.translate(m_geometry.topLeft());
         painter.setClipRect(ClientRect());
-        const int dpi = Dpi();
+        const int dpi = kScreenPixelsPerInch;
         TjxCanvas canvas(&painter, dpi, dpi);
         DrawContent(canvas);
     }

@@ -74,7 +74,6 @@ public:
 protected:
     virtual void ComponentNotify(int eventId);
     virtual void ComponentDestroyed();
-    int Dpi() const;
     QRect ClientRect() const { return QRect(0, 0, m_geometry.width(), m_geometry.height()); }
     // Fills the client rectangle with the component's colour unless transparent,
     // each bordered side moved in by one pixel.
@@ -93,6 +92,9 @@ private:
     bool m_visible = false;
     QImage m_cache;
     bool m_cacheValid = false;
+    bool m_lookKnown = false;
+    bool m_paintsFromCache = true;
+    bool m_paintsTransparent = false;
     std::unique_ptr<TListener> m_listener;
 };
 

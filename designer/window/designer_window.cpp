@@ -6,6 +6,8 @@
 #include "designer/undo/undo_hooks.h"
 #include "designer/undo/undo_manager.h"
 #include "designer/workspace/design_surface.h"
+#include "designer/workspace/ruler.h"
+#include "designer/workspace/workspace.h"
 #include "document/band.h"
 #include "document/errors.h"
 #include "document/form.h"
@@ -55,18 +57,6 @@ constexpr int kPreviewPage = 1;
 constexpr int kStatusPanels = 5;
 constexpr int kStatusPanelWidth = 90;
 constexpr int kReportTabsHeight = 18;
-
-// Report > Units, in menu order.
-struct TUnitItem {
-    const char* name;
-    TjxUnitType unit;
-    int message;
-};
-constexpr TUnitItem kUnitItems[] = {{"mniUnitsScreenPixels", utScreenPixels, msg::DesignerScreenPixels},
-                                    {"mniUnitsPrinterPixels", utPrinterPixels, msg::DesignerPrinterPixels},
-                                    {"mniUnitsInches", utInches, msg::DesignerInches},
-                                    {"mniUnitsMillimeters", utMillimeters, msg::DesignerMillimeters},
-                                    {"mniUnitsMMThousandths", utMMThousandths, msg::DesignerMMThousandths}};
 
 // Menu captions that the message table holds without the accelerator or the ellipsis.
 QString Accelerated(int message)
@@ -306,25 +296,25 @@ void TjxDesignerWindow::BuildMenus()
     connect(saveSubreport, &QAction::triggered, this, [this] { Command([this] { SaveLayoutAs(m_currentReport); }); });
     connect(file, &QMenu::aboutToShow, this, [this] { FileMenuOpening(); });
 
-    QAction* undo = AddItem(edit, "mniEditUndo", msg::DesignerUndo, QKeySequence(Qt::CTRL | Qt::Key_Z));
-    QAction* redo = AddItem(edit, "mniEditRedo", msg::DesignerRedo, QKeySequence(Qt::CTRL | Qt::Key_Y));
+    m_undoItem = AddItem(edit, "mniEditUndo", msg::DesignerUndo, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_redoItem = AddItem(edit, "mniEditRedo", msg::DesignerRedo, QKeySequence(Qt::CTRL | Qt::Key_Y));
     edit->addSeparator();
     AddItem(edit, "mniEditCut", msg::DesignerEditCut, QKeySequence(Qt::CTRL | Qt::Key_X));
     AddItem(edit, "mniEditCopy", msg::DesignerEditCopy, QKeySequence(Qt::CTRL | Qt::Key_C));
-    AddItem(edit, "mniEditPaste", msg::DesignerEditPaste, QKeySequence(Qt::CTRL | Qt::Key_V));
+    m_pasteItem = AddItem(edit, "mniEditPaste", msg::DesignerEditPaste, QKeySequence(Qt::CTRL | Qt::Key_V));
     QAction* del = AddItem(edit, "mniEditDelete", 124, QKeySequence(Qt::CTRL | Qt::Key_Delete));
     AddItem(edit, "mniEditSelectAll", msg::DesignerEditSelectAll, QKeySequence(Qt::CTRL | Qt::Key_A));
     edit->addSeparator();
     AddItem(edit, "mniEditBringToFront", 161);
     AddItem(edit, "mniEditSendToBack", 177);
-    connect(undo, &QAction::triggered, this, [this] {
+    connect(m_undoItem, &QAction::triggered, this, [this] {
         Command([this] {
             if (m_currentReport)
                 m_hooks->Undo();
             RefreshState();
         });
     });
-    connect(redo, &QAction::triggered, this, [this] {
+    connect(m_redoItem, &QAction::triggered, this, [this] {
         Command([this] {
             if (m_currentReport)
                 m_hooks->Redo();
@@ -417,8 +407,8 @@ void TjxDesignerWindow::BuildMenus()
     units->setObjectName(QStringLiteral("mniReportUnits"));
     units->menuAction()->setObjectName(QStringLiteral("mniReportUnits"));
     units->menuAction()->setProperty("message", int(msg::DesignerReportUnits));
-    for (const TUnitItem& u : kUnitItems) {
-        QAction* item = AddItem(units, u.name, u.message);
+    for (const TjxUnitChoice& u : kUnitChoices) {
+        QAction* item = AddItem(units, u.menuItemName, u.message);
         item->setCheckable(true);
         const TjxUnitType unit = u.unit;
         connect(item, &QAction::triggered, this, [this, unit] { Command([this, unit] { SetUnits(unit); }); });
@@ -466,6 +456,16 @@ void TjxDesignerWindow::SetMenuCaptions()
     EditMenuOpening();
 }
 
+namespace {
+
+const QString& ClipboardFormat()
+{
+    static const QString format = QStringLiteral("CF_JXDATA");
+    return format;
+}
+
+} // namespace
+
 QMenu* TjxDesignerWindow::Menu(const QString& name) const
 {
     return menuBar()->findChild<QMenu*>(name);
@@ -490,23 +490,19 @@ void TjxDesignerWindow::FileMenuOpening()
 
 void TjxDesignerWindow::EditMenuOpening()
 {
-    if (QAction* paste = MenuItem(QStringLiteral("mniEditPaste"))) {
-        const QMimeData* data = QApplication::clipboard()->mimeData();
-        paste->setEnabled(!m_previewActive && data && data->hasFormat(QStringLiteral("CF_JXDATA")));
-    }
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    m_pasteItem->setEnabled(!m_previewActive && data && data->hasFormat(ClipboardFormat()));
     UpdateUndoItems();
 }
 
 void TjxDesignerWindow::UpdateUndoItems()
 {
-    if (QAction* undo = MenuItem(QStringLiteral("mniEditUndo"))) {
-        undo->setText(GetMessage(msg::DesignerUndo) + u':' + QString::number(m_undo->UndoCount()));
-        undo->setEnabled(m_undo->UndoCount() > 0);
-    }
-    if (QAction* redo = MenuItem(QStringLiteral("mniEditRedo"))) {
-        redo->setText(GetMessage(msg::DesignerRedo) + u':' + QString::number(m_undo->RedoCount()));
-        redo->setEnabled(m_undo->RedoCount() > 0);
-    }
+    if (!m_undoItem)
+        return;
+    m_undoItem->setText(GetMessage(msg::DesignerUndo) + u':' + QString::number(m_undo->UndoCount()));
+    m_undoItem->setEnabled(m_undo->UndoCount() > 0);
+    m_redoItem->setText(GetMessage(msg::DesignerRedo) + u':' + QString::number(m_undo->RedoCount()));
+    m_redoItem->setEnabled(m_undo->RedoCount() > 0);
 }
 
 void TjxDesignerWindow::ViewMenuOpening()
@@ -541,8 +537,8 @@ void TjxDesignerWindow::ReportMenuOpening()
             MenuItem(QStringLiteral("mniReportTwoPass"))->setChecked(m_mainReport->PassSetting() == psTwoPass);
         }
     }
-    for (const TUnitItem& u : kUnitItems)
-        if (QAction* action = MenuItem(QLatin1String(u.name)))
+    for (const TjxUnitChoice& u : kUnitChoices)
+        if (QAction* action = MenuItem(QLatin1String(u.menuItemName)))
             action->setChecked(m_currentReport->Units() == u.unit);
     const bool landscape = m_currentReport->PrinterSetup()->Orientation() == poLandscape;
     MenuItem(QStringLiteral("mniReportPortrait"))->setChecked(!landscape);
@@ -721,9 +717,10 @@ TjxDesignerWindowSettings TjxDesignerWindow::CurrentSettings() const
     s.windowState = WindowState();
     s.bounds = Bounds();
     s.snapToGrid = m_snapToGrid;
-    s.displayGrid = m_displayGrid;
-    s.xGridSpace = m_xGridSpace;
-    s.yGridSpace = m_yGridSpace;
+    const TjxWorkspace* workspace = m_surface->Workspace();
+    s.displayGrid = workspace->DisplayGrid();
+    s.xGridSpace = workspace->XGridSpace();
+    s.yGridSpace = workspace->YGridSpace();
     s.undoCapacity = m_undo->Capacity();
     s.defaultFontName = m_defaultFontName;
     s.defaultFontSize = m_defaultFontSize;
@@ -747,9 +744,10 @@ void TjxDesignerWindow::LoadSettings()
     SetBounds(s.bounds);
     SetWindowState(s.windowState);
     m_snapToGrid = s.snapToGrid;
-    m_displayGrid = s.displayGrid;
-    m_xGridSpace = s.xGridSpace;
-    m_yGridSpace = s.yGridSpace;
+    TjxWorkspace* workspace = m_surface->Workspace();
+    workspace->SetDisplayGrid(s.displayGrid);
+    workspace->SetXGridSpace(s.xGridSpace);
+    workspace->SetYGridSpace(s.yGridSpace);
     m_undo->SetCapacity(s.undoCapacity);
     m_defaultFontName = s.defaultFontName;
     m_defaultFontSize = s.defaultFontSize;
@@ -821,17 +819,13 @@ void TjxDesignerWindow::SelectReport(TjxCustomReport* report)
     }
     if (report != m_mainReport && m_mainReport)
         report->Template()->AssignSettings(*m_mainReport->Template());
-    // Building the view changes nothing the user did.
-    const bool modified = report->IsModified();
+    // The surface takes the report's units, columns and width; shown data
+    // may change what the controls measure, so the bands are laid out again.
     m_surface->SetCurrentReport(report);
     ApplyShowData();
     m_surface->LayoutBands();
     if (m_notebook->currentIndex() != kDesignPage && !m_destroying)
         m_notebook->setCurrentIndex(kDesignPage);
-    m_surface->SetUnits(report->Units());
-    report->SetModified(modified);
-    m_surface->UpdateWorkspaceWidth();
-    m_surface->WorkspaceResize();
     if (shown)
         m_surface->ShowWorkspace(true);
     ActivateReportTab(report);
@@ -961,18 +955,11 @@ void TjxDesignerWindow::UpdateStatusBar()
     if (m_statusBar->PanelCount() <= 4)
         return;
     const TjxSelectionBounds b = m_selection.Bounds();
-    const TjxUnitType units = m_currentReport->Units();
-    TjxCustomPrinter* printer = nullptr;
-    if (units == utPrinterPixels) {
-        TjxPrinterSetup* setup = m_currentReport->PrinterSetup();
-        if (setup->OnGetPrinter)
-            setup->OnGetPrinter(setup, printer);
-        if (!printer)
-            printer = SharedPrinter();
-    }
+    // The printer setup converts in the report's units (printer pixels at its printer).
+    const TjxPrinterSetup* setup = m_currentReport->PrinterSetup();
     const auto text = [&](int caption, int value, TjxAxis axis) {
         QString number;
-        FormatGeneral(ThousandthsToUnits(value, units, axis, printer), 7, FormatSettings().decimalSeparator, number);
+        FormatGeneral(setup->UnitsOf(value, axis), 7, FormatSettings().decimalSeparator, number);
         return GetMessage(caption) + QStringLiteral(": ") + number;
     };
     m_statusBar->SetPanelText(1, text(181, b.left, axHorizontal));
@@ -1051,8 +1038,7 @@ void TjxDesignerWindow::LoadLanguage()
     m_notebook->setTabText(kPreviewPage, GetMessage(186));
     SetMenuCaptions();
     RebuildHistoryItems();
-    if (QAbstractButton* select = m_surface->SelectReportButton())
-        select->setToolTip(GetMessage(msg::DesignerSelectReport));
+    m_surface->Retranslate();
     if (m_reportTabs->count() > 0 && m_mainReport)
         m_reportTabs->setTabText(0, ReportTabCaption(m_mainReport));
     LayoutStatusPanels();
@@ -1306,11 +1292,8 @@ bool TjxDesignerWindow::EnterPreview()
         m_preview->Start(m_mainReport);
         m_preview->Viewer()->Regenerate();
     } catch (const std::exception& error) {
-        const QString text = dynamic_cast<const EOrvaneError*>(&error)
-                                 ? static_cast<const EOrvaneError&>(error).Message()
-                                 : QString::fromUtf8(error.what());
         LeavePreview();
-        ShowMessageBox(text, mtError, mbOK);
+        ShowErrorMessage(error);
         return false;
     }
     if (auto* preview = dynamic_cast<TjxPreview*>(m_preview.get()))
@@ -1536,15 +1519,6 @@ void TjxDesignerWindow::Print()
         m_preview->Start(nullptr);
 }
 
-namespace {
-
-const QString& ClipboardFormat()
-{
-    static const QString format = QStringLiteral("CF_JXDATA");
-    return format;
-}
-
-} // namespace
 
 void TjxDesignerWindow::CopySelection()
 {

@@ -212,10 +212,11 @@ private:
     bool m_allowDataSettingsChange = false;
     bool m_allowSaveToFile = true;
     bool m_showData = true;
+    // Kept: refreshed after every command and clipboard change.
+    QAction* m_undoItem = nullptr;
+    QAction* m_redoItem = nullptr;
+    QAction* m_pasteItem = nullptr;
     bool m_snapToGrid = false;
-    bool m_displayGrid = true;
-    int m_xGridSpace = 8;
-    int m_yGridSpace = 8;
     QString m_defaultFontName;
     int m_defaultFontSize = 10;
     int m_tag = 0;

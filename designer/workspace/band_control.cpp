@@ -5,7 +5,6 @@
 #include "designer/controls/design_control_manager.h"
 #include "designer/workspace/bounds_rect.h"
 #include "designer/workspace/ruler.h"
-#include "designer/workspace/screen_resolution.h"
 #include "designer/workspace/workspace.h"
 #include "document/custom_report.h"
 #include "document/form.h"
@@ -63,7 +62,6 @@ TjxBandControl::~TjxBandControl()
     delete m_ruler.data();
 }
 
-int TjxBandControl::Dpi() const { return ScreenResolution(this); }
 
 void TjxBandControl::SetBand(TjxBand* band)
 {
@@ -79,8 +77,12 @@ void TjxBandControl::SetBand(TjxBand* band)
     band->AddEventNotify(m_listener.get());
     setObjectName(band->Name());
     UpdateCaption();
-    if (!m_ruler)
+    if (!m_ruler) {
         m_ruler = new TjxRuler(roVertical);
+        m_ruler->OnGetPrinter = [this]() -> TjxCustomPrinter* {
+            return m_band && m_band->Report() ? m_band->Report()->PrinterSetup()->GetPrinter() : nullptr;
+        };
+    }
     if (band->Report())
         m_ruler->SetUnits(band->Report()->Units());
     SetAreaTop(0);
@@ -88,7 +90,7 @@ void TjxBandControl::SetBand(TjxBand* band)
     show();
 }
 
-int TjxBandControl::BandHeightPixels() const { return m_band ? ThousandthsToPixels(m_band->mmHeight(), Dpi()) : 0; }
+int TjxBandControl::BandHeightPixels() const { return m_band ? ThousandthsToPixels(m_band->mmHeight(), kScreenPixelsPerInch) : 0; }
 
 void TjxBandControl::SetAreaTop(int top)
 {
@@ -117,8 +119,8 @@ void TjxBandControl::UpdateWidth()
     const bool perColumn = report->Columns() > 1 &&
                            (type == btColumnHeader || type == btGroupHeader || type == btDetail ||
                             type == btGroupFooter || type == btColumnFooter);
-    const int width = perColumn ? ThousandthsToPixels(report->mmColumnWidth(), Dpi())
-                                : ThousandthsToPixels(report->PrintableWidth(), Dpi()) + 1;
+    const int width = perColumn ? ThousandthsToPixels(report->mmColumnWidth(), kScreenPixelsPerInch)
+                                : ThousandthsToPixels(report->PrintableWidth(), kScreenPixelsPerInch) + 1;
     setFixedWidth(std::max(1, width));
 }
 
@@ -207,7 +209,7 @@ void TjxBandControl::mouseReleaseEvent(QMouseEvent* event)
         for (int i = 0; i < m_band->ComponentCount(); ++i)
             if (auto* c = dynamic_cast<TjxComponent*>(m_band->Components(i)))
                 lowest = std::max(lowest, c->mmTop() + c->mmHeight());
-        if (height < lowest && ThousandthsToPixels(lowest, Dpi()) <= pixels)
+        if (height < lowest && ThousandthsToPixels(lowest, kScreenPixelsPerInch) <= pixels)
             height = lowest;
         // Refused heights leave everything as it was; errors never leave the slot.
         try {
@@ -284,7 +286,7 @@ void TjxBandControl::HeightChanged(TjxEventParams* params)
 {
     if (!m_band)
         return;
-    const int oldPixels = ThousandthsToPixels(params ? params->Value(u"OldHeight").toInt() : m_band->mmHeight(), Dpi());
+    const int oldPixels = ThousandthsToPixels(params ? params->Value(u"OldHeight").toInt() : m_band->mmHeight(), kScreenPixelsPerInch);
     const int areaTop = m_barTop - oldPixels;
     m_barTop = areaTop + BandHeightPixels();
     move(0, m_barTop);

@@ -40,7 +40,6 @@ public:
     void SetAreaTop(int top);
     void UpdateWidth();
     void UpdateCaption();
-    int Dpi() const;
 
     // The outline shown while the bar is dragged (the designer's bar zone).
     void SetDragZone(TjxBoundsRect* zone) { m_dragZone = zone; }

@@ -57,7 +57,7 @@ void TjxBoundsRect::SetZone(int left, int top, int height, int width)
 void TjxBoundsRect::SetObjectBounds(int mmLeft, int mmTop, int mmWidth, int mmHeight)
 {
     m_objectBounds = QRect(mmLeft, mmTop, mmWidth, mmHeight);
-    const int dpi = m_workspace ? m_workspace->ScreenDpi() : kScreenPixelsPerInch;
+    const int dpi = kScreenPixelsPerInch;
     SetZone(ThousandthsToPixels(mmLeft, dpi), ThousandthsToPixels(mmTop, dpi), ThousandthsToPixels(mmHeight, dpi),
             ThousandthsToPixels(mmWidth, dpi));
 }

@@ -16,8 +16,6 @@ class TjxWorkspace;
 // pixels under the old and the new outline, never the whole workspace.
 class TjxBoundsRect {
 public:
-    enum TLockedEdge : int { leLeft = 1, leTop = 2, leWidth = 4, leHeight = 8 };
-
     TjxBoundsRect();
     ~TjxBoundsRect();
     TjxBoundsRect(const TjxBoundsRect&) = delete;
@@ -35,6 +33,7 @@ public:
     const QRect& ObjectBounds() const { return m_objectBounds; }
     void Assign(const TjxBoundsRect& other);
 
+    // The edges that may not move: TjxDesignControl's TLockedEdge flags.
     int LockedEdges() const { return m_lockedEdges; }
     void SetLockedEdges(int value) { m_lockedEdges = value; }
     int ZOrder() const { return m_zOrder; }
@@ -49,10 +48,9 @@ public:
     // Called by a workspace going away.
     void Detach() { m_workspace = nullptr; }
 
-    // Save-under: restoring gives the old outline's pixels back, saving and
-    // drawing put the outline where the zone is now.
+    // Gives the old outline's pixels back (the workspace repaints them);
+    // drawing puts the outline where the zone is now.
     void RestoreBackground();
-    void SaveBackground() {}
     void Draw(QPainter& painter) const;
     // Changes several zones as one step: restore all, change, draw all.
     static void UpdateGroup(std::vector<TjxBoundsRect*> zones, const std::function<void()>& change);

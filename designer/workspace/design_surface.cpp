@@ -1,5 +1,7 @@
 #include "designer/workspace/design_surface.h"
 
+#include "document/printer_setup.h"
+
 #include "components/component.h"
 #include "designer/controls/design_control.h"
 #include "designer/controls/design_control_manager.h"
@@ -8,13 +10,13 @@
 #include "designer/workspace/band_control.h"
 #include "designer/workspace/bounds_rect.h"
 #include "designer/workspace/ruler.h"
-#include "designer/workspace/screen_resolution.h"
 #include "designer/workspace/workspace.h"
 #include "document/custom_report.h"
 #include "document/message_ids.h"
 #include "document/messages.h"
 
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -63,6 +65,8 @@ TjxDesignSurface::TjxDesignSurface(QWidget* parent) : QWidget(parent), m_parts(s
     p.workspace = new TjxWorkspace(p.scrollContent);
     p.workspace->setObjectName(QStringLiteral("Workspace"));
     p.workspace->move(0, 0);
+    // The rulers' guides follow the mouse over the workspace.
+    p.workspace->OnMouseMove = [this](QMouseEvent* event) { MoveGuidesTo(event->position().toPoint()); };
     p.scrollBox->setWidget(p.scrollContent);
     p.focusEdit = new QLineEdit(p.scrollContent);
     p.focusEdit->setFixedSize(0, 0);
@@ -72,6 +76,9 @@ TjxDesignSurface::TjxDesignSurface(QWidget* parent) : QWidget(parent), m_parts(s
     p.selectReport->setGeometry(0, 0, kRulerPanelSize, kRulerPanelSize);
     p.selectReport->setToolTip(GetMessage(msg::DesignerSelectReport));
     p.horizontalRuler = new TjxRuler(roHorizontal, p.pnlHorizontalRuler);
+    p.horizontalRuler->OnGetPrinter = [this]() -> TjxCustomPrinter* {
+        return m_parts->report ? m_parts->report->PrinterSetup()->GetPrinter() : nullptr;
+    };
     p.horizontalRuler->setGeometry(kRulerPanelSize, 0, 100, kRulerPanelSize);
     p.horizontalRuler->OnSetUnits = [this](TjxUnitType u) { UnitsPicked(u); };
     p.horizontalRuler->OnHide = [this] {
@@ -143,9 +150,18 @@ void TjxDesignSurface::SetCurrentReport(TjxCustomReport* report)
     SetUnits(report->Units());
     report->SetModified(modified);
     p.workspace->SetColumnMode(report->Columns() > 1);
-    UpdateWorkspaceWidth();
-    LayoutBands();
+    UpdateWorkspaceWidth();  // lays out the bands
     p.workspace->show();
+}
+
+void TjxDesignSurface::Retranslate()
+{
+    Parts& p = *m_parts;
+    p.selectReport->setToolTip(GetMessage(msg::DesignerSelectReport));
+    p.horizontalRuler->Retranslate();
+    for (TjxBandControl* bar : p.manager->Bars())
+        if (bar->Ruler())
+            bar->Ruler()->Retranslate();
 }
 
 TjxCustomReport* TjxDesignSurface::CurrentReport() const { return m_parts->report; }
@@ -229,7 +245,7 @@ void TjxDesignSurface::WorkspaceResize()
                     columnFooter = bar;
             }
     if (p.workspace->ColumnMode() && p.report && columnHeader && columnFooter) {
-        const int dpi = p.workspace->ScreenDpi();
+        const int dpi = kScreenPixelsPerInch;
         const int left = ThousandthsToPixels(p.report->mmColumnWidth(), dpi);
         p.workspace->SetColumnArea(QRect(QPoint(left, columnHeader->AreaTop()),
                                          QPoint(p.workspace->width() - 1,
@@ -245,7 +261,7 @@ void TjxDesignSurface::WorkspaceResize()
 
 QSize TjxDesignSurface::ScrollRange() const
 {
-    const int dpi = m_parts->workspace->ScreenDpi();
+    const int dpi = kScreenPixelsPerInch;
     return QSize(m_parts->workspace->width() + dpi, m_parts->workspace->height() + dpi);
 }
 
@@ -255,7 +271,7 @@ void TjxDesignSurface::UpdateWorkspaceWidth()
     if (!p.report)
         return;
     TjxCustomReport* report = p.report;
-    const int dpi = p.workspace->ScreenDpi();
+    const int dpi = kScreenPixelsPerInch;
     p.workspace->resize(ThousandthsToPixels(report->PrintableWidth(), dpi) + 1, std::max(1, p.workspace->height()));
     for (TjxBandControl* bar : p.manager->Bars())
         bar->UpdateWidth();

@@ -52,6 +52,9 @@ public:
     // guide of the band under it follow (the band left behind loses its guide).
     void MoveGuidesTo(const QPoint& workspacePoint);
     void ShowWorkspace(bool visible);
+    // The texts of the select-report hint and the rulers' popups, after a
+    // language change.
+    void Retranslate();
 
     // The notifications of the designer-notification table that act on the
     // surface (band height, page layout, units, control and bar creation,

@@ -1,6 +1,5 @@
 #include "designer/workspace/ruler.h"
 
-#include "designer/workspace/screen_resolution.h"
 #include "document/graphic_objects.h"
 #include "document/message_ids.h"
 #include "document/messages.h"
@@ -20,16 +19,6 @@ namespace {
 
 int Round(double v) { return int(RoundHalfEven(static_cast<long double>(v))); }
 
-struct TUnitItem {
-    TjxUnitType unit;
-    int message;
-};
-constexpr TUnitItem kUnitItems[] = {{utScreenPixels, msg::DesignerScreenPixels},
-                                    {utPrinterPixels, msg::DesignerPrinterPixels},
-                                    {utInches, msg::DesignerInches},
-                                    {utMillimeters, msg::DesignerMillimeters},
-                                    {utMMThousandths, msg::DesignerMMThousandths}};
-
 constexpr int kFrame = 2;  // sunken single border
 
 } // namespace
@@ -45,7 +34,6 @@ TjxRuler::TjxRuler(TjxRulerOrientation orientation, QWidget* parent) : QWidget(p
 
 TjxRuler::~TjxRuler() = default;
 
-int TjxRuler::ScreenDpi() const { return ScreenResolution(this); }
 
 void TjxRuler::SetOrientation(TjxRulerOrientation value)
 {
@@ -64,17 +52,11 @@ void TjxRuler::SetUnits(TjxUnitType value)
             a->setChecked(a->data().toInt() == int(value));
 }
 
-void TjxRuler::SetLanguage(int language)
-{
-    m_language = language;
-    BuildPopup();
-}
-
 void TjxRuler::BuildPopup()
 {
     m_popup->clear();
     auto* group = new QActionGroup(m_popup);
-    for (const TUnitItem& item : kUnitItems) {
+    for (const TjxUnitChoice& item : kUnitChoices) {
         QAction* a = m_popup->addAction(GetMessage(item.message));
         a->setCheckable(true);
         a->setData(int(item.unit));
@@ -97,7 +79,7 @@ void TjxRuler::BuildPopup()
 
 void TjxRuler::UpdateScheme()
 {
-    const double r = ScreenDpi();
+    const double r = kScreenPixelsPerInch;
     switch (m_units) {
     case utScreenPixels: {
         const int n = std::max(1, Round(r / 10));
@@ -153,7 +135,7 @@ QString TjxRuler::LabelText(int i) const
 
 QRect TjxRuler::InnerRect() const { return rect().adjusted(kFrame, kFrame, -kFrame, -kFrame); }
 
-int TjxRuler::GuideLength() const { return Round(ScreenDpi() * (m_orientation == roHorizontal ? 0.1354 : 0.1458)); }
+int TjxRuler::GuideLength() const { return Round(kScreenPixelsPerInch * (m_orientation == roHorizontal ? 0.1354 : 0.1458)); }
 
 QRect TjxRuler::GuideRect(int position) const
 {
@@ -216,7 +198,9 @@ void TjxRuler::paintEvent(QPaintEvent*)
     const int depth = horizontal ? inner.height() : inner.width();
     const int extent = horizontal ? inner.right() : inner.bottom();
     const int half = std::max(1, m_ticksPerDivision / 2);
-    for (int i = 0;; ++i) {
+    // Ticks scrolled out of view are not walked.
+    const int first = m_tickSpacing > 0 ? std::max(0, int(m_scrollOffset / m_tickSpacing) - 1) : 0;
+    for (int i = first;; ++i) {
         const int pos = TickPosition(i);
         if (pos > extent)
             break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/message_ids.h"
 #include "document/units.h"
 
 #include <QWidget>
@@ -12,6 +13,20 @@ namespace orvane {
 class TjxCustomPrinter;
 
 enum TjxRulerOrientation : uint8_t { roHorizontal, roVertical };
+
+// The units a user picks from, in the order of the ruler popup and of the
+// designer's Report > Units menu, with their captions and menu item names.
+struct TjxUnitChoice {
+    TjxUnitType unit;
+    int message;
+    const char* menuItemName;
+};
+inline constexpr TjxUnitChoice kUnitChoices[] = {
+    {utScreenPixels, msg::DesignerScreenPixels, "mniUnitsScreenPixels"},
+    {utPrinterPixels, msg::DesignerPrinterPixels, "mniUnitsPrinterPixels"},
+    {utInches, msg::DesignerInches, "mniUnitsInches"},
+    {utMillimeters, msg::DesignerMillimeters, "mniUnitsMillimeters"},
+    {utMMThousandths, msg::DesignerMMThousandths, "mniUnitsMMThousandths"}};
 
 // A ruler beside the workspace: ticks and labels in the chosen units, up to
 // two guides drawn inverted, and a popup to pick the units or hide the rulers.
@@ -30,8 +45,7 @@ public:
     bool DualGuides() const { return m_dualGuides; }
     void SetDualGuides(bool value) { m_dualGuides = value; }
     // Reloads the popup's captions from the message table.
-    void SetLanguage(int language);
-    int Language() const { return m_language; }
+    void Retranslate() { BuildPopup(); }
 
     // The tick scheme of the units at the screen's resolution.
     double TickSpacing() const { return m_tickSpacing; }
@@ -56,7 +70,6 @@ public:
     int ScrollOffset() const { return m_scrollOffset; }
 
     QMenu* PopupMenu() const { return m_popup; }
-    int ScreenDpi() const;
 
     std::function<TjxCustomPrinter*()> OnGetPrinter;
     std::function<void()> OnHide;
@@ -76,7 +89,6 @@ private:
     TjxRulerOrientation m_orientation;
     TjxUnitType m_units = utInches;
     bool m_dualGuides = false;
-    int m_language = 0;
     int m_scrollOffset = 0;
     double m_tickSpacing = 12;
     int m_ticksPerDivision = 8;

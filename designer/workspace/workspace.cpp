@@ -3,7 +3,6 @@
 #include "designer/controls/design_control.h"
 #include "designer/workspace/band_control.h"
 #include "designer/workspace/bounds_rect.h"
-#include "designer/workspace/screen_resolution.h"
 #include "document/graphic_objects.h"
 #include "platform/canvas.h"
 
@@ -32,7 +31,6 @@ TjxWorkspace::~TjxWorkspace()
         zone->Detach();
 }
 
-int TjxWorkspace::ScreenDpi() const { return ScreenResolution(this); }
 
 void TjxWorkspace::SetDisplayGrid(bool value)
 {
@@ -175,7 +173,7 @@ void TjxWorkspace::paintEvent(QPaintEvent* event)
         const QRect area = clip & rect();
         const QImage& grid = GridImage();
         if (!area.isEmpty())
-            p.drawImage(area.topLeft(), grid.copy(area));
+            p.drawImage(area.topLeft(), grid, area);
     }
     if (m_columnMode && m_columnArea.isValid())
         p.fillRect(m_columnArea & clip, ToQColor(clBtnShadow));

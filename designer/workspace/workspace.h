@@ -35,7 +35,6 @@ public:
     // Pixel heights of the bands, top to bottom.
     const std::vector<int>& BandHeights() const { return m_bandHeights; }
     void SetBandHeights(std::vector<int> heights);
-    int ScreenDpi() const;
 
     // The grid as it is painted, built when missing.
     const QImage& GridImage();

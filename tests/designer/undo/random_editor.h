@@ -17,11 +17,8 @@
 #include "components/variable.h"
 #include "engine/region.h"
 
-#include "../../support/widget_helpers.h"
+#include "document/form.h"
 
-#include <QMessageBox>
-
-#include <memory>
 #include <random>
 
 namespace orvane::test {
@@ -31,13 +28,10 @@ public:
     TRandomEditor(TUndoRig& rig, uint32_t seed) : m_rig(rig), m_rng(seed)
     {
         // A setter may warn in a message box (a barcode's add-on code): the
-        // edit stands refused, as when the user reads it and presses OK.
-        m_answerer.reset(WhenModal([](QWidget* modal) {
-            if (auto* box = qobject_cast<QMessageBox*>(modal))
-                box->reject();
-            return false;
-        }));
+        // box is answered with Cancel, as a user would dismiss it.
+        m_previousBoxes = SetMessageBoxHandler([](const TjxMessageBoxCall&) { return mrCancel; });
     }
+    ~TRandomEditor() { SetMessageBoxHandler(m_previousBoxes); }
 
     // The components and bands of the rig's report and of the child reports below it.
     std::vector<TjxComponent*> Components() const
@@ -182,7 +176,7 @@ public:
     int Pick(int n) { return n <= 0 ? 0 : int(m_rng() % uint32_t(n)); }
 
 private:
-    std::unique_ptr<QTimer> m_answerer;
+    TjxMessageBoxHandler m_previousBoxes;
     bool InTree(TjxCustomReport* report) const
     {
         while (auto* child = dynamic_cast<TjxChildReport*>(report))

@@ -501,7 +501,9 @@ TEST_F(DesignerWindow, TheReportTabSetFollowsTheSubreports)
     EXPECT_EQ(d.window->Surface()->CurrentReport(), sub->Report());
     EXPECT_EQ(d.window->UndoManager()->UndoCount(), 0);
     EXPECT_EQ(d.window->windowTitle(), caption);
-    EXPECT_TRUE(d.window->MenuItem(QStringLiteral("mniFileLoadSubreport")) != nullptr);
+    // On a subreport's tab the File menu offers its subreport items.
+    emit d.window->Menu(QStringLiteral("mnuFile"))->aboutToShow();
+    EXPECT_TRUE(d.window->MenuItem(QStringLiteral("mniFileLoadSubreport"))->isVisible());
 
     // The subreport goes while its report is the designed one: the main report is designed again.
     delete sub;
@@ -509,6 +511,7 @@ TEST_F(DesignerWindow, TheReportTabSetFollowsTheSubreports)
     EXPECT_EQ(tabs->count(), 1);
     EXPECT_FALSE(tabs->isVisible());
     d.window->UpdateStatusBar();
+    EXPECT_EQ(d.window->StatusBar()->PanelText(0), QStringLiteral("Ready."));
 }
 
 TEST_F(DesignerWindow, HelpAndShowGoThroughTheDesignersHandlers)

@@ -409,10 +409,9 @@ TEST(DesignSurface, GridDotsStartAtEachBandsRows)
     // The second band's rows start 19 pixels after the first band's area.
     const int start = Px(20000) + 19;
     TjxBand* second = report->Bands().at(1);
-    if (Px(second->mmHeight()) > 0) {
-        EXPECT_EQ(grid.pixel(8, start) & 0xFFFFFF, gray);
-        EXPECT_EQ(grid.pixel(8, start - 1) & 0xFFFFFF, window);
-    }
+    ASSERT_GT(Px(second->mmHeight()), 0);
+    EXPECT_EQ(grid.pixel(8, start) & 0xFFFFFF, gray);
+    EXPECT_EQ(grid.pixel(8, start - 1) & 0xFFFFFF, window);
 }
 
 // The workspace with grid and frames off against orvane-cli's page: each
