@@ -8,7 +8,6 @@
 #include "output/draw_other.h"
 #include "output/page.h"
 
-#include <QDir>
 #include <QTemporaryFile>
 #include <QtEndian>
 #include <limits>
@@ -45,16 +44,12 @@ void TjxArchiveDevice::StartJob()
     if (JobRunning())
         return;
     TjxFileDevice::StartJob();
-    // No usable temporary folder gives an empty path, which would put the
-    // file in the current directory.
-    const QString folder = QDir::tempPath();
-    auto stream = std::make_unique<QTemporaryFile>(QDir(folder).filePath(QStringLiteral("arcXXXXXX")));
-    if (folder.isEmpty() || !stream->open()) {
-        const QString name = stream->fileTemplate();
+    try {
+        m_pageStream = OpenScratchFile(QStringLiteral("arc"));
+    } catch (...) {
         FailJob();
-        throw EPrintError(FillPlaceholders(GetMessage(67), {{QStringLiteral("filename"), name}}));
+        throw;
     }
-    m_pageStream = std::move(stream);
     try {
         // Room for the offset of the page data, written when the job ends.
         const char placeholder[4] = {};

@@ -280,6 +280,9 @@ void TjxProducer::Generate()
         m_afterPrint(this, params);
         m_onPrintingComplete(this, params);
     }
+    // Outside a print or preview session nothing asks for more pages of this run.
+    if (!Producing())
+        EndGeneration();
 }
 
 void TjxProducer::Cancel()

@@ -148,7 +148,7 @@ void TjxPublisher::SetStatusText(const QString& text)
 
 // Broadcasts.
 
-void TjxPublisher::Broadcast(bool awaitingOnly, const std::function<void(TjxDevice*)>& fn)
+void TjxPublisher::Broadcast(bool awaitingOnly, const std::function<void(TjxDevice*)>& fn, TjxDevice* only)
 {
     std::lock_guard guard(m_lock);
     // One failing device must not keep the others from their call (an end
@@ -166,7 +166,7 @@ void TjxPublisher::Broadcast(bool awaitingOnly, const std::function<void(TjxDevi
             break;
         TjxDevice* device = *next;
         visited.insert(device->Serial());
-        if (!device->Receiving() || (awaitingOnly && !device->AwaitingPages()))
+        if (!device->Receiving() || (awaitingOnly && !device->AwaitingPages()) || (only && device != only))
             continue;
         try {
             fn(device);
@@ -186,10 +186,7 @@ void TjxPublisher::ResetDevices()
 
 void TjxPublisher::StartJob(TjxDevice* only)
 {
-    Broadcast(false, [only](TjxDevice* d) {
-        if (!only || d == only)
-            d->StartJob();
-    });
+    Broadcast(false, [](TjxDevice* d) { d->StartJob(); }, only);
 }
 
 void TjxPublisher::CancelJob()
@@ -202,10 +199,7 @@ void TjxPublisher::EndJob(TjxDevice* only)
     std::lock_guard guard(m_lock);
     m_generating = false;
     try {
-        Broadcast(false, [only](TjxDevice* d) {
-            if (!only || d == only)
-                d->EndJob();
-        });
+        Broadcast(false, [](TjxDevice* d) { d->EndJob(); }, only);
     } catch (...) {
         ResetRequest();
         throw;
@@ -406,13 +400,11 @@ void TjxPublisher::RequestPages(TjxDevice* only)
         m_requesting = true;
         m_firstRequest = true;
         try {
-            Broadcast(true, [this, only](TjxDevice* d) {
-                if (only && d != only)
-                    return;
+            Broadcast(true, [this](TjxDevice* d) {
                 if (d->PageRequestHandler)
                     d->PageRequestHandler(d);
                 RequestPage(*d->PageRequest());
-            });
+            }, only);
         } catch (...) {
             m_requesting = false;
             throw;

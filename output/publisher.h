@@ -93,7 +93,8 @@ private:
     bool IsAttached(const TjxDevice* device) const;
     // Calls fn for each attached, receiving device (awaiting pages when asked),
     // skipping devices that left during the broadcast.
-    void Broadcast(bool awaitingOnly, const std::function<void(TjxDevice*)>& fn);
+    // To every receiving device (awaiting pages, with awaitingOnly), or to `only`.
+    void Broadcast(bool awaitingOnly, const std::function<void(TjxDevice*)>& fn, TjxDevice* only = nullptr);
     // Serves one cached page, remembering it so that the engine's copy is not delivered twice.
     void SendCachedPage(TjxPage* page);
 

@@ -16,8 +16,6 @@ namespace orvane {
 
 namespace {
 
-constexpr int kScreenDpi = 96;
-
 // The fixed-pitch font the grid is measured in.
 struct TGridFont : TFont {
     explicit TGridFont(int size)
@@ -64,10 +62,10 @@ void TjxReportTextFileDevice::CalcGrid(const TjxPage& page, const TFont* firstFo
     const TTextMeasurer& measurer = TextMeasurer();
     int size = m_fontSize;
     if (m_sizeFromFont && firstFont) {
-        const double width = measurer.TextWidth(*firstFont, kScreenDpi, u"0");
-        if (measurer.TextWidth(TGridFont(8), kScreenDpi, u"0") >= width)
+        const double width = measurer.TextWidth(*firstFont, kScreenPixelsPerInch, u"0");
+        if (measurer.TextWidth(TGridFont(8), kScreenPixelsPerInch, u"0") >= width)
             size = 8;
-        else if (measurer.TextWidth(TGridFont(10), kScreenDpi, u"0") < width)
+        else if (measurer.TextWidth(TGridFont(10), kScreenPixelsPerInch, u"0") < width)
             size = 12;
         else
             size = 10;
@@ -76,8 +74,8 @@ void TjxReportTextFileDevice::CalcGrid(const TjxPage& page, const TFont* firstFo
     const int paperHeight = page.PageDef()->mmHeight();
     if (m_autoCalcGrid) {
         const TGridFont font(size);
-        m_columnWidth = UnitsToThousandths(float(measurer.TextWidth(font, kScreenDpi, u"0")), utScreenPixels);
-        m_rowHeight = UnitsToThousandths(float(measurer.LineHeight(font, kScreenDpi)), utScreenPixels, axVertical);
+        m_columnWidth = UnitsToThousandths(float(measurer.TextWidth(font, kScreenPixelsPerInch, u"0")), utScreenPixels);
+        m_rowHeight = UnitsToThousandths(float(measurer.LineHeight(font, kScreenPixelsPerInch)), utScreenPixels, axVertical);
         if (m_columnWidth > 0 && m_rowHeight > 0) {
             m_charsPerLine = paperWidth / m_columnWidth;
             m_linesPerPage = paperHeight / m_rowHeight;
@@ -130,7 +128,7 @@ void TjxReportTextFileDevice::WritePage(TjxPage* page)
             }
         }
         const int height =
-            UnitsToThousandths(float(measurer.LineHeight(*command->Font(), kScreenDpi)), utScreenPixels, axVertical);
+            UnitsToThousandths(float(measurer.LineHeight(*command->Font(), kScreenPixelsPerInch)), utScreenPixels, axVertical);
         for (qsizetype n = 0; n < lines.size(); ++n) {
             TCell line = cell;
             line.text = lines[n];

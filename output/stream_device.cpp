@@ -8,9 +8,22 @@
 #include "output/page.h"
 #include "platform/file_io.h"
 
+#include <QDir>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 namespace orvane {
+
+std::unique_ptr<QTemporaryFile> OpenScratchFile(const QString& prefix)
+{
+    // No usable temporary folder gives an empty path, which would put the
+    // file in the current directory.
+    const QString folder = QDir::tempPath();
+    auto file = std::make_unique<QTemporaryFile>(QDir(folder).filePath(prefix + QStringLiteral("XXXXXX")));
+    if (folder.isEmpty() || !file->open())
+        throw EPrintError(FillPlaceholders(GetMessage(67), {{QStringLiteral("filename"), file->fileTemplate()}}));
+    return file;
+}
 
 const TClassInfo& TjxStreamDevice::StaticClass()
 {

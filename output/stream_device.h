@@ -12,8 +12,13 @@
 #include <memory>
 
 class QSaveFile;
+class QTemporaryFile;
 
 namespace orvane {
+
+// An open scratch file in the temporary folder, its name starting with
+// prefix; EPrintError "Unable to open file" (message 67) when there is none.
+std::unique_ptr<QTemporaryFile> OpenScratchFile(const QString& prefix);
 
 class TjxStreamDevice : public TjxDevice {
     ORVANE_CLASS(TjxStreamDevice, TjxDevice)

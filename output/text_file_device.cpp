@@ -8,7 +8,6 @@
 #include "output/draw_text.h"
 #include "output/page.h"
 
-#include <QDir>
 #include <QStringDecoder>
 #include <QTemporaryFile>
 #include <algorithm>
@@ -43,11 +42,7 @@ void TjxTextFileContent::Start()
     m_anyPage = false;
     m_anyLine = false;
     m_codePage = true;
-    const QString folder = QDir::tempPath();
-    auto file = std::make_unique<QTemporaryFile>(QDir(folder).filePath(QStringLiteral("txtXXXXXX")));
-    if (folder.isEmpty() || !file->open())
-        throw EPrintError(FillPlaceholders(GetMessage(67), {{QStringLiteral("filename"), file->fileTemplate()}}));
-    m_file = std::move(file);
+    m_file = OpenScratchFile(QStringLiteral("txt"));
 }
 
 void TjxTextFileContent::Append(QStringView text)

@@ -548,13 +548,13 @@ void TjxPreview::EventNotify(TjxCommunicator* sender, int eventId, TjxEventParam
 {
     TjxCustomPreview::EventNotify(sender, eventId, params);
     if (eventId == ciOutlineVisibilityChanged && sender == m_outlineViewer->Communicator() && params)
-        UpdateLeftPanel(params->Value(u"Visible").toBool());
+        UpdateLeftPanel();
 }
 
-void TjxPreview::UpdateLeftPanel(bool outlineVisible)
+void TjxPreview::UpdateLeftPanel()
 {
     // The panel shows while the outline or the search panel does.
-    const bool visible = outlineVisible || m_search->isVisibleTo(m_leftPanel);
+    const bool visible = m_outlineViewer->OutlineVisible() || m_search->isVisibleTo(m_leftPanel);
     if (visible == !m_leftPanel->isHidden())
         return;
     m_leftPanel->setVisible(visible);
@@ -580,7 +580,7 @@ void TjxPreview::RefreshVisibility()
     m_buttons[paFindText]->setChecked(enabled && search->Visible());
     m_search->setVisible(enabled && search->Visible());
     m_search->MatchList()->setVisible(enabled && search->Visible());
-    UpdateLeftPanel(m_outlineViewer->OutlineVisible());
+    UpdateLeftPanel();
 }
 
 void TjxPreview::UpdateZoomButtons()

@@ -151,7 +151,7 @@ private:
     void ZoomEditEntered();
     void UpdateZoomButtons();
     void SetNavigationEnabled(bool first, bool prior, bool next, bool last, bool edit);
-    void UpdateLeftPanel(bool outlineVisible);
+    void UpdateLeftPanel();
     void StartPendingAutomaticSearch();
     void RefreshVisibility();
 

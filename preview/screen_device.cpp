@@ -20,6 +20,11 @@
 
 namespace orvane {
 
+QString CalculatingPageText(int pageNo, const QString& documentName)
+{
+    return FillMessage(FormatMessage(GetMessage(4)), {QString::number(pageNo), documentName});
+}
+
 const TClassInfo& TjxScreenDevice::StaticClass()
 {
     static const TClassInfo info =
@@ -340,8 +345,7 @@ void TjxScreenDevice::ReceivePage(TjxPage* page)
             m_view->PageShown();
         }
     } else if (page->Calculation()) {
-        SetStatusText(FillMessage(FormatMessage(GetMessage(4)),
-                                  {QString::number(page->AbsolutePageNo()), page->DocumentName()}));
+        SetStatusText(CalculatingPageText(page->AbsolutePageNo(), page->DocumentName()));
         // A later page brings the page count: texts that show it are drawn
         // again in place, without making the shown page again.
         bool changed = false;

@@ -62,6 +62,10 @@ struct TjxScreenLayout {
 TjxScreenLayout ComputeScreenLayout(TjxZoomSettingType setting, int percentage, bool hasView, QSize client,
                                     QSize paper, int ppi = 96);
 
+// "Calculating page <page> for report <documentname>", the status while a
+// page is being made.
+QString CalculatingPageText(int pageNo, const QString& documentName);
+
 class TjxScreenDevice : public TjxRasterDevice {
     ORVANE_CLASS(TjxScreenDevice, TjxRasterDevice)
 public:

@@ -272,7 +272,6 @@ bool TjxTextSearchPreview::RunSearch(bool toLastPage)
         m_settings->SetDefaultString(text);
     const int start = m_settings && m_settings->SearchFromCurrentPage() ? std::max(1, m_viewer->AbsolutePageNo()) : 1;
     m_outdated = false;
-    m_automaticResult = false;
     bool found = false;
     m_done->setText(GetMessage(5));
     WithPages([&] { found = m_engine.Search(text, start, toLastPage); });
@@ -286,15 +285,13 @@ void TjxTextSearchPreview::WithPages(const std::function<void()>& work)
 {
     // Pages beyond the cache come through the search's own device; the
     // status line says which one is being made.
-    m_offScreen->SetPublisher(nullptr);
     TPageSource source(m_viewer, m_offScreen.get());
     const QString pageStatus = m_statusBar ? m_statusBar->PanelText(0) : QString();
     const TjxPage* shown = m_viewer ? m_viewer->CurrentPage() : nullptr;
     const QString documentName = shown ? shown->DocumentName() : QString();
     m_engine.SetPageSource([this, &source, &documentName](int pageNo) {
         if (m_statusBar)
-            m_statusBar->SetPanelText(
-                0, FillMessage(FormatMessage(GetMessage(4)), {QString::number(pageNo), documentName}));
+            m_statusBar->SetPanelText(0, CalculatingPageText(pageNo, documentName));
         return source(pageNo);
     });
     struct TRestore {
@@ -324,9 +321,7 @@ void TjxTextSearchPreview::AutomaticSearch()
         !m_viewer || m_viewer->Busy())
         return;
     Run([this] {
-        const bool found = RunSearch(false);
-        m_automaticResult = true;
-        if (found)
+        if (RunSearch(false))
             ShowCurrent();
         else
             HighlightShownPage();
@@ -337,12 +332,12 @@ void TjxTextSearchPreview::Search()
 {
     const TjxTextSearchOptions options = m_engine.Options();
     // A result is used again only while it still answers the question: same
-    // text and options, no page turned since, not a partial automatic one.
+    // text and options, no page turned since. With RepeatSearchOnNavigate
+    // (the only way to an automatic result) every search is a new one.
     const bool repeat = m_settings && m_settings->RepeatSearchOnNavigate();
-    const bool partialAutomatic = m_automaticResult && !m_engine.AllPagesSearched();
     const bool same = m_engine.HasResult() && m_edit->text() == m_searchedText &&
                       options.CaseSensitive == m_searchedCase && options.WholeWord == m_searchedWholeWord &&
-                      !m_outdated && !repeat && !partialAutomatic;
+                      !m_outdated && !repeat;
     if (!same && !RunSearch(false)) {
         HighlightShownPage();
         Refresh();
@@ -381,7 +376,6 @@ void TjxTextSearchPreview::Last() { Navigate(&TjxTextSearchEngine::LastOccurrenc
 void TjxTextSearchPreview::Clear()
 {
     m_engine.Clear();
-    m_automaticResult = false;
     m_searchedText.clear();
     m_filling = true;
     m_matchList->clear();

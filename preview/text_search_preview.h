@@ -120,7 +120,6 @@ private:
     bool m_filling = false;
     bool m_vertical = false;
     bool m_outdated = false;
-    bool m_automaticResult = false;
 };
 
 } // namespace orvane
