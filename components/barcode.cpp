@@ -295,8 +295,6 @@ void TjxCustomBarCode::FillCommand(TjxDrawBarCode& c, const QString& data) const
     c.SetPrintHumanReadable(m_printHumanReadable);
     c.SetTransparent(Transparent());
     c.SetWideBarRatio(m_wideBarRatio);
-    c.SetWidth(mmWidth());
-    c.SetHeight(mmHeight());
     c.SetCodeOK(c.Encode().ok);
 }
 
@@ -327,10 +325,7 @@ void TjxCustomBarCode::PropertiesToDrawCommand(TjxDrawCommand* command)
     auto* draw = dynamic_cast<TjxDrawBarCode*>(command);
     if (!draw)
         return;
-    const int width = draw->Width(), height = draw->Height();
     FillCommand(*draw, CurrentData());
-    draw->SetWidth(width);
-    draw->SetHeight(height);
     if (AutoSize() && draw->CodeOK()) {
         // Each record's data has its own size.
         const QSize size = draw->MeasureSymbol(kBarCodeReferenceDpi, TextMeasurer());
