@@ -8,6 +8,7 @@
 #include "document/messages.h"
 #include "document/stream_reader.h"
 #include "document/stream_writer.h"
+#include "document/units.h"
 #include "engine/data_pipeline.h"
 #include "platform/text_measurer.h"
 
@@ -36,15 +37,6 @@ QString InchesInUnits(double inches, TjxUnitType units)
     QString text;
     FormatGeneral(value, 7, FormatSettings().decimalSeparator, text);
     return text;
-}
-
-int PixelsToThousandths(int pixels, int dpi)
-{
-    // The smallest length that is at least this many pixels again.
-    int th = UnitsToThousandths(float(pixels) / float(dpi), utInches);
-    while (ThousandthsToPixels(th, dpi) < pixels)
-        ++th;
-    return th;
 }
 
 } // namespace
@@ -305,8 +297,8 @@ void TjxCustomBarCode::AdjustBounds()
         FillCommand(command, CurrentData());
         if (command.CodeOK()) {
             const QSize size = command.MeasureSymbol(kBarCodeReferenceDpi, TextMeasurer());
-            const int w = PixelsToThousandths(size.width(), kBarCodeReferenceDpi);
-            const int h = PixelsToThousandths(size.height(), kBarCodeReferenceDpi);
+            const int w = CoveringThousandths(size.width(), kBarCodeReferenceDpi);
+            const int h = CoveringThousandths(size.height(), kBarCodeReferenceDpi);
             if (w != mmWidth() || h != mmHeight())
                 ChangeBounds(mmLeft(), mmTop(), w, h);
         }
@@ -329,8 +321,8 @@ void TjxCustomBarCode::PropertiesToDrawCommand(TjxDrawCommand* command)
     if (AutoSize() && draw->CodeOK()) {
         // Each record's data has its own size.
         const QSize size = draw->MeasureSymbol(kBarCodeReferenceDpi, TextMeasurer());
-        draw->SetWidth(PixelsToThousandths(size.width(), kBarCodeReferenceDpi));
-        draw->SetHeight(PixelsToThousandths(size.height(), kBarCodeReferenceDpi));
+        draw->SetWidth(CoveringThousandths(size.width(), kBarCodeReferenceDpi));
+        draw->SetHeight(CoveringThousandths(size.height(), kBarCodeReferenceDpi));
     }
 }
 
