@@ -19,10 +19,6 @@ namespace orvane {
 
 namespace {
 
-// BarWidth's limits in thousandths of a millimetre: 0.004 and 0.1 inch.
-constexpr int kMinBarWidth = 102;
-constexpr int kMaxBarWidth = 2540;
-
 // A length given in inches as the report's units show it.
 QString InchesInUnits(double inches, TjxUnitType units)
 {

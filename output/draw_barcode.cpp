@@ -70,8 +70,7 @@ int ClampedBarWidth(TjxBarCodeType type, int barWidth)
 {
     if (barWidth <= 0)
         return BarCodeDefaultWidth(type);
-    // The setter's limits, 0.004 and 0.1 inch.
-    return std::clamp(barWidth, 102, 2540);
+    return std::clamp(barWidth, kMinBarWidth, kMaxBarWidth);
 }
 
 } // namespace

@@ -22,6 +22,10 @@ const TTypeInfo& BarCodeOrientationType();
 // a pixel or two of it (the symbol is kept inside the rectangle there).
 inline constexpr int kBarCodeReferenceDpi = 600;
 
+// BarWidth's limits in thousandths of a millimetre: 0.004 and 0.1 inch.
+inline constexpr int kMinBarWidth = 102;
+inline constexpr int kMaxBarWidth = 2540;
+
 // Widths of a symbol's elements in device pixels at one resolution.
 struct TjxBarCodeMetrics {
     int narrow = 1;        // also the module
