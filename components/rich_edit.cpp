@@ -46,7 +46,7 @@ void TjxRichEdit::LoadFromBytes(QByteArrayView bytes)
 
 void TjxRichEdit::LoadFromString(const QString& text)
 {
-    if (text.startsWith(QLatin1String("{\\rtf")))
+    if (IsRtf(text))
         LoadFromBytes(RtfStringToBytes(text));
     else
         LoadFromBytes(text.toUtf8());
