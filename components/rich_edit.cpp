@@ -16,11 +16,6 @@
 
 namespace orvane {
 
-TColor FromQColor(const QColor& color)
-{
-    return TColor(color.red() | (color.green() << 8) | (color.blue() << 16));
-}
-
 TjxRichEdit::TjxRichEdit() : m_document(std::make_unique<QTextDocument>())
 {
     m_document->setUndoRedoEnabled(false);

@@ -191,12 +191,6 @@ void TjxRTFEngine::Render(const TjxRichEdit& edit, QPainter& painter, const QRec
     painter.restore();
 }
 
-TColor TjxRTFEngine::SetSelectionBackground(TjxRichEdit& edit, TColor color)
-{
-    std::lock_guard lock(RichTextLock());
-    return edit.SetSelectionBackground(color);
-}
-
 std::shared_ptr<const TjxRichEdit> TjxRTFEngine::CachedDocument(const QByteArray& bytes)
 {
     // The documents live as long as someone holds them (the draw commands of
