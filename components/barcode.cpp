@@ -1,5 +1,6 @@
 #include "components/barcode.h"
 
+#include "components/db_text.h"
 #include "components/display_format.h"
 #include "components/text_production.h"
 #include "document/class_registry.h"
@@ -408,11 +409,13 @@ QString TjxDBBarCode::CurrentData()
     } catch (const std::exception&) {
         dataType = dtString;
     }
+    TVarValue value;
     try {
-        return FormatDisplayValue(pipeline->GetFieldValue(DataField()), dataType, QString());
+        value = pipeline->GetFieldValue(DataField());
     } catch (const std::exception&) {
         return {};
     }
+    return FormatFieldText(value, dataType, QString(), false);
 }
 
 void TjxDBBarCode::SetDataField(const QString& value)
