@@ -14,7 +14,6 @@
 #include "platform/text_measurer.h"
 
 #include <cmath>
-#include <exception>
 
 namespace orvane {
 
@@ -404,17 +403,9 @@ QString TjxDBBarCode::CurrentData()
     if (!pipeline)
         return IsPrinting() ? QString() : BarCodeSample(BarCodeType(), CalcCheckDigit(), true);
     TjxDataType dataType = dtString;
-    try {
-        dataType = pipeline->GetFieldDataType(DataField());
-    } catch (const std::exception&) {
-        dataType = dtString;
-    }
     TVarValue value;
-    try {
-        value = pipeline->GetFieldValue(DataField());
-    } catch (const std::exception&) {
+    if (!ReadFieldValue(*pipeline, DataField(), dataType, value))
         return {};
-    }
     return FormatFieldText(value, dataType, QString(), false);
 }
 
