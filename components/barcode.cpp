@@ -1,5 +1,6 @@
 #include "components/barcode.h"
 
+#include "components/db_text.h"
 #include "components/display_format.h"
 #include "components/text_production.h"
 #include "document/class_registry.h"
@@ -8,19 +9,15 @@
 #include "document/messages.h"
 #include "document/stream_reader.h"
 #include "document/stream_writer.h"
+#include "document/units.h"
 #include "engine/data_pipeline.h"
 #include "platform/text_measurer.h"
 
 #include <cmath>
-#include <exception>
 
 namespace orvane {
 
 namespace {
-
-// BarWidth's limits in thousandths of a millimetre: 0.004 and 0.1 inch.
-constexpr int kMinBarWidth = 102;
-constexpr int kMaxBarWidth = 2540;
 
 // A length given in inches as the report's units show it.
 QString InchesInUnits(double inches, TjxUnitType units)
@@ -36,15 +33,6 @@ QString InchesInUnits(double inches, TjxUnitType units)
     QString text;
     FormatGeneral(value, 7, FormatSettings().decimalSeparator, text);
     return text;
-}
-
-int PixelsToThousandths(int pixels, int dpi)
-{
-    // The smallest length that is at least this many pixels again.
-    int th = UnitsToThousandths(float(pixels) / float(dpi), utInches);
-    while (ThousandthsToPixels(th, dpi) < pixels)
-        ++th;
-    return th;
 }
 
 } // namespace
@@ -295,8 +283,6 @@ void TjxCustomBarCode::FillCommand(TjxDrawBarCode& c, const QString& data) const
     c.SetPrintHumanReadable(m_printHumanReadable);
     c.SetTransparent(Transparent());
     c.SetWideBarRatio(m_wideBarRatio);
-    c.SetWidth(mmWidth());
-    c.SetHeight(mmHeight());
     c.SetCodeOK(c.Encode().ok);
 }
 
@@ -307,8 +293,8 @@ void TjxCustomBarCode::AdjustBounds()
         FillCommand(command, CurrentData());
         if (command.CodeOK()) {
             const QSize size = command.MeasureSymbol(kBarCodeReferenceDpi, TextMeasurer());
-            const int w = PixelsToThousandths(size.width(), kBarCodeReferenceDpi);
-            const int h = PixelsToThousandths(size.height(), kBarCodeReferenceDpi);
+            const int w = CoveringThousandths(size.width(), kBarCodeReferenceDpi);
+            const int h = CoveringThousandths(size.height(), kBarCodeReferenceDpi);
             if (w != mmWidth() || h != mmHeight())
                 ChangeBounds(mmLeft(), mmTop(), w, h);
         }
@@ -327,15 +313,12 @@ void TjxCustomBarCode::PropertiesToDrawCommand(TjxDrawCommand* command)
     auto* draw = dynamic_cast<TjxDrawBarCode*>(command);
     if (!draw)
         return;
-    const int width = draw->Width(), height = draw->Height();
     FillCommand(*draw, CurrentData());
-    draw->SetWidth(width);
-    draw->SetHeight(height);
     if (AutoSize() && draw->CodeOK()) {
         // Each record's data has its own size.
         const QSize size = draw->MeasureSymbol(kBarCodeReferenceDpi, TextMeasurer());
-        draw->SetWidth(PixelsToThousandths(size.width(), kBarCodeReferenceDpi));
-        draw->SetHeight(PixelsToThousandths(size.height(), kBarCodeReferenceDpi));
+        draw->SetWidth(CoveringThousandths(size.width(), kBarCodeReferenceDpi));
+        draw->SetHeight(CoveringThousandths(size.height(), kBarCodeReferenceDpi));
     }
 }
 
@@ -420,16 +403,10 @@ QString TjxDBBarCode::CurrentData()
     if (!pipeline)
         return IsPrinting() ? QString() : BarCodeSample(BarCodeType(), CalcCheckDigit(), true);
     TjxDataType dataType = dtString;
-    try {
-        dataType = pipeline->GetFieldDataType(DataField());
-    } catch (const std::exception&) {
-        dataType = dtString;
-    }
-    try {
-        return FormatDisplayValue(pipeline->GetFieldValue(DataField()), dataType, QString());
-    } catch (const std::exception&) {
+    TVarValue value;
+    if (!ReadFieldValue(*pipeline, DataField(), dataType, value))
         return {};
-    }
+    return FormatFieldText(value, dataType, QString(), false);
 }
 
 void TjxDBBarCode::SetDataField(const QString& value)

@@ -1,6 +1,5 @@
 #include "components/db_rich_text.h"
 
-#include "components/rtf.h"
 #include "components/text_production.h"
 #include "document/class_registry.h"
 #include "document/component_registry.h"
@@ -79,7 +78,7 @@ void TjxDBRichText::LoadFieldValue(const QByteArray& bytes, bool isBytes, const 
         if (isBytes)
             LoadContent(bytes);
         else
-            LoadContent(text.startsWith(QLatin1String("{\\rtf")) ? RtfStringToBytes(text) : text.toUtf8());
+            LoadContentText(text);
     } catch (const std::exception&) {
         LoadContent(GetMessage(kErrorLoadingRichText).toUtf8());
     }

@@ -33,6 +33,22 @@ QString FormatFieldText(const TVarValue& value, TjxDataType dataType, const QStr
     }
 }
 
+bool ReadFieldValue(TjxDataPipeline& pipeline, const QString& field, TjxDataType& dataType, TVarValue& value)
+{
+    dataType = dtString;
+    try {
+        dataType = pipeline.GetFieldDataType(field);
+    } catch (const std::exception&) {
+        dataType = dtString;
+    }
+    try {
+        value = pipeline.GetFieldValue(field);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
 const TClassInfo& TjxDBText::StaticClass()
 {
     using T = TjxDBText;
@@ -94,18 +110,9 @@ QString TjxDBText::FormattedText()
         return FieldPlaceholderText(*this, IsPrinting());
 
     TjxDataType dataType = dtString;
-    try {
-        dataType = pipeline->GetFieldDataType(DataField());
-    } catch (const std::exception&) {
-        dataType = dtString;
-    }
     TVarValue value;
-    try {
-        value = pipeline->GetFieldValue(DataField());
-    } catch (const std::exception&) {
-        // A record that cannot be read prints nothing; the report goes on.
+    if (!ReadFieldValue(*pipeline, DataField(), dataType, value))
         return {};
-    }
     const bool formatHandler = m_onFormat.IsAssigned();
     QString text = FormatFieldText(value, dataType, formatHandler ? QString() : DisplayFormat(), m_blankWhenZero);
     return ApplyFormatHandler(m_onFormat, text, dataType, value);

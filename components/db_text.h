@@ -76,4 +76,8 @@ void ReadRepeatState(QDataStream& stream, TjxRepeatState& state);
 QString FormatFieldText(const TVarValue& value, TjxDataType dataType, const QString& displayFormat,
                         bool blankWhenZero);
 
+// A field's data type (a string when it cannot be told) and value; false when
+// the value cannot be read, which prints nothing while the report goes on.
+bool ReadFieldValue(TjxDataPipeline& pipeline, const QString& field, TjxDataType& dataType, TVarValue& value);
+
 } // namespace orvane

@@ -16,11 +16,6 @@
 
 namespace orvane {
 
-TColor FromQColor(const QColor& color)
-{
-    return TColor(color.red() | (color.green() << 8) | (color.blue() << 16));
-}
-
 TjxRichEdit::TjxRichEdit() : m_document(std::make_unique<QTextDocument>())
 {
     m_document->setUndoRedoEnabled(false);
@@ -46,7 +41,7 @@ void TjxRichEdit::LoadFromBytes(QByteArrayView bytes)
 
 void TjxRichEdit::LoadFromString(const QString& text)
 {
-    if (text.startsWith(QLatin1String("{\\rtf")))
+    if (IsRtf(text))
         LoadFromBytes(RtfStringToBytes(text));
     else
         LoadFromBytes(text.toUtf8());

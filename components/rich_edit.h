@@ -98,7 +98,4 @@ using TjxRichEditFactory = std::function<std::unique_ptr<TjxRichEdit>()>;
 void SetRichEditClass(TjxRichEditFactory factory);
 std::unique_ptr<TjxRichEdit> CreateRichEdit();
 
-// Colours between the graphic objects and Qt.
-TColor FromQColor(const QColor& color);
-
 } // namespace orvane

@@ -237,6 +237,12 @@ void TjxCustomRichText::LoadContent(QByteArrayView bytes)
     m_printBytesValid = false;
 }
 
+void TjxCustomRichText::LoadContentText(const QString& text)
+{
+    m_content->LoadFromString(text);
+    m_printBytesValid = false;
+}
+
 void TjxCustomRichText::ContentChanged()
 {
     m_printBytesValid = false;

@@ -86,6 +86,8 @@ protected:
     void ReadState(QDataStream& stream) override;
     // Loads quietly, for content that is not the user's edit.
     void LoadContent(QByteArrayView bytes);
+    // The same for a string: RTF when it starts as RTF, plain text otherwise.
+    void LoadContentText(const QString& text);
     void ContentChanged();
 
 private:

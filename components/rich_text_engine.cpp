@@ -117,11 +117,15 @@ TjxRichTextMeasure TjxRTFEngine::Measure(const TjxRichEdit& edit, int width, int
         result.lastChar = end;
         return result;
     }
-    // Only paragraph or line ends left: they print as nothing.
-    const QString rest = edit.TextRange(next, end - next + 1);
-    const bool onlyBreaks = std::all_of(rest.begin(), rest.end(), [](QChar c) {
-        return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
-    });
+    // Only paragraph or line ends left: they print as nothing. Read in place,
+    // within the plain text (the document's closing separator is not in it).
+    const QTextDocument& document = edit.Document();
+    const int restEnd = std::min(end, edit.CharCount() - 1);
+    bool onlyBreaks = true;
+    for (int i = std::max(next, 0); i <= restEnd && onlyBreaks; ++i) {
+        const QChar c = document.characterAt(i);
+        onlyBreaks = c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+    }
     if (next > start && onlyBreaks) {
         result.fits = true;
         result.usedHeight = RangeHeight(edit, width, start, next - 1);
@@ -185,12 +189,6 @@ void TjxRTFEngine::Render(const TjxRichEdit& edit, QPainter& painter, const QRec
         edit.Document().documentLayout()->draw(&painter, context);
     }
     painter.restore();
-}
-
-TColor TjxRTFEngine::SetSelectionBackground(TjxRichEdit& edit, TColor color)
-{
-    std::lock_guard lock(RichTextLock());
-    return edit.SetSelectionBackground(color);
 }
 
 std::shared_ptr<const TjxRichEdit> TjxRTFEngine::CachedDocument(const QByteArray& bytes)

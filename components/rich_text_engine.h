@@ -46,9 +46,6 @@ public:
     static void Render(const TjxRichEdit& edit, QPainter& painter, const QRectF& target, int width, double dpiX,
                        double dpiY, int start, int end);
 
-    // Gives the edit's selection a background; the one it had before.
-    static TColor SetSelectionBackground(TjxRichEdit& edit, TColor color);
-
     // A document read from rich text bytes, shared by the holders of the
     // same bytes in one thread, so that the pages of one text parse it once.
     static std::shared_ptr<const TjxRichEdit> CachedDocument(const QByteArray& bytes);

@@ -47,7 +47,8 @@ QByteArray WriteRtf(const QTextDocument& document);
 // their bytes, the others as \uN escapes.
 QByteArray RtfStringToBytes(QStringView text);
 
-// Whether the bytes are RTF rather than plain text.
+// Whether the bytes, or a string, are RTF rather than plain text.
 bool IsRtf(QByteArrayView bytes);
+bool IsRtf(QStringView text);
 
 } // namespace orvane

@@ -61,9 +61,20 @@ void PrepareRichTextDocument(QTextDocument& document)
     document.setDefaultFont(font);
 }
 
+namespace {
+
+constexpr char kRtfStart[] = "{\\rtf";
+
+} // namespace
+
 bool IsRtf(QByteArrayView bytes)
 {
-    return bytes.startsWith("{\\rtf");
+    return bytes.startsWith(kRtfStart);
+}
+
+bool IsRtf(QStringView text)
+{
+    return text.startsWith(QLatin1StringView(kRtfStart));
 }
 
 QByteArray RtfStringToBytes(QStringView text)

@@ -338,4 +338,12 @@ int PixelsToThousandths(int64_t pixels, int dotsPerInch)
     return int(std::clamp<int64_t>(RoundHalfEven(value), INT32_MIN, INT32_MAX));
 }
 
+int CoveringThousandths(int pixels, int dotsPerInch)
+{
+    int th = UnitsToThousandths(float(pixels) / float(dotsPerInch), utInches);
+    while (ThousandthsToPixels(th, dotsPerInch) < pixels)
+        ++th;
+    return th;
+}
+
 } // namespace orvane

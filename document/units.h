@@ -65,6 +65,9 @@ float ScreenPixelsToUnits(float pixels, TjxUnitType unit, TjxAxis axis = axHoriz
 int ThousandthsToPixels(int64_t value, int dotsPerInch);
 // The inverse: device pixels at a resolution to thousandths, rounded.
 int PixelsToThousandths(int64_t pixels, int dotsPerInch);
+// The smallest length in thousandths that is at least `pixels` again at a
+// resolution, for a box that must cover what was measured in pixels.
+int CoveringThousandths(int pixels, int dotsPerInch);
 
 // Tenths of a millimetre, the platform's paper unit. Inch values pass through
 // whole screen pixels, so 8.5 in and 2159 tenths meet where they always did.

@@ -70,8 +70,7 @@ int ClampedBarWidth(TjxBarCodeType type, int barWidth)
 {
     if (barWidth <= 0)
         return BarCodeDefaultWidth(type);
-    // The setter's limits, 0.004 and 0.1 inch.
-    return std::clamp(barWidth, 102, 2540);
+    return std::clamp(barWidth, kMinBarWidth, kMaxBarWidth);
 }
 
 } // namespace
@@ -101,9 +100,11 @@ int PatternPixels(const TjxBarPattern& pattern, const TjxBarCodeMetrics& metrics
     return int(std::min<int64_t>(total, std::numeric_limits<int>::max() / 4));
 }
 
-TjxBarCodeSymbol TjxDrawBarCode::Encode() const
+const TjxBarCodeSymbol& TjxDrawBarCode::Encode() const
 {
-    return EncodeBarCode({m_barCodeType, m_data, m_calcCheckDigit, m_autoEncode, m_addOnCode});
+    if (!m_symbol)
+        m_symbol = EncodeBarCode({m_barCodeType, m_data, m_calcCheckDigit, m_autoEncode, m_addOnCode});
+    return *m_symbol;
 }
 
 namespace {
@@ -167,7 +168,7 @@ private:
 TjxBarCodeLayout TjxDrawBarCode::Layout(int dpiAlong, int dpiAcross, const TTextMeasurer& measurer) const
 {
     TjxBarCodeLayout out;
-    const TjxBarCodeSymbol symbol = Encode();
+    const TjxBarCodeSymbol& symbol = Encode();
     const TjxBarCodeMetrics m = BarCodeMetrics(m_barCodeType, m_barWidth, m_wideBarRatio, dpiAlong, dpiAcross);
     const int bw = ClampedBarWidth(m_barCodeType, m_barWidth);
     const int n = m.narrow;
@@ -329,8 +330,7 @@ TjxBarCodeLayout TjxDrawBarCode::Layout(int dpiAlong, int dpiAcross, const TText
 
 QSize TjxDrawBarCode::MeasureSymbol(int dpi, const TTextMeasurer& measurer) const
 {
-    const TjxBarCodeLayout l = Layout(dpi, dpi, measurer);
-    return IsVertical() ? QSize(l.height, l.width) : QSize(l.width, l.height);
+    return OrientedSize(Layout(dpi, dpi, measurer));
 }
 
 namespace {
@@ -370,13 +370,23 @@ struct TOrientedMap {
 
 } // namespace
 
+QSize TjxDrawBarCode::OrientedSize(const TjxBarCodeLayout& l) const
+{
+    return IsVertical() ? QSize(l.height, l.width) : QSize(l.width, l.height);
+}
+
 QSize TjxDrawBarCode::RenderSymbol(TjxCanvas& canvas, int originX, bool draw, int resolution, int originY)
 {
     const int across = IsVertical() ? canvas.DpiX() : canvas.DpiY();
     const TjxBarCodeLayout l = Layout(resolution, across, canvas.Measurer());
-    const QSize size = IsVertical() ? QSize(l.height, l.width) : QSize(l.width, l.height);
     if (!draw)
-        return size;
+        return OrientedSize(l);
+    return DrawLayout(canvas, l, originX, originY);
+}
+
+QSize TjxDrawBarCode::DrawLayout(TjxCanvas& canvas, const TjxBarCodeLayout& l, int originX, int originY) const
+{
+    const QSize size = OrientedSize(l);
     const TOrientedMap map{m_orientation, originX, originY, l.width, l.height};
     if (!m_transparent)
         canvas.FillRect(QRect(QPoint(originX, originY), size), m_color);
@@ -434,7 +444,9 @@ bool TjxDrawBarCode::DrawOnScreen(TjxCanvas& canvas)
     const bool framed = border.Visible();
     const int dx = framed && border.HasPosition(bpLeft) ? canvas.ThicknessX(border.Weight()) : 0;
     const int dy = framed && border.HasPosition(bpTop) ? canvas.ThicknessY(border.Weight()) : 0;
-    const QSize natural = MeasureSymbol(kScreenPixelsPerInch, canvas.Measurer());
+    // One layout serves both the bitmap's size and its drawing.
+    const TjxBarCodeLayout layout = Layout(kScreenPixelsPerInch, kScreenPixelsPerInch, canvas.Measurer());
+    const QSize natural = OrientedSize(layout);
     if (natural.width() > 0 && natural.height() > 0 && r.Width() > dx && r.Height() > dy) {
         QImage bitmap(natural, QImage::Format_RGB32);
         if (!bitmap.isNull()) {
@@ -443,7 +455,7 @@ bool TjxDrawBarCode::DrawOnScreen(TjxCanvas& canvas)
                 QPainter painter(&bitmap);
                 TjxCanvas plain(&painter, kScreenPixelsPerInch, kScreenPixelsPerInch);
                 plain.SetMeasurer(&canvas.Measurer());
-                RenderSymbol(plain, 0, true, kScreenPixelsPerInch, 0);
+                DrawLayout(plain, layout, 0, 0);
             }
             canvas.StretchDraw(QRect(r.left + dx, r.top + dy, r.Width() - dx, r.Height() - dy), bitmap,
                                m_transparent ? cmSrcAnd : cmSrcCopy);
@@ -487,6 +499,7 @@ void TjxDrawBarCode::Assign(const TPersistent* source)
     m_printHumanReadable = o->m_printHumanReadable;
     m_transparent = o->m_transparent;
     m_wideBarRatio = o->m_wideBarRatio;
+    m_symbol.reset();
 }
 
 ORVANE_REGISTER_CLASS(TjxDrawBarCode);

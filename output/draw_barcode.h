@@ -7,6 +7,7 @@
 #include "output/draw_command.h"
 
 #include <QSize>
+#include <optional>
 #include <vector>
 
 namespace orvane {
@@ -20,6 +21,10 @@ const TTypeInfo& BarCodeOrientationType();
 // machine, and fine enough that a device at another resolution draws within
 // a pixel or two of it (the symbol is kept inside the rectangle there).
 inline constexpr int kBarCodeReferenceDpi = 600;
+
+// BarWidth's limits in thousandths of a millimetre: 0.004 and 0.1 inch.
+inline constexpr int kMinBarWidth = 102;
+inline constexpr int kMaxBarWidth = 2540;
 
 // Widths of a symbol's elements in device pixels at one resolution.
 struct TjxBarCodeMetrics {
@@ -74,15 +79,15 @@ public:
     TAlignment Alignment() const { return m_alignment; }
     void SetAlignment(TAlignment value) { m_alignment = value; }
     const QString& AddOnCode() const { return m_addOnCode; }
-    void SetAddOnCode(const QString& value) { m_addOnCode = value; }
+    void SetAddOnCode(const QString& value) { m_addOnCode = value; m_symbol.reset(); }
     bool AutoEncode() const { return m_autoEncode; }
-    void SetAutoEncode(bool value) { m_autoEncode = value; }
+    void SetAutoEncode(bool value) { m_autoEncode = value; m_symbol.reset(); }
     bool AutoSize() const { return m_autoSize; }
     void SetAutoSize(bool value) { m_autoSize = value; }
     bool AutoSizeFont() const { return m_autoSizeFont; }
     void SetAutoSizeFont(bool value) { m_autoSizeFont = value; }
     TjxBarCodeType BarCodeType() const { return m_barCodeType; }
-    void SetBarCodeType(TjxBarCodeType value) { m_barCodeType = value; }
+    void SetBarCodeType(TjxBarCodeType value) { m_barCodeType = value; m_symbol.reset(); }
     TColor BarColor() const { return m_barColor; }
     void SetBarColor(TColor value) { m_barColor = value; }
     // Narrow bar width in thousandths of a millimetre.
@@ -91,13 +96,13 @@ public:
     bool BearerBars() const { return m_bearerBars; }
     void SetBearerBars(bool value) { m_bearerBars = value; }
     bool CalcCheckDigit() const { return m_calcCheckDigit; }
-    void SetCalcCheckDigit(bool value) { m_calcCheckDigit = value; }
+    void SetCalcCheckDigit(bool value) { m_calcCheckDigit = value; m_symbol.reset(); }
     bool CodeOK() const { return m_codeOK; }
     void SetCodeOK(bool value) { m_codeOK = value; }
     TColor Color() const { return m_color; }
     void SetColor(TColor value) { m_color = value; }
     const QString& Data() const { return m_data; }
-    void SetData(const QString& value) { m_data = value; }
+    void SetData(const QString& value) { m_data = value; m_symbol.reset(); }
     TFont* Font() const { return m_font.get(); }
     void SetFont(TFont* value) { if (value) m_font->Assign(value); }
     TjxBarCodeOrientation Orientation() const { return m_orientation; }
@@ -110,8 +115,9 @@ public:
     void SetWideBarRatio(float value) { m_wideBarRatio = value; }
 
     bool IsVertical() const { return m_orientation == orTopToBottom || m_orientation == orBottomToTop; }
-    // The symbol the data makes now (check digits, pattern, validity).
-    TjxBarCodeSymbol Encode() const;
+    // The symbol the data makes now (check digits, pattern, validity);
+    // encoded once until a setter above changes what it is made from.
+    const TjxBarCodeSymbol& Encode() const;
     // The layout at a resolution along and across the bars, text measured by `measurer`.
     TjxBarCodeLayout Layout(int dpiAlong, int dpiAcross, const TTextMeasurer& measurer) const;
     // The symbol's size on a device of `dpi` (width and height swapped for the
@@ -131,6 +137,10 @@ public:
     void Assign(const TPersistent* source) override;
 
 private:
+    QSize OrientedSize(const TjxBarCodeLayout& layout) const;
+    // Draws a layout with the top-left corner at (originX, originY); returns its size on the canvas.
+    QSize DrawLayout(TjxCanvas& canvas, const TjxBarCodeLayout& layout, int originX, int originY) const;
+
     TAlignment m_alignment = taLeftJustify;
     QString m_addOnCode;
     bool m_autoEncode = false;
@@ -149,6 +159,7 @@ private:
     bool m_printHumanReadable = true;
     bool m_transparent = false;
     float m_wideBarRatio = 3.0f;
+    mutable std::optional<TjxBarCodeSymbol> m_symbol;
 };
 
 } // namespace orvane

@@ -259,7 +259,10 @@ bool TjxDrawRichText::IsSameAs(const TjxDrawCommand* other) const
         m_endCharPos != o->m_endCharPos || m_transparent != o->m_transparent ||
         m_richTextStream.size() != o->m_richTextStream.size())
         return false;
-    // Line by line, as text: line ends of either kind are the same.
+    if (m_richTextStream == o->m_richTextStream)
+        return true;
+    // Of equal size, the same lines can still differ in how their CRs and LFs
+    // are placed ("\r\r\n" and "\r\n\r"): compared as text, line ends alike.
     auto lines = [](const QByteArray& bytes) {
         QByteArray text = bytes;
         text.replace("\r\n", "\n");

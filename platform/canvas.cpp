@@ -90,6 +90,11 @@ QColor ToQColor(TColor color)
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
+TColor FromQColor(const QColor& color)
+{
+    return TColor(color.red() | (color.green() << 8) | (color.blue() << 16));
+}
+
 QString DeviceSubstitution(const QString& faceName)
 {
     static const std::pair<const char16_t*, const char16_t*> table[] = {

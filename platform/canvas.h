@@ -152,5 +152,7 @@ private:
 // A colour of the graphic objects as Qt's; system colours take the usual
 // light theme's values.
 QColor ToQColor(TColor color);
+// The inverse for plain colours.
+TColor FromQColor(const QColor& color);
 
 } // namespace orvane

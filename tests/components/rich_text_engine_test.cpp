@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include "tests/support/gui_environment.h"
+#include "tests/support/long_rtf.h"
 
 #include <gtest/gtest.h>
 
@@ -13,23 +14,9 @@
 #include <memory>
 
 using namespace orvane;
+using orvane::test::LongRtf;
 
 namespace {
-
-QByteArray LongRtf(int paragraphs)
-{
-    QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}\\f0\\fs20 ";
-    for (int i = 0; i < paragraphs; ++i) {
-        rtf += "\\pard";
-        if (i % 3 == 1)
-            rtf += "\\qj\\li720\\sa120";
-        rtf += " Paragraph " + QByteArray::number(i) + ": ";
-        for (int w = 0; w < 12 + i % 17; ++w)
-            rtf += (w % 5 == 2 ? "{\\b\\fs28 words} " : (w % 7 == 3 ? "{\\f1\\i lines} " : "text "));
-        rtf += "\\par\n";
-    }
-    return rtf + "}";
-}
 
 struct TRange {
     int start;

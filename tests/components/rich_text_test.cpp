@@ -1,4 +1,6 @@
 #include "tests/engine/report_fixture.h"
+#include "tests/support/long_rtf.h"
+#include "tests/support/process_run.h"
 
 #include "components/db_rich_text.h"
 #include "components/display_format.h"
@@ -20,7 +22,6 @@
 #include "platform/canvas.h"
 
 #include <QPainter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextBlock>
@@ -34,31 +35,10 @@ using namespace orvane::test;
 
 namespace {
 
-QByteArray LongRtf(int paragraphs)
-{
-    QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}\\f0\\fs22 ";
-    for (int i = 0; i < paragraphs; ++i) {
-        rtf += "\\pard Paragraph" + QByteArray::number(i) + " ";
-        for (int w = 0; w < 10 + i % 13; ++w)
-            rtf += (w % 4 == 2 ? "{\\b bold" + QByteArray::number(w) + "} " : "word" + QByteArray::number(w) + " ");
-        rtf += "\\par\n";
-    }
-    return rtf + "}";
-}
-
 QString NoSpace(QString text)
 {
     text.remove(QRegularExpression(QStringLiteral("\\s")));
     return text;
-}
-
-QString RunProgram(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(30000))
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 std::vector<const TjxDrawRichText*> RichCommands(const TjxPage& page)
@@ -216,7 +196,7 @@ TEST(RichTextReport, ThreePagesToPdfNothingLostOrDoubled)
     ASSERT_EQ(device.PagesWritten(), int(pageTexts.size()));
     for (size_t i = 0; i < pageTexts.size(); ++i) {
         const QString n = QString::number(i + 1);
-        const QString text = RunProgram(pdftotext, {QStringLiteral("-f"), n, QStringLiteral("-l"), n, path, QStringLiteral("-")});
+        const QString text = RunProgram(pdftotext, {QStringLiteral("-f"), n, QStringLiteral("-l"), n, path, QStringLiteral("-")}).out;
         EXPECT_EQ(NoSpace(text).toStdString(), NoSpace(pageTexts[i]).toStdString()) << "page " << i + 1;
     }
 }

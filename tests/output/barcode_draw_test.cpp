@@ -66,9 +66,7 @@ QString Decode(const QImage& image, const QString& name)
     static QTemporaryDir dir;
     const QString path = dir.filePath(name + QStringLiteral(".png"));
     image.save(path);
-    return RunProgram(QStringLiteral("zbarimg"), {"--nodbus", "-q", "-Sean2.enable", "-Sean5.enable", "-Si25.min=4",
-                                                   "-Si25.enable", "-Scodabar.enable", path})
-        .out.trimmed();
+    return ZbarRead(path, {"-Sean2.enable", "-Si25.enable", "-Scodabar.enable"}).out.trimmed();
 }
 
 } // namespace

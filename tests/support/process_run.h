@@ -32,6 +32,17 @@ inline ProcessRun RunProgram(const QString& program, const QStringList& args, in
     return RunProgramIn(p, program, args, timeoutMs);
 }
 
+// The symbols zbarimg reads in an image, one "TYPE:data" a line; `settings`
+// are further -S options.
+inline ProcessRun ZbarRead(const QString& image, const QStringList& settings = {})
+{
+    QStringList args{QStringLiteral("--nodbus"), QStringLiteral("-q"), QStringLiteral("-Sean5.enable"),
+                     QStringLiteral("-Si25.min=4")};
+    args += settings;
+    args << image;
+    return RunProgram(QStringLiteral("zbarimg"), args);
+}
+
 #ifdef ORVANE_CLI
 inline ProcessRun RunCli(const QStringList& args) { return RunProgram(QStringLiteral(ORVANE_CLI), args); }
 #endif

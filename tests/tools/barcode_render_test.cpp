@@ -73,9 +73,7 @@ TEST(CliBarCodes, EverySymbolOfASheetReadsBackInEachOrientation)
         const QString png = dir.filePath(QStringLiteral("sheet-%1.png").arg(QLatin1String(orientation)));
         const ProcessRun run = RunCli({"render", rtm, "--to", "png", "--dpi", "300", "-o", png});
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-        const QStringList read = RunProgram(QStringLiteral("zbarimg"),
-                                            {"--nodbus", "-q", "-Sean5.enable", "-Si25.min=4", png})
-                                     .out.split(u'\n', Qt::SkipEmptyParts);
+        const QStringList read = ZbarRead(png).out.split(u'\n', Qt::SkipEmptyParts);
         for (const Symbol& s : kSheet)
             EXPECT_TRUE(read.contains(QLatin1String(s.expected)))
                 << orientation << ": " << s.expected << " not in " << read.join(u'|').toStdString();
@@ -97,9 +95,7 @@ TEST(CliBarCodes, ThePdfCarriesReadableSymbols)
     ASSERT_EQ(RunProgram(QStringLiteral("pdftoppm"), {"-r", "300", "-png", "-aa", "no", "-aaVector", "no", pdf, prefix})
                   .exitCode,
               0);
-    const QStringList read = RunProgram(QStringLiteral("zbarimg"), {"--nodbus", "-q", "-Sean5.enable", "-Si25.min=4",
-                                                                    prefix + QStringLiteral("-1.png")})
-                                 .out.split(u'\n', Qt::SkipEmptyParts);
+    const QStringList read = ZbarRead(prefix + QStringLiteral("-1.png")).out.split(u'\n', Qt::SkipEmptyParts);
     for (const Symbol& s : kSheet)
         EXPECT_TRUE(read.contains(QLatin1String(s.expected))) << s.expected << " not in " << read.join(u'|').toStdString();
 }
