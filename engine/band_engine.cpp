@@ -423,6 +423,7 @@ void TjxBandEngine::GenerateComponents()
         component->Generate(parent);
         if (component->DrawHeight() > 0) {
             m_printed.push_back(component);
+            m_engine->CountComponentPrint();
             anyPrinted = true;
         }
         if (!component->Complete() && !failedBefore) {

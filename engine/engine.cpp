@@ -787,6 +787,7 @@ void TjxEngine::GeneratePage()
             SetCondition(pcHeader, true);
             PrintBandList(blPageStyle, 0);
             m_conditions = uint16_t(m_conditions | (before & pcHeader));
+            MarkBodyStart();
         }
         if (!m_pageFilled && HasCondition(pcTitle)) {
             PrintBandList(blTitle, 0);
@@ -796,6 +797,8 @@ void TjxEngine::GeneratePage()
         if (!m_pageFilled) {
             SetCondition(pcHeader, true);
             PrintBandList(blHeader, 0);
+            if (!m_pageFilled)
+                MarkBodyStart();
         }
         m_listIndex = bodyList;
         m_bandIndex = bodyBand;
@@ -891,6 +894,7 @@ void TjxEngine::StartPage()
     m_pageFilled = false;
     m_columnFilled = false;
     m_pageBandCount = 1;
+    MarkBodyStart();
     if (!m_passOneDone && m_absolutePageCount < m_absolutePageNo) {
         m_absolutePageCount = m_absolutePageNo;
         UpdateGroupPageNumbers();
@@ -969,6 +973,12 @@ void TjxEngine::BodyLoop()
     }
     if (!m_pageFilled && !m_stopRequested)
         EndColumnOrPage();
+}
+
+bool TjxEngine::BodyMadeProgress() const
+{
+    return m_reportBandCount != m_bodyStart.bands || m_componentPrints != m_bodyStart.components ||
+           m_recordAdvances != m_bodyStart.records;
 }
 
 void TjxEngine::IncrementBandCounters(bool freshPrint)
@@ -1181,7 +1191,8 @@ void TjxEngine::EndPage()
     m_pageFilled = true;
     // Pages on which nothing fits would follow one another forever.
     constexpr int kEmptyPagesAllowed = 3;
-    m_emptyPages = (m_pageBandCount <= 1 && !m_blankReport && !m_finalBandDone) ? m_emptyPages + 1 : 0;
+    const bool noBand = m_pageBandCount <= 1 && !m_blankReport;
+    m_emptyPages = ((noBand || !BodyMadeProgress()) && !m_finalBandDone) ? m_emptyPages + 1 : 0;
     if (m_emptyPages > kEmptyPagesAllowed)
         RaisePrintError(MessageText(msg::BandCannotFit,
                                     {BandDisplayName(m_currentBand  ? m_currentBand
@@ -1344,6 +1355,7 @@ void TjxEngine::AdvanceRecord()
     SetCondition(pcDetail, true);
     if (m_dataExhausted)
         return;
+    ++m_recordAdvances;
     NextRecord();
     if (m_master && m_master->Eof()) {
         m_dataExhausted = true;

@@ -143,6 +143,8 @@ public:
     bool PassOneDone() const { return m_passOneDone; }
     int PageBandCount() const { return m_pageBandCount; }
     int ReportBandCount() const { return m_reportBandCount; }
+    // A component that took room on the page: progress, whatever it drew.
+    void CountComponentPrint() { ++m_componentPrints; }
     QDateTime PrintDateTime() const { return m_printDateTime; }
     // The clock the engine reads the print date and time from.
     std::function<QDateTime()> Clock;
@@ -271,7 +273,20 @@ private:
     QDateTime m_printDateTime;
     int m_lastPageOfReport = 0;  // the page on which the report ended, 0 while unknown
     bool m_blankReport = false;  // no data: the report is one blank page
-    int m_emptyPages = 0;        // pages in a row on which no band printed
+    int m_emptyPages = 0;        // pages in a row on which no band printed or nothing moved on
+    // What the body of the page starts from, after its page bands: a page
+    // whose body printed no fresh band, no component and read no record
+    // leaves the report where it was, and the next page would do the same.
+    struct TBodyMark {
+        int bands = 0;
+        int components = 0;
+        int records = 0;
+    };
+    void MarkBodyStart() { m_bodyStart = {m_reportBandCount, m_componentPrints, m_recordAdvances}; }
+    bool BodyMadeProgress() const;
+    TBodyMark m_bodyStart;
+    int m_componentPrints = 0;
+    int m_recordAdvances = 0;
     int m_bandSaveCount = 0;     // band prints numbered so far (main reports)
 
     // Bands.

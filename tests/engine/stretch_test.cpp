@@ -10,6 +10,7 @@
 #include "engine/region.h"
 #include "document/component_registry.h"
 #include "document/errors.h"
+#include "document/message_ids.h"
 #include "document/messages.h"
 #include "document/stream_reader.h"
 #include "document/stream_text.h"
@@ -225,6 +226,44 @@ TEST(Stretch, MemoInAStaticBandPrintsClippedToItsRectangle)
     EXPECT_EQ(TextsOf(*stops[2]), QStringList({"s9|s10"}));
     // The rest moves up to the band top.
     EXPECT_EQ(stops[1]->DrawCommand(0)->Top(), kTop);
+}
+
+TEST(Stretch, AMemoThatCanNeverPrintAgainStopsTheReportInsteadOfRunningToThePageLimit)
+{
+    // A stop position above the page: the memo can never take room, so the
+    // header continues it on every page and every page is the same blank one.
+    for (const int stop : {-1, 0}) {
+        SCOPED_TRACE(stop);
+        QByteArray bytes;
+        ObjectTextToBinary(QStringLiteral("object rptTest: TjxReport\r\n"
+                                          "  Version = '9.01'\r\n"
+                                          "  object jxHeaderBand1: TjxHeaderBand\r\n"
+                                          "    object jxMemo1: TjxMemo\r\n"
+                                          "      mmStopPosition = %1\r\n"
+                                          "    end\r\n"
+                                          "  end\r\n"
+                                          "  object jxDetailBand1: TjxDetailBand\r\n"
+                                          "  end\r\n"
+                                          "end\r\n")
+                               .arg(stop)
+                               .toLatin1(),
+                           bytes);
+        ReportFixture f;
+        ASSERT_EQ(ReadComponentFromBytes(bytes, f.report, &f.host), f.report);
+        f.report->Engine()->SetMaxPages(100);
+        if (stop == 0) {
+            f.Run();
+            EXPECT_EQ(f.FinalPages().size(), 1u);
+            continue;
+        }
+        try {
+            f.Run();
+            FAIL() << "no error";
+        } catch (const EPrintError& e) {
+            EXPECT_EQ(e.Message(), MessageText(msg::BandCannotFit, {f.report->FindBand(btHeader)->UserName()}));
+        }
+        EXPECT_LE(f.pages.size(), 5u);
+    }
 }
 
 TEST(Stretch, PageBreakMovesTheComponentsAfterItUpByItsTop)
