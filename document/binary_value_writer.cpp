@@ -55,19 +55,40 @@ void TBinaryValueWriter::WriteValueType(TValueType type)
 
 void TBinaryValueWriter::WriteUInt32(uint32_t value)
 {
+    char bytes[4];
     for (int i = 0; i < 4; ++i)
-        WriteByte(uint8_t(value >> (8 * i)));
+        bytes[i] = char(uint8_t(value >> (8 * i)));
+    m_out.append(bytes, 4);
 }
 
 void TBinaryValueWriter::WriteUInt64(uint64_t value)
 {
+    char bytes[8];
     for (int i = 0; i < 8; ++i)
-        WriteByte(uint8_t(value >> (8 * i)));
+        bytes[i] = char(uint8_t(value >> (8 * i)));
+    m_out.append(bytes, 8);
 }
 
 void TBinaryValueWriter::WriteShortString(QStringView text)
 {
-    WriteShortStringBytes(ToCodePage(text.first(std::min<qsizetype>(text.size(), 255))));
+    WriteShortString(QStringView(), text);
+}
+
+void TBinaryValueWriter::WriteShortString(QStringView first, QStringView second)
+{
+    // At most 255 units give at most 255 bytes: the length byte is set after.
+    first = first.first(std::min<qsizetype>(first.size(), 255));
+    second = second.first(std::min<qsizetype>(second.size(), 255 - first.size()));
+    const qsizetype lengthAt = m_out.size();
+    const qsizetype needed = lengthAt + 1 + first.size() + second.size();
+    if (m_out.capacity() < needed)
+        m_out.reserve(std::max(needed, 2 * m_out.capacity()));
+    m_out.resize(needed);
+    char* bytes = m_out.data() + lengthAt + 1;
+    const qsizetype length = CodePageBytes(first, bytes);
+    const qsizetype total = length + CodePageBytes(second, bytes + length);
+    m_out[lengthAt] = char(uint8_t(total));
+    m_out.resize(lengthAt + 1 + total);
 }
 
 void TBinaryValueWriter::WriteShortStringBytes(QByteArrayView bytes)
@@ -85,12 +106,11 @@ void TBinaryValueWriter::WriteListEnd()
 void TBinaryValueWriter::WriteInteger(int64_t value)
 {
     if (value >= -128 && value <= 127) {
-        WriteValueType(svInt8);
-        WriteByte(uint8_t(value));
+        const char bytes[2] = {char(svInt8), char(uint8_t(value))};
+        m_out.append(bytes, 2);
     } else if (value >= -32768 && value <= 32767) {
-        WriteValueType(svInt16);
-        WriteByte(uint8_t(value));
-        WriteByte(uint8_t(value >> 8));
+        const char bytes[3] = {char(svInt16), char(uint8_t(value)), char(uint8_t(value >> 8))};
+        m_out.append(bytes, 3);
     } else if (value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max()) {
         WriteValueType(svInt32);
         WriteUInt32(uint32_t(value));
@@ -181,6 +201,10 @@ void TBinaryValueWriter::WriteSingleByteString(const QByteArray& bytes)
 
 void TBinaryValueWriter::WriteString(QStringView text)
 {
+    if (IsAscii(text)) {
+        WriteAsciiString(text);
+        return;
+    }
     const QByteArray utf8 = text.toUtf8();
     // Empty text is written as the two-byte code 6 form: both encodings are
     // empty, and string-list lines use the same form, so text conversions
@@ -200,15 +224,38 @@ void TBinaryValueWriter::WriteString(QStringView text)
     const uint32_t count = CheckedCount(text.size());
     WriteValueType(svWString);
     WriteUInt32(count);
-    m_out.reserve(m_out.size() + 2 * text.size());
+    const qsizetype start = m_out.size();
+    m_out.resize(start + 2 * text.size());
+    char* bytes = m_out.data() + start;
     for (QChar unit : text) {
-        WriteByte(uint8_t(unit.unicode()));
-        WriteByte(uint8_t(unit.unicode() >> 8));
+        *bytes++ = char(uint8_t(unit.unicode()));
+        *bytes++ = char(uint8_t(unit.unicode() >> 8));
     }
+}
+
+void TBinaryValueWriter::WriteAsciiString(QStringView text)
+{
+    if (text.size() < 256) {
+        const char head[2] = {char(svString), char(uint8_t(text.size()))};
+        m_out.append(head, 2);
+    } else {
+        const uint32_t count = CheckedCount(text.size());
+        WriteValueType(svLString);
+        WriteUInt32(count);
+    }
+    const qsizetype start = m_out.size();
+    m_out.resize(start + text.size());
+    char* bytes = m_out.data() + start;
+    for (QChar unit : text)
+        *bytes++ = char(unit.unicode());
 }
 
 void TBinaryValueWriter::WriteListItemString(QStringView text)
 {
+    if (IsAscii(text)) {
+        WriteAsciiString(text);
+        return;
+    }
     const QByteArray utf8 = text.toUtf8();
     const QByteArray single = ToCodePage(text);
     if (single != utf8) {

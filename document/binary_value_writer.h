@@ -22,6 +22,8 @@ public:
     void WriteValueType(TValueType type);
     // 1 length byte and the code-page bytes, cut to 255 bytes.
     void WriteShortString(QStringView text);
+    // The two texts as one short string: a property path and its name.
+    void WriteShortString(QStringView first, QStringView second);
     // Same for text that is already single-byte.
     void WriteShortStringBytes(QByteArrayView bytes);
     void WriteListEnd();
@@ -55,6 +57,8 @@ private:
     void WriteUInt32(uint32_t value);
     void WriteUInt64(uint64_t value);
     void WriteSingleByteString(const QByteArray& bytes);
+    // Code 6 or 12 straight from the units, which are their own bytes.
+    void WriteAsciiString(QStringView text);
 
     QByteArray& m_out;
 };

@@ -1,5 +1,6 @@
 #include "document/code_page.h"
 
+#include <algorithm>
 #include <array>
 
 namespace orvane {
@@ -31,20 +32,44 @@ int ByteFor(char16_t unit)
 QByteArray ToCodePage(QStringView text)
 {
     QByteArray result;
-    result.reserve(text.size());
+    AppendCodePage(result, text);
+    return result;
+}
+
+void AppendCodePage(QByteArray& out, QStringView text)
+{
+    const qsizetype start = out.size();
+    const qsizetype needed = start + text.size();
+    if (out.capacity() < needed)
+        out.reserve(std::max(needed, 2 * out.capacity()));
+    out.resize(needed);
+    out.resize(start + CodePageBytes(text, out.data() + start));
+}
+
+qsizetype CodePageBytes(QStringView text, char* out)
+{
+    qsizetype n = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i].unicode();
-        const int byte = ByteFor(unit);
+        const int byte = unit < 0x80 ? int(unit) : ByteFor(unit);
         if (byte >= 0) {
-            result.append(char(byte));
+            out[n++] = char(byte);
             continue;
         }
         // A surrogate pair is one character and gets one '?'.
         if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             ++i;
-        result.append('?');
+        out[n++] = '?';
     }
-    return result;
+    return n;
+}
+
+bool IsAscii(QStringView text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
 }
 
 QString FromCodePage(QByteArrayView bytes)

@@ -14,6 +14,13 @@ namespace orvane {
 
 // Characters outside the code page become '?' (one per code point).
 QByteArray ToCodePage(QStringView text);
+// The same bytes appended to `out`: the stream writer's path, with no
+// array of its own per string.
+void AppendCodePage(QByteArray& out, QStringView text);
+// The same bytes into room for text.size() bytes; returns how many were written.
+qsizetype CodePageBytes(QStringView text, char* out);
+// Every unit below 0x80: code page, Latin-1 and UTF-8 bytes are the units.
+bool IsAscii(QStringView text);
 QString FromCodePage(QByteArrayView bytes);
 bool IsCodePageRepresentable(QStringView text);
 

@@ -53,16 +53,18 @@ void TWriter::WriteComponent(TComponent* component)
     m_values.WriteShortString(component->Name());
     WriteProperties(*component);
     m_values.WriteListEnd();
-    component->GetChildren([this](TComponent* child) { WriteComponent(child); }, m_root);
+    component->GetChildren(
+        [this](TComponent* child) {
+            if (child != m_leftOut)
+                WriteComponent(child);
+        },
+        m_root);
     m_values.WriteListEnd();
 }
 
 void TWriter::WritePropName(const QString& prefix, const QString& name)
 {
-    if (prefix.isEmpty())
-        m_values.WriteShortString(name);
-    else
-        m_values.WriteShortString(prefix + name);
+    m_values.WriteShortString(prefix, name);
 }
 
 void TWriter::WriteProperties(const TPersistent& instance, const QString& prefix)
@@ -184,10 +186,13 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
             m_values.WriteRawIdent(ref);
             return;
         }
-        const QString path = prefix + prop.name;
-        WriteProperties(*value, path + u'.');
+        // One string for the path and its dot: sub-objects are written for every draw command.
+        QString path;
+        path.reserve(prefix.size() + prop.name.size() + 1);
+        path.append(prefix).append(prop.name).append(u'.');
+        WriteProperties(*value, path);
         if (auto* collection = dynamic_cast<TCollection*>(value)) {
-            m_values.WriteShortString(path);
+            m_values.WriteShortString(QStringView(path).chopped(1));
             WriteCollection(*collection);
         }
         return;

@@ -23,6 +23,9 @@ public:
     void SetRoot(TComponent* root) { m_root = root; }
     TComponent* LookupRoot() const { return m_lookupRoot; }
     void SetLookupRoot(TComponent* lookupRoot) { m_lookupRoot = lookupRoot; }
+    // A child left out of the stream with its own children, as if it were
+    // not there: a device's copy without it would cost a copy of the tree.
+    void SetLeftOut(const TComponent* child) { m_leftOut = child; }
 
     // Signature and one record. Root and lookup root default to the
     // component's owner, or the component itself when it has none.
@@ -70,6 +73,7 @@ private:
     TBinaryValueWriter m_values;
     TComponent* m_root = nullptr;
     TComponent* m_lookupRoot = nullptr;
+    const TComponent* m_leftOut = nullptr;
     int m_depth = 0;
 };
 

@@ -65,18 +65,15 @@ void TjxArchiveDevice::WritePage(TjxPage* page)
     try {
         if (!m_pageStream)
             ThrowWriteError();
-        TjxPage* source = page;
-        std::unique_ptr<TjxPage> trimmed;
-        if (m_keepOutlineOnLastPageOnly && !page->LastPage() && page->OutlineDrawCommand()) {
-            // The page is shared with the other devices: only the archive's copy loses the outline.
-            trimmed = std::make_unique<TjxPage>();
-            trimmed->Assign(page);
-            TjxDrawCommand* outline = trimmed->OutlineDrawCommand();
-            trimmed->RemoveDrawCommand(outline);
-            delete outline;
-            source = trimmed.get();
-        }
-        const QByteArray data = WriteComponentToBytes(source, source);
+        m_pageBytes.resize(0);
+        TWriter writer(m_pageBytes);
+        writer.SetRoot(page);
+        writer.SetLookupRoot(page);
+        // The page is shared with the other devices: only the archive's stream loses the outline.
+        if (m_keepOutlineOnLastPageOnly && !page->LastPage())
+            writer.SetLeftOut(page->OutlineDrawCommand());
+        writer.WriteDescendent(page);
+        const QByteArray& data = m_pageBytes;
         const qint64 offset = m_pageStream->pos();
         // The index holds 32-bit offsets; past that the archive could not be read back.
         if (offset > std::numeric_limits<qint32>::max())

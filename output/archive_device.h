@@ -14,6 +14,8 @@
 
 #include "output/stream_device.h"
 
+#include <QByteArray>
+
 #include <memory>
 
 class QTemporaryFile;
@@ -48,6 +50,7 @@ protected:
 
 private:
     std::unique_ptr<QTemporaryFile> m_pageStream;
+    QByteArray m_pageBytes;  // one page's stream; kept to reuse its room
     bool m_keepOutlineOnLastPageOnly = true;
 };
 

@@ -282,6 +282,14 @@ TEST(StreamBytesWriter, IdentifiersSetsPrefixesAndShortStrings)
     EXPECT_EQ(Written([](TBinaryValueWriter& w) { w.WriteShortString(QString(300, u'n')); }),
               Hex("ff") + QByteArray(255, 'n'));
     EXPECT_EQ(Written([](TBinaryValueWriter& w) { w.WriteShortString(u"\u20ac\u65e5"); }), Hex("02803f"));
+    // A character outside the basic plane is one '?', not two.
+    EXPECT_EQ(Written([](TBinaryValueWriter& w) { w.WriteShortString(u"\U0001F600x"); }), Hex("023f78"));
+    // A property path and its name: one short string, cut at 255 as a whole.
+    EXPECT_EQ(Written([](TBinaryValueWriter& w) { w.WriteShortString(u"Font.", u"Name"); }), "\x09" "Font.Name");
+    EXPECT_EQ(Written([](TBinaryValueWriter& w) { w.WriteShortString(QString(250, u'p'), u"\u20acNames"); }),
+              Hex("ff") + QByteArray(250, 'p') + "\x80Name");
+    EXPECT_EQ(Written([](TBinaryValueWriter& w) { w.WriteShortString(QString(300, u'p'), u"Name"); }),
+              Hex("ff") + QByteArray(255, 'p'));
     EXPECT_EQ(Written([](TBinaryValueWriter& w) { w.WriteBinary(Hex("0102")); }), Hex("0a020000000102"));
     EXPECT_EQ(Written([](TBinaryValueWriter& w) {
                   w.WriteSingle(1.5f);
