@@ -287,7 +287,8 @@ void TjxEditCommands::Nudge(const std::vector<TjxComponent*>& components, int ki
 }
 
 TjxComponent* TjxEditCommands::CreateComponent(const TClassInfo& cls, TjxBand* band, int mmLeft, int mmTop,
-                                               int mmWidth, int mmHeight)
+                                               int mmWidth, int mmHeight,
+                                               const std::function<bool(TjxComponent*)>& prepare)
 {
     TjxCustomReport* report = band ? band->Report() : nullptr;
     if (!report || !cls.createComponent)
@@ -308,7 +309,17 @@ TjxComponent* TjxEditCommands::CreateComponent(const TClassInfo& cls, TjxBand* b
         try {
             component->SetName(report->GetValidName(component));
             component->SetBand(band);
-            component->SetBounds(mmLeft, mmTop, mmHeight, mmWidth);
+            component->SetBounds(mmLeft, mmTop, mmHeight > 0 ? mmHeight : component->mmHeight(),
+                                 mmWidth > 0 ? mmWidth : component->mmWidth());
+            bool keep = true;
+            if (prepare) {
+                TjxUndoDisabledGuard off(Manager());
+                keep = prepare(component);
+            }
+            if (!keep) {
+                delete component;
+                return nullptr;
+            }
         } catch (...) {
             delete component;
             throw;
@@ -389,7 +400,9 @@ void TjxEditCommands::Destroy(const std::vector<TjxComponent*>& components, cons
     FreeComponentTrees(owner, tops);
 }
 
-void TjxEditCommands::CheckComponentStream(const QByteArray& stream) const
+void TjxEditCommands::CheckComponentStream(const QByteArray& stream) const { WrittenBands(stream); }
+
+std::vector<std::pair<int, int>> TjxEditCommands::WrittenBands(const QByteArray& stream) const
 {
     // Read aside into an owner of its own: nothing of the report is touched.
     TComponent scratch(nullptr);
@@ -401,17 +414,23 @@ void TjxEditCommands::CheckComponentStream(const QByteArray& stream) const
     };
     std::vector<TComponent*> read;
     reader.ReadComponents(&scratch, nullptr, [&read](TComponent* c) { read.push_back(c); });
-    for (TComponent* c : read)
-        if (!dynamic_cast<TjxComponent*>(c))
-            throw EDesignError(MessageText(msg::ClipboardNotComponent, {c->ClassName()}));
+    std::vector<std::pair<int, int>> bands;
+    for (TComponent* object : read) {
+        const auto* c = dynamic_cast<TjxComponent*>(object);
+        if (!c)
+            throw EDesignError(MessageText(msg::ClipboardNotComponent, {object->ClassName()}));
+        // Without a band a component keeps the band kind it was written with.
+        bands.emplace_back(c->BandType(), c->GroupNo());
+    }
+    return bands;
 }
 
 namespace {
 
 // The band a pasted component belongs in: the one of its kind, else the first.
-TjxBand* BandOfKind(const TjxCustomReport* report, const TjxComponent* c)
+TjxBand* BandOfKind(const TjxCustomReport* report, const std::pair<int, int>& kind)
 {
-    if (TjxBand* band = report->FindBand(TjxBandType(c->BandType()), std::max(0, c->GroupNo())))
+    if (TjxBand* band = report->FindBand(TjxBandType(kind.first), std::max(0, kind.second)))
         return band;
     return report->Bands().empty() ? nullptr : report->Bands().front();
 }
@@ -422,7 +441,7 @@ bool IsDefaultCaption(const QString& caption, const QString& writtenName, const 
 {
     if (caption.isEmpty())
         return false;
-    return caption == writtenUserName || caption == writtenName || caption == writtenName.mid(2);
+    return caption == writtenUserName || caption == writtenName.mid(2);
 }
 
 } // namespace
@@ -452,7 +471,9 @@ std::vector<TjxComponent*> TjxEditCommands::PasteComponents(const QByteArray& st
     std::vector<TjxComponent*> pasted;
     if (!report || !owner || report->Bands().empty())
         return pasted;
-    CheckComponentStream(stream);
+    const std::vector<std::pair<int, int>> kinds = WrittenBands(stream);
+    // Into the first one's band: moving a component to another band breaks its links.
+    TjxBand* readInto = band ? band : kinds.empty() ? report->Bands().front() : BandOfKind(report, kinds.front());
     TjxUndoCommandScope scope(m_hooks);
     TjxUndoManager* manager = Manager();
     TjxUndoableTask* task = manager->OpenTask();
@@ -471,7 +492,8 @@ std::vector<TjxComponent*> TjxEditCommands::PasteComponents(const QByteArray& st
         pasting.clear();
     };
     try {
-        TjxUndoDisabledGuard off(manager);
+        // Recording stays on while they are read and placed, as for a new
+        // component: what placing them changes in others must come back too.
         TReader reader(stream);
         reader.SetRoot(owner);
         reader.OnSetName = [&](TComponent* component, QString& name) {
@@ -498,7 +520,8 @@ std::vector<TjxComponent*> TjxEditCommands::PasteComponents(const QByteArray& st
                 code = [](TComponent*, TjxEventParams&) {};
         };
         std::vector<TComponent*> read;
-        reader.ReadComponents(owner, nullptr, [&read](TComponent* c) { read.push_back(c); });
+        // Read into a band, as Undo's re-creation reads them back, then moved to their own.
+        reader.ReadComponents(owner, readInto, [&read](TComponent* c) { read.push_back(c); });
         for (TComponent* object : read)
             if (auto* c = dynamic_cast<TjxComponent*>(object))
                 pasted.push_back(c);
@@ -512,7 +535,8 @@ std::vector<TjxComponent*> TjxEditCommands::PasteComponents(const QByteArray& st
             for (const auto& [component, name] : written)
                 if (component == c && IsDefaultCaption(c->Caption(), name, c->UserName()))
                     c->SetCaption(c->UserName());
-            c->SetBand(band ? band : BandOfKind(report, c));
+            if (!band && i < kinds.size())
+                c->SetBand(BandOfKind(report, kinds[i]));
             if (!c->DataPipeline() && !c->DataPipelineName().isEmpty())
                 if (TjxDataPipeline* pipeline = pipelines.FindByName(c->DataPipelineName()))
                     c->SetDataPipeline(pipeline);
@@ -532,6 +556,18 @@ std::vector<TjxComponent*> TjxEditCommands::PasteComponents(const QByteArray& st
         }
         for (TjxComponent* c : pasted)
             PlaceInRegion(c);
+        // Read components join their band without a word: the workspace is told now.
+        if (report->DesignState() & dsDesigning)
+            for (TjxComponent* c : pasted) {
+                std::vector<TjxComponent*> tree{c};
+                if (auto* region = dynamic_cast<TjxCustomRegion*>(c))
+                    tree.insert(tree.end(), region->Children().begin(), region->Children().end());
+                for (TjxComponent* member : tree) {
+                    TjxEventParams params{
+                        {QStringLiteral("Component"), QVariant::fromValue(static_cast<void*>(member)), false}};
+                    report->SendEventNotify(ciBandComponentAttachmentFirst, &params);
+                }
+            }
     } catch (...) {
         // Nothing of a failed paste stays: what it made goes, links it took come back.
         endPasting();

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QPoint>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 namespace orvane {
@@ -63,10 +64,15 @@ public:
     void Nudge(const std::vector<TjxComponent*>& components, int kind);
     // A component whose top (workspace pixels) lies in another band moves to it.
     void PlaceInBandAt(TjxComponent* component, int workspaceTop);
+    // Joins the topmost region of its band under its top-left corner, or
+    // leaves its region when none is there.
+    void PlaceInRegion(TjxComponent* component);
 
-    // A new component of the class in the band, under a name free in the owner.
+    // A new component of the class in the band, under a name free in the owner;
+    // a size of 0 keeps the class's own. `prepare` sets it up before it is
+    // recorded (unrecorded); false from it frees the component again.
     TjxComponent* CreateComponent(const TClassInfo& cls, TjxBand* band, int mmLeft, int mmTop, int mmWidth,
-                                  int mmHeight);
+                                  int mmHeight, const std::function<bool(TjxComponent*)>& prepare = {});
     // Frees the components (a region's children go with it) after recording
     // them and the references to them that freeing clears in other objects.
     void DeleteComponents(const std::vector<TjxComponent*>& components);
@@ -90,7 +96,8 @@ public:
 
 private:
     void Destroy(const std::vector<TjxComponent*>& components, const QString& operation);
-    void PlaceInRegion(TjxComponent* component);
+    // The band kind (type, group index) of each component in the stream.
+    std::vector<std::pair<int, int>> WrittenBands(const QByteArray& stream) const;
     TComponent* Owner() const;
 
     TjxUndoDesignerHooks* m_hooks;
