@@ -150,6 +150,17 @@ void TjxEditCommands::SetPixelBounds(TjxComponent* component, int left, int top,
     component->SetBounds(mmLeft, mmTop, mmHeight, mmWidth);
 }
 
+void TjxEditCommands::MoveToBand(TjxComponent* component, TjxBand* band)
+{
+    if (!band || band == component->Band())
+        return;
+    TjxUndoCommandScope scope(m_hooks);
+    // The old band's order, undone after the band change is.
+    if (Manager()->Enabled() && component->Band())
+        Manager()->Commit(TjxUndoableClassFactory::Instance().Create(QStringLiteral("SendToBack"), component));
+    component->SetBand(band);
+}
+
 void TjxEditCommands::PlaceInBandAt(TjxComponent* component, int workspaceTop)
 {
     TjxCustomReport* report = component->Band() ? component->Band()->Report() : Report();
@@ -161,7 +172,7 @@ void TjxEditCommands::PlaceInBandAt(TjxComponent* component, int workspaceTop)
     // The place on the workspace stays; the top becomes the new band's.
     const int left = component->spLeft();
     const int top = workspaceTop - layout.AreaTop(band);
-    component->SetBand(band);
+    MoveToBand(component, band);
     SetPixelBounds(component, left, top, component->spWidth(), component->spHeight());
 }
 

@@ -64,6 +64,9 @@ public:
     void Nudge(const std::vector<TjxComponent*>& components, int kind);
     // A component whose top (workspace pixels) lies in another band moves to it.
     void PlaceInBandAt(TjxComponent* component, int workspaceTop);
+    // Another band for the component; Undo puts it back at its old place
+    // in the old band's drawing order.
+    void MoveToBand(TjxComponent* component, TjxBand* band);
     // Joins the topmost region of its band under its top-left corner, or
     // leaves its region when none is there.
     void PlaceInRegion(TjxComponent* component);

@@ -1,6 +1,7 @@
 #include "designer/workspace/workspace_editor.h"
 
 #include "components/component.h"
+#include "components/custom_text.h"
 #include "components/shape.h"
 #include "designer/controls/design_control.h"
 #include "designer/controls/design_control_manager.h"
@@ -396,7 +397,7 @@ void TjxWorkspaceEditor::FinishMove()
             TjxBand* band = m_surface->BandAt(zone.top());
             const bool parentChanged = band && band != c->Band();
             if (parentChanged)
-                c->SetBand(band);
+                m_commands->MoveToBand(c, band);
             int left = zone.left();
             int top = zone.top() - manager->BandAreaTop(c->Band());
             if (parentChanged && c->ParentWidth())
@@ -459,6 +460,9 @@ void TjxWorkspaceEditor::Create(const QPoint& point)
                 c->SetFont(&font);
                 c->SetTextAlignment(taLeftJustified);
                 c->SetTransparent(true);
+                // A new text shows its name, so it has a size to grab.
+                if (dynamic_cast<TjxCustomText*>(c) && c->Caption().isEmpty())
+                    c->SetCaption(c->UserName());
             }
             if (c->IsDataAware() && band->Report()->DataPipeline())
                 c->SetDataPipeline(band->Report()->DataPipeline());

@@ -251,7 +251,7 @@ TEST_F(WorkspaceEditing, ACreationToolMakesAComponentWhereReleased)
     const QPoint at(40, areaTop + 3);
     const int children = band->ChildCount();
     s.Click(at);
-    EXPECT_EQ(band->ChildCount(), children + 1);
+    ASSERT_EQ(band->ChildCount(), children + 1);
     ASSERT_EQ(s.window->Selection().Count(), 1);
     auto* made = dynamic_cast<TjxLabel*>(s.window->Selection().Primary());
     ASSERT_NE(made, nullptr);
@@ -260,6 +260,7 @@ TEST_F(WorkspaceEditing, ACreationToolMakesAComponentWhereReleased)
     EXPECT_EQ(made->spTop(), 3);
     EXPECT_TRUE(made->Transparent());
     EXPECT_EQ(made->Font()->Size(), 10);
+    EXPECT_EQ(made->Caption(), made->UserName());
     EXPECT_TRUE(tools.ArrowDown());
     EXPECT_EQ(s.window->UndoManager()->UndoCount(), undo + 1);
     s.Editor()->SetTools(nullptr);
