@@ -234,19 +234,26 @@ TEST(EditCommands, PastedCaptionsFollowTheNameOnlyWhenTheyWereTheDefault)
     EXPECT_EQ(pasted[1]->Caption(), u"Labels printed:");
 }
 
+// A region in the detail band, with the given labels inside it.
+TjxRegion* RegionWith(TUndoReport& f, std::initializer_list<TjxComponent*> children, int top = 0)
+{
+    auto* region = f.Add<TjxRegion>(f.Band(btDetail));
+    Place(f, region, 0, top, 20000, 80000);
+    TjxUndoDisabledGuard off(&f.rig.manager);
+    for (TjxComponent* c : children)
+        c->SetRegion(region);
+    return region;
+}
+
 TEST(EditCommands, ReferencesAmongPastedComponentsFollowTheirRenames)
 {
     TUndoReport f;
-    TjxBand* detail = f.Band(btDetail);
-    auto* region = f.Add<TjxRegion>(detail, 0, 0);
-    region->SetBounds(0, 0, 20000, 80000);
-    auto* target = f.Add<TjxLabel>(detail, 1000, 1000);
-    auto* follower = f.Add<TjxRegion>(detail, 0, 30000);
+    TjxRegion* region = RegionWith(f, {});
+    TjxRegion* follower = RegionWith(f, {}, 30000);
     {
         TjxUndoDisabledGuard off(&f.rig.manager);
         follower->SetShiftRelativeTo(region);
     }
-    (void)target;
     const auto pasted = f.rig.edit.PasteComponents(f.rig.edit.CopyComponents({region, follower}));
     ASSERT_EQ(pasted.size(), 2u);
     auto* copy = dynamic_cast<TjxRegion*>(pasted[1]);
@@ -257,19 +264,14 @@ TEST(EditCommands, ReferencesAmongPastedComponentsFollowTheirRenames)
 
 // A region goes with its children: one record each for what was freed on
 // its own, Undo brings all of it back once, Redo takes it away once.
-TEST(EditCommands, DeletingARegionTakesItsChildrenOnce)
+TEST(EditCommands, DeletingOrCuttingARegionTakesItsChildrenOnce)
 {
     TUndoReport f;
     TjxBand* detail = f.Band(btDetail);
-    auto* region = f.Add<TjxRegion>(detail, 0, 0);
-    region->SetBounds(0, 0, 20000, 80000);
     auto* a = f.Add<TjxLabel>(detail, 1000, 1000);
     auto* b = f.Add<TjxLabel>(detail, 30000, 1000);
-    {
-        TjxUndoDisabledGuard off(&f.rig.manager);
-        a->SetRegion(region);
-        b->SetRegion(region);
-    }
+    TjxRegion* region = RegionWith(f, {a, b});
+    f.rig.manager.Clear();
     const QByteArray start = f.rig.Bytes();
     const int owned = f.host.ComponentCount();
     f.rig.edit.DeleteComponents({b, region, a});
@@ -281,6 +283,23 @@ TEST(EditCommands, DeletingARegionTakesItsChildrenOnce)
     f.rig.edit.Redo();
     EXPECT_EQ(f.host.ComponentCount(), owned - 3);
     EXPECT_EQ(f.rig.Bytes(), end);
+    f.rig.edit.Undo();
+
+    // Cut with a child selected too, then paste: the region comes with both
+    // children, each once.
+    region = dynamic_cast<TjxRegion*>(f.host.FindComponent(u"jxRegion1"));
+    ASSERT_NE(region, nullptr);
+    const QByteArray clip = f.rig.edit.CutComponents({region, region->Children().front()});
+    EXPECT_EQ(f.host.ComponentCount(), owned - 3);
+    const auto pasted = f.rig.edit.PasteComponents(clip);
+    ASSERT_EQ(pasted.size(), 1u);
+    auto* back = dynamic_cast<TjxRegion*>(pasted[0]);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Children().size(), 2u);
+    EXPECT_EQ(f.host.ComponentCount(), owned);
+    f.rig.edit.Undo();
+    f.rig.edit.Undo();
+    EXPECT_EQ(f.rig.Bytes(), start);
 }
 
 } // namespace orvane::test
