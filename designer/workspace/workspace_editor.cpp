@@ -8,6 +8,7 @@
 #include "designer/edit/band_layout.h"
 #include "designer/undo/undo_hooks.h"
 #include "designer/window/selection.h"
+#include "designer/workspace/band_control.h"
 #include "designer/workspace/design_surface.h"
 #include "designer/workspace/workspace.h"
 #include "document/band.h"
@@ -21,6 +22,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -228,9 +230,21 @@ void TjxWorkspaceEditor::CancelDrag()
 
 void TjxWorkspaceEditor::MousePress(QMouseEvent* event)
 {
-    if (!m_surface->CurrentReport() || event->button() != Qt::LeftButton || !m_tools->ArrowDown())
+    if (!m_surface->CurrentReport())
         return;
     const QPoint p = event->position().toPoint();
+    // The keys go to the invisible edit while designing.
+    if (QWidget* focus = m_surface->FocusEdit(); focus && focus->isVisible())
+        focus->setFocus();
+    if (event->button() == Qt::RightButton) {
+        // The popup of the band under the pointer.
+        if (TjxBand* band = m_surface->BandAt(p.y()))
+            if (TjxBandControl* bar = m_surface->ControlManager()->BarOf(band); bar && bar->OnPopup)
+                bar->OnPopup(event->globalPosition().toPoint());
+        return;
+    }
+    if (event->button() != Qt::LeftButton || !m_tools->ArrowDown())
+        return;
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     m_moved = false;
     m_origin = p;
