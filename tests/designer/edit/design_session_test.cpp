@@ -39,6 +39,7 @@ struct TSessionResult {
     int mmLeft = 0, mmTop = 0, mmWidth = 0, mmHeight = 0;
     std::vector<int> copyTops;
     int copies = 0;
+    QStringList copyNames;
     QString bandName;
 };
 
@@ -129,8 +130,15 @@ void Session(TjxDesignerWindow* w, TSessionResult& r)
     for (TjxComponent* c : copies)
         EXPECT_EQ(c->mmTop(), referenceTop);
 
-    // Delete the front-most copy with a click and the Delete key.
+    // Delete the front-most copy: a click on it alone (a click on one of
+    // several selected only makes it primary) and the Delete key.
     QTest::mouseClick(ws, Qt::LeftButton, {}, Zone(w, copies[2]).bottomRight() - QPoint(1, 1));
+    EXPECT_EQ(w->Selection().Count(), 3);
+    EXPECT_EQ(w->Selection().Primary(), copies[2]);
+    QTest::mouseClick(ws, Qt::LeftButton, {}, QPoint(ws->width() - 3, titleTop + 45));
+    ASSERT_TRUE(w->Selection().IsEmpty());
+    QTest::mouseClick(ws, Qt::LeftButton, {}, Zone(w, copies[2]).bottomRight() - QPoint(1, 1));
+    ASSERT_EQ(w->Selection().Count(), 1);
     ASSERT_EQ(w->Selection().Primary(), copies[2]);
     QTest::keyClick(keys, Qt::Key_Delete);
     copies.pop_back();
@@ -146,8 +154,10 @@ void Session(TjxDesignerWindow* w, TSessionResult& r)
     r.mmHeight = label->mmHeight();
     r.bandName = title->Name();
     r.copies = int(copies.size());
-    for (TjxComponent* c : copies)
+    for (TjxComponent* c : copies) {
         r.copyTops.push_back(c->mmTop());
+        r.copyNames << c->Name();
+    }
 
     // Undo everything, then redo it.
     r.undoSteps = w->UndoManager()->UndoCount() - steps;
@@ -206,6 +216,13 @@ TEST_F(DesignSession, MouseAndKeysOnTheReceiptSaveWhatTheWorkspaceShowed)
                                   .arg(shown(r.mmLeft, axHorizontal), shown(r.mmTop, axVertical),
                                        shown(r.mmWidth, axHorizontal), shown(r.mmHeight, axVertical))))
         << line.toStdString();
+    // The two copies left share the reference's top.
+    for (int i = 0; i < r.copies; ++i) {
+        const int at = int(info.out.indexOf(r.copyNames[i] + u':'));
+        ASSERT_GE(at, 0) << r.copyNames[i].toStdString();
+        const QString copyLine = info.out.mid(at, info.out.indexOf(u'\n', at) - at);
+        EXPECT_TRUE(copyLine.contains(QStringLiteral(",%1 size").arg(shown(r.copyTops[i], axVertical)))) << copyLine.toStdString();
+    }
     // It sits in the Title band, which comes first.
     const int bandLine = int(info.out.indexOf(r.bandName + QStringLiteral(": TjxTitleBand")));
     EXPECT_GE(bandLine, 0);
