@@ -17,9 +17,11 @@
 #include "designer/workspace/workspace.h"
 #include "document/band.h"
 #include "document/report.h"
+#include "document/printer_setup.h"
 #include "document/report_template.h"
 
 #include <QAction>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -41,6 +43,8 @@ struct TSessionResult {
     int copies = 0;
     QStringList copyNames;
     QString bandName;
+    QRect shownInk;  // dark pixels of the Title band on the workspace, from its top-left
+    int bandHeight = 0;
 };
 
 QRect Zone(TjxDesignerWindow* w, TjxComponent* c)
@@ -54,6 +58,17 @@ void Drag(QWidget* on, const QPoint& from, const QPoint& to, Qt::KeyboardModifie
     for (int i = 1; i <= 4; ++i)
         QTest::mouseMove(on, from + (to - from) * i / 4);
     QTest::mouseRelease(on, Qt::LeftButton, mods, to);
+}
+
+// The bounds of the dark pixels of an image inside a rectangle, from its top-left.
+QRect InkBounds(const QImage& image, const QRect& within)
+{
+    QRect ink;
+    for (int y = within.top(); y <= within.bottom() && y < image.height(); ++y)
+        for (int x = within.left(); x <= within.right() && x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                ink = ink.united(QRect(x, y, 1, 1));
+    return ink.translated(-within.topLeft());
 }
 
 // The pixel length as the report keeps it.
@@ -153,6 +168,8 @@ void Session(TjxDesignerWindow* w, TSessionResult& r)
     r.mmWidth = label->mmWidth();
     r.mmHeight = label->mmHeight();
     r.bandName = title->Name();
+    r.bandHeight = ThousandthsToPixels(title->mmHeight(), kScreenPixelsPerInch);
+    r.shownInk = InkBounds(ws->grab().toImage(), QRect(0, titleTop, ws->width(), r.bandHeight));
     r.copies = int(copies.size());
     for (TjxComponent* c : copies) {
         r.copyTops.push_back(c->mmTop());
@@ -223,6 +240,29 @@ TEST_F(DesignSession, MouseAndKeysOnTheReceiptSaveWhatTheWorkspaceShowed)
         const QString copyLine = info.out.mid(at, info.out.indexOf(u'\n', at) - at);
         EXPECT_TRUE(copyLine.contains(QStringLiteral(",%1 size").arg(shown(r.copyTops[i], axVertical)))) << copyLine.toStdString();
     }
+    // The page shows the Title band's components where the workspace showed
+    // them: at the top margin, the text within the controls' outlines.
+    const QString png = QDir::current().filePath(QStringLiteral("page.png"));
+    const ProcessRun render = RunProgram(QStringLiteral(ORVANE_CLI),
+                                         {QStringLiteral("render"), saved, QStringLiteral("--to"), QStringLiteral("png"),
+                                          QStringLiteral("--dpi"), QStringLiteral("96"), QStringLiteral("--pages"),
+                                          QStringLiteral("1"), QStringLiteral("-o"), png});
+    ASSERT_EQ(render.exitCode, 0) << render.err.toStdString();
+    const QImage page(png);
+    ASSERT_FALSE(page.isNull());
+    const TjxPrinterSetup* setup = app.Form()->Receipt()->PrinterSetup();
+    const QPoint margin(ThousandthsToPixels(UnitsToThousandths(setup->MarginLeft(), units, axHorizontal), 96),
+                        ThousandthsToPixels(UnitsToThousandths(setup->MarginTop(), units, axVertical), 96));
+    ASSERT_GT(margin.y(), 0);
+    const QRect printed = InkBounds(page, QRect(margin, QSize(page.width() - 2 * margin.x(), r.bandHeight)));
+    ASSERT_FALSE(printed.isEmpty());
+    ASSERT_FALSE(r.shownInk.isEmpty());
+    EXPECT_TRUE(r.shownInk.adjusted(-1, -1, 1, 1).contains(printed))
+        << "shown " << r.shownInk.x() << "," << r.shownInk.y() << " " << r.shownInk.width() << "x"
+        << r.shownInk.height() << " printed " << printed.x() << "," << printed.y() << " " << printed.width() << "x"
+        << printed.height();
+    EXPECT_LE(std::abs(printed.left() - r.shownInk.left()), 4);
+    EXPECT_LE(std::abs(printed.top() - r.shownInk.top()), 4);
     // It sits in the Title band, which comes first.
     const int bandLine = int(info.out.indexOf(r.bandName + QStringLiteral(": TjxTitleBand")));
     EXPECT_GE(bandLine, 0);
