@@ -44,21 +44,26 @@ int TjxBandLayout::HeightOf(const TjxBand* band) const
 
 TjxBand* TjxBandLayout::BandAt(int y) const
 {
-    for (size_t k = 0; k < m_bands.size(); ++k) {
-        const int barTop = m_tops[k] + m_heights[k];
-        if (y < m_tops[k] - kBandBarHeight || y >= barTop)
+    const int i = BandIndexAt(m_tops, m_heights, y);
+    return i < 0 ? nullptr : m_bands[size_t(i)];
+}
+
+int BandIndexAt(const std::vector<int>& areaTops, const std::vector<int>& heights, int y)
+{
+    for (size_t k = 0; k < areaTops.size(); ++k) {
+        if (y < areaTops[k] - kBandBarHeight || y >= areaTops[k] + heights[k])
             continue;
-        if (m_heights[k] > 0)
-            return m_bands[k];
+        if (heights[k] > 0)
+            return int(k);
         for (size_t j = k; j-- > 0;)
-            if (m_heights[j] > 0)
-                return m_bands[j];
-        for (size_t j = k + 1; j < m_bands.size(); ++j)
-            if (m_heights[j] > 0)
-                return m_bands[j];
-        return m_bands.front();
+            if (heights[j] > 0)
+                return int(j);
+        for (size_t j = k + 1; j < areaTops.size(); ++j)
+            if (heights[j] > 0)
+                return int(j);
+        return 0;
     }
-    return nullptr;
+    return -1;
 }
 
 int TjxBandLayout::UsableBottom() const

@@ -40,6 +40,11 @@ private:
     std::vector<int> m_tops;
 };
 
+// The index of the band whose area or bar holds y, given each band's area
+// top and height; a band of no height gives its place to the nearest one
+// with a height. -1 when none holds it.
+int BandIndexAt(const std::vector<int>& areaTops, const std::vector<int>& heights, int y);
+
 // A position on the grid: horizontally the nearest multiple of the spacing;
 // vertically the same within the band the position falls in, from the
 // band's first grid row. More than half a spacing past a line goes to the next

@@ -51,6 +51,46 @@ TEST(GridSnap, LandsOnTheNearestLineWithinTheBand)
     EXPECT_EQ(SnapToGrid(64, 8, true, heights), 67);
 }
 
+TEST(BandLayout, FindsTheBandUnderAPointAsTheWorkspaceStacksThem)
+{
+    TUndoReport f;
+    TjxBand* header = f.Band(btHeader);
+    TjxBand* detail = f.Band(btDetail);
+    TjxBand* footer = f.Band(btFooter);
+    detail->SetmmHeight(0);
+    const TjxBandLayout layout(f.report);
+    const int headerHeight = ThousandthsToPixels(header->mmHeight(), kScreenPixelsPerInch);
+    EXPECT_EQ(layout.AreaTop(header), 0);
+    EXPECT_EQ(layout.AreaTop(detail), headerHeight + 16);
+    EXPECT_EQ(layout.AreaTop(footer), headerHeight + 32);
+    EXPECT_EQ(layout.BandAt(headerHeight - 1), header);
+    // A bar belongs to the band below it; the detail band has no area, so
+    // the header's bar goes to the nearest band with one, the header.
+    EXPECT_EQ(layout.BandAt(headerHeight + 3), header);
+    EXPECT_EQ(layout.BandAt(headerHeight + 20), footer);
+    EXPECT_EQ(layout.BandAt(layout.AreaTop(footer) + 1), footer);
+    EXPECT_EQ(layout.BandAt(layout.UsableBottom() + 20), nullptr);
+}
+
+TEST(EditCommands, AligningTopsAcrossBandsMovesIntoTheReferencesBand)
+{
+    TUndoReport f;
+    TjxBand* header = f.Band(btHeader);
+    TjxBand* detail = f.Band(btDetail);
+    auto* a = f.Add<TjxLabel>(header, 1000, 1000);
+    auto* b = f.Add<TjxLabel>(detail, 5000, 2000);
+    auto* c = f.Add<TjxLabel>(header, 9000, 3000);
+    const QByteArray start = f.rig.Bytes();
+    f.rig.edit.Align({a, b}, akTops);
+    EXPECT_EQ(b->Band(), header);
+    EXPECT_EQ(b->spTop(), a->spTop());
+    EXPECT_EQ(f.rig.manager.UndoCount(), 1);
+    (void)c;
+    f.rig.edit.Undo();
+    EXPECT_EQ(b->Band(), detail);
+    EXPECT_EQ(f.rig.Bytes(), start);
+}
+
 TEST(EditCommands, APixelMoveKeepsTheExactLengthsThatDidNotMove)
 {
     TUndoReport f;
