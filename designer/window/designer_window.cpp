@@ -184,6 +184,16 @@ void TjxDesignerWindow::BuildParts()
     m_editor->SnapSource = [this] { return m_snapToGrid; };
     m_editor->RunCommand = [this](const std::function<void()>& gesture) { Command(gesture); };
     m_editor->OnModified = [this] { ReportModified(); };
+    m_editor->RunBatch = [this](const std::function<void()>& change) {
+        BeginUpdateLock();
+        try {
+            change();
+        } catch (...) {
+            EndUpdateLock();
+            throw;
+        }
+        EndUpdateLock();
+    };
     m_reportTabs = new QTabBar(m_designSheet);
     m_reportTabs->setObjectName(QStringLiteral("tbsReport"));
     m_reportTabs->setShape(QTabBar::RoundedSouth);
@@ -1571,16 +1581,8 @@ void TjxDesignerWindow::PasteComponents()
 
 void TjxDesignerWindow::SelectAll()
 {
-    if (!m_currentReport)
-        return;
-    BeginUpdateLock();
-    try {
+    if (m_currentReport)
         m_editor->SelectAll();
-    } catch (...) {
-        EndUpdateLock();
-        throw;
-    }
-    EndUpdateLock();
 }
 
 void TjxDesignerWindow::NudgeSelection(int key, Qt::KeyboardModifiers modifiers)

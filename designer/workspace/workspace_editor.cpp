@@ -169,9 +169,15 @@ void TjxWorkspaceEditor::AddSelection(TjxComponent* component)
 
 void TjxWorkspaceEditor::SelectAll()
 {
-    m_selection->Clear();
-    for (TjxComponent* c : AllComponents())
-        AddSelection(c);
+    const auto all = [this] {
+        m_selection->Clear();
+        for (TjxComponent* c : AllComponents())
+            AddSelection(c);
+    };
+    if (RunBatch)
+        RunBatch(all);
+    else
+        all();
     Repaint();
 }
 
@@ -439,17 +445,23 @@ void TjxWorkspaceEditor::FinishResize()
 void TjxWorkspaceEditor::FinishRubberBand(bool shift)
 {
     const QRect band = m_rubber.normalized();
-    if (!shift)
-        m_selection->Clear();
-    for (TjxComponent* c : AllComponents()) {
-        TjxDesignControl* control = m_surface->ControlManager()->DesignControlOf(c);
-        if (!control || !control->IsVisible() || !control->Geometry().intersects(band))
-            continue;
-        if (m_selection->Contains(c))
-            m_selection->Remove(c);
-        else
-            AddSelection(c);
-    }
+    const auto toggle = [&] {
+        if (!shift)
+            m_selection->Clear();
+        for (TjxComponent* c : AllComponents()) {
+            TjxDesignControl* control = m_surface->ControlManager()->DesignControlOf(c);
+            if (!control || !control->IsVisible() || !control->Geometry().intersects(band))
+                continue;
+            if (m_selection->Contains(c))
+                m_selection->Remove(c);
+            else
+                AddSelection(c);
+        }
+    };
+    if (RunBatch)
+        RunBatch(toggle);
+    else
+        toggle();
     Repaint();
 }
 

@@ -105,6 +105,9 @@ public:
     bool KeyPress(QKeyEvent* event);
     void Paint(QPainter& painter) const;
 
+    // Runs a change of many selection entries as one (the window raises its
+    // update lock around it, so the selection is announced once).
+    std::function<void(const std::function<void()>&)> RunBatch;
     // After a gesture changed the report, and after a new component.
     std::function<void()> OnModified;
     // A new component before it is kept: false frees it again.

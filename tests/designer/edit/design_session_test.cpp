@@ -4,6 +4,7 @@
 
 #include "../window/window_fixture.h"
 #include "../../support/process_run.h"
+#include "mouse_helpers.h"
 
 #include "app/main_window.h"
 #include "app/receipt_form.h"
@@ -52,14 +53,6 @@ QRect Zone(TjxDesignerWindow* w, TjxComponent* c)
     return w->Surface()->ControlManager()->DesignControlOf(c)->Geometry();
 }
 
-void Drag(QWidget* on, const QPoint& from, const QPoint& to, Qt::KeyboardModifiers mods = {})
-{
-    QTest::mousePress(on, Qt::LeftButton, mods, from);
-    for (int i = 1; i <= 4; ++i)
-        QTest::mouseMove(on, from + (to - from) * i / 4);
-    QTest::mouseRelease(on, Qt::LeftButton, mods, to);
-}
-
 // The bounds of the dark pixels of an image inside a rectangle, from its top-left.
 QRect InkBounds(const QImage& image, const QRect& within)
 {
@@ -105,7 +98,7 @@ void Session(TjxDesignerWindow* w, TSessionResult& r)
     // Into the Title band, 2 pixels below its top, left where it was.
     const QRect before = Zone(w, label);
     const QPoint grab = before.center();
-    Drag(ws, grab, QPoint(grab.x(), titleTop + 2 + (grab.y() - before.top())));
+    DragOn(ws, grab, QPoint(grab.x(), titleTop + 2 + (grab.y() - before.top())));
     ASSERT_EQ(label->Band(), title);
     EXPECT_EQ(label->spTop(), 2);
     EXPECT_EQ(label->spLeft(), before.left());
@@ -133,7 +126,7 @@ void Session(TjxDesignerWindow* w, TSessionResult& r)
 
     // A rubber band (Ctrl: it starts on a component) touching the copies only.
     const QRect own = Zone(w, label);
-    Drag(ws, own.bottomRight() + QPoint(2, 2), own.bottomRight() + QPoint(22, 22), Qt::ControlModifier);
+    DragOn(ws, own.bottomRight() + QPoint(2, 2), own.bottomRight() + QPoint(22, 22), Qt::ControlModifier);
     ASSERT_EQ(w->Selection().Count(), 3);
     for (TjxComponent* c : copies)
         EXPECT_TRUE(w->Selection().Contains(c));

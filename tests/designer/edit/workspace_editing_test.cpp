@@ -1,6 +1,7 @@
 // Designing Ravelle's receipt with the mouse and the keys on the workspace.
 
 #include "../window/window_fixture.h"
+#include "mouse_helpers.h"
 
 #include "app/main_window.h"
 #include "app/receipt_form.h"
@@ -60,13 +61,9 @@ struct TDesignSession {
     }
     QLineEdit* Focus() const { return window->Surface()->FocusEdit(); }
     QByteArray Bytes() const { return Receipt()->Template()->WriteTemplate(); }
-    // A drag in steps, so the drag threshold is passed as a hand would.
     void Drag(const QPoint& from, const QPoint& to, Qt::KeyboardModifiers mods = {})
     {
-        QTest::mousePress(Workspace(), Qt::LeftButton, mods, from);
-        for (int i = 1; i <= 4; ++i)
-            QTest::mouseMove(Workspace(), from + (to - from) * i / 4);
-        QTest::mouseRelease(Workspace(), Qt::LeftButton, mods, to);
+        DragOn(Workspace(), from, to, mods);
     }
     void Click(const QPoint& at, Qt::KeyboardModifiers mods = {})
     {
