@@ -175,6 +175,32 @@ TEST(EditCommands, SizeToSmallestAndLargestNeedsTwo)
     EXPECT_EQ(b->mmWidth(), 12000);
 }
 
+// A creation that fails or is refused leaves no component, no open task
+// and recording on.
+TEST(EditCommands, ARefusedOrFailedCreationLeavesNothingBehind)
+{
+    TUndoReport f;
+    TjxBand* detail = f.Band(btDetail);
+    const QByteArray start = f.rig.Bytes();
+    const int owned = f.host.ComponentCount();
+    EXPECT_EQ(f.rig.edit.CreateComponent(TjxLabel::StaticClass(), detail, 0, 0, 0, 0,
+                                         [](TjxComponent*) { return false; }),
+              nullptr);
+    EXPECT_THROW(f.rig.edit.CreateComponent(TjxLabel::StaticClass(), detail, 0, 0, 0, 0,
+                                            [](TjxComponent*) -> bool { throw EOrvaneError(QStringLiteral("no")); }),
+                 EOrvaneError);
+    EXPECT_EQ(f.host.ComponentCount(), owned);
+    EXPECT_EQ(f.rig.Bytes(), start);
+    EXPECT_EQ(f.rig.manager.UndoCount(), 0);
+    EXPECT_TRUE(f.rig.manager.Enabled());
+    EXPECT_EQ(f.rig.hooks.OpenLevels(), 0);
+    // Kept: the class's own size, one step.
+    TjxComponent* made = f.rig.edit.CreateComponent(TjxLabel::StaticClass(), detail, 1000, 2000, 0, 0);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->mmWidth(), UnitsToThousandths(65, utScreenPixels, axHorizontal));
+    EXPECT_EQ(f.rig.manager.UndoCount(), 1);
+}
+
 // The clipboard: the length text is checked against the bytes, and what is
 // not a stream of report components changes nothing.
 TEST(ComponentClipboard, TheLengthTextIsNeverTrusted)
