@@ -496,8 +496,7 @@ void TjxDesignerWindow::FileMenuOpening()
 
 void TjxDesignerWindow::EditMenuOpening()
 {
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    m_pasteItem->setEnabled(!m_previewActive && data && data->hasFormat(ComponentClipboardFormat()));
+    m_pasteItem->setEnabled(!m_previewActive && HasComponentStream());
     UpdateUndoItems();
 }
 
