@@ -100,7 +100,8 @@ TjxWorkspaceEditor::TjxWorkspaceEditor(TjxDesignSurface* surface, TjxDesignerSel
 {
     TjxWorkspace* workspace = surface->Workspace();
     // The surface's own move handler (the rulers' guides) keeps running.
-    auto guides = workspace->OnMouseMove;
+    m_surfaceMove = workspace->OnMouseMove;
+    auto guides = m_surfaceMove;
     workspace->OnMousePress = [this](QMouseEvent* e) { Run([&] { MousePress(e); }); };
     workspace->OnMouseMove = [this, guides](QMouseEvent* e) {
         if (guides)
@@ -115,6 +116,7 @@ TjxWorkspaceEditor::~TjxWorkspaceEditor()
 {
     TjxWorkspace* workspace = m_surface->Workspace();
     workspace->OnMousePress = nullptr;
+    workspace->OnMouseMove = m_surfaceMove;
     workspace->OnMouseRelease = nullptr;
     workspace->OnPaint = nullptr;
 }

@@ -127,6 +127,7 @@ private:
     std::vector<TjxComponent*> AllComponents() const;
 
     TjxDesignSurface* m_surface;
+    std::function<void(QMouseEvent*)> m_surfaceMove;  // the surface's own move handler, given back at the end
     TjxDesignerSelection* m_selection;
     TjxEditCommands* m_commands;
     TjxPlainToolState m_plainTools;
