@@ -132,6 +132,15 @@ TEST(EditCommands, AlignTakesTheFirstSelectedAsReference)
     // The reference's own place never changes.
     EXPECT_EQ(a->mmLeft(), 10000);
     EXPECT_EQ(a->mmTop(), 1000);
+
+    // Centring in the band moves the whole selection, the first one too,
+    // and keeps the components' places among each other.
+    const int gap = c->spLeft() - a->spLeft();
+    f.rig.edit.Align({a, c}, akCentreInBandHorizontally);
+    const int bandWidth = ThousandthsToPixels(f.report->PrintableWidth(), kScreenPixelsPerInch);
+    const int right = std::max(a->spLeft() + a->spWidth(), c->spLeft() + c->spWidth());
+    EXPECT_LE(std::abs((a->spLeft() - 0) - (bandWidth - right)), 1);
+    EXPECT_EQ(c->spLeft() - a->spLeft(), gap);
 }
 
 TEST(EditCommands, SpacingNeedsThreeAndKeepsTheOuterOnes)
