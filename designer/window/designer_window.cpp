@@ -1542,16 +1542,11 @@ void TjxDesignerWindow::CutSelection()
     if (m_selection.IsEmpty())
         return;
     const std::vector<TjxComponent*> cut = m_selection.Components();
-    BeginUpdateLock();
     QByteArray stream;
-    try {
+    m_editor->RunBatch([&] {
         m_selection.Clear();
         stream = m_commands->CutComponents(cut, &m_editor->Cascade());
-    } catch (...) {
-        EndUpdateLock();
-        throw;
-    }
-    EndUpdateLock();
+    });
     PutComponentStream(stream);
     ReportModified();
 }
@@ -1565,16 +1560,11 @@ void TjxDesignerWindow::PasteComponents()
     if (stream.isEmpty())
         return;
     const std::vector<TjxComponent*> pasted = m_commands->PasteComponents(stream, nullptr, &m_editor->Cascade());
-    BeginUpdateLock();
-    try {
+    m_editor->RunBatch([&] {
         m_selection.Clear();
         for (TjxComponent* c : pasted)
             m_editor->AddSelection(c);
-    } catch (...) {
-        EndUpdateLock();
-        throw;
-    }
-    EndUpdateLock();
+    });
     ReportModified();
 }
 
