@@ -352,6 +352,20 @@ void TjxDesignSurface::MoveGuidesTo(const QPoint& workspacePoint)
         bar->Ruler()->MoveGuides(workspacePoint.y() - bar->AreaTop());
 }
 
+void TjxDesignSurface::ShowSelectionGuides(const QRect& bounds)
+{
+    Parts& p = *m_parts;
+    const int scroll = p.horizontalRuler->ScrollOffset();
+    p.horizontalRuler->MoveGuides(bounds.left() - scroll, bounds.left() + bounds.width() - scroll);
+    TjxBand* band = BandAt(bounds.top());
+    if (band != p.guideBand)
+        if (TjxBandControl* old = p.guideBand ? p.manager->BarOf(p.guideBand) : nullptr; old && old->Ruler())
+            old->Ruler()->EraseGuides();
+    p.guideBand = band;
+    if (TjxBandControl* bar = band ? p.manager->BarOf(band) : nullptr; bar && bar->Ruler())
+        bar->Ruler()->MoveGuides(bounds.top() - bar->AreaTop(), bounds.top() + bounds.height() - bar->AreaTop());
+}
+
 void TjxDesignSurface::ShowWorkspace(bool visible) { m_parts->workspace->setVisible(visible); }
 
 void TjxDesignSurface::PlaceBarRuler(TjxBandControl* bar)

@@ -322,6 +322,7 @@ void TjxWorkspaceEditor::MouseMove(QMouseEvent* event)
             if (component == c)
                 z = zone;
         m_moved = true;
+        m_surface->ShowSelectionGuides(zone);
         Repaint();
         break;
     }
@@ -361,10 +362,9 @@ void TjxWorkspaceEditor::Move(const QPoint& p)
             dy = orvane::SnapToGrid(primary.top() + dy, workspace->YGridSpace(), true, workspace->BandHeights()) -
                  primary.top();
     }
-    if (dx == 0 && dy == 0)
-        return;
     for (auto& [c, zone] : m_zones)
         zone.translate(dx, dy);
+    m_surface->ShowSelectionGuides(bounds.translated(dx, dy));
     Repaint();
 }
 

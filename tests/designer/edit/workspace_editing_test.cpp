@@ -15,6 +15,7 @@
 #include "designer/undo/undo_manager.h"
 #include "designer/workspace/band_control.h"
 #include "designer/workspace/design_surface.h"
+#include "designer/workspace/ruler.h"
 #include "designer/workspace/workspace.h"
 #include "designer/workspace/workspace_editor.h"
 #include "document/band.h"
@@ -148,6 +149,15 @@ TEST_F(WorkspaceEditing, ADragMovesOnlyWhatMovedAndSnapsToTheGrid)
     ASSERT_NE(name, nullptr);
     const int width = name->mmWidth(), height = name->mmHeight(), top = name->mmTop();
     const QRect zone = s.Zone(name);
+    // While dragged, the rulers show the outline's edges.
+    QTest::mousePress(s.Workspace(), Qt::LeftButton, {}, zone.center());
+    QTest::mouseMove(s.Workspace(), zone.center() + QPoint(20, 0));
+    TjxRuler* ruler = s.window->Surface()->HorizontalRuler();
+    EXPECT_EQ(ruler->Guide(0), std::max(zone.left() + 20 - ruler->ScrollOffset(), ruler->InnerRect().left()));
+    EXPECT_EQ(ruler->Guide(1), zone.left() + zone.width() + 20 - ruler->ScrollOffset());
+    QTest::mouseRelease(s.Workspace(), Qt::LeftButton, {}, zone.center() + QPoint(20, 0));
+    s.window->MenuItem(QStringLiteral("mniEditUndo"))->trigger();
+    ASSERT_EQ(s.Zone(name), zone);
     // Straight right: the top and the size keep their exact thousandths.
     s.Drag(zone.center(), zone.center() + QPoint(30, 0));
     EXPECT_EQ(name->spLeft(), zone.left() + 30);
