@@ -206,6 +206,10 @@ enum OwnMessage : int {
     // Rich text.
     RichTextNestedTooDeep = 2660, // The rich text is nested more than %s groups deep.
     RichTextNotLoaded,            // The rich text could not be loaded: %s
+    // Selection and the clipboard on the workspace.
+    AddSelectionNoControl = 2680, // TjxDesignerWindow.AddSelection: DesignControl is nil
+    ClipboardBadLength,           // The clipboard's report components are unusable: their length "%s" does not fit ...
+    ClipboardNotComponent,        // The clipboard holds a %s, which is not a report component: nothing was pasted.
 };
 
 } // namespace orvane::msg

@@ -1,7 +1,9 @@
 #include "designer/window/designer_window.h"
 
 #include "components/component.h"
+#include "designer/edit/clipboard.h"
 #include "designer/edit_commands.h"
+#include "designer/workspace/workspace_editor.h"
 #include "designer/settings/ini_storage.h"
 #include "designer/undo/undo_hooks.h"
 #include "designer/undo/undo_manager.h"
@@ -178,6 +180,20 @@ void TjxDesignerWindow::BuildParts()
         connect(select, &QAbstractButton::clicked, this, [this] { Command([this] { ClearSelection(); }); });
     if (QLineEdit* focus = m_surface->FocusEdit())
         focus->installEventFilter(this);
+    m_editor = std::make_unique<TjxWorkspaceEditor>(m_surface, &m_selection, m_commands.get());
+    m_editor->SnapSource = [this] { return m_snapToGrid; };
+    m_editor->RunCommand = [this](const std::function<void()>& gesture) { Command(gesture); };
+    m_editor->OnModified = [this] { ReportModified(); };
+    m_editor->RunBatch = [this](const std::function<void()>& change) {
+        BeginUpdateLock();
+        try {
+            change();
+        } catch (...) {
+            EndUpdateLock();
+            throw;
+        }
+        EndUpdateLock();
+    };
     m_reportTabs = new QTabBar(m_designSheet);
     m_reportTabs->setObjectName(QStringLiteral("tbsReport"));
     m_reportTabs->setShape(QTabBar::RoundedSouth);
@@ -456,16 +472,6 @@ void TjxDesignerWindow::SetMenuCaptions()
     EditMenuOpening();
 }
 
-namespace {
-
-const QString& ClipboardFormat()
-{
-    static const QString format = QStringLiteral("CF_JXDATA");
-    return format;
-}
-
-} // namespace
-
 QMenu* TjxDesignerWindow::Menu(const QString& name) const
 {
     return menuBar()->findChild<QMenu*>(name);
@@ -490,8 +496,7 @@ void TjxDesignerWindow::FileMenuOpening()
 
 void TjxDesignerWindow::EditMenuOpening()
 {
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    m_pasteItem->setEnabled(!m_previewActive && data && data->hasFormat(ClipboardFormat()));
+    m_pasteItem->setEnabled(!m_previewActive && HasComponentStream());
     UpdateUndoItems();
 }
 
@@ -751,6 +756,8 @@ void TjxDesignerWindow::LoadSettings()
     m_undo->SetCapacity(s.undoCapacity);
     m_defaultFontName = s.defaultFontName;
     m_defaultFontSize = s.defaultFontSize;
+    m_editor->defaultFontName = m_defaultFontName;
+    m_editor->defaultFontSize = m_defaultFontSize;
 }
 
 void TjxDesignerWindow::SaveSettings()
@@ -1011,6 +1018,7 @@ void TjxDesignerWindow::DeleteSelection()
     if (m_selection.IsEmpty() || !m_currentReport)
         return;
     const std::vector<TjxComponent*> doomed = m_selection.Components();
+    m_editor->Cascade().Reset();
     BeginUpdateLock();
     try {
         m_selection.Clear();
@@ -1520,13 +1528,13 @@ void TjxDesignerWindow::Print()
 }
 
 
+void TjxDesignerWindow::AddSelection(TjxComponent* component) { m_editor->AddSelection(component); }
+
 void TjxDesignerWindow::CopySelection()
 {
     if (m_selection.IsEmpty())
         return;
-    auto* data = new QMimeData;
-    data->setData(ClipboardFormat(), m_commands->CopyComponents(m_selection.Components()));
-    QApplication::clipboard()->setMimeData(data);
+    PutComponentStream(m_commands->CopyComponents(m_selection.Components(), &m_editor->Cascade()));
 }
 
 void TjxDesignerWindow::CutSelection()
@@ -1534,50 +1542,36 @@ void TjxDesignerWindow::CutSelection()
     if (m_selection.IsEmpty())
         return;
     const std::vector<TjxComponent*> cut = m_selection.Components();
-    BeginUpdateLock();
     QByteArray stream;
-    try {
+    m_editor->RunBatch([&] {
         m_selection.Clear();
-        stream = m_commands->CutComponents(cut);
-    } catch (...) {
-        EndUpdateLock();
-        throw;
-    }
-    EndUpdateLock();
-    auto* data = new QMimeData;
-    data->setData(ClipboardFormat(), stream);
-    QApplication::clipboard()->setMimeData(data);
+        stream = m_commands->CutComponents(cut, &m_editor->Cascade());
+    });
+    PutComponentStream(stream);
     ReportModified();
 }
 
 void TjxDesignerWindow::PasteComponents()
 {
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    if (!m_currentReport || !data || !data->hasFormat(ClipboardFormat()))
+    if (!m_currentReport)
         return;
-    TjxBand* band = m_surface->SelectedBand();
-    if (!band && m_selection.Primary())
-        band = m_selection.Primary()->Band();
-    const std::vector<TjxComponent*> pasted = m_commands->PasteComponents(data->data(ClipboardFormat()), band);
-    BeginUpdateLock();
-    m_selection.Clear();
-    for (TjxComponent* c : pasted)
-        m_selection.Add(c);
-    EndUpdateLock();
+    // A bad clipboard raises before anything changes.
+    const QByteArray stream = TakeComponentStream();
+    if (stream.isEmpty())
+        return;
+    const std::vector<TjxComponent*> pasted = m_commands->PasteComponents(stream, nullptr, &m_editor->Cascade());
+    m_editor->RunBatch([&] {
+        m_selection.Clear();
+        for (TjxComponent* c : pasted)
+            m_editor->AddSelection(c);
+    });
     ReportModified();
 }
 
 void TjxDesignerWindow::SelectAll()
 {
-    if (!m_currentReport)
-        return;
-    BeginUpdateLock();
-    m_selection.Clear();
-    for (TjxBand* band : m_currentReport->Bands())
-        for (int i = 0; i < band->ChildCount(); ++i)
-            if (auto* c = dynamic_cast<TjxComponent*>(band->Child(i)))
-                m_selection.Add(c);
-    EndUpdateLock();
+    if (m_currentReport)
+        m_editor->SelectAll();
 }
 
 void TjxDesignerWindow::NudgeSelection(int key, Qt::KeyboardModifiers modifiers)
@@ -1768,6 +1762,13 @@ bool TjxDesignerWindow::eventFilter(QObject* watched, QEvent* event)
         if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
             Command([this] { DeleteSelection(); });
             return true;
+        }
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->key() == Qt::Key_Escape) {
+            bool taken = false;
+            auto* pressed = const_cast<QKeyEvent*>(key);
+            Command([this, &taken, pressed] { taken = m_editor->KeyPress(pressed); });
+            if (taken)
+                return true;
         }
         const bool arrow = key->key() == Qt::Key_Left || key->key() == Qt::Key_Right || key->key() == Qt::Key_Up ||
                            key->key() == Qt::Key_Down;

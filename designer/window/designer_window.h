@@ -27,6 +27,7 @@ class TjxEditCommands;
 class TjxStatusBar;
 class TjxUndoDesignerHooks;
 class TjxUndoManager;
+class TjxWorkspaceEditor;
 
 enum TjxDockSide : int { dsTop, dsBottom, dsLeft, dsRight };
 
@@ -94,7 +95,8 @@ public:
 
     // ---- selection
     TjxDesignerSelection& Selection() { return m_selection; }
-    void AddSelection(TjxComponent* component) { m_selection.Add(component); }
+    // Raises EDesignError for a component without a design control.
+    void AddSelection(TjxComponent* component);
     void RemoveSelection(TjxComponent* component) { m_selection.Remove(component); }
     void ClearSelection();
 
@@ -105,6 +107,8 @@ public:
     TjxUndoManager* UndoManager() const { return m_undo.get(); }
     TjxUndoDesignerHooks* UndoHooks() const { return m_hooks.get(); }
     TjxEditCommands* EditCommands() const { return m_commands.get(); }
+    // Selection, mouse and keys on the workspace.
+    TjxWorkspaceEditor* Editor() const { return m_editor.get(); }
     TjxDocHistory& History() { return m_history; }
 
     // ---- commands
@@ -196,6 +200,7 @@ private:
     std::unique_ptr<TjxUndoManager> m_undo;
     std::unique_ptr<TjxUndoDesignerHooks> m_hooks;
     std::unique_ptr<TjxEditCommands> m_commands;
+    std::unique_ptr<TjxWorkspaceEditor> m_editor;
     TjxDesignerSelection m_selection;
     TjxDocHistory m_history;
     std::unique_ptr<TjxCustomPreview> m_preview;

@@ -19,7 +19,14 @@ void TjxDesignerSelection::Add(TjxComponent* component)
     if (!component || Contains(component))
         return;
     m_components.push_back(component);
+    m_primary = component;
     Changed();
+}
+
+void TjxDesignerSelection::SetPrimary(TjxComponent* component)
+{
+    if (Contains(component))
+        m_primary = component;
 }
 
 void TjxDesignerSelection::Remove(const TjxComponent* component)
@@ -28,6 +35,8 @@ void TjxDesignerSelection::Remove(const TjxComponent* component)
     if (it == m_components.end())
         return;
     m_components.erase(it);
+    if (m_primary == component)
+        m_primary = m_components.empty() ? nullptr : m_components.back();
     Changed();
 }
 
@@ -36,6 +45,7 @@ void TjxDesignerSelection::Clear()
     if (m_components.empty())
         return;
     m_components.clear();
+    m_primary = nullptr;
     Changed();
 }
 

@@ -17,18 +17,23 @@ struct TjxSelectionBounds {
     int height = 0;
 };
 
-// The components selected in the designer, in selection order; the first is
-// the primary one (the one the inspector and the alignment commands follow).
+// The components selected in the designer, in selection order (the first is
+// the alignment commands' reference). The primary one is the one last added
+// or clicked; its outline leads a drag.
 class TjxDesignerSelection {
 public:
     int Count() const { return int(m_components.size()); }
     bool IsEmpty() const { return m_components.empty(); }
     TjxComponent* Component(int index) const { return m_components.at(size_t(index)); }
     const std::vector<TjxComponent*>& Components() const { return m_components; }
-    TjxComponent* Primary() const { return m_components.empty() ? nullptr : m_components.front(); }
+    TjxComponent* First() const { return m_components.empty() ? nullptr : m_components.front(); }
+    TjxComponent* Primary() const { return m_primary; }
+    // Only a selected component becomes primary.
+    void SetPrimary(TjxComponent* component);
     bool Contains(const TjxComponent* component) const;
 
-    // Adding one that is selected already changes nothing.
+    // Adding one that is selected already changes nothing; the one added
+    // becomes primary. Removing the primary makes the last one primary.
     void Add(TjxComponent* component);
     void Remove(const TjxComponent* component);
     void Clear();
@@ -44,6 +49,7 @@ private:
     void Changed() const;
 
     std::vector<TjxComponent*> m_components;
+    TjxComponent* m_primary = nullptr;
 };
 
 } // namespace orvane

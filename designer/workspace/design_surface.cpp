@@ -5,6 +5,7 @@
 #include "components/component.h"
 #include "designer/controls/design_control.h"
 #include "designer/controls/design_control_manager.h"
+#include "designer/edit/band_layout.h"
 #include "designer/undo/undo_manager.h"
 #include "designer/undo/undoable.h"
 #include "designer/workspace/band_control.h"
@@ -208,25 +209,16 @@ TjxBand* TjxDesignSurface::BandAt(int y) const
     const Parts& p = *m_parts;
     if (!p.report)
         return nullptr;
-    std::vector<TjxBandControl*> bars;
+    std::vector<TjxBand*> bands;
+    std::vector<int> tops, heights;
     for (TjxBand* band : p.report->Bands())
-        if (TjxBandControl* bar = p.manager->BarOf(band))
-            bars.push_back(bar);
-    for (size_t k = 0; k < bars.size(); ++k) {
-        if (y < bars[k]->AreaTop() - kBandBarHeight || y >= bars[k]->BarTop())
-            continue;
-        if (bars[k]->BandHeightPixels() > 0)
-            return bars[k]->Band();
-        // A band without height has no area: the nearest one with a height takes it.
-        for (size_t j = k; j-- > 0;)
-            if (bars[j]->BandHeightPixels() > 0)
-                return bars[j]->Band();
-        for (size_t j = k + 1; j < bars.size(); ++j)
-            if (bars[j]->BandHeightPixels() > 0)
-                return bars[j]->Band();
-        return bars.front()->Band();
-    }
-    return nullptr;
+        if (TjxBandControl* bar = p.manager->BarOf(band)) {
+            bands.push_back(band);
+            tops.push_back(bar->AreaTop());
+            heights.push_back(bar->BandHeightPixels());
+        }
+    const int i = BandIndexAt(tops, heights, y);
+    return i < 0 ? nullptr : bands[size_t(i)];
 }
 
 void TjxDesignSurface::WorkspaceResize()
@@ -358,6 +350,20 @@ void TjxDesignSurface::MoveGuidesTo(const QPoint& workspacePoint)
     p.guideBand = band;
     if (bar && bar->Ruler())
         bar->Ruler()->MoveGuides(workspacePoint.y() - bar->AreaTop());
+}
+
+void TjxDesignSurface::ShowSelectionGuides(const QRect& bounds)
+{
+    Parts& p = *m_parts;
+    const int scroll = p.horizontalRuler->ScrollOffset();
+    p.horizontalRuler->MoveGuides(bounds.left() - scroll, bounds.left() + bounds.width() - scroll);
+    TjxBand* band = BandAt(bounds.top());
+    if (band != p.guideBand)
+        if (TjxBandControl* old = p.guideBand ? p.manager->BarOf(p.guideBand) : nullptr; old && old->Ruler())
+            old->Ruler()->EraseGuides();
+    p.guideBand = band;
+    if (TjxBandControl* bar = band ? p.manager->BarOf(band) : nullptr; bar && bar->Ruler())
+        bar->Ruler()->MoveGuides(bounds.top() - bar->AreaTop(), bounds.top() + bounds.height() - bar->AreaTop());
 }
 
 void TjxDesignSurface::ShowWorkspace(bool visible) { m_parts->workspace->setVisible(visible); }

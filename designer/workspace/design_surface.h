@@ -51,6 +51,9 @@ public:
     // The mouse at a workspace point: the horizontal ruler's guide and the
     // guide of the band under it follow (the band left behind loses its guide).
     void MoveGuidesTo(const QPoint& workspacePoint);
+    // While a selection is dragged: both its edges on the horizontal ruler
+    // and on the ruler of the band under its top.
+    void ShowSelectionGuides(const QRect& bounds);
     void ShowWorkspace(bool visible);
     // The texts of the select-report hint and the rulers' popups, after a
     // language change.

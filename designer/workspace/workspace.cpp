@@ -1,6 +1,7 @@
 #include "designer/workspace/workspace.h"
 
 #include "designer/controls/design_control.h"
+#include "designer/edit/band_layout.h"
 #include "designer/workspace/band_control.h"
 #include "designer/workspace/bounds_rect.h"
 #include "document/graphic_objects.h"
@@ -12,11 +13,6 @@
 #include <algorithm>
 
 namespace orvane {
-
-namespace {
-// Rows of a band after the first start this far below the previous band's end.
-constexpr int kGridBandGap = 19;
-} // namespace
 
 TjxWorkspace::TjxWorkspace(QWidget* parent) : QWidget(parent)
 {

@@ -1,0 +1,334 @@
+// Designing Ravelle's receipt with the mouse and the keys on the workspace.
+
+#include "../window/window_fixture.h"
+#include "mouse_helpers.h"
+
+#include "app/main_window.h"
+#include "app/receipt_form.h"
+#include "components/component.h"
+#include "components/label.h"
+#include "designer/controls/design_control.h"
+#include "designer/controls/design_control_manager.h"
+#include "designer/designer.h"
+#include "designer/edit/clipboard.h"
+#include "designer/edit_commands.h"
+#include "designer/undo/undo_manager.h"
+#include "designer/workspace/band_control.h"
+#include "designer/workspace/design_surface.h"
+#include "designer/workspace/ruler.h"
+#include "designer/workspace/workspace.h"
+#include "designer/workspace/workspace_editor.h"
+#include "document/band.h"
+#include "document/report.h"
+#include "document/report_template.h"
+#include "document/stream_writer.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTest>
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+struct TDesignSession {
+    TForm1 form;
+    TjxDesignerWindow* window = nullptr;
+    QString message;
+
+    TDesignSession()
+    {
+        form.ReadDescription();
+        window = dynamic_cast<TjxDesignerWindow*>(form.Designer()->CreateDesignerWindow());
+        window->show();
+        QApplication::setActiveWindow(window);
+        window->Surface()->FocusEdit()->setFocus();
+        QCoreApplication::processEvents();
+        window->Surface()->LayoutBands();
+    }
+    TjxReport* Receipt() const { return form.Receipt(); }
+    TjxComponent* Component(const char* name) const
+    {
+        return dynamic_cast<TjxComponent*>(form.FindComponent(QString::fromLatin1(name)));
+    }
+    TjxWorkspace* Workspace() const { return window->Surface()->Workspace(); }
+    TjxWorkspaceEditor* Editor() const { return window->Editor(); }
+    QRect Zone(TjxComponent* c) const
+    {
+        return window->Surface()->ControlManager()->DesignControlOf(c)->Geometry();
+    }
+    QLineEdit* Focus() const { return window->Surface()->FocusEdit(); }
+    QByteArray Bytes() const { return Receipt()->Template()->WriteTemplate(); }
+    void Drag(const QPoint& from, const QPoint& to, Qt::KeyboardModifiers mods = {})
+    {
+        DragOn(Workspace(), from, to, mods);
+    }
+    void Click(const QPoint& at, Qt::KeyboardModifiers mods = {})
+    {
+        QTest::mouseClick(Workspace(), Qt::LeftButton, mods, at);
+    }
+    // Runs a command that may show a message box and keeps its text.
+    void Answering(const std::function<void()>& fn)
+    {
+        message.clear();
+        QTimer* answer = AnswerMessageBox(&message);
+        fn();
+        if (message.isEmpty())
+            delete answer;
+    }
+};
+
+using WorkspaceEditing = DesignerWindowTest;
+
+} // namespace
+
+TEST(SizingHandles, SitAtTheCornersAndEdgeCentres)
+{
+    const QRect zone(100, 50, 41, 20);
+    EXPECT_EQ(SizingHandleRect(0, zone).topLeft(), QPoint(95, 45));
+    EXPECT_EQ(SizingHandleRect(1, zone).topLeft(), QPoint(100 + 20 - 3, 45));
+    EXPECT_EQ(SizingHandleRect(2, zone).topLeft(), QPoint(140, 45));
+    EXPECT_EQ(SizingHandleRect(3, zone).topLeft(), QPoint(95, 50 + 10 - 3));
+    EXPECT_EQ(SizingHandleRect(4, zone).topLeft(), QPoint(140, 57));
+    EXPECT_EQ(SizingHandleRect(5, zone).topLeft(), QPoint(95, 69));
+    EXPECT_EQ(SizingHandleRect(6, zone).topLeft(), QPoint(117, 69));
+    EXPECT_EQ(SizingHandleRect(7, zone).topLeft(), QPoint(140, 69));
+    EXPECT_EQ(SizingHandleRect(7, zone).size(), QSize(7, 7));
+    const auto marks = SelectionHandleRects(zone);
+    EXPECT_EQ(marks[0].topLeft(), QPoint(96, 46));
+    EXPECT_EQ(marks[3].topLeft(), QPoint(139, 68));
+}
+
+TEST(SizingHandles, DraggingPastTheOppositeEdgeFlips)
+{
+    const QRect zone(100, 50, 40, 20);
+    // Right edge dragged left of the left edge.
+    const QRect flipped = ResizedZone(zone, 4, QPoint(80, 60), 0);
+    EXPECT_EQ(flipped, QRect(80, 50, 21, 20));
+    // Bottom dragged above the top.
+    EXPECT_EQ(ResizedZone(zone, 6, QPoint(120, 30), 0), QRect(100, 30, 40, 21));
+    // Top-left corner dragged below and right of the bottom-right one.
+    const QRect corner = ResizedZone(zone, 0, QPoint(150, 80), 0);
+    EXPECT_GE(corner.width(), 1);
+    EXPECT_GE(corner.height(), 1);
+    EXPECT_EQ(corner.left(), 139);
+    EXPECT_EQ(corner.top(), 69);
+    // Onto the opposite edge: never less than a pixel.
+    EXPECT_EQ(ResizedZone(zone, 4, QPoint(100, 60), 0).width(), 1);
+    // A locked width keeps left and width.
+    EXPECT_EQ(ResizedZone(zone, 4, QPoint(180, 60), TjxDesignControl::leWidth), zone);
+}
+
+TEST_F(WorkspaceEditing, AClickWithoutMovingSelectsAndRecordsNothing)
+{
+    TDesignSession s;
+    TjxComponent* name = s.Component("jxLabReceiptAgentName");
+    ASSERT_NE(name, nullptr);
+    const QByteArray start = s.Bytes();
+    const int undo = s.window->UndoManager()->UndoCount();
+    const QPoint inside = s.Zone(name).center();
+    QTest::mousePress(s.Workspace(), Qt::LeftButton, {}, inside);
+    QTest::mouseMove(s.Workspace(), inside + QPoint(1, 1));  // within the drag threshold
+    QTest::mouseRelease(s.Workspace(), Qt::LeftButton, {}, inside + QPoint(1, 1));
+    ASSERT_EQ(s.window->Selection().Count(), 1);
+    EXPECT_EQ(s.window->Selection().Primary(), name);
+    EXPECT_EQ(s.Bytes(), start);
+    EXPECT_EQ(s.window->UndoManager()->UndoCount(), undo);
+    // A click on empty space clears the selection.
+    s.Click(QPoint(s.Workspace()->width() - 3, 2));
+    EXPECT_TRUE(s.window->Selection().IsEmpty());
+}
+
+TEST_F(WorkspaceEditing, ADragMovesOnlyWhatMovedAndSnapsToTheGrid)
+{
+    TDesignSession s;
+    TjxComponent* name = s.Component("jxLabReceiptAgentName");
+    ASSERT_NE(name, nullptr);
+    const int width = name->mmWidth(), height = name->mmHeight(), top = name->mmTop();
+    const QRect zone = s.Zone(name);
+    // While dragged, the rulers show the outline's edges.
+    QTest::mousePress(s.Workspace(), Qt::LeftButton, {}, zone.center());
+    QTest::mouseMove(s.Workspace(), zone.center() + QPoint(20, 0));
+    TjxRuler* ruler = s.window->Surface()->HorizontalRuler();
+    EXPECT_EQ(ruler->Guide(0), std::max(zone.left() + 20 - ruler->ScrollOffset(), ruler->InnerRect().left()));
+    EXPECT_EQ(ruler->Guide(1), zone.left() + zone.width() + 20 - ruler->ScrollOffset());
+    QTest::mouseRelease(s.Workspace(), Qt::LeftButton, {}, zone.center() + QPoint(20, 0));
+    s.window->MenuItem(QStringLiteral("mniEditUndo"))->trigger();
+    ASSERT_EQ(s.Zone(name), zone);
+    // Straight right: the top and the size keep their exact thousandths.
+    s.Drag(zone.center(), zone.center() + QPoint(30, 0));
+    EXPECT_EQ(name->spLeft(), zone.left() + 30);
+    EXPECT_EQ(name->mmWidth(), width);
+    EXPECT_EQ(name->mmHeight(), height);
+    EXPECT_EQ(name->mmTop(), top);
+    EXPECT_EQ(s.window->UndoManager()->UndoCount(), 1);
+
+    // With the grid: a left of 13 lands at 16, of 12 at 8.
+    s.Editor()->SnapSource = [] { return true; };
+    s.Workspace()->SetXGridSpace(8);
+    for (const auto& [to, expected] : {std::pair{13, 16}, std::pair{12, 8}}) {
+        const QRect now = s.Zone(name);
+        const QPoint grab = now.topLeft() + QPoint(4, 4);
+        // Away first: the drag threshold is passed before the target.
+        QTest::mousePress(s.Workspace(), Qt::LeftButton, {}, grab);
+        QTest::mouseMove(s.Workspace(), grab + QPoint(60, 0));
+        QTest::mouseMove(s.Workspace(), QPoint(to + 4, grab.y()));
+        QTest::mouseRelease(s.Workspace(), Qt::LeftButton, {}, QPoint(to + 4, grab.y()));
+        EXPECT_EQ(name->spLeft(), expected) << to;
+    }
+    // Dragging far left stops at the workspace's edge.
+    s.Editor()->SnapSource = [] { return false; };
+    const QRect now = s.Zone(name);
+    s.Drag(now.topLeft() + QPoint(4, 4), QPoint(-200, now.top() + 4));
+    EXPECT_EQ(name->spLeft(), 0);
+}
+
+TEST_F(WorkspaceEditing, RubberBandSelectsAndShiftToggles)
+{
+    TDesignSession s;
+    TjxComponent* name = s.Component("jxLabReceiptAgentName");
+    ASSERT_NE(name, nullptr);
+    const QRect zone = s.Zone(name);
+    // A band over just this label from empty space left of it... or from
+    // its own left edge with Ctrl.
+    s.Drag(zone.topLeft() + QPoint(1, 1), zone.bottomRight() - QPoint(1, 1), Qt::ControlModifier);
+    ASSERT_EQ(s.window->Selection().Count(), 1);
+    EXPECT_EQ(s.window->Selection().First(), name);
+    TjxComponent* other = nullptr;
+    for (TjxBand* band : s.Receipt()->Bands())
+        for (int i = 0; i < band->ChildCount() && !other; ++i)
+            if (auto* c = dynamic_cast<TjxComponent*>(band->Child(i)); c && c != name && s.Zone(c).width() > 3)
+                other = c;
+    ASSERT_NE(other, nullptr);
+    // Shift+click adds; a Shift rubber band over the first toggles it off and keeps the other.
+    s.Click(s.Zone(other).center(), Qt::ShiftModifier);
+    EXPECT_EQ(s.window->Selection().Count(), 2);
+    s.Drag(zone.topLeft() + QPoint(1, 1), zone.bottomRight() - QPoint(1, 1),
+           Qt::ShiftModifier | Qt::ControlModifier);
+    ASSERT_EQ(s.window->Selection().Count(), 1);
+    EXPECT_EQ(s.window->Selection().First(), other);
+}
+
+TEST_F(WorkspaceEditing, AHandleResizesInOneStepAndUndoGivesTheBytesBack)
+{
+    TDesignSession s;
+    TjxComponent* name = s.Component("jxLabReceiptAgentName");
+    const QByteArray start = s.Bytes();
+    s.Click(s.Zone(name).center());
+    const QRect zone = s.Zone(name);
+    const QPoint handle = SizingHandleRect(4, zone).center();
+    s.Drag(handle, handle + QPoint(25, 0));
+    EXPECT_EQ(name->spWidth(), zone.width() + 25 - 1 + (handle.x() - (zone.right() + 1)) + 1);
+    EXPECT_EQ(name->spLeft(), zone.left());
+    EXPECT_EQ(s.window->UndoManager()->UndoCount(), 1);
+    s.window->MenuItem(QStringLiteral("mniEditUndo"))->trigger();
+    EXPECT_EQ(s.Bytes(), start);
+}
+
+TEST_F(WorkspaceEditing, TabWalksTheComponentsAndEscapeClears)
+{
+    TDesignSession s;
+    QTest::keyClick(s.Focus(), Qt::Key_Tab);
+    ASSERT_EQ(s.window->Selection().Count(), 1);
+    TjxComponent* first = s.window->Selection().Primary();
+    QTest::keyClick(s.Focus(), Qt::Key_Tab);
+    EXPECT_NE(s.window->Selection().Primary(), first);
+    QTest::keyClick(s.Focus(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(s.window->Selection().Primary(), first);
+    QTest::keyClick(s.Focus(), Qt::Key_Escape);
+    EXPECT_TRUE(s.window->Selection().IsEmpty());
+}
+
+TEST_F(WorkspaceEditing, ACreationToolMakesAComponentWhereReleased)
+{
+    TDesignSession s;
+    TjxPlainToolState tools;
+    tools.SetActiveClassName(QStringLiteral("TjxLabel"));
+    s.Editor()->SetTools(&tools);
+    const int undo = s.window->UndoManager()->UndoCount();
+    TjxBand* band = nullptr;
+    for (TjxBand* b : s.Receipt()->Bands())
+        if (!band && b->mmHeight() > 10000)
+            band = b;
+    ASSERT_NE(band, nullptr);
+    const int areaTop = s.window->Surface()->ControlManager()->BandAreaTop(band);
+    const QPoint at(40, areaTop + 3);
+    const int children = band->ChildCount();
+    s.Click(at);
+    ASSERT_EQ(band->ChildCount(), children + 1);
+    ASSERT_EQ(s.window->Selection().Count(), 1);
+    auto* made = dynamic_cast<TjxLabel*>(s.window->Selection().Primary());
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->Band(), band);
+    EXPECT_EQ(made->spLeft(), 40);
+    EXPECT_EQ(made->spTop(), 3);
+    EXPECT_TRUE(made->Transparent());
+    EXPECT_EQ(made->Font()->Size(), 10);
+    EXPECT_EQ(made->Caption(), made->UserName());
+    EXPECT_TRUE(tools.ArrowDown());
+    EXPECT_EQ(s.window->UndoManager()->UndoCount(), undo + 1);
+    s.Editor()->SetTools(nullptr);
+}
+
+TEST_F(WorkspaceEditing, BadClipboardsChangeNothingAndSayWhy)
+{
+    TDesignSession s;
+    TjxComponent* name = s.Component("jxLabReceiptAgentName");
+    s.window->AddSelection(name);
+    s.window->MenuItem(QStringLiteral("mniEditCopy"))->trigger();
+    const QByteArray good = QApplication::clipboard()->mimeData()->data(ComponentClipboardFormat());
+    ASSERT_FALSE(good.isEmpty());
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::number(good.size()));
+    const QByteArray start = s.Bytes();
+
+    const auto put = [](const QByteArray& bytes, const QString& length) {
+        auto* data = new QMimeData;
+        data->setData(ComponentClipboardFormat(), bytes);
+        data->setText(length);
+        QApplication::clipboard()->setMimeData(data);
+    };
+    put(good, QString::number(good.size() + 100));
+    s.Answering([&] { s.window->MenuItem(QStringLiteral("mniEditPaste"))->trigger(); });
+    EXPECT_FALSE(s.message.isEmpty());
+    EXPECT_EQ(s.Bytes(), start);
+
+    put(good.left(good.size() / 2), QString::number(good.size() / 2));
+    s.Answering([&] { s.window->MenuItem(QStringLiteral("mniEditPaste"))->trigger(); });
+    EXPECT_FALSE(s.message.isEmpty());
+    EXPECT_EQ(s.Bytes(), start);
+
+    QByteArray band;
+    {
+        TWriter writer(band);
+        writer.SetRoot(&s.form);
+        writer.SetLookupRoot(&s.form);
+        writer.WriteDescendent(s.Receipt()->Bands().front());
+        writer.WriteListEnd();
+    }
+    put(band, QString::number(band.size()));
+    s.Answering([&] { s.window->MenuItem(QStringLiteral("mniEditPaste"))->trigger(); });
+    EXPECT_TRUE(s.message.contains(s.Receipt()->Bands().front()->ClassName())) << s.message.toStdString();
+    EXPECT_EQ(s.Bytes(), start);
+    EXPECT_EQ(s.window->UpdateLock(), 0);
+}
+
+TEST_F(WorkspaceEditing, CopyInOneDesignerPastesInAnother)
+{
+    TDesignSession a;
+    TjxComponent* name = a.Component("jxLabReceiptAgentName");
+    a.window->AddSelection(name);
+    a.window->MenuItem(QStringLiteral("mniEditCopy"))->trigger();
+    TDesignSession b;
+    const int owned = b.form.ComponentCount();
+    b.Answering([&] { b.window->MenuItem(QStringLiteral("mniEditPaste"))->trigger(); });
+    EXPECT_TRUE(b.message.isEmpty()) << b.message.toStdString();
+    ASSERT_EQ(b.window->Selection().Count(), 1);
+    TjxComponent* pasted = b.window->Selection().Primary();
+    EXPECT_EQ(b.form.ComponentCount(), owned + 1);
+    EXPECT_EQ(pasted->BandType(), name->BandType());
+    EXPECT_EQ(pasted->mmWidth(), name->mmWidth());
+    EXPECT_EQ(pasted->Caption(), name->Caption());
+}
