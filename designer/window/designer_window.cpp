@@ -1606,7 +1606,9 @@ void TjxDesignerWindow::LoadFromFile(TjxCustomReport* report)
     const QString chosen = ChooseTemplateFile(false, t->FileName());
     if (chosen.isEmpty())
         return;
+    // The file is a template of its own: the database record's offset is not its.
     t->SetSaveTo(stFile);
+    t->SetOffset(0);
     t->SetFileName(chosen);
     ReadReport(report);
 }
@@ -1624,6 +1626,7 @@ void TjxDesignerWindow::SaveToFile(TjxCustomReport* report, bool textForm)
     const QString chosen = ChooseTemplateFile(true, t->FileName());
     if (chosen.isEmpty())
         return;
+    t->SetOffset(0);
     t->SetFileName(chosen);
     WriteLayout(report);
 }
