@@ -4,7 +4,6 @@
 
 #include "window_fixture.h"
 
-#include "app/receipt_form.h"
 #include "components/component.h"
 #include "designer/designer.h"
 #include "designer/edit_commands.h"
@@ -38,21 +37,9 @@ using namespace orvane::test;
 
 namespace {
 
-struct TMenuDesigner {
-    TForm1 form;
-    TjxDesignerWindow* window = nullptr;
-
-    TMenuDesigner()
-    {
-        form.ReadDescription();
-        window = dynamic_cast<TjxDesignerWindow*>(form.Designer()->CreateDesignerWindow());
-        window->show();
-    }
-    TjxReport* Receipt() const { return form.Receipt(); }
-    TjxComponent* Component(const char* name) const
-    {
-        return dynamic_cast<TjxComponent*>(form.FindComponent(QString::fromLatin1(name)));
-    }
+// The designer window shown, with the menu user's gestures.
+struct TMenuDesigner : TOpenDesigner {
+    TMenuDesigner() { window->show(); }
     QAction* Item(const char* name) const { return window->MenuItem(QLatin1String(name)); }
     // Opens every menu as the user would before picking an item.
     void OpenMenus() const
@@ -94,6 +81,20 @@ QByteArray FileBytes(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Triggers an item whose file dialog is answered with `path` and whose
+// command fails; the message it showed.
+QString FailingFileCommand(QAction* item, const QString& path)
+{
+    QString shown;
+    QPointer<QTimer> box = AnswerMessageBox(&shown);
+    QPointer<QTimer> answer = AnswerFileDialog(path);
+    item->trigger();
+    WaitUntil([&] { return !shown.isEmpty(); }, 3000);
+    delete answer;
+    delete box;
+    return shown;
 }
 
 using DesignerMenus = DesignerWindowTest;
@@ -296,14 +297,7 @@ TEST_F(DesignerMenus, SaveToFileWritesTextAndPutsTheTemplateBack)
         throw EOrvaneError(QStringLiteral("disk full"));
     };
     d.window->SetEvents(events);
-    QString shown;
-    QPointer<QTimer> box = AnswerMessageBox(&shown);
-    answer = AnswerFileDialog(CwdFile(QStringLiteral("other.rtm")));
-    d.Item("mniFileSaveToFile")->trigger();
-    WaitUntil([&] { return !shown.isEmpty(); }, 3000);
-    delete answer;
-    delete box;
-    EXPECT_EQ(shown, u"disk full");
+    EXPECT_EQ(FailingFileCommand(d.Item("mniFileSaveToFile"), CwdFile(QStringLiteral("other.rtm"))), u"disk full");
     EXPECT_EQ(t->Format(), ftBinary);
     EXPECT_EQ(t->SaveTo(), stDatabase);
     EXPECT_EQ(t->FileName(), u"Receipts");
@@ -350,14 +344,7 @@ TEST_F(DesignerMenus, LoadFromFileReadsAFileAndKeepsTheTemplatesPlace)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("not a template at all");
     }
-    QString shown;
-    QPointer<QTimer> box = AnswerMessageBox(&shown);
-    answer = AnswerFileDialog(bad);
-    d.window->MenuItem(QStringLiteral("mniFileLoadFromFile"))->trigger();
-    WaitUntil([&] { return !shown.isEmpty(); }, 3000);
-    delete answer;
-    delete box;
-    EXPECT_FALSE(shown.isEmpty());
+    EXPECT_FALSE(FailingFileCommand(d.Item("mniFileLoadFromFile"), bad).isEmpty());
     EXPECT_EQ(d.Component("jxLabel186")->UserName(), u"FromFile");
     EXPECT_EQ(t->SaveTo(), stDatabase);
     EXPECT_EQ(t->FileName(), u"Receipts");

@@ -7,6 +7,9 @@
 #include "../../support/widget_environment.h"
 #include "../../support/widget_helpers.h"
 
+#include "app/receipt_form.h"
+#include "components/component.h"
+#include "designer/designer.h"
 #include "designer/settings/ini_storage.h"
 #include "designer/window/designer_window.h"
 
@@ -57,6 +60,23 @@ private:
     QTemporaryDir m_cwd;
     QByteArray m_oldConfigHome;
     QString m_oldCwd;
+};
+
+// Ravelle's form with the designer window made (not shown modally).
+struct TOpenDesigner {
+    TForm1 form;
+    TjxDesignerWindow* window = nullptr;
+
+    TOpenDesigner()
+    {
+        form.ReadDescription();
+        window = dynamic_cast<TjxDesignerWindow*>(form.Designer()->CreateDesignerWindow());
+    }
+    TjxReport* Receipt() const { return form.Receipt(); }
+    TjxComponent* Component(const char* name) const
+    {
+        return dynamic_cast<TjxComponent*>(form.FindComponent(QString::fromLatin1(name)));
+    }
 };
 
 // The designer window that is the active modal window, if any.
