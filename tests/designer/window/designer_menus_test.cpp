@@ -229,12 +229,7 @@ TEST_F(DesignerMenus, AShortcutActsOnlyWhenItsItemIsEnabledNow)
     TjxDesignerWindowEvents events;
     events.onCustomSaveDoc.code = [&](TComponent*, TjxEventParams&) { ++saves; };
     d.window->SetEvents(events);
-    int modals = 0;
-    QPointer<QTimer> watch = WhenModal([&](QWidget* modal) {
-        ++modals;
-        modal->close();
-        return false;
-    });
+    TModalCount modals;
     QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(saves, 0);
     EXPECT_FALSE(d.Item("mniFileSave")->isEnabled());
@@ -242,9 +237,7 @@ TEST_F(DesignerMenus, AShortcutActsOnlyWhenItsItemIsEnabledNow)
     report->Template()->SetSaveTo(stFile);
     QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(saves, 1);
-    QApplication::processEvents();
-    delete watch;
-    EXPECT_EQ(modals, 0);
+    EXPECT_EQ(modals.Count(), 0);
 
     // In Preview, Ctrl+Z undoes nothing and Ctrl+G opens nothing.
     TjxComponent* label = d.Component("jxLabel186");
@@ -492,18 +485,11 @@ TEST_F(DesignerMenus, ViewAndReportSettingsItems)
 
     // Items whose dialog is not registered do nothing.
     const int undo = d.window->UndoManager()->UndoCount();
-    int modals = 0;
-    QPointer<QTimer> watch = WhenModal([&](QWidget* modal) {
-        ++modals;
-        modal->close();
-        return false;
-    });
+    TModalCount modals;
     for (const char* item : {"mniFileNew", "mniFilePageSetup", "mniFilePrintToFileSetup", "mniViewGridOptions",
                              "mniReportData", "mniReportGroups", "mniReportOutlineSettings"})
         d.Item(item)->trigger();
-    QApplication::processEvents();
-    delete watch;
-    EXPECT_EQ(modals, 0);
+    EXPECT_EQ(modals.Count(), 0);
     EXPECT_EQ(d.window->UndoManager()->UndoCount(), undo);
     report->SetModified(false);
 }
@@ -557,16 +543,9 @@ TEST_F(DesignerMenus, ClosingAsksOnlyForModifiedTemplatesAndNamesTheUnnamedOne)
     report->SetSaveAsTemplate(false);
     d.Component("jxLabel186")->SetmmLeft(1000);
     ASSERT_TRUE(report->IsModified());
-    int modals = 0;
-    QPointer<QTimer> watch = WhenModal([&](QWidget* modal) {
-        ++modals;
-        modal->close();
-        return false;
-    });
+    TModalCount modals;
     EXPECT_TRUE(d.window->CanCloseDesigner());
-    QApplication::processEvents();
-    delete watch;
-    EXPECT_EQ(modals, 0);
+    EXPECT_EQ(modals.Count(), 0);
 
     // A template without a name: the prompt names "New Report", and Yes saves as Save As does.
     report->SetSaveAsTemplate(true);

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -77,6 +78,32 @@ struct TOpenDesigner {
     {
         return dynamic_cast<TjxComponent*>(form.FindComponent(QString::fromLatin1(name)));
     }
+};
+
+// Counts the modal windows that open while it lives, closing each.
+class TModalCount {
+public:
+    TModalCount()
+        : m_timer(WhenModal([this](QWidget* modal) {
+              ++m_count;
+              modal->close();
+              return false;
+          }))
+    {
+    }
+    ~TModalCount() { delete m_timer.data(); }
+    TModalCount(const TModalCount&) = delete;
+    TModalCount& operator=(const TModalCount&) = delete;
+    // After the events pending now.
+    int Count()
+    {
+        QApplication::processEvents();
+        return m_count;
+    }
+
+private:
+    int m_count = 0;
+    QPointer<QTimer> m_timer;
 };
 
 // The designer window that is the active modal window, if any.
