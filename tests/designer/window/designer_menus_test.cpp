@@ -543,9 +543,11 @@ TEST_F(DesignerMenus, ClosingAsksOnlyForModifiedTemplatesAndNamesTheUnnamedOne)
     report->SetSaveAsTemplate(false);
     d.Component("jxLabel186")->SetmmLeft(1000);
     ASSERT_TRUE(report->IsModified());
-    TModalCount modals;
-    EXPECT_TRUE(d.window->CanCloseDesigner());
-    EXPECT_EQ(modals.Count(), 0);
+    {
+        TModalCount modals;
+        EXPECT_TRUE(d.window->CanCloseDesigner());
+        EXPECT_EQ(modals.Count(), 0);
+    }
 
     // A template without a name: the prompt names "New Report", and Yes saves as Save As does.
     report->SetSaveAsTemplate(true);
