@@ -12,6 +12,9 @@
 #include "designer/workspace/ruler.h"
 #include "designer/workspace/workspace.h"
 #include "document/band.h"
+#include "document/class_registry.h"
+#include "document/dialog_registry.h"
+#include "document/form.h"
 #include "document/errors.h"
 #include "document/printer_setup.h"
 #include "document/report.h"
@@ -97,6 +100,20 @@ QString FailingFileCommand(QAction* item, const QString& path)
     return shown;
 }
 
+// A registered dialog that answers as told and keeps what it was given.
+class TAnsweringDialog : public TjxForm {
+    ORVANE_CLASS(TAnsweringDialog, TjxForm)
+public:
+    explicit TAnsweringDialog(TComponent* owner = nullptr) : TjxForm(owner) {}
+    TModalResult ShowModal() override
+    {
+        shownWith = dynamic_cast<TjxCustomReport*>(Report());
+        return answer;
+    }
+    static inline TModalResult answer = mrCancel;
+    static inline TjxCustomReport* shownWith = nullptr;
+};
+
 using DesignerMenus = DesignerWindowTest;
 
 // An item's state: enabled, visible.
@@ -118,6 +135,45 @@ void ExpectStates(const TMenuDesigner& d, const std::map<std::string, TState>& e
 }
 
 } // namespace
+
+const TClassInfo& TAnsweringDialog::StaticClass()
+{
+    static const TClassInfo info =
+        TClassBuilder<TAnsweringDialog>("TAnsweringDialog", &TjxForm::StaticClass()).Creatable().Build();
+    return info;
+}
+
+TEST_F(DesignerMenus, DialogItemsUseTheRegisteredDialog)
+{
+    TMenuDesigner d;
+    TjxReport* report = d.Receipt();
+    report->SetModified(false);
+    RegisterDialogClass(QStringLiteral("TjxCustomGroupDialog"), TAnsweringDialog::StaticClass());
+    RegisterDialogClass(QStringLiteral("TjxCustomTextSearchSettingsDialog"), TAnsweringDialog::StaticClass());
+
+    // Cancelled groups change nothing; confirmed ones mark the report.
+    TAnsweringDialog::answer = mrCancel;
+    d.Item("mniReportGroups")->trigger();
+    EXPECT_EQ(TAnsweringDialog::shownWith, report);
+    EXPECT_FALSE(report->IsModified());
+    TAnsweringDialog::answer = mrOK;
+    TAnsweringDialog::shownWith = nullptr;
+    d.Item("mniReportGroups")->trigger();
+    EXPECT_EQ(TAnsweringDialog::shownWith, report);
+    EXPECT_TRUE(report->IsModified());
+
+    // Find Text Settings shows once its dialog is registered, and goes with it.
+    d.OpenMenus();
+    EXPECT_TRUE(d.Item("mniReportFindTextSettings")->isVisible());
+    TAnsweringDialog::shownWith = nullptr;
+    d.Item("mniReportFindTextSettings")->trigger();
+    EXPECT_EQ(TAnsweringDialog::shownWith, report);
+    UnregisterDialogClass(QStringLiteral("TjxCustomGroupDialog"));
+    UnregisterDialogClass(QStringLiteral("TjxCustomTextSearchSettingsDialog"));
+    d.OpenMenus();
+    EXPECT_FALSE(d.Item("mniReportFindTextSettings")->isVisible());
+    report->SetModified(false);
+}
 
 TEST_F(DesignerMenus, EveryItemsStateInEachSituation)
 {
