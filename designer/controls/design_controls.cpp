@@ -1,5 +1,6 @@
 #include "designer/controls/design_controls.h"
 
+#include "components/barcode.h"
 #include "components/db_calc.h"
 #include "components/db_memo.h"
 #include "components/db_text.h"
@@ -8,6 +9,9 @@
 #include "components/line.h"
 #include "components/memo.h"
 #include "components/picture.h"
+#include "components/db_rich_text.h"
+#include "components/rich_edit.h"
+#include "components/rich_text.h"
 #include "components/shape.h"
 #include "components/system_variable.h"
 #include "components/text_layout.h"
@@ -17,6 +21,7 @@
 #include "engine/subreport.h"
 #include "output/draw_image.h"
 #include "output/draw_line.h"
+#include "output/draw_other.h"
 #include "output/draw_shape.h"
 #include "output/draw_text.h"
 #include "platform/canvas.h"
@@ -28,6 +33,13 @@ namespace orvane {
 namespace {
 
 TjxDeviceRect DeviceRectOf(const QRect& r) { return TjxDeviceRect{r.left(), r.left() + r.width(), r.top(), r.top() + r.height()}; }
+
+// White text on no background draws nothing the AND copy of a cache would keep.
+bool WhiteTextOnNothing(const TjxDesignControl& control)
+{
+    const auto* font = ObjectPropertyAs<TFont>(control.GetComponent(), "Font");
+    return control.IsTransparent() && font && font->Color() == clWhite;
+}
 
 } // namespace
 
@@ -89,9 +101,7 @@ void TjxCustomComponentControl::DrawContent(TjxCanvas& canvas)
 
 bool TjxCustomTextControl::UsesCache() const
 {
-    const TjxComponent* c = GetComponent();
-    const auto* font = ObjectPropertyAs<TFont>(c, "Font");
-    return !(IsTransparent() && font && font->Color() == clWhite);
+    return !WhiteTextOnNothing(*this);
 }
 
 // ---- memo ------------------------------------------------------------------
@@ -280,6 +290,62 @@ void TjxPageBreakControl::DrawContent(TjxCanvas& canvas)
     canvas.Rectangle(0, 0, r.width(), r.height());
 }
 
+// ---- barcodes ----------------------------------------------------------------
+
+bool TjxCustomBarCodeControl::UsesCache() const
+{
+    return !WhiteTextOnNothing(*this);
+}
+
+void TjxCustomBarCodeControl::DrawContent(TjxCanvas& canvas)
+{
+    auto* barcode = dynamic_cast<TjxCustomBarCode*>(GetComponent());
+    // Data the symbology refuses draws nothing until it is corrected.
+    if (!barcode || !barcode->CodeOK())
+        return;
+    DrawBackground(canvas);
+    // The page's own command, drawn the screen's way.
+    TjxDrawBarCode draw;
+    barcode->PropertiesToDrawCommand(&draw);
+    draw.SetDeviceRect(DeviceRectOf(ClientRect()));
+    canvas.SetScreenZoom(1, 1);
+    draw.Draw(canvas);
+    if (barcode->Visible() && barcode->CurrentData().isEmpty()) {
+        const QRect r = ClientRect();
+        canvas.SetBrush(clWhite, bsClear);
+        canvas.SetPen(clGray, psDash, 1);
+        canvas.Rectangle(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
+    }
+}
+
+// ---- rich text ---------------------------------------------------------------
+
+void TjxCustomRichTextControl::DrawContent(TjxCanvas& canvas)
+{
+    auto* rich = dynamic_cast<TjxCustomRichText*>(GetComponent());
+    if (!rich)
+        return;
+    const TjxRichEdit& edit = rich->RichEdit();
+    if (edit.CharCount() == 0) {
+        TjxDesignControl::DrawContent(canvas);
+        return;
+    }
+    // The page's command over the whole text, at the component's size:
+    // the lines break where the printed ones do.
+    TjxDrawRichText draw;
+    draw.SetBorder(rich->Border());
+    draw.SetBounds(0, 0, rich->mmWidth(), rich->mmHeight());
+    draw.SetColor(rich->Color());
+    draw.SetTransparent(rich->Transparent());
+    draw.SetRichTextStream(edit.SaveToBytes());
+    draw.SetStartCharPos(0);
+    draw.SetEndCharPos(edit.CharCount() - 1);
+    draw.SetDeviceRect(DeviceRectOf(ClientRect()));
+    canvas.SetScreenZoom(1, 1);
+    draw.Draw(canvas);
+    DrawFrame(canvas);
+}
+
 // ---- registrations --------------------------------------------------------------
 
 TjxDesignControlRegistry::TjxDesignControlRegistry()
@@ -300,6 +366,10 @@ TjxDesignControlRegistry::TjxDesignControlRegistry()
     add(TjxRegion::StaticClass(), static_cast<TjxRegionControl*>(nullptr));
     add(TjxSubReport::StaticClass(), static_cast<TjxSubreportControl*>(nullptr));
     add(TjxPageBreak::StaticClass(), static_cast<TjxPageBreakControl*>(nullptr));
+    add(TjxBarCode::StaticClass(), static_cast<TjxBarCodeControl*>(nullptr));
+    add(TjxDBBarCode::StaticClass(), static_cast<TjxDBBarCodeControl*>(nullptr));
+    add(TjxRichText::StaticClass(), static_cast<TjxRichTextControl*>(nullptr));
+    add(TjxDBRichText::StaticClass(), static_cast<TjxDBRichTextControl*>(nullptr));
 }
 
 } // namespace orvane

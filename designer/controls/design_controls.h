@@ -79,6 +79,25 @@ public:
 
 class TjxSubreportControl : public TjxCustomComponentControl { Q_OBJECT };
 
+// The symbol as the screen shows it, stretched into the control.
+class TjxCustomBarCodeControl : public TjxCustomComponentControl {
+    Q_OBJECT
+public:
+    void DrawContent(TjxCanvas& canvas) override;
+    bool UsesCache() const override;
+};
+class TjxBarCodeControl : public TjxCustomBarCodeControl { Q_OBJECT };
+class TjxDBBarCodeControl : public TjxCustomBarCodeControl { Q_OBJECT };
+
+// The rich text laid out as the pages lay it out; the caption without text.
+class TjxCustomRichTextControl : public TjxPrintableControl {
+    Q_OBJECT
+public:
+    void DrawContent(TjxCanvas& canvas) override;
+};
+class TjxRichTextControl : public TjxCustomRichTextControl { Q_OBJECT };
+class TjxDBRichTextControl : public TjxCustomRichTextControl { Q_OBJECT };
+
 class TjxCustomRegionControl : public TjxPrintableControl {
     Q_OBJECT
 public:

@@ -7,11 +7,13 @@
 #include "designer/settings/ini_storage.h"
 #include "designer/undo/undo_hooks.h"
 #include "designer/undo/undo_manager.h"
+#include "designer/undo/undoable.h"
 #include "designer/workspace/design_surface.h"
 #include "designer/workspace/ruler.h"
 #include "designer/workspace/workspace.h"
 #include "document/band.h"
 #include "document/errors.h"
+#include "document/dialog_registry.h"
 #include "document/form.h"
 #include "document/message_ids.h"
 #include "document/messages.h"
@@ -70,6 +72,13 @@ QString Ellipsis(int message)
 {
     return GetMessage(message) + QStringLiteral("...");
 }
+
+// The Report menu's band items.
+constexpr std::pair<const char*, TjxBandType> kBandItems[] = {{"mniReportTitle", btTitle},
+                                                              {"mniReportSummary", btSummary},
+                                                              {"mniReportHeader", btHeader},
+                                                              {"mniReportFooter", btFooter},
+                                                              {"mniReportPageStyle", btPageStyle}};
 
 } // namespace
 
@@ -285,31 +294,46 @@ void TjxDesignerWindow::BuildMenus()
     QMenu* report = addMenu("mnuReport");
     QMenu* help = addMenu("mnuHelp");
 
+    // The wizard gallery (New), the page setup and print-to-file dialogs
+    // come from the dialog registry; without them the items do nothing.
     AddItem(file, "mniFileNew", msg::DesignerFileNew, QKeySequence(Qt::CTRL | Qt::Key_N));
-    AddItem(file, "mniFileNewReport", msg::DesignerFileNewReport);
-    AddItem(file, "mniFileOpen", 134, QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* newReport = AddItem(file, "mniFileNewReport", msg::DesignerFileNewReport);
+    QAction* open = AddItem(file, "mniFileOpen", 134, QKeySequence(Qt::CTRL | Qt::Key_O));
     QAction* close = AddItem(file, "mniFileClose", msg::DesignerFileClose);
     file->addSeparator();
     QAction* save = AddItem(file, "mniFileSave", 138, QKeySequence(Qt::CTRL | Qt::Key_S));
     QAction* saveAs = AddItem(file, "mniFileSaveAs", msg::DesignerFileSaveAs);
     file->addSeparator()->setObjectName(QStringLiteral("mniFileSubreportSeparator"));
-    AddItem(file, "mniFileLoadSubreport", msg::DesignerFileLoadSubreport);
+    QAction* loadSubreport = AddItem(file, "mniFileLoadSubreport", msg::DesignerFileLoadSubreport);
     QAction* saveSubreport = AddItem(file, "mniFileSaveSubreport", msg::DesignerFileSaveSubreport);
+    file->addSeparator()->setObjectName(QStringLiteral("mniFileFromFileSeparator"));
+    QAction* loadFromFile = AddItem(file, "mniFileLoadFromFile", msg::DesignerFileLoadFromFile);
+    QAction* saveToFile = AddItem(file, "mniFileSaveToFile", msg::DesignerFileSaveToFile);
+    file->addSeparator()->setObjectName(QStringLiteral("mniFileSubreportFromFileSeparator"));
+    QAction* loadSubreportFromFile =
+        AddItem(file, "mniFileLoadSubreportFromFile", msg::DesignerFileLoadSubreportFromFile);
+    QAction* saveSubreportToFile = AddItem(file, "mniFileSaveSubReportToFile", msg::DesignerFileSaveSubreportToFile);
     file->addSeparator();
-    AddItem(file, "mniFilePageSetup", msg::DesignerFilePageSetup);
-    AddItem(file, "mniFilePrint", msg::DesignerFilePrint, QKeySequence(Qt::CTRL | Qt::Key_P));
-    AddItem(file, "mniFilePrintToFileSetup", 256);
-    connect(MenuItem(QStringLiteral("mniFileOpen")), &QAction::triggered, this,
-            [this] { Command([this] { OpenTemplate(m_mainReport); }); });
-    connect(MenuItem(QStringLiteral("mniFileLoadSubreport")), &QAction::triggered, this,
-            [this] { Command([this] { OpenTemplate(m_currentReport); }); });
-    connect(MenuItem(QStringLiteral("mniFileNewReport")), &QAction::triggered, this,
-            [this] { Command([this] { NewReport(); }); });
-    connect(MenuItem(QStringLiteral("mniFilePrint")), &QAction::triggered, this, [this] { Command([this] { Print(); }); });
-    connect(close, &QAction::triggered, this, [this] { Command([this] { QWidget::close(); }); });
-    connect(save, &QAction::triggered, this, [this] { Command([this] { SaveLayout(m_mainReport); }); });
-    connect(saveAs, &QAction::triggered, this, [this] { Command([this] { SaveLayoutAs(m_mainReport); }); });
-    connect(saveSubreport, &QAction::triggered, this, [this] { Command([this] { SaveLayoutAs(m_currentReport); }); });
+    QAction* pageSetup = AddItem(file, "mniFilePageSetup", msg::DesignerFilePageSetup);
+    QAction* print = AddItem(file, "mniFilePrint", msg::DesignerFilePrint, QKeySequence(Qt::CTRL | Qt::Key_P));
+    QAction* printToFile = AddItem(file, "mniFilePrintToFileSetup", msg::DesignerFilePrintToFileSetup);
+    const auto on = [this](QAction* item, std::function<void()> fn) {
+        connect(item, &QAction::triggered, this, [this, fn = std::move(fn)] { Command(fn); });
+    };
+    on(newReport, [this] { NewReport(); });
+    on(open, [this] { OpenTemplate(m_mainReport); });
+    on(close, [this] { QWidget::close(); });
+    on(save, [this] { SaveLayout(m_mainReport); });
+    on(saveAs, [this] { SaveLayoutAs(m_mainReport); });
+    on(loadSubreport, [this] { OpenTemplate(m_currentReport); });
+    on(saveSubreport, [this] { SaveLayoutAs(m_currentReport); });
+    on(loadFromFile, [this] { LoadFromFile(m_mainReport); });
+    on(saveToFile, [this] { SaveToFile(m_mainReport, true); });
+    on(loadSubreportFromFile, [this] { LoadFromFile(m_currentReport); });
+    on(saveSubreportToFile, [this] { SaveToFile(m_currentReport, false); });
+    on(pageSetup, [this] { RunReportDialog(QStringLiteral("TjxCustomPageSetupDialog"), m_currentReport); });
+    on(print, [this] { Print(); });
+    on(printToFile, [this] { RunReportDialog(QStringLiteral("TjxCustomPrintToFileSetupDialog"), m_mainReport); });
     connect(file, &QMenu::aboutToShow, this, [this] { FileMenuOpening(); });
 
     m_undoItem = AddItem(edit, "mniEditUndo", msg::DesignerUndo, QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -321,8 +345,8 @@ void TjxDesignerWindow::BuildMenus()
     QAction* del = AddItem(edit, "mniEditDelete", 124, QKeySequence(Qt::CTRL | Qt::Key_Delete));
     AddItem(edit, "mniEditSelectAll", msg::DesignerEditSelectAll, QKeySequence(Qt::CTRL | Qt::Key_A));
     edit->addSeparator();
-    AddItem(edit, "mniEditBringToFront", 161);
-    AddItem(edit, "mniEditSendToBack", 177);
+    AddItem(edit, "mniEditBringToFront", msg::DesignerEditBringToFront);
+    AddItem(edit, "mniEditSendToBack", msg::DesignerEditSendToBack);
     connect(m_undoItem, &QAction::triggered, this, [this] {
         Command([this] {
             if (m_currentReport)
@@ -364,37 +388,39 @@ void TjxDesignerWindow::BuildMenus()
             EditMenuOpening();
     });
 
+    // The toolbar manager fills the Toolbars submenu.
+    QMenu* toolbars = view->addMenu(QString());
+    toolbars->setObjectName(QStringLiteral("mniViewToolbars"));
+    toolbars->menuAction()->setObjectName(QStringLiteral("mniViewToolbars"));
+    toolbars->menuAction()->setProperty("message", int(msg::DesignerViewToolbars));
     QAction* rulers = AddItem(view, "mniViewRulers", msg::DesignerViewRulers);
     rulers->setCheckable(true);
     rulers->setChecked(true);
+    on(rulers, [this] { SetRulersVisible(!RulersVisible()); });
     AddItem(view, "mniViewGridOptions", msg::DesignerViewGridOptions);
     QAction* showData = AddItem(view, "mniViewShowData", msg::DesignerViewShowData);
     showData->setCheckable(true);
-    connect(showData, &QAction::triggered, this, [this](bool checked) { Command([this, checked] { SetShowData(checked); }); });
+    on(showData, [this] { SetShowData(!m_showData); });
     connect(view, &QMenu::aboutToShow, this, [this] { ViewMenuOpening(); });
 
+    // The data dialog comes from the dialog registry; without it the item does nothing.
     AddItem(report, "mniReportData", 141);
     report->addSeparator();
-    for (const char* band : {"mniReportTitle", "mniReportSummary", "mniReportHeader", "mniReportFooter",
-                             "mniReportPageStyle"})
-        AddItem(report, band, 0)->setCheckable(true);
-    report->addSeparator();
-    AddItem(report, "mniReportGroups", 146, QKeySequence(Qt::CTRL | Qt::Key_G));
-    report->addSeparator();
-    AddItem(report, "mniReportOutlineSettings", 1141);
-    AddItem(report, "mniReportFindTextSettings", 1150);
-    report->addSeparator();
-    for (const bool landscape : {false, true}) {
-        QAction* item = AddItem(report, landscape ? "mniReportLandscape" : "mniReportPortrait", landscape ? 147 : 148);
+    for (const auto& [name, type] : kBandItems) {
+        QAction* item = AddItem(report, name, 0);
         item->setCheckable(true);
-        connect(item, &QAction::triggered, this, [this, landscape] {
-            Command([this, landscape] {
-                const TPrinterOrientation orientation = landscape ? poLandscape : poPortrait;
-                if (m_currentReport && m_currentReport->PrinterSetup()->Orientation() != orientation)
-                    m_currentReport->PrinterSetup()->SetOrientation(orientation);
-            });
-        });
+        const TjxBandType band = type;
+        connect(item, &QAction::triggered, this,
+                [this, band](bool checked) { Command([this, band, checked] { SetBandExists(band, checked); }); });
     }
+    report->addSeparator();
+    QAction* groups = AddItem(report, "mniReportGroups", 146, QKeySequence(Qt::CTRL | Qt::Key_G));
+    on(groups, [this] {
+        if (RunReportDialog(QStringLiteral("TjxCustomGroupDialog"), m_currentReport)) {
+            m_surface->LayoutBands();
+            ReportModified();
+        }
+    });
     report->addSeparator();
     QAction* cachePages = AddItem(report, "mniReportCachePages", msg::DesignerReportCachePages);
     cachePages->setCheckable(true);
@@ -419,6 +445,22 @@ void TjxDesignerWindow::BuildMenus()
             });
         });
     }
+    // The inserted items: index 12, just before Portrait.
+    on(AddItem(report, "mniReportOutlineSettings", 1141),
+       [this] { RunReportDialog(QStringLiteral("TjxCustomOutlineSettingsDialog"), m_mainReport); });
+    on(AddItem(report, "mniReportFindTextSettings", 1150),
+       [this] { RunReportDialog(QStringLiteral("TjxCustomTextSearchSettingsDialog"), m_mainReport); });
+    report->addSeparator()->setObjectName(QStringLiteral("mniReportInsertedSeparator"));
+    for (const bool landscape : {false, true}) {
+        QAction* item = AddItem(report, landscape ? "mniReportLandscape" : "mniReportPortrait", landscape ? 147 : 148);
+        item->setCheckable(true);
+        on(item, [this, landscape] {
+            const TPrinterOrientation orientation = landscape ? poLandscape : poPortrait;
+            if (m_currentReport && m_currentReport->PrinterSetup()->Orientation() != orientation)
+                m_currentReport->PrinterSetup()->SetOrientation(orientation);
+        });
+    }
+    report->addSeparator();
     QMenu* units = report->addMenu(QString());
     units->setObjectName(QStringLiteral("mniReportUnits"));
     units->menuAction()->setObjectName(QStringLiteral("mniReportUnits"));
@@ -432,8 +474,8 @@ void TjxDesignerWindow::BuildMenus()
     connect(report, &QMenu::aboutToShow, this, [this] { ReportMenuOpening(); });
 
     QAction* contents = AddItem(help, "mniHelpContents", msg::DesignerHelpTopics);
-    AddItem(help, "mniHelpAbout", msg::DesignerAbout);
-    connect(contents, &QAction::triggered, this, [this] { Command([this] { Help(QString()); }); });
+    on(AddItem(help, "mniHelpAbout", msg::DesignerAbout), [this] { About(); });
+    on(contents, [this] { Help(QString()); });
 }
 
 void TjxDesignerWindow::SetMenuCaptions()
@@ -454,7 +496,6 @@ void TjxDesignerWindow::SetMenuCaptions()
             action->setText(text);
     };
     set("mniFileNew", GetMessage(msg::DesignerFileNew) + QStringLiteral("..."));
-    set("mniFilePrintToFileSetup", Ellipsis(256));
     set("mniViewGridOptions", GetMessage(msg::DesignerViewGridOptions) + QStringLiteral("..."));
     set("mniReportData", Accelerated(141) + QStringLiteral("..."));
     set("mniReportTitle", Accelerated(195));
@@ -486,12 +527,23 @@ void TjxDesignerWindow::FileMenuOpening()
 {
     if (!m_currentReport || m_previewActive)
         return;
-    const bool subreportTab = m_reportTabs->count() > 1 && m_reportTabs->currentIndex() > 0;
-    for (const char* name : {"mniFileLoadSubreport", "mniFileSaveSubreport"})
+    const auto show = [this](std::initializer_list<const char*> names, bool visible) {
+        for (const char* name : names)
+            if (QAction* action = MenuItem(QLatin1String(name)))
+                action->setVisible(visible);
+    };
+    const TjxReportTemplate* t = m_currentReport->Template();
+    const bool usable = t->SaveTo() == stFile || t->DatabaseSettings()->IsComplete();
+    for (const char* name : {"mniFileOpen", "mniFileSave", "mniFileSaveAs"})
         if (QAction* action = MenuItem(QLatin1String(name)))
-            action->setVisible(subreportTab);
-    if (QAction* separator = MenuItem(QStringLiteral("mniFileSubreportSeparator")))
-        separator->setVisible(subreportTab);
+            action->setEnabled(usable);
+    // A template kept in a database can be copied to and from files.
+    const bool fileCopies = m_allowSaveToFile && t->SaveTo() == stDatabase;
+    const bool subreportTab = !m_reportTabs->isHidden() && m_reportTabs->currentIndex() > 0;
+    show({"mniFileLoadFromFile", "mniFileSaveToFile", "mniFileFromFileSeparator"}, fileCopies);
+    show({"mniFileLoadSubreport", "mniFileSaveSubreport", "mniFileSubreportSeparator"}, subreportTab);
+    show({"mniFileLoadSubreportFromFile", "mniFileSaveSubReportToFile", "mniFileSubreportFromFileSeparator"},
+         fileCopies && subreportTab);
 }
 
 void TjxDesignerWindow::EditMenuOpening()
@@ -505,29 +557,40 @@ void TjxDesignerWindow::UpdateUndoItems()
     if (!m_undoItem)
         return;
     m_undoItem->setText(GetMessage(msg::DesignerUndo) + u':' + QString::number(m_undo->UndoCount()));
-    m_undoItem->setEnabled(m_undo->UndoCount() > 0);
+    m_undoItem->setEnabled(!m_previewActive && m_undo->UndoCount() > 0);
     m_redoItem->setText(GetMessage(msg::DesignerRedo) + u':' + QString::number(m_undo->RedoCount()));
-    m_redoItem->setEnabled(m_undo->RedoCount() > 0);
+    m_redoItem->setEnabled(!m_previewActive && m_undo->RedoCount() > 0);
 }
 
 void TjxDesignerWindow::ViewMenuOpening()
 {
+    if (m_previewActive)
+        return;
+    if (QAction* rulers = MenuItem(QStringLiteral("mniViewRulers")))
+        rulers->setChecked(RulersVisible());
     if (QAction* showData = MenuItem(QStringLiteral("mniViewShowData"))) {
         showData->setChecked(m_showData);
         showData->setEnabled(m_currentReport != nullptr);
     }
 }
 
+void TjxDesignerWindow::UpdateMenuState()
+{
+    if (m_destroying)
+        return;
+    FileMenuOpening();
+    EditMenuOpening();
+    ViewMenuOpening();
+    ReportMenuOpening();
+}
+
 void TjxDesignerWindow::ReportMenuOpening()
 {
-    if (!m_currentReport)
+    if (!m_currentReport || m_previewActive)
         return;
-    const std::pair<const char*, TjxBandType> bands[] = {{"mniReportTitle", btTitle},
-                                                         {"mniReportSummary", btSummary},
-                                                         {"mniReportHeader", btHeader},
-                                                         {"mniReportFooter", btFooter},
-                                                         {"mniReportPageStyle", btPageStyle}};
-    for (const auto& [name, type] : bands)
+    if (QAction* findText = MenuItem(QStringLiteral("mniReportFindTextSettings")))
+        findText->setVisible(GetDialogClass(u"TjxCustomTextSearchSettingsDialog") != nullptr);
+    for (const auto& [name, type] : kBandItems)
         if (QAction* action = MenuItem(QLatin1String(name)))
             action->setChecked(m_currentReport->FindBand(type) != nullptr);
     const bool main = m_currentReport == m_mainReport;
@@ -571,20 +634,24 @@ void TjxDesignerWindow::RebuildHistoryItems()
 
 void TjxDesignerWindow::SetPreviewMenusEnabled(bool enabled)
 {
+    // Every item of the three menus, not only the menus: shortcuts act
+    // without the menu (Ctrl+Z, Ctrl+G).
     for (const char* menu : {"mnuEdit", "mnuView", "mnuReport"})
-        if (QMenu* m = Menu(QLatin1String(menu)))
+        if (QMenu* m = Menu(QLatin1String(menu))) {
             m->menuAction()->setEnabled(enabled);
-    // The Edit shortcuts act in the menu's absence too.
-    for (QAction* action : Menu(QStringLiteral("mnuEdit"))->actions())
-        action->setEnabled(enabled);
+            for (QAction* action : m->actions())
+                action->setEnabled(enabled);
+        }
     for (const char* item : {"mniFileNew", "mniFileNewReport", "mniFileOpen", "mniFileSaveAs", "mniFilePageSetup",
-                             "mniFilePrintToFileSetup", "mniFileLoadSubreport", "mniFileSaveSubreport"})
+                             "mniFileLoadFromFile", "mniFileSaveToFile", "mniFilePrintToFileSetup",
+                             "mniFileLoadSubreport", "mniFileSaveSubreport", "mniFileLoadSubreportFromFile",
+                             "mniFileSaveSubReportToFile"})
         if (QAction* action = MenuItem(QLatin1String(item)))
             action->setEnabled(enabled);
     for (QAction* item : m_historyItems)
         item->setEnabled(enabled);
     if (enabled)
-        EditMenuOpening();
+        UpdateMenuState();
 }
 
 // ---- the designer component's part -----------------------------------------
@@ -838,6 +905,7 @@ void TjxDesignerWindow::SelectReport(TjxCustomReport* report)
     ActivateReportTab(report);
     UpdateStatusBar();
     NotifySelection();
+    UpdateMenuState();
     TjxEventParams none;
     m_events.onReportSelected(m_sender.get(), none);
 }
@@ -1332,14 +1400,21 @@ void TjxDesignerWindow::Command(const std::function<void()>& fn)
     if (m_switching || m_released)
         return;
     THandlerScope scope(this);
+    // A menu item's shortcut acts without its menu opening: the item's state
+    // is what opening the menu would make it, and a disabled item does nothing.
+    if (auto* item = qobject_cast<QAction*>(sender())) {
+        UpdateMenuState();
+        if (!item->isEnabled() || !item->isVisible())
+            return;
+    }
     try {
         fn();
     } catch (const std::exception& error) {
         ShowErrorMessage(error);
     }
-    // Undo and Redo follow what the command did (their shortcuts act without the menu).
-    if (!m_previewActive && !m_destroying)
-        UpdateUndoItems();
+    // The items follow what the command did.
+    if (!m_destroying && !m_released)
+        UpdateMenuState();
 }
 
 bool TjxDesignerWindow::ConfirmSave(TjxCustomReport* report)
@@ -1381,8 +1456,7 @@ bool TjxDesignerWindow::SaveLayoutAs(TjxCustomReport* report)
     if (!report)
         return false;
     TjxReportTemplate* t = report->Template();
-    const QString filter = TjxReportTemplate::FileFilter().section(u'|', 0, 0);
-    const QString chosen = QFileDialog::getSaveFileName(this, QString(), t->FileName(), filter);
+    const QString chosen = ChooseTemplateFile(true, t->FileName());
     if (chosen.isEmpty())
         return false;
     const QString old = t->FileName();
@@ -1465,11 +1539,10 @@ void TjxDesignerWindow::OpenHistoryItem(int index)
 
 void TjxDesignerWindow::OpenTemplate(TjxCustomReport* report)
 {
-    if (!report || !ConfirmSave(m_mainReport))
+    if (!report || !ConfirmSave(report))
         return;
     TjxReportTemplate* t = report->Template();
-    const QString filter = TjxReportTemplate::FileFilter().section(u'|', 0, 0);
-    const QString chosen = QFileDialog::getOpenFileName(this, QString(), t->FileName(), filter);
+    const QString chosen = ChooseTemplateFile(false, t->FileName());
     if (chosen.isEmpty())
         return;
     const QString old = t->FileName();
@@ -1481,6 +1554,89 @@ void TjxDesignerWindow::OpenTemplate(TjxCustomReport* report)
         throw;
     }
     UpdateCaption();
+}
+
+QString TjxDesignerWindow::ChooseTemplateFile(bool save, const QString& fileName)
+{
+    const QString filter = TjxReportTemplate::FileFilter().section(u'|', 0, 0);
+    return save ? QFileDialog::getSaveFileName(this, QString(), fileName, filter)
+                : QFileDialog::getOpenFileName(this, QString(), fileName, filter);
+}
+
+namespace {
+
+// What a file copy changes on a template, put back when the copy ends,
+// however it ends.
+class TTemplateFileCopy {
+public:
+    TTemplateFileCopy(TjxCustomReport* report, const std::function<void()>& done)
+        : m_report(report), m_template(report->Template()), m_saveTo(m_template->SaveTo()),
+          m_offset(m_template->Offset()), m_fileName(m_template->FileName()), m_format(m_template->Format()),
+          m_modified(report->IsModified()), m_done(done)
+    {
+    }
+    ~TTemplateFileCopy()
+    {
+        m_template->SetSaveTo(m_saveTo);
+        m_template->SetOffset(m_offset);
+        m_template->SetFileName(m_fileName);
+        m_template->SetFormat(m_format);
+        if (m_keepModified)
+            m_report->SetModified(m_modified);
+        m_done();
+    }
+    TTemplateFileCopy(const TTemplateFileCopy&) = delete;
+    TTemplateFileCopy& operator=(const TTemplateFileCopy&) = delete;
+
+    // A copy written elsewhere leaves the template's own place unsaved.
+    void KeepModified() { m_keepModified = true; }
+
+private:
+    TjxCustomReport* m_report;
+    TjxReportTemplate* m_template;
+    TjxSaveToType m_saveTo;
+    int m_offset;
+    QString m_fileName;
+    TjxFormatType m_format;
+    bool m_modified;
+    bool m_keepModified = false;
+    std::function<void()> m_done;
+};
+
+} // namespace
+
+void TjxDesignerWindow::LoadFromFile(TjxCustomReport* report)
+{
+    if (!report || !ConfirmSave(report))
+        return;
+    TjxReportTemplate* t = report->Template();
+    const TTemplateFileCopy restore(report, [this] { UpdateCaption(); });
+    const QString chosen = ChooseTemplateFile(false, t->FileName());
+    if (chosen.isEmpty())
+        return;
+    // The file is a template of its own: the database record's offset is not its.
+    t->SetSaveTo(stFile);
+    t->SetOffset(0);
+    t->SetFileName(chosen);
+    ReadReport(report);
+}
+
+void TjxDesignerWindow::SaveToFile(TjxCustomReport* report, bool textForm)
+{
+    if (!report)
+        return;
+    TjxReportTemplate* t = report->Template();
+    TTemplateFileCopy restore(report, [this] { UpdateCaption(); });
+    restore.KeepModified();
+    if (textForm)
+        t->SetFormat(ftASCII);
+    t->SetSaveTo(stFile);
+    const QString chosen = ChooseTemplateFile(true, t->FileName());
+    if (chosen.isEmpty())
+        return;
+    t->SetOffset(0);
+    t->SetFileName(chosen);
+    WriteLayout(report);
 }
 
 void TjxDesignerWindow::NewReport()
@@ -1602,6 +1758,77 @@ void TjxDesignerWindow::NudgeSelection(int key, Qt::KeyboardModifiers modifiers)
         throw;
     }
     EndUpdateLock();
+}
+
+void TjxDesignerWindow::SetBandExists(TjxBandType type, bool exists)
+{
+    TjxCustomReport* report = m_currentReport;
+    if (!report)
+        return;
+    TjxBand* band = report->FindBand(type);
+    if ((band != nullptr) == exists)
+        return;
+    {
+        TjxUndoCommandScope task(m_hooks.get());
+        if (exists) {
+            {
+                // Its record is the whole band, not its property changes.
+                TjxUndoDisabledGuard off(m_undo.get());
+                band = report->CreateBand(type);
+            }
+            if (m_undo->Enabled())
+                m_undo->Commit(TjxUndoableClassFactory::Instance().Create(QStringLiteral("CreateBand"), band));
+        } else {
+            if (m_surface->SelectedBand() == band)
+                m_surface->SetSelectedBand(nullptr);
+            if (m_undo->Enabled())
+                m_undo->Commit(TjxUndoableClassFactory::Instance().Create(QStringLiteral("DestroyBand"), band));
+            TjxUndoDisabledGuard off(m_undo.get());
+            FreeComponentTrees(band->Owner(), {band});
+        }
+    }
+    if (type == btFooter)
+        m_surface->Workspace()->SetFooterPresent(exists);
+    m_surface->LayoutBands();
+    ReportModified();
+}
+
+void TjxDesignerWindow::SetRulersVisible(bool visible)
+{
+    m_surface->HorizontalRulerPanel()->setVisible(visible);
+    m_surface->VerticalRulerPanel()->setVisible(visible);
+    if (QAction* rulers = MenuItem(QStringLiteral("mniViewRulers")))
+        rulers->setChecked(visible);
+}
+
+bool TjxDesignerWindow::RulersVisible() const
+{
+    return !m_surface->HorizontalRulerPanel()->isHidden();
+}
+
+bool TjxDesignerWindow::RunReportDialog(const QString& abstractClass, TjxCustomReport* report)
+{
+    const TClassInfo* cls = GetDialogClass(abstractClass);
+    if (!cls || !cls->createComponent || !report)
+        return false;
+    std::unique_ptr<TComponent> made(cls->createComponent(nullptr));
+    auto* dialog = dynamic_cast<TjxForm*>(made.get());
+    if (!dialog)
+        return false;
+    dialog->SetLanguageIndex(int(report->Language()));
+    dialog->SetReport(report);
+    return dialog->ShowModal() == mrOK;
+}
+
+void TjxDesignerWindow::About()
+{
+    ShowMessageBox(GetMessage(msg::DesignerAboutText), mtInformation, mbOK);
+}
+
+void TjxDesignerWindow::SetAllowSaveToFile(bool value)
+{
+    m_allowSaveToFile = value;
+    UpdateMenuState();
 }
 
 void TjxDesignerWindow::Help(const QString& keyPhrase)
@@ -1732,6 +1959,17 @@ void TjxDesignerWindow::changeEvent(QEvent* event)
     } catch (const std::exception& error) {
         ShowErrorMessage(error);
     }
+}
+
+bool TjxDesignerWindow::event(QEvent* event)
+{
+    // A key on its way to the shortcuts: the items it may reach are brought
+    // up to date first (a shortcut only acts for an enabled item).
+    if (event->type() == QEvent::ShortcutOverride && !m_destroying) {
+        THandlerScope scope(this);
+        UpdateMenuState();
+    }
+    return QMainWindow::event(event);
 }
 
 bool TjxDesignerWindow::eventFilter(QObject* watched, QEvent* event)

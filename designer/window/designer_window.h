@@ -29,6 +29,8 @@ class TjxUndoDesignerHooks;
 class TjxUndoManager;
 class TjxWorkspaceEditor;
 
+enum TjxBandType : int;
+
 enum TjxDockSide : int { dsTop, dsBottom, dsLeft, dsRight };
 
 // The designer window: the Design tab with the design surface, the Preview
@@ -53,7 +55,8 @@ public:
     void SetTabsVisible(bool value) override;
     bool TabsVisible() const { return m_tabsVisible; }
     void SetAllowDataSettingsChange(bool value) override { m_allowDataSettingsChange = value; }
-    void SetAllowSaveToFile(bool value) override { m_allowSaveToFile = value; }
+    void SetAllowSaveToFile(bool value) override;
+    bool AllowSaveToFile() const { return m_allowSaveToFile; }
     void SetBaseCaption(const QString& value) override;
     void SetDataSettings(const TjxDataSettings& value) override { m_dataSettings.Assign(&value); }
     void SetIcon(const TIcon& icon) override;
@@ -122,6 +125,26 @@ public:
     // File > Open (report: MainReport) and Load SubReport (CurrentReport).
     void OpenTemplate(TjxCustomReport* report);
     void NewReport();
+    // Load From File and Load SubReport From File: a template file read
+    // whatever the template's SaveTo; SaveTo, Offset and the file name are
+    // put back afterwards, also when the load fails.
+    void LoadFromFile(TjxCustomReport* report);
+    // Save To File (text form, for the main report) and Save SubReport To
+    // File (the template's own format): a copy in a file; what the template
+    // and the report's modified flag were is put back, also on errors.
+    void SaveToFile(TjxCustomReport* report, bool textForm);
+    // The Report menu's band items: makes or frees the current report's band
+    // of the kind, one undo task.
+    void SetBandExists(TjxBandType type, bool exists);
+    void SetRulersVisible(bool visible);
+    bool RulersVisible() const;
+    // A dialog of the dialog registry on a report: nothing without a
+    // registered class; answers whether it was confirmed.
+    bool RunReportDialog(const QString& abstractClass, TjxCustomReport* report);
+    void About();
+    // Enabling, visibility and checks of every menu, as opening each menu
+    // sets them; shortcuts see the same state.
+    void UpdateMenuState();
     void Print();
     void CutSelection();
     void CopySelection();
@@ -153,6 +176,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -164,6 +188,8 @@ private:
     void LayoutStatusPanels();
     QAction* AddItem(QMenu* menu, const char* name, int message, const QKeySequence& shortcut = {});
     void SetMenuCaptions();
+    // The template file dialog; an empty name when cancelled.
+    QString ChooseTemplateFile(bool save, const QString& fileName);
     void FileMenuOpening();
     // Paste by the clipboard, Undo and Redo by their counts.
     void EditMenuOpening();

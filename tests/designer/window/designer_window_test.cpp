@@ -35,23 +35,6 @@ using namespace orvane::test;
 
 namespace {
 
-// Ravelle's form with the designer window made (not shown modally).
-struct TOpenDesigner {
-    TForm1 form;
-    TjxDesignerWindow* window = nullptr;
-
-    TOpenDesigner()
-    {
-        form.ReadDescription();
-        window = dynamic_cast<TjxDesignerWindow*>(form.Designer()->CreateDesignerWindow());
-    }
-    TjxReport* Receipt() const { return form.Receipt(); }
-    TjxComponent* Component(const char* name) const
-    {
-        return dynamic_cast<TjxComponent*>(form.FindComponent(QString::fromLatin1(name)));
-    }
-};
-
 QString Formatted(int th, TjxUnitType units, TjxAxis axis)
 {
     QString text;

@@ -7,11 +7,15 @@
 #include "../../support/widget_environment.h"
 #include "../../support/widget_helpers.h"
 
+#include "app/receipt_form.h"
+#include "components/component.h"
+#include "designer/designer.h"
 #include "designer/settings/ini_storage.h"
 #include "designer/window/designer_window.h"
 
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -57,6 +61,49 @@ private:
     QTemporaryDir m_cwd;
     QByteArray m_oldConfigHome;
     QString m_oldCwd;
+};
+
+// Ravelle's form with the designer window made (not shown modally).
+struct TOpenDesigner {
+    TForm1 form;
+    TjxDesignerWindow* window = nullptr;
+
+    TOpenDesigner()
+    {
+        form.ReadDescription();
+        window = dynamic_cast<TjxDesignerWindow*>(form.Designer()->CreateDesignerWindow());
+    }
+    TjxReport* Receipt() const { return form.Receipt(); }
+    TjxComponent* Component(const char* name) const
+    {
+        return dynamic_cast<TjxComponent*>(form.FindComponent(QString::fromLatin1(name)));
+    }
+};
+
+// Counts the modal windows that open while it lives, closing each.
+class TModalCount {
+public:
+    TModalCount()
+        : m_timer(WhenModal([this](QWidget* modal) {
+              ++m_count;
+              modal->close();
+              return false;
+          }))
+    {
+    }
+    ~TModalCount() { delete m_timer.data(); }
+    TModalCount(const TModalCount&) = delete;
+    TModalCount& operator=(const TModalCount&) = delete;
+    // After the events pending now.
+    int Count()
+    {
+        QApplication::processEvents();
+        return m_count;
+    }
+
+private:
+    int m_count = 0;
+    QPointer<QTimer> m_timer;
 };
 
 // The designer window that is the active modal window, if any.
