@@ -206,6 +206,18 @@ enum OwnMessage : int {
     // Rich text.
     RichTextNestedTooDeep = 2660, // The rich text is nested more than %s groups deep.
     RichTextNotLoaded,            // The rich text could not be loaded: %s
+    // Print, cancel and auto-search dialogs.
+    PrintFileExists = 2740,       // %s already exists.\nDo you want to replace it?
+    PrintFileIsFolder,            // %s is a folder, not a file.
+    PrinterOptionsCaption,        // Printer Options
+    PrinterOptionsPaper,          // &Paper
+    PrinterOptionsSource,         // &Source
+    PrinterOptionsDuplex,         // &Duplex
+    DuplexNone,                   // One-sided
+    DuplexLongEdge,               // Two-sided, long edge
+    DuplexShortEdge,              // Two-sided, short edge
+    PrinterOptionsOrientation,    // &Orientation
+    AutoSearchValueHasComma,      // A search value cannot contain a comma: %s
 };
 
 } // namespace orvane::msg
