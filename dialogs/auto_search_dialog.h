@@ -5,10 +5,10 @@
 
 #include "document/auto_search_dialog.h"
 
+#include <QDialog>
 #include <QPointer>
 #include <vector>
 
-class QDialog;
 class QTabWidget;
 class QWidget;
 

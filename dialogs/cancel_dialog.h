@@ -4,9 +4,9 @@
 
 #include "output/cancel_dialog.h"
 
+#include <QDialog>
 #include <QPointer>
 
-class QDialog;
 class QLabel;
 class QPushButton;
 

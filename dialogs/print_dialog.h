@@ -5,11 +5,11 @@
 
 #include "output/print_dialog.h"
 
+#include <QDialog>
 #include <QPointer>
 
 class QCheckBox;
 class QComboBox;
-class QDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;

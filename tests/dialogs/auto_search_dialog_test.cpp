@@ -109,7 +109,7 @@ TEST_F(AutoSearchTest, TheDialogsValuesReachTheQuery)
 {
     QString error;
     bool stayedOpen = false;
-    QTimer* answer = WhenDialog(QStringLiteral("autoSearchDialog"), [&](QDialog* dialog) {
+    QPointer<QTimer> answer = WhenDialog(QStringLiteral("autoSearchDialog"), [&](QDialog* dialog) {
         QLineEdit* nameEdit = Entry(dialog, QStringLiteral("name"), "searchEdit");
         QLineEdit* idEdit = Entry(dialog, QStringLiteral("id"), "searchEdit");
         ASSERT_TRUE(nameEdit && idEdit);
@@ -128,7 +128,7 @@ TEST_F(AutoSearchTest, TheDialogsValuesReachTheQuery)
     });
     f.report->Print();
     delete answer;
-    EXPECT_EQ(error, u"abc " + GetMessage(59));
+    EXPECT_EQ(error, QStringLiteral("abc ") + GetMessage(59));
     EXPECT_TRUE(stayedOpen);
     // The report's own fields hold what was accepted; the handler ran once.
     EXPECT_EQ(name->SearchExpression(), u"Name 2");
@@ -142,7 +142,7 @@ TEST_F(AutoSearchTest, TheDialogsValuesReachTheQuery)
 
 TEST_F(AutoSearchTest, CancelPrintsNothingAndKeepsTheFields)
 {
-    QTimer* answer = WhenDialog(QStringLiteral("autoSearchDialog"), [](QDialog* dialog) {
+    QPointer<QTimer> answer = WhenDialog(QStringLiteral("autoSearchDialog"), [](QDialog* dialog) {
         Entry(dialog, QStringLiteral("name"), "searchEdit")->setText(QStringLiteral("Other"));
         Child<QPushButton>(dialog, "cancelButton")->click();
     });

@@ -10,6 +10,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 using namespace orvane;
 using namespace orvane::test;
 
@@ -47,7 +49,7 @@ TEST_F(CancelDialogTest, CancelDuringTheRunDropsTheJob)
 {
     QString seen;
     bool buttonEnabled = false;
-    QTimer* cancel = WhenModal([&](QWidget* modal) {
+    QPointer<QTimer> cancel = WhenModal([&](QWidget* modal) {
         auto* dialog = qobject_cast<QDialog*>(modal);
         if (!dialog || dialog->objectName() != u"cancelDialog")
             return false;

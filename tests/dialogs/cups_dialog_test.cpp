@@ -11,7 +11,11 @@
 #include "platform/spooler.h"
 
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <cstdlib>
+#include <limits>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -36,14 +40,14 @@ protected:
 
     // One record a page, its number printed large enough to tell pages
     // apart in a coarse rendering.
-    void MakeReport(int records)
+    void MakeReport(int records, int bandHeight = 250000)
     {
         f.AddData(records);
-        TjxBand* detail = f.AddBand(btDetail, 250000);
+        TjxBand* detail = f.AddBand(btDetail, bandHeight);
         TjxDBText* number = f.AddField(detail, "id", 20000, 20000);
         number->Font()->SetName(QStringLiteral("Arial"));
         number->Font()->SetSize(200);
-        number->SetBounds(20000, 20000, 100000, 150000);
+        number->SetBounds(20000, 20000, 100000, bandHeight - 40000);
         f.report->SetDeviceType(QStringLiteral("Printer"));
         f.report->PrinterSetup()->SetPrinterName(kQueue);
         f.report->PrinterSetup()->SetDocumentName(m_document);
@@ -105,7 +109,7 @@ TEST_F(CupsDialogTest, PageListWithCollatedCopiesComesOutInThatOrder)
     f.report->SetShowPrintDialog(true);
     f.report->SetShowCancelDialog(true);
     const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
-    QTimer* answer = WhenDialog(QStringLiteral("printDialog"), [](QDialog* dialog) {
+    QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [](QDialog* dialog) {
         auto* printers = Child<QComboBox>(dialog, "printerList");
         printers->setCurrentIndex(printers->findText(kQueue));
         Child<QRadioButton>(dialog, "pagesRadio")->setChecked(true);
@@ -140,7 +144,7 @@ TEST_F(CupsDialogTest, CancelLeavesNoJobAndNoFile)
     const int completedBefore = CompletedJobs();
     const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
     bool cancelled = false;
-    QTimer* cancel = WhenModal([&](QWidget* modal) {
+    QPointer<QTimer> cancel = WhenModal([&](QWidget* modal) {
         auto* dialog = qobject_cast<QDialog*>(modal);
         if (!dialog || dialog->objectName() != u"cancelDialog" ||
             !Child<QLabel>(dialog, "statusMemo")->text().startsWith(u"Printing page"))
@@ -173,4 +177,41 @@ TEST_F(CupsDialogTest, CancelLeavesNoJobAndNoFile)
     }
     EXPECT_FALSE(ours);
     EXPECT_LE(CompletedJobs() - completedBefore, othersFiles);
+}
+
+TEST_F(CupsDialogTest, ThePropertiesButtonsPaperReachesTheJob)
+{
+    // Small enough for the A5 paper chosen below.
+    MakeReport(1, 120000);
+    f.report->SetShowCancelDialog(false);
+    QString paperChosen;
+    const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+    QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [&](QDialog* dialog) {
+        auto* printers = Child<QComboBox>(dialog, "printerList");
+        printers->setCurrentIndex(printers->findText(kQueue));
+        QPointer<QTimer> options = WhenDialog(QStringLiteral("printerOptions"), [&](QDialog* optionsDialog) {
+            auto* papers = Child<QComboBox>(optionsDialog, "paperList");
+            const int a5 = papers->findText(QStringLiteral("A5"), Qt::MatchStartsWith);
+            if (a5 >= 0)
+                papers->setCurrentIndex(a5);
+            else
+                ADD_FAILURE() << "the queue offers no A5 paper";
+            paperChosen = papers->currentText();
+            Child<QPushButton>(optionsDialog, "okButton")->click();
+        });
+        Child<QPushButton>(dialog, "propertiesButton")->click();
+        delete options;
+        Child<QPushButton>(dialog, "okButton")->click();
+    });
+    f.report->Print();
+    delete answer;
+    ASSERT_FALSE(paperChosen.isEmpty());
+    const QString pdf = WaitForPdf(since, m_document);
+    ASSERT_FALSE(pdf.isEmpty());
+    const QString info = Tool(QStringLiteral("pdfinfo"), {pdf}).output;
+    QFile::remove(pdf);
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+4(19|20|21)(\\.\\d+)? x 595"))))
+        << info.toStdString();
+    // The report's own setup is back as it was (SavePrinterSetup is off).
+    EXPECT_NE(f.report->PrinterSetup()->PaperName(), paperChosen);
 }

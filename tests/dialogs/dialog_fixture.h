@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QPointer>
 #include <QRadioButton>
 
 namespace orvane::test {
@@ -56,8 +57,9 @@ struct ScriptedBoxes {
     }
 };
 
-// Offers the modal window named `name` to `act` once it is open.
-inline QTimer* WhenDialog(const QString& name, const std::function<void(QDialog*)>& act)
+// Offers the modal window named `name` to `act` once it is open. The timer
+// goes by itself once it acted; deleting it before stops looking.
+inline QPointer<QTimer> WhenDialog(const QString& name, const std::function<void(QDialog*)>& act)
 {
     return WhenModal([name, act](QWidget* modal) {
         auto* dialog = qobject_cast<QDialog*>(modal);

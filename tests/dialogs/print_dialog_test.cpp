@@ -8,6 +8,7 @@
 #include "document/messages.h"
 #include "document/printer.h"
 #include "output/page_request.h"
+#include "preview/viewer.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,7 +57,7 @@ TEST_F(PrintDialogTest, PageListAndCollatedCopiesReachTheJob)
     ASSERT_EQ(all.size(), 6);
 
     f.report->SetShowPrintDialog(true);
-    QTimer* answer = WhenDialog(QStringLiteral("printDialog"), [](QDialog* dialog) {
+    QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [](QDialog* dialog) {
         Child<QRadioButton>(dialog, "pagesRadio")->setChecked(true);
         Child<QLineEdit>(dialog, "pagesEdit")->setText(QStringLiteral("2-3,5"));
         Child<QLineEdit>(dialog, "copiesEdit")->setText(QStringLiteral("2"));
@@ -74,7 +75,7 @@ TEST_F(PrintDialogTest, PageListAndCollatedCopiesReachTheJob)
 
 TEST_F(PrintDialogTest, CancelPrintsNothing)
 {
-    QTimer* answer = WhenDialog(QStringLiteral("printDialog"),
+    QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"),
                                 [](QDialog* dialog) { Child<QPushButton>(dialog, "cancelButton")->click(); });
     f.report->Print();
     delete answer;
@@ -146,7 +147,9 @@ TEST_F(PrintDialogTest, CopiesOutsideOneTo999AreRefused)
     EXPECT_EQ(copies->text(), u"999");
     copies->setText(QStringLiteral("x"));
     dialog.StepCopies(-1);
-    EXPECT_EQ(copies->text(), u"x");
+    EXPECT_EQ(copies->text(), u"1");
+    dialog.StepCopies(-1);
+    EXPECT_EQ(copies->text(), u"1");
     dialog.StepCopies(1);
     EXPECT_EQ(copies->text(), u"2");
     // Pages selected with nothing typed.
@@ -179,7 +182,7 @@ TEST_F(NoPrinterDialogTest, OnlyDefaultAndScreenMeanNoPrinters)
 TEST_F(PrintDialogTest, PrintsToTheChosenFileTypeAndAsksBeforeReplacing)
 {
     QTemporaryDir dir;
-    f.report->SetAllowPrintToFile(true);
+    f.report->SetPropertyValue(u"AllowPrintToFile", true);
     f.report->SetTextFileName(dir.filePath(QStringLiteral("v1.2/out")));
     QDir(dir.path()).mkdir(QStringLiteral("v1.2"));
 
@@ -213,12 +216,12 @@ TEST_F(PrintDialogTest, PrintsToTheChosenFileTypeAndAsksBeforeReplacing)
         QStringList offered;
         for (int i = 0; i < types->count(); ++i)
             offered << types->itemText(i);
-        EXPECT_EQ(offered, (QStringList{GetMessage(37), GetMessage(12), QStringLiteral("PDF File")}));
+        EXPECT_EQ(offered, (QStringList{GetMessage(37), GetMessage(12), GetMessage(msg::PdfFileDescription)}));
     }
 
     // A name without extension gets the type's; dots in folders do not count.
     const QString pdf = dir.filePath(QStringLiteral("v1.2/out.pdf"));
-    QTimer* t = printTo(QStringLiteral("PDF File"), dir.filePath(QStringLiteral("v1.2/out")), false);
+    QPointer<QTimer> t = printTo(GetMessage(msg::PdfFileDescription), dir.filePath(QStringLiteral("v1.2/out")), false);
     f.report->Print();
     delete t;
     ASSERT_TRUE(QFile::exists(pdf));
@@ -279,4 +282,30 @@ TEST(PrintDialogNames, ExtensionGoesOnTheFileNameOnly)
     EXPECT_EQ(CompleteFileName(QStringLiteral("out.csv"), QStringLiteral("txt")), u"out.csv");
     EXPECT_EQ(TjxPrintDialog::QtFilter(QStringLiteral("Text files|*.TXT|All files|*.*")),
               u"Text files (*.TXT *.txt);;All files (*)");
+}
+
+TEST_F(PrintDialogTest, ThePreviewsPrintButtonGoesThroughTheDialog)
+{
+    f.report->SetShowPrintDialog(false);
+    f.report->Print();
+    const QList<QByteArray> all = LastPages();
+    ASSERT_EQ(all.size(), 6);
+    f.report->SetShowPrintDialog(true);
+    f.report->SetDeviceType(QStringLiteral("Screen"));
+
+    TjxViewer viewer;
+    viewer.resize(600, 400);
+    viewer.SetReport(f.report);
+    viewer.show();
+    f.report->Generate();
+    viewer.GotoPage(4);
+    ASSERT_EQ(viewer.AbsolutePageNo(), 4);
+    QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [](QDialog* dialog) {
+        Child<QRadioButton>(dialog, "currentRadio")->setChecked(true);
+        Child<QPushButton>(dialog, "okButton")->click();
+    });
+    viewer.Print();
+    delete answer;
+    EXPECT_EQ(LastPages(), QList<QByteArray>{all[3]});
+    EXPECT_EQ(f.report->DeviceType(), u"Screen");
 }

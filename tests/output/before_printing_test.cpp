@@ -7,6 +7,8 @@
 #include "document/event_ids.h"
 #include "output/null_device.h"
 
+#include <algorithm>
+
 using namespace orvane;
 using namespace orvane::test;
 

@@ -7,6 +7,7 @@
 #include "platform/canvas.h"
 
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPicture>
 
