@@ -66,6 +66,14 @@ int PrintCommand(const QStringList& arguments)
         setup->SetCopies(copies);
         setup->SetCollation(collate);
     }
+    // A name the system does not know would quietly print elsewhere: said
+    // before anything else the printer lacks.
+    if (!printerName.isEmpty() && printerName.compare(u"Default", Qt::CaseInsensitive) != 0) {
+        TjxPrinterDevice probe;
+        probe.SetPrinterSetup(*setup);
+        if (probe.Printer()->PrinterName().compare(printerName, Qt::CaseInsensitive) != 0)
+            throw EPrintError(MessageText(msg::NoPrinterNamed, {printerName}));
+    }
     // The report's own print run, with no window to ask or show anything.
     report->SetShowPrintDialog(false);
     report->SetShowCancelDialog(false);
@@ -73,15 +81,8 @@ int PrintCommand(const QStringList& arguments)
     report->OnRunDeviceReady = [&](TjxDevice* device) {
         device->AssignPageRequest(&request);
         auto* printerDevice = dynamic_cast<TjxPrinterDevice*>(device);
-        if (!printerDevice)
-            return;
-        TjxPrinter* printer = printerDevice->Printer();
-        // A name the system does not know would quietly print elsewhere.
-        if (!printerName.isEmpty() && printerName.compare(u"Default", Qt::CaseInsensitive) != 0 &&
-            printer->PrinterName().compare(printerName, Qt::CaseInsensitive) != 0)
-            throw EPrintError(MessageText(msg::NoPrinterNamed, {printerName}));
-        if (!out.isEmpty())
-            printer->SetOutputName(ResolveFileName(out));
+        if (printerDevice && !out.isEmpty())
+            printerDevice->Printer()->SetOutputName(ResolveFileName(out));
     };
     // A page list past the end prints nothing (the spooler drops an empty
     // document): that is no print job.
