@@ -110,13 +110,7 @@ TEST_F(CupsDialogTest, PageListWithCollatedCopiesComesOutInThatOrder)
     f.report->SetShowCancelDialog(true);
     const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
     QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [](QDialog* dialog) {
-        auto* printers = Child<QComboBox>(dialog, "printerList");
-        printers->setCurrentIndex(printers->findText(kQueue));
-        Child<QRadioButton>(dialog, "pagesRadio")->setChecked(true);
-        Child<QLineEdit>(dialog, "pagesEdit")->setText(QStringLiteral("2-3,5"));
-        Child<QLineEdit>(dialog, "copiesEdit")->setText(QStringLiteral("2"));
-        Child<QCheckBox>(dialog, "collateCheck")->setChecked(true);
-        Child<QPushButton>(dialog, "okButton")->click();
+        PagesTwoToThreeAndFiveTwiceCollated(dialog, kQueue);
     });
     f.report->Print();
     delete answer;

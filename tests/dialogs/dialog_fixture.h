@@ -78,4 +78,19 @@ T* Child(QWidget* window, const char* name)
     return child;
 }
 
+// In the print dialog: the printer (unless empty), pages "2-3,5", two
+// collated copies, OK.
+inline void PagesTwoToThreeAndFiveTwiceCollated(QDialog* dialog, const QString& printer)
+{
+    if (!printer.isEmpty()) {
+        auto* printers = Child<QComboBox>(dialog, "printerList");
+        printers->setCurrentIndex(printers->findText(printer));
+    }
+    Child<QRadioButton>(dialog, "pagesRadio")->setChecked(true);
+    Child<QLineEdit>(dialog, "pagesEdit")->setText(QStringLiteral("2-3,5"));
+    Child<QLineEdit>(dialog, "copiesEdit")->setText(QStringLiteral("2"));
+    Child<QCheckBox>(dialog, "collateCheck")->setChecked(true);
+    Child<QPushButton>(dialog, "okButton")->click();
+}
+
 } // namespace orvane::test

@@ -58,11 +58,7 @@ TEST_F(PrintDialogTest, PageListAndCollatedCopiesReachTheJob)
 
     f.report->SetShowPrintDialog(true);
     QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [](QDialog* dialog) {
-        Child<QRadioButton>(dialog, "pagesRadio")->setChecked(true);
-        Child<QLineEdit>(dialog, "pagesEdit")->setText(QStringLiteral("2-3,5"));
-        Child<QLineEdit>(dialog, "copiesEdit")->setText(QStringLiteral("2"));
-        Child<QCheckBox>(dialog, "collateCheck")->setChecked(true);
-        Child<QPushButton>(dialog, "okButton")->click();
+        PagesTwoToThreeAndFiveTwiceCollated(dialog, QString());
     });
     f.report->Print();
     delete answer;
