@@ -166,4 +166,25 @@ void ClearRecordedMessageBoxes()
     b.recorded.clear();
 }
 
+namespace {
+
+std::function<void()>& BeepHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+
+} // namespace
+
+void SetBeepHandler(std::function<void()> handler)
+{
+    BeepHandler() = std::move(handler);
+}
+
+void Beep()
+{
+    if (BeepHandler())
+        BeepHandler()();
+}
+
 } // namespace orvane

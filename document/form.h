@@ -100,4 +100,9 @@ TModalResult RecordMessageBox(const TjxMessageBoxCall& call);
 std::vector<TjxMessageBoxCall> RecordedMessageBoxes();
 void ClearRecordedMessageBoxes();
 
+// The system's warning sound before a question; the user-interface library
+// installs it, headless programs stay silent.
+void SetBeepHandler(std::function<void()> handler);
+void Beep();
+
 } // namespace orvane

@@ -220,6 +220,18 @@ enum OwnMessage : int {
     DesignerEditBringToFront,                // Bring to &Front
     DesignerEditSendToBack,                  // Send to &Back
     DesignerAboutText,                       // Orvane report designer ...
+    // Print, cancel and auto-search dialogs.
+    PrintFileExists = 2740,       // %s already exists.\nDo you want to replace it?
+    PrintFileIsFolder,            // %s is a folder, not a file.
+    PrinterOptionsCaption,        // Printer Options
+    PrinterOptionsPaper,          // &Paper
+    PrinterOptionsSource,         // &Source
+    PrinterOptionsDuplex,         // &Duplex
+    DuplexNone,                   // One-sided
+    DuplexLongEdge,               // Two-sided, long edge
+    DuplexShortEdge,              // Two-sided, short edge
+    PrinterOptionsOrientation,    // &Orientation
+    AutoSearchValueHasComma,      // A search value cannot contain a comma: %s
 };
 
 } // namespace orvane::msg

@@ -11,6 +11,9 @@ class TjxPublisher;
 class TjxDevice;
 class TjxPageRequest;
 class TjxCustomPreviewer;
+class TjxCustomPrintDialog;
+class TjxCustomCancelDialog;
+struct TjxDeviceClass;
 
 // Frees the publisher where its class is known.
 struct TjxPublisherDeleter {
@@ -72,6 +75,7 @@ public:
     void SetLanguage(TjxLanguageType value);
     int LanguageIndex() const { return m_languageIndex; }
     bool ModalCancelDialog() const { return m_modalCancelDialog; }
+    void SetModalCancelDialog(bool value) { SetField(m_modalCancelDialog, value, "ModalCancelDialog"); }
     bool ModalPreview() const { return m_modalPreview; }
     TjxPDFSettings* PDFSettings() const { return m_pdfSettings.get(); }
     void SetPDFSettings(TjxPDFSettings* v) { m_pdfSettings->Assign(v); }
@@ -95,8 +99,9 @@ public:
     // ---- Output ----
     // The publisher that serves the devices of this producer's runs.
     TjxPublisher* Publisher();
-    // Preview or print to the device DeviceType names.
-    void Print();
+    // Preview or print to the device DeviceType names (a report first runs
+    // its before-printing steps).
+    virtual void Print();
     // Prints to the printer or file device that DeviceType names.
     void PrintToDevices();
     // The preview window while it exists (owned); none without a window class.
@@ -124,6 +129,12 @@ public:
     void SetOnSaveText(const TMethod& value) { SetField(m_onSaveText, value, "OnSaveText"); }
     // The printer device of a run to the printer; none otherwise.
     TjxDevice* PrinterDevice() const { return m_printerDevice; }
+    // Called with the device a run prints to once it is set up; a program
+    // without a print dialog gives it its pages and output file here.
+    std::function<void(TjxDevice*)> OnRunDeviceReady;
+    // The dialogs of a print run while they exist (owned).
+    TjxCustomPrintDialog* PrintDialog() const { return m_printDialog; }
+    TjxCustomCancelDialog* CancelDialog() const { return m_cancelDialog; }
     // Forgets the pages of the last run: the next run starts from the beginning.
     virtual void ResetRun();
 
@@ -144,9 +155,11 @@ protected:
     // The run is over: what generation kept open between page requests goes.
     virtual void EndGeneration() {}
     void CleanUp();
-    // Makes the run's printer device; raises the printer-setup problem when
-    // there is no printer to print on.
-    void AttachPrinterDevice();
+    // The run's devices: the printer device, the print dialog, and the
+    // device the pages go to. False when the dialog was not confirmed.
+    bool SetUpRunDevices(const TjxDeviceClass* deviceClass);
+    // Generates with the cancel dialog open when the report shows one.
+    void RunWithCancelDialog();
     void ClearPagesForNewSetup();
     // Opens the preview window and generates the first page into it.
     void Preview();
@@ -169,6 +182,9 @@ protected:
     std::unique_ptr<TjxPrinterSetup> m_savedPrinterSetup;
     std::unique_ptr<TjxPublisher, TjxPublisherDeleter> m_publisher;
     TjxCustomPreviewer* m_previewForm = nullptr;
+    TjxCustomPrintDialog* m_printDialog = nullptr;
+    TjxCustomCancelDialog* m_cancelDialog = nullptr;
+    bool m_printRunning = false;
     int m_currentPage = 1;
 
     // Producer settings, published by TjxReport.

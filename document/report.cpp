@@ -80,6 +80,7 @@ TjxReport::~TjxReport()
 {
     NotifyDestroying();
     SetStateFlags(csDestroying);
+    FreeAutoSearchDialog();
     DestroyAutoSearchFields();
     DestroyParameterList();
 }

@@ -7,6 +7,7 @@ namespace orvane {
 
 class TjxParameterList;
 class TjxAutoSearchField;
+class TjxCustomAutoSearchDialog;
 
 // The top-level report: previewing, auto-search, outline, parameters.
 class TjxReport : public TjxBandedReport {
@@ -46,6 +47,21 @@ public:
     QString AutoSearchDescription() const;
     void GetAutoSearchDescriptionLines(TStrings& lines) const;
 
+    // Parameters and the auto-search dialog first; either may stop the print.
+    void Print() override;
+    // Shows the auto-search dialog when the report asks for one: true when
+    // printing may go on (OK, or nothing to ask).
+    bool DisplayAutoSearchDialog();
+    // The dialog while it is open (inside printing until the print step ends).
+    TjxCustomAutoSearchDialog* AutoSearchDialog() const { return m_autoSearchDialog; }
+    const TMethod& OnGetAutoSearchValues() const { return m_onGetAutoSearchValues; }
+    void SetOnGetAutoSearchValues(const TMethod& value) { SetField(m_onGetAutoSearchValues, value, "OnGetAutoSearchValues"); }
+    const TMethod& OnInitializeParameters() const { return m_onInitializeParameters; }
+    void SetOnInitializeParameters(const TMethod& value)
+    {
+        SetField(m_onInitializeParameters, value, "OnInitializeParameters");
+    }
+
     // Hook the designer sets for child reports that load their own templates.
     std::function<void(TjxCustomReport*)> OnChildReportTemplateLoad;
 
@@ -62,6 +78,11 @@ private:
     bool m_showAutoSearchDialog = false;
     TjxParameterList* m_parameterList = nullptr;
     std::vector<TjxAutoSearchField*> m_autoSearchFields;
+    TjxCustomAutoSearchDialog* m_autoSearchDialog = nullptr;
+    bool m_autoSearchInPrint = false;
+    bool m_beforePrinting = false;
+    void FreeAutoSearchDialog();
+    void GetAutoSearchValues();
     TMethod m_afterAutoSearchDialogCreate, m_afterOpenDataPipelines, m_beforeAutoSearchDialogCreate,
         m_beforeOpenDataPipelines, m_onAutoSearchDialogClose, m_onGetAutoSearchValues, m_onOutlineNodeCreate,
         m_onInitializeParameters;

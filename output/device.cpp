@@ -1,5 +1,7 @@
 #include "output/device.h"
 
+#include "output/cancel_dialog.h"
+
 #include "document/page_def.h"
 #include "output/draw_command.h"
 #include "output/page.h"
@@ -101,6 +103,14 @@ void TjxDevice::SetStatusText(const QString& text)
     m_statusText = text;
     if (StatusTextHandler)
         StatusTextHandler(this, text);
+    ShowDialogStatus(text);
+}
+
+void TjxDevice::ShowDialogStatus(const QString& text)
+{
+    auto* dialog = dynamic_cast<TjxCancelDialogStatus*>(m_cancelDialog.data());
+    if (dialog && text != dialog->StatusText())
+        dialog->ShowStatusText(text);
 }
 
 void TjxDevice::Cancel()

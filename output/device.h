@@ -44,9 +44,8 @@ public:
     void SetLanguageIndex(int value) { m_languageIndex = value; }
     bool AwaitingPages() const { return m_awaitingPages; }
 
-    // The producer's cancel dialog (not owned; forgotten when it goes away).
-    // The device never talks to it directly: its status reaches it through
-    // StatusTextHandler, which the producer wires to the dialog.
+    // The producer's cancel dialog's status line (not owned; forgotten when it
+    // goes away). Every device's status reaches it through ShowDialogStatus.
     QObject* CancelDialog() const { return m_cancelDialog.data(); }
     void SetCancelDialog(QObject* dialog) { m_cancelDialog = dialog; }
 
@@ -102,6 +101,9 @@ public:
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;
+    // The one way a status reaches the cancel dialog: shown when it differs
+    // from the dialog's present text (the dialog then handles pending input).
+    void ShowDialogStatus(const QString& text);
     // Ends the job without the end-job hook, after a failure.
     void AbandonJob();
 

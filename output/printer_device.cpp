@@ -8,7 +8,6 @@
 #include "document/printer_list.h"
 #include "document/printer_setup.h"
 #include "engine/engine.h"
-#include "output/cancel_dialog.h"
 #include "output/draw_command.h"
 #include "output/page.h"
 #include "output/publisher.h"
@@ -109,7 +108,9 @@ void TjxPrinterDevice::ReceivePage(TjxPage* page)
     if (!JobRunning() || JobCancelled() || !PageIsRequested())
         return;
     ShowStatus(page);
-    if (PageIsNotice())
+    // The status line lets the user cancel: then no page opens on the
+    // dropped document.
+    if (PageIsNotice() || !JobRunning() || JobCancelled())
         return;
     const int copies = m_collated           ? 1
                        : m_pageCopies > 0 ? m_pageCopies
@@ -241,14 +242,13 @@ QString TjxPrinterDevice::PageStatus(const TjxPage* page) const
 
 void TjxPrinterDevice::ShowStatus(const TjxPage* page)
 {
-    auto* dialog = dynamic_cast<TjxCancelDialogStatus*>(CancelDialog());
-    if (!dialog)
+    if (!CancelDialog())
         return;
     // A page that only reports progress keeps the dialog's text until the
     // report knows its page count.
-    const QString text = page && PageIsNotice() && !ReportCompleted(page) ? dialog->StatusText() : PageStatus(page);
-    if (text != dialog->StatusText())
-        dialog->ShowStatusText(text);
+    if (page && PageIsNotice() && !ReportCompleted(page))
+        return;
+    ShowDialogStatus(PageStatus(page));
 }
 
 } // namespace orvane

@@ -11,6 +11,8 @@
 #include "document/producer.h"
 #include "engine/engine.h"
 #include "output/archive_device.h"
+#include "output/cancel_dialog.h"
+#include "output/print_dialog.h"
 #include "output/device_registry.h"
 #include "output/page.h"
 #include "output/previewer.h"
@@ -163,37 +165,192 @@ void TjxProducer::ApplyPreviewFormSettings()
 
 void TjxProducer::PrintToDevices()
 {
+    // Events processed while a run prints (its dialogs, its status line) may
+    // ask for another one: the running one goes on alone.
+    if (m_printRunning)
+        return;
     const TjxDeviceClass* deviceClass = DeviceClassByName(m_deviceType);
     if (!deviceClass) {
         StopProducing();
         return;
     }
+    m_printRunning = true;
     StartProducing();
     m_savedPrinterSetup = std::make_unique<TjxPrinterSetup>();
     m_savedPrinterSetup->Assign(m_printerSetup.get());
-    if (deviceClass->isFileDevice) {
-        if (m_fileDevice) {
-            CleanUp();
-            throw EOrvaneError(GetMessage(msg::FileDeviceExists));
-        }
-        TjxDevice* device = deviceClass->create(nullptr);
-        SetUpFileDevice(device);
-        m_fileDevice = device;
-        m_fileDevice->SetPublisher(Publisher());
-    } else if (deviceClass->InheritsFrom(TjxPrinterDevice::StaticClass())) {
-        AttachPrinterDevice();
-    } else {
-        m_fileDevice = deviceClass->create(nullptr);
-        m_fileDevice->SetLanguageIndex(m_languageIndex);
-        m_fileDevice->SetPublisher(Publisher());
-    }
     try {
-        Generate();
+        if (!SetUpRunDevices(deviceClass)) {
+            CleanUp();
+            return;
+        }
+        RunWithCancelDialog();
     } catch (...) {
         CleanUp();
         throw;
     }
     CleanUp();
+}
+
+bool TjxProducer::SetUpRunDevices(const TjxDeviceClass* deviceClass)
+{
+    auto* printerDevice = new TjxPrinterDevice(nullptr);
+    m_printerDevice = printerDevice;
+    printerDevice->SetInStack(true);
+    printerDevice->SetLanguageIndex(m_languageIndex);
+    printerDevice->SetPrinterSetup(*m_printerSetup);
+
+    TjxCustomPrintDialog* dialog = nullptr;
+    if (m_showPrintDialog) {
+        const TClassInfo* cls = GetDialogClass(u"TjxCustomPrintDialog");
+        TComponent* created = cls && cls->createComponent ? cls->createComponent(nullptr) : nullptr;
+        dialog = dynamic_cast<TjxCustomPrintDialog*>(created);
+        if (!dialog)
+            delete created;
+    }
+    if (dialog) {
+        m_printDialog = dialog;
+        dialog->OnDestroyHook = [this](TjxForm* form) {
+            if (m_printDialog == form)
+                m_printDialog = nullptr;
+        };
+        dialog->SetDesignTime(Owner() && (Owner()->ComponentState() & csDesigning));
+        dialog->SetReport(this);
+        dialog->SetDeviceType(m_deviceType);
+        dialog->SetPrinter(printerDevice->Printer());
+        dialog->SetLanguageIndex(m_languageIndex);
+        dialog->SetAllowPrintToArchive(m_allowPrintToArchive);
+        dialog->SetAllowPrintToFile(m_allowPrintToFile);
+        dialog->SetArchiveFileName(m_archiveFileName);
+        dialog->SetTextFileName(m_textFileName);
+        dialog->SetBackgroundPrintSettings(m_backgroundPrintSettings.get());
+        dialog->PageRequest()->SetPageRequested(m_currentPage);
+        if (!m_icon->IsEmpty())
+            dialog->SetIcon(*m_icon);
+        TjxEventParams params;
+        m_onPrintDialogCreate(this, params);
+        SendEventNotify(ciProducerPrintDialogCreate);
+        const TModalResult result = dialog->ShowModal();
+        m_onPrintDialogClose(this, params);
+        SendEventNotify(ciProducerPrintDialogClose);
+        if (!m_printDialog || result != mrOK)
+            return false;
+        m_backgroundPrintSettings->SetActive(dialog->BackgroundPrintSettings()->Active());
+    }
+
+    // Where the pages go: the file type chosen in the dialog, else the
+    // report's own device.
+    const TjxDeviceClass* target = deviceClass;
+    if (dialog) {
+        target = DeviceClassByName(TjxPrinterDevice::ClassDeviceName());
+        if (dialog->PrintToFile())
+            target = DeviceClassByName(dialog->DeviceType());
+        else if (dialog->PrintToArchive())
+            target = DeviceClassByName(TjxArchiveDevice::ClassDeviceName());
+        if (!target)
+            return false;
+    }
+    if (target->InheritsFrom(TjxPrinterDevice::StaticClass())) {
+        printerDevice->RequireUsablePrinter();
+        if (dialog)
+            printerDevice->AssignPageRequest(dialog->PageRequest());
+        TjxPrinter* printer = printerDevice->Printer();
+        printerDevice->SetPublisher(Publisher());
+        m_printerSetup->Assign(printer->PrinterSetup());
+        if (!m_printerSetup->Equals(*m_savedPrinterSetup)) {
+            m_printerSetupChanged = true;
+            ClearPagesForNewSetup();
+        }
+        if (OnRunDeviceReady)
+            OnRunDeviceReady(printerDevice);
+        return true;
+    }
+    // Not the printer: the printer device only served the dialog.
+    m_printerDevice = nullptr;
+    delete printerDevice;
+    if (m_fileDevice)
+        throw EOrvaneError(GetMessage(msg::FileDeviceExists));
+    TjxDevice* device = target->create(nullptr);
+    m_fileDevice = device;
+    if (target->isFileDevice) {
+        SetUpFileDevice(device);
+        if (dialog) {
+            auto* file = static_cast<TjxFileDevice*>(device);
+            file->SetFileName(dialog->FileNameFor(target->deviceName));
+            device->AssignPageRequest(dialog->PageRequest());
+        }
+    } else {
+        device->SetLanguageIndex(m_languageIndex);
+    }
+    device->SetPublisher(Publisher());
+    if (OnRunDeviceReady)
+        OnRunDeviceReady(device);
+    return true;
+}
+
+void TjxProducer::RunWithCancelDialog()
+{
+    TjxCustomCancelDialog* dialog = nullptr;
+    if (m_showCancelDialog) {
+        const TClassInfo* cls = GetDialogClass(u"TjxCustomCancelDialog");
+        TComponent* created = cls && cls->createComponent ? cls->createComponent(nullptr) : nullptr;
+        dialog = dynamic_cast<TjxCustomCancelDialog*>(created);
+        if (!dialog)
+            delete created;
+    }
+    if (!dialog) {
+        Generate();
+        return;
+    }
+    m_cancelDialog = dialog;
+    dialog->OnDestroyHook = [this](TjxForm* form) {
+        if (m_cancelDialog == form)
+            m_cancelDialog = nullptr;
+    };
+    dialog->OnCancelHook = [this](TjxForm*) { Cancel(); };
+    dialog->SetReport(this);
+    dialog->SetLanguageIndex(m_languageIndex);
+    if (!m_icon->IsEmpty())
+        dialog->SetIcon(*m_icon);
+    for (TjxDevice* device : {m_fileDevice, m_printerDevice})
+        if (device)
+            device->SetCancelDialog(dialog->StatusLine());
+    TjxEventParams params;
+    m_onCancelDialogCreate(this, params);
+    SendEventNotify(ciProducerCancelDialogCreate);
+    dialog->SetCancelEnabled(true);
+
+    // Generation runs inside the dialog's loop; what it raises is passed on
+    // once the loop is over, never through it.
+    std::exception_ptr failure;
+    const auto generate = [this, &failure](TjxForm* form) {
+        try {
+            Generate();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        form->Close();
+    };
+    if (m_modalCancelDialog) {
+        dialog->OnTimerHook = generate;
+        dialog->ShowModal();
+    } else {
+        dialog->Show();
+        generate(dialog);
+    }
+    // Gone with the dialog: the devices no longer show the status.
+    for (TjxDevice* device : {m_fileDevice, m_printerDevice})
+        if (device)
+            device->SetCancelDialog(nullptr);
+    m_onCancelDialogClose(this, params);
+    SendEventNotify(ciProducerCancelDialogClose);
+    if (TjxCustomCancelDialog* open = m_cancelDialog) {
+        m_cancelDialog = nullptr;
+        open->ClearHooks();
+        open->OnTimerHook = nullptr;
+        delete open;
+    }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TjxProducer::SetUpFileDevice(TjxDevice* device)
@@ -217,28 +374,6 @@ void TjxProducer::SaveText(TComponent* sender, QString& text)
     m_onSaveText(sender, params);
     SendEventNotify(ciProducerSaveText, &params);
     text = params.Value(u"Text").toString();
-}
-
-void TjxProducer::AttachPrinterDevice()
-{
-    auto* device = new TjxPrinterDevice(nullptr);
-    m_printerDevice = device;
-    device->SetInStack(true);
-    device->SetLanguageIndex(m_languageIndex);
-    device->SetPrinterSetup(*m_printerSetup);
-    try {
-        device->RequireUsablePrinter();
-    } catch (...) {
-        CleanUp();
-        throw;
-    }
-    TjxPrinter* printer = device->Printer();
-    device->SetPublisher(Publisher());
-    m_printerSetup->Assign(printer->PrinterSetup());
-    if (!m_printerSetup->Equals(*m_savedPrinterSetup)) {
-        m_printerSetupChanged = true;
-        ClearPagesForNewSetup();
-    }
 }
 
 void TjxProducer::ClearPagesForNewSetup()
@@ -305,12 +440,18 @@ void TjxProducer::CleanUp()
     if (!m_savePrinterSetup && m_savedPrinterSetup)
         m_printerSetup->Assign(m_savedPrinterSetup.get());
     m_savedPrinterSetup.reset();
+    if (TjxCustomPrintDialog* dialog = m_printDialog) {
+        m_printDialog = nullptr;
+        dialog->ClearHooks();
+        delete dialog;
+    }
     for (TjxDevice** slot : {&m_fileDevice, &m_printerDevice})
         if (TjxDevice* device = *slot) {
             *slot = nullptr;
             device->SetPublisher(nullptr);
             delete device;
         }
+    m_printRunning = false;
     StopProducing();
     SendEventNotify(ciProducerPrintFinished);
 }

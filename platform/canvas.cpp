@@ -497,12 +497,31 @@ void TjxCanvas::StretchDraw(const QRect& rect, const QImage& image, TjxCopyMode 
     if (!IsActive() || image.isNull() || rect.isEmpty())
         return;
     m_painter->save();
-    // AND only exists on raster devices; elsewhere the image is copied.
-    if (mode == cmSrcAnd && m_painter->paintEngine() && m_painter->paintEngine()->type() == QPaintEngine::Raster)
-        m_painter->setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     m_painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
-    m_painter->drawImage(rect, image);
+    const bool raster = m_painter->paintEngine() && m_painter->paintEngine()->type() == QPaintEngine::Raster;
+    if (mode == cmSrcAnd && raster) {
+        m_painter->setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+        m_painter->drawImage(rect, image);
+    } else if (mode == cmSrcAnd) {
+        // Printers and PDF have no AND: the white pixels are left out
+        // through a mask, so what lies below shows through as on screen.
+        m_painter->drawImage(rect, WhiteLeftOut(image));
+    } else {
+        m_painter->drawImage(rect, image);
+    }
     m_painter->restore();
+}
+
+QImage TjxCanvas::WhiteLeftOut(const QImage& image)
+{
+    QImage masked = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < masked.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(masked.scanLine(y));
+        for (int x = 0; x < masked.width(); ++x)
+            if ((line[x] & 0x00FFFFFFu) == 0x00FFFFFFu)
+                line[x] = 0;
+    }
+    return masked;
 }
 
 void TjxCanvas::SaveState()

@@ -120,6 +120,8 @@ public:
 
     // An image stretched to the rectangle.
     void StretchDraw(const QRect& rect, const QImage& image, TjxCopyMode mode = cmSrcCopy);
+    // The image with its white pixels fully transparent.
+    static QImage WhiteLeftOut(const QImage& image);
     // Clipping that the caller restores.
     void SaveState();
     void RestoreState();

@@ -14,6 +14,7 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include <cups/cups.h>
 
@@ -189,6 +190,7 @@ public:
             // sheets for the whole job: the first page's.
             m_jobBin = m_layout.bin;
             m_jobDuplex = m_layout.duplex;
+            m_jobMedia = MediaOf(m_layout);
             started = m_painter.begin(m_printer.get());
         } else {
             started = m_printer->newPage();
@@ -265,6 +267,10 @@ private:
         count = cupsAddOption("sides", sides, count, &options);
         if (m_layout.copies > 1)
             count = cupsAddOption("copies", QByteArray::number(m_layout.copies).constData(), count, &options);
+        // The paper goes with the job too: a queue would otherwise fit the
+        // pages onto its own default paper.
+        if (!m_jobMedia.isEmpty())
+            count = cupsAddOption("media", m_jobMedia.constData(), count, &options);
         if (const qsizetype bin = m_driver->binNumbers.indexOf(m_jobBin); bin >= 0 && m_jobBin != m_driver->defaultBin)
             count = cupsAddOption("media-source", m_driver->binNames[bin].toUtf8().constData(), count, &options);
         const int job = cupsPrintFile(m_device.toUtf8().constData(), QFile::encodeName(file).constData(),
@@ -280,6 +286,21 @@ private:
     QString m_documentName;
     int m_jobBin = 0;
     int m_jobDuplex = 1;
+    QByteArray m_jobMedia;
+
+    // The queue's name for the layout's paper, empty for its default paper.
+    QByteArray MediaOf(const Layout& layout) const
+    {
+        const int width = layout.landscape ? layout.length : layout.width;
+        const int length = layout.landscape ? layout.width : layout.length;
+        if (m_driver->defaultPaper >= 0) {
+            const TjxCupsSpooler::Paper& standard = m_driver->papers[m_driver->defaultPaper];
+            if (std::abs(standard.width - width) <= 50 && std::abs(standard.length - length) <= 50)
+                return {};
+        }
+        const QPageSize size(QSizeF(width / 100.0, length / 100.0), QPageSize::Millimeter);
+        return size.isValid() ? size.key().toUtf8() : QByteArray();
+    }
     bool m_failed = false;
 };
 

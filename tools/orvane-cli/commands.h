@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace orvane {
 
 // Each command takes the arguments after its name and returns the exit code;
@@ -56,6 +58,9 @@ TjxCustomReport* ReadReportToRun(const QString& fileName, TComponent& host, cons
 // run at its next page (TInterrupted). Returns the highest page number the
 // run started: below the first page asked for, nothing was output.
 int GenerateTo(TjxCustomReport& report, TjxDevice& device, const TjxPageRequest& request);
+// Runs `run` (which generates the report), stopping at a new page when
+// interrupted; answers the highest page started.
+int WatchedRun(TjxCustomReport& report, const std::function<void()>& run);
 
 // Reads the report of a template file (binary or text form, with or without
 // an offset) into `host`; `offset` receives where the template starts.

@@ -94,6 +94,21 @@ TjxCustomReport* ReadReportToRun(const QString& fileName, TComponent& host, cons
 
 int GenerateTo(TjxCustomReport& report, TjxDevice& device, const TjxPageRequest& request)
 {
+    return WatchedRun(report, [&] {
+        device.AssignPageRequest(&request);
+        device.SetPublisher(report.Publisher());
+        try {
+            report.Generate();
+        } catch (...) {
+            device.SetPublisher(nullptr);
+            throw;
+        }
+        device.SetPublisher(nullptr);
+    });
+}
+
+int WatchedRun(TjxCustomReport& report, const std::function<void()>& run)
+{
     StopIfInterrupted();
     // A new page is where a run can stop cleanly: it unwinds as a failed run
     // does, and the devices drop their unfinished files.
@@ -107,16 +122,12 @@ int GenerateTo(TjxCustomReport& report, TjxDevice& device, const TjxPageRequest&
             previous(sender, params);
     };
     report.SetOnStartPage(watch);
-    device.AssignPageRequest(&request);
-    device.SetPublisher(report.Publisher());
     try {
-        report.Generate();
+        run();
     } catch (...) {
-        device.SetPublisher(nullptr);
         report.SetOnStartPage(before);
         throw;
     }
-    device.SetPublisher(nullptr);
     report.SetOnStartPage(before);
     return *highest;
 }

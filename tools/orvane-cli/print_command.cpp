@@ -10,7 +10,6 @@
 #include "document/printer_setup.h"
 #include "output/page_request.h"
 #include "output/printer_device.h"
-#include "output/publisher.h"
 #include "platform/file_io.h"
 
 #include <cstdio>
@@ -67,21 +66,27 @@ int PrintCommand(const QStringList& arguments)
         setup->SetCopies(copies);
         setup->SetCollation(collate);
     }
-    TjxPrinterDevice device;
-    // Stacked, as the producer's: a section printing as a job of its own goes above it.
-    device.SetInStack(true);
-    device.SetPrinterSetup(*setup);
-    TjxPrinter* printer = device.Printer();
-    // A name the system does not know would quietly print elsewhere.
-    if (!printerName.isEmpty() && printerName.compare(u"Default", Qt::CaseInsensitive) != 0 &&
-        printer->PrinterName().compare(printerName, Qt::CaseInsensitive) != 0)
-        throw EPrintError(MessageText(msg::NoPrinterNamed, {printerName}));
-    device.RequireUsablePrinter();
-    if (!out.isEmpty())
-        printer->SetOutputName(ResolveFileName(out));
+    // A name the system does not know would quietly print elsewhere: said
+    // before anything else the printer lacks.
+    if (!printerName.isEmpty() && printerName.compare(u"Default", Qt::CaseInsensitive) != 0) {
+        TjxPrinterDevice probe;
+        probe.SetPrinterSetup(*setup);
+        if (probe.Printer()->PrinterName().compare(printerName, Qt::CaseInsensitive) != 0)
+            throw EPrintError(MessageText(msg::NoPrinterNamed, {printerName}));
+    }
+    // The report's own print run, with no window to ask or show anything.
+    report->SetShowPrintDialog(false);
+    report->SetShowCancelDialog(false);
+    report->SetDeviceType(TjxPrinterDevice::ClassDeviceName());
+    report->OnRunDeviceReady = [&](TjxDevice* device) {
+        device->AssignPageRequest(&request);
+        auto* printerDevice = dynamic_cast<TjxPrinterDevice*>(device);
+        if (printerDevice && !out.isEmpty())
+            printerDevice->Printer()->SetOutputName(ResolveFileName(out));
+    };
     // A page list past the end prints nothing (the spooler drops an empty
     // document): that is no print job.
-    if (GenerateTo(*report, device, request) < firstPage)
+    if (WatchedRun(*report, [report] { report->Print(); }) < firstPage)
         throw EPrintError(GetMessage(msg::RenderNoPages));
     return 0;
 }
