@@ -127,6 +127,11 @@ public:
     // Forgets the pages of the last run: the next run starts from the beginning.
     virtual void ResetRun();
 
+    // Queues this report's run on a worker thread with the given pages,
+    // device and files; the screen device is refused.
+    void InternalPrintInBackground(const TjxPageRequest* pageRequest, const QString& deviceType,
+                                   const QString& textFileName, const QString& archiveFileName);
+
     // Whether generation lets the user interface process pending messages.
     bool EnableProcessMessages() const { return m_enableProcessMessages; }
     void SetEnableProcessMessages(bool value) { m_enableProcessMessages = value; }
@@ -144,6 +149,9 @@ protected:
     // The run is over: what generation kept open between page requests goes.
     virtual void EndGeneration() {}
     void CleanUp();
+    // With BackgroundPrintSettings.Active and a device other than the
+    // screen, the run goes to a worker; true when it went.
+    bool HandOffToBackground();
     // Makes the run's printer device; raises the printer-setup problem when
     // there is no printer to print on.
     void AttachPrinterDevice();
