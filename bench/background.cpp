@@ -11,6 +11,7 @@
 #include "output/background_print.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
@@ -50,6 +51,11 @@ struct ReceiptJobs {
         TjxBackgroundPrintManager::Instance().ErrorHandler = [this](const QString& m) { errors << m; };
     }
     ~ReceiptJobs() { TjxBackgroundPrintManager::Instance().ErrorHandler = nullptr; }
+
+    int Written() const
+    {
+        return int(QDir(dir.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files).size());
+    }
 
     void Queue()
     {
@@ -96,6 +102,8 @@ void BackgroundReceiptJobs(benchmark::State& state)
     }
     if (!jobs.errors.isEmpty())
         state.SkipWithError(jobs.errors.first().toStdString().c_str());
+    else if (jobs.Written() != jobs.made)
+        state.SkipWithError("a job wrote no PDF");
     state.counters["jobs_per_s"] = benchmark::Counter(double(done), benchmark::Counter::kIsRate);
     state.counters["ui_cpu_ms_per_job"] = jobs.uiCpuMs / std::max(1, jobs.made);
 }

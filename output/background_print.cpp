@@ -145,9 +145,11 @@ public:
     std::thread thread;
     std::mutex lock;
     std::condition_variable ready;
-    bool containerReady = false;  // under lock
-    QString workerError;          // under lock
-    QString timeoutNotice;        // under lock
+    // Set under lock as well; atomic so that the reader never depends on
+    // the lock alone.
+    std::atomic<bool> containerReady{false};
+    QString workerError;    // the worker's; read after it ended
+    QString timeoutNotice;  // the user-interface thread's
     std::atomic<bool> cancelRequested{false};
 };
 
@@ -429,14 +431,15 @@ void TjxBackgroundPrintQueue::StartNext()
 
 void TjxBackgroundPrintQueue::WaitForContainer(const std::shared_ptr<TjxBackgroundPrintJob>& job)
 {
-    // Waits in slices, letting the user interface run between them.
-    constexpr int kSliceMs = 250;
+    // Waits in short slices, letting the user interface run between them,
+    // so that a slow container never stalls the window.
+    constexpr int kSliceMs = 25;
     const bool processEvents = OnUserInterfaceThread();
     for (int waited = 0; waited < ContainerTimeoutMs;) {
         const int slice = std::min(kSliceMs, ContainerTimeoutMs - waited);
         {
             std::unique_lock lock(job->lock);
-            if (job->ready.wait_for(lock, std::chrono::milliseconds(slice), [&] { return job->containerReady; }))
+            if (job->ready.wait_for(lock, std::chrono::milliseconds(slice), [&] { return job->containerReady.load(); }))
                 return;
         }
         waited += slice;
