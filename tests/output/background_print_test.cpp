@@ -35,12 +35,12 @@ struct PdfContent {
 PdfContent ReadPdf(const QString& file)
 {
     PdfContent content;
-    const ProcessRun info = RunProgram(QStringLiteral("pdfinfo"), {file});
+    const ProcessRun info = RunProgramPiped(QStringLiteral("pdfinfo"), {file});
     const qsizetype at = info.out.indexOf(u"Pages:");
     if (info.exitCode != 0 || at < 0)
         return content;
     content.pages = info.out.mid(at + 6).section(u'\n', 0, 0).trimmed().toInt();
-    content.texts = RunProgram(QStringLiteral("pdftotext"), {file, QStringLiteral("-")}).out.split(u'\f');
+    content.texts = RunProgramPiped(QStringLiteral("pdftotext"), {file, QStringLiteral("-")}).out.split(u'\f');
     for (QString& text : content.texts)
         text = text.simplified();
     content.texts.removeLast();  // what follows the last form feed
@@ -326,7 +326,7 @@ TEST_F(BackgroundPrint, ClosingTheProgramCancelsJoinsAndFrees)
 TEST_F(BackgroundPrint, JobsReachTheCupsQueue)
 {
     const QString queue = QStringLiteral("OrvanePDF");
-    if (RunProgram(QStringLiteral("lpstat"), {QStringLiteral("-p"), queue}, 30000).exitCode != 0) {
+    if (RunProgramPiped(QStringLiteral("lpstat"), {QStringLiteral("-p"), queue}).exitCode != 0) {
         if (qEnvironmentVariable("CI") == u"true")
             FAIL() << "CI needs the CUPS queue " << queue.toStdString() << " (scripts/start-cups)";
         GTEST_SKIP() << "no CUPS queue " << queue.toStdString() << "; scripts/test starts one";

@@ -7,9 +7,10 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStringList>
 #include <QThread>
+
+#include "process_run.h"
 
 namespace orvane::test {
 
@@ -57,12 +58,8 @@ inline QString WaitForCupsPdf(const QDateTime& since, const QString& documentNam
                 }
             }
         }
-        if (!found.isEmpty()) {
-            QProcess info;
-            info.start(QStringLiteral("pdfinfo"), {found});
-            if (info.waitForFinished(30000) && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0)
-                return found;
-        }
+        if (!found.isEmpty() && RunProgramPiped(QStringLiteral("pdfinfo"), {found}).exitCode == 0)
+            return found;
         QThread::msleep(250);
     }
     return {};
