@@ -61,6 +61,20 @@ QString ErrorClassName(const std::exception& error)
     return colons < 0 ? name : name.mid(colons + 2);
 }
 
+// The layout moves between copies without telling a report explorer.
+template <class Fn>
+void WithoutExplorerEvents(TjxReportTemplate& layout, Fn action)
+{
+    layout.BroadcastExplorerEvents = false;
+    try {
+        action(layout);
+    } catch (...) {
+        layout.BroadcastExplorerEvents = true;
+        throw;
+    }
+    layout.BroadcastExplorerEvents = true;
+}
+
 QString ErrorText(const std::exception& error)
 {
     if (const auto* e = dynamic_cast<const EOrvaneError*>(&error))
@@ -110,17 +124,9 @@ TjxBackgroundPrintRequest::TjxBackgroundPrintRequest(TPersistent* producer, cons
     TextFileName = textFileName;
     ArchiveFileName = archiveFileName;
     if (auto* custom = dynamic_cast<TjxCustomReport*>(report)) {
-        TjxReportTemplate* layout = custom->Template();
         QBuffer buffer(&LayoutStream);
         buffer.open(QIODevice::WriteOnly);
-        layout->BroadcastExplorerEvents = false;
-        try {
-            layout->SaveToStream(buffer);
-        } catch (...) {
-            layout->BroadcastExplorerEvents = true;
-            throw;
-        }
-        layout->BroadcastExplorerEvents = true;
+        WithoutExplorerEvents(*custom->Template(), [&](TjxReportTemplate& layout) { layout.SaveToStream(buffer); });
     }
     if (auto* withSearch = dynamic_cast<TjxReport*>(report))
         for (int i = 0; i < withSearch->AutoSearchFieldCount(); ++i) {
@@ -189,12 +195,21 @@ public:
                 if (previous)
                     previous(d, page);
                 if (m_cancel.load() && !m_copy.Cancelled())
-                    m_copy.Cancel();
+                    CancelQuietly();
             };
         }
     }
 
 private:
+    // A flush stops the copy's run without its OnCancel: nobody asked the
+    // copy itself to stop.
+    void CancelQuietly()
+    {
+        if (const TPropInfo* onCancel = m_copy.ClassInfo().FindProperty(u"OnCancel"); onCancel && onCancel->setMethod)
+            onCancel->setMethod(m_copy, TMethod());
+        m_copy.Cancel();
+    }
+
     TjxCustomReport& m_copy;
     const TjxPageRequest& m_pages;
     const std::atomic<bool>& m_cancel;
@@ -268,15 +283,7 @@ void ConfigureCopy(const TjxBackgroundPrintRequest& request, TjxCustomReport& co
         QByteArray layout = request.LayoutStream;
         QBuffer buffer(&layout);
         buffer.open(QIODevice::ReadOnly);
-        TjxReportTemplate* stored = copy.Template();
-        stored->BroadcastExplorerEvents = false;
-        try {
-            stored->LoadFromStream(buffer);
-        } catch (...) {
-            stored->BroadcastExplorerEvents = true;
-            throw;
-        }
-        stored->BroadcastExplorerEvents = true;
+        WithoutExplorerEvents(*copy.Template(), [&](TjxReportTemplate& layout) { layout.LoadFromStream(buffer); });
     }
     CopyAutoSearchFields(request, copy);
     copy.SetArchiveFileName(request.ArchiveFileName);

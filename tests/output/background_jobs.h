@@ -1,7 +1,7 @@
 #pragma once
 
 // A container as a program's form would be: an SQLite pipeline, a two-page
-// receipt and a list report of the pipeline's items. The background worker
+// receipt and a list report of the pipeline's items, three to a page. The background worker
 // makes its copies through the factory registered here.
 
 #include "document/class_registry.h"
@@ -10,12 +10,11 @@
 #include "document/report_template.h"
 #include "engine/db_pipeline.h"
 #include "output/background_print.h"
+#include "tests/tools/list_report.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -59,7 +58,7 @@ inline bool WaitUntilIdle(int timeoutMs = 60000)
 
 struct BackgroundJobs {
     QTemporaryDir dir;
-    QString data = dir.filePath(QStringLiteral("data.sqlite"));
+    QString data;  // the list's items
     std::unique_ptr<TJobContainer> container;
     // How the worker's next container comes out.
     QString nameOverride;
@@ -71,34 +70,22 @@ struct BackgroundJobs {
         RegisterContainerFactory(QStringLiteral("TJobContainer"), [this] { return MakeCopy(); });
         container.reset(Make(data));
         WriteTemplate(QStringLiteral("receipt.rtm"), kReceipt);
-        WriteTemplate(QStringLiteral("list.rtm"), kList);
-        Load(Receipt(), QStringLiteral("receipt.rtm"));
-        Load(List(), QStringLiteral("list.rtm"));
+        Receipt()->Template()->SetFileName(dir.filePath(QStringLiteral("receipt.rtm")));
+        Receipt()->Template()->LoadFromFile();
     }
     ~BackgroundJobs() { UnregisterContainerFactory(QStringLiteral("TJobContainer")); }
 
     TjxReport* Receipt() const { return dynamic_cast<TjxReport*>(container->FindComponent(u"rptReceipt")); }
     TjxReport* List() const { return dynamic_cast<TjxReport*>(container->FindComponent(u"rptList")); }
 
+    // The list's items in an SQLite file of their own; the list report reads them.
     void MakeListData(int items)
     {
-        const QString connection = QStringLiteral("background.jobs.setup");
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-            db.setDatabaseName(data);
-            db.open();
-            QSqlQuery q(db);
-            q.exec(QStringLiteral("CREATE TABLE items (id INTEGER, name TEXT)"));
-            db.transaction();
-            q.prepare(QStringLiteral("INSERT INTO items VALUES (?, ?)"));
-            for (int i = 1; i <= items; ++i) {
-                q.addBindValue(i);
-                q.addBindValue(QStringLiteral("Item %1").arg(i));
-                q.exec();
-            }
-            db.commit();
-        }
-        QSqlDatabase::removeDatabase(connection);
+        m_list = std::make_unique<ListReport>(items);
+        data = m_list->data;
+        dynamic_cast<TjxDBPipeline*>(container->FindComponent(u"plItems"))->SetDatabaseName(data);
+        List()->Template()->SetFileName(m_list->file);
+        List()->Template()->LoadFromFile();
     }
 
     // The report prints to a PDF file in the background, as a user's print would.
@@ -176,12 +163,6 @@ private:
         f.write(text);
     }
 
-    void Load(TjxReport* report, const QString& name)
-    {
-        report->Template()->SetFileName(dir.filePath(name));
-        report->Template()->LoadFromFile();
-    }
-
     // Two pages: a label and the page number on a detail band printed twice.
     static constexpr const char* kReceipt = "object rptReceipt: TjxReport\r\n"
                                             "  AutoStop = False\r\n"
@@ -205,26 +186,7 @@ private:
                                             "    end\r\n"
                                             "  end\r\n"
                                             "end\r\n";
-    // Three items to an A4 page.
-    static constexpr const char* kList = "object rptList: TjxReport\r\n"
-                                         "  DataPipelineName = 'plItems'\r\n"
-                                         "  PrinterSetup.DocumentName = 'List'\r\n"
-                                         "  PrinterSetup.mmMarginBottom = 13500\r\n"
-                                         "  PrinterSetup.mmMarginTop = 13500\r\n"
-                                         "  PrinterSetup.mmPaperHeight = 297000\r\n"
-                                         "  PrinterSetup.mmPaperWidth = 210000\r\n"
-                                         "  Version = '9.01'\r\n"
-                                         "  object jxDetailBand1: TjxDetailBand\r\n"
-                                         "    mmHeight = 90000\r\n"
-                                         "    object jxDBText1: TjxDBText\r\n"
-                                         "      DataField = 'name'\r\n"
-                                         "      DataPipelineName = 'plItems'\r\n"
-                                         "      mmHeight = 5000\r\n"
-                                         "      mmWidth = 40000\r\n"
-                                         "    end\r\n"
-                                         "  end\r\n"
-                                         "end\r\n";
-
+    std::unique_ptr<ListReport> m_list;
     std::mutex m_lock;
     std::deque<Settings> m_next;
 };
