@@ -5,6 +5,7 @@
 #include "document/report.h"
 #include "document/stream_reader.h"
 #include "document/stream_text.h"
+#include "output/background_print.h"
 
 #include <QFile>
 
@@ -73,5 +74,17 @@ void TForm1::GetChildren(const TGetChildProc& proc, TComponent*) const
 }
 
 ORVANE_REGISTER_CLASS(TForm1);
+
+namespace {
+// A background print of the receipt works on a form of its own, made as the
+// program makes its window's form.
+const bool s_containerFactory = (RegisterContainerFactory(QStringLiteral("TForm1"),
+                                                          [] {
+                                                              auto form = std::make_unique<TForm1>();
+                                                              form->ReadDescription();
+                                                              return form.release();
+                                                          }),
+                                 true);
+} // namespace
 
 } // namespace orvane

@@ -118,9 +118,21 @@ TjxMessageBoxHandler SetMessageBoxHandler(TjxMessageBoxHandler handler)
     return handler;
 }
 
+namespace {
+thread_local TjxMessageBoxHandler t_threadHandler;
+}
+
+TjxMessageBoxHandler SetThreadMessageBoxHandler(TjxMessageBoxHandler handler)
+{
+    std::swap(t_threadHandler, handler);
+    return handler;
+}
+
 TModalResult ShowMessageBox(const QString& text, TMsgDlgType type, int buttons)
 {
     const TjxMessageBoxCall call{text, type, buttons};
+    if (t_threadHandler)
+        return t_threadHandler(call);
     TjxMessageBoxHandler handler;
     {
         auto& b = Boxes();

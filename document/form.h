@@ -90,6 +90,10 @@ using TjxMessageBoxHandler = std::function<TModalResult(const TjxMessageBoxCall&
 
 // Installs the window; none goes back to recording. Returns the earlier handler.
 TjxMessageBoxHandler SetMessageBoxHandler(TjxMessageBoxHandler handler);
+// Installs a handler for the calling thread only, ahead of the process's one;
+// a worker thread, which may show no window, collects its boxes this way.
+// Returns the thread's earlier handler.
+TjxMessageBoxHandler SetThreadMessageBoxHandler(TjxMessageBoxHandler handler);
 // Shows the box and answers the button chosen.
 TModalResult ShowMessageBox(const QString& text, TMsgDlgType type = mtInformation, int buttons = mbOK);
 // Shows the text of a failure that stopped a command.

@@ -1,5 +1,7 @@
 #include "document/printer.h"
 
+#include <thread>
+
 #include "document/errors.h"
 #include "document/message_ids.h"
 #include "document/messages.h"
@@ -562,6 +564,26 @@ TjxPrinter* SharedPrinter()
             s.printer = std::make_unique<TjxPrinter>();
     }
     return s.printer.get();
+}
+
+namespace {
+const std::thread::id g_mainThread = std::this_thread::get_id();
+}
+
+std::atomic<int>& ReportWorkerCount()
+{
+    static std::atomic<int> count{0};
+    return count;
+}
+
+bool IsMainThread()
+{
+    return std::this_thread::get_id() == g_mainThread;
+}
+
+bool MayUseApplicationWideObjects()
+{
+    return IsMainThread() || ReportWorkerCount().load() > 0;
 }
 
 } // namespace orvane

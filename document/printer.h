@@ -9,6 +9,8 @@
 #include "document/printer_setup.h"
 #include "platform/spooler.h"
 
+#include <atomic>
+
 #include <QMargins>
 #include <QPoint>
 #include <QSize>
@@ -135,5 +137,13 @@ private:
 
 // The printer every report shares; none while no real printer is installed.
 TjxPrinter* SharedPrinter();
+
+// Reports printing on worker threads just now (raised and lowered by each
+// background job around its run); read by any thread.
+std::atomic<int>& ReportWorkerCount();
+// True on the program's main thread, and on any thread while a worker prints.
+bool MayUseApplicationWideObjects();
+// The thread that loaded the library: the user-interface thread.
+bool IsMainThread();
 
 } // namespace orvane

@@ -152,7 +152,11 @@ TjxCustomPrinter* TjxPrinterSetup::GetPrinter() const
     TjxCustomPrinter* printer = nullptr;
     if (OnGetPrinter)
         OnGetPrinter(const_cast<TjxPrinterSetup*>(this), printer);
-    return printer ? printer : SharedPrinter();
+    // The shared printer belongs to the user-interface thread: a report
+    // printing on a worker measures without it rather than race for it.
+    if (printer || !IsMainThread())
+        return printer;
+    return SharedPrinter();
 }
 
 float TjxPrinterSetup::UnitsOf(int th, TjxAxis axis) const

@@ -138,6 +138,11 @@ public:
     // Forgets the pages of the last run: the next run starts from the beginning.
     virtual void ResetRun();
 
+    // Queues this report's run on a worker thread with the given pages,
+    // device and files; the screen device is refused.
+    void InternalPrintInBackground(const TjxPageRequest* pageRequest, const QString& deviceType,
+                                   const QString& textFileName, const QString& archiveFileName);
+
     // Whether generation lets the user interface process pending messages.
     bool EnableProcessMessages() const { return m_enableProcessMessages; }
     void SetEnableProcessMessages(bool value) { m_enableProcessMessages = value; }
@@ -160,6 +165,9 @@ protected:
     bool SetUpRunDevices(const TjxDeviceClass* deviceClass);
     // Generates with the cancel dialog open when the report shows one.
     void RunWithCancelDialog();
+    // With BackgroundPrintSettings.Active and a device other than the
+    // screen, the run goes to a worker; true when it went.
+    bool HandOffToBackground();
     void ClearPagesForNewSetup();
     // Opens the preview window and generates the first page into it.
     void Preview();

@@ -8,6 +8,7 @@
 #include "document/stream_reader.h"
 
 #include <mutex>
+#include <optional>
 #include <shared_mutex>
 
 namespace orvane {
@@ -56,14 +57,7 @@ void TjxReportTemplate::ReadTemplate(const QByteArray& binary)
     reader.OnError = [this](const QString& message) { return HandleReadError(message); };
     std::vector<TComponent*> strangers;
     // A template read inside another (a child report loading its own) already holds the lock.
-    static thread_local int readDepth = 0;
-    std::unique_lock<std::shared_mutex> names(ComponentNameLock(), std::defer_lock);
-    if (readDepth == 0)
-        names.lock();
-    ++readDepth;
-    struct DepthGuard {
-        ~DepthGuard() { --readDepth; }
-    } depthGuard;
+    std::optional<TComponentNameWriteGuard> names(std::in_place);
     reader.ReadComponents(root, nullptr, [&](TComponent* c) {
         auto* report = dynamic_cast<TjxCustomReport*>(c);
         if (report && !m_newContent) {
@@ -73,8 +67,7 @@ void TjxReportTemplate::ReadTemplate(const QByteArray& binary)
             strangers.push_back(c);
         }
     });
-    if (names.owns_lock())
-        names.unlock();
+    names.reset();
     for (TComponent* c : strangers)
         delete c;
     if (!m_newContent)

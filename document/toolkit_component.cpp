@@ -27,6 +27,23 @@ std::shared_mutex& ComponentNameLock()
     return lock;
 }
 
+namespace {
+thread_local int t_nameLockDepth = 0;
+}
+
+TComponentNameWriteGuard::TComponentNameWriteGuard()
+{
+    if (t_nameLockDepth == 0)
+        ComponentNameLock().lock();
+    ++t_nameLockDepth;
+}
+
+TComponentNameWriteGuard::~TComponentNameWriteGuard()
+{
+    if (--t_nameLockDepth == 0)
+        ComponentNameLock().unlock();
+}
+
 bool IsValidIdent(QStringView ident)
 {
     if (ident.isEmpty())

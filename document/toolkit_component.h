@@ -140,6 +140,16 @@ private:
 // so that another thread never sees a half-renamed tree.
 std::shared_mutex& ComponentNameLock();
 
+// Holds ComponentNameLock for writing unless the thread already does (a
+// template read inside another, a container whose creation loads a template).
+class TComponentNameWriteGuard {
+public:
+    TComponentNameWriteGuard();
+    ~TComponentNameWriteGuard();
+    TComponentNameWriteGuard(const TComponentNameWriteGuard&) = delete;
+    TComponentNameWriteGuard& operator=(const TComponentNameWriteGuard&) = delete;
+};
+
 // Identifier rule for component and user names.
 bool IsValidIdent(QStringView ident);
 

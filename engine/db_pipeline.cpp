@@ -4,6 +4,7 @@
 #include "document/errors.h"
 #include "document/message_ids.h"
 #include "document/messages.h"
+#include "document/printer.h"
 #include "engine/field.h"
 #include "engine/master_field_link.h"
 #include "engine/pipeline_file.h"
@@ -17,6 +18,7 @@
 #include <QSqlRecord>
 #include <QUrl>
 
+#include <atomic>
 #include <sqlite3.h>
 
 namespace orvane {
@@ -133,7 +135,8 @@ TVarValue DateValue(const QVariant& v, TjxDataType type)
     return VarDate(DaysOf(dt));
 }
 
-int g_connectionNumber = 0;
+// Connection names are unique across threads: each background job opens its own.
+std::atomic<int> g_connectionNumber{0};
 
 const QString kSqlite = QStringLiteral("QSQLITE");
 
@@ -326,7 +329,14 @@ int TjxDBPipeline::StatementCount(QStringView sql)
 void TjxDBPipeline::OpenSource()
 {
     m_checkedText.clear();
-    if (m_connectionName.isEmpty() || !QSqlDatabase::contains(m_connectionName)) {
+    if (!m_connectionName.isEmpty() && QSqlDatabase::contains(m_connectionName) && !IsMainThread()) {
+        // A connection belongs to the thread that made it: a report printing
+        // on a worker reads through a clone of its own, opened read-only.
+        m_ownConnection = QStringLiteral("orvane.pipeline.") + QString::number(++g_connectionNumber);
+        QSqlDatabase db = QSqlDatabase::cloneDatabase(m_connectionName, m_ownConnection);
+        if (db.driverName() == kSqlite)
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    } else if (m_connectionName.isEmpty() || !QSqlDatabase::contains(m_connectionName)) {
         // SQLite would make an empty database of a missing file, and block on a FIFO.
         if (m_driverName == kSqlite) {
             if (!QFileInfo::exists(m_databaseName))

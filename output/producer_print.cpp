@@ -385,6 +385,8 @@ void TjxProducer::ClearPagesForNewSetup()
 
 void TjxProducer::Generate()
 {
+    if (HandOffToBackground())
+        return;
     TjxPublisher* publisher = Publisher();
     publisher->SetCachePages(m_cachePages);
     try {

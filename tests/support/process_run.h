@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdio>
+#include <sys/wait.h>
+
 namespace orvane::test {
 
 struct ProcessRun {
@@ -41,6 +44,26 @@ inline ProcessRun ZbarRead(const QString& image, const QStringList& settings = {
     args += settings;
     args << image;
     return RunProgram(QStringLiteral("zbarimg"), args);
+}
+
+// The same through popen, standard output only: no Qt child-process
+// machinery, whose child runs intercepted calls that ThreadSanitizer counts
+// against the parent (the thread tests run under it).
+inline ProcessRun RunProgramPiped(const QString& program, const QStringList& args)
+{
+    QString command = program;
+    for (QString arg : args)
+        command += QStringLiteral(" '") + arg.replace(u'\'', QStringLiteral("'\\''")) + u'\'';
+    command += QStringLiteral(" 2>/dev/null");
+    FILE* pipe = popen(command.toLocal8Bit().constData(), "r");
+    if (!pipe)
+        return {};
+    QByteArray out;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, qsizetype(n));
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, QString::fromUtf8(out), QString()};
 }
 
 #ifdef ORVANE_CLI

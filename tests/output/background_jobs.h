@@ -1,0 +1,194 @@
+#pragma once
+
+// A container as a program's form would be: an SQLite pipeline, a two-page
+// receipt and a list report of the pipeline's items, three to a page. The background worker
+// makes its copies through the factory registered here.
+
+#include "document/class_registry.h"
+#include "document/errors.h"
+#include "document/report.h"
+#include "document/report_template.h"
+#include "engine/db_pipeline.h"
+#include "output/background_print.h"
+#include "tests/tools/list_report.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <deque>
+#include <mutex>
+
+namespace orvane::test {
+
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kSanitized = true;
+#else
+inline constexpr bool kSanitized = false;
+#endif
+
+class TJobContainer : public TComponent {
+    ORVANE_CLASS(TJobContainer, TComponent)
+public:
+    explicit TJobContainer(TComponent* owner = nullptr) : TComponent(owner) {}
+};
+
+inline const TClassInfo& TJobContainer::StaticClass()
+{
+    static const TClassInfo info =
+        TClassBuilder<TJobContainer>("TJobContainer", &TComponent::StaticClass()).Creatable().Build();
+    return info;
+}
+
+// Waits, letting events run, until no job is queued or printing.
+inline bool WaitUntilIdle(int timeoutMs = 60000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (TjxBackgroundPrintManager::Instance().RequestCount() > 0) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+struct BackgroundJobs {
+    QTemporaryDir dir;
+    QString data;  // the list's items
+    std::unique_ptr<TJobContainer> container;
+    // How the worker's next container comes out.
+    QString nameOverride;
+    bool failCreation = false;
+    int creationDelayMs = 0;
+
+    BackgroundJobs()
+    {
+        RegisterContainerFactory(QStringLiteral("TJobContainer"), [this] { return MakeCopy(); });
+        container.reset(Make(data));
+        WriteTemplate(QStringLiteral("receipt.rtm"), kReceipt);
+        Receipt()->Template()->SetFileName(dir.filePath(QStringLiteral("receipt.rtm")));
+        Receipt()->Template()->LoadFromFile();
+    }
+    ~BackgroundJobs() { UnregisterContainerFactory(QStringLiteral("TJobContainer")); }
+
+    TjxReport* Receipt() const { return dynamic_cast<TjxReport*>(container->FindComponent(u"rptReceipt")); }
+    TjxReport* List() const { return dynamic_cast<TjxReport*>(container->FindComponent(u"rptList")); }
+
+    // The list's items in an SQLite file of their own; the list report reads them.
+    void MakeListData(int items)
+    {
+        m_list = std::make_unique<ListReport>(items);
+        data = m_list->data;
+        dynamic_cast<TjxDBPipeline*>(container->FindComponent(u"plItems"))->SetDatabaseName(data);
+        List()->Template()->SetFileName(m_list->file);
+        List()->Template()->LoadFromFile();
+    }
+
+    // The report prints to a PDF file in the background, as a user's print would.
+    void Queue(TjxReport* report, const QString& file)
+    {
+        {
+            std::lock_guard guard(m_lock);
+            m_next.push_back({nameOverride, failCreation, creationDelayMs});
+        }
+        report->SetShowPrintDialog(false);
+        report->SetShowCancelDialog(false);
+        report->SetDeviceType(QStringLiteral("PDFFile"));
+        report->SetTextFileName(file);
+        report->BackgroundPrintSettings()->SetEnabled(true);
+        report->BackgroundPrintSettings()->SetActive(true);
+        report->Print();
+    }
+
+    std::unique_ptr<TjxBackgroundPrintRequest> Request(TjxReport* report, const QString& file)
+    {
+        return std::make_unique<TjxBackgroundPrintRequest>(report, file, QString(), QStringLiteral("PDFFile"),
+                                                           nullptr);
+    }
+
+private:
+    struct Settings {
+        QString nameOverride;
+        bool failCreation = false;
+        int creationDelayMs = 0;
+    };
+
+    static TJobContainer* Make(const QString& data)
+    {
+        auto* made = new TJobContainer();
+        made->SetName(QStringLiteral("frmJobs"));
+        auto* pipeline = new TjxDBPipeline(made);
+        pipeline->SetName(QStringLiteral("plItems"));
+        pipeline->SetDatabaseName(data);
+        pipeline->SetTableName(QStringLiteral("items"));
+        for (const char* name : {"rptReceipt", "rptList"}) {
+            auto* report = new TjxReport(made);
+            report->SetName(QString::fromLatin1(name));
+        }
+        return made;
+    }
+
+    // Runs on the worker: what the settings said when the job was queued.
+    TComponent* MakeCopy()
+    {
+        Settings settings;
+        {
+            std::lock_guard guard(m_lock);
+            // Jobs print in queue order.
+            if (!m_next.empty()) {
+                settings = m_next.front();
+                m_next.pop_front();
+            }
+        }
+        if (settings.creationDelayMs > 0)
+            QThread::msleep(settings.creationDelayMs);
+        if (settings.failCreation)
+            throw EReadError(QStringLiteral("The container's description cannot be read."));
+        TJobContainer* made = Make(data);
+        if (!settings.nameOverride.isEmpty())
+            for (int i = 0; i < made->ComponentCount(); ++i)
+                if (auto* report = dynamic_cast<TjxReport*>(made->Components(i)))
+                    report->SetName(settings.nameOverride + QString::number(i));
+        return made;
+    }
+
+    void WriteTemplate(const QString& name, const char* text)
+    {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(text);
+    }
+
+    // Two pages: a label and the page number on a detail band printed twice.
+    static constexpr const char* kReceipt = "object rptReceipt: TjxReport\r\n"
+                                            "  AutoStop = False\r\n"
+                                            "  PageLimit = 2\r\n"
+                                            "  PrinterSetup.DocumentName = 'Receipt'\r\n"
+                                            "  PrinterSetup.mmPaperHeight = 297000\r\n"
+                                            "  PrinterSetup.mmPaperWidth = 210000\r\n"
+                                            "  Version = '9.01'\r\n"
+                                            "  object jxDetailBand1: TjxDetailBand\r\n"
+                                            "    mmHeight = 200000\r\n"
+                                            "    object jxLabel1: TjxLabel\r\n"
+                                            "      Caption = 'Trust account receipt'\r\n"
+                                            "      mmHeight = 5000\r\n"
+                                            "      mmWidth = 80000\r\n"
+                                            "    end\r\n"
+                                            "    object jxSystemVariable1: TjxSystemVariable\r\n"
+                                            "      VarType = vtPageNo\r\n"
+                                            "      mmTop = 10000\r\n"
+                                            "      mmHeight = 5000\r\n"
+                                            "      mmWidth = 20000\r\n"
+                                            "    end\r\n"
+                                            "  end\r\n"
+                                            "end\r\n";
+    std::unique_ptr<ListReport> m_list;
+    std::mutex m_lock;
+    std::deque<Settings> m_next;
+};
+
+} // namespace orvane::test
