@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -191,18 +192,51 @@ void TjxRTFEngine::Render(const TjxRichEdit& edit, QPainter& painter, const QRec
     painter.restore();
 }
 
+namespace {
+
+// The documents live as long as someone holds them (the draw commands of one
+// text's pages); each thread reads its own.
+struct TCachedEntry {
+    std::thread::id thread;
+    QByteArray bytes;
+    std::weak_ptr<const TjxRichEdit> edit;
+};
+
+std::vector<TCachedEntry>& CachedEntries()
+{
+    static std::vector<TCachedEntry> entries;
+    std::erase_if(entries, [](const TCachedEntry& e) { return e.edit.expired(); });
+    return entries;
+}
+
+} // namespace
+
+TjxRichTextContent::TjxRichTextContent(std::shared_ptr<const TjxRichEdit> edit) : m_edit(std::move(edit)) {}
+
+const QByteArray& TjxRichTextContent::Bytes() const
+{
+    std::lock_guard lock(RichTextLock());
+    if (!m_written) {
+        m_bytes = m_edit->SaveToBytes();
+        m_written = true;
+        // Pages read back from a stream in this thread find the document
+        // rather than reading the bytes again.
+        if (UsableHere())
+            CachedEntries().push_back({std::this_thread::get_id(), m_bytes, m_edit});
+    }
+    return m_bytes;
+}
+
+bool TjxRichTextContent::UsableHere() const
+{
+    return m_edit->Document().thread() == QThread::currentThread();
+}
+
 std::shared_ptr<const TjxRichEdit> TjxRTFEngine::CachedDocument(const QByteArray& bytes)
 {
-    // The documents live as long as someone holds them (the draw commands of
-    // one text's pages); each thread reads its own.
-    struct TEntry {
-        std::thread::id thread;
-        QByteArray bytes;
-        std::weak_ptr<const TjxRichEdit> edit;
-    };
+    using TEntry = TCachedEntry;
     std::lock_guard lock(RichTextLock());
-    static std::vector<TEntry> entries;
-    std::erase_if(entries, [](const TEntry& e) { return e.edit.expired(); });
+    std::vector<TEntry>& entries = CachedEntries();
     const std::thread::id thread = std::this_thread::get_id();
     for (const TEntry& e : entries) {
         if (e.thread == thread && (e.bytes.isSharedWith(bytes) || e.bytes == bytes)) {

@@ -51,4 +51,24 @@ public:
     static std::shared_ptr<const TjxRichEdit> CachedDocument(const QByteArray& bytes);
 };
 
+// The content one text prints with: the document its pages were measured on,
+// which no longer changes, shared by the draw commands of those pages so that
+// they draw from the same layout. Its rich text is written when first asked
+// for, once for all pages.
+class TjxRichTextContent {
+public:
+    explicit TjxRichTextContent(std::shared_ptr<const TjxRichEdit> edit);
+
+    const TjxRichEdit& Edit() const { return *m_edit; }
+    const QByteArray& Bytes() const;
+    // Whether the document may be used by the calling thread (a document
+    // belongs to the thread that made it).
+    bool UsableHere() const;
+
+private:
+    std::shared_ptr<const TjxRichEdit> m_edit;
+    mutable QByteArray m_bytes;
+    mutable bool m_written = false;
+};
+
 } // namespace orvane

@@ -115,8 +115,13 @@ public:
     void SetColor(TColor value) { m_color = value; }
     int EndCharPos() const { return m_endCharPos; }
     void SetEndCharPos(int value) { m_endCharPos = value; }
-    const QByteArray& RichTextStream() const { return m_richTextStream; }
-    void SetRichTextStream(const QByteArray& value) { m_richTextStream = value; }
+    // The content as rich text (written from the shared content when first
+    // asked for).
+    const QByteArray& RichTextStream() const;
+    void SetRichTextStream(const QByteArray& value);
+    // The content as the document it was measured on; drawing uses its layout.
+    const std::shared_ptr<const class TjxRichTextContent>& RichTextContent() const { return m_content; }
+    void SetRichTextContent(std::shared_ptr<const class TjxRichTextContent> content);
     int StartCharPos() const { return m_startCharPos; }
     void SetStartCharPos(int value) { m_startCharPos = value; }
     bool Transparent() const { return m_transparent; }
@@ -131,9 +136,10 @@ public:
 private:
     TColor m_color = clWhite;
     int m_endCharPos = -1;
-    QByteArray m_richTextStream;
+    mutable QByteArray m_richTextStream;
     int m_startCharPos = -1;
     bool m_transparent = false;
+    std::shared_ptr<const class TjxRichTextContent> m_content;
     // The content read once for all pages that carry the same bytes.
     std::shared_ptr<const class TjxRichEdit> m_document;
 };
