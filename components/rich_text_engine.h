@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class QPainter;
 
@@ -45,6 +46,17 @@ public:
     // resolution), clipped to it.
     static void Render(const TjxRichEdit& edit, QPainter& painter, const QRectF& target, int width, double dpiX,
                        double dpiY, int start, int end);
+
+    // Where characters [from, from + length) of the range are drawn by
+    // Render: one rectangle per line they fall on, in twips from the top left
+    // of the range. Characters outside the range have none.
+    struct TTextRect {
+        QRectF rect;
+        int start = 0; // the characters on this line
+        int end = 0;
+    };
+    static std::vector<TTextRect> TextRects(const TjxRichEdit& edit, int width, int start, int end, int from,
+                                            int length);
 
     // A document read from rich text bytes, shared by the holders of the
     // same bytes in one thread, so that the pages of one text parse it once.

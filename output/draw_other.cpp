@@ -247,18 +247,32 @@ void TjxDrawRichText::SetRichTextContent(std::shared_ptr<const TjxRichTextConten
     m_document.reset();
 }
 
+std::shared_ptr<const TjxRichEdit> TjxDrawRichText::Document() const
+{
+    // The document the text was measured on is laid out already.
+    if (m_content && m_content->UsableHere())
+        return std::shared_ptr<const TjxRichEdit>(m_content, &m_content->Edit());
+    return TjxRTFEngine::CachedDocument(RichTextStream());
+}
+
+int TjxDrawRichText::LayoutWidth() const
+{
+    const TjxRichTextInsets in = RichTextInsets(*Border());
+    return ThousandthsToPixels(Width() - in.left - in.right, kRichTextDpi);
+}
+
+QPoint TjxDrawRichText::TextOrigin() const
+{
+    const TjxRichTextInsets in = RichTextInsets(*Border());
+    return QPoint(Left() + in.left, Top() + in.top);
+}
+
 bool TjxDrawRichText::Draw(TjxCanvas& canvas)
 {
     const TjxDeviceRect r = DeviceRect();
     if (!m_transparent)
         canvas.FillRect(QRect(r.left, r.top, r.Width(), r.Height()), m_color);
-    // The document the text was measured on, laid out already; read from the
-    // bytes only in another thread or when the command came from a stream.
-    std::shared_ptr<const TjxRichEdit> document;
-    if (m_content && m_content->UsableHere())
-        document = std::shared_ptr<const TjxRichEdit>(m_content, &m_content->Edit());
-    else
-        document = TjxRTFEngine::CachedDocument(RichTextStream());
+    const std::shared_ptr<const TjxRichEdit> document = Document();
     m_document = document;
     const int last = std::min(m_endCharPos, document->CharCount() - 1);
     if (m_startCharPos >= 0 && last >= m_startCharPos) {
@@ -272,8 +286,7 @@ bool TjxDrawRichText::Draw(TjxCanvas& canvas)
         const int insetBottom = canvas.ScaledPixelsY(in.bottom);
         const QRectF target(r.left + insetLeft, r.top + insetTop, r.Width() - insetLeft - insetRight,
                             r.Height() - insetTop - insetBottom);
-        const int layoutWidth = ThousandthsToPixels(Width() - in.left - in.right, kRichTextDpi);
-        TjxRTFEngine::Render(*document, canvas.Painter(), target, layoutWidth, dpiX, dpiY, m_startCharPos, last);
+        TjxRTFEngine::Render(*document, canvas.Painter(), target, LayoutWidth(), dpiX, dpiY, m_startCharPos, last);
     }
     DrawBorder(canvas, *Border(), r);
     return true;

@@ -7,6 +7,8 @@
 #include "output/draw_barcode.h"
 #include "output/draw_text.h"
 
+#include <QPoint>
+
 #include <functional>
 #include <memory>
 
@@ -126,6 +128,14 @@ public:
     void SetStartCharPos(int value) { m_startCharPos = value; }
     bool Transparent() const { return m_transparent; }
     void SetTransparent(bool value) { m_transparent = value; }
+
+    // The document drawn: the one the text was measured on, or in another
+    // thread or after a stream, one read from the bytes.
+    std::shared_ptr<const class TjxRichEdit> Document() const;
+    // The width the text is laid out at, in twips, and where its lines
+    // start: the command's rectangle inset by the border, in thousandths.
+    int LayoutWidth() const;
+    QPoint TextOrigin() const;
 
     // The range laid out at the command's width, inset by its border, and
     // drawn scaled to the device: the same lines on every device.
