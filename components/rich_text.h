@@ -37,6 +37,8 @@ public:
 
     // The content to change; a content pages still print from is copied first.
     TjxRichEdit& RichEdit() const { return Writable(); }
+    // The content, to read.
+    const TjxRichEdit& Content() const { return *m_content; }
     // The content as 7-bit rich text; setting loads it (rich or plain text).
     QString RichText() const;
     void SetRichText(const QString& value);
