@@ -1,6 +1,7 @@
 #include "tests/engine/report_fixture.h"
 #include "tests/support/long_rtf.h"
 #include "tests/support/process_run.h"
+#include "tests/support/rich_page.h"
 
 #include "components/db_rich_text.h"
 #include "components/display_format.h"
@@ -203,20 +204,6 @@ TEST(RichTextReport, ThreePagesToPdfNothingLostOrDoubled)
 
 namespace {
 
-// The command drawn on an A4 page image at `dpi`.
-QImage DrawnPage(const TjxDrawRichText& command, int dpi)
-{
-    TjxDrawRichText copy;
-    copy.Assign(&command);
-    QImage image(ThousandthsToPixels(210000, dpi), ThousandthsToPixels(297000, dpi), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    TjxCanvas canvas(&painter, dpi, dpi);
-    copy.CalcDrawRect(canvas);
-    copy.Draw(canvas);
-    return image;
-}
-
 // The command as a stream would give it back: its bytes only.
 std::unique_ptr<TjxDrawRichText> FromBytes(const TjxDrawRichText& command)
 {
@@ -277,7 +264,7 @@ TEST(RichTextReport, LongTextDrawsFromItsMeasuredLayoutAsFromItsBytes)
         joined += RangeText(*commands[0]);
         const auto bytesOnly = FromBytes(*commands[0]);
         EXPECT_FALSE(bytesOnly->RichTextContent());
-        EXPECT_TRUE(DrawnPage(*commands[0], 72) == DrawnPage(*bytesOnly, 72)) << "page " << page->AbsolutePageNo();
+        EXPECT_TRUE(DrawnRichPage(*commands[0], 72) == DrawnRichPage(*bytesOnly, 72)) << "page " << page->AbsolutePageNo();
 
         auto copy = std::make_unique<TjxPage>();
         copy->Assign(page);
@@ -303,7 +290,7 @@ TEST(RichTextReport, PagesKeepTheirTextWhenTheContentChangesAfterwards)
     const auto pages = f.FinalPages();
     ASSERT_GE(pages.size(), 2u);
     const TjxDrawRichText* first = RichCommands(*pages[0])[0];
-    const QImage before = DrawnPage(*first, 50);
+    const QImage before = DrawnRichPage(*first, 50);
     const QString text = f.rich->PlainText();
     // Every way of changing the content leaves what the pages print alone.
     f.rich->SetRichText(QStringLiteral("{\\rtf1 replaced}"));
@@ -313,7 +300,7 @@ TEST(RichTextReport, PagesKeepTheirTextWhenTheContentChangesAfterwards)
     f.rich->RichEdit().Document().setPlainText(QStringLiteral("edited in place"));
     f.rich->LoadFromRTFStream("{\\rtf1 streamed}");
     EXPECT_EQ(f.rich->PlainText(), QStringLiteral("streamed"));
-    EXPECT_TRUE(DrawnPage(*first, 50) == before);
+    EXPECT_TRUE(DrawnRichPage(*first, 50) == before);
     QString joined;
     for (const TjxPage* page : pages)
         joined += RangeText(*RichCommands(*page)[0]);
@@ -329,16 +316,7 @@ TEST(RichTextReport, LinesAreTheSameAtEveryResolution)
     // The text's lines as bands of inked rows, in 600ths of an inch.
     std::vector<std::vector<int>> tops;
     for (const int dpi : {150, 300, 600}) {
-        TjxDrawRichText copy;
-        copy.Assign(command);
-        QImage image(ThousandthsToPixels(210000, dpi), ThousandthsToPixels(297000, dpi), QImage::Format_RGB32);
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            TjxCanvas canvas(&painter, dpi, dpi);
-            copy.CalcDrawRect(canvas);
-            copy.Draw(canvas);
-        }
+        const QImage image = DrawnRichPage(*command, dpi);
         std::vector<int> bands;
         bool inked = false;
         for (int y = 0; y < image.height(); ++y) {

@@ -1,4 +1,5 @@
 #include "tests/engine/report_fixture.h"
+#include "tests/support/rich_page.h"
 
 #include "components/rich_edit.h"
 #include "components/rich_text.h"
@@ -81,6 +82,12 @@ QString RangeText(const TjxDrawRichText& command)
     return edit.TextRange(command.StartCharPos(), last - command.StartCharPos() + 1);
 }
 
+QRect ToPixels(const QRect& thousandths)
+{
+    return QRect(QPoint(ThousandthsToPixels(thousandths.left(), kDpi), ThousandthsToPixels(thousandths.top(), kDpi)),
+                 QPoint(ThousandthsToPixels(thousandths.right(), kDpi), ThousandthsToPixels(thousandths.bottom(), kDpi)));
+}
+
 // Where the ink of characters [from, from + length) falls when the command is
 // drawn with every other character blank, in pixels at kDpi.
 QRect InkOf(const TjxDrawRichText& command, int from, int length)
@@ -102,17 +109,9 @@ QRect InkOf(const TjxDrawRichText& command, int from, int length)
     TjxDrawRichText copy;
     copy.Assign(&command);
     copy.SetRichTextStream(only.SaveToBytes());
-    QImage image(ThousandthsToPixels(210000, kDpi), ThousandthsToPixels(297000, kDpi), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        TjxCanvas canvas(&painter, kDpi, kDpi);
-        copy.CalcDrawRect(canvas);
-        copy.Draw(canvas);
-    }
+    const QImage image = DrawnRichPage(copy, kDpi);
     // It draws nowhere else.
-    const TjxDeviceRect r = copy.DeviceRect();
-    const QRect area = QRect(r.left, r.top, r.Width(), r.Height()) & image.rect();
+    const QRect area = ToPixels(QRect(command.Left(), command.Top(), command.Width(), command.Height())) & image.rect();
     QRect ink;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -121,12 +120,6 @@ QRect InkOf(const TjxDrawRichText& command, int from, int length)
                 ink |= QRect(x, y, 1, 1);
     }
     return ink;
-}
-
-QRect ToPixels(const QRect& thousandths)
-{
-    return QRect(QPoint(ThousandthsToPixels(thousandths.left(), kDpi), ThousandthsToPixels(thousandths.top(), kDpi)),
-                 QPoint(ThousandthsToPixels(thousandths.right(), kDpi), ThousandthsToPixels(thousandths.bottom(), kDpi)));
 }
 
 } // namespace
