@@ -369,6 +369,20 @@ TEST(RtfWriter, EmptyParagraphsKeepTheSizeOfTheirMark)
               TjxRTFEngine::RangeHeight(edit, width, 0, edit.CharCount() - 1));
 }
 
+TEST(RichEdit, AnEmptyListParagraphCopies)
+{
+    // A file cut short after opening a list: one empty paragraph in a list.
+    TjxRichEdit edit;
+    edit.LoadFromBytes("{\\rtf\\pnlvlblt");
+    EXPECT_EQ(edit.PlainText(), QString());
+    TjxRichEdit copy;
+    copy.Assign(edit);
+    EXPECT_EQ(copy.CharCount(), edit.CharCount());
+    EXPECT_FALSE(copy.Document().begin().blockFormat().hasProperty(QTextFormat::ObjectIndex));
+    copy.Document().setPlainText(QStringLiteral("typed"));
+    EXPECT_EQ(copy.PlainText(), QStringLiteral("typed"));
+}
+
 TEST(RtfReader, HostileInputIsBoundedAndNeverCrashes)
 {
     // Too deep: refused, and the loaded content stays.
