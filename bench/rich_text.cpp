@@ -1,5 +1,5 @@
-// Rich text to PDF: one stretching rich text of about 100 pages, and a mail
-// merge of 500 letters from an SQLite table. Each runs once; the time, the
+// Rich text to PDF: one stretching rich text of 62 pages and one of about
+// 100, and a mail merge of 500 letters from an SQLite table. Each runs once; the time, the
 // number of pages are printed.
 //   scripts/bench --benchmark_filter=RichText
 // The SQLite file is made once under /tmp.
@@ -57,12 +57,12 @@ void EnsureFile()
     QSqlDatabase::removeDatabase(QStringLiteral("bench.rich"));
 }
 
-// About 100 A4 pages of formatted paragraphs.
-QString LongDocument()
+// Formatted paragraphs: 1500 fill 62 A4 pages.
+QString LongDocument(int paragraphs)
 {
     QString rtf = QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}"
                                  "{\\colortbl;\\red200\\green0\\blue0;}\\f0\\fs20 ");
-    for (int i = 0; i < 1500; ++i) {
+    for (int i = 0; i < paragraphs; ++i) {
         rtf += QStringLiteral("\\pard%1 Paragraph %2: ").arg(i % 4 == 0 ? u"\\qj\\li360"_qs : QString()).arg(i);
         for (int w = 0; w < 30 + i % 20; ++w)
             rtf += w % 9 == 4 ? QStringLiteral("{\\b\\cf1 strong} ") : (w % 7 == 3 ? u"{\\f1\\i slanted} "_qs : u"words "_qs);
@@ -81,7 +81,7 @@ struct RichReport {
     TjxReport* report = nullptr;
     TjxRichText* rich = nullptr;
 
-    explicit RichReport(bool merge)
+    RichReport(bool merge, int paragraphs)
     {
         report = orvane::bench::NewA4Report(host, QStringLiteral("rptRich"));
         if (merge) {
@@ -100,17 +100,17 @@ struct RichReport {
         rich->SetBounds(0, 0, 20000, 190000);
         rich->SetStretch(true);
         rich->SetMailMerge(merge);
-        rich->SetRichText(merge ? kLetter : LongDocument());
+        rich->SetRichText(merge ? kLetter : LongDocument(paragraphs));
     }
 };
 
-void RunToPdf(benchmark::State& state, bool merge)
+void RunToPdf(benchmark::State& state, bool merge, int paragraphs = 0)
 {
     EnsureFile();
     int pages = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        RichReport run(merge);
+        RichReport run(merge, paragraphs);
         std::unique_ptr<TjxDevice> device(CreateDevice(QStringLiteral("PDFFile")));
         if (auto* file = dynamic_cast<TjxFileDevice*>(device.get()))
             file->SetFileName(QDir::temp().filePath(QStringLiteral("orvane_bench_rich_text.pdf")));
@@ -129,10 +129,12 @@ void RunToPdf(benchmark::State& state, bool merge)
     state.counters["pages"] = pages;
 }
 
-void BM_RichTextLongDocumentPdf(benchmark::State& s) { RunToPdf(s, false); }
+void BM_RichTextLongDocumentPdf(benchmark::State& s) { RunToPdf(s, false, 1500); }
+void BM_RichTextHundredPagesPdf(benchmark::State& s) { RunToPdf(s, false, 2420); }
 void BM_RichTextMailMergePdf(benchmark::State& s) { RunToPdf(s, true); }
 
 BENCHMARK(BM_RichTextLongDocumentPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_RichTextHundredPagesPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_RichTextMailMergePdf)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace

@@ -106,7 +106,7 @@ void TjxDBRichText::RefreshContent()
         return;
     TjxDataPipeline* pipeline = AvailableDataPipeline(*this, IsPrinting());
     if (!pipeline) {
-        if (m_loaded || RichEdit().CharCount() > 0)
+        if (m_loaded || Content().CharCount() > 0)
             LoadContent({});
         m_loaded = false;
         return;

@@ -68,7 +68,19 @@ void TjxRichEdit::Assign(const TjxRichEdit& source)
     if (&source == this)
         return;
     std::lock_guard lock(RichTextLock());
-    std::unique_ptr<QTextDocument> copy(source.m_document->clone());
+    std::unique_ptr<QTextDocument> copy;
+    if (source.m_document->isEmpty()) {
+        // Cloning an empty document copies its block format whole, with the
+        // index of a list that the copy does not have: formats only.
+        copy = std::make_unique<QTextDocument>();
+        QTextBlockFormat block = source.m_document->begin().blockFormat();
+        block.clearProperty(QTextFormat::ObjectIndex);
+        QTextCursor cursor(copy.get());
+        cursor.setBlockFormat(block);
+        cursor.setBlockCharFormat(source.m_document->begin().charFormat());
+    } else {
+        copy.reset(source.m_document->clone());
+    }
     copy->setUndoRedoEnabled(false);
     PrepareRichTextDocument(*copy);
     copy->setDefaultTextOption(source.m_document->defaultTextOption());

@@ -189,11 +189,43 @@ QString TjxCustomRichText::RichText() const
     return QString::fromLatin1(m_content->SaveToBytes());
 }
 
+TjxRichEdit& TjxCustomRichText::Writable() const
+{
+    if (m_content.use_count() > 1) {
+        std::shared_ptr<TjxRichEdit> copy = CreateRichEdit();
+        copy->Assign(*m_content);
+        copy->SetSelStart(m_content->SelStart());
+        copy->SetSelLength(m_content->SelLength());
+        m_content = std::move(copy);
+    }
+    return *m_content;
+}
+
+void TjxCustomRichText::Load(const std::function<void(TjxRichEdit&)>& load)
+{
+    if (m_content.use_count() > 1) {
+        std::shared_ptr<TjxRichEdit> fresh = CreateRichEdit();
+        load(*fresh);
+        m_content = std::move(fresh);
+    } else {
+        load(*m_content);
+    }
+}
+
+const std::shared_ptr<const TjxRichTextContent>& TjxCustomRichText::PrintContent() const
+{
+    if (!m_print) {
+        m_print = std::make_shared<TjxRichTextContent>(m_merged ? m_merged : m_content);
+        m_printSource = m_content;
+    }
+    return m_print;
+}
+
 void TjxCustomRichText::SetRichText(const QString& value)
 {
     if (!IsReadingOrLoading())
         NotifyDesignerPropertyChange(QStringLiteral("RichText"));
-    m_content->LoadFromString(value);
+    Load([&](TjxRichEdit& edit) { edit.LoadFromString(value); });
     ContentChanged();
 }
 
@@ -211,7 +243,7 @@ void TjxCustomRichText::SetSelText(const QString& value)
 {
     if (!IsReadingOrLoading())
         NotifyDesignerPropertyChange(QStringLiteral("RichText"));
-    m_content->SetSelText(value);
+    Writable().SetSelText(value);
     ContentChanged();
 }
 
@@ -219,7 +251,7 @@ void TjxCustomRichText::LoadFromFile(const QString& fileName)
 {
     if (!IsReadingOrLoading())
         NotifyDesignerPropertyChange(QStringLiteral("RichText"));
-    m_content->LoadFromFile(fileName);
+    Load([&](TjxRichEdit& edit) { edit.LoadFromFile(fileName); });
     ContentChanged();
 }
 
@@ -227,25 +259,22 @@ void TjxCustomRichText::LoadFromRTFStream(QByteArrayView stream)
 {
     if (!IsReadingOrLoading())
         NotifyDesignerPropertyChange(QStringLiteral("RichText"));
-    m_content->LoadFromBytes(stream);
+    Load([&](TjxRichEdit& edit) { edit.LoadFromBytes(stream); });
     ContentChanged();
 }
 
 void TjxCustomRichText::LoadContent(QByteArrayView bytes)
 {
-    m_content->LoadFromBytes(bytes);
-    m_printBytesValid = false;
+    Load([&](TjxRichEdit& edit) { edit.LoadFromBytes(bytes); });
 }
 
 void TjxCustomRichText::LoadContentText(const QString& text)
 {
-    m_content->LoadFromString(text);
-    m_printBytesValid = false;
+    Load([&](TjxRichEdit& edit) { edit.LoadFromString(text); });
 }
 
 void TjxCustomRichText::ContentChanged()
 {
-    m_printBytesValid = false;
     if (!IsReadingOrLoading())
         AfterChange(true);
 }
@@ -263,7 +292,8 @@ void TjxCustomRichText::InitGeneration()
     m_endCharPos = -1;
     m_nextCharPos = 0;
     m_continuing = false;
-    m_printBytesValid = false;
+    m_print.reset();
+    m_printSource.reset();
 }
 
 void TjxCustomRichText::Merge()
@@ -272,15 +302,16 @@ void TjxCustomRichText::Merge()
         m_merged.reset();
         return;
     }
-    if (!m_merged)
-        m_merged = CreateRichEdit();
-    m_merged->Assign(*m_content);
+    // A new copy each time: the pages of the previous letter still print theirs.
+    std::shared_ptr<TjxRichEdit> merged = CreateRichEdit();
+    merged->Assign(*m_content);
     TjxCustomReport* report = Band() ? Band()->Report() : nullptr;
     auto* pipeline = report ? dynamic_cast<TjxDataPipeline*>(report->DataPipeline()) : nullptr;
     TjxDataPipelineList pipelines;
     if (report)
         pipelines.Build(report);
-    MergeRichText(*m_merged, pipeline, pipelines);
+    MergeRichText(*merged, pipeline, pipelines);
+    m_merged = std::move(merged);
 }
 
 void TjxCustomRichText::ComputeContent(const TjxPrintParent& parent)
@@ -290,9 +321,9 @@ void TjxCustomRichText::ComputeContent(const TjxPrintParent& parent)
     if (!m_continuing) {
         RefreshContent();
         Merge();
-        m_printBytesValid = false;
+        m_print.reset();
     }
-    const TjxRichEdit& edit = PrintEdit();
+    const TjxRichEdit& edit = PrintContent()->Edit();
     const int count = edit.CharCount();
     const TjxRichTextInsets in = RichTextInsets(*Border());
     const TjxRect& rect = PrintRect();
@@ -371,13 +402,8 @@ void TjxCustomRichText::PropertiesToDrawCommand(TjxDrawCommand* command)
     draw->SetStartCharPos(m_startCharPos);
     draw->SetEndCharPos(m_endCharPos);
     draw->SetTransparent(Transparent());
-    // Every page of one text carries the same bytes, saved once.
-    if (!m_printBytesValid) {
-        m_printBytes = PrintEdit().SaveToBytes();
-        m_printBytesValid = true;
-        m_printDocument = TjxRTFEngine::CachedDocument(m_printBytes);
-    }
-    draw->SetRichTextStream(m_printBytes);
+    // Every page of one text draws from the document it was measured on.
+    draw->SetRichTextContent(PrintContent());
 }
 
 void TjxCustomRichText::WriteState(QDataStream& stream) const
@@ -396,12 +422,22 @@ void TjxCustomRichText::ReadState(QDataStream& stream)
     m_endCharPos = end;
     m_nextCharPos = std::max<qint32>(next, 0);
     m_continuing = continuing;
-    // A page made again reads its record's content again.
-    if (m_continuing) {
-        RefreshContent();
-        Merge();
+    // A page made again reads its record's content again. The next page of
+    // the text being printed finds the content it was measured on unchanged
+    // and goes on with it, rather than with a copy laid out again.
+    if (!m_continuing) {
+        m_print.reset();
+        return;
     }
-    m_printBytesValid = false;
+    RefreshContent();
+    const std::shared_ptr<TjxRichEdit> oldMerged = m_merged;
+    Merge();
+    const bool same = m_print && m_printSource == m_content &&
+                      (m_merged ? oldMerged && oldMerged->PlainText() == m_merged->PlainText() : !oldMerged);
+    if (same)
+        m_merged = oldMerged;
+    else
+        m_print.reset();
 }
 
 // ---- TjxRichText ----

@@ -3,8 +3,10 @@
 // Formatted text that may run over several pages, and its mail merge.
 
 #include "components/rich_edit.h"
+#include "components/rich_text_engine.h"
 #include "engine/stretchable.h"
 
+#include <functional>
 #include <memory>
 
 namespace orvane {
@@ -33,7 +35,10 @@ public:
     explicit TjxCustomRichText(TComponent* owner = nullptr);
     ~TjxCustomRichText() override;
 
-    TjxRichEdit& RichEdit() const { return *m_content; }
+    // The content to change; a content pages still print from is copied first.
+    TjxRichEdit& RichEdit() const { return Writable(); }
+    // The content, to read.
+    const TjxRichEdit& Content() const { return *m_content; }
     // The content as 7-bit rich text; setting loads it (rich or plain text).
     QString RichText() const;
     void SetRichText(const QString& value);
@@ -72,6 +77,9 @@ public:
 
     // What prints: the merged copy with MailMerge, else the content.
     const TjxRichEdit& PrintEdit() const { return m_merged ? *m_merged : *m_content; }
+    // The same, as the draw commands of the text's pages share it: measured
+    // and drawn with one layout.
+    const std::shared_ptr<const TjxRichTextContent>& PrintContent() const;
 
     void InitGeneration() override;
     std::unique_ptr<TjxDrawCommand> NewDrawCommand() const override;
@@ -92,9 +100,14 @@ protected:
 
 private:
     void Merge();
+    // The content, copied first when pages share it: what they print from
+    // never changes under them.
+    TjxRichEdit& Writable() const;
+    // Loads into a new edit when pages share the content; a failed load keeps it.
+    void Load(const std::function<void(TjxRichEdit&)>& load);
 
-    std::unique_ptr<TjxRichEdit> m_content;
-    std::unique_ptr<TjxRichEdit> m_merged;
+    mutable std::shared_ptr<TjxRichEdit> m_content;
+    std::shared_ptr<TjxRichEdit> m_merged;
     bool m_mailMerge = false;
 
     // Print state.
@@ -102,12 +115,10 @@ private:
     int m_endCharPos = -1;
     int m_nextCharPos = 0;
     bool m_continuing = false;
-    // The printed content as rich text, saved once for all its pages.
-    QByteArray m_printBytes;
-    bool m_printBytesValid = false;
-    // Those bytes read for drawing: held here, the pages of the text that
-    // come and go share it rather than each reading it again.
-    std::shared_ptr<const TjxRichEdit> m_printDocument;
+    // What the current text prints from, made once per text.
+    mutable std::shared_ptr<const TjxRichTextContent> m_print;
+    // The content it was made from (merged or not).
+    mutable std::shared_ptr<const TjxRichEdit> m_printSource;
 };
 
 // The published properties both rich text classes end their lists with.

@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -191,18 +192,92 @@ void TjxRTFEngine::Render(const TjxRichEdit& edit, QPainter& painter, const QRec
     painter.restore();
 }
 
+std::vector<TjxRTFEngine::TTextRect> TjxRTFEngine::TextRects(const TjxRichEdit& edit, int width, int start, int end,
+                                                             int from, int length)
+{
+    std::lock_guard lock(RichTextLock());
+    std::vector<TTextRect> rects;
+    const TLines& lines = edit.Lines(std::max(width, 1));
+    if (lines.empty() || start < 0 || length <= 0)
+        return rects;
+    const size_t first = LineOf(lines, start);
+    const size_t last = LineOf(lines, std::max(start, end));
+    const int rangeFrom = lines[first].start;
+    const int rangeTo = lines[last].end;
+    const int to = std::min(from + length, rangeTo);
+    from = std::max(from, rangeFrom);
+    if (from >= to)
+        return rects;
+    const double top = lines[first].top;
+    const QTextDocument& document = edit.Document();
+    for (size_t i = LineOf(lines, from); i <= last && lines[i].start < to; ++i) {
+        const int a = std::max(from, lines[i].start);
+        const int b = std::min(to, lines[i].end);
+        if (a >= b)
+            continue;
+        const QTextBlock block = document.findBlock(a);
+        const QTextLayout* layout = block.isValid() ? block.layout() : nullptr;
+        if (!layout)
+            continue;
+        const QTextLine line = layout->lineForTextPosition(a - block.position());
+        if (!line.isValid())
+            continue;
+        // The paragraph end has no width of its own.
+        const int lineEnd = line.textStart() + line.textLength();
+        const double x1 = line.cursorToX(a - block.position());
+        const double x2 = line.cursorToX(std::min(b - block.position(), lineEnd));
+        rects.push_back({QRectF(layout->position().x() + std::min(x1, x2), lines[i].top - top, std::abs(x2 - x1),
+                                lines[i].bottom - lines[i].top),
+                         a, b});
+    }
+    return rects;
+}
+
+namespace {
+
+// The documents live as long as someone holds them (the draw commands of one
+// text's pages); each thread reads its own.
+struct TCachedEntry {
+    std::thread::id thread;
+    QByteArray bytes;
+    std::weak_ptr<const TjxRichEdit> edit;
+};
+
+std::vector<TCachedEntry>& CachedEntries()
+{
+    static std::vector<TCachedEntry> entries;
+    std::erase_if(entries, [](const TCachedEntry& e) { return e.edit.expired(); });
+    return entries;
+}
+
+} // namespace
+
+TjxRichTextContent::TjxRichTextContent(std::shared_ptr<const TjxRichEdit> edit) : m_edit(std::move(edit)) {}
+
+const QByteArray& TjxRichTextContent::Bytes() const
+{
+    std::lock_guard lock(RichTextLock());
+    if (!m_written) {
+        m_bytes = m_edit->SaveToBytes();
+        m_written = true;
+        // Pages read back from a stream in this thread find the document
+        // rather than reading the bytes again.
+        if (UsableHere())
+            CachedEntries().push_back({std::this_thread::get_id(), m_bytes, m_edit});
+    }
+    return m_bytes;
+}
+
+bool TjxRichTextContent::UsableHere() const
+{
+    return m_edit->Document().thread() == QThread::currentThread();
+}
+
 std::shared_ptr<const TjxRichEdit> TjxRTFEngine::CachedDocument(const QByteArray& bytes)
 {
-    // The documents live as long as someone holds them (the draw commands of
-    // one text's pages); each thread reads its own.
-    struct TEntry {
-        std::thread::id thread;
-        QByteArray bytes;
-        std::weak_ptr<const TjxRichEdit> edit;
-    };
+    using TEntry = TCachedEntry;
     std::lock_guard lock(RichTextLock());
-    static std::vector<TEntry> entries;
-    std::erase_if(entries, [](const TEntry& e) { return e.edit.expired(); });
+    std::vector<TEntry>& entries = CachedEntries();
     const std::thread::id thread = std::this_thread::get_id();
     for (const TEntry& e : entries) {
         if (e.thread == thread && (e.bytes.isSharedWith(bytes) || e.bytes == bytes)) {

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class QPainter;
 
@@ -46,9 +47,40 @@ public:
     static void Render(const TjxRichEdit& edit, QPainter& painter, const QRectF& target, int width, double dpiX,
                        double dpiY, int start, int end);
 
+    // Where characters [from, from + length) of the range are drawn by
+    // Render: one rectangle per line they fall on, in twips from the top left
+    // of the range. Characters outside the range have none.
+    struct TTextRect {
+        QRectF rect;
+        int start = 0; // the characters on this line
+        int end = 0;
+    };
+    static std::vector<TTextRect> TextRects(const TjxRichEdit& edit, int width, int start, int end, int from,
+                                            int length);
+
     // A document read from rich text bytes, shared by the holders of the
     // same bytes in one thread, so that the pages of one text parse it once.
     static std::shared_ptr<const TjxRichEdit> CachedDocument(const QByteArray& bytes);
+};
+
+// The content one text prints with: the document its pages were measured on,
+// which no longer changes, shared by the draw commands of those pages so that
+// they draw from the same layout. Its rich text is written when first asked
+// for, once for all pages.
+class TjxRichTextContent {
+public:
+    explicit TjxRichTextContent(std::shared_ptr<const TjxRichEdit> edit);
+
+    const TjxRichEdit& Edit() const { return *m_edit; }
+    const QByteArray& Bytes() const;
+    // Whether the document may be used by the calling thread (a document
+    // belongs to the thread that made it).
+    bool UsableHere() const;
+
+private:
+    std::shared_ptr<const TjxRichEdit> m_edit;
+    mutable QByteArray m_bytes;
+    mutable bool m_written = false;
 };
 
 } // namespace orvane

@@ -1238,6 +1238,10 @@ void TRtfReader::EndParagraph()
 {
     FlushRun();
     ApplyParagraph(State().para);
+    // An empty paragraph is as high as its mark's font, which may differ
+    // from the font the paragraph opened with.
+    if (m_cursor.block().length() <= 1)
+        m_cursor.setBlockCharFormat(MakeFormat(State().chars));
     m_cursor.insertBlock(QTextBlockFormat(), MakeFormat(State().chars));
     m_paragraphHasContent = false;
     m_endedByMark = true;
@@ -1302,6 +1306,13 @@ bool ReadRtf(QByteArrayView bytes, QTextDocument& document, QString* error)
 {
     document.clear();
     PrepareRichTextDocument(document);
+    // One edit for the whole read: the layout follows once at the end, not
+    // after every inserted run.
+    struct TEditBlock {
+        QTextCursor cursor;
+        explicit TEditBlock(QTextDocument& d) : cursor(&d) { cursor.beginEditBlock(); }
+        ~TEditBlock() { cursor.endEditBlock(); }
+    } edit(document);
     if (!IsRtf(bytes)) {
         QStringDecoder decoder(QStringDecoder::Utf8);
         QString text = decoder(bytes);

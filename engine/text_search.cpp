@@ -1,10 +1,12 @@
 #include "engine/text_search.h"
+#include "engine/text_search_rich.h"
 
 #include "components/text_layout.h"
 #include "document/message_ids.h"
 #include "document/messages.h"
 #include "document/report_settings.h"
 #include "document/units.h"
+#include "output/draw_other.h"
 #include "output/draw_text.h"
 #include "output/page.h"
 #include "platform/canvas.h"
@@ -281,6 +283,10 @@ std::vector<TjxTextSearchOccurrence> SearchPageOccurrences(const TjxPage& page, 
     for (int index = 0; index < page.DrawCommandCount(); ++index) {
         if (cancelled && *cancelled)
             return {};
+        if (const auto* rich = dynamic_cast<const TjxDrawRichText*>(page.DrawCommand(index))) {
+            AppendRichTextOccurrences(found, *rich, index, text, options);
+            continue;
+        }
         const auto* command = dynamic_cast<const TjxDrawText*>(page.DrawCommand(index));
         if (!command)
             continue;
@@ -316,6 +322,8 @@ std::unique_ptr<TjxDrawText> CreateHighlightDrawCommand(const TjxPage& page, con
 {
     if (occurrence.DrawCommandIndex < 0 || occurrence.DrawCommandIndex >= page.DrawCommandCount())
         return nullptr;
+    if (const auto* rich = dynamic_cast<const TjxDrawRichText*>(page.DrawCommand(occurrence.DrawCommandIndex)))
+        return CreateRichTextHighlight(*rich, occurrence);
     const auto* command = dynamic_cast<const TjxDrawText*>(page.DrawCommand(occurrence.DrawCommandIndex));
     if (!command)
         return nullptr;

@@ -202,8 +202,8 @@ const TClassInfo& TjxDrawRichText::StaticClass()
             .Prop("StartCharPos", IntegerType(), &T::StartCharPos, &T::SetStartCharPos).Default(-1)
             .Prop("Transparent", BooleanType(), &T::Transparent, &T::SetTransparent).Default(0)
             .DefinedBinary(
-                "RTFStream", [](T& c, const QByteArray& b) { c.m_richTextStream = b; },
-                [](const T& c) { return c.m_richTextStream; }, [](const T& c) { return !c.m_richTextStream.isEmpty(); })
+                "RTFStream", [](T& c, const QByteArray& b) { c.SetRichTextStream(b); },
+                [](const T& c) { return c.RichTextStream(); }, [](const T& c) { return !c.RichTextStream().isEmpty(); })
             .Build();
     return info;
 }
@@ -226,12 +226,53 @@ TjxRichTextInsets RichTextInsets(const TjxBorder& border)
     return insets;
 }
 
+const QByteArray& TjxDrawRichText::RichTextStream() const
+{
+    if (m_content && m_richTextStream.isEmpty())
+        m_richTextStream = m_content->Bytes();
+    return m_richTextStream;
+}
+
+void TjxDrawRichText::SetRichTextStream(const QByteArray& value)
+{
+    m_richTextStream = value;
+    m_content.reset();
+    m_document.reset();
+}
+
+void TjxDrawRichText::SetRichTextContent(std::shared_ptr<const TjxRichTextContent> content)
+{
+    m_content = std::move(content);
+    m_richTextStream.clear();
+    m_document.reset();
+}
+
+std::shared_ptr<const TjxRichEdit> TjxDrawRichText::Document() const
+{
+    // The document the text was measured on is laid out already.
+    if (m_content && m_content->UsableHere())
+        return std::shared_ptr<const TjxRichEdit>(m_content, &m_content->Edit());
+    return TjxRTFEngine::CachedDocument(RichTextStream());
+}
+
+int TjxDrawRichText::LayoutWidth() const
+{
+    const TjxRichTextInsets in = RichTextInsets(*Border());
+    return ThousandthsToPixels(Width() - in.left - in.right, kRichTextDpi);
+}
+
+QPoint TjxDrawRichText::TextOrigin() const
+{
+    const TjxRichTextInsets in = RichTextInsets(*Border());
+    return QPoint(Left() + in.left, Top() + in.top);
+}
+
 bool TjxDrawRichText::Draw(TjxCanvas& canvas)
 {
     const TjxDeviceRect r = DeviceRect();
     if (!m_transparent)
         canvas.FillRect(QRect(r.left, r.top, r.Width(), r.Height()), m_color);
-    std::shared_ptr<const TjxRichEdit> document = TjxRTFEngine::CachedDocument(m_richTextStream);
+    const std::shared_ptr<const TjxRichEdit> document = Document();
     m_document = document;
     const int last = std::min(m_endCharPos, document->CharCount() - 1);
     if (m_startCharPos >= 0 && last >= m_startCharPos) {
@@ -245,8 +286,7 @@ bool TjxDrawRichText::Draw(TjxCanvas& canvas)
         const int insetBottom = canvas.ScaledPixelsY(in.bottom);
         const QRectF target(r.left + insetLeft, r.top + insetTop, r.Width() - insetLeft - insetRight,
                             r.Height() - insetTop - insetBottom);
-        const int layoutWidth = ThousandthsToPixels(Width() - in.left - in.right, kRichTextDpi);
-        TjxRTFEngine::Render(*document, canvas.Painter(), target, layoutWidth, dpiX, dpiY, m_startCharPos, last);
+        TjxRTFEngine::Render(*document, canvas.Painter(), target, LayoutWidth(), dpiX, dpiY, m_startCharPos, last);
     }
     DrawBorder(canvas, *Border(), r);
     return true;
@@ -256,10 +296,15 @@ bool TjxDrawRichText::IsSameAs(const TjxDrawCommand* other) const
 {
     const auto* o = dynamic_cast<const TjxDrawRichText*>(other);
     if (!o || !TjxDrawCommand::IsSameAs(other) || m_color != o->m_color || m_startCharPos != o->m_startCharPos ||
-        m_endCharPos != o->m_endCharPos || m_transparent != o->m_transparent ||
-        m_richTextStream.size() != o->m_richTextStream.size())
+        m_endCharPos != o->m_endCharPos || m_transparent != o->m_transparent)
         return false;
-    if (m_richTextStream == o->m_richTextStream)
+    if (m_content && m_content == o->m_content)
+        return true;
+    const QByteArray& mine = RichTextStream();
+    const QByteArray& theirs = o->RichTextStream();
+    if (mine.size() != theirs.size())
+        return false;
+    if (mine == theirs)
         return true;
     // Of equal size, the same lines can still differ in how their CRs and LFs
     // are placed ("\r\r\n" and "\r\n\r"): compared as text, line ends alike.
@@ -269,7 +314,7 @@ bool TjxDrawRichText::IsSameAs(const TjxDrawCommand* other) const
         text.replace('\r', '\n');
         return text.split('\n');
     };
-    return lines(m_richTextStream) == lines(o->m_richTextStream);
+    return lines(mine) == lines(theirs);
 }
 
 void TjxDrawRichText::Assign(const TPersistent* source)
@@ -279,6 +324,7 @@ void TjxDrawRichText::Assign(const TPersistent* source)
         m_color = o->m_color;
         m_endCharPos = o->m_endCharPos;
         m_richTextStream = o->m_richTextStream;
+        m_content = o->m_content;
         m_startCharPos = o->m_startCharPos;
         m_transparent = o->m_transparent;
     }

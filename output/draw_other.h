@@ -7,6 +7,8 @@
 #include "output/draw_barcode.h"
 #include "output/draw_text.h"
 
+#include <QPoint>
+
 #include <functional>
 #include <memory>
 
@@ -115,12 +117,25 @@ public:
     void SetColor(TColor value) { m_color = value; }
     int EndCharPos() const { return m_endCharPos; }
     void SetEndCharPos(int value) { m_endCharPos = value; }
-    const QByteArray& RichTextStream() const { return m_richTextStream; }
-    void SetRichTextStream(const QByteArray& value) { m_richTextStream = value; }
+    // The content as rich text (written from the shared content when first
+    // asked for).
+    const QByteArray& RichTextStream() const;
+    void SetRichTextStream(const QByteArray& value);
+    // The content as the document it was measured on; drawing uses its layout.
+    const std::shared_ptr<const class TjxRichTextContent>& RichTextContent() const { return m_content; }
+    void SetRichTextContent(std::shared_ptr<const class TjxRichTextContent> content);
     int StartCharPos() const { return m_startCharPos; }
     void SetStartCharPos(int value) { m_startCharPos = value; }
     bool Transparent() const { return m_transparent; }
     void SetTransparent(bool value) { m_transparent = value; }
+
+    // The document drawn: the one the text was measured on, or in another
+    // thread or after a stream, one read from the bytes.
+    std::shared_ptr<const class TjxRichEdit> Document() const;
+    // The width the text is laid out at, in twips, and where its lines
+    // start: the command's rectangle inset by the border, in thousandths.
+    int LayoutWidth() const;
+    QPoint TextOrigin() const;
 
     // The range laid out at the command's width, inset by its border, and
     // drawn scaled to the device: the same lines on every device.
@@ -131,9 +146,10 @@ public:
 private:
     TColor m_color = clWhite;
     int m_endCharPos = -1;
-    QByteArray m_richTextStream;
+    mutable QByteArray m_richTextStream;
     int m_startCharPos = -1;
     bool m_transparent = false;
+    std::shared_ptr<const class TjxRichTextContent> m_content;
     // The content read once for all pages that carry the same bytes.
     std::shared_ptr<const class TjxRichEdit> m_document;
 };

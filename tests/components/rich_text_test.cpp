@@ -1,6 +1,7 @@
 #include "tests/engine/report_fixture.h"
 #include "tests/support/long_rtf.h"
 #include "tests/support/process_run.h"
+#include "tests/support/rich_page.h"
 
 #include "components/db_rich_text.h"
 #include "components/display_format.h"
@@ -201,6 +202,111 @@ TEST(RichTextReport, ThreePagesToPdfNothingLostOrDoubled)
     }
 }
 
+namespace {
+
+// The command as a stream would give it back: its bytes only.
+std::unique_ptr<TjxDrawRichText> FromBytes(const TjxDrawRichText& command)
+{
+    auto copy = std::make_unique<TjxDrawRichText>();
+    copy->Assign(&command);
+    copy->SetRichTextStream(QByteArray(command.RichTextStream().constData(), command.RichTextStream().size()));
+    return copy;
+}
+
+QString PdfText(const std::vector<const TjxPage*>& pages)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rich.pdf"));
+    TjxPublisher publisher;
+    publisher.PageRequestHandler = [&pages](TjxPublisher* p, TjxPageRequest*) {
+        for (const TjxPage* page : pages)
+            p->ReceivePage(const_cast<TjxPage*>(page));
+    };
+    TjxPDFDevice device;
+    device.SetFileName(path);
+    device.SetPublisher(&publisher);
+    device.RequestPages();
+    return RunProgram(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+                      {QStringLiteral("-layout"), path, QStringLiteral("-")})
+        .out;
+}
+
+} // namespace
+
+// The pages draw from the document they were measured on; what they draw is
+// what the same pages read back from their bytes draw, in images and in PDF.
+TEST(RichTextReport, LongTextDrawsFromItsMeasuredLayoutAsFromItsBytes)
+{
+    // Empty paragraphs set in a size of their own, at the top level and in
+    // groups: their height must survive the way through the bytes.
+    QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs22 ";
+    for (int i = 0; i < 160; ++i) {
+        rtf += "{\\b Heading " + QByteArray::number(i) + "}\\par\\par ";
+        rtf += (i % 2 ? "{\\fs40 \\par}" : "{\\fs12\\par}");
+        rtf += "Body text of section " + QByteArray::number(i) + " that runs on for a while to wrap.\\par\n";
+    }
+    rtf += "}";
+    RichReport f(rtf);
+    f.report->SetCachePages(false);
+    f.Run();
+    const auto pages = f.FinalPages();
+    ASSERT_GE(pages.size(), 5u);
+
+    std::vector<const TjxPage*> readBack;
+    std::vector<std::unique_ptr<TjxPage>> owned;
+    QString joined;
+    for (const TjxPage* page : pages) {
+        const auto commands = RichCommands(*page);
+        ASSERT_EQ(commands.size(), 1u);
+        // One document for the whole text, laid out once.
+        ASSERT_TRUE(commands[0]->RichTextContent());
+        EXPECT_EQ(commands[0]->RichTextContent(), RichCommands(*pages[0])[0]->RichTextContent());
+        joined += RangeText(*commands[0]);
+        const auto bytesOnly = FromBytes(*commands[0]);
+        EXPECT_FALSE(bytesOnly->RichTextContent());
+        EXPECT_TRUE(DrawnRichPage(*commands[0], 72) == DrawnRichPage(*bytesOnly, 72)) << "page " << page->AbsolutePageNo();
+
+        auto copy = std::make_unique<TjxPage>();
+        copy->Assign(page);
+        for (int i = 0; i < copy->DrawCommandCount(); ++i)
+            if (auto* rich = dynamic_cast<TjxDrawRichText*>(copy->DrawCommand(i)))
+                rich->SetRichTextStream(QByteArray(rich->RichTextStream().constData(), rich->RichTextStream().size()));
+        readBack.push_back(copy.get());
+        owned.push_back(std::move(copy));
+    }
+    EXPECT_EQ(joined, f.rich->PlainText());
+
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    const QString direct = PdfText(pages);
+    EXPECT_TRUE(direct.contains(QStringLiteral("Heading 159")));
+    EXPECT_EQ(direct.toStdString(), PdfText(readBack).toStdString());
+}
+
+TEST(RichTextReport, PagesKeepTheirTextWhenTheContentChangesAfterwards)
+{
+    RichReport f(LongRtf(90));
+    f.Run();
+    const auto pages = f.FinalPages();
+    ASSERT_GE(pages.size(), 2u);
+    const TjxDrawRichText* first = RichCommands(*pages[0])[0];
+    const QImage before = DrawnRichPage(*first, 50);
+    const QString text = f.rich->PlainText();
+    // Every way of changing the content leaves what the pages print alone.
+    f.rich->SetRichText(QStringLiteral("{\\rtf1 replaced}"));
+    f.rich->SetSelStart(0);
+    f.rich->SetSelLength(3);
+    f.rich->SetSelText(QStringLiteral("XYZ"));
+    f.rich->RichEdit().Document().setPlainText(QStringLiteral("edited in place"));
+    f.rich->LoadFromRTFStream("{\\rtf1 streamed}");
+    EXPECT_EQ(f.rich->PlainText(), QStringLiteral("streamed"));
+    EXPECT_TRUE(DrawnRichPage(*first, 50) == before);
+    QString joined;
+    for (const TjxPage* page : pages)
+        joined += RangeText(*RichCommands(*page)[0]);
+    EXPECT_EQ(joined, text);
+}
+
 TEST(RichTextReport, LinesAreTheSameAtEveryResolution)
 {
     RichReport f(LongRtf(30));
@@ -210,16 +316,7 @@ TEST(RichTextReport, LinesAreTheSameAtEveryResolution)
     // The text's lines as bands of inked rows, in 600ths of an inch.
     std::vector<std::vector<int>> tops;
     for (const int dpi : {150, 300, 600}) {
-        TjxDrawRichText copy;
-        copy.Assign(command);
-        QImage image(ThousandthsToPixels(210000, dpi), ThousandthsToPixels(297000, dpi), QImage::Format_RGB32);
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            TjxCanvas canvas(&painter, dpi, dpi);
-            copy.CalcDrawRect(canvas);
-            copy.Draw(canvas);
-        }
+        const QImage image = DrawnRichPage(*command, dpi);
         std::vector<int> bands;
         bool inked = false;
         for (int y = 0; y < image.height(); ++y) {

@@ -1,5 +1,6 @@
 #include "components/rich_edit.h"
 #include "components/rtf.h"
+#include "components/rich_text_engine.h"
 #include "document/errors.h"
 
 #include <QBuffer>
@@ -340,6 +341,46 @@ TEST(RtfWriter, RoundTripKeepsFormatting)
     EXPECT_EQ(read.Document().findBlockByNumber(4).textList(), read.Document().findBlockByNumber(3).textList());
     EXPECT_EQ(read.Document().findBlockByNumber(5).textList()->format().style(), QTextListFormat::ListDecimal);
     EXPECT_EQ(read.Document().findBlockByNumber(5).blockFormat().leftMargin(), 1080);
+}
+
+TEST(RtfWriter, EmptyParagraphsKeepTheSizeOfTheirMark)
+{
+    // The size at the top level, and one set only around a paragraph mark.
+    TjxRichEdit edit;
+    edit.LoadFromBytes("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs22 {\\b a}\\par\\par{\\fs40 \\par}{\\fs12\\par}b\\par}");
+    const auto sizes = [](const TjxRichEdit& e) {
+        QList<double> result;
+        for (QTextBlock block = e.Document().begin(); block.isValid(); block = block.next())
+            if (block.length() <= 1)
+                result.append(block.charFormat().fontPointSize());
+        return result;
+    };
+    EXPECT_EQ(sizes(edit), (QList<double>{11, 20, 6}));
+    TjxRichEdit read;
+    read.LoadFromBytes(edit.SaveToBytes());
+    EXPECT_EQ(sizes(read), sizes(edit));
+    TjxRichEdit copy;
+    copy.Assign(edit);
+    TjxRichEdit copyRead;
+    copyRead.LoadFromBytes(copy.SaveToBytes());
+    EXPECT_EQ(sizes(copyRead), sizes(edit));
+    const int width = 4 * 1440;
+    EXPECT_EQ(TjxRTFEngine::RangeHeight(copyRead, width, 0, copyRead.CharCount() - 1),
+              TjxRTFEngine::RangeHeight(edit, width, 0, edit.CharCount() - 1));
+}
+
+TEST(RichEdit, AnEmptyListParagraphCopies)
+{
+    // A file cut short after opening a list: one empty paragraph in a list.
+    TjxRichEdit edit;
+    edit.LoadFromBytes("{\\rtf\\pnlvlblt");
+    EXPECT_EQ(edit.PlainText(), QString());
+    TjxRichEdit copy;
+    copy.Assign(edit);
+    EXPECT_EQ(copy.CharCount(), edit.CharCount());
+    EXPECT_FALSE(copy.Document().begin().blockFormat().hasProperty(QTextFormat::ObjectIndex));
+    copy.Document().setPlainText(QStringLiteral("typed"));
+    EXPECT_EQ(copy.PlainText(), QStringLiteral("typed"));
 }
 
 TEST(RtfReader, HostileInputIsBoundedAndNeverCrashes)

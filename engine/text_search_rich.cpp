@@ -1,0 +1,134 @@
+#include "engine/text_search_rich.h"
+
+#include "components/rich_edit.h"
+#include "components/rich_text_engine.h"
+#include "components/rtf.h"
+#include "document/units.h"
+#include "output/draw_other.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvane {
+
+namespace {
+
+constexpr TColor kRichHighlightText = clCream;
+constexpr TColor kRichHighlightBackground = 0x6A240A;
+
+// The last character of the command's range; below `start` when it has none.
+int RangeLast(const TjxDrawRichText& command, const TjxRichEdit& edit)
+{
+    return std::min(command.EndCharPos(), edit.CharCount() - 1);
+}
+
+int TwipsToThousandths(double twips)
+{
+    return PixelsToThousandths(std::llround(twips), kRichTextDpi);
+}
+
+// The rectangle of the match's first line on the page, in thousandths, and
+// the number of its characters on that line.
+QRect MatchRect(const TjxDrawRichText& command, const TjxRichEdit& edit, int from, int length, int* lineNo,
+                int* onFirstLine = nullptr)
+{
+    const int start = command.StartCharPos();
+    const auto rects = TjxRTFEngine::TextRects(edit, command.LayoutWidth(), start, RangeLast(command, edit), from, length);
+    if (rects.empty())
+        return {};
+    const QRectF first = rects.front().rect;
+    if (onFirstLine)
+        *onFirstLine = rects.front().end - rects.front().start;
+    if (lineNo) {
+        // Lines above it in the range, counted by their tops.
+        const auto before =
+            TjxRTFEngine::TextRects(edit, command.LayoutWidth(), start, RangeLast(command, edit), start, from - start);
+        *lineNo = 1 + int(std::count_if(before.begin(), before.end(),
+                                        [&](const auto& r) { return r.rect.top() < first.top() - 0.5; }));
+    }
+    const QPoint origin = command.TextOrigin();
+    const int left = origin.x() + TwipsToThousandths(first.left());
+    const int top = origin.y() + TwipsToThousandths(first.top());
+    const int right = origin.x() + TwipsToThousandths(first.right());
+    const int bottom = origin.y() + TwipsToThousandths(first.bottom());
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+} // namespace
+
+void AppendRichTextOccurrences(std::vector<TjxTextSearchOccurrence>& found, const TjxDrawRichText& command,
+                               int commandIndex, const QString& text, const TjxTextSearchOptions& options)
+{
+    const int start = command.StartCharPos();
+    if (text.isEmpty() || start < 0)
+        return;
+    const std::shared_ptr<const TjxRichEdit> edit = command.Document();
+    const int last = RangeLast(command, *edit);
+    if (last < start)
+        return;
+    const QString range = edit->TextRange(start, last - start + 1);
+    int running = 0;
+    int from = 0;
+    while (const int at = TjxTextSearchToolbox::Find(range, text, options.WholeWord, options.CaseSensitive, from)) {
+        TjxTextSearchOccurrence occurrence;
+        occurrence.DrawCommandIndex = commandIndex;
+        occurrence.OccurrenceNo = ++running;
+        occurrence.CharPos = start + at - 1;
+        occurrence.Length = int(text.size());
+        occurrence.TextRect = MatchRect(command, *edit, occurrence.CharPos, occurrence.Length, &occurrence.LineNo);
+        if (occurrence.TextRect.isNull())
+            occurrence.TextRect = QRect(command.Left(), command.Top(), command.Width(), command.Height());
+        occurrence.Top = occurrence.TextRect.top();
+        occurrence.Left = occurrence.TextRect.left();
+        found.push_back(occurrence);
+        from = at - 1 + int(text.size());
+    }
+}
+
+std::unique_ptr<TjxDrawText> CreateRichTextHighlight(const TjxDrawRichText& command,
+                                                     const TjxTextSearchOccurrence& occurrence)
+{
+    const std::shared_ptr<const TjxRichEdit> edit = command.Document();
+    const int start = command.StartCharPos();
+    const int last = RangeLast(command, *edit);
+    if (start < 0 || occurrence.CharPos < start || occurrence.CharPos + occurrence.Length - 1 > last ||
+        occurrence.Length <= 0)
+        return nullptr;
+    int onFirstLine = 0;
+    const QRect rect = MatchRect(command, *edit, occurrence.CharPos, occurrence.Length, nullptr, &onFirstLine);
+    if (rect.isNull())
+        return nullptr;
+    // The characters on the match's first line, in the format of its first.
+    const QString shown = edit->TextRange(occurrence.CharPos, onFirstLine).section(u'\n', 0, 0);
+    QTextCursor cursor(const_cast<QTextDocument*>(&edit->Document()));
+    cursor.setPosition(occurrence.CharPos + 1);
+    const QTextCharFormat format = cursor.charFormat();
+
+    auto highlight = std::make_unique<TjxDrawText>();
+    TFont* font = highlight->Font();
+    const QStringList families = format.fontFamilies().toStringList();
+    font->SetName(!families.isEmpty() && !families.first().isEmpty() ? families.first()
+                                                                     : edit->Document().defaultFont().family());
+    const double size = format.fontPointSize() > 0 ? format.fontPointSize() : edit->Document().defaultFont().pointSizeF();
+    font->SetSize(std::max(1, int(std::lround(size))));
+    TFontStyles style = 0;
+    if (format.fontWeight() >= QFont::DemiBold)
+        style |= TFontStyles(1u << fsBold);
+    if (format.fontItalic())
+        style |= TFontStyles(1u << fsItalic);
+    font->SetStyle(style);
+    font->SetColor(kRichHighlightText);
+    highlight->SetColor(kRichHighlightBackground);
+    highlight->SetTransparent(false);
+    highlight->SetText(shown);
+    highlight->SetLeft(rect.left());
+    highlight->SetTop(rect.top());
+    highlight->SetWidth(std::max(rect.width(), 1));
+    highlight->SetHeight(std::max(rect.height(), 1));
+    return highlight;
+}
+
+} // namespace orvane
