@@ -130,11 +130,7 @@ double FineStep(TjxUnitType units)
 
 bool ConfigureBarCode(TjxCustomBarCode& code)
 {
-    const TClassInfo* cls = GetDialogClass(u"TjxCustomBarCodeDialog");
-    if (!cls || !cls->createComponent)
-        return false;
-    std::unique_ptr<TComponent> form(cls->createComponent(nullptr));
-    auto* dialog = dynamic_cast<TjxCustomBarCodeDialog*>(form.get());
+    const auto dialog = CreateRegisteredDialog<TjxCustomBarCodeDialog>(u"TjxCustomBarCodeDialog");
     if (!dialog)
         return false;
     dialog->Fill(code);
