@@ -286,8 +286,25 @@ void TjxCustomBarCode::FillCommand(TjxDrawBarCode& c, const QString& data) const
     c.SetCodeOK(c.Encode().ok);
 }
 
+void TjxCustomBarCode::BeginUpdate()
+{
+    ++m_updateCount;
+}
+
+void TjxCustomBarCode::EndUpdate()
+{
+    if (m_updateCount > 0 && --m_updateCount == 0 && m_sizePending) {
+        m_sizePending = false;
+        AdjustBounds();
+    }
+}
+
 void TjxCustomBarCode::AdjustBounds()
 {
+    if (m_updateCount > 0) {
+        m_sizePending = true;
+        return;
+    }
     if (AutoSize() && !IsReadingOrLoading() && !m_printing) {
         TjxDrawBarCode command;
         FillCommand(command, CurrentData());

@@ -60,8 +60,11 @@ public:
     void SetTextMeasurer(const TTextMeasurer* measurer) { m_measurer = measurer; }
 
     // With AutoSize, takes the symbol's size at the reference resolution;
-    // invalid data keeps the size it has.
+    // invalid data keeps the size it has. Between BeginUpdate and the last
+    // EndUpdate the sizing waits and happens once at the end.
     void AdjustBounds() override;
+    void BeginUpdate();
+    void EndUpdate();
 
     std::unique_ptr<TjxDrawCommand> NewDrawCommand() const override;
     void PropertiesToDrawCommand(TjxDrawCommand* command) override;
@@ -90,6 +93,8 @@ private:
     float m_wideBarRatio = 3.0f;
     bool m_codeOK = true;
     bool m_printing = false;
+    int m_updateCount = 0;
+    bool m_sizePending = false;
     const TTextMeasurer* m_measurer = nullptr;
 };
 

@@ -3,6 +3,7 @@
 #include "components/display_format.h"
 #include "components/text_production.h"
 
+#include "document/band.h"
 #include "document/method.h"
 #include "document/stream_reader.h"
 #include "document/stream_writer.h"
@@ -99,9 +100,42 @@ void TjxCustomText::SetRotatedOrigin(int left, int top)
     m_rotatedOriginTop = top;
 }
 
+std::vector<TjxCustomText*> SavedComponents(const TjxBand* band)
+{
+    std::vector<TjxCustomText*> list;
+    if (!band)
+        return list;
+    for (int i = 0; i < band->ComponentCount(); ++i)
+        if (auto* text = dynamic_cast<TjxCustomText*>(band->Components(i)); text && text->Save())
+            list.push_back(text);
+    // Orders from older streams may repeat or leave gaps: equal ones keep drawing order.
+    std::stable_sort(list.begin(), list.end(),
+                     [](const TjxCustomText* a, const TjxCustomText* b) { return a->SaveOrder() < b->SaveOrder(); });
+    return list;
+}
+
+void TjxCustomText::Renumber(const std::vector<TjxCustomText*>& list)
+{
+    for (int i = 0; i < int(list.size()); ++i)
+        list[i]->SetSaveIndex(i);
+}
+
+void TjxCustomText::SetSaveIndex(int index)
+{
+    Change(m_saveOrder, int16_t(index), "SaveOrder");
+}
+
 void TjxCustomText::SetSave(bool value)
 {
-    Change(m_save, value, "Save");
+    if (!Change(m_save, value, "Save") || IsReadingOrLoading())
+        return;
+    std::vector<TjxCustomText*> list = SavedComponents(Band());
+    std::erase(list, this);
+    if (value)
+        list.push_back(this);
+    else
+        SetSaveIndex(-1);
+    Renumber(list);
 }
 
 void TjxCustomText::SetSaveLength(int value)
@@ -111,11 +145,34 @@ void TjxCustomText::SetSaveLength(int value)
 
 void TjxCustomText::SetSaveOrder(int value)
 {
-    if (!IsReadingOrLoading() && value < 0)
-        value = 0;
-    // The order is a 16-bit number in the band's list of saved components.
+    // The order is a 16-bit number; a stream's value is only recorded.
     value = std::clamp(value, int(std::numeric_limits<int16_t>::min()), int(std::numeric_limits<int16_t>::max()));
-    Change(m_saveOrder, int16_t(value), "SaveOrder");
+    if (IsReadingOrLoading()) {
+        Change(m_saveOrder, int16_t(value), "SaveOrder");
+        return;
+    }
+    value = std::max(value, 0);
+    TjxBand* band = Band();
+    if (!m_save || !band) {
+        SetSaveIndex(value);
+        return;
+    }
+    std::vector<TjxCustomText*> list = SavedComponents(band);
+    std::erase(list, this);
+    list.insert(list.begin() + std::min(value, int(list.size())), this);
+    Renumber(list);
+}
+
+void TjxCustomText::BandChanged()
+{
+    TjxCustomComponent::BandChanged();
+    // A saved text moved to another band joins the end of that band's list.
+    if (!m_save || IsReadingOrLoading() || !Band())
+        return;
+    std::vector<TjxCustomText*> list = SavedComponents(Band());
+    std::erase(list, this);
+    list.push_back(this);
+    Renumber(list);
 }
 
 QString TjxCustomText::GetText()

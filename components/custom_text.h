@@ -32,8 +32,11 @@ public:
     virtual void SetSave(bool value);
     int SaveLength() const { return m_saveLength; }
     virtual void SetSaveLength(int value);
+    // The position in the band's list of saved components (-1 when not saved).
+    // Saving appends to the list, unsaving removes; the others close up.
     int SaveOrder() const { return m_saveOrder; }
-    // Negative orders become 0; while reading the value is only recorded.
+    // Moves a saved text within its band's list: negative orders become 0,
+    // orders past the end the last index. While reading the value is only recorded.
     virtual void SetSaveOrder(int value);
 
     TMethod OnGetText() const { return m_onGetText; }
@@ -73,6 +76,7 @@ public:
     void PropertiesToDrawCommand(TjxDrawCommand* command) override;
 
 protected:
+    void BandChanged() override;
     // The value in its display format; a value the format cannot show prints nothing.
     static QString FormatOrEmpty(const TVarValue& value, TjxDataType dataType, const QString& displayFormat);
     // OnFormat(Sender, DisplayFormat, DataType, Value, var Text): the handler may replace the text.
@@ -82,6 +86,9 @@ protected:
     void RefreshCaption();
 
 private:
+    // Sets the order alone; Renumber makes every member's order its index in the list.
+    void SetSaveIndex(int index);
+    static void Renumber(const std::vector<TjxCustomText*>& list);
     // The text as one block at the screen's resolution: widest line and total height, in pixels.
     void MeasureText(const QString& text, double& width, double& height);
     void AdjustRotatedBounds(const QString& text);
@@ -101,5 +108,8 @@ private:
     // The border lines at the last sizing: adding or removing one does not move a right-aligned text.
     TjxBorderPositions m_sizedBorderPositions = 0;
 };
+
+// The band's saved text components in save order.
+std::vector<TjxCustomText*> SavedComponents(const TjxBand* band);
 
 } // namespace orvane

@@ -71,6 +71,8 @@ TjxGroup::TjxGroup(TComponent* owner)
     : TjxRelative(owner), m_outlineSettings(std::make_unique<TjxOutlineSettings>())
 {
     m_outlineSettings->IsHolderReading = [this] { return IsReadingOrLoading(); };
+    // Outline participants tell the designer when their settings change.
+    m_outlineSettings->OnChange = [this] { Modified(); };
 }
 
 TjxGroup::~TjxGroup()

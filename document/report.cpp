@@ -74,6 +74,8 @@ TjxReport::TjxReport(TComponent* owner)
     : TjxBandedReport(owner), m_outlineSettings(std::make_unique<TjxOutlineReportSettings>())
 {
     m_outlineSettings->IsHolderReading = [this] { return IsReadingOrLoading(); };
+    // Outline participants tell the designer when their settings change.
+    m_outlineSettings->OnChange = [this] { Modified(); };
 }
 
 TjxReport::~TjxReport()

@@ -72,21 +72,39 @@ void TWriter::WriteProperties(const TPersistent& instance, const QString& prefix
     const TClassInfo& cls = instance.ClassInfo();
     for (const TPropInfo& prop : cls.properties)
         WriteProperty(instance, prop, prefix);
-    for (const TDefinedPropInfo& d : cls.defined) {
-        if (!d.hasData || !d.hasData(instance))
-            continue;
-        if (d.binary) {
-            if (!d.writeBinary)
-                continue;
-            WritePropName(prefix, d.name);
-            m_values.WriteBinary(d.writeBinary(instance));
-        } else {
-            if (!d.write)
-                continue;
-            WritePropName(prefix, d.name);
-            d.write(instance, *this);
-        }
+    // The ancestor stands for the component at the top of the stream only.
+    const TPersistent* ancestor = m_depth == 1 && prefix.isEmpty() && m_ancestor ? m_ancestor : nullptr;
+    if (ancestor && !ancestor->ClassInfo().InheritsFrom(cls))
+        ancestor = nullptr;
+    for (const TDefinedPropInfo& d : cls.defined)
+        WriteDefined(instance, d, prefix, ancestor);
+}
+
+QByteArray TWriter::DefinedValue(const TPersistent& instance, const TDefinedPropInfo& d) const
+{
+    QByteArray bytes;
+    if (!d.hasData || !d.hasData(instance))
+        return bytes;
+    TWriter scratch(bytes);
+    scratch.m_root = m_root;
+    scratch.m_lookupRoot = m_lookupRoot;
+    if (d.binary) {
+        if (d.writeBinary)
+            scratch.m_values.WriteBinary(d.writeBinary(instance));
+    } else if (d.write) {
+        d.write(instance, scratch);
     }
+    return bytes;
+}
+
+void TWriter::WriteDefined(const TPersistent& instance, const TDefinedPropInfo& d, const QString& prefix,
+                           const TPersistent* ancestor)
+{
+    const QByteArray value = DefinedValue(instance, d);
+    if (value.isEmpty() || (ancestor && value == DefinedValue(*ancestor, d)))
+        return;
+    WritePropName(prefix, d.name);
+    m_out.append(value);
 }
 
 void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, const QString& prefix)

@@ -27,6 +27,13 @@ public:
     // not there: a device's copy without it would cost a copy of the tree.
     void SetLeftOut(const TComponent* child) { m_leftOut = child; }
 
+    // Inherited streams: the object the written component descends from.
+    // Where it is of the component's class, each defined entry is written only
+    // when its value differs from the ancestor's; templates have none, and
+    // then every entry follows its own rule.
+    const TPersistent* Ancestor() const { return m_ancestor; }
+    void SetAncestor(const TPersistent* ancestor) { m_ancestor = ancestor; }
+
     // Signature and one record. Root and lookup root default to the
     // component's owner, or the component itself when it has none.
     void WriteDescendent(TComponent* component);
@@ -57,6 +64,10 @@ public:
 
 private:
     void WriteProperty(const TPersistent& instance, const TPropInfo& prop, const QString& prefix);
+    void WriteDefined(const TPersistent& instance, const TDefinedPropInfo& d, const QString& prefix,
+                      const TPersistent* ancestor);
+    // The bytes of a defined entry's value alone (empty when it has no data).
+    QByteArray DefinedValue(const TPersistent& instance, const TDefinedPropInfo& d) const;
     void WritePropName(const QString& prefix, const QString& name);
     void Enter();
     void Leave() { --m_depth; }
@@ -74,6 +85,7 @@ private:
     TComponent* m_root = nullptr;
     TComponent* m_lookupRoot = nullptr;
     const TComponent* m_leftOut = nullptr;
+    const TPersistent* m_ancestor = nullptr;
     int m_depth = 0;
 };
 

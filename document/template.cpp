@@ -189,11 +189,7 @@ bool TjxTemplate::HandleReadError(const QString& message)
 {
     if (m_ignoreAll)
         return true;
-    const TClassInfo* cls = GetDialogClass(u"TjxCustomTemplateErrorDialog");
-    if (!cls || !cls->createComponent)
-        return false;
-    std::unique_ptr<TComponent> dialog(cls->createComponent(nullptr));
-    auto* errorDialog = dynamic_cast<TjxCustomTemplateErrorDialog*>(dialog.get());
+    const auto errorDialog = CreateRegisteredDialog<TjxCustomTemplateErrorDialog>(u"TjxCustomTemplateErrorDialog");
     if (!errorDialog)
         return false;
     const auto answer = errorDialog->Execute(message);

@@ -10,6 +10,7 @@
 #include "output/draw_text.h"
 #include "output/page.h"
 #include "platform/canvas.h"
+#include "platform/justified_text.h"
 #include "platform/text_measurer.h"
 
 #include <algorithm>
@@ -240,6 +241,44 @@ int LineHeightThousandths(const TjxDrawText& command, int lineCount, const TText
     return std::max(height, 1);
 }
 
+// Where the draw code puts characters [pos, pos + length) of a full-justified
+// line, in pixels at 96 dpi from the line's left edge: the last line of a
+// paragraph stays left-aligned, the others spread their blanks (a single word
+// its letters) over the command's width.
+std::pair<double, double> JustifiedSpan(const TjxDrawText& command, int lineNo, int pos, int length,
+                                        const TFont& font, const TTextMeasurer& measurer)
+{
+    const QStringList lines = command.WordWrap() ? command.WrappedText()->Lines() : QStringList{command.Text()};
+    QString line = lines.value(lineNo - 1);
+    const bool endsParagraph = line.contains(TjxTextMarkup::ParagraphEnd);
+    const bool oneWord = !line.trimmed().contains(u' ');
+    line.remove(TjxTextMarkup::ParagraphEnd.toString());
+    const auto width = [&](QStringView text) { return measurer.TextWidth(font, kScreenPixelsPerInch, text); };
+    if (endsParagraph && (!command.ForceJustifyLastLine() || oneWord))
+        return {width(QStringView(line).left(pos)), width(QStringView(line).left(pos + length))};
+    const QString original = line;
+    const TjxLineJustification j = JustifyLine(measurer, font, kScreenPixelsPerInch,
+                                               ThousandthsToPixels(command.Width(), kScreenPixelsPerInch), {}, line);
+    // A word spread letter by letter has a blank before each of its characters
+    // but the first (and the low halves of surrogate pairs).
+    const bool spaced = line.size() > original.size();
+    const auto at = [&](qsizetype k) {
+        if (!spaced || k <= j.leadingSpaces)
+            return k;
+        qsizetype mapped = k;
+        for (qsizetype i = j.leadingSpaces + 1; i <= k && i < original.size(); ++i)
+            if (!original[i].isLowSurrogate())
+                ++mapped;
+        return mapped;
+    };
+    const double start = JustifiedCharPosition(line, j.leadingSpaces, j.breakCount, j.extra, at(pos), width);
+    const double end =
+        length > 0 ? JustifiedCharPosition(line, j.leadingSpaces, j.breakCount, j.extra, at(pos + length - 1), width) +
+                         width(QStringView(line).mid(at(pos + length - 1), 1))
+                   : start;
+    return {start, end};
+}
+
 } // namespace
 
 QRect SearchTextRect(const TjxDrawText& command, int lineNo, int pos, int length, const TTextMeasurer& measurer)
@@ -256,6 +295,7 @@ QRect SearchTextRect(const TjxDrawText& command, int lineNo, int pos, int length
     const int match = width(pos, length);
     const int after = width(pos + length, line.size() - pos - length);
     int offset = 0;
+    int matchWidth = match;
     switch (command.TextAlignment()) {
     case taRightJustified:
         offset = command.Width() - match - after;
@@ -263,14 +303,19 @@ QRect SearchTextRect(const TjxDrawText& command, int lineNo, int pos, int length
     case taCentered:
         offset = before + int(RoundHalfEven((command.Width() - before - match - after) / 2.0L));
         break;
+    case taFullJustified: {
+        const auto [start, end] = JustifiedSpan(command, lineNo, pos, length, *font, measurer);
+        offset = ToThousandths(start, axHorizontal);
+        matchWidth = ToThousandths(end, axHorizontal) - offset;
+        break;
+    }
     default:
-        // Full-justified lines spread their blanks; the start of the word moves
-        // right by at most the spread, so the left edge is a lower bound.
         offset = before;
         break;
     }
     const int lineHeight = LineHeightThousandths(command, int(lines.size()), measurer);
-    return QRect(command.Left() + offset, command.Top() + (lineNo - 1) * lineHeight, std::max(match, 1), lineHeight);
+    return QRect(command.Left() + offset, command.Top() + (lineNo - 1) * lineHeight, std::max(matchWidth, 1),
+                 lineHeight);
 }
 
 std::vector<TjxTextSearchOccurrence> SearchPageOccurrences(const TjxPage& page, const QString& text,

@@ -1,4 +1,5 @@
 #include "platform/canvas.h"
+#include "platform/justified_text.h"
 
 #include "document/units.h"
 #include "platform/text_measurer.h"
@@ -428,26 +429,10 @@ void TjxCanvas::JustifiedTextRect(const QRect& clip, int x, int y, const QString
         TextRect(clip, x, y, text);
         return;
     }
-    // Spread the extra over the blanks, the first ones taking the remainder.
-    const int whole = int(std::floor(extra));
-    const int perBreak = whole / breaks;
-    int remainder = whole % breaks;
-    double pos = x;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        const bool blank = i < text.size() && i >= leadingSpaces && text[i] == u' ';
-        if (!blank && i < text.size())
-            continue;
-        const QString piece = text.mid(start, i - start + (blank ? 1 : 0));
-        TextRect(clip, int(std::lround(pos)), y, piece);
-        pos += TextWidth(piece);
-        if (blank) {
-            pos += perBreak + (remainder > 0 ? 1 : 0);
-            if (remainder > 0)
-                --remainder;
-        }
-        start = i + 1;
-    }
+    ForEachJustifiedPiece(text, leadingSpaces, breaks, extra, [this](QStringView t) { return TextWidth(t.toString()); },
+                          [&](qsizetype, const QString& piece, double px) {
+                              TextRect(clip, int(std::lround(x + px)), y, piece);
+                          });
 }
 
 double TjxCanvas::TabAdvance(double position, const std::vector<int>& tabStops) const

@@ -1,6 +1,7 @@
 // The printable components' data model: what they stream, in which order,
 // how they attach to their band, and the rules of their setters.
 
+#include "components/db_text.h"
 #include "components/label.h"
 #include "components/line.h"
 #include "components/memo.h"
@@ -212,7 +213,8 @@ TEST(ComponentStreaming, EveryClassRoundTripsThroughBinaryAndText)
     EXPECT_EQ(l->RotatedOriginTop(), 340);
     EXPECT_TRUE(l->CharWrap() && l->Save() && !l->AutoSize() && !l->Visible());
     EXPECT_EQ(l->SaveLength(), 12);
-    EXPECT_EQ(l->SaveOrder(), 3);
+    // The only saved text of its band: order 3 was past the list's end.
+    EXPECT_EQ(l->SaveOrder(), 0);
     EXPECT_EQ(l->Anchors(), (1u << atRight) | (1u << atBottom));
     EXPECT_EQ(*l->Border(), *label->Border());
     EXPECT_EQ(l->Color(), clYellow);
@@ -607,4 +609,91 @@ TEST(ComponentSetters, DefaultSizesComeFromScreenPixels)
     EXPECT_EQ(line.mmHeight(), 3969);
     label.SetmmLeft(-5);
     EXPECT_EQ(label.mmLeft(), 0);
+}
+
+TEST(ComponentSaveList, SaveAndSaveOrderKeepTheBandsListNumbered)
+{
+    TReceipt r;
+    auto* a = r.Add<TjxLabel>("jxLabel1", "A");
+    auto* b = r.Add<TjxLabel>("jxLabel2", "B");
+    auto* c = r.Add<TjxDBText>("jxDBText1", "C");
+    auto* loose = r.Add<TjxLabel>("jxLabel3", "Loose");
+    const auto list = [&](TjxBand* band) { return SavedComponents(band); };
+    using L = std::vector<TjxCustomText*>;
+
+    // Saving appends in the order of the calls, not the drawing order.
+    a->SetSave(true);
+    c->SetSave(true);
+    b->SetSave(true);
+    EXPECT_EQ(list(r.header), L({a, c, b}));
+    EXPECT_EQ(b->SaveOrder(), 2);
+    EXPECT_EQ(loose->SaveOrder(), -1);
+
+    // Moving: negative goes to the front, past the end to the back; the others close up.
+    b->SetSaveOrder(-3);
+    EXPECT_EQ(list(r.header), L({b, a, c}));
+    a->SetSaveOrder(99);
+    EXPECT_EQ(list(r.header), L({b, c, a}));
+    EXPECT_EQ(a->SaveOrder(), 2);
+    c->SetSaveOrder(0);
+    EXPECT_EQ(list(r.header), L({c, b, a}));
+
+    // Unsaving removes it and renumbers the rest; an unsaved text's order is only recorded.
+    b->SetSave(false);
+    EXPECT_EQ(b->SaveOrder(), -1);
+    EXPECT_EQ(list(r.header), L({c, a}));
+    EXPECT_EQ(a->SaveOrder(), 1);
+    b->SetSaveOrder(5);
+    EXPECT_EQ(list(r.header), L({c, a}));
+    b->SetSave(true);
+    EXPECT_EQ(list(r.header), L({c, a, b}));
+
+    // A saved text put in another band joins the end of that band's list.
+    TjxBand* detail = r.report->CreateBand(btDetail);
+    auto* d = r.Add<TjxLabel>("jxLabel4", "D", detail);
+    d->SetSave(true);
+    c->SetBand(detail);
+    EXPECT_EQ(list(detail), L({d, c}));
+    EXPECT_EQ(c->SaveOrder(), 1);
+    EXPECT_EQ(list(r.header), L({a, b}));
+
+    // A freed member is simply gone from the list.
+    delete a;
+    EXPECT_EQ(list(r.header), L({b}));
+    b->SetSaveOrder(3);
+    EXPECT_EQ(b->SaveOrder(), 0);
+}
+
+TEST(ComponentSaveList, AStreamsOrdersAreKeptUntilTheListChanges)
+{
+    TReceipt r;
+    auto* a = r.Add<TjxLabel>("jxLabel1", "A");
+    auto* b = r.Add<TjxLabel>("jxLabel2", "B");
+    a->SetSave(true);
+    b->SetSave(true);
+    a->SetSaveOrder(1);
+    QByteArray text = Text(r.report, &r.host);
+    // An older stream with gaps in the orders: B at 7, A at 4.
+    text.replace("SaveOrder = 0", "SaveOrder = 7").replace("SaveOrder = 1", "SaveOrder = 4");
+    QByteArray bytes;
+    ObjectTextToBinary(text, bytes);
+    TReportHost host;
+    TjxReport* read = ReadReport(bytes, host);
+    ASSERT_NE(read, nullptr);
+    TjxBand* band = read->Bands()[0];
+    auto* ra = dynamic_cast<TjxLabel*>(band->Components(0));
+    auto* rb = dynamic_cast<TjxLabel*>(band->Components(1));
+    ASSERT_TRUE(ra && rb);
+    // Reading records the orders: a load and save gives the same stream.
+    EXPECT_EQ(ra->SaveOrder(), 4);
+    EXPECT_EQ(rb->SaveOrder(), 7);
+    EXPECT_EQ(Text(read, &host), text);
+    EXPECT_EQ(SavedComponents(band), std::vector<TjxCustomText*>({ra, rb}));
+    // The first change numbers the list from 0 again.
+    auto* c = new TjxLabel(&host);
+    c->SetBand(band);
+    c->SetSave(true);
+    EXPECT_EQ(ra->SaveOrder(), 0);
+    EXPECT_EQ(rb->SaveOrder(), 1);
+    EXPECT_EQ(c->SaveOrder(), 2);
 }

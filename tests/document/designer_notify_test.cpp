@@ -49,9 +49,10 @@ void PrintTo(const TNote& n, std::ostream* os)
 class TRecorder : public TjxDesignerInterface, public TjxComponentDesigner {
 public:
     std::vector<TNote> notes;
+    std::vector<TjxCommunicator*> modified;
     std::function<void(const TNote&)> onNote;
 
-    void NotifyDesignerModified(TjxCommunicator*) override {}
+    void NotifyDesignerModified(TjxCommunicator* object) override { modified.push_back(object); }
     void NotifyDesignerPropertyChange(TjxCommunicator*, const QString&) override {}
     void NotifyDesigner(int message, int code, TjxCommunicator* object) override
     {
@@ -528,4 +529,34 @@ TEST(ScreenPixels, GeometryAtNinetySixDotsPerInch)
         ASSERT_EQ(label.spLeft(), p);
         ASSERT_EQ(label.spHeight(), p);
     }
+}
+
+TEST(DesignerNotify, OutlineSettingsOfReportsGroupsAndSubreportsTellTheDesigner)
+{
+    Fixture f;
+    auto* group = new TjxGroup(&f.host);
+    group->SetName(QStringLiteral("jxGroup1"));
+    group->SetReport(f.report);
+    auto* sub = new TjxSubReport(&f.host);
+    sub->SetName(QStringLiteral("jxSubReport1"));
+    sub->SetBand(f.Detail());
+    const auto told = [&](TjxCommunicator* object) {
+        const bool found = std::find(f.designer.modified.begin(), f.designer.modified.end(), object) !=
+                           f.designer.modified.end();
+        f.designer.modified.clear();
+        return found;
+    };
+    f.designer.modified.clear();
+    f.report->OutlineSettings()->SetCreatePageNodes(false);
+    EXPECT_TRUE(told(f.report));
+    f.report->OutlineSettings()->SetEnabled(false);
+    EXPECT_TRUE(told(f.report));
+    group->OutlineSettings()->SetCreateNode(false);
+    EXPECT_TRUE(told(group));
+    TjxOutlineSettings on;
+    group->SetOutlineSettings(&on);
+    EXPECT_TRUE(group->OutlineSettings()->CreateNode());
+    EXPECT_TRUE(told(group));
+    sub->OutlineSettings()->SetCreateNode(false);
+    EXPECT_TRUE(told(sub));
 }

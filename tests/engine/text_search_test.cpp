@@ -1,6 +1,8 @@
 #include "engine/text_search.h"
 
+#include "components/text_layout.h"
 #include "document/report_settings.h"
+#include "document/units.h"
 #include "output/draw_text.h"
 #include "output/page.h"
 #include "platform/text_measurer.h"
@@ -159,6 +161,39 @@ TEST(TextSearchPage, TheRectangleFollowsTheAlignment)
     // Centred, the word's middle is the command's middle (the text around it is balanced).
     EXPECT_NEAR(c.center().x(), centred->Left() + centred->Width() / 2, 2);
     EXPECT_EQ(b.top(), 20000);
+}
+
+TEST(TextSearchPage, FullJustifiedRectanglesFollowTheSpreadWords)
+{
+    // 10 pt at 96 dpi: every character 20/3 px; the command is 189 px wide.
+    const TFixedAdvanceMeasurer measurer;
+    const double a = 20.0 / 3;
+    TjxPage page;
+    TjxDrawText* memo = AddText(page, QString(), 10000, 10000, 50000, 20000);
+    memo->SetIsMemo(true);
+    memo->SetWordWrap(true);
+    memo->SetTextAlignment(taFullJustified);
+    const QString end = TjxTextMarkup::ParagraphEnd.toString();
+    memo->WrappedText()->SetLines({"ab Vendor cd", "Vendors", "Vendor xy" + end});
+    const auto px = [](double v) { return UnitsToThousandths(float(v), utScreenPixels); };
+    const auto expectSpan = [&](const QRect& r, double from, double to) {
+        EXPECT_NEAR(r.left(), memo->Left() + px(from), 2);
+        EXPECT_NEAR(r.right() + 1, memo->Left() + px(to), 2);
+    };
+
+    // Two blanks share 189 - 12a = 109 px: 55 after "ab", 54 after "Vendor".
+    auto found = SearchPageOccurrences(page, "Vendor", {}, measurer);
+    ASSERT_EQ(found.size(), 3u);
+    expectSpan(found[0].TextRect, 3 * a + 55, 9 * a + 55);
+    expectSpan(SearchTextRect(*memo, 1, 10, 2, measurer), 10 * a + 109, 189);
+    // A single word is spread letter by letter: six blanks of 17 px.
+    expectSpan(SearchTextRect(*memo, 2, 1, 3, measurer), 2 * a + 17, 7 * a + 3 * 17);
+    // The paragraph's last line stays left-aligned, unless it is forced to justify.
+    expectSpan(found[2].TextRect, 0, 6 * a);
+    expectSpan(SearchTextRect(*memo, 3, 7, 2, measurer), 7 * a, 9 * a);
+    memo->SetForceJustifyLastLine(true);
+    expectSpan(SearchTextRect(*memo, 3, 7, 2, measurer), 189 - 2 * a, 189);
+    EXPECT_EQ(found[2].TextRect.top(), memo->Top() + 2 * found[2].TextRect.height());
 }
 
 TEST(TextSearchEngine, StopsAtTheFirstPageWithMatchesAndWalksOnInPageOrder)

@@ -362,6 +362,21 @@ TEST(TextFileDevice, FixedLengthKeepsEveryFieldInItsColumns)
     }
 }
 
+TEST(TextFileDevice, FieldsFollowTheBandsListOfSavedComponents)
+{
+    // Moving the name to the front of the detail band's list swaps the columns;
+    // unsaving the id leaves the name alone in its records.
+    PeopleReport r({QStringLiteral("Ann"), QStringLiteral("Bob")});
+    r.name->SetSaveOrder(0);
+    EXPECT_EQ(r.id->SaveOrder(), 1);
+    QString file = r.Print("TextFile", ftComma, "swapped.csv");
+    EXPECT_EQ(CsvRows(file, "comma"),
+              std::vector<QStringList>({{"Id", "Name"}, {"Ann", "1"}, {"Bob", "2"}, {"End"}}));
+    r.id->SetSave(false);
+    file = r.Print("TextFile", ftComma, "names.csv");
+    EXPECT_EQ(CsvRows(file, "comma"), std::vector<QStringList>({{"Id", "Name"}, {"Ann"}, {"Bob"}, {"End"}}));
+}
+
 TEST(TextFileDevice, OnSaveTextAndEventNineChangeTheFields)
 {
     PeopleReport r({QStringLiteral("ann"), QStringLiteral("bob")});

@@ -226,3 +226,45 @@ TEST_F(BarCodeTest, StreamEntriesAndReadingWithoutBoxes)
     ReadComponentFromBytes(WriteComponentToBytes(draw), &copy);
     EXPECT_TRUE(copy.IsSameAs(draw));
 }
+
+TEST_F(BarCodeTest, WidthEntriesAgainstAnAncestor)
+{
+    const auto inherited = [](TjxCustomBarCode* c, const TPersistent* ancestor) {
+        QByteArray bytes;
+        TWriter writer(bytes);
+        writer.SetAncestor(ancestor);
+        writer.WriteDescendent(c);
+        QByteArray text;
+        ObjectBinaryToText(bytes, text);
+        return text;
+    };
+    auto* c = new TjxBarCode(&host);
+    c->SetName(QStringLiteral("jxBarCode1"));
+    auto* same = new TjxBarCode(&host);
+    same->SetName(QStringLiteral("jxBarCode2"));
+
+    // Equal to an ancestor of its class: neither entry.
+    QByteArray text = inherited(c, same);
+    EXPECT_FALSE(text.contains("mmBarWidth")) << text.constData();
+    EXPECT_FALSE(text.contains("mmWideBarRatio"));
+
+    // Each entry returns on its own once it differs.
+    c->SetWideBarRatio(2.5f);
+    text = inherited(c, same);
+    EXPECT_FALSE(text.contains("mmBarWidth")) << text.constData();
+    EXPECT_TRUE(text.contains("  mmWideBarRatio = 63500\r\n"));
+    c->SetmmBarWidth(330);
+    EXPECT_TRUE(inherited(c, same).contains("  mmBarWidth = 330\r\n"));
+
+    // An ancestor of another class is no ancestor for them: both are written, as without one.
+    c->SetWideBarRatio(3.0f);
+    c->SetmmBarWidth(254);
+    TjxDBBarCode other(&host);
+    TComponent unrelated;
+    const TPersistent* ancestors[] = {&other, &unrelated, nullptr};
+    for (const TPersistent* ancestor : ancestors) {
+        text = inherited(c, ancestor);
+        EXPECT_TRUE(text.contains("  mmBarWidth = 254\r\n")) << text.constData();
+        EXPECT_TRUE(text.contains("  mmWideBarRatio = 76200\r\n"));
+    }
+}
