@@ -73,7 +73,13 @@ QTimer* AnswerFileDialog(const QString& path, int* shown = nullptr)
         if (path.isEmpty()) {
             dialog->reject();
         } else {
-            dialog->selectFile(path);
+            // Typed as a user types it: a selection made in code can be undone
+            // by the dialog's own initial selection once its folder is read.
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (edit)
+                edit->setText(path);
+            else
+                dialog->selectFile(path);
             static_cast<QDialog*>(dialog)->accept();
         }
         return true;
