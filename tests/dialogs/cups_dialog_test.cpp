@@ -114,8 +114,8 @@ TEST_F(CupsDialogTest, PageListWithCollatedCopiesComesOutInThatOrder)
     });
     f.report->Print();
     delete answer;
-    const QString pdf = WaitForPdf(since, m_document);
-    ASSERT_FALSE(pdf.isEmpty()) << "cups-pdf wrote no PDF into " << OutputFolders().join(u", ").toStdString();
+    const QString pdf = WaitForCupsPdf(since, m_document);
+    ASSERT_FALSE(pdf.isEmpty()) << "cups-pdf wrote no PDF into " << CupsPdfOutputFolders().join(u", ").toStdString();
     const QList<QImage> printed = Pages(pdf, dir, QStringLiteral("job"));
     QFile::remove(pdf);
     ASSERT_EQ(printed.size(), 6);
@@ -157,7 +157,7 @@ TEST_F(CupsDialogTest, CancelLeavesNoJobAndNoFile)
     QThread::msleep(2000);
     int othersFiles = 0;
     bool ours = false;
-    for (const QString& folder : OutputFolders()) {
+    for (const QString& folder : CupsPdfOutputFolders()) {
         QDirIterator it(folder, {QStringLiteral("*.pdf")}, QDir::Files);
         while (it.hasNext()) {
             const QFileInfo info(it.next());
@@ -200,7 +200,7 @@ TEST_F(CupsDialogTest, ThePropertiesButtonsPaperReachesTheJob)
     f.report->Print();
     delete answer;
     ASSERT_FALSE(paperChosen.isEmpty());
-    const QString pdf = WaitForPdf(since, m_document);
+    const QString pdf = WaitForCupsPdf(since, m_document);
     ASSERT_FALSE(pdf.isEmpty());
     const QString info = Tool(QStringLiteral("pdfinfo"), {pdf}).output;
     QFile::remove(pdf);

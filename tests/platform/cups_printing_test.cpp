@@ -137,8 +137,9 @@ TEST(CupsPrinting, PrintsTwoPagesThroughCupsPdf)
     // checked on the document as the printer object writes it (below).
     const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
     printTwoPages(QString());
-    const QString pdf = WaitForPdf(since, documentName);
-    ASSERT_FALSE(pdf.isEmpty()) << "cups-pdf wrote no PDF within 60 s into " << OutputFolders().join(u", ").toStdString();
+    const QString pdf = WaitForCupsPdf(since, documentName);
+    ASSERT_FALSE(pdf.isEmpty()) << "cups-pdf wrote no PDF within 60 s into "
+                                << CupsPdfOutputFolders().join(u", ").toStdString();
     pageCountAndSize(pdf);
     const QStringList pages = Tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).output.split(u'\f');
     ASSERT_GE(pages.size(), 2);

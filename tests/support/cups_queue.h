@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include "cups_pdf.h"
+
 namespace orvane::test {
 
 inline const QString kQueue = QStringLiteral("OrvanePDF");
@@ -52,55 +54,5 @@ inline QString PrepareQueue()
         return QStringLiteral("the queue %1 does not exist").arg(kQueue);
     return {};
 }
-
-// Where cups-pdf writes for the current user: the Out folder of its configuration,
-// and the folder of anonymous jobs.
-inline QStringList OutputFolders()
-{
-    QStringList folders;
-    QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
-    QString out = QStringLiteral("${HOME}/PDF");
-    if (conf.open(QIODevice::ReadOnly))
-        for (const QByteArray& raw : conf.readAll().split('\n')) {
-            const QString line = QString::fromLocal8Bit(raw).trimmed();
-            if (line.startsWith(u"Out ") || line.startsWith(u"Out\t"))
-                out = line.mid(4).trimmed();
-        }
-    out.replace(QStringLiteral("${HOME}"), QDir::homePath());
-    out.replace(QStringLiteral("${USER}"), qEnvironmentVariable("USER", QStringLiteral("root")));
-    folders << out << QDir::homePath() + QStringLiteral("/PDF") << QStringLiteral("/var/spool/cups-pdf/ANONYMOUS");
-    folders.removeDuplicates();
-    return folders;
-}
-
-// The PDF that the job produced: named after the document (cups-pdf names
-// files after the job's title), or, should the naming differ, the newest one
-// written since `since`; complete once pdfinfo reads it. Waits up to 60 s.
-inline QString WaitForPdf(const QDateTime& since, const QString& documentName)
-{
-    const QDateTime start = QDateTime::currentDateTime();
-    while (start.secsTo(QDateTime::currentDateTime()) < 60) {
-        const bool onlyNamed = start.secsTo(QDateTime::currentDateTime()) < 30;
-        QString found;
-        QDateTime foundTime;
-        for (const QString& folder : OutputFolders()) {
-            QDirIterator it(folder, {QStringLiteral("*.pdf")}, QDir::Files);
-            while (it.hasNext()) {
-                const QFileInfo info(it.next());
-                if (info.lastModified() < since || (onlyNamed && !info.fileName().contains(documentName)))
-                    continue;
-                if (found.isEmpty() || info.lastModified() > foundTime) {
-                    found = info.filePath();
-                    foundTime = info.lastModified();
-                }
-            }
-        }
-        if (!found.isEmpty() && Tool(QStringLiteral("pdfinfo"), {found}).exitCode == 0)
-            return found;
-        QThread::msleep(250);
-    }
-    return {};
-}
-
 
 } // namespace orvane::test
