@@ -10,6 +10,7 @@
 #include "document/report_template.h"
 #include "engine/db_pipeline.h"
 #include "output/background_print.h"
+#include "tests/support/two_page_receipt.h"
 #include "tests/tools/list_report.h"
 
 #include <QCoreApplication>
@@ -164,28 +165,7 @@ private:
     }
 
     // Two pages: a label and the page number on a detail band printed twice.
-    static constexpr const char* kReceipt = "object rptReceipt: TjxReport\r\n"
-                                            "  AutoStop = False\r\n"
-                                            "  PageLimit = 2\r\n"
-                                            "  PrinterSetup.DocumentName = 'Receipt'\r\n"
-                                            "  PrinterSetup.mmPaperHeight = 297000\r\n"
-                                            "  PrinterSetup.mmPaperWidth = 210000\r\n"
-                                            "  Version = '9.01'\r\n"
-                                            "  object jxDetailBand1: TjxDetailBand\r\n"
-                                            "    mmHeight = 200000\r\n"
-                                            "    object jxLabel1: TjxLabel\r\n"
-                                            "      Caption = 'Trust account receipt'\r\n"
-                                            "      mmHeight = 5000\r\n"
-                                            "      mmWidth = 80000\r\n"
-                                            "    end\r\n"
-                                            "    object jxSystemVariable1: TjxSystemVariable\r\n"
-                                            "      VarType = vtPageNo\r\n"
-                                            "      mmTop = 10000\r\n"
-                                            "      mmHeight = 5000\r\n"
-                                            "      mmWidth = 20000\r\n"
-                                            "    end\r\n"
-                                            "  end\r\n"
-                                            "end\r\n";
+    static constexpr const char* kReceipt = kTwoPageReceipt;
     std::unique_ptr<ListReport> m_list;
     std::mutex m_lock;
     std::deque<Settings> m_next;

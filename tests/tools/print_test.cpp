@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/process_run.h"
+#include "tests/support/two_page_receipt.h"
 
 using namespace orvane::test;
 
@@ -27,28 +28,7 @@ struct ReceiptTemplate {
     {
         QFile f(file);
         f.open(QIODevice::WriteOnly);
-        f.write("object rptReceipt: TjxReport\r\n"
-                "  AutoStop = False\r\n"
-                "  PageLimit = 2\r\n"
-                "  PrinterSetup.DocumentName = 'Receipt'\r\n"
-                "  PrinterSetup.mmPaperHeight = 297000\r\n"
-                "  PrinterSetup.mmPaperWidth = 210000\r\n"
-                "  Version = '9.01'\r\n"
-                "  object jxDetailBand1: TjxDetailBand\r\n"
-                "    mmHeight = 200000\r\n"
-                "    object jxLabel1: TjxLabel\r\n"
-                "      Caption = 'Trust account receipt'\r\n"
-                "      mmHeight = 5000\r\n"
-                "      mmWidth = 80000\r\n"
-                "    end\r\n"
-                "    object jxSystemVariable1: TjxSystemVariable\r\n"
-                "      VarType = vtPageNo\r\n"
-                "      mmTop = 10000\r\n"
-                "      mmHeight = 5000\r\n"
-                "      mmWidth = 20000\r\n"
-                "    end\r\n"
-                "  end\r\n"
-                "end\r\n");
+        f.write(kTwoPageReceipt);
     }
 };
 
