@@ -12,6 +12,8 @@
 #include "designer/workspace/design_surface.h"
 #include "designer/workspace/workspace.h"
 #include "document/band.h"
+#include "engine/data_pipeline.h"
+#include "engine/pipeline_list.h"
 #include "document/class_registry.h"
 #include "document/custom_report.h"
 #include "document/errors.h"
@@ -194,6 +196,9 @@ void TjxWorkspaceEditor::AddSelection(TjxComponent* component)
     if (!control->IsVisible())
         return;
     m_selection->Add(component);
+    // The keys of the Design tab act on what was just selected.
+    if (QWidget* focus = m_surface->FocusEdit(); focus && focus->window()->isVisible())
+        focus->setFocus();
     Repaint();
 }
 
@@ -274,7 +279,7 @@ void TjxWorkspaceEditor::MousePress(QMouseEvent* event)
         return;
     const QPoint p = event->position().toPoint();
     // The keys go to the invisible edit while designing.
-    if (QWidget* focus = m_surface->FocusEdit(); focus && focus->isVisible())
+    if (QWidget* focus = m_surface->FocusEdit(); focus && focus->window()->isVisible())
         focus->setFocus();
     if (event->button() == Qt::RightButton) {
         // The popup of the band under the pointer.
@@ -499,6 +504,20 @@ void TjxWorkspaceEditor::FinishRubberBand(bool shift)
     Repaint();
 }
 
+namespace {
+
+// The pipeline a band prints from: a detail band's own, else its report's.
+TjxCommunicator* BandPipeline(TjxBand* band)
+{
+    TjxCustomReport* report = band->Report();
+    if (const auto* detail = dynamic_cast<const TjxDetailBand*>(band); detail && !detail->DataPipelineName().isEmpty())
+        if (TjxDataPipeline* own = TjxDataPipelineList(report).FindByName(detail->DataPipelineName()))
+            return own;
+    return report->DataPipeline();
+}
+
+} // namespace
+
 void TjxWorkspaceEditor::Create(const QPoint& point)
 {
     const TClassInfo* cls = FindClass(m_tools->ActiveClassName());
@@ -518,6 +537,8 @@ void TjxWorkspaceEditor::Create(const QPoint& point)
                     font.Assign(c->Font());
                     font.SetName(defaultFontName);
                     font.SetSize(defaultFontSize);
+                    font.SetColor(clBlack);
+                    font.SetStyle(0);
                     c->SetFont(&font);
                     c->SetTextAlignment(taLeftJustified);
                     c->SetTransparent(true);
@@ -525,8 +546,9 @@ void TjxWorkspaceEditor::Create(const QPoint& point)
                     if (dynamic_cast<TjxCustomText*>(c) && c->Caption().isEmpty())
                         c->SetCaption(c->UserName());
                 }
-                if (c->IsDataAware() && band->Report()->DataPipeline())
-                    c->SetDataPipeline(band->Report()->DataPipeline());
+                if (c->IsDataAware())
+                    if (TjxCommunicator* pipeline = BandPipeline(band))
+                        c->SetDataPipeline(pipeline);
                 m_commands->PlaceInRegion(c);
                 if (OnCreateComponent)
                     OnCreateComponent(c);

@@ -19,6 +19,7 @@
 #include "designer/workspace/workspace.h"
 #include "designer/workspace/workspace_editor.h"
 #include "document/band.h"
+#include "engine/memory_pipeline.h"
 #include "document/errors.h"
 #include "document/report.h"
 #include "document/report_template.h"
@@ -414,9 +415,15 @@ TEST_F(WorkspaceEditing, UndoAndRedoDrawTheMarksWhereTheComponentsAre)
     QCoreApplication::processEvents();
     ASSERT_TRUE(workspace->visibleRegion().boundingRect().contains(start.adjusted(0, -10, 50, 34)));
     s.Click(start.center());
+    // The status bar shows the selection where Undo and Redo leave it.
+    TjxStatusBar* bar = s.window->StatusBar();
+    const auto panels = [bar] { return QStringList{bar->PanelText(1), bar->PanelText(2)}; };
+    const QStringList before = panels();
     s.Drag(start.center(), start.center() + QPoint(40, 24));
     ASSERT_NE(s.Zone(name), start);
     ASSERT_FALSE(stale());
+    const QStringList moved = panels();
+    ASSERT_NE(moved, before);
 
     // The marks are not drawn while the undo manager runs.
     bool hiddenWhileRunning = false;
@@ -429,9 +436,11 @@ TEST_F(WorkspaceEditing, UndoAndRedoDrawTheMarksWhereTheComponentsAre)
     EXPECT_EQ(s.window->Selection().Primary(), name);
     EXPECT_TRUE(s.Editor()->MarksVisible());
     EXPECT_FALSE(stale());
+    EXPECT_EQ(panels(), before);
     s.window->MenuItem(QStringLiteral("mniEditRedo"))->trigger();
     EXPECT_EQ(s.Zone(name), start.translated(40, 24));
     EXPECT_FALSE(stale());
+    EXPECT_EQ(panels(), moved);
 
     // Undoing a new component's creation frees it while the marks are hidden.
     TjxPlainToolState tools;
@@ -520,5 +529,57 @@ TEST_F(WorkspaceEditing, ANewComponentIsAnnouncedAndARefusedOneLeavesNothing)
     s.window->MenuItem(QStringLiteral("mniEditUndo"))->trigger();
     EXPECT_EQ(s.Bytes(), start);
     EXPECT_EQ(s.form.ComponentCount(), owned);
+    s.Editor()->SetTools(nullptr);
+}
+
+TEST_F(WorkspaceEditing, SelectingGivesTheKeysBackToTheWorkspace)
+{
+    TDesignSession s;
+    QWidget* button = s.window->Surface()->SelectReportButton();
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setFocus();
+    ASSERT_TRUE(button->hasFocus());
+    // Select All, then Ctrl+Right moves every component, not the button's focus.
+    s.window->MenuItem(QStringLiteral("mniEditSelectAll"))->trigger();
+    ASSERT_GT(s.window->Selection().Count(), 1);
+    EXPECT_TRUE(s.Focus()->hasFocus());
+    TjxComponent* first = s.window->Selection().First();
+    const int left = first->spLeft();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(first->spLeft(), left + 1);
+}
+
+TEST_F(WorkspaceEditing, ANewDataAwareComponentReadsFromItsBandsPipeline)
+{
+    TDesignSession s;
+    auto* reportData = new TjxMemoryPipeline(&s.form);
+    reportData->SetName(QStringLiteral("plReceipt"));
+    auto* lines = new TjxMemoryPipeline(&s.form);
+    lines->SetName(QStringLiteral("plLines"));
+    TjxReport* report = s.Receipt();
+    report->SetDataPipeline(reportData);
+    auto* detail = dynamic_cast<TjxDetailBand*>(report->FindBand(btDetail));
+    ASSERT_NE(detail, nullptr);
+    detail->SetmmHeight(20000);
+    detail->SetDataPipelineName(QStringLiteral("plLines"));
+    s.window->Surface()->LayoutBands();
+    TjxBand* header = report->FindBand(btHeader);
+    ASSERT_NE(header, nullptr);
+
+    TjxPlainToolState tools;
+    s.Editor()->SetTools(&tools);
+    const auto create = [&](TjxBand* band) -> TjxComponent* {
+        tools.SetActiveClassName(QStringLiteral("TjxDBText"));
+        s.Click(QPoint(30, s.window->Surface()->ControlManager()->BandAreaTop(band) + 4));
+        return s.window->Selection().Primary();
+    };
+    TjxComponent* inDetail = create(detail);
+    ASSERT_NE(inDetail, nullptr);
+    EXPECT_EQ(inDetail->Band(), detail);
+    EXPECT_EQ(inDetail->DataPipeline(), lines);
+    TjxComponent* inHeader = create(header);
+    ASSERT_NE(inHeader, nullptr);
+    EXPECT_EQ(inHeader->Band(), header);
+    EXPECT_EQ(inHeader->DataPipeline(), reportData);
     s.Editor()->SetTools(nullptr);
 }
