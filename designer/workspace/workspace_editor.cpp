@@ -12,8 +12,6 @@
 #include "designer/workspace/design_surface.h"
 #include "designer/workspace/workspace.h"
 #include "document/band.h"
-#include "engine/data_pipeline.h"
-#include "engine/pipeline_list.h"
 #include "document/class_registry.h"
 #include "document/custom_report.h"
 #include "document/errors.h"
@@ -21,6 +19,8 @@
 #include "document/graphic_objects.h"
 #include "document/message_ids.h"
 #include "document/messages.h"
+#include "engine/data_pipeline.h"
+#include "engine/pipeline_list.h"
 
 #include <QApplication>
 #include <QKeyEvent>
