@@ -306,38 +306,51 @@ TjxComponent* TjxEditCommands::CreateComponent(const TClassInfo& cls, TjxBand* b
         return nullptr;
     TComponent* owner = report->Owner() ? report->Owner() : report;
     TjxUndoCommandScope scope(m_hooks);
-    TjxComponent* component = nullptr;
-    {
-        // Recording stays on: what placing it changes in others (a subreport
-        // makes its band's height dynamic) must come back too. Its own
-        // records find nothing while it does not exist and are skipped.
-        TComponent* made = cls.createComponent(owner);
-        component = dynamic_cast<TjxComponent*>(made);
-        if (!component) {
-            delete made;
-            return nullptr;
-        }
-        try {
-            component->SetName(report->GetValidName(component));
-            component->SetBand(band);
-            component->SetBounds(mmLeft, mmTop, mmHeight > 0 ? mmHeight : component->mmHeight(),
-                                 mmWidth > 0 ? mmWidth : component->mmWidth());
-            bool keep = true;
-            if (prepare) {
-                TjxUndoDisabledGuard off(Manager());
-                keep = prepare(component);
-            }
-            if (!keep) {
-                delete component;
-                return nullptr;
-            }
-        } catch (...) {
-            delete component;
-            throw;
-        }
+    TjxUndoManager* manager = Manager();
+    TjxUndoableTask* task = manager->OpenTask();
+    const int first = task ? task->Count() : 0;
+    // A component refused or failed goes with all it made (a subreport's
+    // report), and what placing it changed in others is put back: the
+    // report is as before and nothing is recorded.
+    const auto discard = [&](TjxComponent* component) {
+        std::unique_ptr<TjxUndoableTask> partial = task ? task->TakeFrom(first) : nullptr;
+        TjxUndoDisabledGuard off(manager);
+        FreeComponentTrees(owner, {component});
+        if (partial)
+            partial->Undo(report);
+    };
+    TComponent* made = cls.createComponent(owner);
+    auto* component = dynamic_cast<TjxComponent*>(made);
+    if (!component) {
+        delete made;
+        return nullptr;
     }
-    if (Manager()->Enabled())
-        Manager()->Commit(TjxUndoableClassFactory::Instance().Create(QStringLiteral("CreateComponent"), component));
+    bool keep = true;
+    try {
+        // Recording stays on while it is placed: what placing it changes in
+        // others (a subreport makes its band's height dynamic) must come back
+        // too. Its own records find nothing while it does not exist and are
+        // skipped.
+        component->IncludeDesignState(dsCreatingFromPalette);
+        component->SetName(report->GetValidName(component));
+        component->SetBand(band);
+        component->SetBounds(mmLeft, mmTop, mmHeight > 0 ? mmHeight : component->mmHeight(),
+                             mmWidth > 0 ? mmWidth : component->mmWidth());
+        if (prepare) {
+            TjxUndoDisabledGuard off(manager);
+            keep = prepare(component);
+        }
+    } catch (...) {
+        discard(component);
+        throw;
+    }
+    if (!keep) {
+        discard(component);
+        return nullptr;
+    }
+    component->ExcludeDesignState(dsCreatingFromPalette);
+    if (manager->Enabled())
+        manager->Commit(TjxUndoableClassFactory::Instance().Create(QStringLiteral("CreateComponent"), component));
     return component;
 }
 

@@ -37,6 +37,15 @@ void TjxUndoableTask::Redo(TjxCustomReport* context)
     }
 }
 
+std::unique_ptr<TjxUndoableTask> TjxUndoableTask::TakeFrom(int index)
+{
+    auto taken = std::make_unique<TjxUndoableTask>();
+    const auto from = m_undoables.begin() + std::clamp(index, 0, Count());
+    std::move(from, m_undoables.end(), std::back_inserter(taken->m_undoables));
+    m_undoables.erase(from, m_undoables.end());
+    return taken;
+}
+
 // ---- TjxUndoableTaskCollection ----
 
 void TjxUndoableTaskCollection::SetCapacity(int value)

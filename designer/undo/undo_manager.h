@@ -27,6 +27,8 @@ public:
     }
     int Count() const { return int(m_undoables.size()); }
     TjxUndoable* Undoables(int index) const { return m_undoables.at(size_t(index)).get(); }
+    // The records from `index` on, moved to a task of their own.
+    std::unique_ptr<TjxUndoableTask> TakeFrom(int index);
 
     // Undo reverses the records newest first, so that two records of one
     // property end at the first one's value; Redo replays them in order.

@@ -1,6 +1,7 @@
 #include "designer/window/designer_window.h"
 
 #include "components/component.h"
+#include "designer/controls/design_control_manager.h"
 #include "designer/edit/clipboard.h"
 #include "designer/edit_commands.h"
 #include "designer/workspace/workspace_editor.h"
@@ -181,10 +182,8 @@ void TjxDesignerWindow::BuildParts()
             UpdateStatusBar();
         (void)units;
     };
-    m_surface->OnHideRulers = [this] {
-        if (QAction* rulers = MenuItem(QStringLiteral("mniViewRulers")))
-            rulers->setChecked(false);
-    };
+    // The rulers' "&Hide" is View > Rulers.
+    m_surface->OnHideRulers = [this] { Command([this] { SetRulersVisible(false); }); };
     if (QAbstractButton* select = m_surface->SelectReportButton())
         connect(select, &QAbstractButton::clicked, this, [this] { Command([this] { ClearSelection(); }); });
     if (QLineEdit* focus = m_surface->FocusEdit())
@@ -193,6 +192,17 @@ void TjxDesignerWindow::BuildParts()
     m_editor->SnapSource = [this] { return m_snapToGrid; };
     m_editor->RunCommand = [this](const std::function<void()>& gesture) { Command(gesture); };
     m_editor->OnModified = [this] { ReportModified(); };
+    m_editor->OnDragged = [this] { UpdateStatusBar(); };
+    m_editor->OnCreateComponent = [this](TjxComponent* component) {
+        TjxEventParams params{{QStringLiteral("Component"), QVariant::fromValue<TPersistent*>(component), false}};
+        m_events.onCreateComponent(m_sender.get(), params);
+    };
+    m_editor->OnValidateComponent = [this](TjxComponent* component) {
+        TjxEventParams params{{QStringLiteral("Component"), QVariant::fromValue<TPersistent*>(component), false},
+                              {QStringLiteral("Valid"), true, true}};
+        m_events.onValidateComponent(m_sender.get(), params);
+        return params.Value(u"Valid").toBool();
+    };
     m_editor->RunBatch = [this](const std::function<void()>& change) {
         BeginUpdateLock();
         try {
@@ -347,20 +357,8 @@ void TjxDesignerWindow::BuildMenus()
     edit->addSeparator();
     AddItem(edit, "mniEditBringToFront", msg::DesignerEditBringToFront);
     AddItem(edit, "mniEditSendToBack", msg::DesignerEditSendToBack);
-    connect(m_undoItem, &QAction::triggered, this, [this] {
-        Command([this] {
-            if (m_currentReport)
-                m_hooks->Undo();
-            RefreshState();
-        });
-    });
-    connect(m_redoItem, &QAction::triggered, this, [this] {
-        Command([this] {
-            if (m_currentReport)
-                m_hooks->Redo();
-            RefreshState();
-        });
-    });
+    connect(m_undoItem, &QAction::triggered, this, [this] { Command([this] { UndoOrRedo(false); }); });
+    connect(m_redoItem, &QAction::triggered, this, [this] { Command([this] { UndoOrRedo(true); }); });
     connect(del, &QAction::triggered, this, [this] { Command([this] { DeleteSelection(); }); });
     const std::pair<const char*, void (TjxDesignerWindow::*)()> editCommands[] = {
         {"mniEditCut", &TjxDesignerWindow::CutSelection},
@@ -1029,7 +1027,7 @@ void TjxDesignerWindow::UpdateStatusBar()
     m_statusBar->SetPanelText(0, first);
     if (m_statusBar->PanelCount() <= 4)
         return;
-    const TjxSelectionBounds b = m_selection.Bounds();
+    const TjxSelectionBounds b = m_editor->Dragging() ? DragSelectionBounds() : m_selection.Bounds();
     // The printer setup converts in the report's units (printer pixels at its printer).
     const TjxPrinterSetup* setup = m_currentReport->PrinterSetup();
     const auto text = [&](int caption, int value, TjxAxis axis) {
@@ -1041,6 +1039,28 @@ void TjxDesignerWindow::UpdateStatusBar()
     m_statusBar->SetPanelText(2, text(182, b.top, axVertical));
     m_statusBar->SetPanelText(3, text(183, b.width, axHorizontal));
     m_statusBar->SetPanelText(4, text(184, b.height, axVertical));
+}
+
+TjxSelectionBounds TjxDesignerWindow::DragSelectionBounds() const
+{
+    // What the outline would give on release: a length whose pixels did not
+    // change keeps its exact thousandths.
+    TjxSelectionBounds b = m_selection.Bounds();
+    const QRect now = m_editor->DragBounds();
+    const QRect start = m_editor->DragStartBounds();
+    const auto bandTop = [this](int y) {
+        TjxBand* band = m_surface->BandAt(y);
+        return band ? y - m_surface->ControlManager()->BandAreaTop(band) : y;
+    };
+    const auto follow = [](int& mm, int pixels, int startPixels, TjxAxis axis) {
+        if (pixels != startPixels)
+            mm = UnitsToThousandths(float(pixels), utScreenPixels, axis);
+    };
+    follow(b.left, now.left(), start.left(), axHorizontal);
+    follow(b.top, bandTop(now.top()), bandTop(start.top()), axVertical);
+    follow(b.width, now.width(), start.width(), axHorizontal);
+    follow(b.height, now.height(), start.height(), axVertical);
+    return b;
 }
 
 void TjxDesignerWindow::RefreshState()
@@ -1684,6 +1704,24 @@ void TjxDesignerWindow::Print()
 }
 
 
+void TjxDesignerWindow::UndoOrRedo(bool redo)
+{
+    if (!m_currentReport)
+        return;
+    // A drag half done would be applied to components the undo moved.
+    m_editor->CancelDrag();
+    m_editor->HideMarks();
+    try {
+        redo ? m_hooks->Redo() : m_hooks->Undo();
+    } catch (...) {
+        m_editor->ShowMarks();
+        RefreshState();
+        throw;
+    }
+    m_editor->ShowMarks();
+    RefreshState();
+}
+
 void TjxDesignerWindow::AddSelection(TjxComponent* component) { m_editor->AddSelection(component); }
 
 void TjxDesignerWindow::CopySelection()
@@ -1795,15 +1833,14 @@ void TjxDesignerWindow::SetBandExists(TjxBandType type, bool exists)
 
 void TjxDesignerWindow::SetRulersVisible(bool visible)
 {
-    m_surface->HorizontalRulerPanel()->setVisible(visible);
-    m_surface->VerticalRulerPanel()->setVisible(visible);
+    m_surface->SetRulersVisible(visible);
     if (QAction* rulers = MenuItem(QStringLiteral("mniViewRulers")))
         rulers->setChecked(visible);
 }
 
 bool TjxDesignerWindow::RulersVisible() const
 {
-    return !m_surface->HorizontalRulerPanel()->isHidden();
+    return m_surface->RulersVisible();
 }
 
 bool TjxDesignerWindow::RunReportDialog(const QString& abstractClass, TjxCustomReport* report)
@@ -1857,7 +1894,9 @@ bool TjxDesignerWindow::CanCloseDesigner()
     for (auto it = reports.rbegin(); it != reports.rend(); ++it)
         if (!ConfirmSave(*it))
             return false;
-    // The close step: a settings file that cannot be written is told once; the window closes anyway.
+    // The close step: a drag half done is dropped; a settings file that
+    // cannot be written is told once, and the window closes anyway.
+    m_editor->CancelDrag();
     try {
         SaveSettings();
     } catch (const std::exception& error) {
@@ -1990,8 +2029,8 @@ bool TjxDesignerWindow::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_F1) {
             QString phrase;
-            if (TjxComponent* primary = m_selection.Primary())
-                phrase = primary->ClassName() + QStringLiteral("_Object;");
+            if (TjxComponent* first = m_selection.First())
+                phrase = first->ClassName() + QStringLiteral("_Object;");
             else if (TjxBand* band = m_surface->SelectedBand())
                 phrase = band->ClassName() + QStringLiteral("_Object;");
             Command([this, phrase] { Help(phrase); });

@@ -146,6 +146,9 @@ public:
     // sets them; shortcuts see the same state.
     void UpdateMenuState();
     void Print();
+    // Edit > Undo and Redo on the current report: the selection marks are
+    // hidden while it runs and shown again where the components are then.
+    void UndoOrRedo(bool redo);
     void CutSelection();
     void CopySelection();
     void PasteComponents();
@@ -210,6 +213,8 @@ private:
     void LeavePreview();
     void EnterDesign();
     void NotifySelection();
+    // The selection's bounds where a move or resize has its outline now.
+    TjxSelectionBounds DragSelectionBounds() const;
     void DeleteSelection();
     void SetUnits(TjxUnitType units);
     void ApplyShowData();

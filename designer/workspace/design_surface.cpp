@@ -125,13 +125,31 @@ TjxDesignSurface::~TjxDesignSurface()
 void TjxDesignSurface::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    LayoutParts();
+}
+
+void TjxDesignSurface::LayoutParts()
+{
     Parts& p = *m_parts;
+    const int top = p.pnlHorizontalRuler->isHidden() ? 0 : kRulerPanelSize;
+    const int left = p.pnlVerticalRuler->isHidden() ? 0 : kRulerPanelSize;
     p.pnlHorizontalRuler->setGeometry(0, 0, width(), kRulerPanelSize);
-    p.pnlVerticalRuler->setGeometry(0, kRulerPanelSize, kRulerPanelSize, std::max(0, height() - kRulerPanelSize));
-    p.scrollBox->setGeometry(kRulerPanelSize, kRulerPanelSize, std::max(0, width() - kRulerPanelSize),
-                             std::max(0, height() - kRulerPanelSize));
+    p.pnlVerticalRuler->setGeometry(0, top, kRulerPanelSize, std::max(0, height() - top));
+    p.scrollBox->setGeometry(left, top, std::max(0, width() - left), std::max(0, height() - top));
     Scrolled();
 }
+
+void TjxDesignSurface::SetRulersVisible(bool visible)
+{
+    Parts& p = *m_parts;
+    if (!visible)
+        EraseGuides();
+    p.pnlHorizontalRuler->setVisible(visible);
+    p.pnlVerticalRuler->setVisible(visible);
+    LayoutParts();
+}
+
+bool TjxDesignSurface::RulersVisible() const { return !m_parts->pnlHorizontalRuler->isHidden(); }
 
 void TjxDesignSurface::SetCurrentReport(TjxCustomReport* report)
 {

@@ -55,6 +55,9 @@ public:
     // and on the ruler of the band under its top.
     void ShowSelectionGuides(const QRect& bounds);
     void ShowWorkspace(bool visible);
+    // Both ruler panels; hidden, their room goes to the scroll box.
+    void SetRulersVisible(bool visible);
+    bool RulersVisible() const;
     // The texts of the select-report hint and the rulers' popups, after a
     // language change.
     void Retranslate();
@@ -97,6 +100,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Places the ruler panels and the scroll box by what is shown.
+    void LayoutParts();
     void ScheduleLayout();
     void Scrolled();
     void PlaceBarRuler(TjxBandControl* bar);

@@ -19,6 +19,8 @@
 #include "document/graphic_objects.h"
 #include "document/message_ids.h"
 #include "document/messages.h"
+#include "engine/data_pipeline.h"
+#include "engine/pipeline_list.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -143,6 +145,34 @@ void TjxWorkspaceEditor::Run(const std::function<void()>& gesture)
     }
 }
 
+void TjxWorkspaceEditor::Dragged()
+{
+    if (OnDragged)
+        OnDragged();
+}
+
+bool TjxWorkspaceEditor::Dragging() const { return (m_state == dsMoving || m_state == dsResizing) && m_moved; }
+
+QRect TjxWorkspaceEditor::DragBounds() const
+{
+    QRect bounds;
+    for (const auto& [c, zone] : m_zones)
+        bounds = bounds.united(zone);
+    return bounds;
+}
+
+void TjxWorkspaceEditor::HideMarks()
+{
+    m_marksVisible = false;
+    Repaint();
+}
+
+void TjxWorkspaceEditor::ShowMarks()
+{
+    m_marksVisible = true;
+    Repaint();
+}
+
 void TjxWorkspaceEditor::Repaint() const { m_surface->Workspace()->update(); }
 
 std::vector<TjxComponent*> TjxWorkspaceEditor::AllComponents() const
@@ -166,6 +196,9 @@ void TjxWorkspaceEditor::AddSelection(TjxComponent* component)
     if (!control->IsVisible())
         return;
     m_selection->Add(component);
+    // The keys of the Design tab act on what was just selected.
+    if (QWidget* focus = m_surface->FocusEdit(); focus && focus->window()->isVisible())
+        focus->setFocus();
     Repaint();
 }
 
@@ -224,16 +257,20 @@ void TjxWorkspaceEditor::TakeZones()
         m_zones.emplace_back(c, control->Geometry());
         m_lockedEdges |= control->LockedEdges();
     }
+    m_startBounds = DragBounds();
 }
 
 void TjxWorkspaceEditor::CancelDrag()
 {
+    const bool dragged = m_moved && !m_zones.empty();
     m_state = dsNone;
     m_moved = false;
     m_zones.clear();
     m_rubber = QRect();
     m_surface->EraseGuides();
     Repaint();
+    if (dragged)
+        Dragged();
 }
 
 void TjxWorkspaceEditor::MousePress(QMouseEvent* event)
@@ -242,7 +279,7 @@ void TjxWorkspaceEditor::MousePress(QMouseEvent* event)
         return;
     const QPoint p = event->position().toPoint();
     // The keys go to the invisible edit while designing.
-    if (QWidget* focus = m_surface->FocusEdit(); focus && focus->isVisible())
+    if (QWidget* focus = m_surface->FocusEdit(); focus && focus->window()->isVisible())
         focus->setFocus();
     if (event->button() == Qt::RightButton) {
         // The popup of the band under the pointer.
@@ -324,6 +361,7 @@ void TjxWorkspaceEditor::MouseMove(QMouseEvent* event)
         m_moved = true;
         m_surface->ShowSelectionGuides(zone);
         Repaint();
+        Dragged();
         break;
     }
     case dsNone:
@@ -341,9 +379,7 @@ void TjxWorkspaceEditor::Move(const QPoint& p)
         m_moved = true;
     }
     const QRect primary = ZoneOf(m_selection->Primary());
-    QRect bounds;
-    for (const auto& [c, zone] : m_zones)
-        bounds = bounds.united(zone);
+    const QRect bounds = DragBounds();
     int dx = (m_lockedEdges & TjxDesignControl::leLeft) ? 0 : p.x() - m_grab.x() - primary.left();
     int dy = (m_lockedEdges & TjxDesignControl::leTop) ? 0 : p.y() - m_grab.y() - primary.top();
     if (bounds.left() + dx < 0)
@@ -366,6 +402,7 @@ void TjxWorkspaceEditor::Move(const QPoint& p)
         zone.translate(dx, dy);
     m_surface->ShowSelectionGuides(bounds.translated(dx, dy));
     Repaint();
+    Dragged();
 }
 
 void TjxWorkspaceEditor::MouseRelease(QMouseEvent* event)
@@ -467,6 +504,20 @@ void TjxWorkspaceEditor::FinishRubberBand(bool shift)
     Repaint();
 }
 
+namespace {
+
+// The pipeline a band prints from: a detail band's own, else its report's.
+TjxCommunicator* BandPipeline(TjxBand* band)
+{
+    TjxCustomReport* report = band->Report();
+    if (const auto* detail = dynamic_cast<const TjxDetailBand*>(band); detail && !detail->DataPipelineName().isEmpty())
+        if (TjxDataPipeline* own = TjxDataPipelineList(report).FindByName(detail->DataPipelineName()))
+            return own;
+    return report->DataPipeline();
+}
+
+} // namespace
+
 void TjxWorkspaceEditor::Create(const QPoint& point)
 {
     const TClassInfo* cls = FindClass(m_tools->ActiveClassName());
@@ -475,33 +526,45 @@ void TjxWorkspaceEditor::Create(const QPoint& point)
     TjxBand* band = m_surface->BandAt(point.y());
     if (!band)
         return;
-    m_selection->Clear();
-    const int top = point.y() - m_surface->ControlManager()->BandAreaTop(band);
-    TjxComponent* made = m_commands->CreateComponent(
-        *cls, band, UnitsToThousandths(float(point.x()), utScreenPixels, axHorizontal),
-        UnitsToThousandths(float(top), utScreenPixels, axVertical), 0, 0, [&](TjxComponent* c) {
-            if (!dynamic_cast<TjxCustomGraphic*>(c)) {
-                TFont font;
-                font.Assign(c->Font());
-                font.SetName(defaultFontName);
-                font.SetSize(defaultFontSize);
-                c->SetFont(&font);
-                c->SetTextAlignment(taLeftJustified);
-                c->SetTransparent(true);
-                // A new text shows its name, so it has a size to grab.
-                if (dynamic_cast<TjxCustomText*>(c) && c->Caption().isEmpty())
-                    c->SetCaption(c->UserName());
-            }
-            if (c->IsDataAware() && band->Report()->DataPipeline())
-                c->SetDataPipeline(band->Report()->DataPipeline());
-            m_commands->PlaceInRegion(c);
-            return !OnValidateComponent || OnValidateComponent(c);
-        });
-    if (!made)
-        return;
-    Modified();
-    AddSelection(made);
-    m_tools->SelectArrow();
+    const auto create = [&] {
+        m_selection->Clear();
+        const int top = point.y() - m_surface->ControlManager()->BandAreaTop(band);
+        TjxComponent* made = m_commands->CreateComponent(
+            *cls, band, UnitsToThousandths(float(point.x()), utScreenPixels, axHorizontal),
+            UnitsToThousandths(float(top), utScreenPixels, axVertical), 0, 0, [&](TjxComponent* c) {
+                if (!dynamic_cast<TjxCustomGraphic*>(c)) {
+                    TFont font;
+                    font.Assign(c->Font());
+                    font.SetName(defaultFontName);
+                    font.SetSize(defaultFontSize);
+                    font.SetColor(clBlack);
+                    font.SetStyle(0);
+                    c->SetFont(&font);
+                    c->SetTextAlignment(taLeftJustified);
+                    c->SetTransparent(true);
+                    // A new text shows its name, so it has a size to grab.
+                    if (dynamic_cast<TjxCustomText*>(c) && c->Caption().isEmpty())
+                        c->SetCaption(c->UserName());
+                }
+                if (c->IsDataAware())
+                    if (TjxCommunicator* pipeline = BandPipeline(band))
+                        c->SetDataPipeline(pipeline);
+                m_commands->PlaceInRegion(c);
+                if (OnCreateComponent)
+                    OnCreateComponent(c);
+                return !OnValidateComponent || OnValidateComponent(c);
+            });
+        if (!made)
+            return;
+        Modified();
+        AddSelection(made);
+        m_tools->SelectArrow();
+    };
+    // One announcement of the selection, for the new component.
+    if (RunBatch)
+        RunBatch(create);
+    else
+        create();
 }
 
 bool TjxWorkspaceEditor::KeyPress(QKeyEvent* event)
@@ -528,6 +591,10 @@ void TjxWorkspaceEditor::Paint(QPainter& painter) const
     painter.save();
     QPen dotted(Qt::black, 1, Qt::DotLine);
     const bool dragging = (m_state == dsMoving && m_moved) || m_state == dsResizing;
+    if (!m_marksVisible) {
+        painter.restore();
+        return;
+    }
     if (dragging) {
         painter.setPen(dotted);
         painter.setBrush(Qt::NoBrush);

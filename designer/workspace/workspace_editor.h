@@ -95,6 +95,18 @@ public:
     QRect ZoneOf(const TjxComponent* component) const;
     // Ends a drag without applying it.
     void CancelDrag();
+    // A move or resize under way, past the drag threshold.
+    bool Dragging() const;
+    // The selection's outline in workspace pixels: where the drag has it
+    // now, and where it started.
+    QRect DragBounds() const;
+    QRect DragStartBounds() const { return m_startBounds; }
+
+    // Undo and Redo move what is selected: the marks are hidden while they
+    // run and drawn afresh where the components ended up.
+    void HideMarks();
+    void ShowMarks();
+    bool MarksVisible() const { return m_marksVisible; }
     TjxPasteCascade& Cascade() { return m_cascade; }
 
     // The workspace's mouse, in workspace pixels.
@@ -110,7 +122,12 @@ public:
     std::function<void(const std::function<void()>&)> RunBatch;
     // After a gesture changed the report, and after a new component.
     std::function<void()> OnModified;
-    // A new component before it is kept: false frees it again.
+    // After every step of a move or resize and when it ends (the status
+    // bar follows the outline).
+    std::function<void()> OnDragged;
+    // A new component, set up and placed; then asked whether it is kept
+    // (false frees it again and leaves nothing to undo).
+    std::function<void(TjxComponent*)> OnCreateComponent;
     std::function<bool(TjxComponent*)> OnValidateComponent;
 
 private:
@@ -122,6 +139,7 @@ private:
     void Create(const QPoint& point);
     void TakeZones();
     void Modified();
+    void Dragged();
     void Run(const std::function<void()>& gesture);
     void Repaint() const;
     std::vector<TjxComponent*> AllComponents() const;
@@ -143,6 +161,8 @@ private:
     int m_handle = -1;
     QRect m_rubber;
     int m_lockedEdges = 0;
+    QRect m_startBounds;
+    bool m_marksVisible = true;
     std::vector<std::pair<TjxComponent*, QRect>> m_zones;
 };
 

@@ -19,14 +19,19 @@
 #include "designer/workspace/workspace.h"
 #include "designer/workspace/workspace_editor.h"
 #include "document/band.h"
+#include "engine/memory_pipeline.h"
+#include "document/errors.h"
 #include "document/report.h"
 #include "document/report_template.h"
 #include "document/stream_writer.h"
+#include "preview/status_bar.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTest>
 
 using namespace orvane;
@@ -331,4 +336,250 @@ TEST_F(WorkspaceEditing, CopyInOneDesignerPastesInAnother)
     EXPECT_EQ(pasted->BandType(), name->BandType());
     EXPECT_EQ(pasted->mmWidth(), name->mmWidth());
     EXPECT_EQ(pasted->Caption(), name->Caption());
+}
+
+TEST_F(WorkspaceEditing, TheStatusBarFollowsAMoveAndAResizeBeforeTheRelease)
+{
+    TDesignSession s;
+    TjxComponent* name = s.Component("jxLabReceiptAgentName");
+    ASSERT_NE(name, nullptr);
+    TjxStatusBar* bar = s.window->StatusBar();
+    s.Click(s.Zone(name).center());
+    ASSERT_EQ(s.window->Selection().Primary(), name);
+    const auto panels = [bar] {
+        return std::vector<QString>{bar->PanelText(1), bar->PanelText(2), bar->PanelText(3), bar->PanelText(4)};
+    };
+    const std::vector<QString> before = panels();
+
+    // Escape drops a drag: the panels show the component where it stayed.
+    const QPoint grab = s.Zone(name).center();
+    QTest::mousePress(s.Workspace(), Qt::LeftButton, {}, grab);
+    QTest::mouseMove(s.Workspace(), grab + QPoint(30, 0));
+    QTest::mouseMove(s.Workspace(), grab + QPoint(60, 0));
+    EXPECT_NE(panels(), before);
+    QTest::keyClick(s.Focus(), Qt::Key_Escape);
+    EXPECT_EQ(panels(), before);
+    QTest::mouseRelease(s.Workspace(), Qt::LeftButton, {}, grab + QPoint(60, 0));
+    EXPECT_EQ(panels(), before);
+    ASSERT_EQ(s.window->Selection().Primary(), name);
+
+    // While dragged: left and top follow the outline, the size keeps its text;
+    // the release lands where the status bar said.
+    const QPoint from = s.Zone(name).center();
+    const QPoint to = from + QPoint(40, 16);
+    QTest::mousePress(s.Workspace(), Qt::LeftButton, {}, from);
+    for (int i = 1; i <= 4; ++i)
+        QTest::mouseMove(s.Workspace(), from + (to - from) * i / 4);
+    const std::vector<QString> moving = panels();
+    EXPECT_NE(moving[0], before[0]);
+    EXPECT_NE(moving[1], before[1]);
+    EXPECT_EQ(moving[2], before[2]);
+    EXPECT_EQ(moving[3], before[3]);
+    QTest::mouseRelease(s.Workspace(), Qt::LeftButton, {}, to);
+    EXPECT_EQ(panels(), moving);
+
+    // A handle: the width follows while dragged.
+    const QPoint handle = SizingHandleRect(4, s.Zone(name)).center();
+    QTest::mousePress(s.Workspace(), Qt::LeftButton, {}, handle);
+    QTest::mouseMove(s.Workspace(), handle + QPoint(12, 0));
+    QTest::mouseMove(s.Workspace(), handle + QPoint(25, 0));
+    const std::vector<QString> resizing = panels();
+    EXPECT_EQ(resizing[0], moving[0]);
+    EXPECT_NE(resizing[2], moving[2]);
+    QTest::mouseRelease(s.Workspace(), Qt::LeftButton, {}, handle + QPoint(25, 0));
+    EXPECT_EQ(panels(), resizing);
+}
+
+TEST_F(WorkspaceEditing, UndoAndRedoDrawTheMarksWhereTheComponentsAre)
+{
+    TDesignSession s;
+    TjxComponent* name = s.Component("jxLabReceiptAgentName");
+    ASSERT_NE(name, nullptr);
+    QWidget* workspace = s.Workspace();
+    // What the screen shows of the workspace against a fresh paint of it:
+    // a mark left behind shows up as a difference.
+    const auto stale = [&] {
+        QCoreApplication::processEvents();
+        const QPoint at = workspace->mapTo(s.window, QPoint(0, 0));
+        const QRect visible = workspace->visibleRegion().boundingRect();
+        const QImage shown = workspace->screen()
+                                 ->grabWindow(s.window->winId(), at.x() + visible.x(), at.y() + visible.y(),
+                                              visible.width(), visible.height())
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        const QImage painted = workspace->grab(visible).toImage().convertToFormat(QImage::Format_RGB32);
+        return shown != painted;
+    };
+    const QRect start = s.Zone(name);
+    s.window->Surface()->ScrollBox()->ensureVisible(start.center().x(), start.center().y(), 100, 100);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(workspace->visibleRegion().boundingRect().contains(start.adjusted(0, -10, 50, 34)));
+    s.Click(start.center());
+    // The status bar shows the selection where Undo and Redo leave it.
+    TjxStatusBar* bar = s.window->StatusBar();
+    const auto panels = [bar] { return QStringList{bar->PanelText(1), bar->PanelText(2)}; };
+    const QStringList before = panels();
+    s.Drag(start.center(), start.center() + QPoint(40, 24));
+    ASSERT_NE(s.Zone(name), start);
+    ASSERT_FALSE(stale());
+    const QStringList moved = panels();
+    ASSERT_NE(moved, before);
+
+    // The marks are not drawn while the undo manager runs.
+    bool hiddenWhileRunning = false;
+    TjxDesignerWindowEvents events;
+    events.onDestroyComponent.code = [&](TComponent*, TjxEventParams&) {
+        hiddenWhileRunning = !s.Editor()->MarksVisible();
+    };
+    s.window->MenuItem(QStringLiteral("mniEditUndo"))->trigger();
+    EXPECT_EQ(s.Zone(name), start);
+    EXPECT_EQ(s.window->Selection().Primary(), name);
+    EXPECT_TRUE(s.Editor()->MarksVisible());
+    EXPECT_FALSE(stale());
+    EXPECT_EQ(panels(), before);
+    s.window->MenuItem(QStringLiteral("mniEditRedo"))->trigger();
+    EXPECT_EQ(s.Zone(name), start.translated(40, 24));
+    EXPECT_FALSE(stale());
+    EXPECT_EQ(panels(), moved);
+
+    // Undoing a new component's creation frees it while the marks are hidden.
+    TjxPlainToolState tools;
+    tools.SetActiveClassName(QStringLiteral("TjxLabel"));
+    s.Editor()->SetTools(&tools);
+    s.Click(start.topLeft() + QPoint(0, 60));
+    s.Editor()->SetTools(nullptr);
+    ASSERT_EQ(s.window->Selection().Count(), 1);
+    ASSERT_FALSE(stale());
+    s.window->SetEvents(events);
+    s.window->MenuItem(QStringLiteral("mniEditUndo"))->trigger();
+    s.window->SetEvents({});
+    EXPECT_TRUE(hiddenWhileRunning);
+    EXPECT_TRUE(s.window->Selection().IsEmpty());
+    EXPECT_FALSE(stale());
+}
+
+TEST_F(WorkspaceEditing, ANewComponentIsAnnouncedAndARefusedOneLeavesNothing)
+{
+    TDesignSession s;
+    TjxPlainToolState tools;
+    s.Editor()->SetTools(&tools);
+    const QByteArray start = s.Bytes();
+    const int owned = s.form.ComponentCount();
+    const int undo = s.window->UndoManager()->UndoCount();
+    std::vector<std::string> fired;
+    TComponent* created = nullptr;
+    bool valid = false;
+    TjxDesignerWindowEvents events;
+    events.onCreateComponent.code = [&](TComponent* sender, TjxEventParams& params) {
+        fired.push_back("create");
+        EXPECT_EQ(sender, s.window->EventSender());
+        created = dynamic_cast<TComponent*>(params.Value(u"Component").value<TPersistent*>());
+    };
+    events.onValidateComponent.code = [&](TComponent* sender, TjxEventParams& params) {
+        fired.push_back("validate");
+        EXPECT_EQ(sender, s.window->EventSender());
+        EXPECT_EQ(params.Value(u"Component").value<TPersistent*>(), created);
+        EXPECT_TRUE(params.Value(u"Valid").toBool());
+        params.SetValue(u"Valid", valid);
+    };
+    s.window->SetEvents(events);
+
+    // Refused, a label and a subreport (which makes a report of its own)
+    // leave the template, the owner and the undo list as they were; the
+    // creation tool stays active.
+    for (const char* cls : {"TjxLabel", "TjxSubReport"}) {
+        fired.clear();
+        created = nullptr;
+        tools.SetActiveClassName(QLatin1String(cls));
+        s.Click(QPoint(60, 40));
+        EXPECT_EQ(fired, (std::vector<std::string>{"create", "validate"})) << cls;
+        EXPECT_NE(created, nullptr) << cls;
+        EXPECT_EQ(s.Bytes(), start) << cls;
+        EXPECT_EQ(s.form.ComponentCount(), owned) << cls;
+        EXPECT_EQ(s.window->UndoManager()->UndoCount(), undo) << cls;
+        EXPECT_TRUE(s.window->Selection().IsEmpty()) << cls;
+        EXPECT_FALSE(tools.ArrowDown()) << cls;
+    }
+
+    // A handler that fails: its message shows and nothing stays either.
+    events.onCreateComponent.code = [](TComponent*, TjxEventParams&) { throw EOrvaneError(QStringLiteral("no")); };
+    s.window->SetEvents(events);
+    tools.SetActiveClassName(QStringLiteral("TjxLabel"));
+    s.Answering([&] { s.Click(QPoint(60, 40)); });
+    EXPECT_EQ(s.message, u"no");
+    EXPECT_EQ(s.Bytes(), start);
+    EXPECT_EQ(s.form.ComponentCount(), owned);
+    EXPECT_EQ(s.window->UndoManager()->UndoCount(), undo);
+    EXPECT_EQ(s.window->UpdateLock(), 0);
+    EXPECT_TRUE(s.window->UndoManager()->Enabled());
+
+    // Accepted: kept, selected, one step that Undo takes back whole.
+    events.onCreateComponent.code = [&](TComponent*, TjxEventParams& params) {
+        created = dynamic_cast<TComponent*>(params.Value(u"Component").value<TPersistent*>());
+    };
+    s.window->SetEvents(events);
+    valid = true;
+    tools.SetActiveClassName(QStringLiteral("TjxSubReport"));
+    s.Click(QPoint(60, 40));
+    ASSERT_EQ(s.window->Selection().Count(), 1);
+    EXPECT_EQ(s.window->Selection().Primary(), created);
+    EXPECT_TRUE(tools.ArrowDown());
+    EXPECT_EQ(s.window->UndoManager()->UndoCount(), undo + 1);
+    s.window->SetEvents({});
+    s.window->MenuItem(QStringLiteral("mniEditUndo"))->trigger();
+    EXPECT_EQ(s.Bytes(), start);
+    EXPECT_EQ(s.form.ComponentCount(), owned);
+    s.Editor()->SetTools(nullptr);
+}
+
+TEST_F(WorkspaceEditing, SelectingGivesTheKeysBackToTheWorkspace)
+{
+    TDesignSession s;
+    QWidget* button = s.window->Surface()->SelectReportButton();
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setFocus();
+    ASSERT_TRUE(button->hasFocus());
+    // Select All, then Ctrl+Right moves every component, not the button's focus.
+    s.window->MenuItem(QStringLiteral("mniEditSelectAll"))->trigger();
+    ASSERT_GT(s.window->Selection().Count(), 1);
+    EXPECT_TRUE(s.Focus()->hasFocus());
+    TjxComponent* first = s.window->Selection().First();
+    const int left = first->spLeft();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(first->spLeft(), left + 1);
+}
+
+TEST_F(WorkspaceEditing, ANewDataAwareComponentReadsFromItsBandsPipeline)
+{
+    TDesignSession s;
+    auto* reportData = new TjxMemoryPipeline(&s.form);
+    reportData->SetName(QStringLiteral("plReceipt"));
+    auto* lines = new TjxMemoryPipeline(&s.form);
+    lines->SetName(QStringLiteral("plLines"));
+    TjxReport* report = s.Receipt();
+    report->SetDataPipeline(reportData);
+    auto* detail = dynamic_cast<TjxDetailBand*>(report->FindBand(btDetail));
+    ASSERT_NE(detail, nullptr);
+    detail->SetmmHeight(20000);
+    detail->SetDataPipelineName(QStringLiteral("plLines"));
+    s.window->Surface()->LayoutBands();
+    TjxBand* header = report->FindBand(btHeader);
+    ASSERT_NE(header, nullptr);
+
+    TjxPlainToolState tools;
+    s.Editor()->SetTools(&tools);
+    const auto create = [&](TjxBand* band) -> TjxComponent* {
+        tools.SetActiveClassName(QStringLiteral("TjxDBText"));
+        s.Click(QPoint(30, s.window->Surface()->ControlManager()->BandAreaTop(band) + 4));
+        return s.window->Selection().Primary();
+    };
+    TjxComponent* inDetail = create(detail);
+    ASSERT_NE(inDetail, nullptr);
+    EXPECT_EQ(inDetail->Band(), detail);
+    EXPECT_EQ(inDetail->DataPipeline(), lines);
+    TjxComponent* inHeader = create(header);
+    ASSERT_NE(inHeader, nullptr);
+    EXPECT_EQ(inHeader->Band(), header);
+    EXPECT_EQ(inHeader->DataPipeline(), reportData);
+    s.Editor()->SetTools(nullptr);
 }

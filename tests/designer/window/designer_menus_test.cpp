@@ -29,6 +29,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPointer>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -508,15 +509,42 @@ TEST_F(DesignerMenus, ViewAndReportSettingsItems)
     TjxReport* report = d.Receipt();
     QWidget* horizontal = d.window->Surface()->HorizontalRulerPanel();
     QWidget* vertical = d.window->Surface()->VerticalRulerPanel();
+    TjxDesignSurface* surface = d.window->Surface();
+    QWidget* box = surface->ScrollBox();
+    const QRect all = surface->rect();
+    ASSERT_GT(all.width(), 100);
+    const QRect withRulers(23, 23, all.width() - 23, all.height() - 23);
+    EXPECT_EQ(box->geometry(), withRulers);
     d.OpenMenus();
     d.Item("mniViewRulers")->trigger();
     EXPECT_FALSE(horizontal->isVisible());
     EXPECT_FALSE(vertical->isVisible());
+    // The rulers' room goes to the workspace, which starts at the surface's corner.
+    EXPECT_EQ(box->geometry(), all);
+    EXPECT_EQ(surface->Workspace()->mapTo(surface, QPoint(0, 0)), QPoint(0, 0));
     d.OpenMenus();
     EXPECT_FALSE(d.Item("mniViewRulers")->isChecked());
     d.Item("mniViewRulers")->trigger();
     EXPECT_TRUE(horizontal->isVisible());
     EXPECT_TRUE(vertical->isVisible());
+    EXPECT_EQ(box->geometry(), withRulers);
+    EXPECT_EQ(surface->Workspace()->mapTo(surface, QPoint(0, 0)), QPoint(23, 23));
+    // A window resized with the rulers hidden still gives them no room.
+    d.window->SetRulersVisible(false);
+    d.window->resize(d.window->size() + QSize(40, 30));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(box->geometry(), surface->rect());
+    EXPECT_EQ(surface->width(), all.width() + 40);
+    // The rulers' own "&Hide" hides both, as View > Rulers does.
+    d.window->SetRulersVisible(true);
+    QMenu* popup = surface->HorizontalRuler()->findChild<QMenu*>();
+    ASSERT_NE(popup, nullptr);
+    popup->actions().constLast()->trigger();
+    EXPECT_FALSE(d.window->RulersVisible());
+    EXPECT_EQ(box->geometry(), surface->rect());
+    d.OpenMenus();
+    EXPECT_FALSE(d.Item("mniViewRulers")->isChecked());
+    d.window->SetRulersVisible(true);
 
     // Show Data is design state 8 of the designed report.
     d.window->SetShowData(false);

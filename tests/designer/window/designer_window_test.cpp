@@ -528,6 +528,15 @@ TEST_F(DesignerWindow, HelpAndShowGoThroughTheDesignersHandlers)
     QTest::keyClick(focus, Qt::Key_F1);
     EXPECT_EQ(asked, (QStringList{QStringLiteral("receipt.html"), QStringLiteral("TjxLabel_Object;"),
                                   QStringLiteral("call")}));
+    // With several selected, the phrase names the first one selected, not the primary.
+    asked.clear();
+    d.window->ClearSelection();
+    d.window->AddSelection(d.Component("jxMemoReceiptFrom"));
+    d.window->AddSelection(d.Component("jxLabel186"));
+    ASSERT_EQ(d.window->Selection().Primary(), d.Component("jxLabel186"));
+    QTest::keyClick(focus, Qt::Key_F1);
+    ASSERT_EQ(asked.size(), 3);
+    EXPECT_EQ(asked[1], u"TjxMemo_Object;");
 
     asked.clear();
     designer->SetEnableHelp(false);
