@@ -435,7 +435,7 @@ void TjxPrintDialog::PropertiesClicked()
         return;
     // The queues have no driver window here: their options come in our own.
     const bool confirmed =
-        UsesQueueOptions() ? EditPrinterOptions(*Setup(), m_window) : m_printer->ShowProperties();
+        UsesQueueOptions() ? EditPrinterOptions(*m_printer, m_window) : m_printer->ShowProperties();
     if (!confirmed)
         return;
     RefreshPrinterInfo();
@@ -544,8 +544,20 @@ bool TjxPrintDialog::IsShowing() const
 
 // ---- the queue's options ----
 
-bool EditPrinterOptions(TjxPrinterSetup& setup, QWidget* parent)
+namespace {
+
+QString ResolutionText(const QSize& r)
 {
+    const QString dots = r.width() == r.height() ? QString::number(r.width())
+                                                  : QStringLiteral("%1 x %2").arg(r.width()).arg(r.height());
+    return MessageText(msg::ResolutionDpi, {dots});
+}
+
+} // namespace
+
+bool EditPrinterOptions(TjxPrinter& printer, QWidget* parent)
+{
+    TjxPrinterSetup& setup = *printer.PrinterSetup();
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("printerOptions"));
     dialog.setWindowTitle(GetMessage(msg::PrinterOptionsCaption));
@@ -571,6 +583,24 @@ bool EditPrinterOptions(TjxPrinterSetup& setup, QWidget* parent)
     form->addRow(GetMessage(msg::PrinterOptionsSource), source);
     form->addRow(GetMessage(msg::PrinterOptionsDuplex), duplex);
     form->addRow(GetMessage(msg::PrinterOptionsOrientation), orientation);
+    // The resolutions the queue offers; the record's choice, else what the
+    // printer measures, is selected.
+    auto* resolution = new QComboBox(&dialog);
+    resolution->setObjectName(QStringLiteral("resolutionList"));
+    const TjxPrinterInfo* info = printer.PrinterInfo();
+    const QList<QSize> resolutions =
+        info && info->Spooler() ? info->Spooler()->DeviceCapabilities(info->Device()).resolutions : QList<QSize>();
+    for (const QSize& r : resolutions)
+        resolution->addItem(ResolutionText(r), r);
+    const std::optional<TjxDevMode> record = printer.DevMode();
+    QSize current(printer.PixelsPerInch().x(), printer.PixelsPerInch().y());
+    if (record && (record->fields & dmfPrintQuality) && record->printQuality > 0)
+        current = QSize(record->printQuality,
+                        (record->fields & dmfYResolution) && record->yResolution > 0 ? record->yResolution
+                                                                                     : record->printQuality);
+    resolution->setCurrentIndex(int(resolutions.indexOf(current)));
+    resolution->setEnabled(resolutions.size() > 1);
+    form->addRow(GetMessage(msg::PrinterOptionsResolution), resolution);
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(GetMessage(kOK), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("okButton"));
     buttons->addButton(GetMessage(kCancel), QDialogButtonBox::RejectRole);
@@ -585,6 +615,16 @@ bool EditPrinterOptions(TjxPrinterSetup& setup, QWidget* parent)
         setup.SetBinName(source->currentText());
     setup.SetDuplex(TjxDuplexType(duplex->currentIndex()));
     setup.SetOrientation(TPrinterOrientation(orientation->currentIndex()));
+    // After the setup: applying it rewrites the record, keeping the resolution.
+    if (resolution->currentIndex() >= 0) {
+        if (std::optional<TjxDevMode> changed = printer.DevMode()) {
+            const QSize r = resolution->currentData().toSize();
+            changed->fields |= dmfPrintQuality | dmfYResolution;
+            changed->printQuality = r.width();
+            changed->yResolution = r.height();
+            printer.SetDevMode(*changed);
+        }
+    }
     return true;
 }
 

@@ -98,8 +98,11 @@ private:
     QPushButton* m_cancel = nullptr;
 };
 
-// Paper, source, duplex and orientation of a printer setup: what the
-// queue's options offer, in a dialog of our own.
-bool EditPrinterOptions(TjxPrinterSetup& setup, QWidget* parent);
+class TjxPrinter;
+
+// Paper, source, duplex and orientation of the printer's setup and the
+// resolution of its settings record: what the queue's options offer, in a
+// dialog of our own.
+bool EditPrinterOptions(TjxPrinter& printer, QWidget* parent);
 
 } // namespace orvane

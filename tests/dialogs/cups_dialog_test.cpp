@@ -6,6 +6,8 @@
 #include "tests/support/cups_queue.h"
 
 #include "components/db_text.h"
+#include "document/message_ids.h"
+#include "document/messages.h"
 #include "document/printer.h"
 #include "output/printer_device.h"
 #include "platform/spooler.h"
@@ -86,6 +88,35 @@ int CompletedJobs()
                                                kQueue})
                    .output.split(u'\n', Qt::SkipEmptyParts)
                    .size());
+}
+
+// The resolution a completed job of this name was submitted with, as the
+// scheduler keeps it; empty when it has none or no such job.
+QString JobResolution(const QString& jobName)
+{
+    QTemporaryDir dir;
+    const QString test = dir.filePath(QStringLiteral("jobs.test"));
+    QFile file(test);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write("{\n  NAME \"jobs\"\n  OPERATION Get-Jobs\n  GROUP operation-attributes-tag\n"
+               "  ATTR charset attributes-charset utf-8\n  ATTR naturalLanguage attributes-natural-language en\n"
+               "  ATTR uri printer-uri $uri\n  ATTR name requesting-user-name $user\n"
+               "  ATTR keyword which-jobs completed\n"
+               "  ATTR keyword requested-attributes job-id,job-name,printer-resolution\n}\n");
+    file.close();
+    const QString out =
+        Tool(QStringLiteral("ipptool"), {QStringLiteral("-tv"), QStringLiteral("ipp://localhost/printers/") + kQueue, test})
+            .output;
+    // One job after another, separated; the job's attributes in any order.
+    for (const QString& job : out.split(QStringLiteral("-- separator --"))) {
+        if (!job.contains(QStringLiteral("job-name (nameWithoutLanguage) = ") + jobName + u'\n'))
+            continue;
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("printer-resolution \\(resolution\\) = (\\S+)")).match(job);
+        return m.hasMatch() ? m.captured(1) : QStringLiteral("none");
+    }
+    return {};
 }
 
 } // namespace
@@ -208,4 +239,43 @@ TEST_F(CupsDialogTest, ThePropertiesButtonsPaperReachesTheJob)
         << info.toStdString();
     // The report's own setup is back as it was (SavePrinterSetup is off).
     EXPECT_NE(f.report->PrinterSetup()->PaperName(), paperChosen);
+}
+
+TEST_F(CupsDialogTest, ThePropertiesResolutionReachesTheJobAndWhereIsTheLocation)
+{
+    const QString where = QStringLiteral("Orvane test room, second floor");
+    ASSERT_EQ(SetQueueLocation(where), QString());
+    SetSpooler(nullptr);
+    MakeReport(1, 120000);
+    f.report->SetShowCancelDialog(false);
+    QString whereShown, chosen, standard;
+    const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+    QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [&](QDialog* dialog) {
+        auto* printers = Child<QComboBox>(dialog, "printerList");
+        printers->setCurrentIndex(printers->findText(kQueue));
+        whereShown = Child<QLabel>(dialog, "whereLabel")->text();
+        QPointer<QTimer> options = WhenDialog(QStringLiteral("printerOptions"), [&](QDialog* optionsDialog) {
+            auto* resolutions = Child<QComboBox>(optionsDialog, "resolutionList");
+            standard = resolutions->currentText();
+            // Something else than the queue's default.
+            const int pick = resolutions->findText(MessageText(msg::ResolutionDpi, {QStringLiteral("150")}));
+            const int other = resolutions->findText(MessageText(msg::ResolutionDpi, {QStringLiteral("600")}));
+            resolutions->setCurrentIndex(standard == resolutions->itemText(pick) ? other : pick);
+            chosen = resolutions->currentText();
+            Child<QPushButton>(optionsDialog, "okButton")->click();
+        });
+        Child<QPushButton>(dialog, "propertiesButton")->click();
+        delete options;
+        Child<QPushButton>(dialog, "okButton")->click();
+    });
+    f.report->Print();
+    delete answer;
+    EXPECT_EQ(whereShown, where);
+    ASSERT_FALSE(chosen.isEmpty());
+    EXPECT_NE(chosen, standard);
+    const QString pdf = WaitForCupsPdf(since, m_document);
+    ASSERT_FALSE(pdf.isEmpty());
+    QFile::remove(pdf);
+    const QString dots = chosen.section(u' ', 0, 0);
+    EXPECT_EQ(JobResolution(m_document), dots + QStringLiteral("dpi"));
 }

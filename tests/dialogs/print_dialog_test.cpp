@@ -305,3 +305,54 @@ TEST_F(PrintDialogTest, ThePreviewsPrintButtonGoesThroughTheDialog)
     EXPECT_EQ(LastPages(), QList<QByteArray>{all[3]});
     EXPECT_EQ(f.report->DeviceType(), u"Screen");
 }
+
+TEST_F(PrintDialogTest, PrintingFromTheDesignerAlwaysAsks)
+{
+    f.report->SetShowPrintDialog(false);
+    f.report->IncludeDesignState(dsPrintingFromDesigner);
+    bool asked = false;
+    QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [&](QDialog* dialog) {
+        asked = true;
+        Child<QPushButton>(dialog, "cancelButton")->click();
+    });
+    f.report->Print();
+    delete answer;
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(m_spooler->Documents().isEmpty());
+    // Outside the designer the report's own choice holds again.
+    f.report->ExcludeDesignState(dsPrintingFromDesigner);
+    f.report->Print();
+    EXPECT_EQ(m_spooler->Documents().size(), 1);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+namespace {
+struct NoPrinterRunTest : NoPrinterPlatform {
+    ReportFixture f;
+    void SetUp() override
+    {
+        NoPrinterPlatform::SetUp();
+        OneRecordAPage(f, 2);
+        f.report->SetShowPrintDialog(false);
+        f.report->SetShowCancelDialog(false);
+    }
+};
+} // namespace
+
+TEST_F(NoPrinterRunTest, AnUnusablePrinterIsAWarningAndTheRunEnds)
+{
+    ScriptedBoxes boxes;
+    EXPECT_NO_THROW(f.report->Print());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].type, mtWarning);
+    EXPECT_EQ(boxes.shown[0].buttons, int(mbOK));
+    const QStringList lines = boxes.shown[0].text.split(u'\n');
+    EXPECT_EQ(lines.value(0), GetMessage(1020));
+    // The reason follows: on this machine there is no printer at all.
+    EXPECT_EQ(lines.value(1), GetMessage(8));
+    EXPECT_TRUE(m_spooler->Documents().isEmpty());
+    EXPECT_FALSE(f.report->Producing());
+    // Cleaned up: a second try asks again rather than finding a half-made run.
+    f.report->Print();
+    EXPECT_EQ(boxes.shown.size(), 2u);
+}

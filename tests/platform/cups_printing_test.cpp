@@ -233,3 +233,39 @@ TEST(CupsPrinting, PrintsAReportThroughThePrinterDevice)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
               QStringList{"fifo.pdf"});
 }
+
+TEST(CupsPrinting, TheQueuesLocationAndResolutions)
+{
+    const QString problem = PrepareQueue();
+    if (!problem.isEmpty()) {
+        if (qEnvironmentVariable("CI") == u"true")
+            FAIL() << "no CUPS queue: " << problem.toStdString();
+        GTEST_SKIP() << "no CUPS queue to print to (" << problem.toStdString() << ")";
+    }
+    const QString where = QStringLiteral("Orvane test room, second floor");
+    ASSERT_EQ(SetQueueLocation(where), QString());
+    SetSpooler(nullptr);
+    const TjxPrinterInfo* info = PrinterList().Find(kQueue);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->Name(), kQueue);
+    EXPECT_EQ(info->Port(), where);
+
+    // The choices the queue's driver offers, each measured as chosen; a
+    // resolution it does not offer is not taken.
+    std::shared_ptr<TjxSpooler> spooler = Spooler();
+    const QList<QSize> offered = spooler->DeviceCapabilities(kQueue).resolutions;
+    for (const int dpi : {150, 300, 600})
+        EXPECT_TRUE(offered.contains(QSize(dpi, dpi))) << dpi;
+    const int handle = spooler->OpenPrinter(kQueue);
+    std::optional<TjxDevMode> record = spooler->DocumentProperties(handle);
+    spooler->ClosePrinter(handle);
+    ASSERT_TRUE(record);
+    ASSERT_TRUE(record->fields & dmfPrintQuality);
+    const int standard = record->printQuality;
+    EXPECT_TRUE(offered.contains(QSize(standard, record->yResolution)));
+    const int other = standard == 150 ? 600 : 150;
+    record->printQuality = record->yResolution = other;
+    EXPECT_EQ(spooler->CreateIC(kQueue, &*record)->Caps().logPixelsX, other);
+    record->printQuality = record->yResolution = 123;
+    EXPECT_EQ(spooler->CreateIC(kQueue, &*record)->Caps().logPixelsY, standard);
+}
