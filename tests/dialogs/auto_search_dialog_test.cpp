@@ -11,6 +11,9 @@
 #include "document/messages.h"
 
 #include <QListWidget>
+#include <QMenu>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -188,4 +191,103 @@ TEST_F(AutoSearchTest, InListAndBetweenValuesMayHoldNoComma)
     dialog.ApplyToFields();
     EXPECT_EQ(list->SearchExpression(), u"Basel,Chur");
     EXPECT_EQ(list->ValueCount(), 2);
+}
+
+namespace {
+
+// A data view as data-access components publish it: a description that
+// names its tab and the tab's place.
+class TTabbedView : public TComponent {
+    ORVANE_CLASS(TTabbedView, TComponent)
+public:
+    explicit TTabbedView(const QString& description, int tabOrder) : m_description(description), m_tabOrder(tabOrder) {}
+    QString Description() const { return m_description; }
+    void SetDescription(const QString& v) { m_description = v; }
+    int AutoSearchTabOrder() const { return m_tabOrder; }
+    void SetAutoSearchTabOrder(int v) { m_tabOrder = v; }
+
+private:
+    QString m_description;
+    int m_tabOrder = 0;
+};
+
+const TClassInfo& TTabbedView::StaticClass()
+{
+    static const TClassInfo info =
+        TClassBuilder<TTabbedView>("TTabbedView", &TComponent::StaticClass())
+            .Prop("Description", StringType(), &TTabbedView::Description, &TTabbedView::SetDescription)
+            .Prop("AutoSearchTabOrder", IntegerType(), &TTabbedView::AutoSearchTabOrder,
+                  &TTabbedView::SetAutoSearchTabOrder)
+            .Build();
+    return info;
+}
+
+} // namespace
+
+TEST_F(AutoSearchTest, TabsOfGroupsCarryErrorBulletsAndMoveAtDesignTime)
+{
+    TTabbedView people(QStringLiteral("People"), 7), numbers(QStringLiteral("Numbers"), 3);
+    name->SetGroupingObject(&people);
+    low->SetGroupingObject(&numbers);
+    f.report->IncludeDesignState(dsDesigning);
+    {
+        TjxAutoSearchDialog dialog;
+        dialog.SetReport(f.report);
+        dialog.SetAutoSearchFields({name, low});
+        dialog.BuildPanels();
+        QTabWidget* tabs = dialog.Tabs();
+        ASSERT_NE(tabs, nullptr);
+        ASSERT_EQ(tabs->count(), 2);
+        // By tab order: Numbers (3) before People (7).
+        EXPECT_EQ(tabs->tabText(0), u"Numbers");
+        EXPECT_EQ(tabs->tabText(1), u"People");
+        QDialog* window = dialog.Window();
+
+        // The menu of the first tab: only Right.
+        std::unique_ptr<QMenu> menu(dialog.TabMenu(0));
+        ASSERT_NE(menu, nullptr);
+        auto* left = menu->findChild<QAction*>(QStringLiteral("moveTabLeft"));
+        auto* right = menu->findChild<QAction*>(QStringLiteral("moveTabRight"));
+        ASSERT_TRUE(left && right);
+        EXPECT_EQ(left->text(), GetMessage(1025));
+        EXPECT_EQ(right->text(), GetMessage(1026));
+        EXPECT_FALSE(left->isEnabled());
+        EXPECT_TRUE(right->isEnabled());
+        right->trigger();
+        EXPECT_EQ(tabs->tabText(0), u"People");
+        EXPECT_EQ(tabs->tabText(1), u"Numbers");
+        menu.reset(dialog.TabMenu(1));
+        EXPECT_TRUE(menu->findChild<QAction*>(QStringLiteral("moveTabLeft"))->isEnabled());
+        EXPECT_FALSE(menu->findChild<QAction*>(QStringLiteral("moveTabRight"))->isEnabled());
+
+        // A bad number on the page now second: its tab gets the bullet and
+        // becomes the current one; the other tab has none.
+        tabs->setCurrentIndex(0);
+        Entry(window, QStringLiteral("id"), "searchEdit")->setText(QStringLiteral("x1"));
+        EXPECT_FALSE(dialog.OkClicked());
+        EXPECT_EQ(tabs->currentIndex(), 1);
+        EXPECT_TRUE(tabs->tabIcon(0).isNull());
+        ASSERT_FALSE(tabs->tabIcon(1).isNull());
+        const QImage bullet = tabs->tabIcon(1).pixmap(5, 5).toImage();
+        EXPECT_EQ(bullet.size(), QSize(5, 5));
+        EXPECT_EQ(qAlpha(bullet.pixel(0, 0)), 0);
+        EXPECT_EQ(QColor(bullet.pixel(2, 2)), QColor(Qt::red));
+        // Corrected: the bullet goes and the dialog accepts.
+        Entry(window, QStringLiteral("id"), "searchEdit")->setText(QStringLiteral("4"));
+        EXPECT_TRUE(dialog.OkClicked());
+        EXPECT_TRUE(tabs->tabIcon(1).isNull());
+    }
+    // The new order went back to the data views with the dialog.
+    EXPECT_EQ(people.AutoSearchTabOrder(), 0);
+    EXPECT_EQ(numbers.AutoSearchTabOrder(), 1);
+
+    // Outside the designer the tabs have no menu.
+    f.report->ExcludeDesignState(dsDesigning);
+    TjxAutoSearchDialog dialog;
+    dialog.SetReport(f.report);
+    dialog.SetAutoSearchFields({name, low});
+    dialog.BuildPanels();
+    ASSERT_NE(dialog.Tabs(), nullptr);
+    EXPECT_EQ(dialog.TabMenu(0), nullptr);
+    EXPECT_EQ(dialog.Tabs()->tabBar()->contextMenuPolicy(), Qt::DefaultContextMenu);
 }
