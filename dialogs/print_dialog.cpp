@@ -23,6 +23,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAbstractItemView>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -286,9 +287,6 @@ void TjxPrintDialog::LanguageChanged()
     m_copiesLabel->setText(WithColon(kNumberOfCopies));
     m_collate->setText(GetMessage(kCollate));
     m_printWhatLabel->setText(GetMessage(kPrintWhat));
-    // As wide as its text, ending at x = 285.
-    const int labelWidth = m_printWhatLabel->fontMetrics().horizontalAdvance(m_printWhatLabel->text()) + 2;
-    m_printWhatLabel->setGeometry(285 - labelWidth, 260, labelWidth, 20);
     const int range = m_printWhat->currentIndex();
     m_printWhat->clear();
     m_printWhat->addItems({GetMessage(kAllPages), GetMessage(kOddPages), GetMessage(kEvenPages)});
@@ -299,6 +297,154 @@ void TjxPrintDialog::LanguageChanged()
     m_fileWhereCaption->setText(WithColon(kWhere));
     m_ok->setText(GetMessage(kOK));
     m_cancel->setText(GetMessage(kCancel));
+    Arrange();
+}
+
+namespace {
+
+// Width of a caption as drawn: the mnemonic's "&" takes no room.
+int CaptionWidth(const QWidget* widget, const QString& caption)
+{
+    QString text = caption;
+    text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    text.remove(u'&');
+    text.replace(u'\x01', u'&');
+    return widget->fontMetrics().horizontalAdvance(text);
+}
+
+int HintWidth(const QWidget* widget)
+{
+    return widget->sizeHint().width();
+}
+
+} // namespace
+
+void TjxPrintDialog::Arrange()
+{
+    if (!m_window)
+        return;
+    // Printer frame: captions, the list, the Properties button.
+    const int captionColumn =
+        std::max({46, HintWidth(m_nameLabel), HintWidth(m_typeCaption), HintWidth(m_whereCaption)});
+    const int listLeft = 12 + captionColumn + 2;
+    int frameWidth = kClientWidth - 16;
+    int buttonWidth = 84;
+    const int propertiesCaption = CaptionWidth(m_properties, m_properties->text());
+    if (propertiesCaption > 75) {
+        buttonWidth = propertiesCaption + 15;
+        frameWidth += propertiesCaption - 60;
+    }
+    buttonWidth = std::max(buttonWidth, HintWidth(m_properties));
+    frameWidth += listLeft - 60;
+    int buttonLeft = listLeft + 300 + 10;
+    frameWidth = std::max(frameWidth, buttonLeft + buttonWidth + 12);
+
+    // Page range frame: the radios, the page edit, the description.
+    int rangeWidth = 232;
+    const int pagesRadioWidth = std::max(66, HintWidth(m_pages));
+    for (QWidget* radio : {static_cast<QWidget*>(m_all), static_cast<QWidget*>(m_current)})
+        rangeWidth = std::max(rangeWidth, 12 + HintWidth(radio) + 12);
+    rangeWidth = std::max(rangeWidth, 12 + pagesRadioWidth + 2 + 100 + 12);
+    const int hintWidth = rangeWidth - 20;
+    const QFontMetrics hintMetrics = m_pagesHint->fontMetrics();
+    const int lines = std::max(
+        1, hintMetrics.boundingRect(QRect(0, 0, hintWidth, 10000), Qt::TextWordWrap, m_pagesHint->text()).height() /
+               std::max(1, hintMetrics.height()));
+    // Whole lines of text, and never less than the label needs to show them.
+    const int hintHeight = std::max(lines * hintMetrics.height(), m_pagesHint->heightForWidth(hintWidth));
+
+    // Copies frame: the label and its edit, the collate box and its picture.
+    const int copiesLeft = 8 + rangeWidth + 8;
+    const int copiesLabelWidth = std::max(116, HintWidth(m_copiesLabel));
+    const int copiesEditLeft = 12 + copiesLabelWidth + 2;
+    const int collateWidth = std::max(90, HintWidth(m_collate));
+    const int pictureLeft = 12 + collateWidth + 4;
+    int copiesWidth = kClientWidth - 256;
+    copiesWidth = std::max({copiesWidth, copiesEditLeft + 40 + 17 + 12, pictureLeft + 102 + 12});
+    // The copies frame ends where the printer frame ends, or the printer
+    // frame, its button and the form grow to where the copies frame must end.
+    const int printerRight = 8 + frameWidth;
+    const int copiesRight = copiesLeft + copiesWidth;
+    if (copiesRight > printerRight) {
+        frameWidth += copiesRight - printerRight;
+        buttonLeft += copiesRight - printerRight;
+    }
+    copiesWidth = 8 + frameWidth - copiesLeft;
+    const int clientWidth = 8 + frameWidth + 8;
+
+    m_printerFrame->setGeometry(8, 8, frameWidth, 104);
+    m_nameLabel->setGeometry(12, 24, captionColumn, 20);
+    m_printerList->setGeometry(listLeft, 22, 300, 22);
+    m_properties->setGeometry(buttonLeft, 20, buttonWidth, 25);
+    m_typeCaption->setGeometry(12, 52, captionColumn, 18);
+    m_whereCaption->setGeometry(12, 74, captionColumn, 18);
+    m_typeLabel->setGeometry(listLeft, 52, frameWidth - listLeft - 12, 18);
+    m_whereLabel->setGeometry(listLeft, 74, frameWidth - listLeft - 12, 18);
+    m_noPrinters->setGeometry(12, 22, frameWidth - 24, 22);
+    ShowPrinterInfo();
+
+    const int hintTop = 88;
+    // The frame ends 2381 thousandths of a millimetre below the description.
+    const int rangeHeight = std::max(hintTop + hintHeight + 9, 60 + 53 + 8);
+    m_rangeFrame->setGeometry(8, 118, rangeWidth, rangeHeight);
+    m_all->setGeometry(12, 20, rangeWidth - 24, 20);
+    m_current->setGeometry(12, 42, rangeWidth - 24, 20);
+    m_pages->setGeometry(12, 64, pagesRadioWidth, 20);
+    m_pagesEdit->setGeometry(12 + pagesRadioWidth + 2, 63, rangeWidth - (12 + pagesRadioWidth + 2) - 12, 22);
+    m_pagesHint->setGeometry(12, hintTop, hintWidth, hintHeight);
+
+    m_copiesFrame->setGeometry(copiesLeft, 118, copiesWidth, rangeHeight);
+    m_copiesLabel->setGeometry(12, 22, copiesLabelWidth, 20);
+    m_copies->setGeometry(copiesEditLeft, 21, 40, 22);
+    m_copiesUp->setGeometry(copiesEditLeft + 41, 21, 16, 11);
+    m_copiesDown->setGeometry(copiesEditLeft + 41, 32, 16, 11);
+    m_collate->setGeometry(12, 66, collateWidth, 20);
+    m_collatePicture->setGeometry(pictureLeft, 60, 102, 53);
+
+    // Print what: the label as wide as its text, ending at x = 285, unless
+    // it is too long to; the background box beside it when there is room.
+    int y = 118 + rangeHeight + 8;
+    const int printWhatLabelWidth = HintWidth(m_printWhatLabel);
+    int printWhatLabelLeft = 285 - printWhatLabelWidth;
+    const bool background = !m_background->isHidden();
+    const int backgroundRight = background ? 8 + HintWidth(m_background) + 8 : 8;
+    if (printWhatLabelLeft < backgroundRight)
+        printWhatLabelLeft = backgroundRight;
+    int listLeftWhat = std::max(290, printWhatLabelLeft + printWhatLabelWidth + 5);
+    const int listWidth = std::max(120, HintWidth(m_printWhat));
+    int width = std::max(clientWidth, listLeftWhat + listWidth + 8);
+    m_printWhatLabel->setGeometry(printWhatLabelLeft, y + 2, printWhatLabelWidth, 20);
+    m_printWhat->setGeometry(listLeftWhat, y, width - 8 - listLeftWhat, 22);
+    m_background->setGeometry(8, y + 2, std::max(200, HintWidth(m_background)), 20);
+    y += 30;
+
+    // Print to file.
+    const bool filePanel = !m_filePanel->isHidden();
+    const int toFileWidth = std::max(200, HintWidth(m_toFile));
+    const int typeCaptionWidth = std::max(40, HintWidth(m_fileTypeCaption));
+    const int whereCaptionWidth = std::max(44, HintWidth(m_fileWhereCaption));
+    const int typesLeft = 8 + typeCaptionWidth;
+    const int whereLeft = typesLeft + 160 + 8;
+    const int nameLeft = whereLeft + whereCaptionWidth;
+    width = std::max({width, 8 + toFileWidth + 8, nameLeft + 120 + 4 + 30 + 8});
+    if (filePanel) {
+        m_filePanel->setGeometry(0, y, width, kFilePanelHeight);
+        y += kFilePanelHeight;
+    }
+    m_toFile->setGeometry(8, 4, toFileWidth, 20);
+    m_fileTypeCaption->setGeometry(8, 32, typeCaptionWidth, 20);
+    m_fileTypes->setGeometry(typesLeft, 30, 160, 22);
+    m_fileWhereCaption->setGeometry(whereLeft, 32, whereCaptionWidth, 20);
+    m_browse->setGeometry(width - 38, 30, 30, 22);
+    m_fileName->setGeometry(nameLeft, 30, width - 38 - 4 - nameLeft, 22);
+
+    // OK and Cancel at the bottom right.
+    const int okWidth = std::max(75, HintWidth(m_ok));
+    const int cancelWidth = std::max(75, HintWidth(m_cancel));
+    const int buttonTop = y + 7;
+    m_cancel->setGeometry(width - 8 - cancelWidth, buttonTop, cancelWidth, 25);
+    m_ok->setGeometry(width - 8 - cancelWidth - 8 - okWidth, buttonTop, okWidth, 25);
+    m_window->setFixedSize(width, buttonTop + 25 + 8);
 }
 
 TjxPrinterSetup* TjxPrintDialog::Setup() const
@@ -323,6 +469,11 @@ void TjxPrintDialog::Initialise()
                                                                          : QStyle::SP_DriveNetIcon),
                                name);
     }
+    // The open list shows long queue names whole.
+    int widest = 0;
+    for (const QString& name : names)
+        widest = std::max(widest, m_printerList->fontMetrics().horizontalAdvance(name));
+    m_printerList->view()->setMinimumWidth(widest + 21 + 24);
     const bool none = names.isEmpty();
     m_printerList->setVisible(!none);
     m_properties->setVisible(!none);
@@ -359,10 +510,6 @@ void TjxPrintDialog::Initialise()
     const bool fileOutput = m_allowPrintToFile || m_allowPrintToArchive;
     // Without file output the panel goes and the form is shorter by its height.
     m_filePanel->setVisible(fileOutput);
-    m_window->setFixedSize(kClientWidth, fileOutput ? kClientHeight : kClientHeight - kFilePanelHeight);
-    const int buttonTop = m_window->height() - 33;
-    m_ok->setGeometry(kClientWidth - 166, buttonTop, 75, 25);
-    m_cancel->setGeometry(kClientWidth - 83, buttonTop, 75, 25);
     bool ticked = false;
     for (const TjxDeviceClass* cls : classes) {
         m_fileTypes->addItem(cls->Description(), cls->deviceName);
@@ -377,6 +524,7 @@ void TjxPrintDialog::Initialise()
     // Background printing.
     m_background->setVisible(!m_designTime && m_backgroundPrintSettings->Enabled());
     m_background->setChecked(m_backgroundPrintSettings->Active());
+    Arrange();
     m_filling = false;
     RefreshPrintToFile();
 }
@@ -384,8 +532,18 @@ void TjxPrintDialog::Initialise()
 void TjxPrintDialog::RefreshPrinterInfo()
 {
     const TjxPrinterInfo* info = m_printer ? PrinterList().Find(Setup()->PrinterName()) : nullptr;
-    m_typeLabel->setText(info ? info->Device() : QString());
-    m_whereLabel->setText(info ? info->Port() : QString());
+    m_typeText = info ? info->Device() : QString();
+    m_whereText = info ? info->Port() : QString();
+    ShowPrinterInfo();
+}
+
+void TjxPrintDialog::ShowPrinterInfo()
+{
+    // A long queue name or location is shortened in the middle, whole in the tip.
+    for (auto [label, text] : {std::pair{m_typeLabel, m_typeText}, std::pair{m_whereLabel, m_whereText}}) {
+        label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width()));
+        label->setToolTip(label->text() == text ? QString() : text);
+    }
 }
 
 QString TjxPrintDialog::SelectedFileDevice() const

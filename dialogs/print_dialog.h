@@ -51,6 +51,10 @@ protected:
 
 private:
     void Build();
+    // Places the controls for the captions' lengths: the form grows rather
+    // than clip a caption of another language.
+    void Arrange();
+    void ShowPrinterInfo();
     void RefreshPrinterInfo();
     void RefreshPrintToFile();
     void UpdateCollatePicture();
@@ -62,6 +66,8 @@ private:
     QPointer<QDialog> m_window;
     bool m_filling = false;
     bool m_closed = false;
+    QString m_typeText;
+    QString m_whereText;
     QGroupBox* m_printerFrame = nullptr;
     QLabel* m_nameLabel = nullptr;
     QComboBox* m_printerList = nullptr;

@@ -220,7 +220,7 @@ QList<TjxSpoolerPrinter> TjxTestSpooler::EnumPrinters()
     m_log.append(QStringLiteral("EnumPrinters"));
     QList<TjxSpoolerPrinter> result;
     for (const Printer& p : m_printers)
-        result.append({p.name, p.attributes});
+        result.append({p.name, p.attributes, p.port});
     return result;
 }
 

@@ -27,6 +27,7 @@ public:
         TjxDeviceCaps caps;                  // what its contexts measure
         bool refuseContexts = false;         // device and information contexts fail
         bool refuseDocuments = false;        // StartDoc fails (a full queue, a stopped printer)
+        QString port;                        // where it is
     };
 
     // A document printed on one of the printer's device contexts.

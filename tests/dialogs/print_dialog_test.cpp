@@ -104,7 +104,7 @@ TEST_F(PrintDialogTest, InitialisesFromTheRequestAndAllResetsIt)
     EXPECT_EQ(printer.PrinterSetup()->PrinterName(), u"P");
     // Without file output the panel is gone and the form shorter by its height.
     EXPECT_TRUE(Child<QWidget>(window, "filePanel")->isHidden());
-    EXPECT_EQ(window->height(), 388 - 60);
+    const int shorter = window->height();
 
     // All, after a list: every page again.
     Child<QRadioButton>(window, "allRadio")->click();
@@ -113,6 +113,11 @@ TEST_F(PrintDialogTest, InitialisesFromTheRequestAndAllResetsIt)
     EXPECT_TRUE(boxes.shown.empty()) << boxes.Texts().join(u", ").toStdString();
     EXPECT_EQ(dialog.PageRequest()->PageSetting(), psAll);
     EXPECT_EQ(dialog.PageRequest()->PageList()->Count(), 0);
+
+    dialog.SetAllowPrintToFile(true);
+    dialog.Initialise();
+    EXPECT_FALSE(Child<QWidget>(window, "filePanel")->isHidden());
+    EXPECT_EQ(window->height(), shorter + 60);
 }
 
 TEST_F(PrintDialogTest, CopiesOutsideOneTo999AreRefused)
