@@ -11,12 +11,14 @@
 #include "platform/spooler.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -46,6 +48,26 @@ constexpr int kName = 1010, kType = 1011, kWhere = 1012, kProperties = 1013, kNu
               kCollate = 1015, kPrintWhat = 1016, kAllPages = 1017, kOddPages = 1018, kEvenPages = 1019,
               kBackground = 1073;
 constexpr int kLandscape = 147, kPortrait = 148;
+
+// Runs an action on a click into a widget or a key pressed in it.
+class TClickOrKey : public QObject {
+public:
+    TClickOrKey(QWidget* watched, std::function<void()> action) : QObject(watched), m_action(std::move(action))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)
+            m_action();
+        return false;
+    }
+
+private:
+    std::function<void()> m_action;
+};
 
 // Two stacks of pages 1 2 3 when collated, pairs 1 1, 2 2, 3 3 when not.
 QPixmap CollatePicture(bool collated)
@@ -241,6 +263,11 @@ void TjxPrintDialog::Build()
             if (!m_filling)
                 m_pagesEdit->clear();
         });
+    // Clicking into the page edit, or typing in it, means Pages.
+    new TClickOrKey(m_pagesEdit, [this] {
+        if (!m_filling)
+            m_pages->setChecked(true);
+    });
     QObject::connect(m_pagesEdit, &QLineEdit::textEdited, window, [this] {
         if (!m_filling)
             m_pages->setChecked(true);

@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QMouseEvent>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -113,6 +115,17 @@ TEST_F(PrintDialogTest, InitialisesFromTheRequestAndAllResetsIt)
     EXPECT_TRUE(boxes.shown.empty()) << boxes.Texts().join(u", ").toStdString();
     EXPECT_EQ(dialog.PageRequest()->PageSetting(), psAll);
     EXPECT_EQ(dialog.PageRequest()->PageList()->Count(), 0);
+
+    // A key that types nothing in the page edit, or a click into it, means Pages.
+    auto* pagesEdit = Child<QLineEdit>(window, "pagesEdit");
+    auto* pagesRadio = Child<QRadioButton>(window, "pagesRadio");
+    QTest::keyClick(pagesEdit, Qt::Key_Home);
+    EXPECT_TRUE(pagesRadio->isChecked());
+    Child<QRadioButton>(window, "allRadio")->click();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(4, 4), QPointF(4, 4), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(pagesEdit, &press);
+    EXPECT_TRUE(pagesRadio->isChecked());
 
     dialog.SetAllowPrintToFile(true);
     dialog.Initialise();
