@@ -8,6 +8,8 @@
 #include "document/messages.h"
 #include "document/printer.h"
 #include "output/page_request.h"
+#include "designer/designer.h"
+#include "designer/window/designer_window.h"
 #include "preview/viewer.h"
 
 #include <QDir>
@@ -373,4 +375,35 @@ TEST_F(NoPrinterRunTest, AnUnusablePrinterIsAWarningAndTheRunEnds)
     // Cleaned up: a second try asks again rather than finding a half-made run.
     f.report->Print();
     EXPECT_EQ(boxes.shown.size(), 2u);
+}
+
+TEST_F(PrintDialogTest, TheDesignersPrintCommandAsksWhateverTheReportSays)
+{
+    QTemporaryDir config;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    f.report->SetShowPrintDialog(false);
+    f.report->SetShowCancelDialog(false);
+    auto* designer = new TjxDesigner(&f.host);
+    designer->SetReport(f.report);
+    std::unique_ptr<TjxCustomDesignerWindow> window(designer->CreateDesignerWindow());
+    auto* designerWindow = dynamic_cast<TjxDesignerWindow*>(window.get());
+    ASSERT_NE(designerWindow, nullptr);
+    bool asked = false;
+    QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [&](QDialog* dialog) {
+        asked = true;
+        Child<QRadioButton>(dialog, "currentRadio")->setChecked(true);
+        Child<QPushButton>(dialog, "okButton")->click();
+    });
+    designerWindow->Print();
+    delete answer;
+    EXPECT_TRUE(asked);
+    ASSERT_EQ(m_spooler->Documents().size(), 1);
+    EXPECT_EQ(LastPages().size(), 1);
+    // The report's own settings are as they were.
+    EXPECT_FALSE(f.report->ShowPrintDialog());
+    EXPECT_FALSE(f.report->DesignState() & dsPrintingFromDesigner);
+    window.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
 }
