@@ -3,6 +3,7 @@
 // value keeps the dialog open with its message.
 
 #include "dialog_fixture.h"
+#include "tests/support/data_view.h"
 
 #include "dialogs/auto_search_dialog.h"
 #include "document/auto_search_field.h"
@@ -193,40 +194,9 @@ TEST_F(AutoSearchTest, InListAndBetweenValuesMayHoldNoComma)
     EXPECT_EQ(list->ValueCount(), 2);
 }
 
-namespace {
-
-// A data view as data-access components publish it: a description that
-// names its tab and the tab's place.
-class TTabbedView : public TComponent {
-    ORVANE_CLASS(TTabbedView, TComponent)
-public:
-    explicit TTabbedView(const QString& description, int tabOrder) : m_description(description), m_tabOrder(tabOrder) {}
-    QString Description() const { return m_description; }
-    void SetDescription(const QString& v) { m_description = v; }
-    int AutoSearchTabOrder() const { return m_tabOrder; }
-    void SetAutoSearchTabOrder(int v) { m_tabOrder = v; }
-
-private:
-    QString m_description;
-    int m_tabOrder = 0;
-};
-
-const TClassInfo& TTabbedView::StaticClass()
-{
-    static const TClassInfo info =
-        TClassBuilder<TTabbedView>("TTabbedView", &TComponent::StaticClass())
-            .Prop("Description", StringType(), &TTabbedView::Description, &TTabbedView::SetDescription)
-            .Prop("AutoSearchTabOrder", IntegerType(), &TTabbedView::AutoSearchTabOrder,
-                  &TTabbedView::SetAutoSearchTabOrder)
-            .Build();
-    return info;
-}
-
-} // namespace
-
 TEST_F(AutoSearchTest, TabsOfGroupsCarryErrorBulletsAndMoveAtDesignTime)
 {
-    TTabbedView people(QStringLiteral("People"), 7), numbers(QStringLiteral("Numbers"), 3);
+    TTestDataView people(QStringLiteral("People"), 7), numbers(QStringLiteral("Numbers"), 3);
     name->SetGroupingObject(&people);
     low->SetGroupingObject(&numbers);
     f.report->IncludeDesignState(dsDesigning);

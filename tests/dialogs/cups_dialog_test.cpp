@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include <functional>
 #include <limits>
 
 using namespace orvane;
@@ -76,6 +77,28 @@ protected:
             for (int x = 0; x < a.width(); ++x)
                 sum += std::abs(int(a.constScanLine(y)[x]) - int(b.constScanLine(y)[x]));
         return sum;
+    }
+
+    // Prints with the print dialog on the queue: `inDialog` sees the print
+    // dialog with the queue chosen, `inOptions` the queue's options dialog
+    // that its Properties button opens, then both are confirmed.
+    void PrintThroughOptions(const std::function<void(QDialog*)>& inDialog,
+                             const std::function<void(QDialog*)>& inOptions)
+    {
+        QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [&](QDialog* dialog) {
+            auto* printers = Child<QComboBox>(dialog, "printerList");
+            printers->setCurrentIndex(printers->findText(kQueue));
+            inDialog(dialog);
+            QPointer<QTimer> options = WhenDialog(QStringLiteral("printerOptions"), [&](QDialog* optionsDialog) {
+                inOptions(optionsDialog);
+                Child<QPushButton>(optionsDialog, "okButton")->click();
+            });
+            Child<QPushButton>(dialog, "propertiesButton")->click();
+            delete options;
+            Child<QPushButton>(dialog, "okButton")->click();
+        });
+        f.report->Print();
+        delete answer;
     }
 
     ReportFixture f;
@@ -211,25 +234,16 @@ TEST_F(CupsDialogTest, ThePropertiesButtonsPaperReachesTheJob)
     f.report->SetShowCancelDialog(false);
     QString paperChosen;
     const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
-    QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [&](QDialog* dialog) {
-        auto* printers = Child<QComboBox>(dialog, "printerList");
-        printers->setCurrentIndex(printers->findText(kQueue));
-        QPointer<QTimer> options = WhenDialog(QStringLiteral("printerOptions"), [&](QDialog* optionsDialog) {
-            auto* papers = Child<QComboBox>(optionsDialog, "paperList");
-            const int a5 = papers->findText(QStringLiteral("A5"), Qt::MatchStartsWith);
-            if (a5 >= 0)
-                papers->setCurrentIndex(a5);
-            else
-                ADD_FAILURE() << "the queue offers no A5 paper";
-            paperChosen = papers->currentText();
-            Child<QPushButton>(optionsDialog, "okButton")->click();
-        });
-        Child<QPushButton>(dialog, "propertiesButton")->click();
-        delete options;
-        Child<QPushButton>(dialog, "okButton")->click();
-    });
-    f.report->Print();
-    delete answer;
+    PrintThroughOptions([](QDialog*) {},
+                        [&](QDialog* optionsDialog) {
+                            auto* papers = Child<QComboBox>(optionsDialog, "paperList");
+                            const int a5 = papers->findText(QStringLiteral("A5"), Qt::MatchStartsWith);
+                            if (a5 >= 0)
+                                papers->setCurrentIndex(a5);
+                            else
+                                ADD_FAILURE() << "the queue offers no A5 paper";
+                            paperChosen = papers->currentText();
+                        });
     ASSERT_FALSE(paperChosen.isEmpty());
     const QString pdf = WaitForCupsPdf(since, m_document);
     ASSERT_FALSE(pdf.isEmpty());
@@ -250,26 +264,18 @@ TEST_F(CupsDialogTest, ThePropertiesResolutionReachesTheJobAndWhereIsTheLocation
     f.report->SetShowCancelDialog(false);
     QString whereShown, chosen, standard;
     const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
-    QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [&](QDialog* dialog) {
-        auto* printers = Child<QComboBox>(dialog, "printerList");
-        printers->setCurrentIndex(printers->findText(kQueue));
-        whereShown = Child<QLabel>(dialog, "whereLabel")->text();
-        QPointer<QTimer> options = WhenDialog(QStringLiteral("printerOptions"), [&](QDialog* optionsDialog) {
-            auto* resolutions = Child<QComboBox>(optionsDialog, "resolutionList");
-            standard = resolutions->currentText();
-            // Something else than the queue's default.
-            const int pick = resolutions->findText(MessageText(msg::ResolutionDpi, {QStringLiteral("150")}));
-            const int other = resolutions->findText(MessageText(msg::ResolutionDpi, {QStringLiteral("600")}));
-            resolutions->setCurrentIndex(standard == resolutions->itemText(pick) ? other : pick);
-            chosen = resolutions->currentText();
-            Child<QPushButton>(optionsDialog, "okButton")->click();
-        });
-        Child<QPushButton>(dialog, "propertiesButton")->click();
-        delete options;
-        Child<QPushButton>(dialog, "okButton")->click();
-    });
-    f.report->Print();
-    delete answer;
+    PrintThroughOptions([&](QDialog* dialog) { whereShown = Child<QLabel>(dialog, "whereLabel")->text(); },
+                        [&](QDialog* optionsDialog) {
+                            auto* resolutions = Child<QComboBox>(optionsDialog, "resolutionList");
+                            standard = resolutions->currentText();
+                            // Something else than the queue's default.
+                            const int pick =
+                                resolutions->findText(MessageText(msg::ResolutionDpi, {QStringLiteral("150")}));
+                            const int other =
+                                resolutions->findText(MessageText(msg::ResolutionDpi, {QStringLiteral("600")}));
+                            resolutions->setCurrentIndex(standard == resolutions->itemText(pick) ? other : pick);
+                            chosen = resolutions->currentText();
+                        });
     EXPECT_EQ(whereShown, where);
     ASSERT_FALSE(chosen.isEmpty());
     EXPECT_NE(chosen, standard);
