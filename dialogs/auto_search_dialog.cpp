@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -35,7 +36,6 @@ constexpr int kCancel = 5, kOK = 17, kOpeningFirst = 54, kOpeningNext = 55, kAnd
               kMoveTabRight = 1026;
 constexpr int kMinClientWidth = 438;
 constexpr int kMaxClientWidth = 1000;
-constexpr int kFormWidth = 532;
 constexpr int kFormHeight = 500;
 
 enum TPanelKind { pkSimple, pkBetween, pkInList };
@@ -392,12 +392,30 @@ void TjxAutoSearchDialog::BuildPanels()
     QObject::connect(ok, &QPushButton::clicked, m_window, [this] { OkClicked(); });
     QObject::connect(cancel, &QPushButton::clicked, m_window, [this] { m_window->reject(); });
 
-    int panelsHeight = 0;
-    for (TjxAutoSearchPanel* panel : m_panels)
-        panelsHeight += panel->height();
-    const int width = std::clamp(680, kMinClientWidth, kMaxClientWidth);
-    const int height = std::min(kFormHeight, panelsHeight + 90 + (m_tabs ? 48 : 0));
-    m_window->resize(std::max(width, kFormWidth), std::max(height, 160));
+    // The panels' width and height: with tabs, the widest and the tallest
+    // page, plus the page control's border and its tabs.
+    std::vector<int> pageHeights(m_tabs ? size_t(m_tabs->count()) : 1, 0);
+    int panelsWidth = 0;
+    for (size_t i = 0; i < m_panels.size(); ++i) {
+        pageHeights[size_t(m_panelPage[i])] += m_panels[i]->height();
+        panelsWidth = std::max(panelsWidth, m_panels[i]->minimumWidth());
+    }
+    // The scroll box's frame, and a scroll bar should the form be too low.
+    const int scrollFrame = 2 * m_body->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    const int scrollBar = m_body->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    int bodyWidth = panelsWidth + scrollFrame + scrollBar;
+    int bodyHeight = *std::max_element(pageHeights.begin(), pageHeights.end()) + scrollFrame;
+    if (m_tabs) {
+        bodyWidth += 20;
+        bodyHeight += 28 + 20;
+    }
+    const QMargins margins = layout->contentsMargins();
+    const int buttonPanel = layout->spacing() + buttons->sizeHint().height() +
+                            (m_requiredPanel->isHidden() ? 0 : layout->spacing() + m_requiredPanel->sizeHint().height());
+    const int width = std::clamp(bodyWidth + margins.left() + margins.right(), kMinClientWidth, kMaxClientWidth);
+    // Shorter than the form as designed when everything fits; never higher.
+    const int height = std::min(kFormHeight, bodyHeight + buttonPanel + margins.top() + margins.bottom());
+    m_window->resize(width, height);
 }
 
 bool TjxAutoSearchDialog::OkClicked()

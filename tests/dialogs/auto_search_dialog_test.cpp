@@ -15,6 +15,8 @@
 #include <QMenu>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -260,4 +262,63 @@ TEST_F(AutoSearchTest, TabsOfGroupsCarryErrorBulletsAndMoveAtDesignTime)
     ASSERT_NE(dialog.Tabs(), nullptr);
     EXPECT_EQ(dialog.TabMenu(0), nullptr);
     EXPECT_EQ(dialog.Tabs()->tabBar()->contextMenuPolicy(), Qt::DefaultContextMenu);
+}
+
+TEST_F(AutoSearchTest, TheFormFitsItsPanelsUpToItsDesignedHeight)
+{
+    // Visible scroll range of the dialog's scroll boxes, all pages together.
+    const auto hiddenHeight = [](QDialog* window) {
+        int hidden = 0;
+        for (QScrollArea* area : window->findChildren<QScrollArea*>())
+            hidden += area->verticalScrollBar()->maximum();
+        return hidden;
+    };
+    {
+        // Two fields: the form is lower than designed and shows them whole.
+        TjxAutoSearchDialog dialog;
+        dialog.SetAutoSearchFields({name, low});
+        dialog.BuildPanels();
+        QDialog* window = dialog.Window();
+        window->show();
+        QApplication::processEvents();
+        EXPECT_LT(window->height(), 500);
+        EXPECT_GE(window->width(), 438);
+        EXPECT_LE(window->width(), 1000);
+        EXPECT_EQ(hiddenHeight(window), 0);
+        window->hide();
+    }
+    {
+        // Nine fields: the form stops at its designed height and scrolls.
+        std::vector<TjxAutoSearchField*> fields{name, low};
+        for (int i = 0; i < 7; ++i)
+            fields.push_back(f.report->CreateAutoSearchCriteria(QStringLiteral("plPeople"),
+                                                                QStringLiteral("extra%1").arg(i), soEqual, {}, false));
+        TjxAutoSearchDialog dialog;
+        dialog.SetAutoSearchFields(fields);
+        dialog.BuildPanels();
+        QDialog* window = dialog.Window();
+        window->show();
+        QApplication::processEvents();
+        EXPECT_EQ(window->height(), 500);
+        EXPECT_GT(hiddenHeight(window), 0);
+        window->hide();
+    }
+    {
+        // Two tabs: as high as the taller page, not as both pages together.
+        TTestDataView people(QStringLiteral("People"), 0), numbers(QStringLiteral("Numbers"), 1);
+        name->SetGroupingObject(&people);
+        low->SetGroupingObject(&numbers);
+        auto* third = f.report->CreateAutoSearchCriteria(QStringLiteral("plPeople"), QStringLiteral("city"), soInList,
+                                                         {}, false);
+        third->SetGroupingObject(&people);
+        TjxAutoSearchDialog dialog;
+        dialog.SetAutoSearchFields({name, low, third});
+        dialog.BuildPanels();
+        QDialog* window = dialog.Window();
+        window->show();
+        QApplication::processEvents();
+        EXPECT_LT(window->height(), 500);
+        EXPECT_EQ(hiddenHeight(window), 0);
+        window->hide();
+    }
 }

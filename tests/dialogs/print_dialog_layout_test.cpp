@@ -60,9 +60,11 @@ struct PrintDialogLayoutTest : TestPlatform {
         TestPlatform::SetUp();
         m_spooler = std::make_shared<TjxTestSpooler>();
         m_spooler->AddPrinter({QStringLiteral("P"), kPrinterLocal, OfficePrinterCapabilities(), OfficeDriverSettings(),
-                               Caps600(), false, false, QStringLiteral("Front desk")});
+                               Caps600(), false, false});
         m_spooler->AddPrinter({kLongQueue, kPrinterNetwork, OfficePrinterCapabilities(), OfficeDriverSettings(),
-                               Caps600(), false, false, kLongLocation});
+                               Caps600(), false, false});
+        m_spooler->SetPort(QStringLiteral("P"), QStringLiteral("Front desk"));
+        m_spooler->SetPort(kLongQueue, kLongLocation);
         m_spooler->SetDefaultPrinter(QStringLiteral("P"));
         SetSpooler(m_spooler);
         searchPath = TjxResourceManager::Instance().SearchPath();
