@@ -201,9 +201,10 @@ bool PrinterUsable(TjxPrinterDevice& device)
         device.RequireUsablePrinter();
         return true;
     } catch (const EPrintError& error) {
-        // With the user-interface library loaded the user gets a warning and
-        // the run ends quietly; a program without windows gets the error.
-        if (!GetDialogClass(u"TjxCustomPrintDialog"))
+        // With windows to show it in, the user gets a warning and the run
+        // ends quietly; a program without windows gets the error.
+        const QCoreApplication* app = QCoreApplication::instance();
+        if (!GetDialogClass(u"TjxCustomPrintDialog") || !app || !app->inherits("QApplication"))
             throw;
         ShowMessageBox(GetMessage(kCannotPrint) + u'\n' + error.Message(), mtWarning, mbOK);
         return false;
