@@ -29,12 +29,7 @@ class CupsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const QString problem = PrepareQueue();
-        if (!problem.isEmpty()) {
-            if (qEnvironmentVariable("CI") == u"true")
-                FAIL() << "no CUPS queue: " << problem.toStdString();
-            GTEST_SKIP() << "no CUPS queue to print to (" << problem.toStdString() << ")";
-        }
+        ORVANE_REQUIRE_CUPS_QUEUE();
         SetSpooler(nullptr);
         m_document = QStringLiteral("OrvaneDialog%1x%2")
                          .arg(QCoreApplication::applicationPid())

@@ -162,12 +162,7 @@ TEST(CupsPrinting, PrintsTwoPagesThroughCupsPdf)
 // of its labels come out on the pages, and a cancelled job leaves no file.
 TEST(CupsPrinting, PrintsAReportThroughThePrinterDevice)
 {
-    const QString problem = PrepareQueue();
-    if (!problem.isEmpty()) {
-        if (qEnvironmentVariable("CI") == u"true")
-            FAIL() << "no CUPS queue: " << problem.toStdString();
-        GTEST_SKIP() << "no CUPS queue to print to (" << problem.toStdString() << ")";
-    }
+    ORVANE_REQUIRE_CUPS_QUEUE();
     SetSpooler(nullptr);
 
     TComponent host;
@@ -236,12 +231,7 @@ TEST(CupsPrinting, PrintsAReportThroughThePrinterDevice)
 
 TEST(CupsPrinting, TheQueuesResolutionsAreMeasuredAsChosen)
 {
-    const QString problem = PrepareQueue();
-    if (!problem.isEmpty()) {
-        if (qEnvironmentVariable("CI") == u"true")
-            FAIL() << "no CUPS queue: " << problem.toStdString();
-        GTEST_SKIP() << "no CUPS queue to print to (" << problem.toStdString() << ")";
-    }
+    ORVANE_REQUIRE_CUPS_QUEUE();
     SetSpooler(nullptr);
     // The choices the queue's driver offers, each measured as chosen; a
     // resolution it does not offer is not taken.

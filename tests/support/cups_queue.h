@@ -57,6 +57,17 @@ inline QString PrepareQueue()
     return {};
 }
 
+// Skips the test without a queue to print to; on CI a missing queue is a failure.
+#define ORVANE_REQUIRE_CUPS_QUEUE()                                                          \
+    do {                                                                                     \
+        const QString problem = ::orvane::test::PrepareQueue();                              \
+        if (!problem.isEmpty()) {                                                            \
+            if (qEnvironmentVariable("CI") == u"true")                                       \
+                FAIL() << "no CUPS queue: " << problem.toStdString();                        \
+            GTEST_SKIP() << "no CUPS queue to print to (" << problem.toStdString() << ")";   \
+        }                                                                                    \
+    } while (false)
+
 // Runs a scheduler administration tool (lpadmin), through sudo when not root.
 inline Run Admin(const QString& program, const QStringList& args)
 {
