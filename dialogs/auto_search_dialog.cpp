@@ -4,6 +4,7 @@
 #include "document/message_ids.h"
 #include "document/message_table.h"
 #include "document/messages.h"
+#include "document/producer.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,9 +14,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QImage>
+#include <QTabBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -27,10 +32,10 @@ namespace {
 
 // Message numbers of the table.
 constexpr int kCancel = 5, kOK = 17, kOpeningFirst = 54, kOpeningNext = 55, kAnd = 62, kAddToList = 63,
-              kRemoveFromList = 64, kSearch = 65, kRequired = 66, kShowAllValues = 1033;
+              kRemoveFromList = 64, kSearch = 65, kRequired = 66, kShowAllValues = 1033, kMoveTabLeft = 1025,
+              kMoveTabRight = 1026;
 constexpr int kMinClientWidth = 438;
 constexpr int kMaxClientWidth = 1000;
-constexpr int kFormWidth = 532;
 constexpr int kFormHeight = 500;
 
 enum TPanelKind { pkSimple, pkBetween, pkInList };
@@ -42,6 +47,19 @@ TPanelKind KindOf(TjxSearchOperatorType op)
     if (op == soInList || op == soNotInList)
         return pkInList;
     return pkSimple;
+}
+
+// The mark on a tab whose page holds an invalid entry: a small red dot.
+QIcon ErrorBullet()
+{
+    // Round at this size means the corners left out.
+    QImage bullet(5, 5, QImage::Format_ARGB32);
+    bullet.fill(Qt::transparent);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 5; ++x)
+            if ((x != 0 && x != 4) || (y != 0 && y != 4))
+                bullet.setPixelColor(x, y, Qt::red);
+    return QIcon(QPixmap::fromImage(bullet));
 }
 
 QLabel* Dot(QWidget* parent, const QColor& colour)
@@ -339,6 +357,18 @@ void TjxAutoSearchDialog::BuildPanels()
         m_tabs->setObjectName(QStringLiteral("groupTabs"));
         for (int g = 0; g < groups->GroupCount(); ++g)
             m_tabs->addTab(fillPage(groups->Groups(g), g), groups->Groups(g)->Description());
+        m_tabs->setIconSize(QSize(5, 5));
+        if (Report() && (Report()->DesignState() & dsDesigning)) {
+            QTabBar* bar = m_tabs->tabBar();
+            bar->setContextMenuPolicy(Qt::CustomContextMenu);
+            QObject::connect(bar, &QTabBar::customContextMenuRequested, m_window, [this, bar](const QPoint& at) {
+                const int tab = bar->tabAt(at);
+                if (QMenu* menu = TabMenu(tab >= 0 ? tab : m_tabs->currentIndex())) {
+                    menu->setAttribute(Qt::WA_DeleteOnClose);
+                    menu->popup(bar->mapToGlobal(at));
+                }
+            });
+        }
         m_body = m_tabs;
     }
     layout->addWidget(m_body, 1);
@@ -362,20 +392,48 @@ void TjxAutoSearchDialog::BuildPanels()
     QObject::connect(ok, &QPushButton::clicked, m_window, [this] { OkClicked(); });
     QObject::connect(cancel, &QPushButton::clicked, m_window, [this] { m_window->reject(); });
 
-    int panelsHeight = 0;
-    for (TjxAutoSearchPanel* panel : m_panels)
-        panelsHeight += panel->height();
-    const int width = std::clamp(680, kMinClientWidth, kMaxClientWidth);
-    const int height = std::min(kFormHeight, panelsHeight + 90 + (m_tabs ? 48 : 0));
-    m_window->resize(std::max(width, kFormWidth), std::max(height, 160));
+    // The panels' width and height: with tabs, the widest and the tallest
+    // page, plus the page control's border and its tabs.
+    std::vector<int> pageHeights(m_tabs ? size_t(m_tabs->count()) : 1, 0);
+    int panelsWidth = 0;
+    for (size_t i = 0; i < m_panels.size(); ++i) {
+        pageHeights[size_t(m_panelPage[i])] += m_panels[i]->height();
+        panelsWidth = std::max(panelsWidth, m_panels[i]->minimumWidth());
+    }
+    // The scroll box's frame, and a scroll bar should the form be too low.
+    const int scrollFrame = 2 * m_body->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    const int scrollBar = m_body->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    int bodyWidth = panelsWidth + scrollFrame + scrollBar;
+    int bodyHeight = *std::max_element(pageHeights.begin(), pageHeights.end()) + scrollFrame;
+    if (m_tabs) {
+        bodyWidth += 20;
+        bodyHeight += 28 + 20;
+    }
+    const QMargins margins = layout->contentsMargins();
+    const int buttonPanel = layout->spacing() + buttons->sizeHint().height() +
+                            (m_requiredPanel->isHidden() ? 0 : layout->spacing() + m_requiredPanel->sizeHint().height());
+    const int width = std::clamp(bodyWidth + margins.left() + margins.right(), kMinClientWidth, kMaxClientWidth);
+    // Shorter than the form as designed when everything fits; never higher.
+    const int height = std::min(kFormHeight, bodyHeight + buttonPanel + margins.top() + margins.bottom());
+    m_window->resize(width, height);
 }
 
 bool TjxAutoSearchDialog::OkClicked()
 {
     int firstInvalid = -1;
-    for (size_t i = 0; i < m_panels.size(); ++i)
-        if (!m_panels[i]->Validate() && firstInvalid < 0)
+    std::vector<bool> invalid(m_tabs ? size_t(m_tabs->count()) : 1, false);
+    for (size_t i = 0; i < m_panels.size(); ++i) {
+        if (m_panels[i]->Validate())
+            continue;
+        if (firstInvalid < 0)
             firstInvalid = int(i);
+        if (m_tabs)
+            invalid[size_t(m_panelPage[i])] = true;
+    }
+    if (m_tabs) {
+        for (int page = 0; page < m_tabs->count(); ++page)
+            m_tabs->setTabIcon(page, invalid[size_t(page)] ? ErrorBullet() : QIcon());
+    }
     if (firstInvalid >= 0) {
         if (m_tabs)
             m_tabs->setCurrentIndex(m_panelPage[size_t(firstInvalid)]);
@@ -383,6 +441,35 @@ bool TjxAutoSearchDialog::OkClicked()
     }
     m_window->accept();
     return true;
+}
+
+QMenu* TjxAutoSearchDialog::TabMenu(int tab)
+{
+    if (!m_tabs || tab < 0 || tab >= m_tabs->count() || !Report() || !(Report()->DesignState() & dsDesigning))
+        return nullptr;
+    auto* menu = new QMenu(m_window);
+    menu->setObjectName(QStringLiteral("tabMenu"));
+    QAction* left = menu->addAction(GetMessage(kMoveTabLeft), m_window, [this, tab] { MoveTab(tab, tab - 1); });
+    left->setObjectName(QStringLiteral("moveTabLeft"));
+    left->setEnabled(tab > 0);
+    QAction* right = menu->addAction(GetMessage(kMoveTabRight), m_window, [this, tab] { MoveTab(tab, tab + 1); });
+    right->setObjectName(QStringLiteral("moveTabRight"));
+    right->setEnabled(tab + 1 < m_tabs->count());
+    return menu;
+}
+
+void TjxAutoSearchDialog::MoveTab(int from, int to)
+{
+    if (!m_tabs || from < 0 || to < 0 || from >= m_tabs->count() || to >= m_tabs->count() || from == to)
+        return;
+    // Neighbours change places: the pages, the groups and their TabOrder.
+    const int step = to > from ? 1 : -1;
+    for (int at = from; at != to; at += step) {
+        Groups()->ExchangeGroups(at, at + step);
+        m_tabs->tabBar()->moveTab(at, at + step);
+        for (int& page : m_panelPage)
+            page = page == at ? at + step : page == at + step ? at : page;
+    }
 }
 
 TModalResult TjxAutoSearchDialog::ShowModal()

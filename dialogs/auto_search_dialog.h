@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <vector>
 
+class QMenu;
 class QTabWidget;
 class QWidget;
 
@@ -29,8 +30,14 @@ public:
     QDialog* Window() const { return m_window; }
     // Builds the panels for the groups' fields (done when shown).
     void BuildPanels();
-    // OK: every panel is checked; closes only when all are valid.
+    // OK: every panel is checked; closes only when all are valid. Pages
+    // with an invalid entry get the error bullet on their tab.
     bool OkClicked();
+    QTabWidget* Tabs() const { return m_tabs; }
+    // The tabs' menu while the report is being designed (none otherwise):
+    // moves the tab left or right, writing the new order into the groups.
+    QMenu* TabMenu(int tab);
+    void MoveTab(int from, int to);
 
 private:
     QPointer<QDialog> m_window;

@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace orvane {
 
 namespace {
@@ -82,15 +84,31 @@ void TjxCancelDialog::LanguageChanged()
     m_window->setWindowTitle(GetMessage(kPrinting));
     const QString caption = GetMessage(kCancel);
     m_cancel->setText(caption);
-    // As wide as its caption plus 30 pixels, centred.
-    const int width = QFontMetrics(m_cancel->font()).horizontalAdvance(caption) + 30;
-    m_cancel->setGeometry((kClientWidth - width) / 2, kClientHeight - 8 - 25, width, 25);
+    Arrange();
+}
+
+void TjxCancelDialog::Arrange()
+{
+    // The button as wide as its caption plus 30 pixels, centred; the window
+    // wide enough for it and high enough for the status, growing only, so
+    // that it does not jump from page to page.
+    const int buttonWidth = QFontMetrics(m_cancel->font()).horizontalAdvance(m_cancel->text()) + 30;
+    const int width = std::max({kClientWidth, m_window->width(), buttonWidth + 16});
+    const int memoHeight = std::max({56, m_memo->height(), m_memo->heightForWidth(width - 16)});
+    const int height = 8 + memoHeight + 8 + 25 + 13;
+    m_memo->setGeometry(8, 8, width - 16, memoHeight);
+    m_cancel->setGeometry((width - buttonWidth) / 2, height - 8 - 25, buttonWidth, 25);
+    if (m_window->size() != QSize(width, height))
+        m_window->setFixedSize(width, height);
 }
 
 void TjxCancelDialog::StatusTextChanged()
 {
-    if (m_memo)
-        m_memo->setText(StatusText());
+    if (!m_memo)
+        return;
+    m_memo->setText(StatusText());
+    if (m_memo->heightForWidth(m_memo->width()) > m_memo->height())
+        Arrange();
 }
 
 void TjxCancelDialog::SetCancelEnabled(bool value)

@@ -31,6 +31,8 @@ protected:
     void LanguageChanged() override;
 
 private:
+    void Arrange();
+
     QPointer<QDialog> m_window;
     QLabel* m_memo = nullptr;
     QPushButton* m_cancel = nullptr;

@@ -11,18 +11,21 @@
 #include "platform/spooler.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAbstractItemView>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -45,6 +48,26 @@ constexpr int kName = 1010, kType = 1011, kWhere = 1012, kProperties = 1013, kNu
               kCollate = 1015, kPrintWhat = 1016, kAllPages = 1017, kOddPages = 1018, kEvenPages = 1019,
               kBackground = 1073;
 constexpr int kLandscape = 147, kPortrait = 148;
+
+// Runs an action on a click into a widget or a key pressed in it.
+class TClickOrKey : public QObject {
+public:
+    TClickOrKey(QWidget* watched, std::function<void()> action) : QObject(watched), m_action(std::move(action))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)
+            m_action();
+        return false;
+    }
+
+private:
+    std::function<void()> m_action;
+};
 
 // Two stacks of pages 1 2 3 when collated, pairs 1 1, 2 2, 3 3 when not.
 QPixmap CollatePicture(bool collated)
@@ -240,6 +263,11 @@ void TjxPrintDialog::Build()
             if (!m_filling)
                 m_pagesEdit->clear();
         });
+    // Clicking into the page edit, or typing in it, means Pages.
+    new TClickOrKey(m_pagesEdit, [this] {
+        if (!m_filling)
+            m_pages->setChecked(true);
+    });
     QObject::connect(m_pagesEdit, &QLineEdit::textEdited, window, [this] {
         if (!m_filling)
             m_pages->setChecked(true);
@@ -286,9 +314,6 @@ void TjxPrintDialog::LanguageChanged()
     m_copiesLabel->setText(WithColon(kNumberOfCopies));
     m_collate->setText(GetMessage(kCollate));
     m_printWhatLabel->setText(GetMessage(kPrintWhat));
-    // As wide as its text, ending at x = 285.
-    const int labelWidth = m_printWhatLabel->fontMetrics().horizontalAdvance(m_printWhatLabel->text()) + 2;
-    m_printWhatLabel->setGeometry(285 - labelWidth, 260, labelWidth, 20);
     const int range = m_printWhat->currentIndex();
     m_printWhat->clear();
     m_printWhat->addItems({GetMessage(kAllPages), GetMessage(kOddPages), GetMessage(kEvenPages)});
@@ -299,6 +324,154 @@ void TjxPrintDialog::LanguageChanged()
     m_fileWhereCaption->setText(WithColon(kWhere));
     m_ok->setText(GetMessage(kOK));
     m_cancel->setText(GetMessage(kCancel));
+    Arrange();
+}
+
+namespace {
+
+// Width of a caption as drawn: the mnemonic's "&" takes no room.
+int CaptionWidth(const QWidget* widget, const QString& caption)
+{
+    QString text = caption;
+    text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    text.remove(u'&');
+    text.replace(u'\x01', u'&');
+    return widget->fontMetrics().horizontalAdvance(text);
+}
+
+int HintWidth(const QWidget* widget)
+{
+    return widget->sizeHint().width();
+}
+
+} // namespace
+
+void TjxPrintDialog::Arrange()
+{
+    if (!m_window)
+        return;
+    // Printer frame: captions, the list, the Properties button.
+    const int captionColumn =
+        std::max({46, HintWidth(m_nameLabel), HintWidth(m_typeCaption), HintWidth(m_whereCaption)});
+    const int listLeft = 12 + captionColumn + 2;
+    int frameWidth = kClientWidth - 16;
+    int buttonWidth = 84;
+    const int propertiesCaption = CaptionWidth(m_properties, m_properties->text());
+    if (propertiesCaption > 75) {
+        buttonWidth = propertiesCaption + 15;
+        frameWidth += propertiesCaption - 60;
+    }
+    buttonWidth = std::max(buttonWidth, HintWidth(m_properties));
+    frameWidth += listLeft - 60;
+    int buttonLeft = listLeft + 300 + 10;
+    frameWidth = std::max(frameWidth, buttonLeft + buttonWidth + 12);
+
+    // Page range frame: the radios, the page edit, the description.
+    int rangeWidth = 232;
+    const int pagesRadioWidth = std::max(66, HintWidth(m_pages));
+    for (QWidget* radio : {static_cast<QWidget*>(m_all), static_cast<QWidget*>(m_current)})
+        rangeWidth = std::max(rangeWidth, 12 + HintWidth(radio) + 12);
+    rangeWidth = std::max(rangeWidth, 12 + pagesRadioWidth + 2 + 100 + 12);
+    const int hintWidth = rangeWidth - 20;
+    const QFontMetrics hintMetrics = m_pagesHint->fontMetrics();
+    const int lines = std::max(
+        1, hintMetrics.boundingRect(QRect(0, 0, hintWidth, 10000), Qt::TextWordWrap, m_pagesHint->text()).height() /
+               std::max(1, hintMetrics.height()));
+    // Whole lines of text, and never less than the label needs to show them.
+    const int hintHeight = std::max(lines * hintMetrics.height(), m_pagesHint->heightForWidth(hintWidth));
+
+    // Copies frame: the label and its edit, the collate box and its picture.
+    const int copiesLeft = 8 + rangeWidth + 8;
+    const int copiesLabelWidth = std::max(116, HintWidth(m_copiesLabel));
+    const int copiesEditLeft = 12 + copiesLabelWidth + 2;
+    const int collateWidth = std::max(90, HintWidth(m_collate));
+    const int pictureLeft = 12 + collateWidth + 4;
+    int copiesWidth = kClientWidth - 256;
+    copiesWidth = std::max({copiesWidth, copiesEditLeft + 40 + 17 + 12, pictureLeft + 102 + 12});
+    // The copies frame ends where the printer frame ends, or the printer
+    // frame, its button and the form grow to where the copies frame must end.
+    const int printerRight = 8 + frameWidth;
+    const int copiesRight = copiesLeft + copiesWidth;
+    if (copiesRight > printerRight) {
+        frameWidth += copiesRight - printerRight;
+        buttonLeft += copiesRight - printerRight;
+    }
+    copiesWidth = 8 + frameWidth - copiesLeft;
+    const int clientWidth = 8 + frameWidth + 8;
+
+    m_printerFrame->setGeometry(8, 8, frameWidth, 104);
+    m_nameLabel->setGeometry(12, 24, captionColumn, 20);
+    m_printerList->setGeometry(listLeft, 22, 300, 22);
+    m_properties->setGeometry(buttonLeft, 20, buttonWidth, 25);
+    m_typeCaption->setGeometry(12, 52, captionColumn, 18);
+    m_whereCaption->setGeometry(12, 74, captionColumn, 18);
+    m_typeLabel->setGeometry(listLeft, 52, frameWidth - listLeft - 12, 18);
+    m_whereLabel->setGeometry(listLeft, 74, frameWidth - listLeft - 12, 18);
+    m_noPrinters->setGeometry(12, 22, frameWidth - 24, 22);
+    ShowPrinterInfo();
+
+    const int hintTop = 88;
+    // The frame ends 2381 thousandths of a millimetre below the description.
+    const int rangeHeight = std::max(hintTop + hintHeight + 9, 60 + 53 + 8);
+    m_rangeFrame->setGeometry(8, 118, rangeWidth, rangeHeight);
+    m_all->setGeometry(12, 20, rangeWidth - 24, 20);
+    m_current->setGeometry(12, 42, rangeWidth - 24, 20);
+    m_pages->setGeometry(12, 64, pagesRadioWidth, 20);
+    m_pagesEdit->setGeometry(12 + pagesRadioWidth + 2, 63, rangeWidth - (12 + pagesRadioWidth + 2) - 12, 22);
+    m_pagesHint->setGeometry(12, hintTop, hintWidth, hintHeight);
+
+    m_copiesFrame->setGeometry(copiesLeft, 118, copiesWidth, rangeHeight);
+    m_copiesLabel->setGeometry(12, 22, copiesLabelWidth, 20);
+    m_copies->setGeometry(copiesEditLeft, 21, 40, 22);
+    m_copiesUp->setGeometry(copiesEditLeft + 41, 21, 16, 11);
+    m_copiesDown->setGeometry(copiesEditLeft + 41, 32, 16, 11);
+    m_collate->setGeometry(12, 66, collateWidth, 20);
+    m_collatePicture->setGeometry(pictureLeft, 60, 102, 53);
+
+    // Print what: the label as wide as its text, ending at x = 285, unless
+    // it is too long to; the background box beside it when there is room.
+    int y = 118 + rangeHeight + 8;
+    const int printWhatLabelWidth = HintWidth(m_printWhatLabel);
+    int printWhatLabelLeft = 285 - printWhatLabelWidth;
+    const bool background = !m_background->isHidden();
+    const int backgroundRight = background ? 8 + HintWidth(m_background) + 8 : 8;
+    if (printWhatLabelLeft < backgroundRight)
+        printWhatLabelLeft = backgroundRight;
+    int listLeftWhat = std::max(290, printWhatLabelLeft + printWhatLabelWidth + 5);
+    const int listWidth = std::max(120, HintWidth(m_printWhat));
+    int width = std::max(clientWidth, listLeftWhat + listWidth + 8);
+    m_printWhatLabel->setGeometry(printWhatLabelLeft, y + 2, printWhatLabelWidth, 20);
+    m_printWhat->setGeometry(listLeftWhat, y, width - 8 - listLeftWhat, 22);
+    m_background->setGeometry(8, y + 2, std::max(200, HintWidth(m_background)), 20);
+    y += 30;
+
+    // Print to file.
+    const bool filePanel = !m_filePanel->isHidden();
+    const int toFileWidth = std::max(200, HintWidth(m_toFile));
+    const int typeCaptionWidth = std::max(40, HintWidth(m_fileTypeCaption));
+    const int whereCaptionWidth = std::max(44, HintWidth(m_fileWhereCaption));
+    const int typesLeft = 8 + typeCaptionWidth;
+    const int whereLeft = typesLeft + 160 + 8;
+    const int nameLeft = whereLeft + whereCaptionWidth;
+    width = std::max({width, 8 + toFileWidth + 8, nameLeft + 120 + 4 + 30 + 8});
+    if (filePanel) {
+        m_filePanel->setGeometry(0, y, width, kFilePanelHeight);
+        y += kFilePanelHeight;
+    }
+    m_toFile->setGeometry(8, 4, toFileWidth, 20);
+    m_fileTypeCaption->setGeometry(8, 32, typeCaptionWidth, 20);
+    m_fileTypes->setGeometry(typesLeft, 30, 160, 22);
+    m_fileWhereCaption->setGeometry(whereLeft, 32, whereCaptionWidth, 20);
+    m_browse->setGeometry(width - 38, 30, 30, 22);
+    m_fileName->setGeometry(nameLeft, 30, width - 38 - 4 - nameLeft, 22);
+
+    // OK and Cancel at the bottom right.
+    const int okWidth = std::max(75, HintWidth(m_ok));
+    const int cancelWidth = std::max(75, HintWidth(m_cancel));
+    const int buttonTop = y + 7;
+    m_cancel->setGeometry(width - 8 - cancelWidth, buttonTop, cancelWidth, 25);
+    m_ok->setGeometry(width - 8 - cancelWidth - 8 - okWidth, buttonTop, okWidth, 25);
+    m_window->setFixedSize(width, buttonTop + 25 + 8);
 }
 
 TjxPrinterSetup* TjxPrintDialog::Setup() const
@@ -323,6 +496,11 @@ void TjxPrintDialog::Initialise()
                                                                          : QStyle::SP_DriveNetIcon),
                                name);
     }
+    // The open list shows long queue names whole.
+    int widest = 0;
+    for (const QString& name : names)
+        widest = std::max(widest, m_printerList->fontMetrics().horizontalAdvance(name));
+    m_printerList->view()->setMinimumWidth(widest + 21 + 24);
     const bool none = names.isEmpty();
     m_printerList->setVisible(!none);
     m_properties->setVisible(!none);
@@ -359,10 +537,6 @@ void TjxPrintDialog::Initialise()
     const bool fileOutput = m_allowPrintToFile || m_allowPrintToArchive;
     // Without file output the panel goes and the form is shorter by its height.
     m_filePanel->setVisible(fileOutput);
-    m_window->setFixedSize(kClientWidth, fileOutput ? kClientHeight : kClientHeight - kFilePanelHeight);
-    const int buttonTop = m_window->height() - 33;
-    m_ok->setGeometry(kClientWidth - 166, buttonTop, 75, 25);
-    m_cancel->setGeometry(kClientWidth - 83, buttonTop, 75, 25);
     bool ticked = false;
     for (const TjxDeviceClass* cls : classes) {
         m_fileTypes->addItem(cls->Description(), cls->deviceName);
@@ -377,6 +551,7 @@ void TjxPrintDialog::Initialise()
     // Background printing.
     m_background->setVisible(!m_designTime && m_backgroundPrintSettings->Enabled());
     m_background->setChecked(m_backgroundPrintSettings->Active());
+    Arrange();
     m_filling = false;
     RefreshPrintToFile();
 }
@@ -384,8 +559,18 @@ void TjxPrintDialog::Initialise()
 void TjxPrintDialog::RefreshPrinterInfo()
 {
     const TjxPrinterInfo* info = m_printer ? PrinterList().Find(Setup()->PrinterName()) : nullptr;
-    m_typeLabel->setText(info ? info->Device() : QString());
-    m_whereLabel->setText(info ? info->Port() : QString());
+    m_typeText = info ? info->Device() : QString();
+    m_whereText = info ? info->Port() : QString();
+    ShowPrinterInfo();
+}
+
+void TjxPrintDialog::ShowPrinterInfo()
+{
+    // A long queue name or location is shortened in the middle, whole in the tip.
+    for (auto [label, text] : {std::pair{m_typeLabel, m_typeText}, std::pair{m_whereLabel, m_whereText}}) {
+        label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width()));
+        label->setToolTip(label->text() == text ? QString() : text);
+    }
 }
 
 QString TjxPrintDialog::SelectedFileDevice() const
@@ -435,7 +620,7 @@ void TjxPrintDialog::PropertiesClicked()
         return;
     // The queues have no driver window here: their options come in our own.
     const bool confirmed =
-        UsesQueueOptions() ? EditPrinterOptions(*Setup(), m_window) : m_printer->ShowProperties();
+        UsesQueueOptions() ? EditPrinterOptions(*m_printer, m_window) : m_printer->ShowProperties();
     if (!confirmed)
         return;
     RefreshPrinterInfo();
@@ -544,8 +729,20 @@ bool TjxPrintDialog::IsShowing() const
 
 // ---- the queue's options ----
 
-bool EditPrinterOptions(TjxPrinterSetup& setup, QWidget* parent)
+namespace {
+
+QString ResolutionText(const QSize& r)
 {
+    const QString dots = r.width() == r.height() ? QString::number(r.width())
+                                                  : QStringLiteral("%1 x %2").arg(r.width()).arg(r.height());
+    return MessageText(msg::ResolutionDpi, {dots});
+}
+
+} // namespace
+
+bool EditPrinterOptions(TjxPrinter& printer, QWidget* parent)
+{
+    TjxPrinterSetup& setup = *printer.PrinterSetup();
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("printerOptions"));
     dialog.setWindowTitle(GetMessage(msg::PrinterOptionsCaption));
@@ -571,6 +768,24 @@ bool EditPrinterOptions(TjxPrinterSetup& setup, QWidget* parent)
     form->addRow(GetMessage(msg::PrinterOptionsSource), source);
     form->addRow(GetMessage(msg::PrinterOptionsDuplex), duplex);
     form->addRow(GetMessage(msg::PrinterOptionsOrientation), orientation);
+    // The resolutions the queue offers; the record's choice, else what the
+    // printer measures, is selected.
+    auto* resolution = new QComboBox(&dialog);
+    resolution->setObjectName(QStringLiteral("resolutionList"));
+    const TjxPrinterInfo* info = printer.PrinterInfo();
+    const QList<QSize> resolutions =
+        info && info->Spooler() ? info->Spooler()->DeviceCapabilities(info->Device()).resolutions : QList<QSize>();
+    for (const QSize& r : resolutions)
+        resolution->addItem(ResolutionText(r), r);
+    const std::optional<TjxDevMode> record = printer.DevMode();
+    QSize current(printer.PixelsPerInch().x(), printer.PixelsPerInch().y());
+    if (record && (record->fields & dmfPrintQuality) && record->printQuality > 0)
+        current = QSize(record->printQuality,
+                        (record->fields & dmfYResolution) && record->yResolution > 0 ? record->yResolution
+                                                                                     : record->printQuality);
+    resolution->setCurrentIndex(int(resolutions.indexOf(current)));
+    resolution->setEnabled(resolutions.size() > 1);
+    form->addRow(GetMessage(msg::PrinterOptionsResolution), resolution);
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(GetMessage(kOK), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("okButton"));
     buttons->addButton(GetMessage(kCancel), QDialogButtonBox::RejectRole);
@@ -585,6 +800,16 @@ bool EditPrinterOptions(TjxPrinterSetup& setup, QWidget* parent)
         setup.SetBinName(source->currentText());
     setup.SetDuplex(TjxDuplexType(duplex->currentIndex()));
     setup.SetOrientation(TPrinterOrientation(orientation->currentIndex()));
+    // After the setup: applying it rewrites the record, keeping the resolution.
+    if (resolution->currentIndex() >= 0) {
+        if (std::optional<TjxDevMode> changed = printer.DevMode()) {
+            const QSize r = resolution->currentData().toSize();
+            changed->fields |= dmfPrintQuality | dmfYResolution;
+            changed->printQuality = r.width();
+            changed->yResolution = r.height();
+            printer.SetDevMode(*changed);
+        }
+    }
     return true;
 }
 

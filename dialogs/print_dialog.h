@@ -51,6 +51,10 @@ protected:
 
 private:
     void Build();
+    // Places the controls for the captions' lengths: the form grows rather
+    // than clip a caption of another language.
+    void Arrange();
+    void ShowPrinterInfo();
     void RefreshPrinterInfo();
     void RefreshPrintToFile();
     void UpdateCollatePicture();
@@ -62,6 +66,8 @@ private:
     QPointer<QDialog> m_window;
     bool m_filling = false;
     bool m_closed = false;
+    QString m_typeText;
+    QString m_whereText;
     QGroupBox* m_printerFrame = nullptr;
     QLabel* m_nameLabel = nullptr;
     QComboBox* m_printerList = nullptr;
@@ -98,8 +104,11 @@ private:
     QPushButton* m_cancel = nullptr;
 };
 
-// Paper, source, duplex and orientation of a printer setup: what the
-// queue's options offer, in a dialog of our own.
-bool EditPrinterOptions(TjxPrinterSetup& setup, QWidget* parent);
+class TjxPrinter;
+
+// Paper, source, duplex and orientation of the printer's setup and the
+// resolution of its settings record: what the queue's options offer, in a
+// dialog of our own.
+bool EditPrinterOptions(TjxPrinter& printer, QWidget* parent);
 
 } // namespace orvane

@@ -247,6 +247,9 @@ enum OwnMessage : int {
     BackgroundProducerNotInOwner,     // TjxBackgroundContainerAdapter.CreateContainer: Cannot find producer ...
     BackgroundComponentNotProducer,   // TjxBackgroundContainerAdapter.CreateContainer: Component found for %s ...
     BackgroundAutoSearchMismatch,     // TjxAutoSearchRTTI.CopyAutoSearchFields: The report in the background ...
+    // Print dialog: the queue's resolution.
+    PrinterOptionsResolution = 2840,  // &Resolution
+    ResolutionDpi,                    // %s dpi
 };
 
 } // namespace orvane::msg

@@ -447,7 +447,9 @@ void TjxPrinter::ApplySetup()
         RegisterCustomForm(paperName, size, QRect(QPoint(0, 0), size));
         record->formName = paperName;
     }
-    record->fields = dmfOrientation | dmfPaperSize | dmfCopies | dmfDuplex;
+    // The resolution is the driver's choice, not the setup's: it stays.
+    record->fields = (record->fields & (dmfPrintQuality | dmfYResolution)) | dmfOrientation | dmfPaperSize |
+                     dmfCopies | dmfDuplex;
     record->copies = 1;  // the printer device makes the copies
     record->duplex = int(m_setup->Duplex()) + 1;
     record->orientation = int(m_setup->Orientation()) + 1;

@@ -71,7 +71,7 @@ void TjxPrinterList::Build()
     // Local and connected printers alike, each named and addressed by its name.
     for (const TjxSpoolerPrinter& p : m_spooler->EnumPrinters())
         m_entries.push_back(std::make_unique<TjxPrinterInfo>(m_spooler, p.name, p.attributes != kPrinterNetwork,
-                                                             QString(), p.name, QString()));
+                                                             p.port, p.name, QString()));
     RefreshDefaultPrinter();
 }
 

@@ -191,6 +191,28 @@ void TjxProducer::PrintToDevices()
     CleanUp();
 }
 
+namespace {
+
+constexpr int kCannotPrint = 1020;
+
+bool PrinterUsable(TjxPrinterDevice& device)
+{
+    try {
+        device.RequireUsablePrinter();
+        return true;
+    } catch (const EPrintError& error) {
+        // With windows to show it in, the user gets a warning and the run
+        // ends quietly; a program without windows gets the error.
+        const QCoreApplication* app = QCoreApplication::instance();
+        if (!GetDialogClass(u"TjxCustomPrintDialog") || !app || !app->inherits("QApplication"))
+            throw;
+        ShowMessageBox(GetMessage(kCannotPrint) + u'\n' + error.Message(), mtWarning, mbOK);
+        return false;
+    }
+}
+
+} // namespace
+
 bool TjxProducer::SetUpRunDevices(const TjxDeviceClass* deviceClass)
 {
     auto* printerDevice = new TjxPrinterDevice(nullptr);
@@ -200,7 +222,8 @@ bool TjxProducer::SetUpRunDevices(const TjxDeviceClass* deviceClass)
     printerDevice->SetPrinterSetup(*m_printerSetup);
 
     TjxCustomPrintDialog* dialog = nullptr;
-    if (m_showPrintDialog) {
+    // Printing from the designer always asks: its report may have the dialog off.
+    if (m_showPrintDialog || (DesignState() & dsPrintingFromDesigner)) {
         const TClassInfo* cls = GetDialogClass(u"TjxCustomPrintDialog");
         TComponent* created = cls && cls->createComponent ? cls->createComponent(nullptr) : nullptr;
         dialog = dynamic_cast<TjxCustomPrintDialog*>(created);
@@ -250,7 +273,8 @@ bool TjxProducer::SetUpRunDevices(const TjxDeviceClass* deviceClass)
             return false;
     }
     if (target->InheritsFrom(TjxPrinterDevice::StaticClass())) {
-        printerDevice->RequireUsablePrinter();
+        if (!PrinterUsable(*printerDevice))
+            return false;
         if (dialog)
             printerDevice->AssignPageRequest(dialog->PageRequest());
         TjxPrinter* printer = printerDevice->Printer();

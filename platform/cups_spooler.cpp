@@ -62,6 +62,7 @@ struct Layout {
     int duplex = 1;
     int copies = 1;
     int bin = 0;  // 0: the printer's own choice
+    int resolutionX = 0, resolutionY = 0;  // the driver's default
 };
 
 Layout LayoutOf(const TjxCupsSpooler::Driver& driver, const TjxDevMode* settings)
@@ -97,6 +98,14 @@ Layout LayoutOf(const TjxCupsSpooler::Driver& driver, const TjxDevMode* settings
             layout.copies = std::max(1, settings->copies);
         if (settings->fields & dmfDefaultSource)
             layout.bin = settings->defaultSource;
+        if ((settings->fields & dmfPrintQuality) && settings->printQuality > 0) {
+            const int x = settings->printQuality;
+            const int y = (settings->fields & dmfYResolution) && settings->yResolution > 0 ? settings->yResolution : x;
+            // Only what the queue offers: another value would print at one
+            // resolution and be measured at another.
+            if (driver.resolutions.isEmpty() || driver.resolutions.contains(QSize(x, y)))
+                layout.resolutionX = x, layout.resolutionY = y;
+        }
     }
     layout.landscape = landscape;
     if (landscape) {
@@ -124,7 +133,7 @@ public:
     TjxDeviceCaps Caps() const override
     {
         TjxDeviceCaps caps;
-        const int rx = m_driver->resolutionX, ry = m_driver->resolutionY;
+        const int rx = ResolutionX(), ry = ResolutionY();
         caps.logPixelsX = rx;
         caps.logPixelsY = ry;
         caps.physicalWidth = PixelsOf(m_layout.width, rx);
@@ -175,7 +184,7 @@ public:
         m_printer->setOutputFileName(m_spool->fileName());
         m_printer->setDocName(documentName);
         m_printer->setCreator(QStringLiteral("Orvane"));
-        m_printer->setResolution(m_driver->resolutionY);
+        m_printer->setResolution(ResolutionY());
         ApplyLayout();
         return true;
     }
@@ -191,6 +200,9 @@ public:
             m_jobBin = m_layout.bin;
             m_jobDuplex = m_layout.duplex;
             m_jobMedia = MediaOf(m_layout);
+            m_jobResolution = ResolutionX() != m_driver->resolutionX || ResolutionY() != m_driver->resolutionY
+                                  ? ResolutionText(ResolutionX(), ResolutionY())
+                                  : QByteArray();
             started = m_painter.begin(m_printer.get());
         } else {
             started = m_printer->newPage();
@@ -238,6 +250,13 @@ public:
     QPainter* Painter() override { return m_painter.isActive() ? &m_painter : nullptr; }
 
 private:
+    int ResolutionX() const { return m_layout.resolutionX > 0 ? m_layout.resolutionX : m_driver->resolutionX; }
+    int ResolutionY() const { return m_layout.resolutionY > 0 ? m_layout.resolutionY : m_driver->resolutionY; }
+    static QByteArray ResolutionText(int x, int y)
+    {
+        return x == y ? QByteArray::number(x) + "dpi" : QByteArray::number(x) + 'x' + QByteArray::number(y) + "dpi";
+    }
+
     void ApplyLayout()
     {
         // The page size in portrait sense; the layout's orientation turns it.
@@ -271,6 +290,9 @@ private:
         // pages onto its own default paper.
         if (!m_jobMedia.isEmpty())
             count = cupsAddOption("media", m_jobMedia.constData(), count, &options);
+        // The queue renders at its own default unless told otherwise.
+        if (!m_jobResolution.isEmpty())
+            count = cupsAddOption("printer-resolution", m_jobResolution.constData(), count, &options);
         if (const qsizetype bin = m_driver->binNumbers.indexOf(m_jobBin); bin >= 0 && m_jobBin != m_driver->defaultBin)
             count = cupsAddOption("media-source", m_driver->binNames[bin].toUtf8().constData(), count, &options);
         const int job = cupsPrintFile(m_device.toUtf8().constData(), QFile::encodeName(file).constData(),
@@ -287,6 +309,7 @@ private:
     int m_jobBin = 0;
     int m_jobDuplex = 1;
     QByteArray m_jobMedia;
+    QByteArray m_jobResolution;
 
     // The queue's name for the layout's paper, empty for its default paper.
     QByteArray MediaOf(const Layout& layout) const
@@ -361,6 +384,8 @@ std::shared_ptr<TjxCupsSpooler::Driver> QueryDriver(const QString& device)
     const QList<int> resolutions = printer.supportedResolutions();
     if (!resolutions.isEmpty())
         driver->resolutionX = driver->resolutionY = *std::max_element(resolutions.begin(), resolutions.end());
+    for (const int r : resolutions)
+        driver->resolutions.append(QSize(r, r));
 
     // What Qt does not tell: unprintable margins, paper sources, the copy
     // limit and the default resolution, from the scheduler where it has the queue.
@@ -401,14 +426,28 @@ std::shared_ptr<TjxCupsSpooler::Driver> QueryDriver(const QString& device)
             upper = ippGetInteger(a, 0);
         driver->maxCopies = std::max(1, upper);
     }
-    if (ipp_attribute_t* a = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "printer-resolution")) {
+    const auto dotsPerInch = [](ipp_attribute_t* a, int i) {
         ipp_res_t units = IPP_RES_PER_INCH;
         int y = 0;
-        const int x = ippGetResolution(a, 0, &y, &units);
-        int rx = x, ry = y;
+        const int x = ippGetResolution(a, i, &y, &units);
         if (units == IPP_RES_PER_CM)
-            rx = int(std::lround(x * 2.54)), ry = int(std::lround(y * 2.54));
-        if (rx > 0 && ry > 0 && (resolutions.isEmpty() || resolutions.contains(rx))) {
+            return QSize(int(std::lround(x * 2.54)), int(std::lround(y * 2.54)));
+        return QSize(x, y);
+    };
+    // The queue's own list: it names the choices a job may ask for.
+    if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "printer-resolution");
+        a && ippGetValueTag(a) == IPP_TAG_RESOLUTION) {
+        QList<QSize> offered;
+        for (int i = 0; i < ippGetCount(a); ++i)
+            if (const QSize r = dotsPerInch(a, i); r.width() > 0 && r.height() > 0 && !offered.contains(r))
+                offered.append(r);
+        if (!offered.isEmpty())
+            driver->resolutions = offered;
+    }
+    if (ipp_attribute_t* a = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest.get(), info.get(), "printer-resolution")) {
+        const QSize r = dotsPerInch(a, 0);
+        const int rx = r.width(), ry = r.height();
+        if (rx > 0 && ry > 0 && (driver->resolutions.isEmpty() || driver->resolutions.contains(r))) {
             driver->resolutionX = rx;
             driver->resolutionY = ry;
         }
@@ -429,7 +468,8 @@ QList<TjxSpoolerPrinter> TjxCupsSpooler::EnumPrinters()
     for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
         if (info.printerName().contains(u'/'))
             continue;  // an instance is a set of options on a queue, not a printer
-        printers.append({info.printerName(), info.isRemote() ? kPrinterNetwork : kPrinterLocal});
+        // The queue's printer-location is what the user knows as "where".
+        printers.append({info.printerName(), info.isRemote() ? kPrinterNetwork : kPrinterLocal, info.location()});
     }
     return printers;
 }
@@ -470,6 +510,7 @@ TjxDriverCapabilities TjxCupsSpooler::DeviceCapabilities(const QString& device)
     caps.binNames = driver->binNames;
     caps.binNumbers = driver->binNumbers;
     caps.maxCopies = driver->exists ? driver->maxCopies : 0;
+    caps.resolutions = driver->resolutions;
     return caps;
 }
 
@@ -506,6 +547,9 @@ std::optional<TjxDevMode> TjxCupsSpooler::DocumentProperties(int handle)
     }
     mode.copies = 1;
     mode.duplex = driver->defaultDuplex;
+    mode.fields |= dmfPrintQuality | dmfYResolution;
+    mode.printQuality = driver->resolutionX;
+    mode.yResolution = driver->resolutionY;
     if (!driver->binNumbers.isEmpty()) {
         mode.fields |= dmfDefaultSource;
         mode.defaultSource = driver->defaultBin ? driver->defaultBin : driver->binNumbers.first();

@@ -49,8 +49,9 @@ public:
         QStringList binNames;
         QList<int> binNumbers;
         int maxCopies = 1;
-        int resolutionX = 300;
+        int resolutionX = 300;  // the queue's default
         int resolutionY = 300;
+        QList<QSize> resolutions;  // what the queue offers
         bool color = true;
         int defaultPaper = -1;  // index into papers
         int defaultBin = 0;     // bin number, 0 when the printer names none

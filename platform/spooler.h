@@ -27,7 +27,9 @@ enum TjxDevModeField : uint32_t {
     dmfPaperWidth = 0x00000008,
     dmfCopies = 0x00000100,
     dmfDefaultSource = 0x00000200,
+    dmfPrintQuality = 0x00000400,  // horizontal resolution
     dmfDuplex = 0x00001000,
+    dmfYResolution = 0x00002000,
     dmfFormName = 0x00010000,
 };
 
@@ -46,6 +48,8 @@ struct TjxDevMode {
     int defaultSource = 0;   // bin number
     int duplex = 1;          // 1 none, 2 horizontal, 3 vertical
     QString formName;
+    int printQuality = 0;    // resolution in dots per inch, across
+    int yResolution = 0;     // and down
 
     bool operator==(const TjxDevMode&) const = default;
 };
@@ -54,6 +58,7 @@ struct TjxDevMode {
 struct TjxSpoolerPrinter {
     QString name;
     uint32_t attributes = 0;  // kPrinterNetwork alone: a printer reached over the network
+    QString port;             // where the printer is (a queue's location); may be empty
 };
 inline constexpr uint32_t kPrinterLocal = 0x40;
 inline constexpr uint32_t kPrinterNetwork = 0x10;
@@ -67,6 +72,7 @@ struct TjxDriverCapabilities {
     QStringList binNames;
     QList<int> binNumbers;
     int maxCopies = 0;
+    QList<QSize> resolutions;  // dots per inch, across and down
 };
 
 // What a device context measures, in device pixels and pixels per inch.

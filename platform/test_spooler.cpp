@@ -145,6 +145,12 @@ void TjxTestSpooler::SetCaps(const QString& device, const TjxDeviceCaps& caps)
             p.caps = caps;
 }
 
+void TjxTestSpooler::SetPort(const QString& device, const QString& port)
+{
+    std::lock_guard guard(m_lock);
+    m_ports[device] = port;
+}
+
 QStringList TjxTestSpooler::Log() const
 {
     std::lock_guard guard(m_lock);
@@ -220,7 +226,7 @@ QList<TjxSpoolerPrinter> TjxTestSpooler::EnumPrinters()
     m_log.append(QStringLiteral("EnumPrinters"));
     QList<TjxSpoolerPrinter> result;
     for (const Printer& p : m_printers)
-        result.append({p.name, p.attributes});
+        result.append({p.name, p.attributes, m_ports.contains(p.name) ? m_ports.at(p.name) : QString()});
     return result;
 }
 

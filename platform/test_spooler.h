@@ -45,6 +45,8 @@ public:
     // A printer's scripted record as a later DocumentProperties reports it.
     void SetSettings(const QString& device, const std::optional<TjxDevMode>& settings);
     void SetCaps(const QString& device, const TjxDeviceCaps& caps);
+    // Where a printer is, as the printer list reports it.
+    void SetPort(const QString& device, const QString& port);
 
     QStringList Log() const;
     void ClearLog();
@@ -88,6 +90,7 @@ private:
     std::map<int, QString> m_handles;
     std::map<QString, TjxPaperForm> m_forms;
     std::optional<TjxDevMode> m_dialogResult;
+    std::map<QString, QString> m_ports;
     int m_nextHandle = 1;
 };
 

@@ -3,6 +3,7 @@
 // value keeps the dialog open with its message.
 
 #include "dialog_fixture.h"
+#include "tests/support/data_view.h"
 
 #include "dialogs/auto_search_dialog.h"
 #include "document/auto_search_field.h"
@@ -11,6 +12,11 @@
 #include "document/messages.h"
 
 #include <QListWidget>
+#include <QMenu>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -188,4 +194,131 @@ TEST_F(AutoSearchTest, InListAndBetweenValuesMayHoldNoComma)
     dialog.ApplyToFields();
     EXPECT_EQ(list->SearchExpression(), u"Basel,Chur");
     EXPECT_EQ(list->ValueCount(), 2);
+}
+
+TEST_F(AutoSearchTest, TabsOfGroupsCarryErrorBulletsAndMoveAtDesignTime)
+{
+    TTestDataView people(QStringLiteral("People"), 7), numbers(QStringLiteral("Numbers"), 3);
+    name->SetGroupingObject(&people);
+    low->SetGroupingObject(&numbers);
+    f.report->IncludeDesignState(dsDesigning);
+    {
+        TjxAutoSearchDialog dialog;
+        dialog.SetReport(f.report);
+        dialog.SetAutoSearchFields({name, low});
+        dialog.BuildPanels();
+        QTabWidget* tabs = dialog.Tabs();
+        ASSERT_NE(tabs, nullptr);
+        ASSERT_EQ(tabs->count(), 2);
+        // By tab order: Numbers (3) before People (7).
+        EXPECT_EQ(tabs->tabText(0), u"Numbers");
+        EXPECT_EQ(tabs->tabText(1), u"People");
+        QDialog* window = dialog.Window();
+
+        // The menu of the first tab: only Right.
+        std::unique_ptr<QMenu> menu(dialog.TabMenu(0));
+        ASSERT_NE(menu, nullptr);
+        auto* left = menu->findChild<QAction*>(QStringLiteral("moveTabLeft"));
+        auto* right = menu->findChild<QAction*>(QStringLiteral("moveTabRight"));
+        ASSERT_TRUE(left && right);
+        EXPECT_EQ(left->text(), GetMessage(1025));
+        EXPECT_EQ(right->text(), GetMessage(1026));
+        EXPECT_FALSE(left->isEnabled());
+        EXPECT_TRUE(right->isEnabled());
+        right->trigger();
+        EXPECT_EQ(tabs->tabText(0), u"People");
+        EXPECT_EQ(tabs->tabText(1), u"Numbers");
+        menu.reset(dialog.TabMenu(1));
+        EXPECT_TRUE(menu->findChild<QAction*>(QStringLiteral("moveTabLeft"))->isEnabled());
+        EXPECT_FALSE(menu->findChild<QAction*>(QStringLiteral("moveTabRight"))->isEnabled());
+
+        // A bad number on the page now second: its tab gets the bullet and
+        // becomes the current one; the other tab has none.
+        tabs->setCurrentIndex(0);
+        Entry(window, QStringLiteral("id"), "searchEdit")->setText(QStringLiteral("x1"));
+        EXPECT_FALSE(dialog.OkClicked());
+        EXPECT_EQ(tabs->currentIndex(), 1);
+        EXPECT_TRUE(tabs->tabIcon(0).isNull());
+        ASSERT_FALSE(tabs->tabIcon(1).isNull());
+        const QImage bullet = tabs->tabIcon(1).pixmap(5, 5).toImage();
+        EXPECT_EQ(bullet.size(), QSize(5, 5));
+        EXPECT_EQ(qAlpha(bullet.pixel(0, 0)), 0);
+        EXPECT_EQ(QColor(bullet.pixel(2, 2)), QColor(Qt::red));
+        // Corrected: the bullet goes and the dialog accepts.
+        Entry(window, QStringLiteral("id"), "searchEdit")->setText(QStringLiteral("4"));
+        EXPECT_TRUE(dialog.OkClicked());
+        EXPECT_TRUE(tabs->tabIcon(1).isNull());
+    }
+    // The new order went back to the data views with the dialog.
+    EXPECT_EQ(people.AutoSearchTabOrder(), 0);
+    EXPECT_EQ(numbers.AutoSearchTabOrder(), 1);
+
+    // Outside the designer the tabs have no menu.
+    f.report->ExcludeDesignState(dsDesigning);
+    TjxAutoSearchDialog dialog;
+    dialog.SetReport(f.report);
+    dialog.SetAutoSearchFields({name, low});
+    dialog.BuildPanels();
+    ASSERT_NE(dialog.Tabs(), nullptr);
+    EXPECT_EQ(dialog.TabMenu(0), nullptr);
+    EXPECT_EQ(dialog.Tabs()->tabBar()->contextMenuPolicy(), Qt::DefaultContextMenu);
+}
+
+TEST_F(AutoSearchTest, TheFormFitsItsPanelsUpToItsDesignedHeight)
+{
+    // Visible scroll range of the dialog's scroll boxes, all pages together.
+    const auto hiddenHeight = [](QDialog* window) {
+        int hidden = 0;
+        for (QScrollArea* area : window->findChildren<QScrollArea*>())
+            hidden += area->verticalScrollBar()->maximum();
+        return hidden;
+    };
+    {
+        // Two fields: the form is lower than designed and shows them whole.
+        TjxAutoSearchDialog dialog;
+        dialog.SetAutoSearchFields({name, low});
+        dialog.BuildPanels();
+        QDialog* window = dialog.Window();
+        window->show();
+        QApplication::processEvents();
+        EXPECT_LT(window->height(), 500);
+        EXPECT_GE(window->width(), 438);
+        EXPECT_LE(window->width(), 1000);
+        EXPECT_EQ(hiddenHeight(window), 0);
+        window->hide();
+    }
+    {
+        // Nine fields: the form stops at its designed height and scrolls.
+        std::vector<TjxAutoSearchField*> fields{name, low};
+        for (int i = 0; i < 7; ++i)
+            fields.push_back(f.report->CreateAutoSearchCriteria(QStringLiteral("plPeople"),
+                                                                QStringLiteral("extra%1").arg(i), soEqual, {}, false));
+        TjxAutoSearchDialog dialog;
+        dialog.SetAutoSearchFields(fields);
+        dialog.BuildPanels();
+        QDialog* window = dialog.Window();
+        window->show();
+        QApplication::processEvents();
+        EXPECT_EQ(window->height(), 500);
+        EXPECT_GT(hiddenHeight(window), 0);
+        window->hide();
+    }
+    {
+        // Two tabs: as high as the taller page, not as both pages together.
+        TTestDataView people(QStringLiteral("People"), 0), numbers(QStringLiteral("Numbers"), 1);
+        name->SetGroupingObject(&people);
+        low->SetGroupingObject(&numbers);
+        auto* third = f.report->CreateAutoSearchCriteria(QStringLiteral("plPeople"), QStringLiteral("city"), soInList,
+                                                         {}, false);
+        third->SetGroupingObject(&people);
+        TjxAutoSearchDialog dialog;
+        dialog.SetAutoSearchFields({name, low, third});
+        dialog.BuildPanels();
+        QDialog* window = dialog.Window();
+        window->show();
+        QApplication::processEvents();
+        EXPECT_LT(window->height(), 500);
+        EXPECT_EQ(hiddenHeight(window), 0);
+        window->hide();
+    }
 }

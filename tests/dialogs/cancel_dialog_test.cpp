@@ -116,7 +116,18 @@ TEST(CancelDialogWindow, CaptionButtonAndStatus)
     EXPECT_EQ(button->x() + button->width() / 2, window->width() / 2);
     EXPECT_FALSE(button->isEnabled());
     dialog.SetStatusText(QStringLiteral("Accessing data..."));
-    EXPECT_EQ(Child<QLabel>(window, "statusMemo")->text(), u"Accessing data...");
+    auto* memo = Child<QLabel>(window, "statusMemo");
+    EXPECT_EQ(memo->text(), u"Accessing data...");
+    // A long status is shown whole: the window grows for it, and stays so.
+    dialog.SetStatusText(QStringLiteral("Printing page 12 of 300 for report Trust account receipts for the quarter "
+                                        "ending on the last day of March, all branches and all trustees together, "
+                                        "on the colour laser printer of the accounts department"));
+    EXPECT_GE(memo->height(), memo->heightForWidth(memo->width()));
+    EXPECT_GE(button->y(), memo->geometry().bottom());
+    EXPECT_TRUE(window->rect().contains(button->geometry()));
+    const int grown = window->height();
+    dialog.SetStatusText(QStringLiteral("Accessing data..."));
+    EXPECT_EQ(window->height(), grown);
     // Cancel does nothing until the producer lets it.
     int cancels = 0;
     dialog.OnCancelHook = [&](TjxForm*) { ++cancels; };

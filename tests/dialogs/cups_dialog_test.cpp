@@ -6,6 +6,8 @@
 #include "tests/support/cups_queue.h"
 
 #include "components/db_text.h"
+#include "document/message_ids.h"
+#include "document/messages.h"
 #include "document/printer.h"
 #include "output/printer_device.h"
 #include "platform/spooler.h"
@@ -15,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include <functional>
 #include <limits>
 
 using namespace orvane;
@@ -26,12 +29,7 @@ class CupsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const QString problem = PrepareQueue();
-        if (!problem.isEmpty()) {
-            if (qEnvironmentVariable("CI") == u"true")
-                FAIL() << "no CUPS queue: " << problem.toStdString();
-            GTEST_SKIP() << "no CUPS queue to print to (" << problem.toStdString() << ")";
-        }
+        ORVANE_REQUIRE_CUPS_QUEUE();
         SetSpooler(nullptr);
         m_document = QStringLiteral("OrvaneDialog%1x%2")
                          .arg(QCoreApplication::applicationPid())
@@ -76,6 +74,28 @@ protected:
         return sum;
     }
 
+    // Prints with the print dialog on the queue: `inDialog` sees the print
+    // dialog with the queue chosen, `inOptions` the queue's options dialog
+    // that its Properties button opens, then both are confirmed.
+    void PrintThroughOptions(const std::function<void(QDialog*)>& inDialog,
+                             const std::function<void(QDialog*)>& inOptions)
+    {
+        QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [&](QDialog* dialog) {
+            auto* printers = Child<QComboBox>(dialog, "printerList");
+            printers->setCurrentIndex(printers->findText(kQueue));
+            inDialog(dialog);
+            QPointer<QTimer> options = WhenDialog(QStringLiteral("printerOptions"), [&](QDialog* optionsDialog) {
+                inOptions(optionsDialog);
+                Child<QPushButton>(optionsDialog, "okButton")->click();
+            });
+            Child<QPushButton>(dialog, "propertiesButton")->click();
+            delete options;
+            Child<QPushButton>(dialog, "okButton")->click();
+        });
+        f.report->Print();
+        delete answer;
+    }
+
     ReportFixture f;
     QString m_document;
 };
@@ -86,6 +106,35 @@ int CompletedJobs()
                                                kQueue})
                    .output.split(u'\n', Qt::SkipEmptyParts)
                    .size());
+}
+
+// The resolution a completed job of this name was submitted with, as the
+// scheduler keeps it; empty when it has none or no such job.
+QString JobResolution(const QString& jobName)
+{
+    QTemporaryDir dir;
+    const QString test = dir.filePath(QStringLiteral("jobs.test"));
+    QFile file(test);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write("{\n  NAME \"jobs\"\n  OPERATION Get-Jobs\n  GROUP operation-attributes-tag\n"
+               "  ATTR charset attributes-charset utf-8\n  ATTR naturalLanguage attributes-natural-language en\n"
+               "  ATTR uri printer-uri $uri\n  ATTR name requesting-user-name $user\n"
+               "  ATTR keyword which-jobs completed\n"
+               "  ATTR keyword requested-attributes job-id,job-name,printer-resolution\n}\n");
+    file.close();
+    const QString out =
+        Tool(QStringLiteral("ipptool"), {QStringLiteral("-tv"), QStringLiteral("ipp://localhost/printers/") + kQueue, test})
+            .output;
+    // One job after another, separated; the job's attributes in any order.
+    for (const QString& job : out.split(QStringLiteral("-- separator --"))) {
+        if (!job.contains(QStringLiteral("job-name (nameWithoutLanguage) = ") + jobName + u'\n'))
+            continue;
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("printer-resolution \\(resolution\\) = (\\S+)")).match(job);
+        return m.hasMatch() ? m.captured(1) : QStringLiteral("none");
+    }
+    return {};
 }
 
 } // namespace
@@ -180,25 +229,16 @@ TEST_F(CupsDialogTest, ThePropertiesButtonsPaperReachesTheJob)
     f.report->SetShowCancelDialog(false);
     QString paperChosen;
     const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
-    QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [&](QDialog* dialog) {
-        auto* printers = Child<QComboBox>(dialog, "printerList");
-        printers->setCurrentIndex(printers->findText(kQueue));
-        QPointer<QTimer> options = WhenDialog(QStringLiteral("printerOptions"), [&](QDialog* optionsDialog) {
-            auto* papers = Child<QComboBox>(optionsDialog, "paperList");
-            const int a5 = papers->findText(QStringLiteral("A5"), Qt::MatchStartsWith);
-            if (a5 >= 0)
-                papers->setCurrentIndex(a5);
-            else
-                ADD_FAILURE() << "the queue offers no A5 paper";
-            paperChosen = papers->currentText();
-            Child<QPushButton>(optionsDialog, "okButton")->click();
-        });
-        Child<QPushButton>(dialog, "propertiesButton")->click();
-        delete options;
-        Child<QPushButton>(dialog, "okButton")->click();
-    });
-    f.report->Print();
-    delete answer;
+    PrintThroughOptions([](QDialog*) {},
+                        [&](QDialog* optionsDialog) {
+                            auto* papers = Child<QComboBox>(optionsDialog, "paperList");
+                            const int a5 = papers->findText(QStringLiteral("A5"), Qt::MatchStartsWith);
+                            if (a5 >= 0)
+                                papers->setCurrentIndex(a5);
+                            else
+                                ADD_FAILURE() << "the queue offers no A5 paper";
+                            paperChosen = papers->currentText();
+                        });
     ASSERT_FALSE(paperChosen.isEmpty());
     const QString pdf = WaitForCupsPdf(since, m_document);
     ASSERT_FALSE(pdf.isEmpty());
@@ -208,4 +248,35 @@ TEST_F(CupsDialogTest, ThePropertiesButtonsPaperReachesTheJob)
         << info.toStdString();
     // The report's own setup is back as it was (SavePrinterSetup is off).
     EXPECT_NE(f.report->PrinterSetup()->PaperName(), paperChosen);
+}
+
+TEST_F(CupsDialogTest, ThePropertiesResolutionReachesTheJobAndWhereIsTheLocation)
+{
+    const QString where = QStringLiteral("Orvane test room, second floor");
+    ASSERT_EQ(SetQueueLocation(where), QString());
+    SetSpooler(nullptr);
+    MakeReport(1, 120000);
+    f.report->SetShowCancelDialog(false);
+    QString whereShown, chosen, standard;
+    const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+    PrintThroughOptions([&](QDialog* dialog) { whereShown = Child<QLabel>(dialog, "whereLabel")->text(); },
+                        [&](QDialog* optionsDialog) {
+                            auto* resolutions = Child<QComboBox>(optionsDialog, "resolutionList");
+                            standard = resolutions->currentText();
+                            // Something else than the queue's default.
+                            const int pick =
+                                resolutions->findText(MessageText(msg::ResolutionDpi, {QStringLiteral("150")}));
+                            const int other =
+                                resolutions->findText(MessageText(msg::ResolutionDpi, {QStringLiteral("600")}));
+                            resolutions->setCurrentIndex(standard == resolutions->itemText(pick) ? other : pick);
+                            chosen = resolutions->currentText();
+                        });
+    EXPECT_EQ(whereShown, where);
+    ASSERT_FALSE(chosen.isEmpty());
+    EXPECT_NE(chosen, standard);
+    const QString pdf = WaitForCupsPdf(since, m_document);
+    ASSERT_FALSE(pdf.isEmpty());
+    QFile::remove(pdf);
+    const QString dots = chosen.section(u' ', 0, 0);
+    EXPECT_EQ(JobResolution(m_document), dots + QStringLiteral("dpi"));
 }

@@ -8,12 +8,16 @@
 #include "document/messages.h"
 #include "document/printer.h"
 #include "output/page_request.h"
+#include "designer/designer.h"
+#include "designer/window/designer_window.h"
 #include "preview/viewer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QMouseEvent>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -104,7 +108,7 @@ TEST_F(PrintDialogTest, InitialisesFromTheRequestAndAllResetsIt)
     EXPECT_EQ(printer.PrinterSetup()->PrinterName(), u"P");
     // Without file output the panel is gone and the form shorter by its height.
     EXPECT_TRUE(Child<QWidget>(window, "filePanel")->isHidden());
-    EXPECT_EQ(window->height(), 388 - 60);
+    const int shorter = window->height();
 
     // All, after a list: every page again.
     Child<QRadioButton>(window, "allRadio")->click();
@@ -113,6 +117,22 @@ TEST_F(PrintDialogTest, InitialisesFromTheRequestAndAllResetsIt)
     EXPECT_TRUE(boxes.shown.empty()) << boxes.Texts().join(u", ").toStdString();
     EXPECT_EQ(dialog.PageRequest()->PageSetting(), psAll);
     EXPECT_EQ(dialog.PageRequest()->PageList()->Count(), 0);
+
+    // A key that types nothing in the page edit, or a click into it, means Pages.
+    auto* pagesEdit = Child<QLineEdit>(window, "pagesEdit");
+    auto* pagesRadio = Child<QRadioButton>(window, "pagesRadio");
+    QTest::keyClick(pagesEdit, Qt::Key_Home);
+    EXPECT_TRUE(pagesRadio->isChecked());
+    Child<QRadioButton>(window, "allRadio")->click();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(4, 4), QPointF(4, 4), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(pagesEdit, &press);
+    EXPECT_TRUE(pagesRadio->isChecked());
+
+    dialog.SetAllowPrintToFile(true);
+    dialog.Initialise();
+    EXPECT_FALSE(Child<QWidget>(window, "filePanel")->isHidden());
+    EXPECT_EQ(window->height(), shorter + 60);
 }
 
 TEST_F(PrintDialogTest, CopiesOutsideOneTo999AreRefused)
@@ -304,4 +324,86 @@ TEST_F(PrintDialogTest, ThePreviewsPrintButtonGoesThroughTheDialog)
     delete answer;
     EXPECT_EQ(LastPages(), QList<QByteArray>{all[3]});
     EXPECT_EQ(f.report->DeviceType(), u"Screen");
+}
+
+TEST_F(PrintDialogTest, PrintingFromTheDesignerAlwaysAsks)
+{
+    f.report->SetShowPrintDialog(false);
+    f.report->IncludeDesignState(dsPrintingFromDesigner);
+    bool asked = false;
+    QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [&](QDialog* dialog) {
+        asked = true;
+        Child<QPushButton>(dialog, "cancelButton")->click();
+    });
+    f.report->Print();
+    delete answer;
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(m_spooler->Documents().isEmpty());
+    // Outside the designer the report's own choice holds again.
+    f.report->ExcludeDesignState(dsPrintingFromDesigner);
+    f.report->Print();
+    EXPECT_EQ(m_spooler->Documents().size(), 1);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+namespace {
+struct NoPrinterRunTest : NoPrinterPlatform {
+    ReportFixture f;
+    void SetUp() override
+    {
+        NoPrinterPlatform::SetUp();
+        OneRecordAPage(f, 2);
+        f.report->SetShowPrintDialog(false);
+        f.report->SetShowCancelDialog(false);
+    }
+};
+} // namespace
+
+TEST_F(NoPrinterRunTest, AnUnusablePrinterIsAWarningAndTheRunEnds)
+{
+    ScriptedBoxes boxes;
+    EXPECT_NO_THROW(f.report->Print());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].type, mtWarning);
+    EXPECT_EQ(boxes.shown[0].buttons, int(mbOK));
+    const QStringList lines = boxes.shown[0].text.split(u'\n');
+    EXPECT_EQ(lines.value(0), GetMessage(1020));
+    // The reason follows: on this machine there is no printer at all.
+    EXPECT_EQ(lines.value(1), GetMessage(8));
+    EXPECT_TRUE(m_spooler->Documents().isEmpty());
+    EXPECT_FALSE(f.report->Producing());
+    // Cleaned up: a second try asks again rather than finding a half-made run.
+    f.report->Print();
+    EXPECT_EQ(boxes.shown.size(), 2u);
+}
+
+TEST_F(PrintDialogTest, TheDesignersPrintCommandAsksWhateverTheReportSays)
+{
+    QTemporaryDir config;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    f.report->SetShowPrintDialog(false);
+    f.report->SetShowCancelDialog(false);
+    auto* designer = new TjxDesigner(&f.host);
+    designer->SetReport(f.report);
+    std::unique_ptr<TjxCustomDesignerWindow> window(designer->CreateDesignerWindow());
+    auto* designerWindow = dynamic_cast<TjxDesignerWindow*>(window.get());
+    ASSERT_NE(designerWindow, nullptr);
+    bool asked = false;
+    QPointer<QTimer> answer = WhenDialog(QStringLiteral("printDialog"), [&](QDialog* dialog) {
+        asked = true;
+        Child<QRadioButton>(dialog, "currentRadio")->setChecked(true);
+        Child<QPushButton>(dialog, "okButton")->click();
+    });
+    designerWindow->Print();
+    delete answer;
+    EXPECT_TRUE(asked);
+    ASSERT_EQ(m_spooler->Documents().size(), 1);
+    EXPECT_EQ(LastPages().size(), 1);
+    // The report's own settings are as they were.
+    EXPECT_FALSE(f.report->ShowPrintDialog());
+    EXPECT_FALSE(f.report->DesignState() & dsPrintingFromDesigner);
+    window.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
 }

@@ -2,6 +2,7 @@
 // search values, descriptions, entry checks and the dialog's groups.
 
 #include "test_classes.h"
+#include "tests/support/data_view.h"
 
 #include "document/auto_search_group.h"
 #include "document/errors.h"
@@ -15,32 +16,6 @@ using namespace orvane;
 using namespace orvane::test;
 
 namespace {
-
-// A data-access component that groups fields, as data views do.
-class TTestDataView : public TComponent {
-    ORVANE_CLASS(TTestDataView, TComponent)
-public:
-    explicit TTestDataView(TComponent* owner = nullptr) : TComponent(owner) {}
-    QString Description() const { return m_description; }
-    void SetDescription(const QString& v) { m_description = v; }
-    int AutoSearchTabOrder() const { return m_tabOrder; }
-    void SetAutoSearchTabOrder(int v) { m_tabOrder = v; }
-
-private:
-    QString m_description;
-    int m_tabOrder = 0;
-};
-
-const TClassInfo& TTestDataView::StaticClass()
-{
-    static const TClassInfo info =
-        TClassBuilder<TTestDataView>("TTestDataView", &TComponent::StaticClass())
-            .Prop("Description", StringType(), &TTestDataView::Description, &TTestDataView::SetDescription)
-            .Prop("AutoSearchTabOrder", IntegerType(), &TTestDataView::AutoSearchTabOrder,
-                  &TTestDataView::SetAutoSearchTabOrder)
-            .Build();
-    return info;
-}
 
 TjxAutoSearchField* NewField(TComponent* owner, const QString& alias, TjxSearchOperatorType op,
                              const QString& expression, TjxDataType type = dtString)

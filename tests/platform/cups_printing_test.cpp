@@ -162,12 +162,7 @@ TEST(CupsPrinting, PrintsTwoPagesThroughCupsPdf)
 // of its labels come out on the pages, and a cancelled job leaves no file.
 TEST(CupsPrinting, PrintsAReportThroughThePrinterDevice)
 {
-    const QString problem = PrepareQueue();
-    if (!problem.isEmpty()) {
-        if (qEnvironmentVariable("CI") == u"true")
-            FAIL() << "no CUPS queue: " << problem.toStdString();
-        GTEST_SKIP() << "no CUPS queue to print to (" << problem.toStdString() << ")";
-    }
+    ORVANE_REQUIRE_CUPS_QUEUE();
     SetSpooler(nullptr);
 
     TComponent host;
@@ -232,4 +227,28 @@ TEST(CupsPrinting, PrintsAReportThroughThePrinterDevice)
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
               QStringList{"fifo.pdf"});
+}
+
+TEST(CupsPrinting, TheQueuesResolutionsAreMeasuredAsChosen)
+{
+    ORVANE_REQUIRE_CUPS_QUEUE();
+    SetSpooler(nullptr);
+    // The choices the queue's driver offers, each measured as chosen; a
+    // resolution it does not offer is not taken.
+    std::shared_ptr<TjxSpooler> spooler = Spooler();
+    const QList<QSize> offered = spooler->DeviceCapabilities(kQueue).resolutions;
+    for (const int dpi : {150, 300, 600})
+        EXPECT_TRUE(offered.contains(QSize(dpi, dpi))) << dpi;
+    const int handle = spooler->OpenPrinter(kQueue);
+    std::optional<TjxDevMode> record = spooler->DocumentProperties(handle);
+    spooler->ClosePrinter(handle);
+    ASSERT_TRUE(record);
+    ASSERT_TRUE(record->fields & dmfPrintQuality);
+    const int standard = record->printQuality;
+    EXPECT_TRUE(offered.contains(QSize(standard, record->yResolution)));
+    const int other = standard == 150 ? 600 : 150;
+    record->printQuality = record->yResolution = other;
+    EXPECT_EQ(spooler->CreateIC(kQueue, &*record)->Caps().logPixelsX, other);
+    record->printQuality = record->yResolution = 123;
+    EXPECT_EQ(spooler->CreateIC(kQueue, &*record)->Caps().logPixelsY, standard);
 }

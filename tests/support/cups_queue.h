@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include <unistd.h>
+
 #include "cups_pdf.h"
 
 namespace orvane::test {
@@ -53,6 +55,32 @@ inline QString PrepareQueue()
     if (Tool(QStringLiteral("lpstat"), {QStringLiteral("-p"), kQueue}).exitCode != 0)
         return QStringLiteral("the queue %1 does not exist").arg(kQueue);
     return {};
+}
+
+// Skips the test without a queue to print to; on CI a missing queue is a failure.
+#define ORVANE_REQUIRE_CUPS_QUEUE()                                                          \
+    do {                                                                                     \
+        const QString problem = ::orvane::test::PrepareQueue();                              \
+        if (!problem.isEmpty()) {                                                            \
+            if (qEnvironmentVariable("CI") == u"true")                                       \
+                FAIL() << "no CUPS queue: " << problem.toStdString();                        \
+            GTEST_SKIP() << "no CUPS queue to print to (" << problem.toStdString() << ")";   \
+        }                                                                                    \
+    } while (false)
+
+// Runs a scheduler administration tool (lpadmin), through sudo when not root.
+inline Run Admin(const QString& program, const QStringList& args)
+{
+    if (::geteuid() == 0)
+        return Tool(program, args);
+    return Tool(QStringLiteral("sudo"), QStringList{QStringLiteral("-n"), program} + args);
+}
+
+// Gives the test queue a location, as an administrator does with lpadmin -L.
+inline QString SetQueueLocation(const QString& location)
+{
+    const Run run = Admin(QStringLiteral("lpadmin"), {QStringLiteral("-p"), kQueue, QStringLiteral("-L"), location});
+    return run.exitCode == 0 ? QString() : run.output.trimmed();
 }
 
 } // namespace orvane::test
