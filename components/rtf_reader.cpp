@@ -18,6 +18,8 @@
 
 #include <iconv.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <map>
 #include <optional>
@@ -423,10 +425,13 @@ private:
 
     bool m_paragraphHasContent = false;
     bool m_endedByMark = false;
-    QTextList* m_list = nullptr;
-    TListKind m_listKind = lkNone;
-    int m_listLevel = 0;
-    int m_listId = 0;
+    struct TOpenList {
+        QTextList* list = nullptr;
+        TListKind kind = lkNone;
+        int id = 0;
+    };
+    // The lists of the paragraphs just read, by level.
+    std::array<TOpenList, 9> m_openLists{};
     TParaProps m_openPara;
 };
 
@@ -1216,22 +1221,23 @@ void TRtfReader::ApplyParagraph(const TParaProps& para)
     m_cursor.setBlockFormat(format);
 
     if (kind == lkNone) {
-        m_list = nullptr;
+        m_openLists = {};
         return;
     }
-    const QTextBlock block = m_cursor.block();
-    if (m_list && m_listKind == kind && m_listLevel == para.listLevel && m_listId == para.listId &&
-        m_list->count() > 0 && m_list->item(m_list->count() - 1).next() == block) {
-        m_list->add(block);
+    // An item goes on the list of its level, which a deeper level between
+    // its items leaves open (the numbering goes on after a nested item);
+    // going back up ends the deeper lists.
+    const auto level = size_t(std::clamp(para.listLevel, 0, int(m_openLists.size()) - 1));
+    std::fill(m_openLists.begin() + level + 1, m_openLists.end(), TOpenList());
+    TOpenList& open = m_openLists[level];
+    if (open.list && open.kind == kind && open.id == para.listId) {
+        open.list->add(m_cursor.block());
         return;
     }
     QTextListFormat listFormat;
     listFormat.setStyle(ListStyle(kind));
     listFormat.setIndent(0);
-    m_list = m_cursor.createList(listFormat);
-    m_listKind = kind;
-    m_listLevel = para.listLevel;
-    m_listId = para.listId;
+    open = {m_cursor.createList(listFormat), kind, para.listId};
 }
 
 void TRtfReader::EndParagraph()

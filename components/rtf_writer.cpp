@@ -52,10 +52,12 @@ void AppendText(QByteArray& out, QStringView text)
             out.append(hex[byte & 15]);
             continue;
         }
-        // Surrogates go one unit each, as readers expect.
+        // Surrogates go one unit each, as readers expect. The fallback is
+        // written \'3f as word processors do: some readers skip one
+        // character too many after a literal one.
         out.append("\\u");
         out.append(QByteArray::number(int(int16_t(u))));
-        out.append('?');
+        out.append("\\'3f");
     }
 }
 

@@ -3,9 +3,14 @@
 #include "components/printable.h"
 #include "document/band.h"
 #include "document/custom_report.h"
+#include "document/printer.h"
 #include "engine/data_pipeline.h"
 
+#include <algorithm>
 #include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace orvane {
 
@@ -32,7 +37,59 @@ void ForEachReport(TjxCustomReport& report,
         ForEachReport(*child, visit);
 }
 
+struct OpenEntry {
+    TComponent* container;
+    TjxContainerKind kind;
+    std::thread::id thread;
+};
+
+struct OpenContainers {
+    std::mutex lock;
+    std::vector<OpenEntry> entries;  // in the order they were opened
+};
+
+OpenContainers& Open()
+{
+    static OpenContainers open;
+    return open;
+}
+
+// The calling thread's open containers other than `except`: data modules first, then forms.
+std::vector<TComponent*> OpenContainersOfThisThread(const TComponent* except)
+{
+    auto& open = Open();
+    const std::thread::id self = std::this_thread::get_id();
+    std::vector<TComponent*> found;
+    std::lock_guard guard(open.lock);
+    for (TjxContainerKind kind : {ckDataModule, ckForm})
+        for (const OpenEntry& entry : open.entries)
+            if (entry.kind == kind && entry.thread == self && entry.container != except)
+                found.push_back(entry.container);
+    return found;
+}
+
 } // namespace
+
+void OpenContainer(TComponent* container, TjxContainerKind kind)
+{
+    if (!container)
+        return;
+    auto& open = Open();
+    std::lock_guard guard(open.lock);
+    for (OpenEntry& entry : open.entries)
+        if (entry.container == container) {
+            entry.kind = kind;
+            return;
+        }
+    open.entries.push_back({container, kind, std::this_thread::get_id()});
+}
+
+void CloseContainer(TComponent* container)
+{
+    auto& open = Open();
+    std::lock_guard guard(open.lock);
+    std::erase_if(open.entries, [container](const OpenEntry& entry) { return entry.container == container; });
+}
 
 void TjxDataPipelineList::Add(TjxDataPipeline* pipeline)
 {
@@ -52,6 +109,10 @@ void TjxDataPipelineList::Build(TComponent* owner)
     TComponent* scope = owner->Owner() ? owner->Owner() : owner;
     for (int i = 0; i < scope->ComponentCount(); ++i)
         Add(dynamic_cast<TjxDataPipeline*>(scope->Components(i)));
+    if (MayUseApplicationWideObjects())
+        for (TComponent* container : OpenContainersOfThisThread(scope))
+            for (int i = 0; i < container->ComponentCount(); ++i)
+                Add(dynamic_cast<TjxDataPipeline*>(container->Components(i)));
     if (const auto* report = dynamic_cast<const TjxCustomReport*>(owner))
         AddDataPipelines(*report);
 }

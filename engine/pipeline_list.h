@@ -4,6 +4,8 @@
 #include <QPair>
 #include <QString>
 
+#include <cstdint>
+
 namespace orvane {
 
 class TComponent;
@@ -18,8 +20,10 @@ public:
     explicit TjxDataPipelineList(TComponent* owner) { Build(owner); }
 
     // Collects the visible pipelines beside the owner (normally a report): the
-    // components of the owner's owner, or of the owner itself when it has none.
-    // For a report, then those its tree uses (AddDataPipelines).
+    // components of the owner's owner, or of the owner itself when it has none;
+    // then, where the thread may use application-wide objects, those of the
+    // other open containers of this thread (data modules, then forms). For a
+    // report, then those its tree uses (AddDataPipelines).
     void Build(TComponent* owner);
     void Clear() { m_items.clear(); }
     // Adds a visible pipeline once.
@@ -39,6 +43,32 @@ public:
 
 private:
     QList<QPair<QString, TjxDataPipeline*>> m_items;
+};
+
+// What an open container is to the application.
+enum TjxContainerKind : uint8_t { ckForm, ckDataModule };
+
+// The application's open forms and data modules, whose pipelines every
+// report's list offers. A container belongs to the thread that opened it and
+// only that thread's lists see it: a report never binds to a pipeline that
+// another thread traverses and frees (a background job's copy of its form is
+// open on its worker alone). A container is closed before it is freed.
+void OpenContainer(TComponent* container, TjxContainerKind kind);
+void CloseContainer(TComponent* container);
+
+// Keeps a container open for the guard's lifetime.
+class TjxOpenContainerGuard {
+public:
+    TjxOpenContainerGuard(TComponent* container, TjxContainerKind kind) : m_container(container)
+    {
+        OpenContainer(container, kind);
+    }
+    ~TjxOpenContainerGuard() { CloseContainer(m_container); }
+    TjxOpenContainerGuard(const TjxOpenContainerGuard&) = delete;
+    TjxOpenContainerGuard& operator=(const TjxOpenContainerGuard&) = delete;
+
+private:
+    TComponent* m_container;
 };
 
 // The report's loading step that turns the pipeline names read from a stream

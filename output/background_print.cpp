@@ -11,6 +11,7 @@
 #include "document/printer_setup.h"
 #include "document/report.h"
 #include "document/report_template.h"
+#include "engine/pipeline_list.h"
 #include "output/device.h"
 #include "output/page_request.h"
 #include "output/publisher.h"
@@ -21,6 +22,7 @@
 #include <QThread>
 
 #include <cxxabi.h>
+#include <optional>
 #include <set>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -75,6 +77,19 @@ void WithoutExplorerEvents(TjxReportTemplate& layout, Fn action)
     layout.BroadcastExplorerEvents = true;
 }
 
+// A window can be made only on the user-interface thread: a container that is
+// one (a form with a window, or a widget) cannot be copied on a worker.
+bool IsWindowClass(const TClassInfo& info)
+{
+    return info.InheritsFrom(TjxForm::StaticClass());
+}
+
+bool IsWindow(const TComponent& container)
+{
+    const auto* object = dynamic_cast<const QObject*>(&container);
+    return (object && object->isWidgetType()) || IsWindowClass(container.ClassInfo());
+}
+
 QString ErrorText(const std::exception& error)
 {
     if (const auto* e = dynamic_cast<const EOrvaneError*>(&error))
@@ -115,6 +130,8 @@ TjxBackgroundPrintRequest::TjxBackgroundPrintRequest(TPersistent* producer, cons
     DeviceType = deviceType;
     if (deviceType == u"Screen")
         throw EBackgroundPrintError(GetMessage(msg::BackgroundRequestScreen));
+    if (IsWindow(*report->Owner()))
+        throw EBackgroundPrintError(GetMessage(msg::BackgroundCannotCreateContainer) + report->Owner()->ClassName());
     OwnerClass = &report->Owner()->ClassInfo();
     PageRequest = std::make_unique<TjxPageRequest>();
     if (pageRequest)
@@ -248,6 +265,10 @@ TComponent* CreateContainer(const TjxBackgroundPrintRequest& request, TjxCustomR
         return nullptr;
     }
     const QString className = request.OwnerClass->className;
+    if (IsWindowClass(*request.OwnerClass)) {
+        error = GetMessage(msg::BackgroundCannotCreateContainer) + className;
+        return nullptr;
+    }
     std::unique_ptr<TComponent> container;
     try {
         if (TjxContainerFactory factory = FactoryFor(className))
@@ -325,6 +346,11 @@ void RunJob(TjxBackgroundPrintJob& job)
     }
     job.ready.notify_all();
 
+    // The copy is this worker's open form while the job runs: the lists its
+    // reports build find it, and no list of another thread ever does.
+    std::optional<TjxOpenContainerGuard> open;
+    if (container && error.isEmpty())
+        open.emplace(container.get(), ckForm);
     if (container && error.isEmpty() && !job.cancelRequested.load()) {
         TjxWalkieTalkie walkieTalkie(*copy, *request.PageRequest, job.cancelRequested);
         copy->AddEventNotify(&walkieTalkie);
@@ -335,6 +361,7 @@ void RunJob(TjxBackgroundPrintJob& job)
         }
         copy->RemoveEventNotify(&walkieTalkie);
     }
+    open.reset();
     {
         TComponentNameWriteGuard names;
         container.reset();

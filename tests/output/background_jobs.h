@@ -8,7 +8,9 @@
 #include "document/errors.h"
 #include "document/report.h"
 #include "document/report_template.h"
+#include "document/printer.h"
 #include "engine/db_pipeline.h"
+#include "engine/pipeline_list.h"
 #include "output/background_print.h"
 #include "tests/support/two_page_receipt.h"
 #include "tests/tools/list_report.h"
@@ -19,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 
@@ -30,17 +33,69 @@ inline constexpr bool kSanitized = true;
 inline constexpr bool kSanitized = false;
 #endif
 
+// What the handlers of the copies saw on their workers.
+struct CopyEvents {
+    std::atomic<int> cancels{0};
+    std::atomic<bool> printing{false};
+    // The copy cancels its own run as it begins.
+    std::atomic<bool> cancelOnPrint{false};
+    std::mutex lock;
+    // Each pipeline a report without owner lists on the worker, and whether
+    // it is the copy's own.
+    QList<QPair<QString, bool>> workerList;
+};
+
+inline CopyEvents& Copies()
+{
+    static CopyEvents events;
+    return events;
+}
+
 class TJobContainer : public TComponent {
     ORVANE_CLASS(TJobContainer, TComponent)
 public:
     explicit TJobContainer(TComponent* owner = nullptr) : TComponent(owner) {}
+
+    // Handlers a report's layout may name; they count only on a worker.
+    void ReportCancelled(TComponent*, TjxEventParams&)
+    {
+        if (!IsMainThread())
+            ++Copies().cancels;
+    }
+    void ReportPrinting(TComponent* sender, TjxEventParams&)
+    {
+        if (IsMainThread())
+            return;
+        if (Copies().cancelOnPrint)
+            dynamic_cast<TjxReport*>(sender)->Cancel();
+        TjxReport loose;
+        const TjxDataPipelineList list(&loose);
+        std::lock_guard guard(Copies().lock);
+        Copies().workerList.clear();
+        for (int i = 0; i < list.Count(); ++i)
+            Copies().workerList.append({list.Names(i), list.Pipelines(i)->Owner() == this});
+        Copies().printing = true;
+    }
 };
 
 inline const TClassInfo& TJobContainer::StaticClass()
 {
-    static const TClassInfo info =
-        TClassBuilder<TJobContainer>("TJobContainer", &TComponent::StaticClass()).Creatable().Build();
+    static const TClassInfo info = TClassBuilder<TJobContainer>("TJobContainer", &TComponent::StaticClass())
+                                       .Creatable()
+                                       .Method("ReportCancelled", &TJobContainer::ReportCancelled)
+                                       .Method("ReportPrinting", &TJobContainer::ReportPrinting)
+                                       .Build();
     return info;
+}
+
+// Names a handler of the report's owner for the report's event, as a stored layout would.
+inline void BindEvent(TjxReport& report, const char16_t* event, const QString& method)
+{
+    TMethod handler;
+    handler.data = report.Owner();
+    handler.name = method;
+    handler.code = report.Owner()->MethodAddress(method);
+    report.ClassInfo().FindProperty(QStringView(event))->setMethod(report, handler);
 }
 
 // Waits, letting events run, until no job is queued or printing.

@@ -13,6 +13,7 @@
 #include "platform/spooler.h"
 #include "output/background_print.h"
 #include "output/page_request.h"
+#include "engine/pipeline_list.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -321,6 +322,120 @@ TEST_F(BackgroundPrint, ClosingTheProgramCancelsJoinsAndFrees)
     // The queue is gone: a late wake-up finds nobody.
     QCoreApplication::processEvents();
     EXPECT_TRUE(QDir(m_jobs.dir.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files).isEmpty());
+}
+
+// Waits, letting events run, until a copy prints on its worker.
+bool WaitForCopyPrinting()
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!Copies().printing) {
+        if (timer.elapsed() > 120000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+TEST_F(BackgroundPrint, AFlushStopsTheCopyWithoutItsOnCancel)
+{
+    m_jobs.MakeListData(3000 * 3);
+    TjxReport* list = m_jobs.List();
+    BindEvent(*list, u"OnCancel", QStringLiteral("ReportCancelled"));
+    BindEvent(*list, u"BeforePrint", QStringLiteral("ReportPrinting"));
+    Copies().cancels = 0;
+    Copies().printing = false;
+    const QString running = m_jobs.dir.filePath(QStringLiteral("running.pdf"));
+    m_jobs.Queue(list, running);
+    // The handlers the layout names are the copy's: they run on the worker.
+    ASSERT_TRUE(WaitForCopyPrinting());
+    TjxBackgroundPrintManager::Instance().Flush();
+    ASSERT_TRUE(WaitUntilIdle(600000));
+    EXPECT_EQ(m_errors, QStringList());
+    EXPECT_EQ(m_ended, 1);
+    EXPECT_FALSE(QFile::exists(running));
+    EXPECT_EQ(Copies().cancels.load(), 0);
+
+    // A copy that cancels itself does tell its handler.
+    Copies().cancelOnPrint = true;
+    m_jobs.Queue(list, running);
+    ASSERT_TRUE(WaitUntilIdle(600000));
+    Copies().cancelOnPrint = false;
+    EXPECT_EQ(Copies().cancels.load(), 1);
+}
+
+TEST_F(BackgroundPrint, TheCopysFormIsOpenOnItsWorkerAlone)
+{
+    m_jobs.MakeListData(3000 * 3);
+    // The user's form is open on the user-interface thread.
+    TjxOpenContainerGuard open(m_jobs.container.get(), ckForm);
+    TjxReport* list = m_jobs.List();
+    BindEvent(*list, u"BeforePrint", QStringLiteral("ReportPrinting"));
+    Copies().printing = false;
+    m_jobs.Queue(list, m_jobs.dir.filePath(QStringLiteral("running.pdf")));
+    ASSERT_TRUE(WaitForCopyPrinting());
+    // While the copy prints, this thread's lists hold the user's pipeline only...
+    TjxReport loose;
+    const TjxDataPipelineList here(&loose);
+    ASSERT_EQ(here.Count(), 1);
+    EXPECT_EQ(here.Pipelines(0), m_jobs.container->FindComponent(u"plItems"));
+    // ...and the worker's the copy's only.
+    {
+        std::lock_guard guard(Copies().lock);
+        EXPECT_EQ(Copies().workerList, (QList<QPair<QString, bool>>{{QStringLiteral("plItems"), true}}));
+    }
+    TjxBackgroundPrintManager::Instance().Flush();
+    ASSERT_TRUE(WaitUntilIdle(600000));
+    EXPECT_EQ(m_errors, QStringList());
+}
+
+TEST_F(BackgroundPrint, AWindowIsNeverCopiedOnAWorker)
+{
+    const QString refused =
+        QStringLiteral("TjxBackgroundContainerAdapter.CreateContainer: Cannot create container: TjxForm");
+    TjxForm window;
+    window.SetName(QStringLiteral("frmDialog"));
+    auto* onWindow = new TjxReport(&window);
+    onWindow->SetName(QStringLiteral("rptOnWindow"));
+    const QString file = m_jobs.dir.filePath(QStringLiteral("window.pdf"));
+    try {
+        TjxBackgroundPrintRequest request(onWindow, file, {}, QStringLiteral("PDFFile"), nullptr);
+        ADD_FAILURE() << "a report on a window was queued";
+    } catch (const EBackgroundPrintError& e) {
+        EXPECT_EQ(e.Message(), refused);
+    }
+    // The caller hears it; the job already queued goes on.
+    const QString receipt = m_jobs.dir.filePath(QStringLiteral("receipt.pdf"));
+    m_jobs.Queue(m_jobs.Receipt(), receipt);
+    EXPECT_THROW(TjxBackgroundPrintManager::Instance().Print(onWindow, nullptr, file, {}, QStringLiteral("PDFFile")),
+                 EBackgroundPrintError);
+    ASSERT_TRUE(WaitUntilIdle(60000));
+    EXPECT_EQ(m_errors, QStringList());
+    EXPECT_EQ(ReadPdf(receipt).pages, 2);
+
+    // A request that names a window class is refused on the worker before
+    // anything is made there.
+    bool made = false;
+    RegisterContainerFactory(QStringLiteral("TjxForm"), [&made]() -> TComponent* {
+        made = true;
+        return nullptr;
+    });
+    QStringList errors;
+    {
+        TjxBackgroundPrintQueue queue;
+        queue.ChangeHandler = [&] { errors << queue.TakeError(); };
+        auto request = m_jobs.Request(m_jobs.Receipt(), file);
+        request->OwnerClass = &TjxForm::StaticClass();
+        queue.Add(std::move(request));
+        QElapsedTimer timer;
+        timer.start();
+        while (queue.RequestCount() > 0 && timer.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    UnregisterContainerFactory(QStringLiteral("TjxForm"));
+    EXPECT_EQ(errors, QStringList({refused}));
+    EXPECT_FALSE(made);
+    EXPECT_FALSE(QFile::exists(file));
 }
 
 TEST_F(BackgroundPrint, JobsReachTheCupsQueue)
