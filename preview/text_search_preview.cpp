@@ -52,6 +52,11 @@ public:
     ~TPageSource()
     {
         m_offScreen->PageReader = nullptr;
+        // A request that failed half-way leaves the device's job open, and
+        // an open job asks for nothing: the next search could not read a page.
+        if (m_offScreen->JobRunning())
+            m_offScreen->EndJob();
+        m_offScreen->Reset();
         if (m_attached)
             m_offScreen->SetPublisher(nullptr);
     }

@@ -432,3 +432,42 @@ TEST(TextSearchPreview, TheMatchsPageIsDrawnOnceWithItsHighlight)
     search.PageChanged();
     EXPECT_EQ(draws, 1);
 }
+
+TEST(TextSearchPreview, APageThatFailsMidSearchIsShownAndTheViewerStaysUsable)
+{
+    ListReport list(400);
+    bool failing = false;
+    list.report->SetOnStartPage(TMethod{nullptr, {}, [&list, &failing](TComponent*, TjxEventParams&) {
+                                            if (failing && list.report->Engine()->AbsolutePageNo() == 4)
+                                                throw EDataError(QStringLiteral("The order is gone."));
+                                        }});
+    TjxViewer viewer;
+    viewer.resize(800, 600);
+    viewer.SetReport(list.report);
+    viewer.show();
+    list.report->Generate();
+    TjxTextSearchPreview search(&viewer);
+    search.SetSettings(list.report->TextSearchSettings());
+    TjxPublisher* publisher = list.report->Publisher();
+    ASSERT_EQ(publisher->DeviceCount(), 1);
+
+    failing = true;
+    search.Edit()->setText(QStringLiteral("Customer 399"));
+    QString shown;
+    AnswerMessageBox(&shown);
+    QTest::mouseClick(search.FindButton(), Qt::LeftButton);
+    EXPECT_EQ(shown, QStringLiteral("The order is gone."));
+    EXPECT_FALSE(search.Searching());
+    EXPECT_FALSE(search.Engine().HasResult());
+    // The search's own device has left; the viewer's is attached and turns pages.
+    EXPECT_EQ(publisher->DeviceCount(), 1);
+    EXPECT_EQ(publisher->DeviceAt(0), viewer.ScreenDevice());
+    EXPECT_EQ(viewer.AbsolutePageNo(), 1);
+    viewer.NextPage();
+    EXPECT_EQ(viewer.AbsolutePageNo(), 2);
+
+    failing = false;
+    search.Search();
+    EXPECT_EQ(search.Engine().OccurrenceCount(), 1);
+    EXPECT_GT(viewer.AbsolutePageNo(), 4);
+}
