@@ -31,18 +31,14 @@ int TwipsToThousandths(double twips)
     return PixelsToThousandths(std::llround(twips), kRichTextDpi);
 }
 
-// The rectangle of the match's first line on the page, in thousandths, and
-// the number of its characters on that line.
-QRect MatchRect(const TjxDrawRichText& command, const TjxRichEdit& edit, int from, int length, int* lineNo,
-                int* onFirstLine = nullptr)
+// The rectangle of the match's first line on the page, in thousandths.
+QRect MatchRect(const TjxDrawRichText& command, const TjxRichEdit& edit, int from, int length, int* lineNo)
 {
     const int start = command.StartCharPos();
     const auto rects = TjxRTFEngine::TextRects(edit, command.LayoutWidth(), start, RangeLast(command, edit), from, length);
     if (rects.empty())
         return {};
     const QRectF first = rects.front().rect;
-    if (onFirstLine)
-        *onFirstLine = rects.front().end - rects.front().start;
     if (lineNo) {
         // Lines above it in the range, counted by their tops.
         const auto before =
