@@ -401,8 +401,9 @@ TEST(TextSearchPreview, ARichTextMatchIsRecolouredOnTheViewersPageOnlyOnEveryLin
     EXPECT_EQ(DarkWhereHighlighted(after, after, r), 0);
     // The publisher's page and the viewer's own copy keep their content.
     for (int i = 0; i < cached->DrawCommandCount(); ++i) {
-        if (auto* c = dynamic_cast<const TjxDrawRichText*>(cached->DrawCommand(i)))
+        if (auto* c = dynamic_cast<const TjxDrawRichText*>(cached->DrawCommand(i))) {
             EXPECT_EQ(c->RichTextStream(), cachedBytes);
+        }
     }
     EXPECT_EQ(command->RichTextStream(), cachedBytes);
 
