@@ -59,6 +59,23 @@ struct ReceiptSearch {
     }
 };
 
+// The list report in a viewer with the search beside it.
+struct ListSearch {
+    ListReport list;
+    TjxViewer viewer;
+    TjxTextSearchPreview search{&viewer};
+
+    explicit ListSearch(int records) : list(records) { viewer.resize(800, 600); }
+    // Makes the report and shows its first page.
+    void Show()
+    {
+        viewer.SetReport(list.report);
+        viewer.show();
+        list.report->Generate();
+        search.SetSettings(list.report->TextSearchSettings());
+    }
+};
+
 } // namespace
 
 TEST(TextSearchPreview, FindsEveryVendorOnTheReceiptAndWholeWordsOnlyWhenAsked)
@@ -149,14 +166,11 @@ TEST(TextSearchPreview, EachHighlightCoversItsWordOnTheScreen)
 
 TEST(TextSearchPreview, NextWalksALongReportInPageOrderAndStopsAtTheEnd)
 {
-    ListReport list(150);
-    TjxViewer viewer;
-    viewer.resize(800, 600);
-    viewer.SetReport(list.report);
-    viewer.show();
-    list.report->Generate();
-    TjxTextSearchPreview search(&viewer);
-    search.SetSettings(list.report->TextSearchSettings());
+    ListSearch f(150);
+    f.Show();
+    ListReport& list = f.list;
+    TjxViewer& viewer = f.viewer;
+    TjxTextSearchPreview& search = f.search;
     list.report->TextSearchSettings()->SetWholeWord(true);
     // "Customer 7" as a whole word is one row: 7, not 70..79.
     search.Edit()->setText("Customer 7");
@@ -346,7 +360,8 @@ int DarkWhereHighlighted(const QImage& image, const QImage& highlighted, const T
 
 TEST(TextSearchPreview, ARichTextMatchIsRecolouredOnTheViewersPageOnlyOnEveryLine)
 {
-    ListReport list(60);
+    ListSearch f(60);
+    ListReport& list = f.list;
     list.report->SetCachePages(true);
     // A narrow rich text in the page header: the phrase is wider than it.
     TjxBand* header = list.report->Bands().front();
@@ -356,14 +371,10 @@ TEST(TextSearchPreview, ARichTextMatchIsRecolouredOnTheViewersPageOnlyOnEveryLin
     rich->SetBounds(100000, 0, 11000, 40000);
     rich->LoadFromRTFStream(
         "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 The Vendor pays the fees of the trust account monthly.\\par}");
-    TjxViewer viewer;
-    viewer.resize(900, 700);
-    viewer.SetZoomPercentage(100);
-    viewer.SetReport(list.report);
-    viewer.show();
-    list.report->Generate();
-    ASSERT_EQ(viewer.AbsolutePageNo(), 1);
-    TjxScreenDevice* device = viewer.ScreenDevice();
+    f.viewer.SetZoomPercentage(100);
+    f.Show();
+    ASSERT_EQ(f.viewer.AbsolutePageNo(), 1);
+    TjxScreenDevice* device = f.viewer.ScreenDevice();
     const TjxPage& shown = *device->ShownPage();
     const TjxDrawRichText* command = nullptr;
     for (int i = 0; i < shown.DrawCommandCount() && !command; ++i)
@@ -384,8 +395,7 @@ TEST(TextSearchPreview, ARichTextMatchIsRecolouredOnTheViewersPageOnlyOnEveryLin
     }();
     ASSERT_FALSE(cachedBytes.isEmpty());
 
-    TjxTextSearchPreview search(&viewer);
-    search.SetSettings(list.report->TextSearchSettings());
+    TjxTextSearchPreview& search = f.search;
     search.Edit()->setText(QStringLiteral("pays the fees of the trust account"));
     search.Search();
     ASSERT_EQ(search.Engine().OccurrenceCount(), 1);
@@ -414,14 +424,10 @@ TEST(TextSearchPreview, ARichTextMatchIsRecolouredOnTheViewersPageOnlyOnEveryLin
 
 TEST(TextSearchPreview, TheMatchsPageIsDrawnOnceWithItsHighlight)
 {
-    ListReport list(400);
-    TjxViewer viewer;
-    viewer.resize(800, 600);
-    viewer.SetReport(list.report);
-    viewer.show();
-    list.report->Generate();
-    TjxTextSearchPreview search(&viewer);
-    search.SetSettings(list.report->TextSearchSettings());
+    ListSearch f(400);
+    f.Show();
+    TjxViewer& viewer = f.viewer;
+    TjxTextSearchPreview& search = f.search;
     int draws = 0;
     viewer.ScreenDevice()->PageDrawnHandler = [&draws](TjxScreenDevice*) { ++draws; };
     search.Edit()->setText(QStringLiteral("Customer 333"));
@@ -437,19 +443,16 @@ TEST(TextSearchPreview, TheMatchsPageIsDrawnOnceWithItsHighlight)
 
 TEST(TextSearchPreview, APageThatFailsMidSearchIsShownAndTheViewerStaysUsable)
 {
-    ListReport list(400);
+    ListSearch f(400);
+    ListReport& list = f.list;
     bool failing = false;
     list.report->SetOnStartPage(TMethod{nullptr, {}, [&list, &failing](TComponent*, TjxEventParams&) {
                                             if (failing && list.report->Engine()->AbsolutePageNo() == 4)
                                                 throw EDataError(QStringLiteral("The order is gone."));
                                         }});
-    TjxViewer viewer;
-    viewer.resize(800, 600);
-    viewer.SetReport(list.report);
-    viewer.show();
-    list.report->Generate();
-    TjxTextSearchPreview search(&viewer);
-    search.SetSettings(list.report->TextSearchSettings());
+    f.Show();
+    TjxViewer& viewer = f.viewer;
+    TjxTextSearchPreview& search = f.search;
     TjxPublisher* publisher = list.report->Publisher();
     ASSERT_EQ(publisher->DeviceCount(), 1);
 
