@@ -3,7 +3,10 @@
 // passes, how long the first pass took), page turns (next) at 100 % and at
 // whole page (median and worst of 200, repaint included), the jump to the
 // last page, and the memory while paging through every page.
-//   scripts/bench, or build/bench/bench_preview [ROWS]
+//   scripts/bench, or build/bench/bench_preview [ROWS] [search]
+// With "search" only the search is run, after the window has been to the last
+// page: the run to profile (valgrind --tool=callgrind
+// --toggle-collect='orvane::TjxTextSearchPreview::Search()').
 // The SQLite file is made once under /tmp. Figures only; nothing is asserted.
 
 #include "bench/bench_support.h"
