@@ -3,7 +3,10 @@
 // passes, how long the first pass took), page turns (next) at 100 % and at
 // whole page (median and worst of 200, repaint included), the jump to the
 // last page, and the memory while paging through every page.
-//   scripts/bench, or build/bench/bench_preview [ROWS]
+//   scripts/bench, or build/bench/bench_preview [ROWS] [search]
+// With "search" only the search is run, after the window has been to the last
+// page: the run to profile (valgrind --tool=callgrind
+// --toggle-collect='orvane::TjxTextSearchPreview::Search()').
 // The SQLite file is made once under /tmp. Figures only; nothing is asserted.
 
 #include "bench/bench_support.h"
@@ -186,7 +189,58 @@ void PrintTurns(const char* name, const char* what, const Turns& t)
                 t.median, t.worst, t.count, t.cpuMedian);
 }
 
-void Run(bool twoPass, int rows)
+// Page turns at two zooms, the jump to the last page and a walk through every
+// page with the memory on the way; answers the last page's number.
+int MeasurePaging(const char* name, TjxViewer* viewer, long atStart, const long& started)
+{
+    QElapsedTimer timer;
+    viewer->SetZoomSetting(zs100Percent);
+    PrintTurns(name, "next page at 100 %", TurnPages(viewer, 200));
+    viewer->SetZoomSetting(zsWholePage);
+    PrintTurns(name, "next page at whole page", TurnPages(viewer, 200));
+
+    const int from = viewer->AbsolutePageNo();
+    timer.start();
+    viewer->LastPage();
+    QApplication::processEvents();
+    std::printf("%-10s jump to the last page       %9.1f ms (page %d to %d)\n", name, timer.nsecsElapsed() / 1e6,
+                from, viewer->AbsolutePageNo());
+    const int last = viewer->AbsolutePageNo();
+
+    // Every page from the first, memory sampled on the way.
+    timer.start();
+    viewer->FirstPage();
+    QApplication::processEvents();
+    std::printf("%-10s back to the first page      %9.1f ms\n", name, timer.nsecsElapsed() / 1e6);
+    const long atFirst = CurrentMemoryMb();
+    long highest = atFirst;
+    const long startedBefore = started;
+    QElapsedTimer turn;
+    std::vector<double> wall, cpu;
+    timer.start();
+    for (int page = 2; page <= last; ++page) {
+        const double turnCpu = CpuMs();
+        turn.start();
+        viewer->NextPage();
+        QApplication::processEvents();
+        wall.push_back(turn.nsecsElapsed() / 1e6);
+        cpu.push_back(CpuMs() - turnCpu);
+        if (page % 10 == 0)
+            highest = std::max(highest, CurrentMemoryMb());
+    }
+    std::printf("%-10s paged through all %d pages %9.1f ms (now on page %d; %ld pages made)\n", name, last,
+                timer.nsecsElapsed() / 1e6, viewer->AbsolutePageNo(), started - startedBefore);
+    PrintTurns(name, "  each of those turns", Summary(wall, cpu));
+    std::printf("%-10s memory: %ld MB before the preview, %ld MB on page 1, at most %ld MB while paging, %ld MB at "
+                "the end; process peak so far %ld MB\n",
+                name, atStart, atFirst, highest, CurrentMemoryMb(), PeakMemoryMb());
+    return last;
+}
+
+// With `searchOnly`, the window goes to the last page and back (so that every
+// page has been made once) and only the search is measured: the run to
+// profile with callgrind.
+void Run(bool twoPass, int rows, bool searchOnly)
 {
     ListReport list(twoPass);
     const char* name = twoPass ? "two passes" : "one pass";
@@ -229,46 +283,14 @@ void Run(bool twoPass, int rows)
         std::printf("%-10s   of which the first pass   %9.1f ms, then %.1f ms to the page on screen\n", name,
                     firstPass, firstPage - firstPass);
 
-    viewer->SetZoomSetting(zs100Percent);
-    PrintTurns(name, "next page at 100 %", TurnPages(viewer, 200));
-    viewer->SetZoomSetting(zsWholePage);
-    PrintTurns(name, "next page at whole page", TurnPages(viewer, 200));
-
-    const int from = viewer->AbsolutePageNo();
-    timer.start();
-    viewer->LastPage();
-    QApplication::processEvents();
-    std::printf("%-10s jump to the last page       %9.1f ms (page %d to %d)\n", name, timer.nsecsElapsed() / 1e6,
-                from, viewer->AbsolutePageNo());
-    const int last = viewer->AbsolutePageNo();
-
-    // Every page from the first, memory sampled on the way.
-    timer.start();
-    viewer->FirstPage();
-    QApplication::processEvents();
-    std::printf("%-10s back to the first page      %9.1f ms\n", name, timer.nsecsElapsed() / 1e6);
-    const long atFirst = CurrentMemoryMb();
-    long highest = atFirst;
-    const long startedBefore = started;
-    QElapsedTimer turn;
-    std::vector<double> wall, cpu;
-    timer.start();
-    for (int page = 2; page <= last; ++page) {
-        const double turnCpu = CpuMs();
-        turn.start();
-        viewer->NextPage();
+    int last = 0;
+    if (searchOnly) {
+        viewer->LastPage();
         QApplication::processEvents();
-        wall.push_back(turn.nsecsElapsed() / 1e6);
-        cpu.push_back(CpuMs() - turnCpu);
-        if (page % 10 == 0)
-            highest = std::max(highest, CurrentMemoryMb());
+        last = viewer->AbsolutePageNo();
+    } else {
+        last = MeasurePaging(name, viewer, atStart, started);
     }
-    std::printf("%-10s paged through all %d pages %9.1f ms (now on page %d; %ld pages made)\n", name, last,
-                timer.nsecsElapsed() / 1e6, viewer->AbsolutePageNo(), started - startedBefore);
-    PrintTurns(name, "  each of those turns", Summary(wall, cpu));
-    std::printf("%-10s memory: %ld MB before the preview, %ld MB on page 1, at most %ld MB while paging, %ld MB at "
-                "the end; process peak so far %ld MB\n",
-                name, atStart, atFirst, highest, CurrentMemoryMb(), PeakMemoryMb());
 
     // A name only the last page shows, searched for from the first page.
     auto* preview = dynamic_cast<TjxPreview*>(form->Preview());
@@ -306,7 +328,11 @@ int main(int argc, char** argv)
     const int count = given ? std::max(1000, rows) : 100000;
     EnsureFile(count);
     std::printf("preview of a list report of %d SQLite rows (A4)\n", count);
-    Run(false, count);
-    Run(true, count);
+    // "search": only the search, after the window has been to the last page.
+    bool searchOnly = false;
+    for (int i = 1; i < argc; ++i)
+        searchOnly = searchOnly || QByteArray(argv[i]) == "search";
+    Run(false, count, searchOnly);
+    Run(true, count, searchOnly);
     return 0;
 }

@@ -325,15 +325,21 @@ std::vector<TjxTextSearchOccurrence> SearchPageOccurrences(const TjxPage& page, 
     std::vector<TjxTextSearchOccurrence> found;
     if (text.isEmpty())
         return found;
+    const QString paragraphEnd = TjxTextMarkup::ParagraphEnd.toString();
     for (int index = 0; index < page.DrawCommandCount(); ++index) {
         if (cancelled && *cancelled)
             return {};
-        if (const auto* rich = dynamic_cast<const TjxDrawRichText*>(page.DrawCommand(index))) {
-            AppendRichTextOccurrences(found, *rich, index, text, options);
+        const TjxDrawCommand* drawCommand = page.DrawCommand(index);
+        const auto* command = dynamic_cast<const TjxDrawText*>(drawCommand);
+        if (!command) {
+            if (const auto* rich = dynamic_cast<const TjxDrawRichText*>(drawCommand))
+                AppendRichTextOccurrences(found, *rich, index, text, options);
             continue;
         }
-        const auto* command = dynamic_cast<const TjxDrawText*>(page.DrawCommand(index));
-        if (!command)
+        // Most texts hold no match: a single-line text is looked into as it
+        // is, without building its list of lines.
+        if (!command->WordWrap() && !command->Text().contains(paragraphEnd) &&
+            !TjxTextSearchToolbox::Find(command->Text(), text, options.WholeWord, options.CaseSensitive))
             continue;
         const QStringList lines = SearchLines(*command);
         int running = 0;
@@ -367,8 +373,6 @@ std::unique_ptr<TjxDrawText> CreateHighlightDrawCommand(const TjxPage& page, con
 {
     if (occurrence.DrawCommandIndex < 0 || occurrence.DrawCommandIndex >= page.DrawCommandCount())
         return nullptr;
-    if (const auto* rich = dynamic_cast<const TjxDrawRichText*>(page.DrawCommand(occurrence.DrawCommandIndex)))
-        return CreateRichTextHighlight(*rich, occurrence);
     const auto* command = dynamic_cast<const TjxDrawText*>(page.DrawCommand(occurrence.DrawCommandIndex));
     if (!command)
         return nullptr;
@@ -391,6 +395,36 @@ std::unique_ptr<TjxDrawText> CreateHighlightDrawCommand(const TjxPage& page, con
     highlight->SetWidth(r.width() + pad);
     highlight->SetHeight(r.height());
     return highlight;
+}
+
+TjxPageHighlights CreatePageHighlights(const TjxPage& page,
+                                       const std::vector<const TjxTextSearchOccurrence*>& occurrences)
+{
+    const auto outOfSync = [] {
+        return ESearchError(MessageText(msg::SearchHighlightFailed, {MessageText(msg::SearchHighlightOutOfSync)}));
+    };
+    TjxPageHighlights highlights;
+    // A rich text's matches are recoloured together, in one copy of it.
+    std::map<int, std::vector<const TjxTextSearchOccurrence*>> rich;
+    for (const TjxTextSearchOccurrence* occurrence : occurrences) {
+        const int index = occurrence->DrawCommandIndex;
+        if (index >= 0 && index < page.DrawCommandCount() &&
+            dynamic_cast<const TjxDrawRichText*>(page.DrawCommand(index))) {
+            rich[index].push_back(occurrence);
+            continue;
+        }
+        auto overlay = CreateHighlightDrawCommand(page, *occurrence);
+        if (!overlay)
+            throw outOfSync();
+        highlights.Overlays.push_back(std::move(overlay));
+    }
+    for (const auto& [index, matches] : rich) {
+        auto copy = CreateRichTextHighlight(*static_cast<const TjxDrawRichText*>(page.DrawCommand(index)), matches);
+        if (!copy)
+            throw outOfSync();
+        highlights.Substitutes.emplace(index, std::move(copy));
+    }
+    return highlights;
 }
 
 // Engine
@@ -459,13 +493,15 @@ bool TjxTextSearchEngine::SearchPages(int from, bool toLastPage)
     m_cancelled = false;
     bool found = false;
     for (int pageNo = from; !m_cancelled; ++pageNo) {
-        TjxPage* page = m_pageSource ? m_pageSource(pageNo) : nullptr;
-        if (!page) {
+        bool lastPage = false;
+        const auto read = [&](const TjxPage& page) {
+            lastPage = page.LastPage();
+            found = SearchOnePage(page) || found;
+        };
+        if (!m_pageSource || !m_pageSource(pageNo, read)) {
             m_allPagesSearched = true;
             break;
         }
-        const bool lastPage = page->LastPage();
-        found = SearchOnePage(*page) || found;
         m_highestPage = std::max(m_highestPage, pageNo);
         if (lastPage)
             m_allPagesSearched = true;

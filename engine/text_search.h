@@ -10,12 +10,14 @@
 #include <QRect>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
 namespace orvane {
 
 class TTextMeasurer;
+class TjxDrawCommand;
 class TjxDrawText;
 class TjxPage;
 class TjxTextSearchSettings;
@@ -111,16 +113,33 @@ QStringList SearchLines(const TjxDrawText& command);
 // The rectangle of line `lineNo` (1-based), characters [pos, pos + length), in thousandths.
 QRect SearchTextRect(const TjxDrawText& command, int lineNo, int pos, int length, const TTextMeasurer& measurer);
 
-// The highlight of a match: a text command with the matched text as written,
-// in the highlight colours, over the match's text rectangle. None when the
-// occurrence does not belong to a text command of the page.
+// The highlight of a plain text match: a text command with the matched text
+// as written, in the highlight colours, over the match's text rectangle. None
+// when the occurrence does not belong to a plain text command of the page.
 std::unique_ptr<TjxDrawText> CreateHighlightDrawCommand(const TjxPage& page, const TjxTextSearchOccurrence& occurrence);
+
+// What the viewer draws for highlighted matches of its page: over each plain
+// text match a text in the highlight colours; in place of a rich text with
+// matches, a copy whose matched characters are recoloured. The page and its
+// commands are left as they are.
+struct TjxPageHighlights {
+    std::vector<std::unique_ptr<TjxDrawCommand>> Overlays;
+    // By the index of the page's command each is drawn instead of.
+    std::map<int, std::unique_ptr<TjxDrawCommand>> Substitutes;
+};
+
+// The highlights of the given matches of the page. An occurrence that does
+// not fit the page raises ESearchError.
+TjxPageHighlights CreatePageHighlights(const TjxPage& page,
+                                       const std::vector<const TjxTextSearchOccurrence*>& occurrences);
 
 class TjxTextSearchEngine {
 public:
-    // The page of an absolute number, or none past the report's last page.
-    // The page need live only until the next call.
-    using TPageSource = std::function<TjxPage*(int pageNo)>;
+    // Reads one page; the page lives only for the call.
+    using TPageReader = std::function<void(const TjxPage& page)>;
+    // Hands the page of an absolute number to the reader; false past the
+    // report's last page.
+    using TPageSource = std::function<bool(int pageNo, const TPageReader& read)>;
 
     explicit TjxTextSearchEngine(const TTextMeasurer* measurer = nullptr);
 

@@ -5,6 +5,7 @@
 #include "components/rtf.h"
 #include "document/units.h"
 #include "output/draw_other.h"
+#include "platform/canvas.h"
 
 #include <QTextCursor>
 #include <QTextDocument>
@@ -30,18 +31,14 @@ int TwipsToThousandths(double twips)
     return PixelsToThousandths(std::llround(twips), kRichTextDpi);
 }
 
-// The rectangle of the match's first line on the page, in thousandths, and
-// the number of its characters on that line.
-QRect MatchRect(const TjxDrawRichText& command, const TjxRichEdit& edit, int from, int length, int* lineNo,
-                int* onFirstLine = nullptr)
+// The rectangle of the match's first line on the page, in thousandths.
+QRect MatchRect(const TjxDrawRichText& command, const TjxRichEdit& edit, int from, int length, int* lineNo)
 {
     const int start = command.StartCharPos();
     const auto rects = TjxRTFEngine::TextRects(edit, command.LayoutWidth(), start, RangeLast(command, edit), from, length);
     if (rects.empty())
         return {};
     const QRectF first = rects.front().rect;
-    if (onFirstLine)
-        *onFirstLine = rects.front().end - rects.front().start;
     if (lineNo) {
         // Lines above it in the range, counted by their tops.
         const auto before =
@@ -88,46 +85,33 @@ void AppendRichTextOccurrences(std::vector<TjxTextSearchOccurrence>& found, cons
     }
 }
 
-std::unique_ptr<TjxDrawText> CreateRichTextHighlight(const TjxDrawRichText& command,
-                                                     const TjxTextSearchOccurrence& occurrence)
+std::unique_ptr<TjxDrawRichText> CreateRichTextHighlight(const TjxDrawRichText& command,
+                                                         const std::vector<const TjxTextSearchOccurrence*>& occurrences)
 {
-    const std::shared_ptr<const TjxRichEdit> edit = command.Document();
+    std::lock_guard lock(RichTextLock());
+    const std::shared_ptr<const TjxRichEdit> source = command.Document();
     const int start = command.StartCharPos();
-    const int last = RangeLast(command, *edit);
-    if (start < 0 || occurrence.CharPos < start || occurrence.CharPos + occurrence.Length - 1 > last ||
-        occurrence.Length <= 0)
-        return nullptr;
-    int onFirstLine = 0;
-    const QRect rect = MatchRect(command, *edit, occurrence.CharPos, occurrence.Length, nullptr, &onFirstLine);
-    if (rect.isNull())
-        return nullptr;
-    // The characters on the match's first line, in the format of its first.
-    const QString shown = edit->TextRange(occurrence.CharPos, onFirstLine).section(u'\n', 0, 0);
-    QTextCursor cursor(const_cast<QTextDocument*>(&edit->Document()));
-    cursor.setPosition(occurrence.CharPos + 1);
-    const QTextCharFormat format = cursor.charFormat();
-
-    auto highlight = std::make_unique<TjxDrawText>();
-    TFont* font = highlight->Font();
-    const QStringList families = format.fontFamilies().toStringList();
-    font->SetName(!families.isEmpty() && !families.first().isEmpty() ? families.first()
-                                                                     : edit->Document().defaultFont().family());
-    const double size = format.fontPointSize() > 0 ? format.fontPointSize() : edit->Document().defaultFont().pointSizeF();
-    font->SetSize(std::max(1, int(std::lround(size))));
-    TFontStyles style = 0;
-    if (format.fontWeight() >= QFont::DemiBold)
-        style |= TFontStyles(1u << fsBold);
-    if (format.fontItalic())
-        style |= TFontStyles(1u << fsItalic);
-    font->SetStyle(style);
-    font->SetColor(kRichHighlightText);
-    highlight->SetColor(kRichHighlightBackground);
-    highlight->SetTransparent(false);
-    highlight->SetText(shown);
-    highlight->SetLeft(rect.left());
-    highlight->SetTop(rect.top());
-    highlight->SetWidth(std::max(rect.width(), 1));
-    highlight->SetHeight(std::max(rect.height(), 1));
+    const int last = RangeLast(command, *source);
+    for (const TjxTextSearchOccurrence* occurrence : occurrences)
+        if (start < 0 || occurrence->Length <= 0 || occurrence->CharPos < start ||
+            occurrence->CharPos + occurrence->Length - 1 > last)
+            return nullptr;
+    // The matched range of a copy is recoloured as a selection is: the
+    // layout stays the page's, so the copy draws the same lines.
+    auto edit = std::make_shared<TjxRichEdit>();
+    edit->Assign(*source);
+    QTextCharFormat format;
+    format.setForeground(ToQColor(kRichHighlightText));
+    format.setBackground(ToQColor(kRichHighlightBackground));
+    for (const TjxTextSearchOccurrence* occurrence : occurrences) {
+        QTextCursor cursor(&edit->Document());
+        cursor.setPosition(occurrence->CharPos);
+        cursor.setPosition(occurrence->CharPos + occurrence->Length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(format);
+    }
+    auto highlight = std::make_unique<TjxDrawRichText>();
+    highlight->Assign(&command);
+    highlight->SetRichTextContent(std::make_shared<const TjxRichTextContent>(std::move(edit)));
     return highlight;
 }
 

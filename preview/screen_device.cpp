@@ -8,6 +8,7 @@
 #include "output/draw_barcode.h"
 #include "output/draw_image.h"
 #include "output/draw_line.h"
+#include "output/draw_other.h"
 #include "output/draw_shape.h"
 #include "output/draw_text.h"
 #include "output/page.h"
@@ -195,11 +196,30 @@ void TjxScreenDevice::Render(const QRect& area, bool notify)
         SendEventNotify(ciScreenDevicePageDrawLast);
 }
 
-void TjxScreenDevice::SetHighlights(std::vector<std::unique_ptr<TjxDrawCommand>> commands)
+void TjxScreenDevice::TakeHighlights(TjxPageHighlights highlights)
 {
-    m_highlights = std::move(commands);
+    m_highlights = std::move(highlights.Overlays);
+    m_substitutes.clear();
+    for (auto& [index, command] : highlights.Substitutes)
+        if (index >= 0 && index < m_shownPage->DrawCommandCount())
+            m_substitutes.emplace(m_shownPage->DrawCommand(index), std::move(command));
+}
+
+void TjxScreenDevice::SetHighlights(TjxPageHighlights highlights)
+{
+    const bool had = !m_highlights.empty() || !m_substitutes.empty();
+    TakeHighlights(std::move(highlights));
+    // Nothing drawn and nothing to draw: the image stands.
+    if (!had && m_highlights.empty() && m_substitutes.empty())
+        return;
     if (m_shownPage && m_shownPage->AbsolutePageNo() > 0)
         DrawShownPage();
+}
+
+const TjxDrawCommand* TjxScreenDevice::Substitute(const TjxDrawCommand* command) const
+{
+    const auto it = m_substitutes.find(command);
+    return it == m_substitutes.end() ? nullptr : it->second.get();
 }
 
 void TjxScreenDevice::CalcDeviceRect(TjxDrawCommand* command) const
@@ -223,10 +243,17 @@ bool TjxScreenDevice::DrawCommand(TjxDrawCommand* command)
         return false;
     const TClassInfo& cls = command->ClassInfo();
     if (!cls.InheritsFrom(TjxDrawText::StaticClass()) && !cls.InheritsFrom(TjxDrawShape::StaticClass()) &&
-        !cls.InheritsFrom(TjxDrawBarCode::StaticClass()) &&
-        !cls.InheritsFrom(TjxDrawLine::StaticClass()) && !cls.InheritsFrom(TjxDrawImage::StaticClass()))
+        !cls.InheritsFrom(TjxDrawBarCode::StaticClass()) && !cls.InheritsFrom(TjxDrawLine::StaticClass()) &&
+        !cls.InheritsFrom(TjxDrawImage::StaticClass()) && !cls.InheritsFrom(TjxDrawRichText::StaticClass()))
         return false;
     CalcDeviceRect(command);
+    if (!m_substitutes.empty())
+        if (const auto it = m_substitutes.find(command); it != m_substitutes.end()) {
+            // Drawn in the page command's place; the page's command keeps its
+            // device rectangle for clicks.
+            CalcDeviceRect(it->second.get());
+            return it->second->Draw(*m_canvas);
+        }
     return command->Draw(*m_canvas);
 }
 
@@ -294,6 +321,8 @@ void TjxScreenDevice::StartJob()
 {
     TjxRasterDevice::StartJob();
     SetStatusText(GetMessage(2));
+    // The substitutes go by the commands they stand in for.
+    m_substitutes.clear();
     m_shownPage->Clear();
 }
 
@@ -313,6 +342,7 @@ void TjxScreenDevice::Reset()
 {
     TjxRasterDevice::Reset();
     if (m_view && m_view->ViewEnabled()) {
+        m_substitutes.clear();
         m_shownPage->Clear();
         if (TjxProducer* report = m_view->ViewReport())
             m_shownPage->SetPrinterSetup(report->PrinterSetup());
@@ -333,11 +363,16 @@ void TjxScreenDevice::ReceivePage(TjxPage* page)
             values << QString::number(KnownPageCount(*page));
         values << page->DocumentName();
         SetStatusText(FillMessage(format, values));
+    } else if (PageIsRequested() && PageReader) {
+        PageReader(*page);
     } else if (PageIsRequested()) {
         m_highlights.clear();
+        m_substitutes.clear();
         m_shownPage->Assign(page);
         if (m_shownPage->AbsolutePageCount() == 0)
             m_shownPage->SetAbsolutePageCount(KnownPageCount(*page));
+        if (HighlightsForPage)
+            TakeHighlights(HighlightsForPage(*m_shownPage));
         if (m_drawsPages)
             DrawShownPage();
         if (m_view) {

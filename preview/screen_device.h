@@ -7,12 +7,14 @@
 
 #include "document/graphic_objects.h"
 #include "document/report_settings.h"
+#include "engine/text_search.h"
 #include "output/device.h"
 
 #include <QImage>
 #include <QRect>
 #include <QSize>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -110,11 +112,21 @@ public:
     bool DrawsPages() const { return m_drawsPages; }
     void SetDrawsPages(bool value) { m_drawsPages = value; }
 
-    // Commands drawn over the shown page (the search's highlights). They are
-    // not part of the page, so the page stays as the report made it; a page
-    // received for showing drops them.
+    // The search's highlights of the shown page: commands drawn over it, and
+    // copies drawn instead of some of its commands (a rich text with its
+    // matches recoloured). The page itself stays as the report made it; a
+    // page received for showing drops them.
     const std::vector<std::unique_ptr<TjxDrawCommand>>& Highlights() const { return m_highlights; }
-    void SetHighlights(std::vector<std::unique_ptr<TjxDrawCommand>> commands);
+    // The command drawn instead of one of the shown page's, or none.
+    const TjxDrawCommand* Substitute(const TjxDrawCommand* command) const;
+    void SetHighlights(TjxPageHighlights highlights);
+    // Asked for the highlights of each page received for showing, before it
+    // is drawn, so that a page is drawn once, with them.
+    std::function<TjxPageHighlights(const TjxPage& page)> HighlightsForPage;
+    // For a device that only reads the pages it asks for (the search's): a
+    // requested page is handed over while it is delivered instead of being
+    // copied and kept. The page lives only for the call.
+    std::function<void(const TjxPage& page)> PageReader;
 
     // Fired after the shown page was drawn.
     std::function<void(TjxScreenDevice*)> PageDrawnHandler;
@@ -160,7 +172,10 @@ private:
     TjxCanvas* m_canvas = nullptr;  // while drawing
     bool m_showStatus = true;
     bool m_drawsPages = true;
+    void TakeHighlights(TjxPageHighlights highlights);
+
     std::vector<std::unique_ptr<TjxDrawCommand>> m_highlights;
+    std::map<const TjxDrawCommand*, std::unique_ptr<TjxDrawCommand>> m_substitutes;
 };
 
 } // namespace orvane

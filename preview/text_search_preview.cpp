@@ -12,6 +12,7 @@
 #include "preview/viewer.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QActionGroup>
@@ -43,17 +44,27 @@ struct TWaitCursor {
 // The pages the search reads: the publisher's cached copies when it keeps
 // them, the viewer's copy of the shown page, else pages made one at a time
 // for a device of the search's own, so the viewer keeps showing its page.
+// That device keeps no copy: the search reads each page while it is delivered.
 class TjxTextSearchPreview::TPageSource {
 public:
     TPageSource(TjxViewer* viewer, TjxScreenDevice* offScreen) : m_viewer(viewer), m_offScreen(offScreen) {}
     // The off-screen device leaves the publisher on every way out, errors included.
     ~TPageSource()
     {
+        m_offScreen->PageReader = nullptr;
+        // A request that failed half-way leaves the device's job open, and
+        // an open job asks for nothing: the next search could not read a page.
+        if (m_offScreen->JobRunning())
+            m_offScreen->EndJob();
+        m_offScreen->Reset();
         if (m_attached)
             m_offScreen->SetPublisher(nullptr);
     }
 
-    TjxPage* operator()(int pageNo)
+    // Called before a page is made for the search.
+    std::function<void(int pageNo)> Making;
+
+    bool operator()(int pageNo, const TjxTextSearchEngine::TPageReader& read)
     {
         TjxProducer* report = m_viewer ? m_viewer->Report() : nullptr;
         if (!report)
@@ -61,28 +72,57 @@ public:
         TjxPublisher* publisher = report->Publisher();
         // By number each time: the cache replaces a page that is made again.
         if (publisher->CachePages())
-            if (TjxPage* page = publisher->CachedPage(pageNo))
-                return page;
-        if (TjxPage* shown = m_viewer->CurrentPage(); shown && shown->AbsolutePageNo() == pageNo)
-            return shown;
+            if (TjxPage* page = publisher->CachedPage(pageNo)) {
+                read(*page);
+                return true;
+            }
+        if (TjxPage* shown = m_viewer->CurrentPage(); shown && shown->AbsolutePageNo() == pageNo) {
+            read(*shown);
+            return true;
+        }
+        if (m_lastPageNo > 0 && pageNo > m_lastPageNo)
+            return false;
+        if (Making)
+            Making(pageNo);
         if (!m_attached) {
             m_offScreen->SetPublisher(publisher);
             m_attached = true;
         }
+        bool delivered = false;
+        bool last = false;
+        // Raised inside the report's run, an error would unwind through the
+        // engine: it is kept and raised once the page request has returned.
+        std::exception_ptr error;
+        m_offScreen->PageReader = [&](const TjxPage& page) {
+            if (page.AbsolutePageNo() != pageNo)
+                return;
+            delivered = true;
+            last = page.LastPage();
+            try {
+                read(page);
+            } catch (...) {
+                error = std::current_exception();
+            }
+        };
         m_offScreen->GotoPage(pageNo);
-        TjxPage* page = m_offScreen->ShownPage();
-        if (page->AbsolutePageNo() != pageNo) {
-            // Past the report's last page nothing comes.
-            if (page->AbsolutePageNo() > 0 && page->LastPage())
-                return nullptr;
-            throw ESearchEngineError(MessageText(msg::SearchRequestedPageNil));
+        m_offScreen->PageReader = nullptr;
+        if (error)
+            std::rethrow_exception(error);
+        if (delivered) {
+            if (last)
+                m_lastPageNo = pageNo;
+            return true;
         }
-        return page;
+        // Past the report's last page nothing comes.
+        if (publisher->AbsolutePageCount() > 0 && pageNo > publisher->AbsolutePageCount())
+            return false;
+        throw ESearchEngineError(MessageText(msg::SearchRequestedPageNil));
     }
 
 private:
     TjxViewer* m_viewer;
     TjxScreenDevice* m_offScreen;
+    int m_lastPageNo = 0;
     bool m_attached = false;
 };
 
@@ -144,6 +184,9 @@ TjxTextSearchPreview::TjxTextSearchPreview(TjxViewer* viewer, QWidget* parent)
             [this](const QPoint& at) { m_options->popup(mapToGlobal(at)); });
     // The long loops let the user's events through, so Cancel and Escape work.
     m_engine.ProgressHandler = [](int) { QCoreApplication::processEvents(); };
+    // A page the viewer is given is drawn once, with its highlights.
+    if (m_viewer)
+        m_viewer->ScreenDevice()->HighlightsForPage = [this](const TjxPage& page) { return HighlightsOnReceipt(page); };
     Retranslate();
     Refresh();
 }
@@ -151,6 +194,10 @@ TjxTextSearchPreview::TjxTextSearchPreview(TjxViewer* viewer, QWidget* parent)
 TjxTextSearchPreview::~TjxTextSearchPreview()
 {
     m_engine.CancelSearch();
+    if (m_viewer) {
+        m_viewer->ScreenDevice()->HighlightsForPage = nullptr;
+        m_viewer->ScreenDevice()->SetHighlights({});
+    }
 }
 
 void TjxTextSearchPreview::SetSettings(TjxTextSearchSettings* settings)
@@ -289,10 +336,17 @@ void TjxTextSearchPreview::WithPages(const std::function<void()>& work)
     const QString pageStatus = m_statusBar ? m_statusBar->PanelText(0) : QString();
     const TjxPage* shown = m_viewer ? m_viewer->CurrentPage() : nullptr;
     const QString documentName = shown ? shown->DocumentName() : QString();
-    m_engine.SetPageSource([this, &source, &documentName](int pageNo) {
-        if (m_statusBar)
+    // A status line changed for every page would be painted for every page,
+    // more often than anyone can read it: a few times a second is enough.
+    QElapsedTimer statusShown;
+    source.Making = [this, &documentName, &statusShown](int pageNo) {
+        if (m_statusBar && (!statusShown.isValid() || statusShown.elapsed() >= 200)) {
             m_statusBar->SetPanelText(0, CalculatingPageText(pageNo, documentName));
-        return source(pageNo);
+            statusShown.start();
+        }
+    };
+    m_engine.SetPageSource([&source](int pageNo, const TjxTextSearchEngine::TPageReader& read) {
+        return source(pageNo, read);
     });
     struct TRestore {
         TjxTextSearchPreview* self;
@@ -382,6 +436,7 @@ void TjxTextSearchPreview::Clear()
     m_filling = false;
     if (m_viewer)
         m_viewer->ScreenDevice()->SetHighlights({});
+    m_highlightedPage = -1;
     Refresh();
 }
 
@@ -398,9 +453,11 @@ void TjxTextSearchPreview::ShowCurrent()
     const int pageNo = m_engine.CurrentPageNo();
     if (!m_viewer || pageNo <= 0)
         return;
+    // A page the viewer is given comes with its highlights.
     if (m_viewer->AbsolutePageNo() != pageNo)
-        m_viewer->GotoPage(pageNo);  // the page-changed event highlights it
-    HighlightShownPage();
+        m_viewer->GotoPage(pageNo);
+    else
+        HighlightShownPage();
     const int index = m_engine.CurrentGlobalIndex();
     if (index >= 0 && index < m_matchList->count()) {
         m_filling = true;
@@ -411,8 +468,39 @@ void TjxTextSearchPreview::ShowCurrent()
 
 void TjxTextSearchPreview::PageChanged()
 {
-    if (m_engine.HasResult() && !Searching())
+    // Pages the viewer receives were highlighted on their way in.
+    if (m_engine.HasResult() && !Searching() && m_viewer && m_viewer->AbsolutePageNo() != m_highlightedPage)
         HighlightShownPage();
+}
+
+TjxPageHighlights TjxTextSearchPreview::HighlightsFor(const TjxPage& page) const
+{
+    const TjxTextSearchPage* entry = m_engine.HasResult() ? m_engine.PageList().FindPage(page.AbsolutePageNo()) : nullptr;
+    if (!entry)
+        return {};
+    const bool all = m_settings && m_settings->ShowAll();
+    const TjxTextSearchOccurrence* current = m_engine.CurrentOccurrence();
+    std::vector<const TjxTextSearchOccurrence*> chosen;
+    for (const TjxTextSearchOccurrence& occurrence : entry->Occurrences)
+        if (all || &occurrence == current)
+            chosen.push_back(&occurrence);
+    return CreatePageHighlights(page, chosen);
+}
+
+TjxPageHighlights TjxTextSearchPreview::HighlightsOnReceipt(const TjxPage& page)
+{
+    m_highlightedPage = page.AbsolutePageNo();
+    // Asked while the page is delivered: an error is shown once the run is over.
+    try {
+        return HighlightsFor(page);
+    } catch (const std::exception& error) {
+        m_engine.CancelSearch();
+        const QString message = QString::fromUtf8(error.what());
+        QMetaObject::invokeMethod(
+            this, [this, message] { QMessageBox::critical(this, QString(), message); Refresh(); },
+            Qt::QueuedConnection);
+        return {};
+    }
 }
 
 void TjxTextSearchPreview::HighlightShownPage()
@@ -421,22 +509,8 @@ void TjxTextSearchPreview::HighlightShownPage()
         return;
     TjxScreenDevice* device = m_viewer->ScreenDevice();
     const TjxPage* page = device->ShownPage();
-    std::vector<std::unique_ptr<TjxDrawCommand>> highlights;
-    const TjxTextSearchPage* entry = page ? m_engine.PageList().FindPage(page->AbsolutePageNo()) : nullptr;
-    if (entry && m_engine.HasResult()) {
-        const bool all = m_settings && m_settings->ShowAll();
-        const TjxTextSearchOccurrence* current = m_engine.CurrentOccurrence();
-        for (const TjxTextSearchOccurrence& occurrence : entry->Occurrences) {
-            if (!all && &occurrence != current)
-                continue;
-            auto highlight = CreateHighlightDrawCommand(*page, occurrence);
-            if (!highlight)
-                throw ESearchError(MessageText(
-                    msg::SearchHighlightFailed, {MessageText(msg::SearchHighlightOutOfSync)}));
-            highlights.push_back(std::move(highlight));
-        }
-    }
-    device->SetHighlights(std::move(highlights));
+    m_highlightedPage = page ? page->AbsolutePageNo() : -1;
+    device->SetHighlights(page ? HighlightsFor(*page) : TjxPageHighlights{});
 }
 
 void TjxTextSearchPreview::FillMatchList()

@@ -92,6 +92,9 @@ private:
     void WithPages(const std::function<void()>& work);
     void Navigate(bool (TjxTextSearchEngine::*step)());
     void ShowCurrent();
+    // The highlights of the current match, or with ShowAll of all the page's.
+    TjxPageHighlights HighlightsFor(const TjxPage& page) const;
+    TjxPageHighlights HighlightsOnReceipt(const TjxPage& page);
     void HighlightShownPage();
     void FillMatchList();
     void MatchChosen(int row);
@@ -120,6 +123,8 @@ private:
     bool m_filling = false;
     bool m_vertical = false;
     bool m_outdated = false;
+    // The page the viewer's highlights were last made for.
+    int m_highlightedPage = -1;
 };
 
 } // namespace orvane

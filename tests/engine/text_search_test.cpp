@@ -57,9 +57,12 @@ struct Pages {
     }
     TjxTextSearchEngine::TPageSource Source()
     {
-        return [this](int pageNo) -> TjxPage* {
+        return [this](int pageNo, const TjxTextSearchEngine::TPageReader& read) {
             ++requests;
-            return pageNo >= 1 && pageNo <= int(pages.size()) ? pages[std::size_t(pageNo - 1)].get() : nullptr;
+            if (pageNo < 1 || pageNo > int(pages.size()))
+                return false;
+            read(*pages[std::size_t(pageNo - 1)]);
+            return true;
         };
     }
 };
@@ -288,10 +291,10 @@ TEST(TextSearchEngine, EmptyTextCancelAndFailingPagesLeaveTheEngineUsable)
     engine.ProgressHandler = nullptr;
 
     // A page that cannot be made: the error comes out and the engine searches again afterwards.
-    engine.SetPageSource([&pages](int pageNo) -> TjxPage* {
+    engine.SetPageSource([&pages](int pageNo, const TjxTextSearchEngine::TPageReader& read) {
         if (pageNo == 2)
             throw ESearchEngineError("no page");
-        return pages.Source()(pageNo);
+        return pages.Source()(pageNo, read);
     });
     EXPECT_THROW(engine.Search("Vendor"), ESearchEngineError);
     EXPECT_FALSE(engine.Searching());

@@ -1,8 +1,10 @@
 #include "preview_fixture.h"
 
+#include "components/rich_text.h"
 #include "document/report_settings.h"
 #include "document/event_ids.h"
 #include "engine/text_search.h"
+#include "output/draw_other.h"
 #include "output/page.h"
 #include "output/publisher.h"
 #include "platform/canvas.h"
@@ -54,6 +56,23 @@ struct ReceiptSearch {
         viewer.show();
         receipt.report->Generate();
         search.SetSettings(receipt.report->TextSearchSettings());
+    }
+};
+
+// The list report in a viewer with the search beside it.
+struct ListSearch {
+    ListReport list;
+    TjxViewer viewer;
+    TjxTextSearchPreview search{&viewer};
+
+    explicit ListSearch(int records) : list(records) { viewer.resize(800, 600); }
+    // Makes the report and shows its first page.
+    void Show()
+    {
+        viewer.SetReport(list.report);
+        viewer.show();
+        list.report->Generate();
+        search.SetSettings(list.report->TextSearchSettings());
     }
 };
 
@@ -147,14 +166,11 @@ TEST(TextSearchPreview, EachHighlightCoversItsWordOnTheScreen)
 
 TEST(TextSearchPreview, NextWalksALongReportInPageOrderAndStopsAtTheEnd)
 {
-    ListReport list(150);
-    TjxViewer viewer;
-    viewer.resize(800, 600);
-    viewer.SetReport(list.report);
-    viewer.show();
-    list.report->Generate();
-    TjxTextSearchPreview search(&viewer);
-    search.SetSettings(list.report->TextSearchSettings());
+    ListSearch f(150);
+    f.Show();
+    ListReport& list = f.list;
+    TjxViewer& viewer = f.viewer;
+    TjxTextSearchPreview& search = f.search;
     list.report->TextSearchSettings()->SetWholeWord(true);
     // "Customer 7" as a whole word is one row: 7, not 70..79.
     search.Edit()->setText("Customer 7");
@@ -299,4 +315,164 @@ TEST(TextSearchPreview, ASearchMakesEachPageOnceAndLeavesTheShownPageAlone)
     EXPECT_EQ(viewer.ScreenDevice()->ShownPage()->DrawCommandCount(), shownCommands);
     // It saw the pages go by, and kept only its own.
     EXPECT_EQ(shownReceived, pages - 1);
+}
+
+namespace {
+
+bool IsRichHighlight(const QColor& c)
+{
+    return c == QColor(0x0A, 0x24, 0x6A);
+}
+
+// The rows of the image inside `r` that hold a pixel passing `test`.
+template <typename Test>
+QRect PixelsWhere(const QImage& image, const TjxDeviceRect& r, Test test)
+{
+    QRect found;
+    for (int y = std::max(r.top, 0); y <= std::min(r.bottom, image.height() - 1); ++y)
+        for (int x = std::max(r.left, 0); x <= std::min(r.right, image.width() - 1); ++x)
+            if (test(image.pixelColor(x, y)))
+                found |= QRect(x, y, 1, 1);
+    return found;
+}
+
+// Near-black pixels of `image` on the stretches of each row that `highlighted`
+// shows in the highlight's background, from its first such pixel to its last.
+int DarkWhereHighlighted(const QImage& image, const QImage& highlighted, const TjxDeviceRect& r)
+{
+    int dark = 0;
+    for (int y = std::max(r.top, 0); y <= std::min(r.bottom, image.height() - 1); ++y) {
+        int first = -1, last = -1;
+        for (int x = std::max(r.left, 0); x <= std::min(r.right, image.width() - 1); ++x)
+            if (IsRichHighlight(highlighted.pixelColor(x, y))) {
+                first = first < 0 ? x : first;
+                last = x;
+            }
+        for (int x = first; first >= 0 && x <= last; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            dark += std::max({c.red(), c.green(), c.blue()}) < 60;
+        }
+    }
+    return dark;
+}
+
+} // namespace
+
+TEST(TextSearchPreview, ARichTextMatchIsRecolouredOnTheViewersPageOnlyOnEveryLine)
+{
+    ListSearch f(60);
+    ListReport& list = f.list;
+    list.report->SetCachePages(true);
+    // A narrow rich text in the page header: the phrase is wider than it.
+    TjxBand* header = list.report->Bands().front();
+    auto* rich = new TjxRichText(&list.host);
+    rich->SetName(QStringLiteral("rtTerms"));
+    rich->SetParentComponent(header);
+    rich->SetBounds(100000, 0, 11000, 40000);
+    rich->LoadFromRTFStream(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 The Vendor pays the fees of the trust account monthly.\\par}");
+    f.viewer.SetZoomPercentage(100);
+    f.Show();
+    ASSERT_EQ(f.viewer.AbsolutePageNo(), 1);
+    TjxScreenDevice* device = f.viewer.ScreenDevice();
+    const TjxPage& shown = *device->ShownPage();
+    const TjxDrawRichText* command = nullptr;
+    for (int i = 0; i < shown.DrawCommandCount() && !command; ++i)
+        command = dynamic_cast<const TjxDrawRichText*>(shown.DrawCommand(i));
+    ASSERT_NE(command, nullptr);
+    const TjxDeviceRect r = command->DeviceRect();
+    // The screen draws the rich text (dark text on the page), with no highlight yet.
+    const QImage before = device->PageImage();
+    EXPECT_FALSE(PixelsWhere(before, r, [](const QColor& c) { return c.lightness() < 80; }).isEmpty());
+    EXPECT_TRUE(PixelsWhere(before, r, IsRichHighlight).isEmpty());
+    TjxPage* cached = list.report->Publisher()->CachedPage(1);
+    ASSERT_NE(cached, nullptr);
+    const QByteArray cachedBytes = [&] {
+        for (int i = 0; i < cached->DrawCommandCount(); ++i)
+            if (auto* c = dynamic_cast<const TjxDrawRichText*>(cached->DrawCommand(i)))
+                return c->RichTextStream();
+        return QByteArray();
+    }();
+    ASSERT_FALSE(cachedBytes.isEmpty());
+
+    TjxTextSearchPreview& search = f.search;
+    search.Edit()->setText(QStringLiteral("pays the fees of the trust account"));
+    search.Search();
+    ASSERT_EQ(search.Engine().OccurrenceCount(), 1);
+    // Recoloured in a copy drawn in the text's place, not covered by a box.
+    EXPECT_TRUE(device->Highlights().empty());
+    ASSERT_NE(device->Substitute(command), nullptr);
+    const QImage after = device->PageImage();
+    const QRect highlighted = PixelsWhere(after, r, IsRichHighlight);
+    // Two lines of 10-point text at 96 dpi: well over one line's 16 pixels.
+    EXPECT_GT(highlighted.height(), 24);
+    // The matched letters, dark before, are light on the highlight now.
+    EXPECT_GT(DarkWhereHighlighted(before, after, r), 20);
+    EXPECT_EQ(DarkWhereHighlighted(after, after, r), 0);
+    // The publisher's page and the viewer's own copy keep their content.
+    for (int i = 0; i < cached->DrawCommandCount(); ++i) {
+        if (auto* c = dynamic_cast<const TjxDrawRichText*>(cached->DrawCommand(i))) {
+            EXPECT_EQ(c->RichTextStream(), cachedBytes);
+        }
+    }
+    EXPECT_EQ(command->RichTextStream(), cachedBytes);
+
+    search.Clear();
+    EXPECT_EQ(device->Substitute(command), nullptr);
+    EXPECT_TRUE(PixelsWhere(device->PageImage(), r, IsRichHighlight).isEmpty());
+}
+
+TEST(TextSearchPreview, TheMatchsPageIsDrawnOnceWithItsHighlight)
+{
+    ListSearch f(400);
+    f.Show();
+    TjxViewer& viewer = f.viewer;
+    TjxTextSearchPreview& search = f.search;
+    int draws = 0;
+    viewer.ScreenDevice()->PageDrawnHandler = [&draws](TjxScreenDevice*) { ++draws; };
+    search.Edit()->setText(QStringLiteral("Customer 333"));
+    search.Search();
+    viewer.ScreenDevice()->PageDrawnHandler = nullptr;
+    ASSERT_GT(viewer.AbsolutePageNo(), 1);
+    EXPECT_EQ(viewer.ScreenDevice()->Highlights().size(), 1u);
+    EXPECT_EQ(draws, 1);
+    // A page change the preview reports does not draw it again.
+    search.PageChanged();
+    EXPECT_EQ(draws, 1);
+}
+
+TEST(TextSearchPreview, APageThatFailsMidSearchIsShownAndTheViewerStaysUsable)
+{
+    ListSearch f(400);
+    ListReport& list = f.list;
+    bool failing = false;
+    list.report->SetOnStartPage(TMethod{nullptr, {}, [&list, &failing](TComponent*, TjxEventParams&) {
+                                            if (failing && list.report->Engine()->AbsolutePageNo() == 4)
+                                                throw EDataError(QStringLiteral("The order is gone."));
+                                        }});
+    f.Show();
+    TjxViewer& viewer = f.viewer;
+    TjxTextSearchPreview& search = f.search;
+    TjxPublisher* publisher = list.report->Publisher();
+    ASSERT_EQ(publisher->DeviceCount(), 1);
+
+    failing = true;
+    search.Edit()->setText(QStringLiteral("Customer 399"));
+    QString shown;
+    AnswerMessageBox(&shown);
+    QTest::mouseClick(search.FindButton(), Qt::LeftButton);
+    EXPECT_EQ(shown, QStringLiteral("The order is gone."));
+    EXPECT_FALSE(search.Searching());
+    EXPECT_FALSE(search.Engine().HasResult());
+    // The search's own device has left; the viewer's is attached and turns pages.
+    EXPECT_EQ(publisher->DeviceCount(), 1);
+    EXPECT_EQ(publisher->DeviceAt(0), viewer.ScreenDevice());
+    EXPECT_EQ(viewer.AbsolutePageNo(), 1);
+    viewer.NextPage();
+    EXPECT_EQ(viewer.AbsolutePageNo(), 2);
+
+    failing = false;
+    search.Search();
+    EXPECT_EQ(search.Engine().OccurrenceCount(), 1);
+    EXPECT_GT(viewer.AbsolutePageNo(), 4);
 }
