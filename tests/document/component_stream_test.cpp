@@ -107,6 +107,7 @@ TEST(ComponentStream, RecordIsExactByteForByte)
     const QByteArray bytes = WriteBand(t);
 
     QByteArray expected = Hex("54504630") + "\x0b" "TjxTestBand" "\x07" "jxBand1";
+    expected += QByteArray("\x08" "UserName" "\x06\x05" "Band1");
     expected += QByteArray("\x08" "Position" "\x02\xff");
     expected += QByteArray("\x07" "Caption" "\x14\x0b\x00\x00\x00" "Caf\xc3\xa9 total", 24);
     expected += QByteArray("\x05" "Count" "\x04\x00\x80\x00\x00", 11);
@@ -130,9 +131,10 @@ TEST(ComponentStream, RecordIsExactByteForByte)
     expected += QByteArray("\x07" "OnPrint" "\x07\x0b" "ButtonClick");
     expected += QByteArray("\x05" "Value") + Hex("0500000000000000a00040");
     expected += QByteArray("\x04" "Blob") + Hex("0a03000000010203") + Hex("00");
-    expected += QByteArray("\x0c" "TjxTestLabel" "\x08" "jxLabel1" "\x07" "Caption" "\x06\x04" "It's") + Hex("0000");
+    expected += QByteArray("\x0c" "TjxTestLabel" "\x08" "jxLabel1" "\x08" "UserName" "\x06\x06" "Label1");
+    expected += QByteArray("\x07" "Caption" "\x06\x04" "It's") + Hex("0000");
     expected += Hex("00");
-    EXPECT_EQ(bytes.toHex(' '), expected.toHex(' '));
+    EXPECT_EQ(bytes.toHex(' ').toStdString(), expected.toHex(' ').toStdString());
 }
 
 TEST(ComponentStream, RoundTripKeepsEveryValueAndTheTree)
