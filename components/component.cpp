@@ -89,7 +89,8 @@ TjxComponent::~TjxComponent()
 
 TjxBand* TjxComponent::Band() const
 {
-    return dynamic_cast<TjxBand*>(Parent());
+    TjxRelative* parent = Parent();
+    return parent ? parent->AsBand() : nullptr;
 }
 
 int TjxComponent::BandType() const

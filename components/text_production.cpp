@@ -13,7 +13,8 @@ TjxDataPipeline* AvailableDataPipeline(const TjxPrintable& component, bool print
 {
     if (!component.IsDataAware() || component.DataField().isEmpty())
         return nullptr;
-    auto* pipeline = dynamic_cast<TjxDataPipeline*>(component.DataPipeline());
+    TjxCommunicator* source = component.DataPipeline();
+    TjxDataPipeline* pipeline = source ? source->AsDataPipeline() : nullptr;
     if (!pipeline)
         return nullptr;
     try {

@@ -30,6 +30,7 @@ class TjxBand : public TjxRelative {
 public:
     explicit TjxBand(TComponent* owner = nullptr);
     ~TjxBand() override;
+    TjxBand* AsBand() const override { return const_cast<TjxBand*>(this); }
 
     virtual TjxBandType BandType() const = 0;
     // The text that decides the band's place in the report.

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace orvane {
@@ -35,17 +36,17 @@ TBinaryValueWriter::TBinaryValueWriter(QByteArray& out) : m_out(out) {}
 
 void TBinaryValueWriter::WriteSignature()
 {
-    m_out.append(kStreamSignature, sizeof(kStreamSignature));
+    Put(kStreamSignature, sizeof(kStreamSignature));
 }
 
 void TBinaryValueWriter::WriteByte(uint8_t value)
 {
-    m_out.append(char(value));
+    *Grow(1) = char(value);
 }
 
 void TBinaryValueWriter::WriteBytes(QByteArrayView bytes)
 {
-    m_out.append(bytes.data(), bytes.size());
+    Put(bytes.data(), bytes.size());
 }
 
 void TBinaryValueWriter::WriteValueType(TValueType type)
@@ -58,7 +59,7 @@ void TBinaryValueWriter::WriteUInt32(uint32_t value)
     char bytes[4];
     for (int i = 0; i < 4; ++i)
         bytes[i] = char(uint8_t(value >> (8 * i)));
-    m_out.append(bytes, 4);
+    Put(bytes, 4);
 }
 
 void TBinaryValueWriter::WriteUInt64(uint64_t value)
@@ -66,7 +67,7 @@ void TBinaryValueWriter::WriteUInt64(uint64_t value)
     char bytes[8];
     for (int i = 0; i < 8; ++i)
         bytes[i] = char(uint8_t(value >> (8 * i)));
-    m_out.append(bytes, 8);
+    Put(bytes, 8);
 }
 
 void TBinaryValueWriter::WriteShortString(QStringView text)
@@ -79,23 +80,32 @@ void TBinaryValueWriter::WriteShortString(QStringView first, QStringView second)
     // At most 255 units give at most 255 bytes: the length byte is set after.
     first = first.first(std::min<qsizetype>(first.size(), 255));
     second = second.first(std::min<qsizetype>(second.size(), 255 - first.size()));
-    const qsizetype lengthAt = m_out.size();
-    const qsizetype needed = lengthAt + 1 + first.size() + second.size();
-    if (m_out.capacity() < needed)
-        m_out.reserve(std::max(needed, 2 * m_out.capacity()));
-    m_out.resize(needed);
-    char* bytes = m_out.data() + lengthAt + 1;
-    const qsizetype length = CodePageBytes(first, bytes);
-    const qsizetype total = length + CodePageBytes(second, bytes + length);
-    m_out[lengthAt] = char(uint8_t(total));
-    m_out.resize(lengthAt + 1 + total);
+    const qsizetype units = first.size() + second.size();
+    char* bytes = Grow(1 + units);
+    const qsizetype length = CodePageBytes(first, bytes + 1);
+    const qsizetype total = length + CodePageBytes(second, bytes + 1 + length);
+    bytes[0] = char(uint8_t(total));
+    // A surrogate pair is one byte: give back what it did not use.
+    if (total < units)
+        m_out.chop(units - total);
 }
 
 void TBinaryValueWriter::WriteShortStringBytes(QByteArrayView bytes)
 {
-    const qsizetype length = std::min<qsizetype>(bytes.size(), 255);
-    WriteByte(uint8_t(length));
-    WriteBytes(bytes.first(length));
+    WriteShortStringBytes(QByteArrayView(), bytes);
+}
+
+void TBinaryValueWriter::WriteShortStringBytes(QByteArrayView first, QByteArrayView second)
+{
+    first = first.first(std::min<qsizetype>(first.size(), 255));
+    second = second.first(std::min<qsizetype>(second.size(), 255 - first.size()));
+    char* bytes = Grow(1 + first.size() + second.size());
+    bytes[0] = char(uint8_t(first.size() + second.size()));
+    // Empty views may have no data pointer at all.
+    if (!first.isEmpty())
+        std::memcpy(bytes + 1, first.data(), size_t(first.size()));
+    if (!second.isEmpty())
+        std::memcpy(bytes + 1 + first.size(), second.data(), size_t(second.size()));
 }
 
 void TBinaryValueWriter::WriteListEnd()
@@ -107,10 +117,10 @@ void TBinaryValueWriter::WriteInteger(int64_t value)
 {
     if (value >= -128 && value <= 127) {
         const char bytes[2] = {char(svInt8), char(uint8_t(value))};
-        m_out.append(bytes, 2);
+        Put(bytes, 2);
     } else if (value >= -32768 && value <= 32767) {
         const char bytes[3] = {char(svInt16), char(uint8_t(value)), char(uint8_t(value >> 8))};
-        m_out.append(bytes, 3);
+        Put(bytes, 3);
     } else if (value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max()) {
         WriteValueType(svInt32);
         WriteUInt32(uint32_t(value));
@@ -168,22 +178,45 @@ void TBinaryValueWriter::WriteBoolean(bool value)
 
 void TBinaryValueWriter::WriteIdent(QStringView name)
 {
-    if (name.compare(u"False", Qt::CaseInsensitive) == 0)
-        WriteValueType(svFalse);
-    else if (name.compare(u"True", Qt::CaseInsensitive) == 0)
-        WriteValueType(svTrue);
-    else if (name.compare(u"nil", Qt::CaseInsensitive) == 0)
-        WriteValueType(svNil);
-    else if (name.compare(u"Null", Qt::CaseInsensitive) == 0)
-        WriteValueType(svNull);
-    else
-        WriteRawIdent(name);
+    // Only names of three to five letters can be one of the four words.
+    if (name.size() >= 3 && name.size() <= 5) {
+        if (name.compare(u"False", Qt::CaseInsensitive) == 0)
+            return WriteValueType(svFalse);
+        if (name.compare(u"True", Qt::CaseInsensitive) == 0)
+            return WriteValueType(svTrue);
+        if (name.compare(u"nil", Qt::CaseInsensitive) == 0)
+            return WriteValueType(svNil);
+        if (name.compare(u"Null", Qt::CaseInsensitive) == 0)
+            return WriteValueType(svNull);
+    }
+    WriteRawIdent(name);
 }
 
 void TBinaryValueWriter::WriteRawIdent(QStringView name)
 {
     WriteValueType(svIdent);
     WriteShortString(name);
+}
+
+void TBinaryValueWriter::WriteIdentBytes(QByteArrayView name)
+{
+    if (name.size() >= 3 && name.size() <= 5) {
+        if (name.compare("False", Qt::CaseInsensitive) == 0)
+            return WriteValueType(svFalse);
+        if (name.compare("True", Qt::CaseInsensitive) == 0)
+            return WriteValueType(svTrue);
+        if (name.compare("nil", Qt::CaseInsensitive) == 0)
+            return WriteValueType(svNil);
+        if (name.compare("Null", Qt::CaseInsensitive) == 0)
+            return WriteValueType(svNull);
+    }
+    WriteRawIdentBytes(name);
+}
+
+void TBinaryValueWriter::WriteRawIdentBytes(QByteArrayView name)
+{
+    WriteValueType(svIdent);
+    WriteShortStringBytes(name);
 }
 
 void TBinaryValueWriter::WriteSingleByteString(const QByteArray& bytes)
@@ -224,9 +257,7 @@ void TBinaryValueWriter::WriteString(QStringView text)
     const uint32_t count = CheckedCount(text.size());
     WriteValueType(svWString);
     WriteUInt32(count);
-    const qsizetype start = m_out.size();
-    m_out.resize(start + 2 * text.size());
-    char* bytes = m_out.data() + start;
+    char* bytes = Grow(2 * text.size());
     for (QChar unit : text) {
         *bytes++ = char(uint8_t(unit.unicode()));
         *bytes++ = char(uint8_t(unit.unicode() >> 8));
@@ -237,15 +268,13 @@ void TBinaryValueWriter::WriteAsciiString(QStringView text)
 {
     if (text.size() < 256) {
         const char head[2] = {char(svString), char(uint8_t(text.size()))};
-        m_out.append(head, 2);
+        Put(head, 2);
     } else {
         const uint32_t count = CheckedCount(text.size());
         WriteValueType(svLString);
         WriteUInt32(count);
     }
-    const qsizetype start = m_out.size();
-    m_out.resize(start + text.size());
-    char* bytes = m_out.data() + start;
+    char* bytes = Grow(text.size());
     for (QChar unit : text)
         *bytes++ = char(unit.unicode());
 }

@@ -6,7 +6,9 @@
 #include <QByteArrayView>
 #include <QStringList>
 #include <QStringView>
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace orvane {
 
@@ -26,6 +28,7 @@ public:
     void WriteShortString(QStringView first, QStringView second);
     // Same for text that is already single-byte.
     void WriteShortStringBytes(QByteArrayView bytes);
+    void WriteShortStringBytes(QByteArrayView first, QByteArrayView second);
     void WriteListEnd();
     // Smallest of codes 2, 3, 4; code 19 beyond 32 bits.
     void WriteInteger(int64_t value);
@@ -39,6 +42,9 @@ public:
     // other names code 7.
     void WriteIdent(QStringView name);
     void WriteRawIdent(QStringView name);
+    // The same two for a name already in the code page.
+    void WriteIdentBytes(QByteArrayView name);
+    void WriteRawIdentBytes(QByteArrayView name);
     // String and wide-string properties: code 6/12 for ASCII, code 20 when
     // UTF-8 is shorter than twice the UTF-16 units, else code 18.
     void WriteString(QStringView text);
@@ -54,6 +60,22 @@ public:
     qsizetype Position() const { return m_out.size(); }
 
 private:
+    // The stream is millions of short pieces: growing the array in place and
+    // copying costs a fraction of QByteArray::append's general insert.
+    char* Grow(qsizetype count)
+    {
+        const qsizetype at = m_out.size();
+        if (m_out.capacity() < at + count)
+            m_out.reserve(std::max(at + count, 2 * m_out.capacity()));
+        m_out.resize(at + count);
+        return m_out.data() + at;
+    }
+    void Put(const char* data, qsizetype count)
+    {
+        if (count > 0)
+            std::memcpy(Grow(count), data, size_t(count));
+    }
+
     void WriteUInt32(uint32_t value);
     void WriteUInt64(uint64_t value);
     void WriteSingleByteString(const QByteArray& bytes);

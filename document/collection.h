@@ -38,6 +38,7 @@ class TCollection : public TPersistent {
 public:
     explicit TCollection(const TClassInfo& itemClass, TPersistent* owner = nullptr);
     ~TCollection() override;
+    TCollection* AsCollection() const override { return const_cast<TCollection*>(this); }
 
     const TClassInfo& ItemClass() const { return *m_itemClass; }
     TPersistent* Owner() const { return m_owner; }

@@ -10,6 +10,10 @@
 
 namespace orvane {
 
+class TjxBand;
+class TjxDataPipeline;
+class TjxField;
+
 // Bits of a report object's design state.
 enum TjxDesignStateBit : uint16_t {
     dsDesigning = 1,            // edited in the designer
@@ -32,6 +36,11 @@ class TjxCommunicator : public TComponent {
 public:
     explicit TjxCommunicator(TComponent* owner = nullptr);
     ~TjxCommunicator() override;
+
+    // What a dynamic_cast would answer, for look-ups made for every value printed.
+    virtual TjxBand* AsBand() const { return nullptr; }
+    virtual TjxDataPipeline* AsDataPipeline() const { return nullptr; }
+    virtual TjxField* AsField() const { return nullptr; }
 
     // User name: the name the designer shows ("Label1" for jxLabel1).
     QString UserName() const { return GetUserName(); }

@@ -4,6 +4,9 @@
 
 namespace orvane {
 
+class TComponent;
+class TCollection;
+
 // The base of every object whose published properties can be streamed.
 class TPersistent {
 public:
@@ -16,6 +19,9 @@ public:
     virtual const TClassInfo& ClassInfo() const { return StaticClass(); }
     const QString& ClassName() const { return ClassInfo().className; }
     bool InheritsFrom(const TClassInfo& cls) const { return ClassInfo().InheritsFrom(cls); }
+    // What a dynamic_cast would answer, for the stream writer's every property.
+    virtual TComponent* AsComponent() const { return nullptr; }
+    virtual TCollection* AsCollection() const { return nullptr; }
 
     // Copies another object's state; the base refuses, as nothing can be copied.
     virtual void Assign(const TPersistent* source);

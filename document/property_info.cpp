@@ -1,5 +1,7 @@
 #include "document/property_info.h"
 
+#include "document/code_page.h"
+
 #include <deque>
 #include <mutex>
 
@@ -9,6 +11,12 @@ void TTypeInfo::Index()
 {
     m_enumExact.clear();
     m_enumIndex.clear();
+    enumNameBytes.clear();
+    identNameBytes.clear();
+    for (const QString& n : enumNames)
+        enumNameBytes.push_back(ToCodePage(n));
+    for (const TIdentMapEntry& e : identMap)
+        identNameBytes.push_back(ToCodePage(e.name));
     for (int i = 0; i < enumNames.size(); ++i) {
         m_enumExact.insert(enumNames[i], i);
         m_enumIndex.insert(enumNames[i].toLower(), i);
@@ -53,6 +61,21 @@ bool TTypeInfo::IdentToInt(QStringView ident, int64_t& value) const
         return false;
     value = *it;
     return true;
+}
+
+const QByteArray* TTypeInfo::EnumNameBytes(int64_t ordinal) const
+{
+    if (ordinal < 0 || ordinal >= int64_t(enumNameBytes.size()) || enumNameBytes.size() != size_t(enumNames.size()))
+        return nullptr;
+    return &enumNameBytes[size_t(ordinal)];
+}
+
+const QByteArray* TTypeInfo::IdentBytes(int64_t value) const
+{
+    if (identNameBytes.size() != identMap.size())
+        return nullptr;
+    auto it = m_valueIndex.constFind(value);
+    return it == m_valueIndex.cend() ? nullptr : &identNameBytes[size_t(*it)];
 }
 
 bool TTypeInfo::IntToIdent(int64_t value, QString& ident) const
@@ -184,6 +207,11 @@ void TClassInfo::Index()
 {
     m_exactIndex.clear();
     m_propIndex.clear();
+    streamClassName = ToCodePage(className);
+    for (TPropInfo& p : properties)
+        p.streamName = ToCodePage(p.name);
+    for (TDefinedPropInfo& d : defined)
+        d.streamName = ToCodePage(d.name);
     for (int i = 0; i < int(properties.size()); ++i) {
         m_exactIndex.insert(properties[i].name, i);
         m_propIndex.insert(properties[i].name.toLower(), i);

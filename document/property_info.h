@@ -45,12 +45,20 @@ public:
     QString name;
     QStringList enumNames;                 // enumerations, and the element type of a set
     std::vector<TIdentMapEntry> identMap;  // integers streamed as names
+    // The names above in the stream's code page, made by Index() so that
+    // writers copy bytes instead of converting the same names again.
+    std::vector<QByteArray> enumNameBytes;
+    std::vector<QByteArray> identNameBytes;
 
     // Ordinal of an enumeration or set element name, case-insensitive; -1 when unknown.
     int EnumValue(QStringView valueName) const;
     QString EnumName(int64_t ordinal) const;
     bool IdentToInt(QStringView ident, int64_t& value) const;
     bool IntToIdent(int64_t value, QString& ident) const;
+    // The stream bytes of an enumeration name or of the identifier of a
+    // value; null when there is none (or the type was never indexed).
+    const QByteArray* EnumNameBytes(int64_t ordinal) const;
+    const QByteArray* IdentBytes(int64_t value) const;
 
     void Index();  // builds the look-up tables once the names are complete
 
@@ -82,6 +90,7 @@ enum TStoredRule : uint8_t { srAlways, srNever, srPredicate };
 
 struct TPropInfo {
     QString name;
+    QByteArray streamName;  // the name in the stream's code page, set by TClassInfo::Index()
     const TTypeInfo* type = nullptr;
     const TClassInfo* objectClass = nullptr;  // class kind: the declared class
     TStoredRule stored = srAlways;
@@ -112,6 +121,7 @@ struct TPropInfo {
 // A property that exists only in streams, with its own read and write operations.
 struct TDefinedPropInfo {
     QString name;
+    QByteArray streamName;  // as TPropInfo::streamName
     bool binary = false;
     std::function<void(TPersistent&, TReader&)> read;
     std::function<void(const TPersistent&, TWriter&)> write;
@@ -129,6 +139,7 @@ struct TPublishedMethod {
 class TClassInfo {
 public:
     QString className;
+    QByteArray streamClassName;  // the class name in the stream's code page, set by Index()
     const TClassInfo* parent = nullptr;
     std::vector<TPropInfo> properties;      // the parent's list, then this class's own
     std::vector<TDefinedPropInfo> defined;  // the parent's first

@@ -1,11 +1,14 @@
 #include "document/stream_writer.h"
 
 #include "document/binary_value_reader.h"
+#include "document/code_page.h"
 #include "document/collection.h"
 #include "document/errors.h"
 #include "document/message_ids.h"
 #include "document/messages.h"
 #include "document/toolkit_component.h"
+
+#include <QVarLengthArray>
 
 namespace orvane {
 
@@ -49,7 +52,11 @@ void TWriter::WriteComponent(TComponent* component)
         ~WritingFlag() { c->SetWriting(false); }
     } writing(component);
 
-    m_values.WriteShortString(component->ClassName());
+    const TClassInfo& cls = component->ClassInfo();
+    if (!cls.streamClassName.isEmpty())
+        m_values.WriteShortStringBytes(cls.streamClassName);
+    else
+        m_values.WriteShortString(cls.className);
     m_values.WriteShortString(component->Name());
     WriteProperties(*component);
     m_values.WriteListEnd();
@@ -62,12 +69,21 @@ void TWriter::WriteComponent(TComponent* component)
     m_values.WriteListEnd();
 }
 
-void TWriter::WritePropName(const QString& prefix, const QString& name)
+void TWriter::WritePropName(QByteArrayView prefix, const QByteArray& streamName, const QString& name)
 {
-    m_values.WriteShortString(prefix, name);
+    // A descriptor table indexed before use has the bytes ready.
+    if (!streamName.isEmpty() || name.isEmpty())
+        m_values.WriteShortStringBytes(prefix, streamName);
+    else
+        m_values.WriteShortStringBytes(prefix, ToCodePage(name));
 }
 
 void TWriter::WriteProperties(const TPersistent& instance, const QString& prefix)
+{
+    WritePropertiesIn(instance, ToCodePage(prefix));
+}
+
+void TWriter::WritePropertiesIn(const TPersistent& instance, QByteArrayView prefix)
 {
     const TClassInfo& cls = instance.ClassInfo();
     for (const TPropInfo& prop : cls.properties)
@@ -97,17 +113,17 @@ QByteArray TWriter::DefinedValue(const TPersistent& instance, const TDefinedProp
     return bytes;
 }
 
-void TWriter::WriteDefined(const TPersistent& instance, const TDefinedPropInfo& d, const QString& prefix,
+void TWriter::WriteDefined(const TPersistent& instance, const TDefinedPropInfo& d, QByteArrayView prefix,
                            const TPersistent* ancestor)
 {
     const QByteArray value = DefinedValue(instance, d);
     if (value.isEmpty() || (ancestor && value == DefinedValue(*ancestor, d)))
         return;
-    WritePropName(prefix, d.name);
+    WritePropName(prefix, d.streamName, d.name);
     m_out.append(value);
 }
 
-void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, const QString& prefix)
+void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, QByteArrayView prefix)
 {
     if (!prop.IsReadable())
         return;
@@ -115,7 +131,8 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
     if (!prop.IsWritable()) {
         if (kind != tkClass)
             return;
-        const auto* sub = dynamic_cast<const TComponent*>(prop.getObject(instance));
+        const TPersistent* object = prop.getObject(instance);
+        const TComponent* sub = object ? object->AsComponent() : nullptr;
         if (!sub || !sub->IsSubComponent())
             return;
     }
@@ -127,24 +144,24 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
         const int64_t v = prop.getOrdinal(instance);
         if (prop.defaultValue != kNoDefault && v == prop.defaultValue)
             return;
-        WritePropName(prefix, prop.name);
+        WritePropName(prefix, prop.streamName, prop.name);
         if (kind == tkInteger) {
-            QString ident;
-            if (prop.type->IntToIdent(v, ident))
-                m_values.WriteRawIdent(ident);
+            // Most integers have no identifiers; those that do were indexed with their bytes.
+            const QByteArray* ident = prop.type->identMap.empty() ? nullptr : prop.type->IdentBytes(v);
+            if (ident)
+                m_values.WriteRawIdentBytes(*ident);
             else
                 m_values.WriteInteger(v);
         } else if (kind == tkChar) {
             const QChar c{char16_t(v)};
             m_values.WriteString(QStringView(&c, 1));
         } else if (kind == tkEnumeration) {
-            m_values.WriteIdent(prop.type->EnumName(v));
+            if (const QByteArray* bytes = prop.type->EnumNameBytes(v))
+                m_values.WriteIdentBytes(*bytes);
+            else
+                m_values.WriteIdent(prop.type->EnumName(v));
         } else {
-            QStringList members;
-            for (int i = 0; i < prop.type->enumNames.size() && i < 32; ++i)
-                if (uint64_t(v) & (uint64_t(1) << i))
-                    members.append(prop.type->enumNames[i]);
-            m_values.WriteSet(members);
+            WriteSetMembers(*prop.type, v);
         }
         return;
     }
@@ -152,7 +169,7 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
         const int64_t v = prop.getOrdinal(instance);
         if (v == (prop.defaultValue == kNoDefault ? 0 : prop.defaultValue))
             return;
-        WritePropName(prefix, prop.name);
+        WritePropName(prefix, prop.streamName, prop.name);
         m_values.WriteInt64(v);
         return;
     }
@@ -160,7 +177,7 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
         const double v = prop.getFloat(instance);
         if (v == 0)
             return;
-        WritePropName(prefix, prop.name);
+        WritePropName(prefix, prop.streamName, prop.name);
         m_values.WriteExtended(v);
         return;
     }
@@ -168,7 +185,7 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
         const QString v = prop.getString(instance);
         if (v.isEmpty())
             return;
-        WritePropName(prefix, prop.name);
+        WritePropName(prefix, prop.streamName, prop.name);
         m_values.WriteString(v);
         return;
     }
@@ -179,7 +196,7 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
         const QString name = m_lookupRoot->MethodName(m);
         if (name.isEmpty())
             return;
-        WritePropName(prefix, prop.name);
+        WritePropName(prefix, prop.streamName, prop.name);
         m_values.WriteRawIdent(name);
         return;
     }
@@ -187,7 +204,7 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
         const TVarValue v = prop.getVariant(instance);
         if (v.IsUnassigned())
             return;
-        WritePropName(prefix, prop.name);
+        WritePropName(prefix, prop.streamName, prop.name);
         WriteVariant(v);
         return;
     }
@@ -195,27 +212,49 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
         TPersistent* value = prop.getObject(instance);
         if (!value)
             return;
-        auto* component = dynamic_cast<TComponent*>(value);
+        TComponent* component = value->AsComponent();
         if (component && !component->IsSubComponent()) {
             const QString ref = ReferenceText(component);
             if (ref.isEmpty())
                 return;
-            WritePropName(prefix, prop.name);
+            WritePropName(prefix, prop.streamName, prop.name);
             m_values.WriteRawIdent(ref);
             return;
         }
-        // One string for the path and its dot: sub-objects are written for every draw command.
-        QString path;
-        path.reserve(prefix.size() + prop.name.size() + 1);
-        path.append(prefix).append(prop.name).append(u'.');
-        WriteProperties(*value, path);
-        if (auto* collection = dynamic_cast<TCollection*>(value)) {
-            m_values.WriteShortString(QStringView(path).chopped(1));
+        // The path and its dot on the stack: sub-objects are written for every draw command.
+        const QByteArray nameBytes = prop.streamName.isEmpty() ? ToCodePage(prop.name) : prop.streamName;
+        QVarLengthArray<char, 128> path;
+        path.append(prefix.data(), prefix.size());
+        path.append(nameBytes.constData(), nameBytes.size());
+        path.append('.');
+        const QByteArrayView pathView(path.constData(), path.size());
+        WritePropertiesIn(*value, pathView);
+        if (TCollection* collection = value->AsCollection()) {
+            m_values.WriteShortStringBytes(pathView.chopped(1));
             WriteCollection(*collection);
         }
         return;
     }
     }
+}
+
+void TWriter::WriteSetMembers(const TTypeInfo& type, int64_t members)
+{
+    // The names' bytes straight from the type; a type never indexed goes the long way.
+    if (type.enumNameBytes.size() != size_t(type.enumNames.size())) {
+        QStringList names;
+        for (int i = 0; i < type.enumNames.size() && i < 32; ++i)
+            if (uint64_t(members) & (uint64_t(1) << i))
+                names.append(type.enumNames[i]);
+        m_values.WriteSet(names);
+        return;
+    }
+    m_values.WriteValueType(svSet);
+    for (size_t i = 0; i < type.enumNameBytes.size() && i < 32; ++i)
+        // An empty name would end the set early and shift everything after it.
+        if ((uint64_t(members) & (uint64_t(1) << i)) && !type.enumNameBytes[i].isEmpty())
+            m_values.WriteShortStringBytes(type.enumNameBytes[i]);
+    m_values.WriteByte(0);
 }
 
 void TWriter::WriteCollection(const TCollection& collection)
@@ -224,7 +263,7 @@ void TWriter::WriteCollection(const TCollection& collection)
     m_values.WriteValueType(svCollection);
     for (int i = 0; i < collection.Count(); ++i) {
         m_values.WriteValueType(svList);
-        WriteProperties(*collection.Items(i));
+        WritePropertiesIn(*collection.Items(i), {});
         m_values.WriteListEnd();
     }
     m_values.WriteListEnd();

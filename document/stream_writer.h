@@ -63,12 +63,15 @@ public:
     QString ReferenceText(const TComponent* component) const;
 
 private:
-    void WriteProperty(const TPersistent& instance, const TPropInfo& prop, const QString& prefix);
-    void WriteDefined(const TPersistent& instance, const TDefinedPropInfo& d, const QString& prefix,
+    // The prefix is the path in the stream's code page, as the names are kept.
+    void WritePropertiesIn(const TPersistent& instance, QByteArrayView prefix);
+    void WriteProperty(const TPersistent& instance, const TPropInfo& prop, QByteArrayView prefix);
+    void WriteDefined(const TPersistent& instance, const TDefinedPropInfo& d, QByteArrayView prefix,
                       const TPersistent* ancestor);
     // The bytes of a defined entry's value alone (empty when it has no data).
     QByteArray DefinedValue(const TPersistent& instance, const TDefinedPropInfo& d) const;
-    void WritePropName(const QString& prefix, const QString& name);
+    void WriteSetMembers(const TTypeInfo& type, int64_t members);
+    void WritePropName(QByteArrayView prefix, const QByteArray& streamName, const QString& name);
     void Enter();
     void Leave() { --m_depth; }
     // One level of nesting for the scope: refused past the limit, left on exit.

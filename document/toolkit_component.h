@@ -34,6 +34,7 @@ class TComponent : public TPersistent {
 public:
     explicit TComponent(TComponent* owner = nullptr);
     ~TComponent() override;
+    TComponent* AsComponent() const override { return const_cast<TComponent*>(this); }
 
     TComponent* Owner() const { return m_owner; }
     const QString& Name() const { return m_name; }

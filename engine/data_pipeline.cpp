@@ -704,10 +704,23 @@ int TjxDataPipeline::FieldCount() const
     return n;
 }
 
+namespace {
+
+// Field names match in any case. Texts equal in any case have equal lengths,
+// so most names are told apart before the slower comparison.
+bool SameFieldName(const QString& a, const QString& b)
+{
+    return a.size() == b.size() && (a == b || a.compare(b, Qt::CaseInsensitive) == 0);
+}
+
+TjxField* FieldOf(TjxRelative* child) { return child ? child->AsField() : nullptr; }
+
+} // namespace
+
 TjxField* TjxDataPipeline::Fields(int index) const
 {
     for (int i = 0; i < ChildCount(); ++i)
-        if (auto* f = dynamic_cast<TjxField*>(Child(i)); f && index-- == 0)
+        if (auto* f = FieldOf(Child(i)); f && index-- == 0)
             return f;
     return nullptr;
 }
@@ -715,7 +728,7 @@ TjxField* TjxDataPipeline::Fields(int index) const
 TjxField* TjxDataPipeline::FieldObjects(const QString& fieldName) const
 {
     for (int i = 0; i < ChildCount(); ++i)
-        if (auto* f = dynamic_cast<TjxField*>(Child(i)); f && f->FieldName().compare(fieldName, Qt::CaseInsensitive) == 0)
+        if (auto* f = FieldOf(Child(i)); f && SameFieldName(f->FieldName(), fieldName))
             return f;
     return nullptr;
 }
@@ -724,7 +737,7 @@ QStringList TjxDataPipeline::GetFieldNames() const
 {
     QStringList names;
     for (int i = 0; i < ChildCount(); ++i)
-        if (auto* f = dynamic_cast<TjxField*>(Child(i)))
+        if (auto* f = FieldOf(Child(i)))
             names << f->FieldName();
     return names;
 }
@@ -734,8 +747,8 @@ int TjxDataPipeline::IndexOfField(const QString& fieldName) const
     // Asked for every value printed: no list of names is built for it.
     int index = 0;
     for (int i = 0; i < ChildCount(); ++i)
-        if (auto* f = dynamic_cast<TjxField*>(Child(i))) {
-            if (f->FieldName().compare(fieldName, Qt::CaseInsensitive) == 0)
+        if (auto* f = FieldOf(Child(i))) {
+            if (SameFieldName(f->FieldName(), fieldName))
                 return index;
             ++index;
         }

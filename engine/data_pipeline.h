@@ -75,6 +75,7 @@ class TjxDataPipeline : public TjxRelative {
 public:
     explicit TjxDataPipeline(TComponent* owner = nullptr);
     ~TjxDataPipeline() override;
+    TjxDataPipeline* AsDataPipeline() const override { return const_cast<TjxDataPipeline*>(this); }
 
     // ---- state ----
     void Open();

@@ -17,6 +17,7 @@ class TjxField : public TjxRelative {
     ORVANE_CLASS(TjxField, TjxRelative)
 public:
     explicit TjxField(TComponent* owner = nullptr);
+    TjxField* AsField() const override { return const_cast<TjxField*>(this); }
 
     TjxDataPipeline* DataPipeline() const;
 

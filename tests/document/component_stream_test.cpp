@@ -96,6 +96,47 @@ TEST(ComponentStream, WritesPropertiesInListOrderWithTheirEncodings)
     EXPECT_TRUE(bytes.contains(QByteArray("\x05" "Color" "\x04\xc1\xc0\xc0\x00", 11)));
 }
 
+// The record from its first entry on, byte for byte: booleans and
+// enumerations as codes and names, a set's members, a colour's identifier, a
+// character, a sub-object's entries under its path, string-list lines, a
+// collection's items, a reference, a handler, a variant, binary data, then the
+// child's record and the list ends.
+TEST(ComponentStream, RecordIsExactByteForByte)
+{
+    Tree t;
+    const QByteArray bytes = WriteBand(t);
+
+    QByteArray expected = Hex("54504630") + "\x0b" "TjxTestBand" "\x07" "jxBand1";
+    expected += QByteArray("\x08" "UserName" "\x06\x05" "Band1");
+    expected += QByteArray("\x08" "Position" "\x02\xff");
+    expected += QByteArray("\x07" "Caption" "\x14\x0b\x00\x00\x00" "Caf\xc3\xa9 total", 24);
+    expected += QByteArray("\x05" "Count" "\x04\x00\x80\x00\x00", 11);
+    expected += QByteArray("\x03" "Big" "\x13\x00\x00\x00\x80\x00\x00\x00\x00", 13);
+    expected += Hex("05526174696f0500000000000000c0fe3f");
+    expected += QByteArray("\x07" "Visible" "\x08");
+    expected += QByteArray("\x04" "Kind" "\x07\x08" "tkdBoxed");
+    expected += QByteArray("\x07" "Options" "\x0b\x07" "toFirst" "\x07" "toThird") + Hex("00");
+    expected += QByteArray("\x05" "Color" "\x07\x09" "clBtnFace");
+    expected += QByteArray("\x06" "Letter" "\x06\x01" "x");
+    expected += QByteArray("\x0c" "Font.Charset" "\x07\x0f" "DEFAULT_CHARSET");
+    expected += QByteArray("\x0a" "Font.Color" "\x07\x0c" "clWindowText");
+    expected += QByteArray("\x09" "Font.Name" "\x06\x05" "Arial");
+    expected += QByteArray("\x09" "Font.Size" "\x02\x0c");
+    expected += QByteArray("\x0a" "Font.Style" "\x0b\x06" "fsBold") + Hex("00");
+    expected += QByteArray("\x0d" "Lines.Strings" "\x01\x06\x05" "first") + Hex("0600") + Hex("1405000000e282ac2035") +
+                Hex("00");
+    expected += QByteArray("\x05" "Items" "\x0e\x01\x05" "Title" "\x06\x03" "one") + Hex("00");
+    expected += QByteArray("\x01\x05" "Title" "\x06\x03" "two" "\x05" "Width" "\x02\x19") + Hex("0000");
+    expected += QByteArray("\x06" "Target" "\x07\x08" "jxLabel1");
+    expected += QByteArray("\x07" "OnPrint" "\x07\x0b" "ButtonClick");
+    expected += QByteArray("\x05" "Value") + Hex("0500000000000000a00040");
+    expected += QByteArray("\x04" "Blob") + Hex("0a03000000010203") + Hex("00");
+    expected += QByteArray("\x0c" "TjxTestLabel" "\x08" "jxLabel1" "\x08" "UserName" "\x06\x06" "Label1");
+    expected += QByteArray("\x07" "Caption" "\x06\x04" "It's") + Hex("0000");
+    expected += Hex("00");
+    EXPECT_EQ(bytes.toHex(' ').toStdString(), expected.toHex(' ').toStdString());
+}
+
 TEST(ComponentStream, RoundTripKeepsEveryValueAndTheTree)
 {
     Tree t;
