@@ -7,6 +7,7 @@
 #include "document/page_def.h"
 #include "document/printer_setup.h"
 #include "output/draw_command.h"
+#include "output/draw_image.h"
 #include "output/draw_other.h"
 #include "output/page.h"
 #include "output/pdf/pdf_document.h"
@@ -140,7 +141,16 @@ bool TjxPDFDevice::DrawCommand(TjxDrawCommand* command)
     if (!m_canvas || !command)
         return false;
     command->CalcDrawRect(*m_canvas);
-    return command->Draw(*m_canvas);
+    // A JPEG picture drawn as it is goes into the file as its own data.
+    auto* engine = static_cast<TPdfPaintEngine*>(m_pageDevice->paintEngine());
+    const auto* image = dynamic_cast<const TjxDrawImage*>(command);
+    const TGraphic* graphic = image && !image->Transparent() ? image->Picture()->Graphic() : nullptr;
+    if (!graphic || &graphic->GraphicClass() != &JPEGImageClass())
+        return command->Draw(*m_canvas);
+    engine->OfferJpeg(graphic->Image().cacheKey(), graphic->SaveToBytes());
+    const bool drawn = command->Draw(*m_canvas);
+    engine->OfferJpeg(0, QByteArray());
+    return drawn;
 }
 
 void TjxPDFDevice::CompleteOutput()

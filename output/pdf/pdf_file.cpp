@@ -174,8 +174,11 @@ bool TPdfFile::Finish(int root, int info)
             table.append("0000000000 65535 f \n");
             continue;
         }
-        char entry[21];
-        std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", static_cast<long long>(m_offsets[i]));
+        // Ten digits, zero-padded: each entry is exactly 20 bytes.
+        char entry[20] = {'0', '0', '0', '0', '0', '0', '0', '0', '0', '0', ' ', '0', '0', '0', '0', '0', ' ', 'n', ' ', '\n'};
+        int64_t value = m_offsets[i];
+        for (int d = 9; d >= 0 && value > 0; --d, value /= 10)
+            entry[d] = char('0' + value % 10);
         table.append(entry, 20);
     }
     table.append("trailer\n<< /Size ");

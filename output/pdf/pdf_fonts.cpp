@@ -317,10 +317,11 @@ void TPdfFonts::WriteFace(TPdfFace& face)
     PdfAppendInt(c, descriptorObj);
     c.append(" 0 R /CIDToGIDMap /Identity /DW 0 /W [");
     // Runs of consecutive glyph ids share one array.
-    uint32_t previous = UINT32_MAX;
+    bool first = true;
+    uint32_t previous = 0;
     for (const auto& [glyph, text] : face.m_used) {
-        if (glyph != previous + 1) {
-            if (previous != UINT32_MAX)
+        if (first || glyph != previous + 1) {
+            if (!first)
                 c.append(']');
             c.append(' ');
             PdfAppendInt(c, glyph);
@@ -330,8 +331,9 @@ void TPdfFonts::WriteFace(TPdfFace& face)
         }
         PdfAppendNumber(c, face.Advance(glyph) * scale);
         previous = glyph;
+        first = false;
     }
-    if (previous != UINT32_MAX)
+    if (!first)
         c.append(']');
     c.append(" ] >>");
     m_file.WriteObject(cidObj, c);

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <utility>
 
 class QImage;
 
@@ -18,16 +19,17 @@ public:
     explicit TPdfImages(TPdfFile& file) : m_file(file) {}
     // The object number of the image.
     int Object(const QImage& image);
-    // The object number of JPEG data that decodes to `image` (its size and colours).
+    // The object number of JPEG data that decodes to `image`; 0 for data a
+    // PDF reader could not take as it is (not grey or RGB, or not JPEG at all).
     int JpegObject(const QByteArray& jpeg, const QImage& image);
 
 private:
     TPdfFile& m_file;
     QHash<QByteArray, int> m_objects;  // content digest -> object
+    // The same image data drawn again is found without reading it: QImage
+    // cache keys are never reused, and the kept bytes keep their address taken.
+    QHash<qint64, int> m_byImageKey;
+    QHash<const char*, std::pair<QByteArray, int>> m_byJpegData;
 };
-
-// The JPEG data an image drew from, handed to the PDF writer with the image
-// (an image's text key under this name holds nothing else).
-inline constexpr const char* kPdfJpegKey = "orvane-jpeg";
 
 } // namespace orvane

@@ -124,7 +124,7 @@ void TPdfPaintEngine::ResetEmittedState()
     m_lineWidth = -1;
     m_cap = m_join = -1;
     m_miter = -1;
-    m_alphaName.clear();
+    m_alphaName = "?";  // unknown: the state outside the group that ended may differ
 }
 
 void TPdfPaintEngine::updateState(const QPaintEngineState& state)
@@ -537,10 +537,9 @@ void TPdfPaintEngine::drawImage(const QRectF& r, const QImage& image, const QRec
     if (part.isEmpty())
         return;
     int object = 0;
-    const QString jpeg = image.text(QLatin1String(kPdfJpegKey));
-    if (part == whole && !jpeg.isEmpty())
-        object = m_document.Images().JpegObject(QByteArray::fromBase64(jpeg.toLatin1()), image);
-    else
+    if (part == whole && !m_jpeg.isEmpty() && image.cacheKey() == m_jpegImage)
+        object = m_document.Images().JpegObject(m_jpeg, image);
+    if (!object)
         object = m_document.Images().Object(part == whole ? image : image.copy(part));
     if (!object)
         return;
@@ -558,6 +557,12 @@ void TPdfPaintEngine::drawImage(const QRectF& r, const QImage& image, const QRec
     PdfAppendInt(m_content, object);
     m_content.append(" Do Q\n");
     EndTransform();
+}
+
+void TPdfPaintEngine::OfferJpeg(qint64 imageKey, const QByteArray& jpeg)
+{
+    m_jpegImage = imageKey;
+    m_jpeg = jpeg;
 }
 
 void TPdfPaintEngine::UseFont(TPdfFace* face)

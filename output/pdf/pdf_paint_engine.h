@@ -39,6 +39,10 @@ public:
     void drawTextItem(const QPointF& p, const QTextItem& textItem) override;
     Type type() const override { return QPaintEngine::User; }
 
+    // JPEG data that decodes to the image with this cache key: drawn whole,
+    // that image is written as the data itself. None when `jpeg` is empty.
+    void OfferJpeg(qint64 imageKey, const QByteArray& jpeg);
+
 private:
     struct Clip {
         QRectF rect;
@@ -100,6 +104,9 @@ private:
     bool m_dashSet = false;
     QByteArray m_alphaName;
     bool m_transformed = false;
+
+    qint64 m_jpegImage = 0;
+    QByteArray m_jpeg;
 
     // Resources of the current page.
     std::vector<TPdfFace*> m_pageFonts;
