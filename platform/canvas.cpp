@@ -119,6 +119,7 @@ TjxCanvas::TjxCanvas(QPaintDevice* device)
         m_painter->begin(device);
     }
     m_fontDpi = m_dpiY;
+    m_textSink = dynamic_cast<TjxTextSink*>(m_painter->paintEngine());
     ApplyPen();
     ApplyBrush();
 }
@@ -126,6 +127,8 @@ TjxCanvas::TjxCanvas(QPaintDevice* device)
 TjxCanvas::TjxCanvas(QPainter* painter, int dpiX, int dpiY)
     : m_painter(painter), m_dpiX(dpiX), m_dpiY(dpiY), m_fontDpi(dpiY), m_measurer(&DefaultTextMeasurer())
 {
+    if (m_painter)
+        m_textSink = dynamic_cast<TjxTextSink*>(m_painter->paintEngine());
     ApplyPen();
     ApplyBrush();
 }
@@ -414,11 +417,19 @@ void TjxCanvas::TextRect(const QRect& clip, int x, int y, const QString& text)
         }
         shown = text.mid(start, end - start);
     }
+    // Measured once per font: most lines of a page share a few fonts.
+    const QFont& font = m_painter->font();
+    if (m_ascent < 0 || !(font == m_ascentFont)) {
+        m_ascent = QFontMetricsF(font, m_painter->device()).ascent();
+        m_ascentFont = font;
+    }
+    if (m_textSink && !font.underline() && !font.strikeOut() &&
+        m_textSink->DrawTextLine(clip, QPointF(pen, y + m_ascent), shown, font, ToQColor(m_font.Color())))
+        return;
     m_painter->save();
     m_painter->setClipRect(clip, Qt::IntersectClip);
     m_painter->setPen(ToQColor(m_font.Color()));
-    const QFontMetricsF metrics(m_painter->font(), m_painter->device());
-    m_painter->drawText(QPointF(pen, y + metrics.ascent()), shown);
+    m_painter->drawText(QPointF(pen, y + m_ascent), shown);
     m_painter->restore();
 }
 

@@ -20,6 +20,16 @@ namespace orvane {
 
 class TTextMeasurer;
 
+// A paint engine that takes whole lines of plain text itself: the canvas hands
+// it each line with its clip instead of having QPainter lay the line out
+// first (the PDF writer shapes text on its own). False: draw it as usual.
+class TjxTextSink {
+public:
+    virtual ~TjxTextSink() = default;
+    virtual bool DrawTextLine(const QRect& clip, const QPointF& baseline, const QString& text, const QFont& font,
+                              const QColor& color) = 0;
+};
+
 // Copy modes of images: plain copy, or AND with what is already there.
 enum TjxCopyMode : uint8_t { cmSrcCopy, cmSrcAnd };
 
@@ -134,6 +144,9 @@ private:
 
     std::unique_ptr<QPainter> m_ownPainter;
     QPainter* m_painter = nullptr;
+    TjxTextSink* m_textSink = nullptr;
+    QFont m_ascentFont;
+    double m_ascent = -1;  // of m_ascentFont on the device; negative until measured
     int m_dpiX = 96;
     int m_dpiY = 96;
     TColor m_penColor = clBlack;

@@ -71,10 +71,31 @@ int16_t ReadS16(const QByteArray& table, int offset)
 
 QByteArray HexGlyph(uint32_t glyph)
 {
-    static const char digits[] = "0123456789ABCDEF";
-    char buf[4] = {digits[(glyph >> 12) & 15], digits[(glyph >> 8) & 15], digits[(glyph >> 4) & 15],
-                   digits[glyph & 15]};
-    return QByteArray(buf, 4);
+    QByteArray out;
+    PdfAppendHexGlyph(out, glyph);
+    return out;
+}
+
+constexpr uint32_t kUnknown = UINT32_MAX;
+
+// Characters whose glyph and advance no shaping changes in a face without
+// ligatures or contextual forms: Latin, Greek and Cyrillic letters, general
+// punctuation and currency signs, without combining marks.
+bool SimpleCharacter(char16_t c)
+{
+    if (c < 0x20)
+        return false;
+    if (c < 0x0300)
+        return true;
+    if (c < 0x0370)
+        return false;  // combining marks
+    if (c < 0x0483)
+        return true;
+    if (c < 0x048A)
+        return false;  // Cyrillic combining marks
+    if (c < 0x0530)
+        return true;
+    return (c >= 0x2000 && c < 0x2070 && c != 0x200C && c != 0x200D) || (c >= 0x20A0 && c < 0x20C0);
 }
 
 // The PostScript name of the face, as a PDF name may hold it.
@@ -106,8 +127,80 @@ TPdfFace::~TPdfFace()
         hb_face_destroy(m_face);
 }
 
+void PdfAppendHexGlyph(QByteArray& out, uint32_t glyph)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    const char buf[4] = {digits[(glyph >> 12) & 15], digits[(glyph >> 8) & 15], digits[(glyph >> 4) & 15],
+                         digits[glyph & 15]};
+    out.append(buf, 4);
+}
+
+void TPdfFace::Prepare()
+{
+    m_charGlyphs.assign(0x10000, kUnknown);
+    m_advances.assign(hb_face_get_glyph_count(m_face), INT32_MIN);
+    m_mapped.assign(m_advances.size(), false);
+    // Substitutions shaping applies to plain text by default.
+    static const hb_tag_t contextual[] = {HB_TAG('l', 'i', 'g', 'a'), HB_TAG('c', 'l', 'i', 'g'),
+                                          HB_TAG('c', 'a', 'l', 't'), HB_TAG('r', 'l', 'i', 'g'),
+                                          HB_TAG('r', 'c', 'l', 't'), HB_TAG('r', 'v', 'r', 'n')};
+    m_simple = true;
+    unsigned offset = 0;
+    for (;;) {
+        hb_tag_t tags[64];
+        unsigned count = 64;
+        hb_ot_layout_table_get_feature_tags(m_face, HB_OT_TAG_GSUB, offset, &count, tags);
+        for (unsigned i = 0; i < count; ++i)
+            for (hb_tag_t tag : contextual)
+                if (tags[i] == tag)
+                    m_simple = false;
+        if (count < 64)
+            break;
+        offset += count;
+    }
+}
+
+uint32_t TPdfFace::Glyph(char16_t c)
+{
+    uint32_t& glyph = m_charGlyphs[c];
+    if (glyph == kUnknown) {
+        hb_codepoint_t g = 0;
+        glyph = hb_font_get_nominal_glyph(m_font, c, &g) ? g : 0;
+    }
+    return glyph;
+}
+
+bool TPdfFace::MapSimply(QStringView text, TPdfGlyphRun& run)
+{
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i)
+        if (!SimpleCharacter(text[i].unicode()))
+            return false;
+    run.glyphs.resize(size_t(n));
+    run.advances.resize(size_t(n));
+    run.xOffsets.assign(size_t(n), 0);
+    run.yOffsets.assign(size_t(n), 0);
+    run.plain = true;
+    run.missing = false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        const uint32_t g = Glyph(c);
+        if (g == 0) {
+            run.missing = true;
+            return true;
+        }
+        run.glyphs[size_t(i)] = g;
+        run.advances[size_t(i)] = Advance(g);
+        if (!m_mapped[g])
+            Use(g, text.mid(i, 1));
+    }
+    return true;
+}
+
 bool TPdfFace::Shape(QStringView text, TPdfGlyphRun& run)
 {
+    if (m_simple && m_font && MapSimply(text, run))
+        return true;
     run.glyphs.clear();
     run.advances.clear();
     run.xOffsets.clear();
@@ -153,16 +246,27 @@ bool TPdfFace::Shape(QStringView text, TPdfGlyphRun& run)
 
 int TPdfFace::Advance(uint32_t glyph) const
 {
-    return m_font ? hb_font_get_glyph_h_advance(m_font, glyph) : 0;
+    if (!m_font)
+        return 0;
+    if (glyph >= m_advances.size())
+        return hb_font_get_glyph_h_advance(m_font, glyph);
+    int32_t& advance = m_advances[glyph];
+    if (advance == INT32_MIN)
+        advance = hb_font_get_glyph_h_advance(m_font, glyph);
+    return advance;
 }
 
 void TPdfFace::Use(uint32_t glyph, QStringView text)
 {
+    if (glyph < m_mapped.size() && m_mapped[glyph])
+        return;
     auto it = m_used.find(glyph);
     if (it == m_used.end())
-        m_used.emplace(glyph, text.toString());
+        it = m_used.emplace(glyph, text.toString()).first;
     else if (it->second.isEmpty() && !text.isEmpty())
         it->second = text.toString();
+    if (glyph < m_mapped.size() && !it->second.isEmpty())
+        m_mapped[glyph] = true;
 }
 
 void TPdfFace::Use(const TPdfGlyphRun& run, QStringView text, const std::vector<uint32_t>& clusters)
@@ -170,7 +274,7 @@ void TPdfFace::Use(const TPdfGlyphRun& run, QStringView text, const std::vector<
     const size_t n = run.glyphs.size();
     for (size_t i = 0; i < n; ++i) {
         const uint32_t g = run.glyphs[i];
-        if (m_used.count(g) && !m_used[g].isEmpty())
+        if (g < m_mapped.size() && m_mapped[g])
             continue;
         // The characters of the glyph's cluster go to its first glyph.
         const uint32_t start = clusters[i];
@@ -224,6 +328,7 @@ TPdfFace* TPdfFonts::Face(const QRawFont& raw)
             face->m_font = hb_font_create(face->m_face);
             face->m_buffer = hb_buffer_create();
             face->m_object = m_file.Reserve();
+            face->Prepare();
         } else {
             face->m_upem = 1000;
         }

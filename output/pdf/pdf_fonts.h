@@ -24,6 +24,7 @@ class TPdfFile;
 
 // A glyph id as four hexadecimal digits (Identity-H codes).
 QByteArray PdfHexGlyph(uint32_t glyph);
+void PdfAppendHexGlyph(QByteArray& out, uint32_t glyph);
 
 struct TPdfGlyphRun {
     std::vector<uint32_t> glyphs;
@@ -56,6 +57,12 @@ public:
 
 private:
     friend class TPdfFonts;
+    void Prepare();
+    // Characters to glyphs straight from the face's character map, when that
+    // is what shaping would give: no ligatures or contextual forms in the
+    // face, and only characters of simple scripts without marks.
+    bool MapSimply(QStringView text, TPdfGlyphRun& run);
+    uint32_t Glyph(char16_t c);
     QRawFont m_raw;
     QByteArray m_sfnt;  // the face's tables as one font file
     hb_face_t* m_face = nullptr;
@@ -65,7 +72,11 @@ private:
     int m_object = 0;
     QByteArray m_resource;
     std::map<uint32_t, QString> m_used;  // glyph id -> text (empty when none)
+    std::vector<bool> m_mapped;          // glyphs in m_used with their text
     std::vector<uint32_t> m_clusters;
+    bool m_simple = false;
+    std::vector<uint32_t> m_charGlyphs;  // by UTF-16 unit; kUnknown until asked
+    mutable std::vector<int32_t> m_advances;  // by glyph; INT32_MIN until asked
 };
 
 class TPdfFonts {

@@ -23,6 +23,12 @@ const QPaintEngine::PaintEngineFeatures kFeatures = QPaintEngine::PaintEngineFea
     ~uint(QPaintEngine::ObjectBoundingModeGradients | QPaintEngine::ConicalGradientFill |
           QPaintEngine::RasterOpModes | QPaintEngine::BlendModes | QPaintEngine::PorterDuff));
 
+// Clears the state's record of what changed once the engine has taken it, as
+// QPainter does after handing it over.
+struct TStateAccess : QPaintEngineState {
+    static constexpr QPaintEngine::DirtyFlags QPaintEngineState::*kFlags = &TStateAccess::dirtyFlags;
+};
+
 // One hatch cell in device pixels, as the raster devices draw hatches.
 constexpr int kHatchCell = 8;
 
@@ -590,7 +596,7 @@ void TPdfPaintEngine::DrawGlyphs(TPdfFace* face, const TPdfGlyphRun& run, const 
         if (run.plain) {
             m_content.append('<');
             for (uint32_t g : run.glyphs)
-                m_content.append(PdfHexGlyph(g));
+                PdfAppendHexGlyph(m_content, g);
             m_content.append("> Tj ET\n");
         } else {
             // Advances that differ from the glyphs' widths as adjustments in thousandths of the size.
@@ -671,16 +677,59 @@ void TPdfPaintEngine::DrawTextFallback(const QPointF& p, const QString& text, co
     }
 }
 
+void TPdfPaintEngine::TakePendingState()
+{
+    QPaintEngineState* pending = state;
+    if (pending && pending->state()) {
+        updateState(*pending);
+        pending->*TStateAccess::kFlags = QPaintEngine::DirtyFlags();
+    }
+}
+
+bool TPdfPaintEngine::DrawTextLine(const QRect& clip, const QPointF& baseline, const QString& text, const QFont& font,
+                                   const QColor& color)
+{
+    if (!isActive())
+        return false;
+    TakePendingState();
+    if (text.isEmpty())
+        return true;
+    // The line's clip joins the painter's for this line only.
+    const QRectF rect(clip);
+    const bool enabled = m_clipEnabled;
+    std::vector<Clip> disabled;
+    if (!enabled)
+        disabled.swap(m_clips);
+    AddClip(QPainterPath(), &rect, Qt::IntersectClip);
+    m_clipEnabled = true;
+    SyncClip();
+    m_clips.pop_back();
+    if (!enabled)
+        m_clips.swap(disabled);
+    m_clipEnabled = enabled;
+    SetAlpha(color.alphaF(), 1.0);
+    SetFillColor(color);
+    BeginTransform();
+    DrawText(baseline, text, font);
+    EndTransform();
+    return true;
+}
+
 void TPdfPaintEngine::drawTextItem(const QPointF& p, const QTextItem& textItem)
 {
     const QString text = textItem.text();
     if (text.isEmpty())
         return;
-    const QFont font = textItem.font();
     SyncClip();
     SetAlpha(m_pen.color().alphaF(), 1.0);
     SetFillColor(m_pen.color());
     BeginTransform();
+    DrawText(p, text, textItem.font());
+    EndTransform();
+}
+
+void TPdfPaintEngine::DrawText(const QPointF& p, const QString& text, const QFont& font)
+{
     double size = 0;
     TPdfFace* face = m_document.Fonts().Face(font, size);
     thread_local TPdfGlyphRun run;
@@ -688,7 +737,6 @@ void TPdfPaintEngine::drawTextItem(const QPointF& p, const QTextItem& textItem)
         DrawGlyphs(face, run, p, size);
     else
         DrawTextFallback(p, text, font);
-    EndTransform();
 }
 
 TPdfPageDevice::TPdfPageDevice(TPdfDocument& document, int resolution)

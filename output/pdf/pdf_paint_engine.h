@@ -5,6 +5,8 @@
 // transforms, opacity, images, and text as real text in embedded fonts.
 // Coordinates are the device's pixels at its resolution, top-left origin.
 
+#include "platform/canvas.h"
+
 #include <QBrush>
 #include <QByteArray>
 #include <QPaintDevice>
@@ -22,7 +24,7 @@ class TPdfDocument;
 class TPdfFace;
 struct TPdfGlyphRun;
 
-class TPdfPaintEngine : public QPaintEngine {
+class TPdfPaintEngine : public QPaintEngine, public TjxTextSink {
 public:
     explicit TPdfPaintEngine(TPdfDocument& document);
 
@@ -37,6 +39,8 @@ public:
     void drawImage(const QRectF& r, const QImage& image, const QRectF& sr,
                    Qt::ImageConversionFlags flags = Qt::AutoColor) override;
     void drawTextItem(const QPointF& p, const QTextItem& textItem) override;
+    bool DrawTextLine(const QRect& clip, const QPointF& baseline, const QString& text, const QFont& font,
+                      const QColor& color) override;
     Type type() const override { return QPaintEngine::User; }
 
     // JPEG data that decodes to the image with this cache key: drawn whole,
@@ -55,6 +59,10 @@ private:
     };
 
     void AddClip(const QPainterPath& path, const QRectF* rect, Qt::ClipOperation op);
+    // Takes the painter's state changes not yet handed over (a line of text
+    // comes past QPainter, which hands them over only when it draws).
+    void TakePendingState();
+    void DrawText(const QPointF& p, const QString& text, const QFont& font);
     void SyncClip();
     void ResetEmittedState();
     // Sets the stroke and fill state for a paint; returns the operator that paints.
