@@ -355,7 +355,13 @@ double TjxCanvas::TextHeight() const
 
 double TjxCanvas::ExternalLeading() const
 {
-    return QFontMetricsF(MakeDeviceFont(m_font, m_fontDpi)).leading();
+    // Asked for every line drawn: measured once per font.
+    if (m_leadingDpi != m_fontDpi || !(m_leadingFont == m_font)) {
+        m_leading = QFontMetricsF(MakeDeviceFont(m_font, m_fontDpi)).leading();
+        m_leadingFont.Assign(&m_font);
+        m_leadingDpi = m_fontDpi;
+    }
+    return m_leading;
 }
 
 void TjxCanvas::RotatedText(int x, int y, int angle, const QString& text)

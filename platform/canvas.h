@@ -145,6 +145,9 @@ private:
     std::unique_ptr<QPainter> m_ownPainter;
     QPainter* m_painter = nullptr;
     TjxTextSink* m_textSink = nullptr;
+    mutable TFont m_leadingFont;
+    mutable int m_leadingDpi = 0;  // none measured yet
+    mutable double m_leading = 0;
     QFont m_ascentFont;
     double m_ascent = -1;  // of m_ascentFont on the device; negative until measured
     int m_dpiX = 96;

@@ -140,24 +140,25 @@ void TPdfFace::Prepare()
     m_charGlyphs.assign(0x10000, kUnknown);
     m_advances.assign(hb_face_get_glyph_count(m_face), INT32_MIN);
     m_mapped.assign(m_advances.size(), false);
-    // Substitutions shaping applies to plain text by default.
-    static const hb_tag_t contextual[] = {HB_TAG('l', 'i', 'g', 'a'), HB_TAG('c', 'l', 'i', 'g'),
-                                          HB_TAG('c', 'a', 'l', 't'), HB_TAG('r', 'l', 'i', 'g'),
-                                          HB_TAG('r', 'c', 'l', 't'), HB_TAG('r', 'v', 'r', 'n')};
+    // Glyphs that default substitutions of simple scripts may replace
+    // (ligatures, contextual forms): text with any of them is shaped.
+    static const hb_tag_t scripts[] = {HB_TAG('D', 'F', 'L', 'T'), HB_TAG('l', 'a', 't', 'n'),
+                                       HB_TAG('g', 'r', 'e', 'k'), HB_TAG('c', 'y', 'r', 'l'), HB_TAG_NONE};
+    static const hb_tag_t features[] = {HB_TAG('l', 'i', 'g', 'a'), HB_TAG('c', 'l', 'i', 'g'),
+                                        HB_TAG('c', 'a', 'l', 't'), HB_TAG('r', 'l', 'i', 'g'),
+                                        HB_TAG('r', 'c', 'l', 't'), HB_TAG('r', 'v', 'r', 'n'), HB_TAG_NONE};
+    hb_set_t* lookups = hb_set_create();
+    hb_ot_layout_collect_lookups(m_face, HB_OT_TAG_GSUB, scripts, nullptr, features, lookups);
+    hb_set_t* glyphs = hb_set_create();
+    for (hb_codepoint_t lookup = HB_SET_VALUE_INVALID; hb_set_next(lookups, &lookup);)
+        hb_ot_layout_lookup_collect_glyphs(m_face, HB_OT_TAG_GSUB, lookup, glyphs, glyphs, glyphs, nullptr);
+    m_contextual.assign(m_advances.size(), false);
+    for (hb_codepoint_t glyph = HB_SET_VALUE_INVALID; hb_set_next(glyphs, &glyph);)
+        if (glyph < m_contextual.size())
+            m_contextual[glyph] = true;
+    hb_set_destroy(glyphs);
+    hb_set_destroy(lookups);
     m_simple = true;
-    unsigned offset = 0;
-    for (;;) {
-        hb_tag_t tags[64];
-        unsigned count = 64;
-        hb_ot_layout_table_get_feature_tags(m_face, HB_OT_TAG_GSUB, offset, &count, tags);
-        for (unsigned i = 0; i < count; ++i)
-            for (hb_tag_t tag : contextual)
-                if (tags[i] == tag)
-                    m_simple = false;
-        if (count < 64)
-            break;
-        offset += count;
-    }
 }
 
 uint32_t TPdfFace::Glyph(char16_t c)
@@ -189,6 +190,8 @@ bool TPdfFace::MapSimply(QStringView text, TPdfGlyphRun& run)
             run.missing = true;
             return true;
         }
+        if (m_contextual[g])
+            return false;
         run.glyphs[size_t(i)] = g;
         run.advances[size_t(i)] = Advance(g);
         if (!m_mapped[g])

@@ -59,8 +59,9 @@ private:
     friend class TPdfFonts;
     void Prepare();
     // Characters to glyphs straight from the face's character map, when that
-    // is what shaping would give: no ligatures or contextual forms in the
-    // face, and only characters of simple scripts without marks.
+    // is what shaping would give: characters of simple scripts without marks,
+    // none of whose glyphs a ligature or contextual form of the face involves.
+    // False: shape the text.
     bool MapSimply(QStringView text, TPdfGlyphRun& run);
     uint32_t Glyph(char16_t c);
     QRawFont m_raw;
@@ -75,6 +76,7 @@ private:
     std::vector<bool> m_mapped;          // glyphs in m_used with their text
     std::vector<uint32_t> m_clusters;
     bool m_simple = false;
+    std::vector<bool> m_contextual;      // glyphs substitutions may replace
     std::vector<uint32_t> m_charGlyphs;  // by UTF-16 unit; kUnknown until asked
     mutable std::vector<int32_t> m_advances;  // by glyph; INT32_MIN until asked
 };

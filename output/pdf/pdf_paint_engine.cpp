@@ -742,6 +742,7 @@ void TPdfPaintEngine::DrawText(const QPointF& p, const QString& text, const QFon
 TPdfPageDevice::TPdfPageDevice(TPdfDocument& document, int resolution)
     : m_engine(std::make_unique<TPdfPaintEngine>(document)), m_resolution(resolution)
 {
+    SetPageSize(m_widthTh, m_heightTh);
 }
 
 TPdfPageDevice::~TPdfPageDevice() = default;
@@ -750,6 +751,8 @@ void TPdfPageDevice::SetPageSize(int widthThousandths, int heightThousandths)
 {
     m_widthTh = widthThousandths;
     m_heightTh = heightThousandths;
+    m_widthPx = ThousandthsToPixels(m_widthTh, m_resolution);
+    m_heightPx = ThousandthsToPixels(m_heightTh, m_resolution);
 }
 
 double TPdfPageDevice::WidthPoints() const { return ThousandthsToUnits(m_widthTh, utInches) * 72.0; }
@@ -759,8 +762,8 @@ double TPdfPageDevice::HeightPoints() const { return ThousandthsToUnits(m_height
 int TPdfPageDevice::metric(PaintDeviceMetric metric) const
 {
     switch (metric) {
-    case PdmWidth: return ThousandthsToPixels(m_widthTh, m_resolution);
-    case PdmHeight: return ThousandthsToPixels(m_heightTh, m_resolution);
+    case PdmWidth: return m_widthPx;
+    case PdmHeight: return m_heightPx;
     case PdmWidthMM: return m_widthTh / 1000;
     case PdmHeightMM: return m_heightTh / 1000;
     case PdmNumColors: return INT_MAX;

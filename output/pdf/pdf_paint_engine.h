@@ -147,6 +147,8 @@ private:
     int m_resolution;
     int m_widthTh = 210000;
     int m_heightTh = 297000;
+    int m_widthPx = 0;
+    int m_heightPx = 0;
 };
 
 } // namespace orvane
