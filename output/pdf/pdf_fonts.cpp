@@ -159,6 +159,42 @@ void TPdfFace::Prepare()
     hb_set_destroy(glyphs);
     hb_set_destroy(lookups);
     m_simple = true;
+    m_extents.resize(m_advances.size());
+}
+
+bool TPdfFace::InkBox(const TPdfGlyphRun& run, int64_t box[4])
+{
+    bool any = false;
+    int64_t pen = 0;
+    for (size_t i = 0; i < run.glyphs.size(); ++i) {
+        const uint32_t g = run.glyphs[i];
+        if (g >= m_extents.size())
+            return false;
+        Extents& e = m_extents[g];
+        if (!e.known) {
+            hb_glyph_extents_t x{};
+            hb_font_get_glyph_extents(m_font, g, &x);
+            e = {x.x_bearing, x.y_bearing + x.height, x.x_bearing + x.width, x.y_bearing, true};
+        }
+        if (e.xMax > e.xMin && e.yMax > e.yMin) {
+            const int64_t ox = pen + run.xOffsets[i];
+            const int64_t oy = run.yOffsets[i];
+            const int64_t glyphBox[4] = {ox + e.xMin, oy + e.yMin, ox + e.xMax, oy + e.yMax};
+            if (!any) {
+                std::copy(glyphBox, glyphBox + 4, box);
+                any = true;
+            } else {
+                box[0] = std::min(box[0], glyphBox[0]);
+                box[1] = std::min(box[1], glyphBox[1]);
+                box[2] = std::max(box[2], glyphBox[2]);
+                box[3] = std::max(box[3], glyphBox[3]);
+            }
+        }
+        pen += run.advances[i];
+    }
+    if (!any)
+        box[0] = box[1] = box[2] = box[3] = 0;
+    return true;
 }
 
 uint32_t TPdfFace::Glyph(char16_t c)

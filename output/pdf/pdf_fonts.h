@@ -45,6 +45,9 @@ public:
     // Whether the face can be embedded (TrueType outlines); otherwise its glyphs are drawn as outlines.
     bool Embeddable() const { return m_font != nullptr; }
     int UnitsPerEm() const { return m_upem; }
+    // The box the run's outlines lie in, in the face's units from the run's
+    // origin, y up; false for an empty run.
+    bool InkBox(const TPdfGlyphRun& run, int64_t box[4]);
     int ObjectNumber() const { return m_object; }
     const QByteArray& ResourceName() const { return m_resource; }
 
@@ -70,6 +73,11 @@ private:
     hb_font_t* m_font = nullptr;
     hb_buffer_t* m_buffer = nullptr;
     int m_upem = 1000;
+    struct Extents {
+        int32_t xMin, yMin, xMax, yMax;
+        bool known = false;
+    };
+    std::vector<Extents> m_extents;  // by glyph
     int m_object = 0;
     QByteArray m_resource;
     std::map<uint32_t, QString> m_used;  // glyph id -> text (empty when none)

@@ -692,52 +692,63 @@ bool TPdfPaintEngine::DrawTextLine(const QRect& clip, const QPointF& baseline, c
     if (!isActive())
         return false;
     TakePendingState();
-    if (text.isEmpty())
-        return true;
-    // The line's clip joins the painter's for this line only.
-    const QRectF rect(clip);
-    const bool enabled = m_clipEnabled;
-    std::vector<Clip> disabled;
-    if (!enabled)
-        disabled.swap(m_clips);
-    AddClip(QPainterPath(), &rect, Qt::IntersectClip);
-    m_clipEnabled = true;
-    SyncClip();
-    m_clips.pop_back();
-    if (!enabled)
-        m_clips.swap(disabled);
-    m_clipEnabled = enabled;
-    SetAlpha(color.alphaF(), 1.0);
-    SetFillColor(color);
-    BeginTransform();
-    DrawText(baseline, text, font);
-    EndTransform();
+    if (!text.isEmpty())
+        DrawText(baseline, text, font, color, &clip);
     return true;
 }
 
 void TPdfPaintEngine::drawTextItem(const QPointF& p, const QTextItem& textItem)
 {
     const QString text = textItem.text();
-    if (text.isEmpty())
-        return;
-    SyncClip();
-    SetAlpha(m_pen.color().alphaF(), 1.0);
-    SetFillColor(m_pen.color());
-    BeginTransform();
-    DrawText(p, text, textItem.font());
-    EndTransform();
+    if (!text.isEmpty())
+        DrawText(p, text, textItem.font(), m_pen.color(), nullptr);
 }
 
-void TPdfPaintEngine::DrawText(const QPointF& p, const QString& text, const QFont& font)
+void TPdfPaintEngine::DrawText(const QPointF& p, const QString& text, const QFont& font, const QColor& color,
+                               const QRect* lineClip)
 {
     double size = 0;
     TPdfFace* face = m_document.Fonts().Face(font, size);
     thread_local TPdfGlyphRun run;
-    if (face->Embeddable() && face->Shape(text, run) && !run.missing)
+    const bool shaped = face->Embeddable() && face->Shape(text, run) && !run.missing;
+    // A line's own clip is written only when its glyphs may reach past it
+    // (most lines of a report fit their boxes).
+    bool clipped = lineClip != nullptr;
+    int64_t box[4];
+    if (clipped && shaped && face->InkBox(run, box)) {
+        const double k = size / face->UnitsPerEm();
+        // Anti-aliasing may touch the pixel beside an outline.
+        const QRectF ink(QPointF(p.x() + box[0] * k - 1, p.y() - box[3] * k - 1),
+                         QPointF(p.x() + box[2] * k + 1, p.y() - box[1] * k + 1));
+        clipped = !QRectF(*lineClip).contains(ink);
+    }
+    if (clipped) {
+        // The line's clip joins the painter's for this line only.
+        const QRectF rect(*lineClip);
+        const bool enabled = m_clipEnabled;
+        std::vector<Clip> disabled;
+        if (!enabled)
+            disabled.swap(m_clips);
+        AddClip(QPainterPath(), &rect, Qt::IntersectClip);
+        m_clipEnabled = true;
+        SyncClip();
+        m_clips.pop_back();
+        if (!enabled)
+            m_clips.swap(disabled);
+        m_clipEnabled = enabled;
+    } else {
+        SyncClip();
+    }
+    SetAlpha(color.alphaF(), 1.0);
+    SetFillColor(color);
+    BeginTransform();
+    if (shaped)
         DrawGlyphs(face, run, p, size);
     else
         DrawTextFallback(p, text, font);
+    EndTransform();
 }
+
 
 TPdfPageDevice::TPdfPageDevice(TPdfDocument& document, int resolution)
     : m_engine(std::make_unique<TPdfPaintEngine>(document)), m_resolution(resolution)

@@ -62,7 +62,9 @@ private:
     // Takes the painter's state changes not yet handed over (a line of text
     // comes past QPainter, which hands them over only when it draws).
     void TakePendingState();
-    void DrawText(const QPointF& p, const QString& text, const QFont& font);
+    // A line of text at its baseline; `lineClip`, when given, is the line's own clip.
+    void DrawText(const QPointF& p, const QString& text, const QFont& font, const QColor& color,
+                  const QRect* lineClip);
     void SyncClip();
     void ResetEmittedState();
     // Sets the stroke and fill state for a paint; returns the operator that paints.
