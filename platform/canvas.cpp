@@ -119,7 +119,7 @@ TjxCanvas::TjxCanvas(QPaintDevice* device)
         m_painter->begin(device);
     }
     m_fontDpi = m_dpiY;
-    m_textSink = dynamic_cast<TjxTextSink*>(m_painter->paintEngine());
+    m_direct = dynamic_cast<TjxDirectDrawing*>(m_painter->paintEngine());
     ApplyPen();
     ApplyBrush();
 }
@@ -128,7 +128,7 @@ TjxCanvas::TjxCanvas(QPainter* painter, int dpiX, int dpiY)
     : m_painter(painter), m_dpiX(dpiX), m_dpiY(dpiY), m_fontDpi(dpiY), m_measurer(&DefaultTextMeasurer())
 {
     if (m_painter)
-        m_textSink = dynamic_cast<TjxTextSink*>(m_painter->paintEngine());
+        m_direct = dynamic_cast<TjxDirectDrawing*>(m_painter->paintEngine());
     ApplyPen();
     ApplyBrush();
 }
@@ -236,8 +236,15 @@ void TjxCanvas::SetFont(const TFont& font, bool substitute)
     }
     m_fontDpi = m_dpiY;
     m_fontHeight = -MulDiv(m_font.Size(), m_dpiY, 72);
-    if (IsActive())
-        m_painter->setFont(MakeDeviceFont(m_font, m_fontDpi));
+    if (!IsActive())
+        return;
+    // Every text command sets its font: most set the one before again.
+    if (m_deviceFontDpi != m_fontDpi || !(m_deviceFontFor == m_font)) {
+        m_deviceFont = MakeDeviceFont(m_font, m_fontDpi);
+        m_deviceFontFor.Assign(&m_font);
+        m_deviceFontDpi = m_fontDpi;
+    }
+    m_painter->setFont(m_deviceFont);
 }
 
 void TjxCanvas::SetFontHeight(int height)
@@ -279,7 +286,7 @@ void TjxCanvas::Rectangle(int left, int top, int right, int bottom)
 
 void TjxCanvas::FillRect(const QRect& rect, TColor color)
 {
-    if (IsActive() && !rect.isEmpty())
+    if (IsActive() && !rect.isEmpty() && !(m_direct && m_direct->FillRect(rect, ToQColor(color))))
         m_painter->fillRect(rect, ToQColor(color));
 }
 
@@ -429,8 +436,8 @@ void TjxCanvas::TextRect(const QRect& clip, int x, int y, const QString& text)
         m_ascent = QFontMetricsF(font, m_painter->device()).ascent();
         m_ascentFont = font;
     }
-    if (m_textSink && !font.underline() && !font.strikeOut() &&
-        m_textSink->DrawTextLine(clip, QPointF(pen, y + m_ascent), shown, font, ToQColor(m_font.Color())))
+    if (m_direct && !font.underline() && !font.strikeOut() &&
+        m_direct->DrawTextLine(clip, QPointF(pen, y + m_ascent), shown, font, ToQColor(m_font.Color())))
         return;
     m_painter->save();
     m_painter->setClipRect(clip, Qt::IntersectClip);

@@ -20,14 +20,16 @@ namespace orvane {
 
 class TTextMeasurer;
 
-// A paint engine that takes whole lines of plain text itself: the canvas hands
-// it each line with its clip instead of having QPainter lay the line out
-// first (the PDF writer shapes text on its own). False: draw it as usual.
-class TjxTextSink {
+// A paint engine that takes the commonest drawing straight from the canvas:
+// whole lines of plain text with their clip, which QPainter would lay out
+// first (the PDF writer shapes text on its own), and filled rectangles, which
+// QPainter would draw by changing its pen and brush twice. False: draw it as usual.
+class TjxDirectDrawing {
 public:
-    virtual ~TjxTextSink() = default;
+    virtual ~TjxDirectDrawing() = default;
     virtual bool DrawTextLine(const QRect& clip, const QPointF& baseline, const QString& text, const QFont& font,
                               const QColor& color) = 0;
+    virtual bool FillRect(const QRect& rect, const QColor& color) = 0;
 };
 
 // Copy modes of images: plain copy, or AND with what is already there.
@@ -144,7 +146,10 @@ private:
 
     std::unique_ptr<QPainter> m_ownPainter;
     QPainter* m_painter = nullptr;
-    TjxTextSink* m_textSink = nullptr;
+    TjxDirectDrawing* m_direct = nullptr;
+    TFont m_deviceFontFor;  // the font m_deviceFont realises, at m_deviceFontDpi
+    int m_deviceFontDpi = 0;
+    QFont m_deviceFont;
     mutable TFont m_leadingFont;
     mutable int m_leadingDpi = 0;  // none measured yet
     mutable double m_leading = 0;

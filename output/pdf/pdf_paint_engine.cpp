@@ -60,6 +60,7 @@ bool TPdfPaintEngine::begin(QPaintDevice* device)
     m_inClip = false;
     ResetEmittedState();
     m_alphaName.clear();
+    m_fillAlpha = m_strokeAlpha = 1;
     m_pageFonts.clear();
     m_pageImages.clear();
     m_pageStates.clear();
@@ -249,10 +250,14 @@ void TPdfPaintEngine::SetAlpha(double fill, double stroke)
 {
     fill = std::clamp(fill * m_opacity, 0.0, 1.0);
     stroke = std::clamp(stroke * m_opacity, 0.0, 1.0);
+    if (m_alphaName != "?" && fill == m_fillAlpha && stroke == m_strokeAlpha)
+        return;
     QByteArray key;
     PdfAppendNumber(key, fill);
     key.append('_');
     PdfAppendNumber(key, stroke);
+    m_fillAlpha = fill;
+    m_strokeAlpha = stroke;
     if (m_alphaName.isEmpty() && key == "1_1")
         return;
     const QByteArray name = "GS" + QByteArray(key).replace('.', 'd');
@@ -694,6 +699,24 @@ bool TPdfPaintEngine::DrawTextLine(const QRect& clip, const QPointF& baseline, c
     TakePendingState();
     if (!text.isEmpty())
         DrawText(baseline, text, font, color, &clip);
+    return true;
+}
+
+bool TPdfPaintEngine::FillRect(const QRect& rect, const QColor& color)
+{
+    if (!isActive())
+        return false;
+    TakePendingState();
+    SyncClip();
+    SetAlpha(color.alphaF(), 1.0);
+    SetFillColor(color);
+    BeginTransform();
+    Num(rect.x());
+    Num(rect.y());
+    Num(rect.width());
+    Num(rect.height());
+    m_content.append("re f\n");
+    EndTransform();
     return true;
 }
 

@@ -24,7 +24,7 @@ class TPdfDocument;
 class TPdfFace;
 struct TPdfGlyphRun;
 
-class TPdfPaintEngine : public QPaintEngine, public TjxTextSink {
+class TPdfPaintEngine : public QPaintEngine, public TjxDirectDrawing {
 public:
     explicit TPdfPaintEngine(TPdfDocument& document);
 
@@ -41,6 +41,7 @@ public:
     void drawTextItem(const QPointF& p, const QTextItem& textItem) override;
     bool DrawTextLine(const QRect& clip, const QPointF& baseline, const QString& text, const QFont& font,
                       const QColor& color) override;
+    bool FillRect(const QRect& rect, const QColor& color) override;
     Type type() const override { return QPaintEngine::User; }
 
     // JPEG data that decodes to the image with this cache key: drawn whole,
@@ -113,6 +114,8 @@ private:
     QByteArray m_dash;
     bool m_dashSet = false;
     QByteArray m_alphaName;
+    double m_fillAlpha = 1;    // what m_alphaName sets
+    double m_strokeAlpha = 1;
     bool m_transformed = false;
 
     qint64 m_jpegImage = 0;
