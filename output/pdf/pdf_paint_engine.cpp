@@ -23,12 +23,6 @@ const QPaintEngine::PaintEngineFeatures kFeatures = QPaintEngine::PaintEngineFea
     ~uint(QPaintEngine::ObjectBoundingModeGradients | QPaintEngine::ConicalGradientFill |
           QPaintEngine::RasterOpModes | QPaintEngine::BlendModes | QPaintEngine::PorterDuff));
 
-// Clears the state's record of what changed once the engine has taken it, as
-// QPainter does after handing it over.
-struct TStateAccess : QPaintEngineState {
-    static constexpr QPaintEngine::DirtyFlags QPaintEngineState::*kFlags = &TStateAccess::dirtyFlags;
-};
-
 // One hatch cell in device pixels, as the raster devices draw hatches.
 constexpr int kHatchCell = 8;
 
@@ -208,11 +202,8 @@ void TPdfPaintEngine::SyncClip()
     m_inClip = true;
     for (const Clip& clip : wanted) {
         if (clip.isRect) {
-            Num(clip.rect.x());
-            Num(clip.rect.y());
-            Num(clip.rect.width());
-            Num(clip.rect.height());
-            m_content.append("re W n\n");
+            AppendRect(clip.rect);
+            m_content.append(" W n\n");
         } else {
             AppendPath(clip.path);
             m_content.append(clip.path.fillRule() == Qt::OddEvenFill ? "W* n\n" : "W n\n");
@@ -455,6 +446,15 @@ void TPdfPaintEngine::AppendPath(const QPainterPath& path)
     }
 }
 
+void TPdfPaintEngine::AppendRect(const QRectF& rect)
+{
+    Num(rect.x());
+    Num(rect.y());
+    Num(rect.width());
+    Num(rect.height());
+    m_content.append("re");
+}
+
 void TPdfPaintEngine::Paint(const char* op)
 {
     m_content.append(op);
@@ -500,11 +500,8 @@ void TPdfPaintEngine::drawRects(const QRectF* rects, int count)
         return;
     BeginTransform();
     for (int i = 0; i < count; ++i) {
-        Num(rects[i].x());
-        Num(rects[i].y());
-        Num(rects[i].width());
-        Num(rects[i].height());
-        m_content.append("re\n");
+        AppendRect(rects[i]);
+        m_content.append('\n');
     }
     Paint(op);
     EndTransform();
@@ -684,11 +681,11 @@ void TPdfPaintEngine::DrawTextFallback(const QPointF& p, const QString& text, co
 
 void TPdfPaintEngine::TakePendingState()
 {
-    QPaintEngineState* pending = state;
-    if (pending && pending->state()) {
-        updateState(*pending);
-        pending->*TStateAccess::kFlags = QPaintEngine::DirtyFlags();
-    }
+    // The changes stay marked: QPainter records them when it hands them over,
+    // and restores what changed since a save from that record. Taking them
+    // again then is harmless (QPainter hands clips over at once, never late).
+    if (state && state->state())
+        updateState(*state);
 }
 
 bool TPdfPaintEngine::DrawTextLine(const QRect& clip, const QPointF& baseline, const QString& text, const QFont& font,
@@ -702,6 +699,27 @@ bool TPdfPaintEngine::DrawTextLine(const QRect& clip, const QPointF& baseline, c
     return true;
 }
 
+// A justified line (rich text) is as wide as its layout made it: the space
+// its blanks take is shared among them, as Qt's layout does.
+void TPdfPaintEngine::Justify(TPdfFace* face, TPdfGlyphRun& run, const QString& text, double width)
+{
+    int64_t natural = 0;
+    int blanks = 0;
+    for (size_t i = 0; i < run.glyphs.size(); ++i) {
+        natural += run.advances[i];
+        blanks += text[qsizetype(i)] == u' ';
+    }
+    const double extra = width - double(natural);
+    if (blanks == 0 || std::abs(extra) < face->UnitsPerEm() / 50.0)
+        return;
+    const int32_t share = int32_t(std::lround(extra / blanks));
+    for (size_t i = 0; i < run.glyphs.size(); ++i)
+        if (text[qsizetype(i)] == u' ') {
+            run.advances[i] += share;
+            run.plain = false;
+        }
+}
+
 bool TPdfPaintEngine::FillRect(const QRect& rect, const QColor& color)
 {
     if (!isActive())
@@ -711,11 +729,8 @@ bool TPdfPaintEngine::FillRect(const QRect& rect, const QColor& color)
     SetAlpha(color.alphaF(), 1.0);
     SetFillColor(color);
     BeginTransform();
-    Num(rect.x());
-    Num(rect.y());
-    Num(rect.width());
-    Num(rect.height());
-    m_content.append("re f\n");
+    AppendRect(rect);
+    m_content.append(" f\n");
     EndTransform();
     return true;
 }
@@ -724,16 +739,18 @@ void TPdfPaintEngine::drawTextItem(const QPointF& p, const QTextItem& textItem)
 {
     const QString text = textItem.text();
     if (!text.isEmpty())
-        DrawText(p, text, textItem.font(), m_pen.color(), nullptr);
+        DrawText(p, text, textItem.font(), m_pen.color(), nullptr, textItem.width());
 }
 
 void TPdfPaintEngine::DrawText(const QPointF& p, const QString& text, const QFont& font, const QColor& color,
-                               const QRect* lineClip)
+                               const QRect* lineClip, double width)
 {
     double size = 0;
     TPdfFace* face = m_document.Fonts().Face(font, size);
     thread_local TPdfGlyphRun run;
     const bool shaped = face->Embeddable() && face->Shape(text, run) && !run.missing;
+    if (shaped && width > 0 && run.glyphs.size() == size_t(text.size()))
+        Justify(face, run, text, width / size * face->UnitsPerEm());
     // A line's own clip is written only when its glyphs may reach past it
     // (most lines of a report fit their boxes).
     bool clipped = lineClip != nullptr;

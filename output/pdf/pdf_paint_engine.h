@@ -64,8 +64,10 @@ private:
     // comes past QPainter, which hands them over only when it draws).
     void TakePendingState();
     // A line of text at its baseline; `lineClip`, when given, is the line's own clip.
+    // `width`, when positive, is the width the layout gave the line.
     void DrawText(const QPointF& p, const QString& text, const QFont& font, const QColor& color,
-                  const QRect* lineClip);
+                  const QRect* lineClip, double width = 0);
+    void Justify(TPdfFace* face, TPdfGlyphRun& run, const QString& text, double width);
     void SyncClip();
     void ResetEmittedState();
     // Sets the stroke and fill state for a paint; returns the operator that paints.
@@ -76,6 +78,7 @@ private:
     void BeginTransform();
     void EndTransform();
     void AppendPath(const QPainterPath& path);
+    void AppendRect(const QRectF& rect);
     void Paint(const char* op);
     QByteArray PatternName(Qt::BrushStyle style, const QColor& color);
     void DrawGlyphs(TPdfFace* face, const TPdfGlyphRun& run, const QPointF& origin, double size);
