@@ -2,18 +2,19 @@
 
 // Renders the requested final pages to a PDF file, one PDF page per report
 // page in the page's own paper size and orientation, with the drawing code
-// of the raster devices.
+// of the raster devices painting through the PDF writer's paint engine.
 
 #include "output/stream_device.h"
 
 #include <memory>
 
-class QPainter;
-class QPdfWriter;
+#include <QHash>
 
 namespace orvane {
 
 class TjxCanvas;
+class TPdfDocument;
+class TPdfPageDevice;
 
 class TjxPDFDevice : public TjxFileDevice {
     ORVANE_CLASS(TjxPDFDevice, TjxFileDevice)
@@ -47,8 +48,9 @@ private:
 
     int m_resolution = 600;
     int m_pagesWritten = 0;
-    std::unique_ptr<QPdfWriter> m_writer;
-    std::unique_ptr<QPainter> m_painter;
+    std::unique_ptr<TPdfDocument> m_document;
+    std::unique_ptr<TPdfPageDevice> m_pageDevice;
+    QHash<int, int> m_pageIndex;  // AbsolutePageNo -> page of the file, for bookmarks
     TjxCanvas* m_canvas = nullptr;  // while a page is drawn
 };
 

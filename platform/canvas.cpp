@@ -119,6 +119,7 @@ TjxCanvas::TjxCanvas(QPaintDevice* device)
         m_painter->begin(device);
     }
     m_fontDpi = m_dpiY;
+    m_direct = dynamic_cast<TjxDirectDrawing*>(m_painter->paintEngine());
     ApplyPen();
     ApplyBrush();
 }
@@ -126,6 +127,8 @@ TjxCanvas::TjxCanvas(QPaintDevice* device)
 TjxCanvas::TjxCanvas(QPainter* painter, int dpiX, int dpiY)
     : m_painter(painter), m_dpiX(dpiX), m_dpiY(dpiY), m_fontDpi(dpiY), m_measurer(&DefaultTextMeasurer())
 {
+    if (m_painter)
+        m_direct = dynamic_cast<TjxDirectDrawing*>(m_painter->paintEngine());
     ApplyPen();
     ApplyBrush();
 }
@@ -233,8 +236,15 @@ void TjxCanvas::SetFont(const TFont& font, bool substitute)
     }
     m_fontDpi = m_dpiY;
     m_fontHeight = -MulDiv(m_font.Size(), m_dpiY, 72);
-    if (IsActive())
-        m_painter->setFont(MakeDeviceFont(m_font, m_fontDpi));
+    if (!IsActive())
+        return;
+    // Every text command sets its font: most set the one before again.
+    if (m_deviceFontDpi != m_fontDpi || !(m_deviceFontFor == m_font)) {
+        m_deviceFont = MakeDeviceFont(m_font, m_fontDpi);
+        m_deviceFontFor.Assign(&m_font);
+        m_deviceFontDpi = m_fontDpi;
+    }
+    m_painter->setFont(m_deviceFont);
 }
 
 void TjxCanvas::SetFontHeight(int height)
@@ -276,7 +286,7 @@ void TjxCanvas::Rectangle(int left, int top, int right, int bottom)
 
 void TjxCanvas::FillRect(const QRect& rect, TColor color)
 {
-    if (IsActive() && !rect.isEmpty())
+    if (IsActive() && !rect.isEmpty() && !(m_direct && m_direct->FillRect(rect, ToQColor(color))))
         m_painter->fillRect(rect, ToQColor(color));
 }
 
@@ -352,7 +362,13 @@ double TjxCanvas::TextHeight() const
 
 double TjxCanvas::ExternalLeading() const
 {
-    return QFontMetricsF(MakeDeviceFont(m_font, m_fontDpi)).leading();
+    // Asked for every line drawn: measured once per font.
+    if (m_leadingDpi != m_fontDpi || !(m_leadingFont == m_font)) {
+        m_leading = QFontMetricsF(MakeDeviceFont(m_font, m_fontDpi)).leading();
+        m_leadingFont.Assign(&m_font);
+        m_leadingDpi = m_fontDpi;
+    }
+    return m_leading;
 }
 
 void TjxCanvas::RotatedText(int x, int y, int angle, const QString& text)
@@ -414,11 +430,19 @@ void TjxCanvas::TextRect(const QRect& clip, int x, int y, const QString& text)
         }
         shown = text.mid(start, end - start);
     }
+    // Measured once per font: most lines of a page share a few fonts.
+    const QFont& font = m_painter->font();
+    if (m_ascent < 0 || !(font == m_ascentFont)) {
+        m_ascent = QFontMetricsF(font, m_painter->device()).ascent();
+        m_ascentFont = font;
+    }
+    if (m_direct && !font.underline() && !font.strikeOut() &&
+        m_direct->DrawTextLine(clip, QPointF(pen, y + m_ascent), shown, font, ToQColor(m_font.Color())))
+        return;
     m_painter->save();
     m_painter->setClipRect(clip, Qt::IntersectClip);
     m_painter->setPen(ToQColor(m_font.Color()));
-    const QFontMetricsF metrics(m_painter->font(), m_painter->device());
-    m_painter->drawText(QPointF(pen, y + metrics.ascent()), shown);
+    m_painter->drawText(QPointF(pen, y + m_ascent), shown);
     m_painter->restore();
 }
 

@@ -20,6 +20,18 @@ namespace orvane {
 
 class TTextMeasurer;
 
+// A paint engine that takes the commonest drawing straight from the canvas:
+// whole lines of plain text with their clip, which QPainter would lay out
+// first (the PDF writer shapes text on its own), and filled rectangles, which
+// QPainter would draw by changing its pen and brush twice. False: draw it as usual.
+class TjxDirectDrawing {
+public:
+    virtual ~TjxDirectDrawing() = default;
+    virtual bool DrawTextLine(const QRect& clip, const QPointF& baseline, const QString& text, const QFont& font,
+                              const QColor& color) = 0;
+    virtual bool FillRect(const QRect& rect, const QColor& color) = 0;
+};
+
 // Copy modes of images: plain copy, or AND with what is already there.
 enum TjxCopyMode : uint8_t { cmSrcCopy, cmSrcAnd };
 
@@ -134,6 +146,15 @@ private:
 
     std::unique_ptr<QPainter> m_ownPainter;
     QPainter* m_painter = nullptr;
+    TjxDirectDrawing* m_direct = nullptr;
+    TFont m_deviceFontFor;  // the font m_deviceFont realises, at m_deviceFontDpi
+    int m_deviceFontDpi = 0;
+    QFont m_deviceFont;
+    mutable TFont m_leadingFont;
+    mutable int m_leadingDpi = 0;  // none measured yet
+    mutable double m_leading = 0;
+    QFont m_ascentFont;
+    double m_ascent = -1;  // of m_ascentFont on the device; negative until measured
     int m_dpiX = 96;
     int m_dpiY = 96;
     TColor m_penColor = clBlack;

@@ -73,7 +73,8 @@ TEST(CliInterrupt, ASignalStopsTheRunAndLeavesNothing)
 
 TEST(CliInterrupt, AnInterruptedPdfIsNotWritten)
 {
-    ListReport t(30000);
+    // Enough pages that the PDF writer is still busy half a second in.
+    ListReport t(150000);
     QProcess p;
     p.start(QStringLiteral(ORVANE_CLI), {"render", t.file, "--db", t.data, "--to", "pdf", "-o", t.Path("list.pdf")});
     ASSERT_TRUE(p.waitForStarted());
