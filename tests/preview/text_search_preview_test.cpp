@@ -207,6 +207,37 @@ TEST(TextSearchPreview, NextWalksALongReportInPageOrderAndStopsAtTheEnd)
     EXPECT_EQ(viewer.AbsolutePageNo(), walk.back().first);
 }
 
+// The same walk over about 3,000 pages, with matches far apart: "Customer 4242"
+// is row 4242 and rows 42420 to 42429, more than a thousand pages later.
+TEST(TextSearchPreview, NextWalksAThreeThousandPageReportInPageOrder)
+{
+    ListSearch f(99000);
+    f.Show();
+    TjxTextSearchPreview& search = f.search;
+    search.Edit()->setText("Customer 4242");
+    search.Search();
+    std::vector<std::pair<int, int>> walk;
+    for (int index = -1; search.Engine().CurrentGlobalIndex() != index;) {
+        index = search.Engine().CurrentGlobalIndex();
+        walk.emplace_back(search.Engine().CurrentPageNo(), search.Engine().CurrentOccurrence()->Top);
+        EXPECT_EQ(f.viewer.AbsolutePageNo(), walk.back().first);
+        search.Next();
+    }
+    ASSERT_EQ(int(walk.size()), 11);
+    EXPECT_TRUE(std::is_sorted(walk.begin(), walk.end()));
+    EXPECT_GT(walk.back().first - walk.front().first, 1000);
+    EXPECT_TRUE(search.Engine().AllPagesSearched());
+    EXPECT_GE(f.list.report->Engine()->AbsolutePageCount(), 2900);
+    const int last = search.Engine().CurrentGlobalIndex();
+    search.Next();
+    EXPECT_EQ(search.Engine().CurrentGlobalIndex(), last);
+
+    search.FindAll();
+    EXPECT_EQ(search.MatchList()->count(), 11);
+    search.MatchList()->setCurrentRow(0);
+    EXPECT_EQ(f.viewer.AbsolutePageNo(), walk.front().first);
+}
+
 TEST(TextSearchPreview, EscapeStopsASearchAndTheViewerStaysUsable)
 {
     ListReport list(400);
