@@ -5,6 +5,7 @@
 #include "document/errors.h"
 #include "document/report.h"
 #include "document/report_template.h"
+#include "engine/pipeline_list.h"
 #include "platform/file_io.h"
 
 #include <QFileInfo>
@@ -16,6 +17,8 @@ namespace orvane {
 TRavelleWindow::TRavelleWindow(QWidget* parent) : QMainWindow(parent), m_form(std::make_unique<TForm1>())
 {
     m_form->ReadDescription();
+    // An open form: other reports of the program find its pipelines.
+    OpenContainer(m_form.get(), ckForm);
     setWindowTitle(m_form->Caption());
     // The stored sizes are the window's outer size; the client area is what Qt sizes.
     setGeometry(m_form->Left(), m_form->Top(), m_form->Width() - 16, m_form->Height() - 39);
@@ -41,7 +44,7 @@ TRavelleWindow::TRavelleWindow(QWidget* parent) : QMainWindow(parent), m_form(st
     connect(m_save, &QPushButton::clicked, this, [this] { Guarded([this] { Save(); }); });
 }
 
-TRavelleWindow::~TRavelleWindow() = default;
+TRavelleWindow::~TRavelleWindow() { CloseContainer(m_form.get()); }
 
 template <class Fn>
 void TRavelleWindow::Guarded(Fn action)

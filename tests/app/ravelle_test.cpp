@@ -9,6 +9,8 @@
 #include "document/report_template.h"
 #include "document/stream_text.h"
 #include "document/stream_writer.h"
+#include "engine/memory_pipeline.h"
+#include "engine/pipeline_list.h"
 #include "platform/file_io.h"
 
 #include <QApplication>
@@ -151,6 +153,30 @@ TEST(Ravelle, ShipsTheReceiptLayoutFromItsStoredDescription)
     EXPECT_EQ(report->GetValidName(label.get()), u"jxLabel39");
     EXPECT_EQ(report->GetValidUserName(static_cast<TjxCommunicator*>(label.get())), u"Label1");
     form->RemoveComponent(label.get());
+}
+
+// The window's form is an open form while the window lives: a report of
+// another container finds the form's pipelines, and none once it is gone.
+TEST(Ravelle, ItsFormIsOpenToOtherReportsWhileTheWindowLives)
+{
+    TComponent elsewhere;
+    auto* report = new TjxReport(&elsewhere);
+    report->SetName(QStringLiteral("rptElsewhere"));
+    const auto names = [&] {
+        QStringList list;
+        TjxDataPipelineList pipelines(report);
+        for (int i = 0; i < pipelines.Count(); ++i)
+            list << pipelines.Names(i);
+        return list;
+    };
+    {
+        TRavelleWindow window;
+        auto* pipeline = new TjxMemoryPipeline(window.Form());
+        pipeline->SetName(QStringLiteral("plAccounts"));
+        pipeline->SetUserName(QStringLiteral("plAccounts"));
+        EXPECT_TRUE(names().contains(u"plAccounts"));
+    }
+    EXPECT_FALSE(names().contains(u"plAccounts"));
 }
 
 TEST(Ravelle, SaveThenOpenRestoresTheLayout)
