@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
+#include <memory>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -254,6 +255,8 @@ TEST_F(CupsDialogTest, ThePropertiesResolutionReachesTheJobAndWhereIsTheLocation
 {
     const QString where = QStringLiteral("Orvane test room, second floor");
     ASSERT_EQ(SetQueueLocation(where), QString());
+    // The queue is the machine's too: it gets its empty location back.
+    const std::unique_ptr<void, void (*)(void*)> restore(this, [](void*) { SetQueueLocation(QString()); });
     SetSpooler(nullptr);
     MakeReport(1, 120000);
     f.report->SetShowCancelDialog(false);
