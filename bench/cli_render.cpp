@@ -5,22 +5,16 @@
 //   scripts/bench --benchmark_filter=CliRender
 // The SQLite file and the template are made once under /tmp.
 
+#include "bench/cli_run.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -73,47 +67,25 @@ void EnsureFiles()
             "end\r\n");
 }
 
-// Runs the program to its end; its exit code and peak resident memory.
-int Run(const QStringList& args, long* peakKb)
-{
-    std::vector<QByteArray> bytes;
-    bytes.push_back(QByteArray(ORVANE_CLI));
-    for (const QString& arg : args)
-        bytes.push_back(QFile::encodeName(arg));
-    std::vector<char*> argv;
-    for (QByteArray& b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, ORVANE_CLI, nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid)
-        return -1;
-    *peakKb = usage.ru_maxrss;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 void BM_CliRenderPng(benchmark::State& state)
 {
     EnsureFiles();
     const int pages = int(state.range(0));
-    long peakKb = 0;
+    double peakMb = 0;
     for (auto _ : state) {
         QTemporaryDir out;
-        const int code =
-            Run({QStringLiteral("render"), QString::fromLatin1(kTemplate), QStringLiteral("--db"),
+        const orvane::bench::TCliRun run = orvane::bench::RunCli(
+            ORVANE_CLI, {QStringLiteral("render"), QString::fromLatin1(kTemplate), QStringLiteral("--db"),
                  QString::fromLatin1(kData), QStringLiteral("--to"), QStringLiteral("png"), QStringLiteral("--pages"),
-                 QStringLiteral("1-%1").arg(pages), QStringLiteral("-o"), out.filePath(QStringLiteral("page.png"))},
-                &peakKb);
-        if (code != 0)
+                 QStringLiteral("1-%1").arg(pages), QStringLiteral("-o"), out.filePath(QStringLiteral("page.png"))});
+        peakMb = run.peakMb;
+        if (run.exitCode != 0)
             state.SkipWithError("orvane-cli failed");
     }
     state.counters["pages"] = pages;
     state.counters["pages_per_s"] =
         benchmark::Counter(double(pages) * double(state.iterations()), benchmark::Counter::kIsRate);
-    state.counters["cli_peak_rss_mb"] = double(peakKb) / 1024.0;
+    state.counters["cli_peak_rss_mb"] = peakMb;
 }
 
 BENCHMARK(BM_CliRenderPng)->Arg(500)->Arg(2000)->Arg(5000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

@@ -6,16 +6,10 @@
 //   scripts/bench --benchmark_filter=Engine
 // The SQLite file is made once under /tmp.
 
-#include "bench/bench_support.h"
+#include "bench/list_report.h"
 #include "gui_benchmark_main.h"
 
-#include "components/db_text.h"
-#include "components/label.h"
-#include "document/page_def.h"
-#include "document/printer_setup.h"
-#include "document/report.h"
 #include "engine/db_pipeline.h"
-#include "engine/engine.h"
 #include "output/device_registry.h"
 #include "output/page.h"
 #include "output/publisher.h"
@@ -23,9 +17,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 
 #include <benchmark/benchmark.h>
 
@@ -37,90 +28,26 @@ using orvane::bench::THost;
 
 using orvane::bench::PeakMemoryMb;
 
-const char* const kFile = "/tmp/orvane_bench_engine.sqlite";
-constexpr int kMaxRecords = 100000;
-
-void EnsureFile()
-{
-    const QString file = QString::fromLatin1(kFile);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench.engine"));
-        db.setDatabaseName(file);
-        db.open();
-        QSqlQuery q(db);
-        if (!(q.exec(QStringLiteral("SELECT COUNT(*) FROM orders")) && q.next() &&
-              q.value(0).toInt() == kMaxRecords)) {
-            q.exec(QStringLiteral("DROP TABLE IF EXISTS orders"));
-            q.exec(QStringLiteral("CREATE TABLE orders (id INTEGER, name VARCHAR(30), placed DATE, amount REAL)"));
-            q.exec(QStringLiteral("BEGIN"));
-            q.prepare(QStringLiteral("INSERT INTO orders VALUES (?, ?, ?, ?)"));
-            for (int i = 1; i <= kMaxRecords; ++i) {
-                q.bindValue(0, i);
-                q.bindValue(1, QStringLiteral("Customer %1").arg(i));
-                q.bindValue(2, QStringLiteral("2026-%1-%2").arg(1 + i % 12, 2, 10, QChar(u'0')).arg(1 + i % 28, 2, 10,
-                                                                                                        QChar(u'0')));
-                q.bindValue(3, i * 1.25);
-                q.exec();
-            }
-            QSqlQuery(db).exec(QStringLiteral("COMMIT"));
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("bench.engine"));
-}
-
+// Default margins, a detail line of 8 mm: 33 rows a page, 3,031 pages for all the orders.
 struct ListReport {
     THost host;
     TjxReport* report = nullptr;
 
     explicit ListReport(int records)
     {
-        report = orvane::bench::NewA4Report(host, QStringLiteral("rptList"));
-        report->SetPassSetting(psTwoPass);
         auto* pipeline = new TjxDBPipeline(&host);
         pipeline->SetName(QStringLiteral("plOrders"));
-        pipeline->SetDatabaseName(QString::fromLatin1(kFile));
+        pipeline->SetDatabaseName(QString::fromLatin1(orvane::bench::kOrdersFile));
         pipeline->SetSQL(QStringLiteral("SELECT * FROM orders WHERE id <= :last ORDER BY id"));
         pipeline->SetParam(QStringLiteral("last"), records);
-        report->SetDataPipeline(pipeline);
-
-        TjxBand* header = report->CreateBand(btHeader);
-        header->SetmmHeight(12000);
-        auto* title = new TjxLabel(&host);
-        title->SetName(QStringLiteral("lblTitle"));
-        title->SetParentComponent(header);
-        title->SetCaption(QStringLiteral("Orders"));
-        title->SetBounds(0, 2000, 6000, 60000);
-
-        TjxBand* detail = report->CreateBand(btDetail);
-        detail->SetmmHeight(8000);
-        const char* fields[] = {"id", "name", "placed", "amount"};
-        for (int i = 0; i < 4; ++i) {
-            auto* text = new TjxDBText(&host);
-            text->SetName(QStringLiteral("txt%1").arg(i));
-            text->SetParentComponent(detail);
-            text->SetDataPipeline(pipeline);
-            text->SetDataField(QString::fromLatin1(fields[i]));
-            text->SetBounds(i * 45000, 0, 4500, 44000);
-            if (i == 3)
-                text->SetDisplayFormat(QStringLiteral("#,0.00"));
-        }
-
-        TjxBand* footer = report->CreateBand(btFooter);
-        footer->SetmmHeight(8000);
-        auto* pageNo = new TjxLabel(&host);
-        pageNo->SetName(QStringLiteral("lblPage"));
-        pageNo->SetParentComponent(footer);
-        pageNo->SetBounds(150000, 1000, 5000, 40000);
-        report->SetOnStartPage(TMethod{nullptr, {}, [this, pageNo](TComponent*, TjxEventParams&) {
-                                           pageNo->SetCaption(QString::number(report->Engine()->AbsolutePageNo()));
-                                       }});
+        report = orvane::bench::NewListReport(host, pipeline, orvane::bench::TListLayout{});
     }
 };
 
 // Runs the report once to a device made by name (files under /tmp).
 void RunTo(benchmark::State& state, const QString& deviceName)
 {
-    EnsureFile();
+    orvane::bench::EnsureOrdersFile();
     const int records = int(state.range(0));
     int pages = 0;
     double firstPageMs = 0;
