@@ -2,7 +2,8 @@
 
 // A grouped invoice report on SQLite: customers, their invoices and the
 // invoices' lines read through one view; a group per customer with its sum,
-// a grand total and "Page N of M" in the page footer.
+// a grand total and "Page N of M" in the page footer. Also what other tests
+// build their templates in code with.
 
 #include "components/db_calc.h"
 #include "components/db_text.h"
@@ -22,24 +23,23 @@
 
 namespace orvane::test {
 
-namespace invoice_detail {
-
-class THost : public TComponent {
+// The owner of a template's report and pipelines while they are built.
+class TTemplateHost : public TComponent {
 public:
-    THost() : TComponent(nullptr) {}
+    TTemplateHost() : TComponent(nullptr) {}
 };
 
+// A new component of the report on `band`, named as the designer names it; in thousandths.
 template <class T>
-inline T* Add(THost& host, TjxCustomReport* report, TjxBand* band, int left, int width)
+inline T* AddComponent(TTemplateHost& host, TjxCustomReport* report, TjxBand* band, int left, int top, int width,
+                       int height)
 {
     auto* component = new T(&host);
     component->SetName(report->GetValidName(component));
     component->SetParentComponent(band);
-    component->SetBounds(left, 1000, 5000, width);
+    component->SetBounds(left, top, height, width);
     return component;
 }
-
-} // namespace invoice_detail
 
 // Customers, their invoices and the invoices' lines, read through one view.
 inline void MakeInvoiceDatabase(const QString& file)
@@ -77,8 +77,7 @@ inline void MakeInvoiceDatabase(const QString& file)
 // sum), a line per invoice line, a summary with the grand total and "Page N of M".
 inline void MakeInvoiceTemplate(const QString& file)
 {
-    using namespace invoice_detail;
-    THost host;
+    TTemplateHost host;
     auto* report = new TjxReport(&host);
     report->SetName(QStringLiteral("rptInvoices"));
     report->SetPassSetting(psTwoPass);
@@ -92,7 +91,7 @@ inline void MakeInvoiceTemplate(const QString& file)
     TjxBand* detail = report->CreateBand(btDetail);
     detail->SetmmHeight(7000);
     for (auto [field, left] : {std::pair{"number", 20000}, std::pair{"amount", 120000}}) {
-        auto* text = Add<TjxDBText>(host, report, detail, left, 40000);
+        auto* text = AddComponent<TjxDBText>(host, report, detail, left, 1000, 40000, 5000);
         text->SetDataPipeline(pipeline);
         text->SetDataField(QString::fromLatin1(field));
         if (QByteArray(field) == "amount")
@@ -107,10 +106,10 @@ inline void MakeInvoiceTemplate(const QString& file)
     report->EnsureBands();
     group->HeaderBand()->SetmmHeight(9000);
     group->FooterBand()->SetmmHeight(9000);
-    auto* name = Add<TjxDBText>(host, report, group->HeaderBand(), 0, 60000);
+    auto* name = AddComponent<TjxDBText>(host, report, group->HeaderBand(), 0, 1000, 60000, 5000);
     name->SetDataPipeline(pipeline);
     name->SetDataField(QStringLiteral("customer"));
-    auto* sum = Add<TjxDBCalc>(host, report, group->FooterBand(), 120000, 40000);
+    auto* sum = AddComponent<TjxDBCalc>(host, report, group->FooterBand(), 120000, 1000, 40000, 5000);
     sum->SetDataPipeline(pipeline);
     sum->SetDataField(QStringLiteral("amount"));
     sum->SetDisplayFormat(QStringLiteral("0.00"));
@@ -118,15 +117,16 @@ inline void MakeInvoiceTemplate(const QString& file)
 
     TjxBand* summary = report->CreateBand(btSummary);
     summary->SetmmHeight(10000);
-    Add<TjxLabel>(host, report, summary, 0, 60000)->SetCaption(QStringLiteral("Grand total"));
-    auto* grand = Add<TjxDBCalc>(host, report, summary, 120000, 40000);
+    auto* label = AddComponent<TjxLabel>(host, report, summary, 0, 1000, 60000, 5000);
+    label->SetCaption(QStringLiteral("Grand total"));
+    auto* grand = AddComponent<TjxDBCalc>(host, report, summary, 120000, 1000, 40000, 5000);
     grand->SetDataPipeline(pipeline);
     grand->SetDataField(QStringLiteral("amount"));
     grand->SetDisplayFormat(QStringLiteral("0.00"));
 
     TjxBand* footer = report->CreateBand(btFooter);
     footer->SetmmHeight(8000);
-    auto* page = Add<TjxSystemVariable>(host, report, footer, 150000, 40000);
+    auto* page = AddComponent<TjxSystemVariable>(host, report, footer, 150000, 1000, 40000, 5000);
     page->SetVarType(vtPageSetDesc);
     report->SortBands();
 

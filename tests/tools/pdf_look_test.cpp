@@ -123,7 +123,8 @@ void WriteListReport(const QString& rtm, const QString& data)
                    "  end\r\n"
                    "  object jxDetailBand1: TjxDetailBand\r\n"
                    "    mmHeight = 5000\r\n";
-    const std::pair<const char*, int> fields[] = {{"id", 15000}, {"name", 35000}, {"street", 95000}, {"balance", 160000}};
+    const std::pair<const char*, int> fields[] = {
+        {"id", 15000}, {"name", 35000}, {"street", 95000}, {"balance", 160000}};
     int n = 0;
     for (const auto& [field, left] : fields)
         t += "    object jxDBText" + QByteArray::number(++n) + ": TjxDBText\r\n      DataField = '" + field +
@@ -148,25 +149,11 @@ void WriteListReport(const QString& rtm, const QString& data)
     WriteFile(rtm, t);
 }
 
-class THost : public TComponent {
-public:
-    THost() : TComponent(nullptr) {}
-};
-
 template <class T>
-T* AddTo(THost& host, TjxReport* report, TjxBand* band, int left, int top, int width, int height)
+T* AddText(TTemplateHost& host, TjxReport* report, TjxBand* band, int left, int top, const QString& caption,
+           int size = 12)
 {
-    auto* component = new T(&host);
-    component->SetName(report->GetValidName(component));
-    component->SetParentComponent(band);
-    component->SetBounds(left, top, height, width);
-    return component;
-}
-
-template <class T>
-T* AddText(THost& host, TjxReport* report, TjxBand* band, int left, int top, const QString& caption, int size = 12)
-{
-    auto* text = AddTo<T>(host, report, band, left, top, 150000, 8000);
+    auto* text = AddComponent<T>(host, report, band, left, top, 150000, 8000);
     text->SetCaption(caption);
     text->Font()->SetName(QStringLiteral("Arial"));
     text->Font()->SetSize(size);
@@ -198,7 +185,7 @@ void WriteKindsReport(const QString& rtm, const QString& data)
     }
     QSqlDatabase::removeDatabase(connection);
 
-    THost host;
+    TTemplateHost host;
     auto* report = new TjxReport(&host);
     report->SetName(QStringLiteral("rptKinds"));
     TjxPageDef* def = report->PrinterSetup()->PageDef();
@@ -231,7 +218,7 @@ void WriteKindsReport(const QString& rtm, const QString& data)
     upsideDown->SetAngle(180);
     upsideDown->SetBounds(100000, 55000, 8000, 50000);
 
-    auto* memo = AddTo<TjxMemo>(host, report, title, 20000, 68000, 120000, 20000);
+    auto* memo = AddComponent<TjxMemo>(host, report, title, 20000, 68000, 120000, 20000);
     memo->Font()->SetName(QStringLiteral("Courier New"));
     memo->Font()->SetSize(10);
     memo->Font()->SetColor(clNavy);
@@ -243,7 +230,7 @@ void WriteKindsReport(const QString& rtm, const QString& data)
     const TShapeType shapes[] = {stRectangle, stEllipse, stRoundRect, stCircle};
     const TBrushStyle brushes[] = {bsSolid, bsClear, bsSolid, bsDiagCross};
     for (int i = 0; i < 4; ++i) {
-        auto* shape = AddTo<TjxShape>(host, report, title, 20000 + i * 40000, 95000, 30000, 20000);
+        auto* shape = AddComponent<TjxShape>(host, report, title, 20000 + i * 40000, 95000, 30000, 20000);
         shape->SetShape(shapes[i]);
         shape->Brush()->SetColor(i == 2 ? clLime : clSilver);
         shape->Brush()->SetStyle(brushes[i]);
@@ -252,7 +239,7 @@ void WriteKindsReport(const QString& rtm, const QString& data)
     }
     const TjxLinePositionType positions[] = {lpTop, lpBottom, lpLeft, lpRight};
     for (int i = 0; i < 4; ++i) {
-        auto* line = AddTo<TjxLine>(host, report, title, 20000 + i * 40000, 122000, 30000, 15000);
+        auto* line = AddComponent<TjxLine>(host, report, title, 20000 + i * 40000, 122000, 30000, 15000);
         line->SetPosition(positions[i]);
         line->SetStyle(i % 2 ? lsDouble : lsSingle);
         line->SetWeight(1.5f);
@@ -263,7 +250,7 @@ void WriteKindsReport(const QString& rtm, const QString& data)
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 60; ++x)
             bitmap.setPixel(x, y, qRgba(x * 4, y * 6, 128, x < 30 ? 255 : 0));
-    auto* picture = AddTo<TjxImage>(host, report, title, 20000, 145000, 60000, 40000);
+    auto* picture = AddComponent<TjxImage>(host, report, title, 20000, 145000, 60000, 40000);
     picture->Picture()->SetImage(bitmap);
     picture->SetStretch(true);
     QImage photo(64, 48, QImage::Format_RGB32);
@@ -276,11 +263,11 @@ void WriteKindsReport(const QString& rtm, const QString& data)
         buffer.open(QIODevice::WriteOnly);
         QImageWriter(&buffer, "jpeg").write(photo);
     }
-    auto* jpegImage = AddTo<TjxImage>(host, report, title, 20000, 190000, 40000, 30000);
+    auto* jpegImage = AddComponent<TjxImage>(host, report, title, 20000, 190000, 40000, 30000);
     jpegImage->Picture()->LoadFromBytes(jpeg, JPEGImageClass());
     jpegImage->SetStretch(true);
 
-    auto* barcode = AddTo<TjxBarCode>(host, report, title, 100000, 145000, 80000, 20000);
+    auto* barcode = AddComponent<TjxBarCode>(host, report, title, 100000, 145000, 80000, 20000);
     barcode->SetBarCodeType(bcCode128);
     barcode->SetData(QStringLiteral("ABC-123"));
     barcode->SetmmBarWidth(254);
@@ -289,7 +276,7 @@ void WriteKindsReport(const QString& rtm, const QString& data)
     barcode->Font()->SetName(QStringLiteral("Arial"));
     barcode->Font()->SetSize(10);
 
-    auto* rich = AddTo<TjxRichText>(host, report, title, 80000, 190000, 110000, 30000);
+    auto* rich = AddComponent<TjxRichText>(host, report, title, 80000, 190000, 110000, 30000);
     rich->SetRichText(QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 Rich {\\b bold} and "
                                      "{\\i italic} words\\par}"));
 
@@ -566,8 +553,9 @@ TEST(PdfLook, DrawingResolutionIsTakenOrRefused)
 
     for (const char* dpi : {"9", "2401", "abc", "150dpi"}) {
         const QString pdf = receipt->Path(QStringLiteral("bad.pdf"));
-        const ProcessRun run = RunCli({QStringLiteral("render"), receipt->rtm, QStringLiteral("--to"), QStringLiteral("pdf"),
-                                       QStringLiteral("-o"), pdf, QStringLiteral("--dpi"), QString::fromLatin1(dpi)});
+        const ProcessRun run = RunCli({QStringLiteral("render"), receipt->rtm, QStringLiteral("--to"),
+                                       QStringLiteral("pdf"), QStringLiteral("-o"), pdf, QStringLiteral("--dpi"),
+                                       QString::fromLatin1(dpi)});
         EXPECT_EQ(run.exitCode, 1) << dpi;
         EXPECT_EQ(run.err, QStringLiteral("orvane-cli: Invalid resolution: %1\n").arg(QLatin1String(dpi)));
         EXPECT_FALSE(QFile::exists(pdf)) << dpi;
