@@ -742,9 +742,14 @@ void TPdfPaintEngine::drawTextItem(const QPointF& p, const QTextItem& textItem)
         DrawText(p, text, textItem.font(), m_pen.color(), nullptr, textItem.width());
 }
 
-void TPdfPaintEngine::DrawText(const QPointF& p, const QString& text, const QFont& font, const QColor& color,
+void TPdfPaintEngine::DrawText(const QPointF& baseline, const QString& text, const QFont& font, const QColor& color,
                                const QRect* lineClip, double width)
 {
+    // The raster devices draw an upright line on a whole pixel's baseline, as
+    // a printer does: so does the PDF, which then looks as they do at its resolution.
+    QPointF p = baseline;
+    if (m_matrix.type() <= QTransform::TxTranslate)
+        p.setY(std::round(p.y() + m_matrix.dy()) - m_matrix.dy());
     double size = 0;
     TPdfFace* face = m_document.Fonts().Face(font, size);
     thread_local TPdfGlyphRun run;

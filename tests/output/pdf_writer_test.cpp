@@ -16,6 +16,7 @@
 #include "document/units.h"
 #include "tests/output/publish_pages.h"
 #include "tests/support/gui_environment.h"
+#include "tests/support/page_compare.h"
 
 #include <QBuffer>
 #include <functional>
@@ -27,7 +28,6 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -37,14 +37,6 @@ using namespace orvane::test;
 namespace {
 
 using Pages = std::vector<std::unique_ptr<TjxPage>>;
-
-bool HaveTools()
-{
-    for (const char* tool : {"pdftoppm", "pdftotext", "pdffonts", "qpdf"})
-        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-            return false;
-    return true;
-}
 
 QByteArray RunTool(const QString& program, const QStringList& args, int* code = nullptr)
 {
@@ -245,39 +237,6 @@ void WritePdf(const Pages& pages, const QString& path, int resolution = 600)
     PublishPages(device, pages);
 }
 
-std::vector<QImage> Rasterise(const QString& pdf, const QString& prefix, int dpi)
-{
-    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"), pdf, prefix});
-    std::vector<QImage> images;
-    QDir dir = QFileInfo(prefix).dir();
-    const QStringList files = dir.entryList({QFileInfo(prefix).fileName() + QStringLiteral("-*.png")}, QDir::Files,
-                                            QDir::Name);
-    for (const QString& file : files)
-        images.push_back(QImage(dir.filePath(file)).convertToFormat(QImage::Format_RGB32));
-    return images;
-}
-
-// The share of pixels with a channel off by more than `tolerance`. Poppler
-// rounds the page's size in points up to whole pixels: a pixel more is no difference.
-double DifferingShare(const QImage& a, const QImage& b, int tolerance)
-{
-    if (std::abs(a.width() - b.width()) > 1 || std::abs(a.height() - b.height()) > 1)
-        return 1.0;
-    const int width = std::min(a.width(), b.width());
-    const int height = std::min(a.height(), b.height());
-    qint64 differing = 0;
-    for (int y = 0; y < height; ++y) {
-        const auto* la = reinterpret_cast<const QRgb*>(a.constScanLine(y));
-        const auto* lb = reinterpret_cast<const QRgb*>(b.constScanLine(y));
-        for (int x = 0; x < width; ++x)
-            if (std::abs(qRed(la[x]) - qRed(lb[x])) > tolerance ||
-                std::abs(qGreen(la[x]) - qGreen(lb[x])) > tolerance ||
-                std::abs(qBlue(la[x]) - qBlue(lb[x])) > tolerance)
-                ++differing;
-    }
-    return double(differing) / (qint64(width) * height);
-}
-
 QStringList Words(const QByteArray& text)
 {
     return QString::fromUtf8(text).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
@@ -287,7 +246,7 @@ QStringList Words(const QByteArray& text)
 
 TEST(PdfWriter, PagesLookAsTheRasterDevicesDrawThem)
 {
-    if (!HaveTools())
+    if (!HavePdfTools())
         GTEST_SKIP() << "poppler-utils or qpdf are not installed";
     Pages pages;
     pages.push_back(KindsPage(1));
@@ -299,7 +258,7 @@ TEST(PdfWriter, PagesLookAsTheRasterDevicesDrawThem)
     const QString pdf = dir.filePath(QStringLiteral("look.pdf"));
     // At the raster's resolution, so that both lay out with the same whole-pixel font sizes.
     WritePdf(pages, pdf, 150);
-    const std::vector<QImage> rasters = Rasterise(pdf, dir.filePath(QStringLiteral("look")), 150);
+    const std::vector<QImage> rasters = RasterisePdf(pdf, dir.filePath(QStringLiteral("look")), 150);
     ASSERT_EQ(rasters.size(), pages.size());
     for (size_t i = 0; i < pages.size(); ++i) {
         const QImage expected = RasterPage(*pages[i], 150);
@@ -317,7 +276,7 @@ TEST(PdfWriter, PagesLookAsTheRasterDevicesDrawThem)
 
 TEST(PdfWriter, TextExtractsAsFromQtsPdf)
 {
-    if (!HaveTools())
+    if (!HavePdfTools())
         GTEST_SKIP() << "poppler-utils or qpdf are not installed";
     Pages pages;
     pages.push_back(KindsPage(1));
@@ -338,7 +297,7 @@ TEST(PdfWriter, TextExtractsAsFromQtsPdf)
 
 TEST(PdfWriter, ValidWithSubsetFontsAndNoLargerThanQtsPdf)
 {
-    if (!HaveTools())
+    if (!HavePdfTools())
         GTEST_SKIP() << "poppler-utils or qpdf are not installed";
     Pages pages;
     pages.push_back(KindsPage(1));
@@ -371,7 +330,7 @@ TEST(PdfWriter, ValidWithSubsetFontsAndNoLargerThanQtsPdf)
 
 TEST(PdfWriter, ImagesOnceBookmarksToTheirPages)
 {
-    if (!HaveTools())
+    if (!HavePdfTools())
         GTEST_SKIP() << "poppler-utils or qpdf are not installed";
     Pages pages;
     for (int i = 1; i <= 4; ++i)

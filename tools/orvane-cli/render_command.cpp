@@ -14,6 +14,7 @@
 #include "output/draw_command.h"
 #include "output/page.h"
 #include "output/page_request.h"
+#include "output/pdf_device.h"
 #include "output/publisher.h"
 #include "output/stream_device.h"
 #include "output/text_file_device.h"
@@ -182,10 +183,12 @@ private:
     std::vector<std::unique_ptr<TStagedFile>> m_staged;
 };
 
-int ResolutionOf(const QString& text)
+// --dpi N: the PNG's pixels per inch (96 without it) or the PDF's drawing
+// resolution (the device's own, 600, without it).
+int ResolutionOf(const QString& text, int fallback)
 {
     if (text.isEmpty())
-        return 96;
+        return fallback;
     bool ok = false;
     const int dpi = text.toInt(&ok);
     if (!ok || dpi < 10 || dpi > 2400)
@@ -216,7 +219,8 @@ int RenderCommand(const QStringList& arguments)
     const QString textType = TakeOption(args, QStringLiteral("--text-type")).toLower();
     if (ReportUnknownOption(args) || args.size() != 1 || format.isEmpty() || out.isEmpty()) {
         std::fputs("usage: orvane-cli render TEMPLATE --to pdf|png|raf|txt|reporttext -o OUT [--db FILE.sqlite] "
-                   "[--pages LIST] [--dpi N] [--text-type comma|tab|fixed|custom]\n",
+                   "[--pages LIST] [--dpi N] [--text-type comma|tab|fixed|custom]\n"
+                   "  --dpi N  pixels per inch of the PNG images (96) or of the PDF's drawing (600), 10 to 2400\n",
                    stderr);
         return 2;
     }
@@ -228,7 +232,7 @@ int RenderCommand(const QStringList& arguments)
         throw EOrvaneError(GetMessage(msg::TextTypeNeedsTxt));
     const bool typeGiven = !textType.isEmpty();
     const TjxFileType fileType = typeGiven ? TextFileTypeOf(textType) : ftComma;
-    const int dpi = ResolutionOf(dpiText);
+    const int dpi = ResolutionOf(dpiText, format == u"png" ? 96 : 0);
     const QString& input = args[0];
 
     TjxPageRequest request;
@@ -255,6 +259,9 @@ int RenderCommand(const QStringList& arguments)
     // As a print from the report would have it (OnSaveText, TextFileType), to OUT.
     report->SetUpFileDevice(file.get());
     file->SetFileName(out);
+    // Fonts take whole pixels at the drawing resolution: at a PNG's dpi the PDF lays out as that PNG.
+    if (auto* pdf = dynamic_cast<TjxPDFDevice*>(file.get()); pdf && dpi > 0)
+        pdf->SetResolution(dpi);
     auto* text = dynamic_cast<TjxTextFileDevice*>(file.get());
     if (text && typeGiven)
         text->SetFileType(fileType);
