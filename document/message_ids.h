@@ -250,6 +250,8 @@ enum OwnMessage : int {
     // Print dialog: the queue's resolution.
     PrinterOptionsResolution = 2840,  // &Resolution
     ResolutionDpi,                    // %s dpi
+    // Command line: options that belong to other outputs.
+    DpiNeedsImageOrPdf = 2860,        // --dpi applies only to --to png and --to pdf.
 };
 
 } // namespace orvane::msg

@@ -103,9 +103,6 @@ int Tenths(float value, bool inches)
     return inches ? UnitsToTenths(value, utInches) : int(value) * 10;
 }
 
-const QString kCustom = QStringLiteral("Custom");
-const QString kDefault = QStringLiteral("Default");
-
 } // namespace
 
 QString StandardPaperName(int number)
@@ -167,9 +164,9 @@ void NormalizePapers(TjxPrinterCapabilities& caps)
             }
         }
     if (custom >= 0 && custom < names.size()) {
-        names[custom] = kCustom;
+        names[custom] = kCustomPaperName;
     } else if (custom < 0) {
-        names.append(kCustom);
+        names.append(kCustomPaperName);
         numbers.append(QString::number(kPaperUser));
     }
 
@@ -186,7 +183,7 @@ void NormalizePapers(TjxPrinterCapabilities& caps)
     }
 
     for (int i = int(names.size()) - 1; i >= 0; --i) {
-        if (names[i] == kCustom || (widths[i] != u"0" && heights[i] != u"0"))
+        if (names[i] == kCustomPaperName || (widths[i] != u"0" && heights[i] != u"0"))
             continue;
         names.removeAt(i);
         numbers.removeAt(i);
@@ -194,7 +191,7 @@ void NormalizePapers(TjxPrinterCapabilities& caps)
         heights.removeAt(i);
     }
 
-    const int at = int(names.indexOf(kCustom));
+    const int at = int(names.indexOf(kCustomPaperName));
     const int last = int(names.size()) - 1;
     if (at >= 0 && at != last) {
         for (QStringList* list : {&names, &numbers, &widths, &heights})
@@ -207,8 +204,8 @@ void NormalizeBins(TjxPrinterCapabilities& caps)
     const qsizetype n = std::min(caps.BinNames.size(), caps.BinNumbers.size());
     caps.BinNames = caps.BinNames.mid(0, n);
     caps.BinNumbers = caps.BinNumbers.mid(0, n);
-    if (!caps.BinNames.contains(kDefault)) {
-        caps.BinNames.prepend(kDefault);
+    if (!caps.BinNames.contains(kDefaultName)) {
+        caps.BinNames.prepend(kDefaultName);
         caps.BinNumbers.prepend(QString::number(kBinAutomatic));
     }
 }
@@ -217,7 +214,7 @@ TjxPrinterCapabilities ScreenCapabilities()
 {
     TjxPrinterCapabilities caps;
     caps.PrinterName = QStringLiteral("Screen");
-    caps.BinNames = QStringList{kDefault};
+    caps.BinNames = QStringList{kDefaultName};
     caps.BinNumbers = QStringList{QString::number(kBinAutomatic)};
     for (int number : {256, 1, 5, 8, 9, 17, 39, 40, 19, 20, 21, 22, 23}) {
         const QSize size = StandardPaperSize(number);

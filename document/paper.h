@@ -9,6 +9,11 @@
 
 namespace orvane {
 
+// The user-defined paper, and the driver's own source; "Default" is also the
+// printer entry that stands for the system's default printer.
+inline const QString kCustomPaperName = QStringLiteral("Custom");
+inline const QString kDefaultName = QStringLiteral("Default");
+
 struct TjxPrinterCapabilities {
     QStringList BinNumbers;    // platform paper-source numbers
     QStringList BinNames;      // same order

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "document/errors.h"
+#include "document/paper.h"
 #include "document/message_ids.h"
 #include "document/messages.h"
 #include "document/printer_list.h"
@@ -11,8 +12,6 @@ namespace orvane {
 
 namespace {
 
-const QString kCustom = QStringLiteral("Custom");
-const QString kDefault = QStringLiteral("Default");
 const QString kScreen = QStringLiteral("Screen");
 
 bool IsScreen(const TjxPrinterInfo* info)
@@ -22,7 +21,7 @@ bool IsScreen(const TjxPrinterInfo* info)
 
 } // namespace
 
-TjxCustomPrinter::TjxCustomPrinter() : m_printerName(kDefault) {}
+TjxCustomPrinter::TjxCustomPrinter() : m_printerName(kDefaultName) {}
 
 TjxCustomPrinter::~TjxCustomPrinter()
 {
@@ -43,7 +42,7 @@ void TjxCustomPrinter::SetPrinterName(const QString& name)
     if (m_printing)
         return;
     TjxPrinterList& list = PrinterList();
-    if (name.compare(kDefault, Qt::CaseInsensitive) == 0)
+    if (name.compare(kDefaultName, Qt::CaseInsensitive) == 0)
         list.RefreshDefaultPrinter();
     TjxPrinterInfo* entry = list.Find(name);
     if (!entry || !entry->IsValid())
@@ -58,7 +57,7 @@ void TjxCustomPrinter::SetPrinterName(const QString& name)
 QString TjxCustomPrinter::PrinterDescription() const
 {
     std::lock_guard guard(m_lock);
-    return m_printerName == kDefault ? PrinterList().DefaultPrinterName() : m_printerName;
+    return m_printerName == kDefaultName ? PrinterList().DefaultPrinterName() : m_printerName;
 }
 
 TjxPrinterInfo* TjxCustomPrinter::PrinterInfo() const
@@ -438,7 +437,7 @@ void TjxPrinter::ApplySetup()
 
     const QString paperName = m_setup->PaperName();
     const bool landscape = m_setup->Orientation() == poLandscape;
-    if (paperName == kCustom) {
+    if (paperName == kCustomPaperName) {
         // The form is the page in portrait sense.
         const TjxPageDef* page = m_setup->PageDef();
         QSize size(page->mmWidth(), page->mmHeight());
@@ -454,7 +453,7 @@ void TjxPrinter::ApplySetup()
     record->duplex = int(m_setup->Duplex()) + 1;
     record->orientation = int(m_setup->Orientation()) + 1;
     record->paperSize = m_setup->PaperNumber();
-    if (paperName == kCustom || record->paperSize == kPaperUser) {
+    if (paperName == kCustomPaperName || record->paperSize == kPaperUser) {
         record->fields |= dmfPaperLength | dmfPaperWidth;
         const QSize tenths = PaperSizeTenths();
         record->paperWidth = tenths.width();
@@ -464,7 +463,7 @@ void TjxPrinter::ApplySetup()
         const QString bin = m_setup->BinName();
         const int i = int(caps->BinNames.indexOf(bin));
         if (i >= 0 && i < caps->BinNumbers.size()) {
-            record->defaultSource = bin == kDefault ? DriverDefaultSource() : caps->BinNumbers[i].toInt();
+            record->defaultSource = bin == kDefaultName ? DriverDefaultSource() : caps->BinNumbers[i].toInt();
             record->fields |= dmfDefaultSource;
         }
     }
@@ -515,7 +514,7 @@ TjxPrinterSetup* TjxPrinter::PrinterSetup()
     }
     if (record->fields & dmfDefaultSource) {
         if (record->defaultSource == DriverDefaultSource()) {
-            m_setup->SetBinName(kDefault);
+            m_setup->SetBinName(kDefaultName);
         } else if (const TjxPrinterCapabilities* caps = Capabilities()) {
             const int i = int(caps->BinNumbers.indexOf(QString::number(record->defaultSource)));
             if (i >= 0 && i < caps->BinNames.size())

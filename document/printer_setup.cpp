@@ -1,6 +1,7 @@
 #include "document/printer_setup.h"
 
 #include "document/printer.h"
+#include "document/paper.h"
 #include "document/printer_list.h"
 #include "document/stream_reader.h"
 #include "document/stream_writer.h"
@@ -14,8 +15,6 @@ namespace orvane {
 
 namespace {
 
-const QString kCustom = QStringLiteral("Custom");
-const QString kDefault = QStringLiteral("Default");
 
 // The size of a new page: Letter where the user writes decimals with a point, else A4.
 constexpr int kLetterWidth = 215900, kLetterHeight = 279401;
@@ -24,7 +23,7 @@ constexpr int kQuarterInch = 6350;
 
 QString CurrentAsDefault(const QString& value)
 {
-    return value == u"Current" ? kDefault : value;
+    return value == u"Current" ? kDefaultName : value;
 }
 
 // The page's stored lengths, in stream order; the index is the bit of
@@ -112,10 +111,10 @@ TjxPrinterSetup::TjxPrinterSetup(TComponent* owner, std::recursive_mutex* shared
     m_pageDef->SetmmMarginRight(kQuarterInch);
     m_pageDef->SetmmMarginTop(kQuarterInch);
     m_pageDef->SetmmMarginBottom(kQuarterInch);
-    m_printerName = kDefault;
-    m_paperName = kCustom;
-    m_binName = kDefault;
-    m_printerInfo = PrinterList().Find(kDefault);
+    m_printerName = kDefaultName;
+    m_paperName = kCustomPaperName;
+    m_binName = kDefaultName;
+    m_printerInfo = PrinterList().Find(kDefaultName);
 }
 
 TjxPrinterSetup::~TjxPrinterSetup() = default;
@@ -448,7 +447,7 @@ void TjxPrinterSetup::SetUnits(TjxUnitType value)
     float width = PaperWidth();
     float height = PaperHeight();
     const QString name = PaperName();
-    if (name != kCustom)
+    if (name != kCustomPaperName)
         LookupPaperSize(name, width, height);
     m_pageDef->SetmmWidth(ThousandthsOf(width, axHorizontal));
     m_pageDef->SetmmHeight(ThousandthsOf(height, axVertical));
@@ -470,7 +469,7 @@ QString TjxPrinterSetup::PaperName() const
             m_paperName = name;
         m_pendingPaperNumber = 0;
     }
-    if (m_paperName == kCustom)
+    if (m_paperName == kCustomPaperName)
         m_paperName = MatchPaperName();
     return m_paperName;
 }
@@ -478,7 +477,7 @@ QString TjxPrinterSetup::PaperName() const
 void TjxPrinterSetup::SetPaperName(const QString& value)
 {
     std::lock_guard guard(m_lock);
-    if (!Active() || value == kCustom) {
+    if (!Active() || value == kCustomPaperName) {
         m_paperName = value;
         return;
     }
@@ -521,7 +520,7 @@ void TjxPrinterSetup::SetPrinterName(const QString& value)
     if (!entry)
         return;
     // An unknown name selects the default printer under that printer's own name.
-    if (name != kDefault)
+    if (name != kDefaultName)
         name = entry->Name();
     m_printerName = name;
     m_printerInfo = entry;
@@ -549,7 +548,7 @@ QStringList TjxPrinterSetup::PaperNames() const
 QString TjxPrinterSetup::PrinterDescription() const
 {
     std::lock_guard guard(m_lock);
-    return m_printerName == kDefault ? PrinterList().DefaultPrinterName() : m_printerName;
+    return m_printerName == kDefaultName ? PrinterList().DefaultPrinterName() : m_printerName;
 }
 
 QStringList TjxPrinterSetup::PrinterNames() const
@@ -610,9 +609,9 @@ QString TjxPrinterSetup::MatchPaperName() const
     const qsizetype count = std::min(caps.PaperWidths.size(), caps.PaperHeights.size());
     for (int i = 0; i < count; ++i) {
         if (std::abs(caps.PaperHeights[i].toInt() - ht) <= 10 && std::abs(caps.PaperWidths[i].toInt() - wt) <= 10)
-            return i < caps.PaperNames.size() ? caps.PaperNames[i] : kCustom;
+            return i < caps.PaperNames.size() ? caps.PaperNames[i] : kCustomPaperName;
     }
-    return kCustom;
+    return kCustomPaperName;
 }
 
 QString TjxPrinterSetup::PaperNameOfNumber(int number) const

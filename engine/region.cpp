@@ -18,7 +18,6 @@ namespace orvane {
 
 namespace {
 
-constexpr int kCyclicShiftRelativeTo = 342;
 // A section subreport asked for a new page, or a section is printing or just ended.
 constexpr uint16_t kSectionStates = esNewPageForSection | esSectionGenerating | esSectionEnded;
 
@@ -208,7 +207,7 @@ void TjxCustomRegion::SetShiftRelativeTo(TjxStretchable* target)
     if (target && target->Region() == this) {
         if (IsReadingOrLoading())
             return;
-        throw EInvalidPropertyError(GetMessage(kCyclicShiftRelativeTo));
+        throw EInvalidPropertyError(GetMessage(kCyclicShiftMessage));
     }
     TjxStretchable::SetShiftRelativeTo(target);
 }

@@ -16,10 +16,6 @@
 
 namespace orvane {
 
-namespace {
-constexpr int kCyclicShiftRelativeTo = 342;
-}
-
 const TClassInfo& TjxStretchable::StaticClass()
 {
     using T = TjxStretchable;
@@ -79,7 +75,7 @@ void TjxStretchable::SetShiftRelativeTo(TjxStretchable* target)
         // one loses the link rather than the whole load.
         if (reading)
             return;
-        throw EInvalidPropertyError(GetMessage(kCyclicShiftRelativeTo));
+        throw EInvalidPropertyError(GetMessage(kCyclicShiftMessage));
     }
     if (!reading)
         NotifyDesignerPropertyChange(QStringLiteral("ShiftRelativeTo"));

@@ -16,6 +16,9 @@ class TjxEngine;
 class TjxStretchable : public TjxComponent {
     ORVANE_CLASS(TjxStretchable, TjxComponent)
 public:
+    // Message 342: a component cannot shift relative to one that shifts with it.
+    static constexpr int kCyclicShiftMessage = 342;
+
     explicit TjxStretchable(TComponent* owner = nullptr);
     ~TjxStretchable() override;
 

@@ -566,4 +566,14 @@ TEST(PdfLook, DrawingResolutionIsTakenOrRefused)
         EXPECT_EQ(run.err, QStringLiteral("orvane-cli: Invalid resolution: %1\n").arg(QLatin1String(dpi)));
         EXPECT_FALSE(QFile::exists(pdf)) << dpi;
     }
+    // Outputs that have no resolution refuse one rather than drop it.
+    for (const char* format : {"raf", "txt", "reporttext"}) {
+        const QString out = receipt->Path(QStringLiteral("out.") + QLatin1String(format));
+        const ProcessRun run = RunCli({QStringLiteral("render"), receipt->rtm, QStringLiteral("--to"),
+                                       QLatin1String(format), QStringLiteral("-o"), out, QStringLiteral("--dpi"),
+                                       QStringLiteral("150")});
+        EXPECT_EQ(run.exitCode, 1) << format;
+        EXPECT_EQ(run.err, QStringLiteral("orvane-cli: --dpi applies only to --to png and --to pdf.\n")) << format;
+        EXPECT_FALSE(QFile::exists(out)) << format;
+    }
 }

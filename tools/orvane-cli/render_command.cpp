@@ -230,6 +230,9 @@ int RenderCommand(const QStringList& arguments)
         throw EOrvaneError(MessageText(msg::RenderFormatUnknown, {format}));
     if (!textType.isEmpty() && format != u"txt")
         throw EOrvaneError(GetMessage(msg::TextTypeNeedsTxt));
+    // A resolution the output cannot use would be silently dropped.
+    if (!dpiText.isEmpty() && format != u"png" && format != u"pdf")
+        throw EOrvaneError(GetMessage(msg::DpiNeedsImageOrPdf));
     const bool typeGiven = !textType.isEmpty();
     const TjxFileType fileType = typeGiven ? TextFileTypeOf(textType) : ftComma;
     const int dpi = ResolutionOf(dpiText, format == u"png" ? 96 : 0);

@@ -135,8 +135,9 @@ void ExpectStates(const TMenuDesigner& d, const std::map<std::string, TState>& e
         QAction* item = d.Item(name.c_str());
         ASSERT_NE(item, nullptr) << name;
         // A hidden item's enabling does not matter.
-        if (state.second)
+        if (state.second) {
             EXPECT_EQ(item->isEnabled(), state.first) << situation << ": " << name;
+        }
         EXPECT_EQ(item->isVisible(), state.second) << situation << ": " << name;
     }
 }
