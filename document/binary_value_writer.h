@@ -60,16 +60,20 @@ public:
     qsizetype Position() const { return m_out.size(); }
 
 private:
-    // The stream is millions of short pieces: growing the array in place and
-    // copying costs a fraction of QByteArray::append's general insert.
+    // The stream is millions of short pieces: the array's size is moved on
+    // in place (its terminating zero kept), as even QByteArray::resize costs
+    // as much as the copy of a short name.
     char* Grow(qsizetype count)
     {
-        const qsizetype at = m_out.size();
-        if (m_out.capacity() < at + count)
-            m_out.reserve(std::max(at + count, 2 * m_out.capacity()));
-        m_out.resize(at + count);
-        return m_out.data() + at;
+        auto& d = m_out.data_ptr();
+        if (d.needsDetach() || d.freeSpaceAtEnd() < count)
+            Reserve(count);
+        char* at = d.data() + d.size;
+        d.size += count;
+        at[count] = '\0';
+        return at;
     }
+    void Reserve(qsizetype count);
     void Put(const char* data, qsizetype count)
     {
         if (count > 0)

@@ -183,24 +183,14 @@ const TTypeInfo& IdentMapType(const char* name, std::vector<TIdentMapEntry> entr
     return t;
 }
 
-bool TPropInfo::IsReadable() const
+bool TPropInfo::HasGetter() const
 {
     return getOrdinal || getFloat || getString || getObject || getMethod || getVariant;
 }
 
-bool TPropInfo::IsWritable() const
+bool TPropInfo::HasSetter() const
 {
     return setOrdinal || setFloat || setString || setObject || setMethod || setVariant;
-}
-
-bool TPropInfo::IsStored(const TPersistent& instance) const
-{
-    switch (stored) {
-    case srAlways: return true;
-    case srNever: return false;
-    case srPredicate: return storedPredicate(instance);
-    }
-    return true;
 }
 
 void TClassInfo::Index()
@@ -208,8 +198,12 @@ void TClassInfo::Index()
     m_exactIndex.clear();
     m_propIndex.clear();
     streamClassName = ToCodePage(className);
-    for (TPropInfo& p : properties)
+    for (TPropInfo& p : properties) {
         p.streamName = ToCodePage(p.name);
+        p.readable = p.HasGetter();
+        p.writable = p.HasSetter();
+        p.indexed = true;
+    }
     for (TDefinedPropInfo& d : defined)
         d.streamName = ToCodePage(d.name);
     for (int i = 0; i < int(properties.size()); ++i) {

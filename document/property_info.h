@@ -113,9 +113,21 @@ struct TPropInfo {
     std::function<bool(const TPersistent&)> storedPredicate;
 
     TTypeKind Kind() const { return type->kind; }
-    bool IsReadable() const;
-    bool IsWritable() const;
-    bool IsStored(const TPersistent& instance) const;
+    // Answered from flags once the class is indexed: the writer asks for
+    // every property of every object it writes.
+    bool IsReadable() const { return indexed ? readable : HasGetter(); }
+    bool IsWritable() const { return indexed ? writable : HasSetter(); }
+    bool IsStored(const TPersistent& instance) const
+    {
+        return stored == srAlways || (stored == srPredicate && storedPredicate(instance));
+    }
+
+    // Set by TClassInfo::Index() from the accessors.
+    bool indexed = false;
+    bool readable = false;
+    bool writable = false;
+    bool HasGetter() const;
+    bool HasSetter() const;
 };
 
 // A property that exists only in streams, with its own read and write operations.
