@@ -34,11 +34,6 @@ uint32_t CheckedCount(qsizetype count)
 
 TBinaryValueWriter::TBinaryValueWriter(QByteArray& out) : m_out(out) {}
 
-void TBinaryValueWriter::Reserve(qsizetype count)
-{
-    m_out.reserve(std::max(m_out.size() + count, 2 * m_out.capacity()));
-}
-
 void TBinaryValueWriter::WriteSignature()
 {
     Put(kStreamSignature, sizeof(kStreamSignature));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/byte_append.h"
 #include "document/stream_value.h"
 
 #include <QByteArray>
@@ -60,25 +61,8 @@ public:
     qsizetype Position() const { return m_out.size(); }
 
 private:
-    // The stream is millions of short pieces: the array's size is moved on
-    // in place (its terminating zero kept), as even QByteArray::resize costs
-    // as much as the copy of a short name.
-    char* Grow(qsizetype count)
-    {
-        auto& d = m_out.data_ptr();
-        if (d.needsDetach() || d.freeSpaceAtEnd() < count)
-            Reserve(count);
-        char* at = d.data() + d.size;
-        d.size += count;
-        at[count] = '\0';
-        return at;
-    }
-    void Reserve(qsizetype count);
-    void Put(const char* data, qsizetype count)
-    {
-        if (count > 0)
-            std::memcpy(Grow(count), data, size_t(count));
-    }
+    char* Grow(qsizetype count) { return AppendRoom(m_out, count); }
+    void Put(const char* data, qsizetype count) { AppendBytes(m_out, data, count); }
 
     void WriteUInt32(uint32_t value);
     void WriteUInt64(uint64_t value);
