@@ -198,14 +198,22 @@ void TClassInfo::Index()
     m_exactIndex.clear();
     m_propIndex.clear();
     streamClassName = ToCodePage(className);
+    // Names past a short string's 255 bytes are cut, as any short string is.
+    const auto entry = [](const QByteArray& name) {
+        const QByteArray cut = name.left(255);
+        return char(uint8_t(cut.size())) + cut;
+    };
     for (TPropInfo& p : properties) {
         p.streamName = ToCodePage(p.name);
+        p.streamEntry = entry(p.streamName);
         p.readable = p.HasGetter();
         p.writable = p.HasSetter();
         p.indexed = true;
     }
-    for (TDefinedPropInfo& d : defined)
+    for (TDefinedPropInfo& d : defined) {
         d.streamName = ToCodePage(d.name);
+        d.streamEntry = entry(d.streamName);
+    }
     for (int i = 0; i < int(properties.size()); ++i) {
         m_exactIndex.insert(properties[i].name, i);
         m_propIndex.insert(properties[i].name.toLower(), i);

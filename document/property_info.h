@@ -91,6 +91,7 @@ enum TStoredRule : uint8_t { srAlways, srNever, srPredicate };
 struct TPropInfo {
     QString name;
     QByteArray streamName;  // the name in the stream's code page, set by TClassInfo::Index()
+    QByteArray streamEntry;  // the same as a short string (its length byte first), also set there
     const TTypeInfo* type = nullptr;
     const TClassInfo* objectClass = nullptr;  // class kind: the declared class
     TStoredRule stored = srAlways;
@@ -134,6 +135,7 @@ struct TPropInfo {
 struct TDefinedPropInfo {
     QString name;
     QByteArray streamName;  // as TPropInfo::streamName
+    QByteArray streamEntry;  // as TPropInfo::streamEntry
     bool binary = false;
     std::function<void(TPersistent&, TReader&)> read;
     std::function<void(const TPersistent&, TWriter&)> write;
