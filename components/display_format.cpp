@@ -666,7 +666,7 @@ QString FormatDisplayValue(const TVarValue& value, TjxDataType dataType, const Q
 
 QString FormatDisplayValue(const TVarValue& value, TjxDataType dataType, const QString& displayFormat)
 {
-    return FormatDisplayValue(value, dataType, displayFormat, ValueFormatSettings());
+    return FormatDisplayValue(value, dataType, displayFormat, *SharedValueFormatSettings());
 }
 
 QStringList PredefinedDisplayFormats(TjxDataType dataType)

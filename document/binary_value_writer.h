@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/byte_append.h"
 #include "document/stream_value.h"
 
 #include <QByteArray>
@@ -60,21 +61,8 @@ public:
     qsizetype Position() const { return m_out.size(); }
 
 private:
-    // The stream is millions of short pieces: growing the array in place and
-    // copying costs a fraction of QByteArray::append's general insert.
-    char* Grow(qsizetype count)
-    {
-        const qsizetype at = m_out.size();
-        if (m_out.capacity() < at + count)
-            m_out.reserve(std::max(at + count, 2 * m_out.capacity()));
-        m_out.resize(at + count);
-        return m_out.data() + at;
-    }
-    void Put(const char* data, qsizetype count)
-    {
-        if (count > 0)
-            std::memcpy(Grow(count), data, size_t(count));
-    }
+    char* Grow(qsizetype count) { return AppendRoom(m_out, count); }
+    void Put(const char* data, qsizetype count) { AppendBytes(m_out, data, count); }
 
     void WriteUInt32(uint32_t value);
     void WriteUInt64(uint64_t value);

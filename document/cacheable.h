@@ -40,6 +40,11 @@ public:
     // empty, of another version or cut short leaves the state as it was.
     QByteArray SaveState() const;
     bool RestoreState(const QByteArray& record);
+    // A record's data stream (from the version byte on) without its closing
+    // check; empty when the check fails. And the check put on a data stream
+    // rewritten in place, which makes it a record again.
+    static QByteArray RecordData(const QByteArray& record);
+    static void SealRecord(QByteArray& data);
 
     // Page index n holds the state after page n was generated (index 0: the
     // state at report start). On its own, saving index n forgets any later

@@ -39,15 +39,18 @@ std::mutex& SettingsLock()
     return lock;
 }
 
-TValueFormatSettings& SettingsStore()
+// Replaced whole on every change, so a snapshot handed out never changes.
+std::shared_ptr<const TValueFormatSettings>& SettingsStore()
 {
-    static TValueFormatSettings settings;
+    static std::shared_ptr<const TValueFormatSettings> settings = std::make_shared<const TValueFormatSettings>();
     return settings;
 }
 
 } // namespace
 
-TValueFormatSettings ValueFormatSettings()
+TValueFormatSettings ValueFormatSettings() { return *SharedValueFormatSettings(); }
+
+std::shared_ptr<const TValueFormatSettings> SharedValueFormatSettings()
 {
     std::lock_guard guard(SettingsLock());
     return SettingsStore();
@@ -55,8 +58,9 @@ TValueFormatSettings ValueFormatSettings()
 
 void SetValueFormatSettings(const TValueFormatSettings& settings)
 {
+    auto replacement = std::make_shared<const TValueFormatSettings>(settings);
     std::lock_guard guard(SettingsLock());
-    SettingsStore() = settings;
+    SettingsStore() = std::move(replacement);
 }
 
 // ---- dates and times ------------------------------------------------------
@@ -741,7 +745,8 @@ double AsDouble(const TVarValue& v, TVarValue::Kind target, const TValueFormatSe
 
 QString VarToText(const TVarValue& v)
 {
-    const TValueFormatSettings fs = ValueFormatSettings();
+    const auto settings = SharedValueFormatSettings();
+    const TValueFormatSettings& fs = *settings;
     switch (v.kind) {
     case TVarValue::vtUnassigned: case TVarValue::vtNull: case TVarValue::vtArray: return {};
     case TVarValue::vtShortInt: case TVarValue::vtSmallInt: case TVarValue::vtInteger: case TVarValue::vtInt64:
@@ -758,7 +763,7 @@ QString VarToText(const TVarValue& v)
 
 TVarValue VarAsKind(const TVarValue& v, TVarValue::Kind kind)
 {
-    return VarAsKind(v, kind, ValueFormatSettings());
+    return VarAsKind(v, kind, *SharedValueFormatSettings());
 }
 
 TVarValue VarAsKind(const TVarValue& v, TVarValue::Kind kind, const TValueFormatSettings& fs)

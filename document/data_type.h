@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringView>
 #include <array>
+#include <memory>
 #include <cstdint>
 
 namespace orvane {
@@ -65,6 +66,10 @@ struct TValueFormatSettings {
 };
 
 TValueFormatSettings ValueFormatSettings();
+// The same settings without copying them: values are formatted by the
+// thousand, and a copy is dozens of strings. A later Set does not change
+// the settings a caller already holds.
+std::shared_ptr<const TValueFormatSettings> SharedValueFormatSettings();
 void SetValueFormatSettings(const TValueFormatSettings& settings);
 
 // Date-time values are days since 30 December 1899, the time as the fraction.

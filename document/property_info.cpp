@@ -183,24 +183,14 @@ const TTypeInfo& IdentMapType(const char* name, std::vector<TIdentMapEntry> entr
     return t;
 }
 
-bool TPropInfo::IsReadable() const
+bool TPropInfo::HasGetter() const
 {
     return getOrdinal || getFloat || getString || getObject || getMethod || getVariant;
 }
 
-bool TPropInfo::IsWritable() const
+bool TPropInfo::HasSetter() const
 {
     return setOrdinal || setFloat || setString || setObject || setMethod || setVariant;
-}
-
-bool TPropInfo::IsStored(const TPersistent& instance) const
-{
-    switch (stored) {
-    case srAlways: return true;
-    case srNever: return false;
-    case srPredicate: return storedPredicate(instance);
-    }
-    return true;
 }
 
 void TClassInfo::Index()
@@ -208,10 +198,22 @@ void TClassInfo::Index()
     m_exactIndex.clear();
     m_propIndex.clear();
     streamClassName = ToCodePage(className);
-    for (TPropInfo& p : properties)
+    // Names past a short string's 255 bytes are cut, as any short string is.
+    const auto entry = [](const QByteArray& name) {
+        const QByteArray cut = name.left(255);
+        return char(uint8_t(cut.size())) + cut;
+    };
+    for (TPropInfo& p : properties) {
         p.streamName = ToCodePage(p.name);
-    for (TDefinedPropInfo& d : defined)
+        p.streamEntry = entry(p.streamName);
+        p.readable = p.HasGetter();
+        p.writable = p.HasSetter();
+        p.indexed = true;
+    }
+    for (TDefinedPropInfo& d : defined) {
         d.streamName = ToCodePage(d.name);
+        d.streamEntry = entry(d.streamName);
+    }
     for (int i = 0; i < int(properties.size()); ++i) {
         m_exactIndex.insert(properties[i].name, i);
         m_propIndex.insert(properties[i].name.toLower(), i);

@@ -91,6 +91,7 @@ enum TStoredRule : uint8_t { srAlways, srNever, srPredicate };
 struct TPropInfo {
     QString name;
     QByteArray streamName;  // the name in the stream's code page, set by TClassInfo::Index()
+    QByteArray streamEntry;  // the same as a short string (its length byte first), also set there
     const TTypeInfo* type = nullptr;
     const TClassInfo* objectClass = nullptr;  // class kind: the declared class
     TStoredRule stored = srAlways;
@@ -113,15 +114,28 @@ struct TPropInfo {
     std::function<bool(const TPersistent&)> storedPredicate;
 
     TTypeKind Kind() const { return type->kind; }
-    bool IsReadable() const;
-    bool IsWritable() const;
-    bool IsStored(const TPersistent& instance) const;
+    // Answered from flags once the class is indexed: the writer asks for
+    // every property of every object it writes.
+    bool IsReadable() const { return indexed ? readable : HasGetter(); }
+    bool IsWritable() const { return indexed ? writable : HasSetter(); }
+    bool IsStored(const TPersistent& instance) const
+    {
+        return stored == srAlways || (stored == srPredicate && storedPredicate(instance));
+    }
+
+    // Set by TClassInfo::Index() from the accessors.
+    bool indexed = false;
+    bool readable = false;
+    bool writable = false;
+    bool HasGetter() const;
+    bool HasSetter() const;
 };
 
 // A property that exists only in streams, with its own read and write operations.
 struct TDefinedPropInfo {
     QString name;
     QByteArray streamName;  // as TPropInfo::streamName
+    QByteArray streamEntry;  // as TPropInfo::streamEntry
     bool binary = false;
     std::function<void(TPersistent&, TReader&)> read;
     std::function<void(const TPersistent&, TWriter&)> write;

@@ -69,13 +69,17 @@ void TWriter::WriteComponent(TComponent* component)
     m_values.WriteListEnd();
 }
 
-void TWriter::WritePropName(QByteArrayView prefix, const QByteArray& streamName, const QString& name)
+template <class Info>
+void TWriter::WritePropName(QByteArrayView prefix, const Info& info)
 {
-    // A descriptor table indexed before use has the bytes ready.
-    if (!streamName.isEmpty() || name.isEmpty())
-        m_values.WriteShortStringBytes(prefix, streamName);
+    // A descriptor table indexed before use has the bytes ready, a name
+    // without a path even as the whole short string.
+    if (prefix.isEmpty() && !info.streamEntry.isEmpty())
+        m_values.WriteBytes(info.streamEntry);
+    else if (!info.streamName.isEmpty() || info.name.isEmpty())
+        m_values.WriteShortStringBytes(prefix, info.streamName);
     else
-        m_values.WriteShortStringBytes(prefix, ToCodePage(name));
+        m_values.WriteShortStringBytes(prefix, ToCodePage(info.name));
 }
 
 void TWriter::WriteProperties(const TPersistent& instance, const QString& prefix)
@@ -119,7 +123,7 @@ void TWriter::WriteDefined(const TPersistent& instance, const TDefinedPropInfo& 
     const QByteArray value = DefinedValue(instance, d);
     if (value.isEmpty() || (ancestor && value == DefinedValue(*ancestor, d)))
         return;
-    WritePropName(prefix, d.streamName, d.name);
+    WritePropName(prefix, d);
     m_out.append(value);
 }
 
@@ -144,7 +148,7 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
         const int64_t v = prop.getOrdinal(instance);
         if (prop.defaultValue != kNoDefault && v == prop.defaultValue)
             return;
-        WritePropName(prefix, prop.streamName, prop.name);
+        WritePropName(prefix, prop);
         if (kind == tkInteger) {
             // Most integers have no identifiers; those that do were indexed with their bytes.
             const QByteArray* ident = prop.type->identMap.empty() ? nullptr : prop.type->IdentBytes(v);
@@ -169,7 +173,7 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
         const int64_t v = prop.getOrdinal(instance);
         if (v == (prop.defaultValue == kNoDefault ? 0 : prop.defaultValue))
             return;
-        WritePropName(prefix, prop.streamName, prop.name);
+        WritePropName(prefix, prop);
         m_values.WriteInt64(v);
         return;
     }
@@ -177,7 +181,7 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
         const double v = prop.getFloat(instance);
         if (v == 0)
             return;
-        WritePropName(prefix, prop.streamName, prop.name);
+        WritePropName(prefix, prop);
         m_values.WriteExtended(v);
         return;
     }
@@ -185,7 +189,7 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
         const QString v = prop.getString(instance);
         if (v.isEmpty())
             return;
-        WritePropName(prefix, prop.streamName, prop.name);
+        WritePropName(prefix, prop);
         m_values.WriteString(v);
         return;
     }
@@ -196,7 +200,7 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
         const QString name = m_lookupRoot->MethodName(m);
         if (name.isEmpty())
             return;
-        WritePropName(prefix, prop.streamName, prop.name);
+        WritePropName(prefix, prop);
         m_values.WriteRawIdent(name);
         return;
     }
@@ -204,7 +208,7 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
         const TVarValue v = prop.getVariant(instance);
         if (v.IsUnassigned())
             return;
-        WritePropName(prefix, prop.streamName, prop.name);
+        WritePropName(prefix, prop);
         WriteVariant(v);
         return;
     }
@@ -217,7 +221,7 @@ void TWriter::WriteProperty(const TPersistent& instance, const TPropInfo& prop, 
             const QString ref = ReferenceText(component);
             if (ref.isEmpty())
                 return;
-            WritePropName(prefix, prop.streamName, prop.name);
+            WritePropName(prefix, prop);
             m_values.WriteRawIdent(ref);
             return;
         }

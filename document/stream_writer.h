@@ -71,7 +71,9 @@ private:
     // The bytes of a defined entry's value alone (empty when it has no data).
     QByteArray DefinedValue(const TPersistent& instance, const TDefinedPropInfo& d) const;
     void WriteSetMembers(const TTypeInfo& type, int64_t members);
-    void WritePropName(QByteArrayView prefix, const QByteArray& streamName, const QString& name);
+    // The name of a property or defined property, after the path `prefix`.
+    template <class Info>
+    void WritePropName(QByteArrayView prefix, const Info& info);
     void Enter();
     void Leave() { --m_depth; }
     // One level of nesting for the scope: refused past the limit, left on exit.

@@ -1057,7 +1057,7 @@ void TjxSubReport::RewriteSectionRecords()
         QByteArray bytes;
         if (!cache->ReadRecord(this, index, bytes))
             break;
-        QDataStream in(bytes);
+        QDataStream in(RecordData(bytes));
         in.setVersion(QDataStream::Qt_6_0);
         quint8 version = 0;
         TRecord record;
@@ -1070,10 +1070,13 @@ void TjxSubReport::RewriteSectionRecords()
         record.lastCachedPage = m_lastCachedPage;
         record.reportPageCount = pageCount;
         QByteArray patched;
-        QDataStream out(&patched, QIODevice::WriteOnly);
-        out.setVersion(QDataStream::Qt_6_0);
-        out << version;
-        record.Write(out);
+        {
+            QDataStream out(&patched, QIODevice::WriteOnly);
+            out.setVersion(QDataStream::Qt_6_0);
+            out << version;
+            record.Write(out);
+        }
+        SealRecord(patched);
         cache->WriteRecord(this, index, patched);
     }
 }

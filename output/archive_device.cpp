@@ -7,6 +7,7 @@
 #include "document/stream_writer.h"
 #include "output/draw_other.h"
 #include "output/page.h"
+#include "platform/file_io.h"
 
 #include <QTemporaryFile>
 #include <QtEndian>
@@ -100,15 +101,8 @@ void TjxArchiveDevice::CompleteOutput()
     if (m_pageStream->size() == 0)
         throw EPrintError(GetMessage(msg::RenderNoPages));
     const qint64 dataStart = archive->pos();
-    if (!m_pageStream->seek(0))
+    if (!AppendFileContent(*m_pageStream, *archive))
         ThrowWriteError();
-    constexpr qint64 kChunk = 1 << 20;
-    while (!m_pageStream->atEnd()) {
-        const QByteArray chunk = m_pageStream->read(kChunk);
-        if (chunk.isEmpty())
-            ThrowWriteError();
-        WriteBuffer(chunk);
-    }
     if (!archive->seek(0))
         ThrowWriteError();
     char header[4];

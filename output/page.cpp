@@ -84,7 +84,7 @@ void TjxPage::AddDrawCommand(TjxDrawCommand* command)
 {
     if (!command || command->m_page == this)
         return;
-    if (dynamic_cast<TjxOutlineDrawCommand*>(command) && OutlineDrawCommand())
+    if (command->ClassInfo().InheritsFrom(TjxOutlineDrawCommand::StaticClass()) && OutlineDrawCommand())
         throw EOutlineError(GetMessage(msg::OnlyOneOutlineCommand));
     if (command->m_page)
         command->SetPage(nullptr);

@@ -4,13 +4,16 @@
 #include "document/units.h"
 #include "platform/text_measurer.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPen>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace orvane {
 
@@ -74,6 +77,69 @@ QFont MakeDeviceFont(const TFont& font, int dpi)
     // Pixel sizes must not be scaled again by the paint device's resolution.
     f.setHintingPreference(QFont::PreferNoHinting);
     return f;
+}
+
+} // namespace
+
+// A font as a device realises it at a resolution, and what is measured of it.
+struct TRealisedFont {
+    TFont font;
+    int dpi = 0;
+    QFont deviceFont;
+    double leading = -1;  // negative until measured
+    double ascent = -1;   // on a device of ascentDpi; negative until measured
+    int ascentDpi = 0;
+};
+
+namespace {
+
+// Realised once per font and thread: every page has a canvas of its own, and
+// measuring a font anew costs as much as drawing a page of lines with it.
+// Most recent first.
+constexpr size_t kRealisedFonts = 32;
+
+std::vector<std::shared_ptr<TRealisedFont>>& RealisedFonts()
+{
+    thread_local std::vector<std::shared_ptr<TRealisedFont>> fonts;
+    return fonts;
+}
+
+std::mutex g_realisedLock;
+bool g_realisedDropRegistered = false;
+
+// Font engines must not outlive the application object: its thread drops its fonts with it.
+void DropRealisedFonts()
+{
+    RealisedFonts().clear();
+    std::lock_guard guard(g_realisedLock);
+    g_realisedDropRegistered = false;
+}
+
+std::shared_ptr<TRealisedFont> Realise(const TFont& font, int dpi)
+{
+    auto& fonts = RealisedFonts();
+    for (size_t i = 0; i < fonts.size(); ++i) {
+        if (fonts[i]->dpi == dpi && fonts[i]->font == font) {
+            if (i > 0)
+                std::rotate(fonts.begin(), fonts.begin() + qsizetype(i), fonts.begin() + qsizetype(i) + 1);
+            return fonts.front();
+        }
+    }
+    if (const QCoreApplication* app = QCoreApplication::instance(); app && app->thread() == QThread::currentThread()) {
+        std::lock_guard guard(g_realisedLock);
+        if (!g_realisedDropRegistered) {
+            qAddPostRoutine(DropRealisedFonts);
+            g_realisedDropRegistered = true;
+        }
+    }
+    if (fonts.size() >= kRealisedFonts)
+        fonts.pop_back();
+    auto realised = std::make_shared<TRealisedFont>();
+    realised->font.Assign(&font);
+    realised->dpi = dpi;
+    realised->deviceFont = MakeDeviceFont(font, dpi);
+    fonts.insert(fonts.begin(), realised);
+    return realised;
 }
 
 int ToPixels(int th, int dpi)
@@ -239,12 +305,9 @@ void TjxCanvas::SetFont(const TFont& font, bool substitute)
     if (!IsActive())
         return;
     // Every text command sets its font: most set the one before again.
-    if (m_deviceFontDpi != m_fontDpi || !(m_deviceFontFor == m_font)) {
-        m_deviceFont = MakeDeviceFont(m_font, m_fontDpi);
-        m_deviceFontFor.Assign(&m_font);
-        m_deviceFontDpi = m_fontDpi;
-    }
-    m_painter->setFont(m_deviceFont);
+    if (!m_realised || m_realised->dpi != m_fontDpi || !(m_realised->font == m_font))
+        m_realised = Realise(m_font, m_fontDpi);
+    m_painter->setFont(m_realised->deviceFont);
 }
 
 void TjxCanvas::SetFontHeight(int height)
@@ -254,8 +317,10 @@ void TjxCanvas::SetFontHeight(int height)
     m_fontHeight = height;
     m_fontDpi = 72;
     m_font.SetSize(std::max(1, std::abs(height)));
-    if (IsActive())
-        m_painter->setFont(MakeDeviceFont(m_font, m_fontDpi));
+    if (IsActive()) {
+        m_realised = Realise(m_font, m_fontDpi);
+        m_painter->setFont(m_realised->deviceFont);
+    }
 }
 
 void TjxCanvas::SetMeasurer(const TTextMeasurer* measurer)
@@ -363,12 +428,11 @@ double TjxCanvas::TextHeight() const
 double TjxCanvas::ExternalLeading() const
 {
     // Asked for every line drawn: measured once per font.
-    if (m_leadingDpi != m_fontDpi || !(m_leadingFont == m_font)) {
-        m_leading = QFontMetricsF(MakeDeviceFont(m_font, m_fontDpi)).leading();
-        m_leadingFont.Assign(&m_font);
-        m_leadingDpi = m_fontDpi;
-    }
-    return m_leading;
+    const auto realised =
+        m_realised && m_realised->dpi == m_fontDpi && m_realised->font == m_font ? m_realised : Realise(m_font, m_fontDpi);
+    if (realised->leading < 0)
+        realised->leading = QFontMetricsF(realised->deviceFont).leading();
+    return realised->leading;
 }
 
 void TjxCanvas::RotatedText(int x, int y, int angle, const QString& text)
@@ -432,17 +496,24 @@ void TjxCanvas::TextRect(const QRect& clip, int x, int y, const QString& text)
     }
     // Measured once per font: most lines of a page share a few fonts.
     const QFont& font = m_painter->font();
-    if (m_ascent < 0 || !(font == m_ascentFont)) {
-        m_ascent = QFontMetricsF(font, m_painter->device()).ascent();
-        m_ascentFont = font;
+    const int deviceDpi = m_painter->device()->logicalDpiY();
+    double ascent;
+    if (m_realised && font == m_realised->deviceFont) {
+        if (m_realised->ascent < 0 || m_realised->ascentDpi != deviceDpi) {
+            m_realised->ascent = QFontMetricsF(font, m_painter->device()).ascent();
+            m_realised->ascentDpi = deviceDpi;
+        }
+        ascent = m_realised->ascent;
+    } else {
+        ascent = QFontMetricsF(font, m_painter->device()).ascent();
     }
     if (m_direct && !font.underline() && !font.strikeOut() &&
-        m_direct->DrawTextLine(clip, QPointF(pen, y + m_ascent), shown, font, ToQColor(m_font.Color())))
+        m_direct->DrawTextLine(clip, QPointF(pen, y + ascent), shown, font, ToQColor(m_font.Color())))
         return;
     m_painter->save();
     m_painter->setClipRect(clip, Qt::IntersectClip);
     m_painter->setPen(ToQColor(m_font.Color()));
-    m_painter->drawText(QPointF(pen, y + m_ascent), shown);
+    m_painter->drawText(QPointF(pen, y + ascent), shown);
     m_painter->restore();
 }
 

@@ -19,6 +19,7 @@ class QPaintDevice;
 namespace orvane {
 
 class TTextMeasurer;
+struct TRealisedFont;
 
 // A paint engine that takes the commonest drawing straight from the canvas:
 // whole lines of plain text with their clip, which QPainter would lay out
@@ -147,14 +148,8 @@ private:
     std::unique_ptr<QPainter> m_ownPainter;
     QPainter* m_painter = nullptr;
     TjxDirectDrawing* m_direct = nullptr;
-    TFont m_deviceFontFor;  // the font m_deviceFont realises, at m_deviceFontDpi
-    int m_deviceFontDpi = 0;
-    QFont m_deviceFont;
-    mutable TFont m_leadingFont;
-    mutable int m_leadingDpi = 0;  // none measured yet
-    mutable double m_leading = 0;
-    QFont m_ascentFont;
-    double m_ascent = -1;  // of m_ascentFont on the device; negative until measured
+    // The current font as realised at m_fontDpi, the one the painter draws with.
+    std::shared_ptr<TRealisedFont> m_realised;
     int m_dpiX = 96;
     int m_dpiY = 96;
     TColor m_penColor = clBlack;

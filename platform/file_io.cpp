@@ -5,6 +5,7 @@
 #include "document/messages.h"
 
 #include <QFile>
+#include <QFileDevice>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryFile>
@@ -279,6 +280,40 @@ QString ResolveFileName(const QString& fileName)
     QString resolved = fileName;
     resolved.replace(u'\\', u'/');
     return resolved;
+}
+
+bool AppendFileContent(QIODevice& from, QIODevice& to)
+{
+    const qint64 size = from.size();
+    qint64 done = 0;
+    auto* source = qobject_cast<QFileDevice*>(&from);
+    auto* target = qobject_cast<QFileDevice*>(&to);
+    // Only unbuffered positions are the descriptors' own: both are flushed first.
+    if (source && target && source->handle() >= 0 && target->handle() >= 0 && !from.isSequential() &&
+        !to.isSequential() && source->flush() && target->flush()) {
+        loff_t in = 0;
+        loff_t out = loff_t(to.pos());
+        while (done < size) {
+            const ssize_t n = ::copy_file_range(source->handle(), &in, target->handle(), &out, size_t(size - done), 0);
+            if (n <= 0)
+                break;  // not between these two: the rest goes through here
+            done += n;
+        }
+        if (done > 0 && !to.seek(qint64(out)))
+            return false;
+    }
+    if (!from.seek(done))
+        return false;
+    constexpr qint64 kChunk = 1 << 20;
+    QByteArray chunk;
+    while (done < size) {
+        chunk.resize(qsizetype(std::min(kChunk, size - done)));
+        const qint64 n = from.read(chunk.data(), chunk.size());
+        if (n <= 0 || to.write(chunk.constData(), n) != n)
+            return false;
+        done += n;
+    }
+    return true;
 }
 
 } // namespace orvane

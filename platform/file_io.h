@@ -8,6 +8,7 @@
 #include <QString>
 #include <memory>
 
+class QIODevice;
 class QSaveFile;
 class QTemporaryFile;
 
@@ -84,6 +85,11 @@ private:
 // the permissions a new file of the user's gets (a replaced file's own ones);
 // false with the reason. `from` must be in the target's folder.
 bool MoveFileOver(const QString& from, const QString& target, QString* reason);
+
+// Appends the whole content of `from` at the present position of `to`. Between
+// two files the system copies the bytes itself, which spares a large file's
+// trip through this process; false when reading or writing fails.
+bool AppendFileContent(QIODevice& from, QIODevice& to);
 
 // Names stored with "\" separators (".\Ravelle.rtm") as this platform writes them:
 // relative names stay relative to the current directory.

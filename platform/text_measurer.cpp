@@ -44,6 +44,7 @@ struct TQtTextMeasurer::TCache {
         TFontStyles style = 0;
         int pitch = 0;
         QFontMetricsF metrics{QFont()};
+        double lineHeight = 0;  // ascent and descent, asked for every line
         QHash<QString, double> words;
     };
 
@@ -74,6 +75,7 @@ struct TQtTextMeasurer::TCache {
         entry->style = font.Style();
         entry->pitch = int(font.Pitch());
         entry->metrics = QFontMetricsF(MakeQFont(font, dpi));
+        entry->lineHeight = entry->metrics.ascent() + entry->metrics.descent();
         entries.insert(entries.begin(), std::move(entry));
         return *entries.front();
     }
@@ -155,8 +157,7 @@ double TQtTextMeasurer::TextWidth(const TFont& font, int dpi, QStringView text) 
 double TQtTextMeasurer::LineHeight(const TFont& font, int dpi) const
 {
     std::lock_guard guard(m_cache->lock);
-    const QFontMetricsF& m = m_cache->Get(font, dpi).metrics;
-    return m.ascent() + m.descent();
+    return m_cache->Get(font, dpi).lineHeight;
 }
 
 double TQtTextMeasurer::AverageCharWidth(const TFont& font, int dpi) const

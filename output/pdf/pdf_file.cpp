@@ -16,7 +16,7 @@ void PdfAppendInt(QByteArray& out, int64_t value)
 {
     char buf[24];
     const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, r.ptr - buf);
+    AppendBytes(out, buf, r.ptr - buf);
 }
 
 void PdfAppendNumber(QByteArray& out, double value)
@@ -25,21 +25,23 @@ void PdfAppendNumber(QByteArray& out, double value)
     if (!std::isfinite(value))
         value = 0;
     const int64_t milli = std::llround(value * 1000.0);
-    if (milli % 1000 == 0) {
-        PdfAppendInt(out, milli / 1000);
-        return;
-    }
+    // Made whole on the stack, appended once.
+    char buf[32];
+    char* p = buf;
     if (milli < 0)
-        out.append('-');
-    const int64_t a = milli < 0 ? -milli : milli;
-    PdfAppendInt(out, a / 1000);
-    int frac = int(a % 1000);
-    char digits[4] = {char('0' + frac / 100), char('0' + frac / 10 % 10), char('0' + frac % 10), 0};
-    int n = 3;
-    while (n > 0 && digits[n - 1] == '0')
-        --n;
-    out.append('.');
-    out.append(digits, n);
+        *p++ = '-';
+    const uint64_t a = milli < 0 ? uint64_t(0) - uint64_t(milli) : uint64_t(milli);
+    p = std::to_chars(p, buf + 24, a / 1000).ptr;
+    if (const int frac = int(a % 1000)) {
+        *p++ = '.';
+        *p++ = char('0' + frac / 100);
+        if (frac % 100) {
+            *p++ = char('0' + frac / 10 % 10);
+            if (frac % 10)
+                *p++ = char('0' + frac % 10);
+        }
+    }
+    AppendBytes(out, buf, p - buf);
 }
 
 QByteArray PdfTextString(const QString& text)
@@ -96,7 +98,7 @@ int TPdfFile::Reserve()
 
 void TPdfFile::Write(const char* data, size_t size)
 {
-    m_buffer.append(data, qsizetype(size));
+    AppendBytes(m_buffer, data, qsizetype(size));
     m_offset += int64_t(size);
     if (m_buffer.size() >= kFlushSize)
         Flush();

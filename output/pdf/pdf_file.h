@@ -5,8 +5,11 @@
 // trailer. Writes are buffered; a failed write is remembered and reported by
 // Finish.
 
+#include "document/byte_append.h"
+
 #include <QByteArray>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 class QIODevice;
@@ -20,6 +23,27 @@ void PdfAppendInt(QByteArray& out, int64_t value);
 // A PDF string literal of arbitrary text (UTF-16BE with a byte-order mark
 // when the text is not plain ASCII).
 QByteArray PdfTextString(const QString& text);
+
+// A page's content stream: its many short operators appended in place. It is
+// a QByteArray for everything else.
+class TPdfContent : public QByteArray {
+public:
+    TPdfContent& append(char c)
+    {
+        AppendByte(*this, c);
+        return *this;
+    }
+    TPdfContent& append(const char* text)
+    {
+        AppendBytes(*this, text, qsizetype(std::strlen(text)));
+        return *this;
+    }
+    TPdfContent& append(const QByteArray& bytes)
+    {
+        AppendBytes(*this, bytes.constData(), bytes.size());
+        return *this;
+    }
+};
 
 class TPdfFile {
 public:

@@ -130,9 +130,11 @@ TPdfFace::~TPdfFace()
 void PdfAppendHexGlyph(QByteArray& out, uint32_t glyph)
 {
     static const char digits[] = "0123456789ABCDEF";
-    const char buf[4] = {digits[(glyph >> 12) & 15], digits[(glyph >> 8) & 15], digits[(glyph >> 4) & 15],
-                         digits[glyph & 15]};
-    out.append(buf, 4);
+    char* at = AppendRoom(out, 4);
+    at[0] = digits[(glyph >> 12) & 15];
+    at[1] = digits[(glyph >> 8) & 15];
+    at[2] = digits[(glyph >> 4) & 15];
+    at[3] = digits[glyph & 15];
 }
 
 void TPdfFace::Prepare()

@@ -9,6 +9,7 @@
 #include <QRawFont>
 #include <QTextLayout>
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 
@@ -211,6 +212,26 @@ void TPdfPaintEngine::SyncClip()
     }
 }
 
+namespace {
+
+// The three components of a colour as the content stream writes them; the
+// fill changes between a text's background and its glyphs on every line.
+void AppendColor(QByteArray& out, QRgb rgb)
+{
+    static const std::array<QByteArray, 256> components = [] {
+        std::array<QByteArray, 256> texts;
+        for (int i = 0; i < 256; ++i) {
+            PdfAppendNumber(texts[size_t(i)], i / 255.0);
+            texts[size_t(i)].append(' ');
+        }
+        return texts;
+    }();
+    for (const int c : {qRed(rgb), qGreen(rgb), qBlue(rgb)})
+        AppendBytes(out, components[size_t(c)].constData(), components[size_t(c)].size());
+}
+
+} // namespace
+
 void TPdfPaintEngine::SetFillColor(const QColor& color)
 {
     const QRgb rgb = color.rgb() & 0xFFFFFF;
@@ -218,9 +239,7 @@ void TPdfPaintEngine::SetFillColor(const QColor& color)
         return;
     m_fillSet = true;
     m_fillColor = rgb;
-    Num(qRed(rgb) / 255.0);
-    Num(qGreen(rgb) / 255.0);
-    Num(qBlue(rgb) / 255.0);
+    AppendColor(m_content, rgb);
     m_content.append("rg\n");
 }
 
@@ -231,9 +250,7 @@ void TPdfPaintEngine::SetStrokeColor(const QColor& color)
         return;
     m_strokeSet = true;
     m_strokeColor = rgb;
-    Num(qRed(rgb) / 255.0);
-    Num(qGreen(rgb) / 255.0);
-    Num(qBlue(rgb) / 255.0);
+    AppendColor(m_content, rgb);
     m_content.append("RG\n");
 }
 

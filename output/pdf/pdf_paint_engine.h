@@ -5,6 +5,7 @@
 // transforms, opacity, images, and text as real text in embedded fonts.
 // Coordinates are the device's pixels at its resolution, top-left origin.
 
+#include "output/pdf/pdf_file.h"
 #include "platform/canvas.h"
 
 #include <QBrush>
@@ -92,7 +93,7 @@ private:
     double m_pageWidth = 0;   // points
     double m_pageHeight = 0;
     double m_scale = 1;       // points per device pixel
-    QByteArray m_content;
+    TPdfContent m_content;
 
     // Painter state.
     QTransform m_matrix;

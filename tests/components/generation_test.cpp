@@ -415,6 +415,13 @@ TEST(Generation, StateRecordsRestoreThePageStartAndRejectDamagedRecords)
     otherVersion[0] = char(TjxCacheable::kStateRecordVersion + 1);
     EXPECT_FALSE(dbText->RestoreState(otherVersion));
     EXPECT_FALSE(dbText->RestoreState(saved + QByteArray(1, '\0'))) << "trailing bytes belong to another layout";
+    // A changed value in a record of the right length and shape is caught too.
+    QByteArray altered = saved;
+    const qsizetype name = altered.indexOf(QByteArray("\0S\0m\0i", 6));
+    ASSERT_GT(name, 0);
+    altered[name + 1] = 'J';
+    EXPECT_FALSE(dbText->RestoreState(altered));
+    EXPECT_EQ(dbText->RepeatState(), TjxRepeatState{});
     EXPECT_TRUE(dbText->RestoreState(saved));
     EXPECT_EQ(dbText->RepeatState(), repeat);
 

@@ -299,6 +299,27 @@ TEST(StreamBytesWriter, IdentifiersSetsPrefixesAndShortStrings)
               Hex("0f0000c03f" "10ffffffffffffffff" "11000000000000f03f"));
 }
 
+TEST(StreamBytesWriter, AppendsToItsOwnArrayOnly)
+{
+    // A copy taken while writing keeps what it saw; the array itself gets
+    // every byte, its terminating zero included, across many regrowths.
+    QByteArray bytes("TPF0");
+    const QByteArray before = bytes;
+    TBinaryValueWriter writer(bytes);
+    writer.WriteShortString(u"Page");
+    const QByteArray snapshot = bytes;
+    QByteArray expected = QByteArray("TPF0\x04Page");
+    for (int i = 0; i < 5000; ++i) {
+        writer.WriteInteger(i % 100);
+        expected.append(char(svInt8)).append(char(i % 100));
+    }
+    EXPECT_EQ(before, "TPF0");
+    EXPECT_EQ(snapshot, "TPF0\x04Page");
+    EXPECT_EQ(bytes, expected);
+    EXPECT_EQ(bytes.constData()[bytes.size()], '\0');
+    EXPECT_EQ(qstrlen(QByteArray(bytes).append('x').constData() + bytes.size()), 1u);
+}
+
 TEST(StreamBytesExtended, KnownEncodings)
 {
     const auto encoded = [](double value) {

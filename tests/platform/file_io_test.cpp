@@ -3,6 +3,7 @@
 #include "document/errors.h"
 #include "platform/file_io.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -191,6 +192,52 @@ TEST(ReadWholeFile, ReadsRegularFilesUpToTheLimitOnly)
     large.close();
     EXPECT_EQ(ErrorOf([&] { ReadWholeFile(f.Path("large")); }),
               QStringLiteral("Cannot open file \"") + f.Path("large") + "\". The file is larger than 268435456 bytes.");
+}
+
+TEST(AppendFileContent, CopiesWholeFilesAndBuffersAtThePresentPosition)
+{
+    Folder f;
+    // More than one chunk, with bytes that tell the positions apart.
+    QByteArray data(3 * 1024 * 1024 + 17, Qt::Uninitialized);
+    for (qsizetype i = 0; i < data.size(); ++i)
+        data[i] = char(i * 7 + i / 251);
+    {
+        // File to file; the source still holds buffered bytes, the target has a head.
+        QFile source(f.Path("source.bin"));
+        ASSERT_TRUE(source.open(QIODevice::ReadWrite));
+        source.write(data);
+        QSaveFile target(f.Path("target.bin"));
+        ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+        target.write("head");
+        ASSERT_TRUE(AppendFileContent(source, target));
+        EXPECT_EQ(target.pos(), 4 + data.size());
+        target.write("tail");
+        ASSERT_TRUE(target.commit());
+    }
+    EXPECT_EQ(ReadWholeFile(f.Path("target.bin")), "head" + data + "tail");
+    {
+        // A buffer to a file, and a file to a buffer, go the ordinary way.
+        QBuffer memory;
+        memory.setData(data.left(1000));
+        ASSERT_TRUE(memory.open(QIODevice::ReadOnly));
+        QFile target(f.Path("from_memory.bin"));
+        ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(AppendFileContent(memory, target));
+    }
+    EXPECT_EQ(ReadWholeFile(f.Path("from_memory.bin")), data.left(1000));
+    QFile source(f.Path("from_memory.bin"));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    QBuffer out;
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("x");
+    ASSERT_TRUE(AppendFileContent(source, out));
+    EXPECT_EQ(out.data(), "x" + data.left(1000));
+    // A target that takes nothing is a failure, not a short copy.
+    QFile readOnly(f.Path("source.bin"));
+    ASSERT_TRUE(readOnly.open(QIODevice::ReadOnly));
+    QFile full(QStringLiteral("/dev/full"));
+    if (full.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        EXPECT_FALSE(AppendFileContent(readOnly, full));
 }
 
 TEST(SameFile, FollowsLinksAndTellsFilesApart)
