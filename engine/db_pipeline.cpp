@@ -101,38 +101,62 @@ int DisplayWidthOf(const ColumnType& c)
     }
 }
 
-double DaysOf(const QDateTime& dt)
+// Days since 30 December 1899 with the time as the fraction, as the value was
+// written: no time zone is applied, so a time in a daylight-saving gap of the
+// machine's zone keeps its hour (and nothing asks the zone for every record).
+double DaysOf(QDate date, QTime time)
 {
     static const QDate kBase(1899, 12, 30);
-    return double(kBase.daysTo(dt.date())) + double(dt.time().msecsSinceStartOfDay()) / 86400000.0;
+    return double(kBase.daysTo(date)) + double(time.msecsSinceStartOfDay()) / 86400000.0;
+}
+
+// "YYYY-MM-DD", "YYYY-MM-DD HH:MM[:SS[.zzz]]" or with a "T"; false for
+// anything else (an offset, another form).
+bool ParsePlainDateTime(QStringView s, QDate& date, QTime& time)
+{
+    date = QDate::fromString(s.left(10), Qt::ISODate);
+    if (!date.isValid())
+        return false;
+    if (s.size() == 10) {
+        time = QTime(0, 0);
+        return true;
+    }
+    if (s[10] != u' ' && s[10] != u'T')
+        return false;
+    time = QTime::fromString(s.mid(11), Qt::ISODateWithMs);
+    return time.isValid();
 }
 
 TVarValue DateValue(const QVariant& v, TjxDataType type)
 {
-    QDateTime dt;
+    QDate date;
+    QTime time;
     switch (v.metaType().id()) {
-    case QMetaType::QDate: dt = QDateTime(v.toDate(), QTime(0, 0)); break;
-    case QMetaType::QTime: dt = QDateTime(QDate(1899, 12, 30), v.toTime()); break;
-    case QMetaType::QDateTime: dt = v.toDateTime(); break;
+    case QMetaType::QDate: date = v.toDate(); time = QTime(0, 0); break;
+    case QMetaType::QTime: date = QDate(1899, 12, 30); time = v.toTime(); break;
+    case QMetaType::QDateTime: {
+        const QDateTime dt = v.toDateTime();
+        date = dt.date();
+        time = dt.time();
+        break;
+    }
     default: {
         const QString s = v.toString().trimmed();
         if (type == dtTime) {
-            const QTime t = QTime::fromString(s, Qt::ISODateWithMs);
-            if (t.isValid())
-                dt = QDateTime(QDate(1899, 12, 30), t);
-        } else {
-            dt = QDateTime::fromString(s, Qt::ISODateWithMs);
-            if (!dt.isValid()) {
-                const QDate d = QDate::fromString(s.left(10), Qt::ISODate);
-                if (d.isValid())
-                    dt = QDateTime(d, QTime(0, 0));
-            }
+            time = QTime::fromString(s, Qt::ISODateWithMs);
+            if (time.isValid())
+                date = QDate(1899, 12, 30);
+        } else if (!ParsePlainDateTime(s, date, time)) {
+            // With a zone offset: the date and time as written there.
+            const QDateTime dt = QDateTime::fromString(s, Qt::ISODateWithMs);
+            date = dt.isValid() ? dt.date() : QDate::fromString(s.left(10), Qt::ISODate);
+            time = dt.isValid() ? dt.time() : QTime(0, 0);
         }
     }
     }
-    if (!dt.isValid())
+    if (!date.isValid() || !time.isValid())
         return TVarValue::WideString(v.toString());
-    return VarDate(DaysOf(dt));
+    return VarDate(DaysOf(date, time));
 }
 
 // Connection names are unique across threads: each background job opens its own.

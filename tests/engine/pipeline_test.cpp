@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <ctime>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -361,6 +362,41 @@ TEST(Pipeline, FieldTypesComeFromColumnTypes)
     EXPECT_FALSE(f->Mandatory());
     f->SetFieldName(QStringLiteral("w"));
     EXPECT_EQ(f->FieldAlias(), u"w");
+}
+
+// Dates and times are read as written: not through the machine's time zone,
+// where an hour in the spring daylight-saving gap does not exist.
+TEST(Pipeline, DateTimesAreReadAsWrittenWhateverTheLocalZone)
+{
+    if (!QFile::exists(QStringLiteral("/usr/share/zoneinfo/Europe/Berlin")))
+        GTEST_SKIP() << "no time zone data (tzdata)";
+    const QByteArray zone = qgetenv("TZ");
+    const bool hadZone = qEnvironmentVariableIsSet("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    Db d;
+    RunSql(d.file, {QStringLiteral("CREATE TABLE t (n INTEGER, at DATETIME)"),
+                    QStringLiteral("INSERT INTO t VALUES (1, '2024-03-31 02:30:00'), (2, '2024-03-31T02:30:00.250'), "
+                                   "(3, '2024-01-05'), (4, '2024-01-05T10:20:30+02:00'), (5, '2024-01-05 soon')")});
+    TjxDBPipeline* p = d.Pipeline("plTimes", "t");
+    p->Open();
+    p->First();
+    double day = 0, winter = 0;
+    ASSERT_TRUE(TryEncodeDate(2024, 3, 31, day));
+    ASSERT_TRUE(TryEncodeDate(2024, 1, 5, winter));
+    const double expected[] = {day + 9000000.0 / 86400000.0, day + 9000250.0 / 86400000.0, winter,
+                               winter + 37230000.0 / 86400000.0, winter};
+    for (double value : expected) {
+        const TVarValue v = p->GetFieldValue(QStringLiteral("at"));
+        EXPECT_EQ(v.kind, TVarValue::vtDate) << p->GetFieldValue(QStringLiteral("n")).integer;
+        EXPECT_DOUBLE_EQ(v.real, value) << p->GetFieldValue(QStringLiteral("n")).integer;
+        p->Next();
+    }
+    if (hadZone)
+        qputenv("TZ", zone);
+    else
+        qunsetenv("TZ");
+    tzset();
 }
 
 TEST(Pipeline, TextFileQuotingAndSeparators)
