@@ -4,8 +4,10 @@
 
 #include <QDate>
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -242,17 +244,41 @@ TPattern ParsePattern(QStringView section)
     return p;
 }
 
-// `general` is the text for a section that is empty.
-QString FormatDecimalPattern(QStringView format, const TDecimal& value, const QString& general,
-                             const TValueFormatSettings& fs)
+// A format's sections parsed; none for an empty section.
+struct TParsedFormat {
+    QString format;
+    std::vector<std::optional<TPattern>> sections;
+};
+
+// A report formats every value of a column with the same few formats: each
+// thread keeps the last ones it parsed.
+const TParsedFormat& ParsedFormat(QStringView format)
 {
-    const std::vector<QStringView> sections = SplitSections(format);
+    thread_local std::array<TParsedFormat, 8> cache;
+    thread_local size_t next = 0;
+    for (const TParsedFormat& parsed : cache)
+        if (!parsed.sections.empty() && parsed.format == format)
+            return parsed;
+    TParsedFormat& slot = cache[next];
+    next = (next + 1) % cache.size();
+    slot.format = format.toString();
+    slot.sections.clear();
+    for (QStringView section : SplitSections(slot.format))
+        slot.sections.push_back(section.isEmpty() ? std::nullopt : std::optional(ParsePattern(section)));
+    return slot;
+}
+
+// Nothing when the value's section is empty: the value's general text stands then.
+std::optional<QString> FormatDecimalPattern(QStringView format, const TDecimal& value,
+                                            const TValueFormatSettings& fs)
+{
+    const TParsedFormat& parsed = ParsedFormat(format);
     size_t index = value.IsZero() ? 2 : value.negative ? 1 : 0;
-    if (index >= sections.size() || sections[index].isEmpty())
+    if (index >= parsed.sections.size() || !parsed.sections[index])
         index = 0;
-    if (sections[index].isEmpty())
-        return general;
-    const TPattern p = ParsePattern(sections[index]);
+    if (!parsed.sections[index])
+        return std::nullopt;
+    const TPattern& p = *parsed.sections[index];
 
     TDecimal d = value;
     int shownExponent = 0;
@@ -267,7 +293,7 @@ QString FormatDecimalPattern(QStringView format, const TDecimal& value, const QS
     }
     // What rounds to nothing is shown as zero: no "-0.00" and no "(0.00)".
     if (d.IsZero() && !value.IsZero())
-        return FormatDecimalPattern(format, TDecimal{}, general, fs);
+        return FormatDecimalPattern(format, TDecimal{}, fs);
 
     QString intDigits = IntegerDigits(d);
     if (intDigits.size() < p.minInt)
@@ -391,32 +417,39 @@ double SingleAsShownDouble(double real)
     return d;
 }
 
-// A number value as an exact decimal with its general text; false for
-// infinities and not-a-number, which only the general text can show.
-bool NumericValue(const TVarValue& v, const TValueFormatSettings& fs, TDecimal& decimal, QString& general)
+// A number value as an exact decimal (and as a double when it is not an
+// integer or currency); false for infinities and not-a-number, which only the
+// general text can show.
+bool NumericValue(const TVarValue& v, const TValueFormatSettings& fs, TDecimal& decimal, double& real)
 {
     if (IsIntegerKind(v.kind)) {
         decimal = DecimalFromScaled(v.integer, 0);
-        general = QString::number(v.integer);
         return true;
     }
     if (v.kind == TVarValue::vtCurrency) {
         decimal = DecimalFromScaled(v.integer, 4);
-        general = CurrencyToText(v.integer, fs);
         return true;
     }
-    double real = 0;
     if (v.kind == TVarValue::vtSingle)
         real = SingleAsShownDouble(v.real);
     else if (v.kind == TVarValue::vtDouble || v.kind == TVarValue::vtDate)
         real = v.real;
     else
         real = VarAsKind(v, TVarValue::vtDouble, fs).real;
-    general = FloatToText(real, fs);
     if (!std::isfinite(real))
         return false;
     decimal = v.kind == TVarValue::vtSingle ? DecimalFromFloat(float(real)) : DecimalFromFloat(real);
     return true;
+}
+
+// The text of a number without a format; `real` as NumericValue gave it.
+QString GeneralNumberText(const TVarValue& v, double real, const TValueFormatSettings& fs)
+{
+    if (IsIntegerKind(v.kind))
+        return QString::number(v.integer);
+    if (v.kind == TVarValue::vtCurrency)
+        return CurrencyToText(v.integer, fs);
+    return FloatToText(real, fs);
 }
 
 QString DateTimeText(double value, const TValueFormatSettings& fs)
@@ -466,15 +499,16 @@ QString FormatNumber(const TVarValue& value, TjxDataType dataType, const QString
         return FormatCurrencyPattern(format, scaled, fs);
     }
     TDecimal decimal;
-    QString general;
-    if (!NumericValue(value, fs, decimal, general))
-        return general;
+    double real = 0;
+    if (!NumericValue(value, fs, decimal, real))
+        return GeneralNumberText(value, real, fs);
     if (usesCurrency)
         return CurrencyFromDecimal(decimal, format.isEmpty() ? fs.currencyDecimals : CurrencyFormatDecimals(format),
                                    fs);
-    if (format.isEmpty())
-        return general;
-    return FormatDecimalPattern(format, decimal, general, fs);
+    if (!format.isEmpty())
+        if (std::optional<QString> text = FormatDecimalPattern(format, decimal, fs))
+            return *std::move(text);
+    return GeneralNumberText(value, real, fs);
 }
 
 QString FormatBoolean(const TVarValue& value, const QString& format, const TValueFormatSettings& fs)
@@ -508,18 +542,18 @@ QString FormatDate(const TVarValue& value, TjxDataType dataType, const QString& 
 
 QString FormatFloatPattern(QStringView format, double value, const TValueFormatSettings& settings)
 {
-    const QString general = FloatToText(value, settings);
     if (format.isEmpty() || !std::isfinite(value))
-        return general;
-    return FormatDecimalPattern(format, DecimalFromFloat(value), general, settings);
+        return FloatToText(value, settings);
+    std::optional<QString> text = FormatDecimalPattern(format, DecimalFromFloat(value), settings);
+    return text ? *std::move(text) : FloatToText(value, settings);
 }
 
 QString FormatCurrencyPattern(QStringView format, int64_t scaledBy10000, const TValueFormatSettings& settings)
 {
-    const QString general = CurrencyToText(scaledBy10000, settings);
     if (format.isEmpty())
-        return general;
-    return FormatDecimalPattern(format, DecimalFromScaled(scaledBy10000, 4), general, settings);
+        return CurrencyToText(scaledBy10000, settings);
+    std::optional<QString> text = FormatDecimalPattern(format, DecimalFromScaled(scaledBy10000, 4), settings);
+    return text ? *std::move(text) : CurrencyToText(scaledBy10000, settings);
 }
 
 QString FormatCurrencyText(double value, int decimals, const TValueFormatSettings& settings)

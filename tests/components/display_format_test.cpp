@@ -3,6 +3,8 @@
 
 #include "components/display_format.h"
 
+#include <thread>
+
 #include <gtest/gtest.h>
 
 using namespace orvane;
@@ -81,6 +83,30 @@ TEST(DisplayFormat, NumericSectionsPickByValueAndRoundToZeroAsZero)
     EXPECT_EQ(Num(0.001, "0.00;-0.00;'nil'"), u"nil");
     // An empty chosen section falls back to general format.
     EXPECT_EQ(Num(12.5, ";(0)"), u"12.5");
+}
+
+// Parsed formats are kept per thread: more formats in turn than are kept, on
+// two threads at once, each give what that format gives.
+TEST(DisplayFormat, KeptFormatsStayApart)
+{
+    const std::pair<const char*, const char16_t*> cases[] = {
+        {"0", u"-1235"},          {"0.0", u"-1234.6"},      {"0.00", u"-1234.57"},   {"#,0", u"-1,235"},
+        {"#,0.00", u"-1,234.57"}, {"0 %", u"-1235 %"},      {"000000", u"-001235"},  {"0.00E+00", u"-1.23E+03"},
+        {"'x'0", u"-x1235"},      {"0;(0)", u"(1235)"},     {"#.##", u"-1234.57"},   {"0.0#0", u"-1234.568"}};
+    const auto check = [&cases](int rounds) {
+        int wrong = 0;
+        for (int r = 0; r < rounds; ++r)
+            for (const auto& [format, expected] : cases)
+                wrong += Num(-1234.5678, format) != QStringView(expected);
+        return wrong;
+    };
+    EXPECT_EQ(check(1), 0);
+    int other = -1;
+    std::thread worker([&] { other = check(200); });
+    const int here = check(200);
+    worker.join();
+    EXPECT_EQ(here, 0);
+    EXPECT_EQ(other, 0);
 }
 
 TEST(DisplayFormat, NumericPlaceholdersLiteralsAndRounding)
