@@ -68,7 +68,7 @@ void ReceiptText(TjxPrintable* c, const char* caption, int size, int left, int t
     c->SetBounds(left, top, height, width);
 }
 
-QByteArray Text(TComponent* c, TComponent* root)
+QByteArray StreamText(TComponent* c, TComponent* root)
 {
     QByteArray text;
     ObjectBinaryToText(WriteComponentToBytes(c, root), text);
@@ -102,7 +102,7 @@ TEST(ComponentStreaming, ReceiptRowsWriteExactlyTheirNonDefaultValues)
     ReceiptText(signed_, "Signed: ..............................................................................................",
                 10, 1588, 222515, 140759, 12965);
     signed_->SetWordWrap(true);
-    EXPECT_EQ(Text(signed_, &r.host),
+    EXPECT_EQ(StreamText(signed_, &r.host),
               "object jxLabel191: TjxLabel\r\n"
               "  UserName = 'jxLabReceiptNumber1'\r\n" + kHiddenBorder +
               Lines({"  Caption = ", "    'Signed: ........................................................' +",
@@ -117,13 +117,13 @@ TEST(ComponentStreaming, ReceiptRowsWriteExactlyTheirNonDefaultValues)
     title->Font()->SetStyle(1u << fsBold);
     title->SetAutoSize(false);
     title->SetTextAlignment(taCentered);
-    const QByteArray titleText = Text(title, &r.host);
+    const QByteArray titleText = StreamText(title, &r.host);
     EXPECT_TRUE(titleText.contains("  AutoSize = False\r\n" + kHiddenBorder + "  Caption = 'Duplicate'\r\n"));
     EXPECT_TRUE(titleText.contains("  Font.Style = [fsBold]\r\n  TextAlignment = taCentered\r\n  Transparent = True\r\n"));
 
     auto* memo = r.Add<TjxMemo>("jxMemoReceiptFrom", "MemoReceiptFrom");
     ReceiptText(memo, "MemoReceiptFrom", 10, 1588, 173832, 102659, 37571);
-    EXPECT_EQ(Text(memo, &r.host),
+    EXPECT_EQ(StreamText(memo, &r.host),
               "object jxMemoReceiptFrom: TjxMemo\r\n"
               "  UserName = 'MemoReceiptFrom'\r\n" + kHiddenBorder +
               Lines({"  Caption = 'MemoReceiptFrom'", "  CharWrap = False", "  Font.Charset = DEFAULT_CHARSET",
@@ -135,7 +135,7 @@ TEST(ComponentStreaming, ReceiptRowsWriteExactlyTheirNonDefaultValues)
     auto* line = r.Add<TjxLine>("jxLine64", "Line64");
     line->Pen()->SetStyle(psDashDotDot);
     line->SetBounds(265, 141552, 1588, 202407);
-    EXPECT_EQ(Text(line, &r.host),
+    EXPECT_EQ(StreamText(line, &r.host),
               "object jxLine64: TjxLine\r\n"
               "  UserName = 'Line64'\r\n" + kHiddenBorder +
               Lines({"  Pen.Style = psDashDotDot", "  Weight = 0.750000000000000000", "  mmHeight = 1588",
@@ -270,9 +270,9 @@ TEST(ComponentStreaming, BandTypeAndGroupNoComeFromTheBand)
     r.report->EnsureBands();
     auto* inGroup = r.Add<TjxLabel>("jxLabel1", "Label1", r.report->FindBand(btGroupHeader, 2));
     auto* inDetail = r.Add<TjxLabel>("jxLabel2", "Label2", r.report->FindBand(btDetail));
-    const QByteArray groupText = Text(inGroup, &r.host);
+    const QByteArray groupText = StreamText(inGroup, &r.host);
     EXPECT_TRUE(groupText.contains("  BandType = 3\r\n  GroupNo = 2\r\nend"));
-    const QByteArray detailText = Text(inDetail, &r.host);
+    const QByteArray detailText = StreamText(inDetail, &r.host);
     EXPECT_TRUE(detailText.contains("  BandType = 4\r\nend"));
     EXPECT_FALSE(detailText.contains("GroupNo"));
 
@@ -554,13 +554,13 @@ TEST(ComponentStreaming, PipelineNameIsWrittenOnlyWhileBound)
     pipeline->SetName(QStringLiteral("plCustomers"));
     auto* label = r.Add<TjxLabel>("jxLabel1", "Label1");
     label->SetDataPipeline(pipeline);
-    EXPECT_TRUE(Text(label, &r.host).contains("  DataPipelineName = 'plCustomers'\r\n  mmHeight = "));
+    EXPECT_TRUE(StreamText(label, &r.host).contains("  DataPipelineName = 'plCustomers'\r\n  mmHeight = "));
     EXPECT_EQ(label->DataPipelineName(), u"plCustomers");
 
     // The pipeline going away leaves no dangling reference and no stored name.
     delete pipeline;
     EXPECT_EQ(label->DataPipeline(), nullptr);
-    EXPECT_FALSE(Text(label, &r.host).contains("DataPipelineName"));
+    EXPECT_FALSE(StreamText(label, &r.host).contains("DataPipelineName"));
 }
 
 TEST(ComponentStreaming, OlderLengthsAreConverted)
@@ -672,7 +672,7 @@ TEST(ComponentSaveList, AStreamsOrdersAreKeptUntilTheListChanges)
     a->SetSave(true);
     b->SetSave(true);
     a->SetSaveOrder(1);
-    QByteArray text = Text(r.report, &r.host);
+    QByteArray text = StreamText(r.report, &r.host);
     // An older stream with gaps in the orders: B at 7, A at 4.
     text.replace("SaveOrder = 0", "SaveOrder = 7").replace("SaveOrder = 1", "SaveOrder = 4");
     QByteArray bytes;
@@ -687,7 +687,7 @@ TEST(ComponentSaveList, AStreamsOrdersAreKeptUntilTheListChanges)
     // Reading records the orders: a load and save gives the same stream.
     EXPECT_EQ(ra->SaveOrder(), 4);
     EXPECT_EQ(rb->SaveOrder(), 7);
-    EXPECT_EQ(Text(read, &host), text);
+    EXPECT_EQ(StreamText(read, &host), text);
     EXPECT_EQ(SavedComponents(band), std::vector<TjxCustomText*>({ra, rb}));
     // The first change numbers the list from 0 again.
     auto* c = new TjxLabel(&host);

@@ -45,9 +45,9 @@ QByteArray Gif1x1()
 
 const QString kInvalidImage = QStringLiteral("Invalid Image.");
 
-class THost : public TComponent {
+class TImageHost : public TComponent {
 public:
-    explicit THost(TComponent* owner = nullptr) : TComponent(owner) {}
+    explicit TImageHost(TComponent* owner = nullptr) : TComponent(owner) {}
 };
 
 } // namespace
@@ -138,7 +138,7 @@ TEST(Picture, TemplateFormIsClassNameThenBytes)
 
 TEST(ImageComponent, StreamsItsPictureAndFlags)
 {
-    THost host;
+    TImageHost host;
     auto* image = new TjxImage(&host);
     image->SetName(QStringLiteral("jxImage1"));
     image->SetCenter(false);
@@ -157,7 +157,7 @@ TEST(ImageComponent, StreamsItsPictureAndFlags)
 
     QByteArray binary;
     ObjectTextToBinary(text, binary);
-    THost other;
+    TImageHost other;
     auto* read = dynamic_cast<TjxImage*>(ReadComponentFromBytes(binary, nullptr, &other));
     ASSERT_NE(read, nullptr);
     EXPECT_FALSE(read->Center());
@@ -208,7 +208,7 @@ struct TPhotoDb {
     QTemporaryDir dir;
     QString file = dir.filePath(QStringLiteral("photos.sqlite"));
     QString bitmapFile = dir.filePath(QStringLiteral("scan.bmp"));
-    THost host;
+    TImageHost host;
     TjxDBPipeline* pipeline = nullptr;
     TjxDBImage* image = nullptr;
 

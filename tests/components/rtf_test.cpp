@@ -13,18 +13,11 @@
 #include <QUrl>
 #include "tests/support/gui_environment.h"
 #include "rtf_corpus.h"
+#include "tests/support/test_basics.h"
 
 #include <gtest/gtest.h>
 
 using namespace orvane;
-
-// Readable failures.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
 
 namespace {
 

@@ -29,13 +29,13 @@ int PxV(double px) { return UnitsToThousandths(float(px), utScreenPixels, axVert
 int Chars(int n) { return Px(8.0 * n); }
 int LineH() { return PxV(20); }
 
-class THost : public TComponent {
+class TTextHost : public TComponent {
 public:
-    explicit THost(TComponent* owner = nullptr) : TComponent(owner) {}
+    explicit TTextHost(TComponent* owner = nullptr) : TComponent(owner) {}
 };
 
 template <class C>
-C* MakeText(THost& host, const char* name, bool designing = false)
+C* MakeText(TTextHost& host, const char* name, bool designing = false)
 {
     auto* c = new C(&host);
     c->SetName(QString::fromLatin1(name));
@@ -58,7 +58,7 @@ QStringList Words(const QString& text)
 
 TEST(TextComponentText, GetTextRunsOnGetTextAndItsEventOutsideTheDesigner)
 {
-    THost host;
+    TTextHost host;
     auto* label = MakeText<TjxLabel>(host, "jxLabel1");
     label->SetCaption(u"Total"_qs);
     EXPECT_EQ(label->GetText(), u"Total"_qs);
@@ -86,7 +86,7 @@ TEST(TextComponentText, GetTextRunsOnGetTextAndItsEventOutsideTheDesigner)
 
 TEST(TextComponentText, DBTextFormatsTheFieldValue)
 {
-    THost host;
+    TTextHost host;
     auto* pipeline = new TjxMemoryPipeline(&host);
     pipeline->SetName(u"plSales"_qs);
     pipeline->AddField(u"qty"_qs, dtInteger);
@@ -147,7 +147,7 @@ TEST(TextComponentText, DBTextFormatsTheFieldValue)
 
 TEST(TextComponentText, DBMemoTakesItsLinesFromTheFieldOrOnGetMemo)
 {
-    THost host;
+    TTextHost host;
     auto* pipeline = new TjxMemoryPipeline(&host);
     pipeline->AddField(u"notes"_qs, dtMemo);
     pipeline->AddRow({TVarValue::WideString(u"one\r\ntwo"_qs)});
@@ -174,7 +174,7 @@ TEST(TextComponentText, DBMemoTakesItsLinesFromTheFieldOrOnGetMemo)
 
 TEST(TextComponentSize, AutoSizeFitsTheTextAndKeepsTheAlignedEdge)
 {
-    THost host;
+    TTextHost host;
     auto* label = MakeText<TjxLabel>(host, "jxLabel1", true);
     label->SetBounds(50000, 1000, 9000, 40000);
     label->SetCaption(u"ABCD"_qs);
@@ -218,7 +218,7 @@ TEST(TextComponentSize, AutoSizeFitsTheTextAndKeepsTheAlignedEdge)
 
 TEST(TextComponentSize, RightAlignedBoxStaysPutWhenABorderLineIsAdded)
 {
-    THost host;
+    TTextHost host;
     auto* label = MakeText<TjxLabel>(host, "jxLabel1", true);
     label->SetAlignment(taRightJustify);
     label->SetBounds(60000, 0, 5000, 20000);
@@ -232,7 +232,7 @@ TEST(TextComponentSize, RightAlignedBoxStaysPutWhenABorderLineIsAdded)
 
 TEST(TextComponentSize, RotatedAutoSizeSwapsWidthAndHeight)
 {
-    THost host;
+    TTextHost host;
     auto* label = MakeText<TjxLabel>(host, "jxLabel1", true);
     label->SetCaption(u"ABCDEF"_qs);
     const int w = label->mmWidth(), h = label->mmHeight();
@@ -251,7 +251,7 @@ TEST(TextComponentSize, RotatedAutoSizeSwapsWidthAndHeight)
 
 TEST(TextComponentLines, WordAndCharacterWrapFillTheRectangle)
 {
-    THost host;
+    TTextHost host;
     auto* label = MakeText<TjxLabel>(host, "jxLabel1");
     label->SetAutoSize(false);
     label->SetCaption(u"one two three fourfivesix"_qs);
@@ -331,7 +331,7 @@ TEST(TextComponentRepeats, RepeatedValuesAreSuppressedAndReprintedPerPage)
 
 TEST(TextComponentRepeats, DBTextSuppressesByItsOwnState)
 {
-    THost host;
+    TTextHost host;
     auto* pipeline = new TjxMemoryPipeline(&host);
     pipeline->AddField(u"city"_qs, dtString);
     for (const char* city : {"Oslo", "Oslo", "Rome"})
@@ -408,7 +408,7 @@ TEST_F(MemoPages, APageWithoutRoomKeepsThePosition)
 
 TEST_F(MemoPages, MemoStretchesOverflowsAndCompletesAtTheLimit)
 {
-    THost host;
+    TTextHost host;
     auto* memo = MakeText<TjxMemo>(host, "jxMemo1");
     memo->SetBounds(0, 0, LineH() * 2, Chars(5));
     memo->Lines()->SetLines({u"aaaa"_qs, u"bbbb"_qs, u"cccc"_qs, u"dddd"_qs});
@@ -499,7 +499,7 @@ TEST(TextComponentClasses, DataComponentsPublishAndRegister)
                        u"OverFlowOffset,ParentDataPipeline,ReprintOnOverFlow,ShiftRelativeTo,Stretch,"
                        u"SuppressRepeatedValues,TabStopPositions,TextAlignment,Transparent,Visible"_qs);
 
-    THost host;
+    TTextHost host;
     TjxDBText text(&host);
     EXPECT_FALSE(text.AutoSize());
     EXPECT_TRUE(text.IsDataAware());

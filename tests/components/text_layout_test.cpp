@@ -21,8 +21,8 @@ namespace {
 constexpr double kAdvancePx = 8;
 constexpr double kLinePx = 20;
 
-int Px(double px) { return UnitsToThousandths(float(px), utScreenPixels); }
-int Chars(int n) { return Px(kAdvancePx * n); }
+int LayoutPx(double px) { return UnitsToThousandths(float(px), utScreenPixels); }
+int LayoutChars(int n) { return LayoutPx(kAdvancePx * n); }
 
 struct FixedLayout : testing::Test {
     TFixedAdvanceMeasurer measurer{0.5, 1.25};
@@ -34,9 +34,9 @@ struct FixedLayout : testing::Test {
 
     FixedLayout() { font.SetSize(12); }
 
-    int LineHeight() const { return Px(kLinePx); }
+    int LineHeight() const { return LayoutPx(kLinePx); }
     // A box `chars` characters wide and `lines` lines high.
-    TjxRect Box(int chars, int lines) const { return TjxRect{0, 0, Chars(chars), LineHeight() * lines}; }
+    TjxRect Box(int chars, int lines) const { return TjxRect{0, 0, LayoutChars(chars), LineHeight() * lines}; }
 
     QStringList Wrap(const QString& text, const TjxRect& rect, int& position)
     {
@@ -68,7 +68,7 @@ QStringList Tokens(const QString& text, QList<int>* starts = nullptr)
     return tokens;
 }
 
-QStringList Words(const QString& text)
+QStringList LayoutWords(const QString& text)
 {
     QString plain = text;
     plain.replace(TjxTextMarkup::ParagraphEnd.toString(), u" "_qs);
@@ -78,7 +78,7 @@ QStringList Words(const QString& text)
 // What a text prints, blanks and line breaks aside.
 QString Ink(const QStringList& parts)
 {
-    QString ink = Words(parts.join(u' ')).join(QString());
+    QString ink = LayoutWords(parts.join(u' ')).join(QString());
     return ink;
 }
 
@@ -113,7 +113,7 @@ TEST_F(FixedLayout, ParagraphEndBreaksLikeCrLf)
     const QString marker = TjxTextMarkup::ParagraphEnd.toString();
     EXPECT_EQ(Wrap(u"a$\u00B6b"_qs, 10), (QStringList{u"a"_qs + marker, u"b"_qs + marker}));
     EXPECT_EQ(Wrap(u"aa bb cc\r\ndd"_qs, 5), (QStringList{u"aa bb"_qs, u"cc"_qs + marker, u"dd"_qs + marker}));
-    EXPECT_EQ(metrics.widestLine, Chars(5));
+    EXPECT_EQ(metrics.widestLine, LayoutChars(5));
 }
 
 TEST_F(FixedLayout, EveryLineIncludingTheFirstNeedsItsWholeHeight)
@@ -133,7 +133,7 @@ TEST_F(FixedLayout, EveryLineIncludingTheFirstNeedsItsWholeHeight)
     EXPECT_EQ(position, 4);
 
     position = 0;
-    TjxRect offset{0, 5000, Chars(3), 5000 + 2 * LineHeight()};
+    TjxRect offset{0, 5000, LayoutChars(3), 5000 + 2 * LineHeight()};
     EXPECT_EQ(Wrap(u"one two six"_qs, offset, position), (QStringList{u"one"_qs, u"two"_qs}));
     EXPECT_EQ(position, 7);  // at the space that did not fit
 
@@ -195,14 +195,14 @@ TEST_F(FixedLayout, OneOrTwoSpacesAfterASoftWrapAreDroppedThreeAreKept)
 TEST_F(FixedLayout, TabsExpandToTheirStops)
 {
     // Stops at 48 and 96 px, given in thousandths of a millimetre.
-    tabStops = QStringList{QString::number(Px(48)), u"x"_qs, QString::number(Px(96))};
+    tabStops = QStringList{QString::number(LayoutPx(48)), u"x"_qs, QString::number(LayoutPx(96))};
     EXPECT_EQ(ConvertTabStops(utScreenPixels, tabStops, nullptr), (std::vector<int>{48, 96}));
     EXPECT_TRUE(ConvertTabStops(utMillimeters, tabStops, nullptr).empty());
     EXPECT_EQ(ConvertTabStops(utScreenPixels, QStringList(150, u"1000"_qs), nullptr).size(), size_t(kMaxTabStops));
     EXPECT_EQ(ConvertTabStops(utScreenPixels, {u"1.5"_qs, u" 1000 "_qs}, nullptr).size(), size_t(1));
 
     EXPECT_EQ(Wrap(u"ab\tcd\tef"_qs, 14), (QStringList{u"ab\tcd\tef"_qs}));
-    EXPECT_EQ(metrics.widestLine, Px(112));
+    EXPECT_EQ(metrics.widestLine, LayoutPx(112));
     EXPECT_EQ(Wrap(u"ab\tcd\tef"_qs, 13), (QStringList{u"ab\tcd\t"_qs, u"ef"_qs}));
 
     // No stops: every eight average characters; one stop: its multiples; past the last stop: nothing.
@@ -236,7 +236,7 @@ TEST_F(FixedLayout, PagesByCharacterPositionLoseAndRepeatNothing)
             // A page prints exactly the words of its slice of the text.
             const QString slice = text.mid(start, position - start);
             EXPECT_EQ(Ink(lines), Ink({slice})) << width << ": " << slice.toStdString();
-            pageWords << Words(lines.join(u'\n'));
+            pageWords << LayoutWords(lines.join(u'\n'));
             rejoined += slice;
         }
         if (width == 9)
@@ -244,7 +244,7 @@ TEST_F(FixedLayout, PagesByCharacterPositionLoseAndRepeatNothing)
         EXPECT_EQ(rejoined, text) << width;
         EXPECT_EQ(Ink(pageWords), Ink({text})) << width;
         if (width != 3 && !charWrap)
-            EXPECT_EQ(pageWords, Words(text)) << width;
+            EXPECT_EQ(pageWords, LayoutWords(text)) << width;
     }
 }
 
@@ -361,18 +361,18 @@ TEST_F(FixedLayout, LongTextsAndLongWordsWrapAsCountedByHand)
     const QStringList unbounded = Wrap(wide + u"\r\nend"_qs, TjxRect{0, 0, 1 << 29, 1 << 29}, position);
     ASSERT_EQ(unbounded.size(), 2);
     EXPECT_EQ(unbounded[0], wide);
-    EXPECT_EQ(metrics.widestLine, Px(kAdvancePx * wide.size()));
+    EXPECT_EQ(metrics.widestLine, LayoutPx(kAdvancePx * wide.size()));
 }
 
 TEST_F(FixedLayout, LineCountRoundsAndSurvivesACancellingLeading)
 {
     int lineHeight = 0;
-    EXPECT_EQ(LineCount(font, 0, nullptr, Px(100), lineHeight, measurer), 5);
-    EXPECT_EQ(lineHeight, Px(20));
-    EXPECT_EQ(LineCount(font, Px(5), nullptr, Px(100), lineHeight, measurer), 4);
-    EXPECT_EQ(lineHeight, Px(25));
-    EXPECT_EQ(LineCount(font, 0, nullptr, Px(111), lineHeight, measurer), 6);
-    EXPECT_EQ(LineCount(font, -Px(20), nullptr, Px(100), lineHeight, measurer), 0);
+    EXPECT_EQ(LineCount(font, 0, nullptr, LayoutPx(100), lineHeight, measurer), 5);
+    EXPECT_EQ(lineHeight, LayoutPx(20));
+    EXPECT_EQ(LineCount(font, LayoutPx(5), nullptr, LayoutPx(100), lineHeight, measurer), 4);
+    EXPECT_EQ(lineHeight, LayoutPx(25));
+    EXPECT_EQ(LineCount(font, 0, nullptr, LayoutPx(111), lineHeight, measurer), 6);
+    EXPECT_EQ(LineCount(font, -LayoutPx(20), nullptr, LayoutPx(100), lineHeight, measurer), 0);
 }
 
 TEST_F(FixedLayout, JustificationSpreadsTheRestOverTheSpaces)
@@ -407,7 +407,7 @@ TEST_F(FixedLayout, JustificationSpreadsTheRestOverTheSpaces)
 TEST_F(FixedLayout, RotatedTextTakesTheTurnedExtents)
 {
     const QString text = u"abcd"_qs;
-    const int W = Px(4 * kAdvancePx), H = Px(kLinePx);
+    const int W = LayoutPx(4 * kAdvancePx), H = LayoutPx(kLinePx);
     TjxBorder border;
     const TjxRect box{1000, 20000, 1000 + W, 20000 + H};
 
@@ -451,7 +451,7 @@ TEST_F(FixedLayout, RotatedTextTakesTheTurnedExtents)
 TEST_F(FixedLayout, RotatedTextFitsAFixedBox)
 {
     const QString text = u"abcd"_qs;
-    const int W = Px(4 * kAdvancePx), H = Px(kLinePx);
+    const int W = LayoutPx(4 * kAdvancePx), H = LayoutPx(kLinePx);
     const TjxBorder border;
 
     // Unrotated in a wide box: the line is the box's width; right alignment ends at its right edge.

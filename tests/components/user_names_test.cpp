@@ -22,9 +22,9 @@ using namespace orvane;
 
 namespace {
 
-class THost : public TComponent {
+class TNamesHost : public TComponent {
 public:
-    THost() = default;
+    TNamesHost() = default;
 };
 
 // Everything below `node` whose class keeps a user name of its own.
@@ -86,7 +86,7 @@ void ExpectConsistent(const TjxReport* report, const char* step)
     EXPECT_EQ(report->GetValidUserName(&fresh), ExpectedFreeLabel(report));
 }
 
-TjxLabel* AddLabel(THost& host, TjxReport* report, TjxBand* band)
+TjxLabel* AddLabel(TNamesHost& host, TjxReport* report, TjxBand* band)
 {
     auto* label = new TjxLabel(&host);
     label->SetName(report->GetValidName(label));
@@ -109,7 +109,7 @@ void Load(TjxReport* report, QByteArray bytes)
 
 // A component read into a band of another report (or its own), as pasting
 // reads it: a component name the owner has is replaced by a free one.
-TjxRelative* Paste(TjxRelative* original, THost& host, TjxReport* report, TjxBand* band)
+TjxRelative* Paste(TjxRelative* original, TNamesHost& host, TjxReport* report, TjxBand* band)
 {
     TReader reader(WriteComponentToBytes(original));
     reader.SetOwner(&host);
@@ -125,7 +125,7 @@ TjxRelative* Paste(TjxRelative* original, THost& host, TjxReport* report, TjxBan
 
 TEST(UserNames, ALoadGivesEveryComponentAUniqueName)
 {
-    THost source;
+    TNamesHost source;
     auto* report = new TjxReport(&source);
     report->SetName(QStringLiteral("rptNames"));
     report->EnsureBands();
@@ -149,7 +149,7 @@ TEST(UserNames, ALoadGivesEveryComponentAUniqueName)
     text.replace(QStringLiteral("UserName = 'Memo1'"), QStringLiteral("UserName = 'total'"));
     ASSERT_EQ(text.count(QStringLiteral("'Total'")), 2);
 
-    THost host;
+    TNamesHost host;
     auto* loaded = new TjxReport(&host);
     loaded->SetName(QStringLiteral("rptNames"));
     Load(loaded, text.toLatin1());
@@ -169,7 +169,7 @@ TEST(UserNames, ALoadGivesEveryComponentAUniqueName)
                            QStringLiteral("label40"), QStringLiteral("Label2000")};
     QString big;
     {
-        THost many;
+        TNamesHost many;
         auto* r = new TjxReport(&many);
         r->SetName(QStringLiteral("rptMany"));
         r->EnsureBands();
@@ -197,7 +197,7 @@ TEST(UserNames, ALoadGivesEveryComponentAUniqueName)
 
 TEST(UserNames, RenamesMovesAndDeletionsKeepThemFoundAndNumbered)
 {
-    THost host;
+    TNamesHost host;
     auto* report = new TjxReport(&host);
     report->SetName(QStringLiteral("rptA"));
     report->EnsureBands();
@@ -282,7 +282,7 @@ TEST(UserNames, RenamesMovesAndDeletionsKeepThemFoundAndNumbered)
 
 TEST(UserNames, DefaultsTakeTheLowestNumberNobodyHas)
 {
-    THost host;
+    TNamesHost host;
     auto* report = new TjxReport(&host);
     report->SetName(QStringLiteral("rptA"));
     report->EnsureBands();
@@ -329,7 +329,7 @@ TEST(UserNames, DefaultsTakeTheLowestNumberNobodyHas)
 
     // Loaded without user names, components take their defaults in the
     // order they were stored; one whose default another holds takes the lowest free number.
-    THost source;
+    TNamesHost source;
     auto* stored = new TjxReport(&source);
     stored->SetName(QStringLiteral("rptA"));
     stored->EnsureBands();
@@ -350,7 +350,7 @@ TEST(UserNames, DefaultsTakeTheLowestNumberNobodyHas)
 
 TEST(UserNames, CopiesKeepTheirNameWhereItIsFree)
 {
-    THost hostA, hostB;
+    TNamesHost hostA, hostB;
     auto* a = new TjxReport(&hostA);
     a->SetName(QStringLiteral("rptA"));
     a->EnsureBands();
@@ -393,7 +393,7 @@ TEST(UserNames, CopiesKeepTheirNameWhereItIsFree)
 TEST(UserNames, TheIndexReadsEveryNumberAStemMayEndIn)
 {
     TUserNameIndex index;
-    THost a, b, c, d;
+    TNamesHost a, b, c, d;
     // "Code391" is Code39 1, Code3 91 and Code 391: a stem that ends in a digit finds its numbers.
     index.Set(&a, QStringLiteral("Code391"));
     index.Set(&b, QStringLiteral("CODE392"));

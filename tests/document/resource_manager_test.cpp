@@ -10,13 +10,10 @@
 #include "document/message_ids.h"
 #include "document/messages.h"
 #include "document/resource_manager.h"
+#include "tests/support/test_basics.h"
 
 using namespace orvane;
-
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
+using namespace orvane::test;
 
 namespace {
 

@@ -12,14 +12,11 @@
 #include "document/errors.h"
 #include "document/extended_float.h"
 #include "document/stream_text.h"
+#include "tests/support/test_basics.h"
 
 using namespace orvane;
+using namespace orvane::test;
 using namespace Qt::StringLiterals;
-
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -37,16 +34,6 @@ QByteArray Written(Write write)
     return bytes;
 }
 
-QString ErrorOf(auto&& action)
-{
-    try {
-        action();
-    } catch (const EOrvaneError& error) {
-        return error.Message();
-    }
-    return QString();
-}
-
 QByteArray Lines(std::initializer_list<const char*> lines)
 {
     QByteArray text;
@@ -55,20 +42,6 @@ QByteArray Lines(std::initializer_list<const char*> lines)
         text += "\r\n";
     }
     return text;
-}
-
-QByteArray ToText(const QByteArray& binary)
-{
-    QByteArray text;
-    ObjectBinaryToText(binary, text);
-    return text;
-}
-
-QByteArray ToBinary(const QByteArray& text)
-{
-    QByteArray binary;
-    ObjectTextToBinary(text, binary);
-    return binary;
 }
 
 // A stream holding one component with one property written by `value`.

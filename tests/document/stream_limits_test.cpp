@@ -12,6 +12,7 @@
 #include "document/stream_reader.h"
 #include "document/stream_text.h"
 #include "document/stream_writer.h"
+#include "tests/support/test_basics.h"
 
 #include <gtest/gtest.h>
 
@@ -22,36 +23,7 @@ using namespace orvane;
 using namespace orvane::test;
 using namespace Qt::StringLiterals;
 
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
 namespace {
-
-QString ErrorOf(auto&& action)
-{
-    try {
-        action();
-    } catch (const EOrvaneError& error) {
-        return error.Message();
-    }
-    return QString();
-}
-
-QByteArray ToText(const QByteArray& binary)
-{
-    QByteArray text;
-    ObjectBinaryToText(binary, text);
-    return text;
-}
-
-QByteArray ToBinary(const QByteArray& text)
-{
-    QByteArray binary;
-    ObjectTextToBinary(text, binary);
-    return binary;
-}
 
 // Reads a stream into a fresh form; the messages the hook was offered go to
 // `offered` (the hook excuses them), or, without `offered`, nothing is excused.

@@ -57,7 +57,7 @@ TjxDrawText* Saved(TjxPage& page, int band, int field, const QString& text, int 
     return command;
 }
 
-std::unique_ptr<TjxPage> NewPage(int number, int count)
+std::unique_ptr<TjxPage> NumberedPage(int number, int count)
 {
     auto page = std::make_unique<TjxPage>();
     page->SetAbsolutePageNo(number);
@@ -82,7 +82,7 @@ void Publish(TjxFileDevice& device, const QString& file, const std::vector<std::
 std::vector<std::unique_ptr<TjxPage>> RecordPages()
 {
     std::vector<std::unique_ptr<TjxPage>> pages;
-    auto one = NewPage(1, 3);
+    auto one = NumberedPage(1, 3);
     Saved(*one, 1, 2, QStringLiteral("z"), 4, taCenter);
     Saved(*one, 1, 0, QStringLiteral("a b"), 5);
     Saved(*one, 1, 1, QStringLiteral("x,y"), 5, taRightJustify);
@@ -93,12 +93,12 @@ std::vector<std::unique_ptr<TjxPage>> RecordPages()
     auto* shape = new TjxDrawShape;
     one->AddDrawCommand(shape);
     pages.push_back(std::move(one));
-    auto two = NewPage(2, 3);
+    auto two = NumberedPage(2, 3);
     auto* unsaved = new TjxDrawText;
     unsaved->SetText(QStringLiteral("page two"));
     two->AddDrawCommand(unsaved);
     pages.push_back(std::move(two));
-    auto three = NewPage(3, 3);
+    auto three = NumberedPage(3, 3);
     Saved(*three, 8, 0, QStringLiteral("last"), 4);
     // SaveOrder -1 of old streams comes first, not after 0 as its key would sort.
     Saved(*three, 7, 0, QStringLiteral("second"), 6);
@@ -285,7 +285,7 @@ TEST(TextFileDevice, RecordsOfEachFileType)
 
     // Only pages without saved text: an empty file.
     std::vector<std::unique_ptr<TjxPage>> empty;
-    empty.push_back(NewPage(1, 1));
+    empty.push_back(NumberedPage(1, 1));
     TjxTextFileDevice none;
     Publish(none, dir.filePath(QStringLiteral("none.txt")), empty);
     EXPECT_EQ(ReadFile(dir.filePath(QStringLiteral("none.txt"))), QByteArray());
@@ -295,9 +295,9 @@ TEST(TextFileDevice, CodePageWhereEveryCharacterFitsElseUtf8)
 {
     QTemporaryDir dir;
     std::vector<std::unique_ptr<TjxPage>> pages;
-    pages.push_back(NewPage(1, 2));
+    pages.push_back(NumberedPage(1, 2));
     Saved(*pages[0], 1, 0, QStringLiteral("Zo\u00EB"));
-    pages.push_back(NewPage(2, 2));
+    pages.push_back(NumberedPage(2, 2));
     TjxTextFileDevice device;
     const QString file = dir.filePath(QStringLiteral("names.txt"));
     Publish(device, file, pages);
@@ -451,9 +451,9 @@ TEST(ReportTextFileDevice, ExactGrid)
         return command;
     };
     std::vector<std::unique_ptr<TjxPage>> pages;
-    pages.push_back(NewPage(1, 3));
-    pages.push_back(NewPage(2, 3));
-    pages.push_back(NewPage(3, 3));
+    pages.push_back(NumberedPage(1, 3));
+    pages.push_back(NumberedPage(2, 3));
+    pages.push_back(NumberedPage(3, 3));
     // On A4 80 by 66 gives cells of 2625 by 4500.
     text(*pages[0], QStringLiteral("row 11"), 26250, 45000, 30000);
     text(*pages[0], QStringLiteral("top left"), 0, 0, 30000);

@@ -1,6 +1,7 @@
 // Reading and saving files: what a save may replace, what a read takes.
 
 #include "document/errors.h"
+#include "tests/support/test_basics.h"
 #include "platform/file_io.h"
 
 #include <QBuffer>
@@ -17,29 +18,9 @@
 
 using namespace orvane;
 
+using namespace orvane::test;
+
 namespace {
-
-struct Folder {
-    QTemporaryDir dir;
-    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-    // Every entry, hidden and special ones included, blank-separated.
-    QString Entries() const
-    {
-        return QDir(dir.path())
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
-            .join(u' ');
-    }
-};
-
-QString ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const EOrvaneError& e) {
-        return e.Message();
-    }
-    return {};
-}
 
 mode_t ModeOf(const QString& path)
 {
@@ -49,18 +30,11 @@ mode_t ModeOf(const QString& path)
 
 bool MakeFifo(const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0; }
 
-void WriteRaw(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
 } // namespace
 
 TEST(SaveTarget, OnlyNewNamesAndWritableRegularFilesMayBeReplaced)
 {
-    Folder f;
+    TempFolder f;
     WriteRaw(f.Path("plain.txt"), "plain");
     WriteRaw(f.Path("ro.txt"), "keep");
     ASSERT_EQ(::chmod(QFile::encodeName(f.Path("ro.txt")).constData(), 0444), 0);
@@ -98,7 +72,7 @@ TEST(SaveTarget, OnlyNewNamesAndWritableRegularFilesMayBeReplaced)
 
 TEST(SaveTarget, ADeviceNodeStaysADeviceNode)
 {
-    Folder f;
+    TempFolder f;
     // A null device of the test's own, where the system lets the test make one.
     const QString node = f.Path("null");
     if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
@@ -113,7 +87,7 @@ TEST(SaveTarget, ADeviceNodeStaysADeviceNode)
 
 TEST(SaveTarget, ATargetThatChangesWhileWritingIsNotReplaced)
 {
-    Folder f;
+    TempFolder f;
     const QString path = f.Path("out.txt");
     QString reason;
     std::unique_ptr<QSaveFile> file = OpenSaveFile(path, &reason);
@@ -129,7 +103,7 @@ TEST(SaveTarget, ATargetThatChangesWhileWritingIsNotReplaced)
 
 TEST(StagedFile, WaitsClosedForItsCommitAndKeepsAReplacedFilesPermissions)
 {
-    Folder f;
+    TempFolder f;
     WriteRaw(f.Path("old.txt"), "old");
     ASSERT_EQ(::chmod(QFile::encodeName(f.Path("old.txt")).constData(), 0640), 0);
     {
@@ -158,7 +132,7 @@ TEST(StagedFile, WaitsClosedForItsCommitAndKeepsAReplacedFilesPermissions)
 
 TEST(StagedFile, ACommitOntoATargetThatBecameReadOnlyIsRefused)
 {
-    Folder f;
+    TempFolder f;
     TStagedFile staged(f.Path("out.txt"));
     staged.Write("new");
     WriteRaw(f.Path("out.txt"), "mine");
@@ -170,7 +144,7 @@ TEST(StagedFile, ACommitOntoATargetThatBecameReadOnlyIsRefused)
 
 TEST(ReadWholeFile, ReadsRegularFilesUpToTheLimitOnly)
 {
-    Folder f;
+    TempFolder f;
     WriteRaw(f.Path("small"), QByteArray("abc\0def", 7));
     EXPECT_EQ(ReadWholeFile(f.Path("small")), QByteArray("abc\0def", 7));
 
@@ -196,7 +170,7 @@ TEST(ReadWholeFile, ReadsRegularFilesUpToTheLimitOnly)
 
 TEST(AppendFileContent, CopiesWholeFilesAndBuffersAtThePresentPosition)
 {
-    Folder f;
+    TempFolder f;
     // More than one chunk, with bytes that tell the positions apart.
     QByteArray data(3 * 1024 * 1024 + 17, Qt::Uninitialized);
     for (qsizetype i = 0; i < data.size(); ++i)
@@ -242,7 +216,7 @@ TEST(AppendFileContent, CopiesWholeFilesAndBuffersAtThePresentPosition)
 
 TEST(SameFile, FollowsLinksAndTellsFilesApart)
 {
-    Folder f;
+    TempFolder f;
     WriteRaw(f.Path("a"), "a");
     WriteRaw(f.Path("b"), "a");
     ASSERT_EQ(::link(QFile::encodeName(f.Path("a")).constData(), QFile::encodeName(f.Path("hard")).constData()), 0);

@@ -2,6 +2,7 @@
 // keep their formats, every write is atomic and shared writers lose nothing.
 
 #include "document/errors.h"
+#include "tests/support/test_basics.h"
 #include "platform/ini_file.h"
 
 #include <QDir>
@@ -24,19 +25,9 @@ extern char** environ;
 
 using namespace orvane;
 
+using namespace orvane::test;
+
 namespace {
-
-struct Folder {
-    QTemporaryDir dir;
-    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-};
-
-void WriteRaw(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(data), data.size());
-}
 
 QByteArray ReadRaw(const QString& path)
 {
@@ -48,16 +39,6 @@ ino_t InodeOf(const QString& path)
 {
     struct stat st {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
-}
-
-QString ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const EOrvaneError& e) {
-        return e.Message();
-    }
-    return {};
 }
 
 // Sets an environment variable for one test and puts the old value back.
@@ -86,7 +67,7 @@ private:
 
 TEST(IniFile, HandWrittenLinesSurviveEveryChangeByteForByte)
 {
-    Folder f;
+    TempFolder f;
     const QString path = f.Path("Orvane.ini");
     WriteRaw(path,
              "; Orvane settings, edited by hand\n"
@@ -153,7 +134,7 @@ TEST(IniFile, HandWrittenLinesSurviveEveryChangeByteForByte)
 
 TEST(IniFile, KeepsByteOrderMarkLineEndingsAndReadsRepeatedSectionsAsOne)
 {
-    Folder f;
+    TempFolder f;
     const QString crlf = f.Path("crlf.ini");
     WriteRaw(crlf, "\xEF\xBB\xBF[A]\r\nk=1\r\n; c\r\n");
     TIniFile a(crlf);
@@ -188,7 +169,7 @@ TEST(IniFile, KeepsByteOrderMarkLineEndingsAndReadsRepeatedSectionsAsOne)
 
 TEST(IniFile, ValuesAreRawTextInFixedFormats)
 {
-    Folder f;
+    TempFolder f;
     const QString path = f.Path("values.ini");
     {
         TIniFile ini(path);
@@ -241,7 +222,7 @@ TEST(IniFile, ValuesAreRawTextInFixedFormats)
 
 TEST(IniFile, WhatWouldBreakTheLinesIsRefusedAndChangesNothing)
 {
-    Folder f;
+    TempFolder f;
     const QString path = f.Path("x.ini");
     WriteRaw(path, "[A]\nk=1\n");
     TIniFile ini(path);
@@ -258,7 +239,7 @@ TEST(IniFile, WhatWouldBreakTheLinesIsRefusedAndChangesNothing)
 
 TEST(IniFile, TwoWritersOnOneFileAndAnEditorBetweenThemLoseNothing)
 {
-    Folder f;
+    TempFolder f;
     ASSERT_TRUE(QDir(f.dir.path()).mkdir("sub"));
     const QString path = f.Path("sub/Orvane.ini");
     ASSERT_EQ(::symlink(QFile::encodeName(path).constData(), QFile::encodeName(f.Path("link.ini")).constData()), 0);
@@ -283,7 +264,7 @@ TEST(IniFile, TwoWritersOnOneFileAndAnEditorBetweenThemLoseNothing)
 
 TEST(IniFile, AnUpdateWritesItsChangesOnceOrNotAtAll)
 {
-    Folder f;
+    TempFolder f;
     const QString path = f.Path("u.ini");
     WriteRaw(path, "[A]\nk=1\n");
     const ino_t before = InodeOf(path);
@@ -325,7 +306,7 @@ TEST(IniFile, AnUpdateWritesItsChangesOnceOrNotAtAll)
 
 TEST(IniFile, AFileThatCannotBeReadOrWrittenIsLeftAsItWas)
 {
-    Folder f;
+    TempFolder f;
     // Nothing is made until a write; then the folders are.
     const QString nested = f.Path("a/b/c.ini");
     TIniFile fresh(nested);
@@ -359,7 +340,7 @@ TEST(IniFile, AFileThatCannotBeReadOrWrittenIsLeftAsItWas)
 
 TEST(IniFile, TheConfigFolderFollowsXdgConfigHome)
 {
-    Folder f;
+    TempFolder f;
     ScopedEnv home("HOME", QFile::encodeName(f.Path("home")));
     {
         ScopedEnv xdg("XDG_CONFIG_HOME", QFile::encodeName(f.Path("xdg")));
@@ -410,7 +391,7 @@ TEST(IniFileChild, WritesInALoop)
 
 TEST(IniFile, AKilledWriterLeavesTheOldOrTheNewFile)
 {
-    Folder f;
+    TempFolder f;
     const QString path = f.Path("loop.ini");
     char self[4096] = {};
     ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);

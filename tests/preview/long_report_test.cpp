@@ -22,8 +22,6 @@ namespace {
 
 constexpr int kRows = 100000;
 
-TjxPrintPreview* Form(TjxProducer* report) { return dynamic_cast<TjxPrintPreview*>(report->PreviewForm()); }
-
 // The page number as the page's footer prints it.
 QString Footer(TjxViewer* viewer)
 {

@@ -20,6 +20,7 @@
 #include "engine/engine.h"
 #include "output/draw_text.h"
 #include "output/page.h"
+#include "preview/print_preview.h"
 
 #include <QDir>
 #include <QScrollArea>
@@ -175,6 +176,9 @@ public:
 
     std::vector<int> ids;
 };
+
+// The preview window a report shows its pages in.
+inline TjxPrintPreview* Form(TjxProducer* report) { return dynamic_cast<TjxPrintPreview*>(report->PreviewForm()); }
 
 // The texts of a page's text commands in page order.
 inline QStringList PageTexts(const TjxPage& page)

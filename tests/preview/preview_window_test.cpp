@@ -32,8 +32,6 @@ using namespace orvane::test;
 
 namespace {
 
-TjxPrintPreview* Form(TjxProducer* report) { return dynamic_cast<TjxPrintPreview*>(report->PreviewForm()); }
-
 TjxPreview* PreviewOf(TjxProducer* report)
 {
     TjxPrintPreview* form = Form(report);

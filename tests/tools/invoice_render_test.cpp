@@ -16,7 +16,7 @@ using namespace orvane::test;
 
 namespace {
 
-QString RunProgram(const QString& program, const QStringList& args, int* code = nullptr)
+QString ProgramOutput(const QString& program, const QStringList& args, int* code = nullptr)
 {
     QProcess p;
     p.start(program, args);
@@ -57,17 +57,17 @@ TEST(CliRender, InvoiceTotalsEqualTheDatabaseSums)
     MakeInvoiceDatabase(data);
     MakeInvoiceTemplate(rtm);
     int code = -1;
-    const QString output = RunProgram(QStringLiteral(ORVANE_CLI),
+    const QString output = ProgramOutput(QStringLiteral(ORVANE_CLI),
                                {QStringLiteral("render"), rtm, QStringLiteral("--db"), data, QStringLiteral("--to"),
                                 QStringLiteral("pdf"), QStringLiteral("-o"), pdf},
                                &code);
     ASSERT_EQ(code, 0) << output.toStdString();
-    const QString info = RunProgram(QStringLiteral("pdfinfo"), {pdf});
+    const QString info = ProgramOutput(QStringLiteral("pdfinfo"), {pdf});
     const QRegularExpression pagesPattern(QStringLiteral("Pages:\\s+(\\d+)"));
     const int pages = pagesPattern.match(info).captured(1).toInt();
     ASSERT_GT(pages, 1) << info.toStdString();
 
-    const QString text = RunProgram(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    const QString text = ProgramOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     const auto totals = CustomerTotals(data);
     ASSERT_EQ(totals.size(), 6);
     // Each customer's name comes before its total, in order; the grand total last.

@@ -1,6 +1,8 @@
 // orvane-cli on templates: info, and convert keeping a template's closing byte
 // while dropping an offset in front of it.
 
+#include "tests/support/process_run.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -10,22 +12,9 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvane::test;
+
 namespace {
-
-struct Output {
-    int exitCode;
-    QString out;
-    QString err;
-};
-
-Output RunCli(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(ORVANE_CLI), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 void Write(const QString& path, const QByteArray& data)
 {
@@ -61,7 +50,7 @@ TEST(CliTemplates, InfoShowsTheReportTree)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("invoice.rtm"));
     Write(file, kTemplate);
-    const Output r = RunCli({"info", file});
+    const ProcessRun r = RunCli({"info", file});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("rptInvoice: TjxReport"))) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("= PassSetting = psTwoPass")));
@@ -71,7 +60,7 @@ TEST(CliTemplates, InfoShowsTheReportTree)
     EXPECT_LT(r.out.indexOf(QStringLiteral("jxHeaderBand1")), r.out.indexOf(QStringLiteral("jxDetailBand1")));
 
     Write(file, "not a template");
-    const Output bad = RunCli({"info", file});
+    const ProcessRun bad = RunCli({"info", file});
     EXPECT_NE(bad.exitCode, 0);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("Invalid Template Format"))) << bad.err.toStdString();
 }
@@ -120,7 +109,7 @@ TEST(CliTemplates, InfoBindsPipelinesToADatabase)
     const QString file = dir.filePath(QStringLiteral("invoice.rtm"));
     Write(file, text);
 
-    const Output r = RunCli({"info", file, "--db", data});
+    const ProcessRun r = RunCli({"info", file, "--db", data});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("pipeline plCustomers: 3 record(s)"))) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("  name ")));
