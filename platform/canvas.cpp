@@ -13,7 +13,6 @@
 #include <QThread>
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 namespace orvane {
 
@@ -104,14 +103,13 @@ std::vector<std::shared_ptr<TRealisedFont>>& RealisedFonts()
     return fonts;
 }
 
-std::mutex g_realisedLock;
+// Only the application's thread touches it.
 bool g_realisedDropRegistered = false;
 
 // Font engines must not outlive the application object: its thread drops its fonts with it.
 void DropRealisedFonts()
 {
     RealisedFonts().clear();
-    std::lock_guard guard(g_realisedLock);
     g_realisedDropRegistered = false;
 }
 
@@ -125,12 +123,10 @@ std::shared_ptr<TRealisedFont> Realise(const TFont& font, int dpi)
             return fonts.front();
         }
     }
-    if (const QCoreApplication* app = QCoreApplication::instance(); app && app->thread() == QThread::currentThread()) {
-        std::lock_guard guard(g_realisedLock);
-        if (!g_realisedDropRegistered) {
-            qAddPostRoutine(DropRealisedFonts);
-            g_realisedDropRegistered = true;
-        }
+    if (const QCoreApplication* app = QCoreApplication::instance();
+        app && app->thread() == QThread::currentThread() && !g_realisedDropRegistered) {
+        qAddPostRoutine(DropRealisedFonts);
+        g_realisedDropRegistered = true;
     }
     if (fonts.size() >= kRealisedFonts)
         fonts.pop_back();
@@ -428,8 +424,10 @@ double TjxCanvas::TextHeight() const
 double TjxCanvas::ExternalLeading() const
 {
     // Asked for every line drawn: measured once per font.
-    const auto realised =
-        m_realised && m_realised->dpi == m_fontDpi && m_realised->font == m_font ? m_realised : Realise(m_font, m_fontDpi);
+    // The thread's list holds the record while this call uses it.
+    TRealisedFont* realised = m_realised && m_realised->dpi == m_fontDpi && m_realised->font == m_font
+                                  ? m_realised.get()
+                                  : Realise(m_font, m_fontDpi).get();
     if (realised->leading < 0)
         realised->leading = QFontMetricsF(realised->deviceFont).leading();
     return realised->leading;

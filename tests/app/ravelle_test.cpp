@@ -12,6 +12,7 @@
 #include "engine/memory_pipeline.h"
 #include "engine/pipeline_list.h"
 #include "platform/file_io.h"
+#include "tests/support/test_basics.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,11 +35,6 @@
 #include <unistd.h>
 
 using namespace orvane;
-
-void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << text.toStdString();
-}
 
 namespace {
 

@@ -7,14 +7,9 @@
 #include "document/message_ids.h"
 #include "document/message_table.h"
 #include "document/messages.h"
+#include "tests/support/test_basics.h"
 
 using namespace orvane;
-
-// Failures show the text, not its bytes.
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

@@ -62,11 +62,11 @@ std::vector<std::unique_ptr<TjxPage>> ThreePages(bool outlines)
 
 
 // Points the system's temporary folder somewhere the test can watch.
-struct TempFolder {
+struct RedirectedTmpDir {
     QTemporaryDir dir;
     QByteArray saved = qgetenv("TMPDIR");
-    explicit TempFolder(const QString& path = {}) { qputenv("TMPDIR", (path.isEmpty() ? dir.path() : path).toLocal8Bit()); }
-    ~TempFolder()
+    explicit RedirectedTmpDir(const QString& path = {}) { qputenv("TMPDIR", (path.isEmpty() ? dir.path() : path).toLocal8Bit()); }
+    ~RedirectedTmpDir()
     {
         if (saved.isEmpty())
             qunsetenv("TMPDIR");
@@ -137,7 +137,7 @@ TEST(Archive, OutlineStaysOnTheLastPageOnlyAndTheSharedPagesKeepTheirs)
 
 TEST(Archive, CancelFailureAndDestructionLeaveNothingBehind)
 {
-    TempFolder temp;
+    RedirectedTmpDir temp;
     QTemporaryDir target;
     const QString path = target.filePath(QStringLiteral("kept.raf"));
     WriteWholeFile(path, "old");
@@ -177,7 +177,7 @@ TEST(Archive, CancelFailureAndDestructionLeaveNothingBehind)
     // No place for the page data (a missing folder, a file): the archive's temporary file goes too.
     device.SetFileName(path);
     for (const QString& folder : {target.filePath(QStringLiteral("no-temp")), path}) {
-        TempFolder nowhere(folder);
+        RedirectedTmpDir nowhere(folder);
         EXPECT_TRUE(ErrorOf([&] { device.StartJob(); }).startsWith(u"Unable to open file: ")) << folder.toStdString();
         EXPECT_FALSE(device.JobRunning());
         EXPECT_EQ(QDir(target.path()).entryList(QDir::Files), QStringList{"kept.raf"});

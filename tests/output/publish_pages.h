@@ -7,6 +7,7 @@
 #include "output/device.h"
 #include "output/page.h"
 #include "output/publisher.h"
+#include "tests/support/test_basics.h"
 
 #include <functional>
 #include <memory>
@@ -30,17 +31,6 @@ inline void PublishPages(TjxDevice& device, const std::vector<std::unique_ptr<Tj
         throw;
     }
     device.SetPublisher(nullptr);
-}
-
-// The message of the EOrvaneError the call raised.
-inline QString ErrorOf(const std::function<void()>& fn)
-{
-    try {
-        fn();
-    } catch (const EOrvaneError& e) {
-        return e.Message();
-    }
-    return QStringLiteral("(no error)");
 }
 
 } // namespace orvane::test

@@ -34,25 +34,25 @@ QRect Ink(const QImage& image)
     return extent;
 }
 
-struct Spec {
+struct FontChoice {
     int size;
     TFontStyles style = 0;
 };
 
-void SetFont(TjxCanvas& canvas, Spec spec)
+void SetFont(TjxCanvas& canvas, FontChoice choice)
 {
     TFont font;
     font.SetName(QStringLiteral("Arial"));
-    font.SetSize(spec.size);
-    font.SetStyle(spec.style);
+    font.SetSize(choice.size);
+    font.SetStyle(choice.style);
     canvas.SetFont(font);
 }
 
 // "H" drawn with each font in turn on one canvas, each on its own strip.
-std::vector<QImage> Draw(int dpi, const std::vector<Spec>& fonts)
+std::vector<QImage> Draw(int dpi, const std::vector<FontChoice>& fonts)
 {
     std::vector<QImage> strips;
-    for (const Spec& font : fonts) {
+    for (const FontChoice& font : fonts) {
         QImage image = Page(dpi, dpi, dpi);
         TjxCanvas canvas(&image);
         SetFont(canvas, font);
@@ -66,7 +66,7 @@ std::vector<QImage> Draw(int dpi, const std::vector<Spec>& fonts)
 
 TEST(CanvasFonts, EachCanvasDrawsTheFontAtItsOwnResolution)
 {
-    const std::vector<Spec> fonts{{10}, {20}, {10, 1u << fsBold}, {10}};
+    const std::vector<FontChoice> fonts{{10}, {20}, {10, 1u << fsBold}, {10}};
     const std::vector<QImage> at96 = Draw(96, fonts);
     const std::vector<QImage> at192 = Draw(192, fonts);
     const std::vector<QImage> again96 = Draw(96, fonts);

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 using namespace orvane;
+using namespace orvane::test;
 using orvane::test::SettingsTest;
 
 namespace {

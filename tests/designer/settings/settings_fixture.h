@@ -6,6 +6,7 @@
 
 #include "designer/settings/ini_storage.h"
 #include "document/errors.h"
+#include "tests/support/test_basics.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,15 +59,6 @@ protected:
     {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    static QString ErrorOf(const std::function<void()>& f)
-    {
-        try {
-            f();
-        } catch (const EOrvaneError& e) {
-            return e.Message();
-        }
-        return {};
     }
 
 private:
